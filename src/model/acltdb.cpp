@@ -1,0 +1,5 @@
+#include "acltdb.h"
+
+ACLTDB::ACLTDB()
+    : ACL(QStringLiteral("acl_tdb"))
+{ }

@@ -1,0 +1,5 @@
+#include "aclxattr.h"
+
+ACLXAttr::ACLXAttr()
+    : ACL(QStringLiteral("acl_xattr"))
+{ }
