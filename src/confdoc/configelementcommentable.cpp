@@ -1,0 +1,23 @@
+#include "configelementcommentable.h"
+
+ConfigElementCommentable::ConfigElementCommentable(int indent, int line)
+    : ConfigElementBase(indent, line)
+{
+}
+
+ConfigElementCommentable::~ConfigElementCommentable() = default;
+
+std::ostream &ConfigElementCommentable::write(std::ostream &out) const
+{
+    for (const auto &block : m_comments)
+        block->write(out);
+    return out;
+}
+
+void ConfigElementCommentable::addComment(const std::string &text)
+{
+    auto comment = std::make_shared<ConfigElementComment>('#', text);
+    if (m_comments.empty())
+        m_comments.push_back(std::make_shared<ConfigElementCommentBlock>());
+    m_comments.front()->lines().push_back(comment);
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "configelementbase.h"
+
+// An empty or whitespace-only line; whatever whitespace it held is not kept.
+class ConfigElementELine : public ConfigElementBase
+{
+public:
+    explicit ConfigElementELine(int line = 0);
+    ~ConfigElementELine() override;
+
+    int type() const override;
+    std::ostream &write(std::ostream &out) const override;
+};
