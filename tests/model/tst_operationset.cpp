@@ -40,12 +40,9 @@ class TestOperationSet : public QObject
 private Q_SLOTS:
     void parse_data();
     void parse();
-    void unknownNamesKeepNoDescription();
     void format_data();
     void format();
     void formatIsStable();
-    void roundTrip_data();
-    void roundTrip();
 };
 
 void TestOperationSet::parse_data()
@@ -96,14 +93,6 @@ void TestOperationSet::parse()
     QCOMPARE(sortedNames(parseOperationSet(text)), sortedNames(expected));
 }
 
-void TestOperationSet::unknownNamesKeepNoDescription()
-{
-    const VfsOperationSet operations = parseOperationSet(QStringLiteral("Frobnicate"));
-    QCOMPARE(operations.size(), 1);
-    QCOMPARE(operations.cbegin()->name(), QStringLiteral("frobnicate"));
-    QVERIFY(operations.cbegin()->description().isEmpty());
-}
-
 void TestOperationSet::format_data()
 {
     QTest::addColumn<bool>("fromAll");
@@ -148,27 +137,6 @@ void TestOperationSet::formatIsStable()
     const QStringList fewerNames = formatOperationSet(fewer).split(QLatin1Char(' '));
     QCOMPARE(fewerNames.size(), 69);
     QCOMPARE(fewerNames, sortedNames(fewer));
-}
-
-void TestOperationSet::roundTrip_data()
-{
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("all") << "all";
-    QTest::newRow("none") << "none";
-    QTest::newRow("all but one") << "all !rename";
-    QTest::newRow("names") << "unlink rename mkdir";
-    QTest::newRow("all plus unknown") << "all foo";
-}
-
-void TestOperationSet::roundTrip()
-{
-    QFETCH(QString, text);
-
-    const VfsOperationSet parsed = parseOperationSet(text);
-    const QString written = formatOperationSet(parsed);
-    QCOMPARE(sortedNames(parseOperationSet(written)), sortedNames(parsed));
-    QCOMPARE(formatOperationSet(parseOperationSet(written)), written);
 }
 
 QTEST_GUILESS_MAIN(TestOperationSet)
