@@ -3,7 +3,6 @@
 #include "configelementeline.h"
 #include "configparser.h"
 
-#include <iterator>
 
 namespace {
 
@@ -46,10 +45,12 @@ void ConfigDocument::clear()
 std::istream &ConfigDocument::load(std::istream &in)
 {
     m_elements.clear();
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.setstate(std::ios::eofbit);
+    std::string bytes;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
     ConfigParser parser(m_syntaxMode, m_commentMarkers);
-    m_elements.assign(parser.parse(bytes));
+    parser.parse(bytes, m_elements);
     return in;
 }
 
@@ -57,7 +58,8 @@ std::ostream &ConfigDocument::write(std::ostream &out) const
 {
     for (const auto &element : m_elements)
         element->write(out);
-    return out;
+    // Everything written is in the file when this returns, while the file stays open.
+    return out.flush();
 }
 
 ConfigElementSectionPtr ConfigDocument::findSection(const std::string &name) const

@@ -24,6 +24,7 @@ public:
     void clear();
     // Replaces the content with the tree read from the stream. Never rejects input.
     std::istream &load(std::istream &in);
+    // Writes every element and flushes the stream.
     std::ostream &write(std::ostream &out) const;
 
     ConfigElementList &elements() { return m_elements; }

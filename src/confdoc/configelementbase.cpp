@@ -31,6 +31,5 @@ std::ostream &ConfigElementBase::pad(std::ostream &out, int n)
 
 std::ostream &ConfigElementBase::endLine(std::ostream &out)
 {
-    out.put('\n');
-    return out.flush();
+    return out.put('\n');
 }

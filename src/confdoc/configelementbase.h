@@ -31,7 +31,9 @@ public:
 
     // Writes a width as n / 4 TABs followed by n % 4 blanks; nothing for n <= 0.
     static std::ostream &pad(std::ostream &out, int n);
-    // Ends a line. Every line is flushed so what was written is already in the file.
+    // Ends a line with a single line feed. The document flushes the stream once when it
+    // has written everything: a flush per line costs a system call per line, which on a
+    // file of 10,000 shares takes longer than testparm needs to read it.
     static std::ostream &endLine(std::ostream &out);
 
 protected:

@@ -6,18 +6,44 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-
 template<class T>
-void eraseOne(std::vector<std::shared_ptr<T>> &entries, const ConfigElementBase *element)
+void ConfigElementList::Entry<T>::add(std::shared_ptr<T> element)
 {
-    auto found = std::find_if(entries.begin(), entries.end(),
-                              [element](const std::shared_ptr<T> &entry) { return entry.get() == element; });
-    if (found != entries.end())
-        entries.erase(found);
+    if (!one)
+        one = std::move(element);
+    else
+        more.push_back(std::move(element));
 }
 
-} // namespace
+template<class T>
+std::shared_ptr<T> ConfigElementList::Entry<T>::remove(const ConfigElementBase *element)
+{
+    std::shared_ptr<T> removed;
+    if (one.get() == element) {
+        removed = std::move(one);
+        one.reset();
+        if (!more.empty()) {
+            one = std::move(more.front());
+            more.erase(more.begin());
+        }
+        return removed;
+    }
+    auto found = std::find_if(more.begin(), more.end(),
+                              [element](const std::shared_ptr<T> &candidate) { return candidate.get() == element; });
+    if (found != more.end()) {
+        removed = std::move(*found);
+        more.erase(found);
+    }
+    return removed;
+}
+
+template<class T>
+bool ConfigElementList::Entry<T>::contains(const ConfigElementBase *element) const
+{
+    return one.get() == element
+        || std::any_of(more.begin(), more.end(),
+                       [element](const std::shared_ptr<T> &candidate) { return candidate.get() == element; });
+}
 
 ConfigElementList::ConfigElementList() = default;
 
@@ -43,7 +69,8 @@ ConfigElementList &ConfigElementList::operator=(ConfigElementList &&other) noexc
     other.m_sections.clear();
     other.m_data.clear();
     for (auto &entry : m_sections) {
-        for (auto &section : entry.second)
+        entry.second.one->m_owner = this;
+        for (auto &section : entry.second.more)
             section->m_owner = this;
     }
     return *this;
@@ -86,8 +113,15 @@ void ConfigElementList::assign(Container elements)
 {
     clear();
     m_elements = std::move(elements);
+    m_sections.reserve(m_elements.size());
     for (const auto &element : m_elements)
         index(element);
+}
+
+void ConfigElementList::reserve(std::size_t size)
+{
+    m_elements.reserve(size);
+    m_sections.reserve(size);
 }
 
 std::ptrdiff_t ConfigElementList::indexOf(const ConfigElementBase *element) const
@@ -112,16 +146,16 @@ std::shared_ptr<ConfigElementData> ConfigElementList::findData(const std::string
 }
 
 template<class T>
-std::shared_ptr<T> ConfigElementList::first(const std::vector<std::shared_ptr<T>> &candidates) const
+std::shared_ptr<T> ConfigElementList::first(const Entry<T> &entry) const
 {
-    if (candidates.empty())
-        return nullptr;
-    if (candidates.size() == 1)
-        return candidates.front();
+    if (entry.more.empty())
+        return entry.one;
     // Several top-level elements share the name (a rename made two sections alike):
     // only the list knows which comes first.
     for (const auto &element : m_elements) {
-        for (const auto &candidate : candidates) {
+        if (element.get() == entry.one.get())
+            return entry.one;
+        for (const auto &candidate : entry.more) {
             if (candidate.get() == element.get())
                 return candidate;
         }
@@ -136,10 +170,10 @@ void ConfigElementList::index(const ConfigElementPtr &element)
     if (element->type() == ConfigElementBase::SectionType) {
         auto section = std::static_pointer_cast<ConfigElementSection>(element);
         section->m_owner = this;
-        m_sections[section->name()].push_back(std::move(section));
+        m_sections[section->name()].add(std::move(section));
     } else if (element->type() == ConfigElementBase::DataType) {
         auto data = std::static_pointer_cast<ConfigElementData>(element);
-        m_data[data->key()].push_back(std::move(data));
+        m_data[data->key()].add(std::move(data));
     }
 }
 
@@ -148,29 +182,20 @@ void ConfigElementList::unindex(const ConfigElementBase *element)
     if (!element)
         return;
     if (element->type() == ConfigElementBase::SectionType) {
-        auto *section = static_cast<const ConfigElementSection *>(element);
-        auto found = m_sections.find(section->name());
+        auto found = m_sections.find(static_cast<const ConfigElementSection *>(element)->name());
         if (found == m_sections.end())
             return;
-        auto &entries = found->second;
-        auto entry = std::find_if(entries.begin(), entries.end(),
-                                  [element](const auto &candidate) { return candidate.get() == element; });
-        if (entry == entries.end())
-            return;
-        const std::shared_ptr<ConfigElementSection> removed = std::move(*entry);
-        entries.erase(entry);
-        const bool stillHere = std::any_of(entries.begin(), entries.end(),
-                                           [element](const auto &candidate) { return candidate.get() == element; });
-        if (entries.empty())
+        const std::shared_ptr<ConfigElementSection> removed = found->second.remove(element);
+        const bool stillHere = found->second.contains(element);
+        if (found->second.empty())
             m_sections.erase(found);
-        if (!stillHere && removed->m_owner == this)
+        if (removed && !stillHere && removed->m_owner == this)
             removed->m_owner = nullptr;
     } else if (element->type() == ConfigElementBase::DataType) {
-        auto *data = static_cast<const ConfigElementData *>(element);
-        auto found = m_data.find(data->key());
+        auto found = m_data.find(static_cast<const ConfigElementData *>(element)->key());
         if (found == m_data.end())
             return;
-        eraseOne(found->second, element);
+        found->second.remove(element);
         if (found->second.empty())
             m_data.erase(found);
     }
@@ -181,19 +206,12 @@ void ConfigElementList::sectionRenamed(ConfigElementSection *section, const std:
     auto found = m_sections.find(oldName);
     if (found == m_sections.end())
         return;
-    auto &entries = found->second;
     std::vector<std::shared_ptr<ConfigElementSection>> moved;
-    for (auto it = entries.begin(); it != entries.end();) {
-        if (it->get() == section) {
-            moved.push_back(std::move(*it));
-            it = entries.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    if (entries.empty())
+    while (auto removed = found->second.remove(section))
+        moved.push_back(std::move(removed));
+    if (found->second.empty())
         m_sections.erase(found);
     auto &target = m_sections[section->name()];
     for (auto &entry : moved)
-        target.push_back(std::move(entry));
+        target.add(std::move(entry));
 }

@@ -46,6 +46,7 @@ public:
     std::size_t removeIf(Predicate predicate);
     void clear();
     void assign(Container elements);
+    void reserve(std::size_t size);
     // Index of the first occurrence, or -1.
     std::ptrdiff_t indexOf(const ConfigElementBase *element) const;
 
@@ -60,12 +61,26 @@ private:
     void index(const ConfigElementPtr &element);
     void unindex(const ConfigElementBase *element);
     void sectionRenamed(ConfigElementSection *section, const std::string &oldName);
+    // The elements of one name. Names are nearly always unique, so the first one is held
+    // without a vector of its own.
     template<class T>
-    std::shared_ptr<T> first(const std::vector<std::shared_ptr<T>> &candidates) const;
+    struct Entry
+    {
+        std::shared_ptr<T> one;
+        std::vector<std::shared_ptr<T>> more;
+
+        bool empty() const { return !one; }
+        void add(std::shared_ptr<T> element);
+        // Removes one occurrence; returns the removed pointer (null when absent).
+        std::shared_ptr<T> remove(const ConfigElementBase *element);
+        bool contains(const ConfigElementBase *element) const;
+    };
+    template<class T>
+    std::shared_ptr<T> first(const Entry<T> &entry) const;
 
     Container m_elements;
-    std::unordered_map<std::string, std::vector<std::shared_ptr<ConfigElementSection>>> m_sections;
-    std::unordered_map<std::string, std::vector<std::shared_ptr<ConfigElementData>>> m_data;
+    std::unordered_map<std::string, Entry<ConfigElementSection>> m_sections;
+    std::unordered_map<std::string, Entry<ConfigElementData>> m_data;
 };
 
 template<class Predicate>

@@ -1,6 +1,7 @@
 #include "configparser.h"
 
 #include "configdocument.h"
+#include "configelementlist.h"
 #include "configelementcomment.h"
 #include "configelementcommentblock.h"
 #include "configelementdata.h"
@@ -9,6 +10,7 @@
 #include "configelementinclude.h"
 #include "configelementsection.h"
 
+#include <cstring>
 #include <unordered_map>
 #include <utility>
 
@@ -32,21 +34,37 @@ bool allSpace(const std::string &text)
 
 ConfigParser::ConfigParser(int syntaxMode, std::string commentMarkers)
     : m_syntaxMode(syntaxMode)
-    , m_commentMarkers(std::move(commentMarkers))
 {
+    for (char marker : commentMarkers)
+        m_isMarker[static_cast<unsigned char>(marker)] = true;
 }
 
-std::vector<ConfigElementPtr> ConfigParser::parse(const std::string &bytes)
+void ConfigParser::parse(const std::string &bytes, ConfigElementList &out)
 {
-    m_flat.clear();
+    m_top.clear();
+    m_section.reset();
+    m_block.reset();
     m_buf.clear();
     m_col = 0;
     m_lineNo = 0;
     m_blank = true;
     m_inComment = m_inValue = m_inInclude = false;
 
-    for (char c : bytes)
-        readByte(c);
+    const char *const end = bytes.data() + bytes.size();
+    for (const char *p = bytes.data(); p != end;) {
+        if (m_inComment || m_inValue) {
+            // The rest of a comment or value is taken verbatim: copy it up to the line
+            // feed in one go. The marker or '=' already cleared the blank flag.
+            const void *found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+            const char *stop = found ? static_cast<const char *>(found) : end;
+            m_buf.append(p, stop);
+            m_col += static_cast<int>(stop - p);
+            p = stop;
+            if (p == end)
+                break;
+        }
+        readByte(*p++);
+    }
 
     // An unterminated last line survives only as a comment or a parameter.
     if (m_inComment)
@@ -57,7 +75,10 @@ std::vector<ConfigElementPtr> ConfigParser::parse(const std::string &bytes)
     m_inInclude = false;
     m_include.reset();
 
-    return structure();
+    out.clear();
+    fold(out);
+    m_section.reset();
+    m_block.reset();
 }
 
 void ConfigParser::readByte(char c)
@@ -81,7 +102,7 @@ void ConfigParser::readByte(char c)
 void ConfigParser::lineFeed()
 {
     if (m_blank) {
-        m_flat.push_back(std::make_shared<ConfigElementELine>(m_lineNo));
+        emit(std::make_shared<ConfigElementELine>(m_lineNo));
         m_buf.clear();
     } else if (m_inComment) {
         completeComment();
@@ -104,108 +125,123 @@ void ConfigParser::structural(char c)
             m_buf += c;
         return;
     }
-    if (c == '\n') {
+    if (m_isMarker[static_cast<unsigned char>(c)]) {
+        m_comment = std::make_shared<ConfigElementComment>(c, std::string(), m_col - 1, m_lineNo);
+        m_buf.clear();
+        m_inComment = true;
+        return;
+    }
+    switch (c) {
+    case '\n':
         if (!m_buf.empty()) {
             if (!allSpace(m_buf))
                 completeTokenLine();
             m_buf.clear();
         }
         return;
-    }
-    if (m_commentMarkers.find(c) != std::string::npos) {
-        m_comment = std::make_shared<ConfigElementComment>(c, std::string(), m_col - 1, m_lineNo);
-        m_buf.clear();
-        m_inComment = true;
+    case ']':
+        if (openSection())
+            return;
+        break;
+    case '{':
+        openBraceSection();
         return;
-    }
-    if (c == ']') {
-        const std::size_t open = m_buf.find('[');
-        if (open != std::string::npos) {
-            m_flat.push_back(std::make_shared<ConfigElementSection>(
-                m_buf.substr(open + 1), ConfigElementSection::Bracket, static_cast<int>(open), m_lineNo));
-            m_buf.clear();
+    case '}':
+        // The most recent section header is the current section.
+        if (m_section)
+            m_section->setCloseIndent(m_col - 1);
+        m_buf.clear();
+        return;
+    case '=':
+        if (m_syntaxMode != ConfigDocument::Tokens) {
+            openParameter();
             return;
         }
-    }
-    if (c == '{') {
-        std::string name;
-        int indent = 0;
-        std::size_t end = m_buf.size();
-        while (end > 0 && isSpace(m_buf[end - 1]))
-            --end;
-        if (end > 0) {
-            std::size_t start = end;
-            while (start > 0 && !isSpace(m_buf[start - 1]))
-                --start;
-            name = m_buf.substr(start, end - start);
-            indent = static_cast<int>(start);
-        } else if (!m_buf.empty()) {
-            name = m_buf.substr(0, 1);
+        break;
+    case '@':
+        // Only a first word that begins with '@' makes an include line; an '@' inside
+        // a word ("[user@host]") is ordinary text.
+        if (allSpace(m_buf)) {
+            m_include = std::make_shared<ConfigElementInclude>(std::string(), std::string(), m_col - 1, m_lineNo);
+            m_buf += c;
+            m_inInclude = true;
+            return;
         }
-        const std::size_t service = m_buf.find("service");
-        if (service != std::string::npos)
-            indent = static_cast<int>(service);
-        m_flat.push_back(
-            std::make_shared<ConfigElementSection>(name, ConfigElementSection::Brace, indent, m_lineNo));
-        m_buf.clear();
-        return;
-    }
-    if (c == '}') {
-        for (auto it = m_flat.rbegin(); it != m_flat.rend(); ++it) {
-            if ((*it)->type() == ConfigElementBase::SectionType) {
-                static_cast<ConfigElementSection &>(**it).setCloseIndent(m_col - 1);
-                break;
-            }
-        }
-        m_buf.clear();
-        return;
-    }
-    if (c == '=' && m_syntaxMode != ConfigDocument::Tokens) {
-        const int size = static_cast<int>(m_buf.size());
-        int first = size - 1;
-        for (int i = 0; i < size; ++i) {
-            if (!isSpace(m_buf[static_cast<std::size_t>(i)])) {
-                first = i;
-                break;
-            }
-        }
-        if (size == 0)
-            first = 0;
-        int last = size == 0 ? -1 : 0;
-        for (int i = size - 1; i >= 0; --i) {
-            if (!isSpace(m_buf[static_cast<std::size_t>(i)])) {
-                last = i;
-                break;
-            }
-        }
-        std::string key = last < first ? std::string()
-                                        : m_buf.substr(static_cast<std::size_t>(first),
-                                                       static_cast<std::size_t>(last - first + 1));
-        m_data = std::make_shared<ConfigElementData>(std::move(key), std::string(), first, m_lineNo,
-                                                     (size - 1) - last, 1);
-        m_flat.push_back(m_data);
-        m_buf.clear();
-        m_inValue = true;
-        return;
-    }
-    // Only a first word that begins with '@' makes an include line; an '@' inside a
-    // word ("[user@host]") is ordinary text.
-    if (c == '@' && allSpace(m_buf)) {
-        m_include = std::make_shared<ConfigElementInclude>(std::string(), std::string(), m_col - 1, m_lineNo);
-        m_buf += c;
-        m_inInclude = true;
-        return;
-    }
-    if (c == '\t')
+        break;
+    case '\t':
         m_buf.append(4, ' ');
-    else
-        m_buf += c;
+        return;
+    default:
+        break;
+    }
+    m_buf += c;
+}
+
+bool ConfigParser::openSection()
+{
+    const std::size_t open = m_buf.find('[');
+    if (open == std::string::npos)
+        return false;
+    emit(std::make_shared<ConfigElementSection>(m_buf.substr(open + 1), ConfigElementSection::Bracket,
+                                                            static_cast<int>(open), m_lineNo));
+    m_buf.clear();
+    return true;
+}
+
+void ConfigParser::openBraceSection()
+{
+    std::string name;
+    int indent = 0;
+    std::size_t end = m_buf.size();
+    while (end > 0 && isSpace(m_buf[end - 1]))
+        --end;
+    if (end > 0) {
+        std::size_t start = end;
+        while (start > 0 && !isSpace(m_buf[start - 1]))
+            --start;
+        name = m_buf.substr(start, end - start);
+        indent = static_cast<int>(start);
+    } else if (!m_buf.empty()) {
+        name = m_buf.substr(0, 1);
+    }
+    const std::size_t service = m_buf.find("service");
+    if (service != std::string::npos)
+        indent = static_cast<int>(service);
+    emit(std::make_shared<ConfigElementSection>(name, ConfigElementSection::Brace, indent, m_lineNo));
+    m_buf.clear();
+}
+
+void ConfigParser::openParameter()
+{
+    const int size = static_cast<int>(m_buf.size());
+    // With no key at all, the widths come out so that the line is written back as read.
+    int first = size == 0 ? 0 : size - 1;
+    for (int i = 0; i < size; ++i) {
+        if (!isSpace(m_buf[static_cast<std::size_t>(i)])) {
+            first = i;
+            break;
+        }
+    }
+    int last = size == 0 ? -1 : 0;
+    for (int i = size - 1; i >= 0; --i) {
+        if (!isSpace(m_buf[static_cast<std::size_t>(i)])) {
+            last = i;
+            break;
+        }
+    }
+    std::string key = last < first ? std::string()
+                                    : m_buf.substr(static_cast<std::size_t>(first),
+                                                   static_cast<std::size_t>(last - first + 1));
+    m_data = std::make_shared<ConfigElementData>(std::move(key), std::string(), first, m_lineNo, (size - 1) - last, 1);
+    emit(m_data);
+    m_buf.clear();
+    m_inValue = true;
 }
 
 void ConfigParser::completeComment()
 {
     m_comment->setText(m_buf);
-    m_flat.push_back(std::move(m_comment));
+    emit(std::move(m_comment));
     m_comment.reset();
     m_buf.clear();
     m_inComment = false;
@@ -243,7 +279,7 @@ void ConfigParser::completeInclude()
     while (i < size && !isSpace(m_buf[i]))
         ++i;
     m_include->setPath(m_buf.substr(start, i - start));
-    m_flat.push_back(std::move(m_include));
+    emit(std::move(m_include));
     m_include.reset();
     m_buf.clear();
     m_inInclude = false;
@@ -280,93 +316,74 @@ void ConfigParser::completeTokenLine()
     std::size_t first = 0;
     while (first < m_buf.size() && isSpace(m_buf[first]))
         ++first;
-    m_flat.push_back(std::make_shared<ConfigElementExpr>(std::move(tokens), static_cast<int>(first), m_lineNo));
+    emit(std::make_shared<ConfigElementExpr>(std::move(tokens), static_cast<int>(first), m_lineNo));
 }
 
-std::vector<ConfigElementPtr> ConfigParser::structure()
+// Structuring, one element at a time as the reader makes them: comment lines form
+// blocks, a block directly above an element is attached to it, and every element after a
+// section header goes into that section.
+void ConfigParser::emit(ConfigElementPtr element)
 {
-    std::vector<ConfigElementPtr> top;
-    top.reserve(m_flat.size());
-    std::shared_ptr<ConfigElementSection> section;
-    std::shared_ptr<ConfigElementCommentBlock> block;
-
-    // The open block was appended last to where it lives (the current section or the
-    // top level): only comments, which live inside it, came after it.
-    auto takeBlock = [&](const std::shared_ptr<ConfigElementSection> &from) {
-        if (from)
-            from->children().pop_back();
+    // The open block was put last where it lives (the current section or the top
+    // level): only comments, which go inside it, came after it.
+    auto attachBlock = [this](ConfigElementCommentable &owner) {
+        if (!m_block)
+            return;
+        owner.comments().push_back(std::move(m_block));
+        m_block.reset();
+        if (m_section)
+            m_section->children().pop_back();
         else
-            top.pop_back();
+            m_top.pop_back();
+    };
+    auto place = [this](ConfigElementPtr placed) {
+        if (m_section)
+            m_section->children().push_back(std::move(placed));
+        else
+            m_top.push_back(std::move(placed));
     };
 
-    for (auto &element : m_flat) {
-        switch (element->type()) {
-        case ConfigElementBase::ELineType:
-            block.reset();
-            if (section)
-                section->children().push_back(std::move(element));
-            else
-                top.push_back(std::move(element));
-            break;
-        case ConfigElementBase::CommentType: {
-            if (!block) {
-                block = std::make_shared<ConfigElementCommentBlock>(element->indent(), element->line());
-                if (section)
-                    section->children().push_back(block);
-                else
-                    top.push_back(block);
-            }
-            block->lines().push_back(std::static_pointer_cast<ConfigElementComment>(element));
-            break;
+    switch (element->type()) {
+    case ConfigElementBase::ELineType:
+        m_block.reset();
+        place(std::move(element));
+        break;
+    case ConfigElementBase::CommentType:
+        if (!m_block) {
+            m_block = std::make_shared<ConfigElementCommentBlock>(element->indent(), element->line());
+            place(m_block);
         }
-        case ConfigElementBase::SectionType: {
-            auto next = std::static_pointer_cast<ConfigElementSection>(element);
-            if (block) {
-                next->comments().push_back(block);
-                takeBlock(section);
-                block.reset();
-            }
-            section = next;
-            top.push_back(std::move(element));
-            break;
-        }
-        default: {
-            auto &commentable = static_cast<ConfigElementCommentable &>(*element);
-            if (block) {
-                commentable.comments().push_back(block);
-                takeBlock(section);
-                block.reset();
-            }
-            if (section)
-                section->children().push_back(std::move(element));
-            else
-                top.push_back(std::move(element));
-            break;
-        }
-        }
+        m_block->lines().push_back(std::static_pointer_cast<ConfigElementComment>(std::move(element)));
+        break;
+    case ConfigElementBase::SectionType: {
+        auto section = std::static_pointer_cast<ConfigElementSection>(std::move(element));
+        attachBlock(*section);
+        m_section = section;
+        m_top.push_back(std::move(section));
+        break;
     }
-    m_flat.clear();
+    default:
+        attachBlock(static_cast<ConfigElementCommentable &>(*element));
+        place(std::move(element));
+        break;
+    }
+}
 
-    // Fold later sections into the first one of the same name.
-    struct Target
-    {
-        ConfigElementSection *section;
-        ConfigElementSection::MergeIndex index;
-    };
-    std::unordered_map<std::string, Target> firstByName;
-    std::vector<ConfigElementPtr> result;
-    result.reserve(top.size());
-    for (auto &element : top) {
+void ConfigParser::fold(ConfigElementList &out)
+{
+    // Fold later sections into the first one of the same name, using the list's own
+    // index. Merge indexes are made only for sections that have duplicates.
+    std::unordered_map<ConfigElementSection *, ConfigElementSection::MergeIndex> mergeIndexes;
+    out.reserve(m_top.size());
+    for (auto &element : m_top) {
         if (element->type() == ConfigElementBase::SectionType) {
             auto *current = static_cast<ConfigElementSection *>(element.get());
-            auto found = firstByName.find(current->name());
-            if (found != firstByName.end()) {
-                found->second.section->merge(*current, found->second.index);
+            if (const auto target = out.findSection(current->name())) {
+                target->merge(*current, mergeIndexes[target.get()]);
                 continue;
             }
-            firstByName.emplace(current->name(), Target{current, {}});
         }
-        result.push_back(std::move(element));
+        out.append(std::move(element));
     }
-    return result;
+    m_top.clear();
 }

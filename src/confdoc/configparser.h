@@ -7,19 +7,22 @@
 #include <vector>
 
 class ConfigElementComment;
+class ConfigElementCommentBlock;
+class ConfigElementSection;
 class ConfigElementData;
+class ConfigElementList;
 class ConfigElementInclude;
 
-// Reads smb.conf bytes into elements: a line reader that makes one element per
-// recognised line, then a structuring pass that attaches comments to the element below
-// them, moves lines into their sections and folds sections of the same name together.
+// Reads smb.conf bytes into elements: a line reader makes one element per recognised
+// line; structuring attaches comments to the element below them and moves lines into
+// their sections as they come; at the end sections of the same name are folded together.
 class ConfigParser
 {
 public:
     ConfigParser(int syntaxMode, std::string commentMarkers);
 
-    // The top-level list of the document. Any byte sequence gives a tree.
-    std::vector<ConfigElementPtr> parse(const std::string &bytes);
+    // Fills the top-level list of a document. Any byte sequence gives a tree.
+    void parse(const std::string &bytes, ConfigElementList &out);
 
     static bool isSpace(char c)
     {
@@ -30,16 +33,23 @@ private:
     void readByte(char c);
     void lineFeed();
     void structural(char c);
+    bool openSection();
+    void openBraceSection();
+    void openParameter();
     void completeComment();
     void completeValue();
     void completeInclude();
     void completeTokenLine();
-    std::vector<ConfigElementPtr> structure();
+    void emit(ConfigElementPtr element);
+    void fold(ConfigElementList &out);
 
     int m_syntaxMode;
-    std::string m_commentMarkers;
+    bool m_isMarker[256] = {};
 
-    std::vector<ConfigElementPtr> m_flat;
+    // Structuring state: the top level so far, the current section, the open block.
+    std::vector<ConfigElementPtr> m_top;
+    std::shared_ptr<ConfigElementSection> m_section;
+    std::shared_ptr<ConfigElementCommentBlock> m_block;
     std::string m_buf;
     int m_col = 0;
     int m_lineNo = 0;

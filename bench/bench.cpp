@@ -1,0 +1,140 @@
+// Benchmarks of the smb.conf document on generated files of 1,000 to 100,000 shares,
+// side by side with Samba's own testparm reading the same file.
+//
+//   shareward-bench [--sizes 1000,10000,100000] [--repeat N] [--testparm PROGRAM] [--no-testparm]
+#include "configdocument.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string generate(int shares)
+{
+    std::string text = "[global]\n   workgroup = WORKGROUP\n   server string = Benchmark\n   security = user\n\n";
+    for (int i = 0; i < shares; ++i) {
+        const std::string n = std::to_string(i);
+        text += "# Share number " + n + "\n[share" + n + "]\n   path = /srv/share" + n + "\n   comment = Share "
+            + n + "\n   read only = no\n   guest ok = yes\n\n";
+    }
+    return text;
+}
+
+// Median of several runs, in milliseconds; prepare runs untimed before each run.
+double measure(int repeat, const std::function<void()> &prepare, const std::function<void()> &work)
+{
+    std::vector<double> runs;
+    for (int i = 0; i < repeat; ++i) {
+        if (prepare)
+            prepare();
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        runs.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser options;
+    options.addHelpOption();
+    options.addOption({QStringLiteral("sizes"), QStringLiteral("Share counts."), QStringLiteral("list"),
+                       QStringLiteral("1000,10000,100000")});
+    options.addOption({QStringLiteral("repeat"), QStringLiteral("Runs per measurement."), QStringLiteral("n"),
+                       QStringLiteral("5")});
+    options.addOption({QStringLiteral("testparm"), QStringLiteral("The checker to compare with."),
+                       QStringLiteral("program"), QStringLiteral("testparm")});
+    options.addOption({QStringLiteral("no-testparm"), QStringLiteral("Do not run the checker.")});
+    options.process(app);
+
+    std::vector<int> sizes;
+    for (const QString &size : options.value(QStringLiteral("sizes")).split(QLatin1Char(',')))
+        sizes.push_back(size.toInt());
+    const int repeat = std::max(1, options.value(QStringLiteral("repeat")).toInt());
+    const bool withTestparm = !options.isSet(QStringLiteral("no-testparm"));
+
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot create a temporary directory\n");
+        return 1;
+    }
+
+    std::printf("%10s %10s %12s %12s %14s %14s\n", "shares", "bytes", "load ms", "write ms", "load+write ms",
+                "testparm -s ms");
+    std::map<int, double> total;
+    std::map<int, double> checker;
+    for (int shares : sizes) {
+        const std::string path = dir.filePath(QStringLiteral("smb-%1.conf").arg(shares)).toStdString();
+        const std::string text = generate(shares);
+        std::ofstream(path, std::ios::binary) << text;
+        const std::string outPath = path + ".out";
+
+        // Each run reads into a new document; freeing the previous one is not part of it.
+        std::unique_ptr<ConfigDocument> document;
+        const double load = measure(
+            repeat, [&] { document = std::make_unique<ConfigDocument>(); },
+            [&] {
+                std::ifstream in(path, std::ios::binary);
+                document->load(in);
+            });
+        const double write = measure(repeat, nullptr, [&] {
+            std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+            document->write(out);
+        });
+        std::ifstream check(outPath, std::ios::binary);
+        const std::string written{std::istreambuf_iterator<char>(check), std::istreambuf_iterator<char>()};
+        if (written != text) {
+            std::fprintf(stderr, "round trip of %d shares changed the file\n", shares);
+            return 1;
+        }
+        total[shares] = load + write;
+
+        double testparm = -1;
+        if (withTestparm) {
+            testparm = measure(repeat, nullptr, [&] {
+                QProcess process;
+                process.setStandardOutputFile(QProcess::nullDevice());
+                process.setStandardErrorFile(QProcess::nullDevice());
+                process.start(options.value(QStringLiteral("testparm")),
+                              {QStringLiteral("-s"), QString::fromStdString(path)});
+                process.waitForFinished(-1);
+            });
+            checker[shares] = testparm;
+        }
+        std::printf("%10d %10zu %12.2f %12.2f %14.2f %14.2f\n", shares, text.size(), load, write, load + write,
+                    testparm);
+    }
+
+    bool ok = true;
+    std::printf("\n");
+    if (total.count(10000) && checker.count(10000)) {
+        const double ratio = total[10000] / checker[10000];
+        const bool pass = ratio <= 0.1;
+        ok = ok && pass;
+        std::printf("10,000 shares: load+write / testparm -s = %.3f (limit 0.100) %s\n", ratio, pass ? "ok" : "FAIL");
+    }
+    if (total.count(10000) && total.count(100000)) {
+        const double growth = total[100000] / total[10000];
+        const bool pass = growth <= 12;
+        ok = ok && pass;
+        std::printf("100,000 / 10,000 shares: load+write x%.2f (limit 12) %s\n", growth, pass ? "ok" : "FAIL");
+    }
+    return ok ? 0 : 1;
+}
