@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds Shareward and runs every test: once with the
+# default build, then once built by clang with AddressSanitizer and UndefinedBehavior-
+# Sanitizer, which also runs the parser fuzzer for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+jobs=$(nproc)
+
+echo "== build and test (gcc)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build --parallel "$jobs"
+ctest --test-dir build --output-on-failure --parallel "$jobs"
+
+echo "== build and test (clang, AddressSanitizer + UndefinedBehaviorSanitizer, fuzzer)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+  -DSHAREWARD_SANITIZE=ON -DSHAREWARD_FUZZ=ON >/dev/null
+cmake --build build-asan --parallel "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure --parallel "$jobs"
