@@ -23,11 +23,12 @@ namespace {
 
 std::string generate(int shares)
 {
-    std::string text = "[global]\n   workgroup = WORKGROUP\n   server string = Benchmark\n   security = user\n\n";
+    std::string text =
+        "[global]\n   workgroup = WORKGROUP\n   server string = Benchmark\n   security = user\n\n";
     for (int i = 0; i < shares; ++i) {
         const std::string n = std::to_string(i);
-        text += "# Share number " + n + "\n[share" + n + "]\n   path = /srv/share" + n + "\n   comment = Share "
-            + n + "\n   read only = no\n   guest ok = yes\n\n";
+        text += "# Share number " + n + "\n[share" + n + "]\n   path = /srv/share" + n
+            + "\n   comment = Share " + n + "\n   read only = no\n   guest ok = yes\n\n";
     }
     return text;
 }
@@ -55,13 +56,13 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCommandLineParser options;
     options.addHelpOption();
-    options.addOption({QStringLiteral("sizes"), QStringLiteral("Share counts."), QStringLiteral("list"),
-                       QStringLiteral("1000,10000,100000")});
-    options.addOption({QStringLiteral("repeat"), QStringLiteral("Runs per measurement."), QStringLiteral("n"),
-                       QStringLiteral("5")});
-    options.addOption({QStringLiteral("testparm"), QStringLiteral("The checker to compare with."),
-                       QStringLiteral("program"), QStringLiteral("testparm")});
-    options.addOption({QStringLiteral("no-testparm"), QStringLiteral("Do not run the checker.")});
+    options.addOption({ QStringLiteral("sizes"), QStringLiteral("Share counts."), QStringLiteral("list"),
+                        QStringLiteral("1000,10000,100000") });
+    options.addOption({ QStringLiteral("repeat"), QStringLiteral("Runs per measurement."),
+                        QStringLiteral("n"), QStringLiteral("5") });
+    options.addOption({ QStringLiteral("testparm"), QStringLiteral("The checker to compare with."),
+                        QStringLiteral("program"), QStringLiteral("testparm") });
+    options.addOption({ QStringLiteral("no-testparm"), QStringLiteral("Do not run the checker.") });
     options.process(app);
 
     std::vector<int> sizes;
@@ -99,7 +100,7 @@ int main(int argc, char *argv[])
             document->write(out);
         });
         std::ifstream check(outPath, std::ios::binary);
-        const std::string written{std::istreambuf_iterator<char>(check), std::istreambuf_iterator<char>()};
+        const std::string written{ std::istreambuf_iterator<char>(check), std::istreambuf_iterator<char>() };
         if (written != text) {
             std::fprintf(stderr, "round trip of %d shares changed the file\n", shares);
             return 1;
@@ -113,13 +114,13 @@ int main(int argc, char *argv[])
                 process.setStandardOutputFile(QProcess::nullDevice());
                 process.setStandardErrorFile(QProcess::nullDevice());
                 process.start(options.value(QStringLiteral("testparm")),
-                              {QStringLiteral("-s"), QString::fromStdString(path)});
+                              { QStringLiteral("-s"), QString::fromStdString(path) });
                 process.waitForFinished(-1);
             });
             checker[shares] = testparm;
         }
-        std::printf("%10d %10zu %12.2f %12.2f %14.2f %14.2f\n", shares, text.size(), load, write, load + write,
-                    testparm);
+        std::printf("%10d %10zu %12.2f %12.2f %14.2f %14.2f\n", shares, text.size(), load, write,
+                    load + write, testparm);
     }
 
     bool ok = true;
@@ -128,13 +129,15 @@ int main(int argc, char *argv[])
         const double ratio = total[10000] / checker[10000];
         const bool pass = ratio <= 0.1;
         ok = ok && pass;
-        std::printf("10,000 shares: load+write / testparm -s = %.3f (limit 0.100) %s\n", ratio, pass ? "ok" : "FAIL");
+        std::printf("10,000 shares: load+write / testparm -s = %.3f (limit 0.100) %s\n", ratio,
+                    pass ? "ok" : "FAIL");
     }
     if (total.count(10000) && total.count(100000)) {
         const double growth = total[100000] / total[10000];
         const bool pass = growth <= 12;
         ok = ok && pass;
-        std::printf("100,000 / 10,000 shares: load+write x%.2f (limit 12) %s\n", growth, pass ? "ok" : "FAIL");
+        std::printf("100,000 / 10,000 shares: load+write x%.2f (limit 12) %s\n", growth,
+                    pass ? "ok" : "FAIL");
     }
     return ok ? 0 : 1;
 }

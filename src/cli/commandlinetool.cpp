@@ -17,7 +17,8 @@ CommandLineTool::CommandLineTool(std::ostream &out, std::ostream &err)
 const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
 {
     static const std::vector<Command> table{
-        {"print", "FILE", "load an smb.conf file and write it back to standard output", &CommandLineTool::print},
+        { "print", "FILE", "load an smb.conf file and write it back to standard output",
+          &CommandLineTool::print },
     };
     return table;
 }

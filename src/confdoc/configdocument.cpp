@@ -3,7 +3,6 @@
 #include "configelementeline.h"
 #include "configparser.h"
 
-
 namespace {
 
 // New elements go after the last element that is not a blank line, so trailing blank

@@ -28,8 +28,9 @@ std::shared_ptr<T> ConfigElementList::Entry<T>::remove(const ConfigElementBase *
         }
         return removed;
     }
-    auto found = std::find_if(more.begin(), more.end(),
-                              [element](const std::shared_ptr<T> &candidate) { return candidate.get() == element; });
+    auto found = std::find_if(more.begin(), more.end(), [element](const std::shared_ptr<T> &candidate) {
+        return candidate.get() == element;
+    });
     if (found != more.end()) {
         removed = std::move(*found);
         more.erase(found);

@@ -1,13 +1,13 @@
 #include "configparser.h"
 
 #include "configdocument.h"
-#include "configelementlist.h"
 #include "configelementcomment.h"
 #include "configelementcommentblock.h"
 #include "configelementdata.h"
 #include "configelementeline.h"
 #include "configelementexpr.h"
 #include "configelementinclude.h"
+#include "configelementlist.h"
 #include "configelementsection.h"
 
 #include <cstring>
@@ -162,7 +162,8 @@ void ConfigParser::structural(char c)
         // Only a first word that begins with '@' makes an include line; an '@' inside
         // a word ("[user@host]") is ordinary text.
         if (allSpace(m_buf)) {
-            m_include = std::make_shared<ConfigElementInclude>(std::string(), std::string(), m_col - 1, m_lineNo);
+            m_include =
+                std::make_shared<ConfigElementInclude>(std::string(), std::string(), m_col - 1, m_lineNo);
             m_buf += c;
             m_inInclude = true;
             return;
@@ -183,7 +184,7 @@ bool ConfigParser::openSection()
     if (open == std::string::npos)
         return false;
     emit(std::make_shared<ConfigElementSection>(m_buf.substr(open + 1), ConfigElementSection::Bracket,
-                                                            static_cast<int>(open), m_lineNo));
+                                                static_cast<int>(open), m_lineNo));
     m_buf.clear();
     return true;
 }
@@ -229,10 +230,11 @@ void ConfigParser::openParameter()
             break;
         }
     }
-    std::string key = last < first ? std::string()
-                                    : m_buf.substr(static_cast<std::size_t>(first),
-                                                   static_cast<std::size_t>(last - first + 1));
-    m_data = std::make_shared<ConfigElementData>(std::move(key), std::string(), first, m_lineNo, (size - 1) - last, 1);
+    std::string key = last < first
+        ? std::string()
+        : m_buf.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1));
+    m_data = std::make_shared<ConfigElementData>(std::move(key), std::string(), first, m_lineNo,
+                                                 (size - 1) - last, 1);
     emit(m_data);
     m_buf.clear();
     m_inValue = true;
@@ -304,7 +306,7 @@ void ConfigParser::completeTokenLine()
             current += c;
             open = true;
         } else if (open) {
-            tokens.push_back({std::move(current), whitespaceWidth(c)});
+            tokens.push_back({ std::move(current), whitespaceWidth(c) });
             current.clear();
             open = false;
         } else if (!tokens.empty()) {
@@ -312,7 +314,7 @@ void ConfigParser::completeTokenLine()
         }
     }
     if (open)
-        tokens.push_back({std::move(current), 0});
+        tokens.push_back({ std::move(current), 0 });
     std::size_t first = 0;
     while (first < m_buf.size() && isSpace(m_buf[first]))
         ++first;

@@ -3,7 +3,8 @@
 ACL::ACL(const QString &name)
     : VFSModule(name)
     , m_defaultAclStyle(QStringLiteral("posix"))
-{ }
+{
+}
 
 ACL::~ACL() = default;
 

@@ -2,4 +2,5 @@
 
 ACLTDB::ACLTDB()
     : ACL(QStringLiteral("acl_tdb"))
-{ }
+{
+}

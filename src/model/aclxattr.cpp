@@ -2,4 +2,5 @@
 
 ACLXAttr::ACLXAttr()
     : ACL(QStringLiteral("acl_xattr"))
-{ }
+{
+}

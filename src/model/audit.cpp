@@ -4,7 +4,8 @@ Audit::Audit()
     : VFSModule(QStringLiteral("audit"))
     , m_facility(QStringLiteral("USER"))
     , m_priority(QStringLiteral("INFO"))
-{ }
+{
+}
 
 void Audit::setFacility(const Syslog::Facility &facility)
 {

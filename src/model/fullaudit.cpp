@@ -5,7 +5,8 @@ FullAudit::FullAudit()
     , m_prefix(QStringLiteral("%u|%I"))
     , m_facility(QStringLiteral("USER"))
     , m_priority(QStringLiteral("INFO"))
-{ }
+{
+}
 
 void FullAudit::setPrefix(const QString &prefix)
 {

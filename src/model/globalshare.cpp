@@ -4,7 +4,8 @@
 
 GlobalShare::GlobalShare()
     : Share(QStringLiteral("global"))
-{ }
+{
+}
 
 void GlobalShare::setWorkgroup(const QString &workgroup)
 {

@@ -2,7 +2,8 @@
 
 SambaGroup::SambaGroup(const QString &name)
     : m_name(name)
-{ }
+{
+}
 
 void SambaGroup::setName(const QString &name)
 {

@@ -12,7 +12,8 @@ SambaSettings::SambaSettings(const SambaSettings &other)
     , m_global(std::make_shared<GlobalShare>(*other.m_global))
     , m_users(other.m_users)
     , m_groups(other.m_groups)
-{ }
+{
+}
 
 SambaSettings &SambaSettings::operator=(const SambaSettings &other)
 {

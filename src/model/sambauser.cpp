@@ -2,7 +2,8 @@
 
 SambaUser::SambaUser(const QString &name)
     : m_name(name)
-{ }
+{
+}
 
 void SambaUser::setName(const QString &name)
 {

@@ -2,7 +2,8 @@
 
 Share::Share(const QString &originalName)
     : m_originalName(originalName)
-{ }
+{
+}
 
 void Share::setOriginalName(const QString &originalName)
 {

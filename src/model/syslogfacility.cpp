@@ -71,7 +71,8 @@ Facility::Facility(const QString &name)
 Facility::Facility(const QString &name, const QString &description)
     : m_name(name)
     , m_description(description)
-{ }
+{
+}
 
 } // namespace Syslog
 

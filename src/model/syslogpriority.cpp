@@ -58,7 +58,8 @@ Priority::Priority(const QString &name)
 Priority::Priority(const QString &name, const QString &description)
     : m_name(name)
     , m_description(description)
-{ }
+{
+}
 
 } // namespace Syslog
 

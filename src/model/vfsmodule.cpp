@@ -7,7 +7,8 @@
 
 VFSModule::VFSModule(const QString &name)
     : m_name(name)
-{ }
+{
+}
 
 VFSModule::~VFSModule() = default;
 

@@ -113,7 +113,8 @@ VfsOperation::VfsOperation(const QString &name)
 VfsOperation::VfsOperation(const QString &name, const QString &description)
     : m_name(name)
     , m_description(description)
-{ }
+{
+}
 
 VfsOperationSet allOperations()
 {

@@ -95,9 +95,11 @@ void TestConfigDocument::setValue_data()
 
     QTest::newRow("new global section before trailing blanks")
         << QByteArray("# top\n\n[data]\npath = /d\n\n\n") << QByteArray("global") << QByteArray("workgroup")
-        << QByteArray("X") << QByteArray() << QByteArray("# top\n\n[data]\npath = /d\n\n\n[global]\nworkgroup = X\n");
-    QTest::newRow("into an empty document") << QByteArray() << QByteArray("global") << QByteArray("workgroup")
-                                            << QByteArray("X") << QByteArray() << QByteArray("[global]\nworkgroup = X\n");
+        << QByteArray("X") << QByteArray()
+        << QByteArray("# top\n\n[data]\npath = /d\n\n\n[global]\nworkgroup = X\n");
+    QTest::newRow("into an empty document")
+        << QByteArray() << QByteArray("global") << QByteArray("workgroup") << QByteArray("X") << QByteArray()
+        << QByteArray("[global]\nworkgroup = X\n");
     QTest::newRow("replace keeps spacing")
         << QByteArray("[global]\n\tworkgroup\t=  OLD\r\n") << QByteArray("global") << QByteArray("workgroup")
         << QByteArray("NEW") << QByteArray("ignored") << QByteArray("[global]\n\tworkgroup\t=  NEW\n");
@@ -114,13 +116,14 @@ void TestConfigDocument::setValue_data()
         << QByteArray("  [a]\n") << QByteArray("a") << QByteArray("n") << QByteArray("1") << QByteArray()
         << QByteArray("  [a]\n  n = 1\n");
     QTest::newRow("new section takes the indent of the last section")
-        << QByteArray("  [a]\nk = v\n") << QByteArray("b") << QByteArray("n") << QByteArray("1") << QByteArray()
-        << QByteArray("  [a]\nk = v\n  [b]\n  n = 1\n");
+        << QByteArray("  [a]\nk = v\n") << QByteArray("b") << QByteArray("n") << QByteArray("1")
+        << QByteArray() << QByteArray("  [a]\nk = v\n  [b]\n  n = 1\n");
     QTest::newRow("with a comment") << QByteArray("[a]\n") << QByteArray("a") << QByteArray("n")
-                                    << QByteArray("1") << QByteArray(" added") << QByteArray("[a]\n# added\nn = 1\n");
+                                    << QByteArray("1") << QByteArray(" added")
+                                    << QByteArray("[a]\n# added\nn = 1\n");
     QTest::newRow("outside any section")
-        << QByteArray("# c\nk = v\n\n[a]\n") << QByteArray() << QByteArray("k") << QByteArray("w") << QByteArray()
-        << QByteArray("# c\nk = w\n\n[a]\n");
+        << QByteArray("# c\nk = v\n\n[a]\n") << QByteArray() << QByteArray("k") << QByteArray("w")
+        << QByteArray() << QByteArray("# c\nk = w\n\n[a]\n");
     QTest::newRow("new parameter outside any section")
         << QByteArray("\n") << QByteArray() << QByteArray("k") << QByteArray("w") << QByteArray()
         << QByteArray("k = w\n\n");
@@ -159,7 +162,8 @@ void TestConfigDocument::addBlankLine_data()
 {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("after last parameter") << QByteArray("[a]\nk = v\n\n[b]\n") << QByteArray("[a]\nk = v\n\n\n[b]\n");
+    QTest::newRow("after last parameter")
+        << QByteArray("[a]\nk = v\n\n[b]\n") << QByteArray("[a]\nk = v\n\n\n[b]\n");
     QTest::newRow("no blank yet") << QByteArray("[a]\nk = v\n") << QByteArray("[a]\nk = v\n\n");
     QTest::newRow("blank lines only") << QByteArray("[a]\n\n") << QByteArray("[a]\n\n\n");
     QTest::newRow("empty section") << QByteArray("[a]\n") << QByteArray("[a]\n\n");
@@ -314,7 +318,8 @@ void TestConfigDocument::lookupCostDoesNotGrow()
                 return -1.0;
             document.setValue(name, "path", "/x");
         }
-        return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() / calls;
+        return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count()
+            / calls;
     };
     ConfigDocument small = build(10);
     ConfigDocument large = build(100000);

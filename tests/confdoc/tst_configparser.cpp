@@ -60,9 +60,11 @@ void TestConfigParser::writesBack_data()
     QTest::addColumn<QByteArray>("expected");
 
     QTest::newRow("empty") << QByteArray() << QByteArray();
-    QTest::newRow("simple parameter") << QByteArray("workgroup = WORKGROUP\n") << QByteArray("workgroup = WORKGROUP\n");
+    QTest::newRow("simple parameter")
+        << QByteArray("workgroup = WORKGROUP\n") << QByteArray("workgroup = WORKGROUP\n");
     QTest::newRow("tab before key") << QByteArray("\tpath  =\t/srv\n") << QByteArray("\tpath  = /srv\n");
-    QTest::newRow("markers inside value") << QByteArray("key = a ; b # c\n") << QByteArray("key = a ; b # c\n");
+    QTest::newRow("markers inside value")
+        << QByteArray("key = a ; b # c\n") << QByteArray("key = a ; b # c\n");
     QTest::newRow("empty value") << QByteArray("key =\n") << QByteArray("key =\n");
     QTest::newRow("value of three blanks") << QByteArray("key =   \n") << QByteArray("key =   \n");
     QTest::newRow("wide spacing after equals") << QByteArray("key =     v\n") << QByteArray("key =\t v\n");
@@ -70,15 +72,18 @@ void TestConfigParser::writesBack_data()
     QTest::newRow("comment indented by eight") << QByteArray("        ; c\n") << QByteArray("\t\t; c\n");
     QTest::newRow("whitespace on blank line") << QByteArray("  \t \n") << QByteArray("\n");
     QTest::newRow("text before comment") << QByteArray("junk # c\n") << QByteArray("\t # c\n");
-    QTest::newRow("comment after header") << QByteArray("[a] # c\nk = v\n") << QByteArray("[a]\n\t# c\nk = v\n");
+    QTest::newRow("comment after header")
+        << QByteArray("[a] # c\nk = v\n") << QByteArray("[a]\n\t# c\nk = v\n");
     QTest::newRow("text after header") << QByteArray("[a] k = v\n") << QByteArray("[a]\n k = v\n");
     QTest::newRow("crlf") << QByteArray("[a]\r\nk = v\r\n; c\r\n\r\nfoo\r\n")
                           << QByteArray("[a]\nk = v\r\n; c\r\n\nfoo \n");
     QTest::newRow("continuation backslash") << QByteArray("k = a \\\n  b\n") << QByteArray("k = a \\\n  b\n");
     QTest::newRow("token spacing") << QByteArray("  foo \t bar\n") << QByteArray("  foo\t  bar\n");
-    QTest::newRow("quoted tokens keep widths") << QByteArray("a '\tx  y' b\n") << QByteArray("a '    x  y' b\n");
+    QTest::newRow("quoted tokens keep widths")
+        << QByteArray("a '\tx  y' b\n") << QByteArray("a '    x  y' b\n");
     QTest::newRow("trailing token blanks") << QByteArray("foo   \n") << QByteArray("foo   \n");
-    QTest::newRow("high bytes") << QByteArray("[d\xe9j\xe0]\nk = \xff\xfe\n") << QByteArray("[d\xe9j\xe0]\nk = \xff\xfe\n");
+    QTest::newRow("high bytes") << QByteArray("[d\xe9j\xe0]\nk = \xff\xfe\n")
+                                << QByteArray("[d\xe9j\xe0]\nk = \xff\xfe\n");
     QTest::newRow("nul bytes") << QByteArray("k = a\0b\n# \0\n", 12) << QByteArray("k = a\0b\n# \0\n", 12);
     QTest::newRow("header indentation") << QByteArray("  [a]\n") << QByteArray("  [a]\n");
     QTest::newRow("text before bracket") << QByteArray("xx[a]\n") << QByteArray("  [a]\n");
@@ -86,9 +91,10 @@ void TestConfigParser::writesBack_data()
     QTest::newRow("no final line feed value") << QByteArray("a = b") << QByteArray("a = b\n");
     QTest::newRow("no final line feed comment") << QByteArray("# c") << QByteArray("# c\n");
     QTest::newRow("no final line feed token") << QByteArray("[x]\nfoo") << QByteArray("[x]\n");
-    QTest::newRow("duplicate sections") << QByteArray("[g]\na = 1\n\n# about g\n[g]\na = 2\nb = 3\n")
-                                        << QByteArray("[g]\na = 2\n\nb = 3\n");
-    QTest::newRow("trailing blank lines kept") << QByteArray("[a]\nk = v\n\n\n") << QByteArray("[a]\nk = v\n\n\n");
+    QTest::newRow("duplicate sections")
+        << QByteArray("[g]\na = 1\n\n# about g\n[g]\na = 2\nb = 3\n") << QByteArray("[g]\na = 2\n\nb = 3\n");
+    QTest::newRow("trailing blank lines kept")
+        << QByteArray("[a]\nk = v\n\n\n") << QByteArray("[a]\nk = v\n\n\n");
     QTest::newRow("empty key") << QByteArray("= x\n") << QByteArray("= x\n");
 }
 
@@ -109,18 +115,27 @@ void TestConfigParser::parameterWidths_data()
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("after");
 
-    QTest::newRow("plain") << QByteArray("workgroup = WORKGROUP\n") << QByteArray("workgroup") << QByteArray("WORKGROUP") << 0 << 1 << 1;
-    QTest::newRow("tab indent") << QByteArray("\tpath  =\t/srv\n") << QByteArray("path") << QByteArray("/srv") << 4 << 2 << 1;
+    QTest::newRow("plain") << QByteArray("workgroup = WORKGROUP\n") << QByteArray("workgroup")
+                           << QByteArray("WORKGROUP") << 0 << 1 << 1;
+    QTest::newRow("tab indent") << QByteArray("\tpath  =\t/srv\n") << QByteArray("path") << QByteArray("/srv")
+                                << 4 << 2 << 1;
     QTest::newRow("no spaces") << QByteArray("a=b\n") << QByteArray("a") << QByteArray("b") << 0 << 0 << 0;
     QTest::newRow("empty value") << QByteArray("key =\n") << QByteArray("key") << QByteArray() << 0 << 1 << 0;
-    QTest::newRow("blank value") << QByteArray("key =   \n") << QByteArray("key") << QByteArray(" ") << 0 << 1 << 2;
-    QTest::newRow("inner blanks of key") << QByteArray(" read  only = yes \r\n") << QByteArray("read  only") << QByteArray("yes \r") << 1 << 1 << 1;
-    QTest::newRow("tab inside key") << QByteArray("a\tb = c\n") << QByteArray("a    b") << QByteArray("c") << 0 << 1 << 1;
-    QTest::newRow("tab before equals") << QByteArray("k\t= v\n") << QByteArray("k") << QByteArray("v") << 0 << 4 << 1;
-    QTest::newRow("tab after equals") << QByteArray("k =\t\tv\n") << QByteArray("k") << QByteArray("v") << 0 << 1 << 2;
+    QTest::newRow("blank value") << QByteArray("key =   \n") << QByteArray("key") << QByteArray(" ") << 0 << 1
+                                 << 2;
+    QTest::newRow("inner blanks of key") << QByteArray(" read  only = yes \r\n") << QByteArray("read  only")
+                                         << QByteArray("yes \r") << 1 << 1 << 1;
+    QTest::newRow("tab inside key") << QByteArray("a\tb = c\n") << QByteArray("a    b") << QByteArray("c")
+                                    << 0 << 1 << 1;
+    QTest::newRow("tab before equals")
+        << QByteArray("k\t= v\n") << QByteArray("k") << QByteArray("v") << 0 << 4 << 1;
+    QTest::newRow("tab after equals")
+        << QByteArray("k =\t\tv\n") << QByteArray("k") << QByteArray("v") << 0 << 1 << 2;
     QTest::newRow("blank key") << QByteArray(" = v\n") << QByteArray(" ") << QByteArray("v") << 0 << 0 << 1;
-    QTest::newRow("crlf empty value") << QByteArray("k =\r\n") << QByteArray("k") << QByteArray("\r") << 0 << 1 << 0;
-    QTest::newRow("second equals in value") << QByteArray("k = a = b\n") << QByteArray("k") << QByteArray("a = b") << 0 << 1 << 1;
+    QTest::newRow("crlf empty value")
+        << QByteArray("k =\r\n") << QByteArray("k") << QByteArray("\r") << 0 << 1 << 0;
+    QTest::newRow("second equals in value")
+        << QByteArray("k = a = b\n") << QByteArray("k") << QByteArray("a = b") << 0 << 1 << 1;
 }
 
 void TestConfigParser::parameterWidths()
@@ -191,9 +206,10 @@ void TestConfigParser::duplicateSectionsFold()
     QCOMPARE(bytes(document.findValue("global", "realm")->value()), QByteArray("R"));
     QVERIFY(document.findValue("Global", "x"));
     QVERIFY(!document.findValue("global", "x"));
-    QCOMPARE(bytes(writeDocument(document)), QByteArray("[global]\nworkgroup = B\nsecurity = user\n\nrealm = R\n"
-                                                        "[data]\npath = /d\n\n"
-                                                        "[Global]\nx = y\n"));
+    QCOMPARE(bytes(writeDocument(document)),
+             QByteArray("[global]\nworkgroup = B\nsecurity = user\n\nrealm = R\n"
+                        "[data]\npath = /d\n\n"
+                        "[Global]\nx = y\n"));
 }
 
 void TestConfigParser::duplicateSectionMergeDetails()
@@ -222,15 +238,18 @@ void TestConfigParser::bracketNames_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QStringList>("sections");
 
-    QTest::newRow("plain") << QByteArray("[homes]\n") << QStringList{QStringLiteral("homes")};
-    QTest::newRow("blanks kept") << QByteArray("[ my share ]\n") << QStringList{QStringLiteral(" my share ")};
+    QTest::newRow("plain") << QByteArray("[homes]\n") << QStringList{ QStringLiteral("homes") };
+    QTest::newRow("blanks kept") << QByteArray("[ my share ]\n")
+                                 << QStringList{ QStringLiteral(" my share ") };
     QTest::newRow("comment marker in name") << QByteArray("[a;b]\n") << QStringList();
     QTest::newRow("hash in name") << QByteArray("[a#b]\n") << QStringList();
-    QTest::newRow("at sign in name") << QByteArray("[user@host]\n") << QStringList{QStringLiteral("user@host")};
-    QTest::newRow("nested open bracket") << QByteArray("[[a]\n") << QStringList{QStringLiteral("[a")};
-    QTest::newRow("two headers on a line") << QByteArray("[a][b]\n") << QStringList{QStringLiteral("a"), QStringLiteral("b")};
-    QTest::newRow("empty name") << QByteArray("[]\n") << QStringList{QString()};
-    QTest::newRow("tab in name") << QByteArray("[a\tb]\n") << QStringList{QStringLiteral("a    b")};
+    QTest::newRow("at sign in name") << QByteArray("[user@host]\n")
+                                     << QStringList{ QStringLiteral("user@host") };
+    QTest::newRow("nested open bracket") << QByteArray("[[a]\n") << QStringList{ QStringLiteral("[a") };
+    QTest::newRow("two headers on a line")
+        << QByteArray("[a][b]\n") << QStringList{ QStringLiteral("a"), QStringLiteral("b") };
+    QTest::newRow("empty name") << QByteArray("[]\n") << QStringList{ QString() };
+    QTest::newRow("tab in name") << QByteArray("[a\tb]\n") << QStringList{ QStringLiteral("a    b") };
     QTest::newRow("close without open") << QByteArray("a]\n") << QStringList();
 }
 
@@ -278,11 +297,16 @@ void TestConfigParser::includeLines_data()
     QTest::addColumn<int>("spacing");
     QTest::addColumn<QByteArray>("written");
 
-    QTest::newRow("include") << QByteArray("@include common\n") << QByteArray("@include") << QByteArray("common") << 0 << 1 << QByteArray("@include common\n");
-    QTest::newRow("tab spacing") << QByteArray("  @inc\t\tx\n") << QByteArray("@inc") << QByteArray("x") << 2 << 8 << QByteArray("  @inc\t\tx\n");
-    QTest::newRow("no path") << QByteArray("@inc\n") << QByteArray("@inc") << QByteArray() << 0 << 0 << QByteArray("@inc\n");
-    QTest::newRow("rest dropped") << QByteArray("@inc a b # c\n") << QByteArray("@inc") << QByteArray("a") << 0 << 1 << QByteArray("@inc a\n");
-    QTest::newRow("markers after at") << QByteArray("@a#b=c d\n") << QByteArray("@a#b=c") << QByteArray("d") << 0 << 1 << QByteArray("@a#b=c d\n");
+    QTest::newRow("include") << QByteArray("@include common\n") << QByteArray("@include")
+                             << QByteArray("common") << 0 << 1 << QByteArray("@include common\n");
+    QTest::newRow("tab spacing") << QByteArray("  @inc\t\tx\n") << QByteArray("@inc") << QByteArray("x") << 2
+                                 << 8 << QByteArray("  @inc\t\tx\n");
+    QTest::newRow("no path") << QByteArray("@inc\n") << QByteArray("@inc") << QByteArray() << 0 << 0
+                             << QByteArray("@inc\n");
+    QTest::newRow("rest dropped") << QByteArray("@inc a b # c\n") << QByteArray("@inc") << QByteArray("a")
+                                  << 0 << 1 << QByteArray("@inc a\n");
+    QTest::newRow("markers after at") << QByteArray("@a#b=c d\n") << QByteArray("@a#b=c") << QByteArray("d")
+                                      << 0 << 1 << QByteArray("@a#b=c d\n");
 }
 
 void TestConfigParser::includeLines()

@@ -10,7 +10,8 @@ class ContextTranslator : public QTranslator
 public:
     explicit ContextTranslator(const char *context)
         : m_context(context)
-    { }
+    {
+    }
 
     QString translate(const char *context, const char *sourceText, const char *, int) const override
     {
