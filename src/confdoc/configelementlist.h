@@ -52,6 +52,9 @@ public:
 
     // The first section whose name equals the argument byte for byte, or null.
     std::shared_ptr<ConfigElementSection> findSection(const std::string &name) const;
+    // Calls f for every top-level section with this name, in no particular order.
+    template<class F>
+    void forEachSection(const std::string &name, F f) const;
     // The first top-level parameter with this key, or null.
     std::shared_ptr<ConfigElementData> findData(const std::string &key) const;
 
@@ -82,6 +85,20 @@ private:
     std::unordered_map<std::string, Entry<ConfigElementSection>> m_sections;
     std::unordered_map<std::string, Entry<ConfigElementData>> m_data;
 };
+
+template<class F>
+void ConfigElementList::forEachSection(const std::string &name, F f) const
+{
+    auto found = m_sections.find(name);
+    if (found == m_sections.end())
+        return;
+    // Copies, so f may rename or remove the sections it is given.
+    const std::shared_ptr<ConfigElementSection> one = found->second.one;
+    const std::vector<std::shared_ptr<ConfigElementSection>> more = found->second.more;
+    f(*one);
+    for (const auto &section : more)
+        f(*section);
+}
 
 template<class Predicate>
 std::size_t ConfigElementList::removeIf(Predicate predicate)

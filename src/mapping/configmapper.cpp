@@ -1,0 +1,877 @@
+#include "configmapper.h"
+
+#include "acltdb.h"
+#include "aclxattr.h"
+#include "audit.h"
+#include "configdocument.h"
+#include "configfileinstaller.h"
+#include "fullaudit.h"
+#include "testparm.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Audit", text);
+}
+
+[[noreturn]] void fail(const QString &message)
+{
+    throw std::runtime_error(message.toStdString());
+}
+
+char lowerByte(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string lower(const std::string &text)
+{
+    std::string result = text;
+    std::transform(result.begin(), result.end(), result.begin(), lowerByte);
+    return result;
+}
+
+// Whether key, lower-cased byte-wise, equals an already lower-cased key.
+bool equalsLowered(const std::string &key, const std::string &lowerKey)
+{
+    if (key.size() != lowerKey.size())
+        return false;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        if (lowerByte(key[i]) != lowerKey[i])
+            return false;
+    }
+    return true;
+}
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// Samba does not count trailing whitespace (blanks, TABs, the CR of a CRLF file) as
+// part of a value.
+std::string trimTrailing(const std::string &value)
+{
+    std::size_t end = value.size();
+    while (end > 0 && isSpace(value[end - 1]))
+        --end;
+    return value.substr(0, end);
+}
+
+QString decode(const std::string &bytes)
+{
+    return QString::fromUtf8(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+std::string encode(const QString &text)
+{
+    return text.toStdString();
+}
+
+const char *yesNo(bool value)
+{
+    return value ? "yes" : "no";
+}
+
+const char *trueFalse(bool value)
+{
+    return value ? "true" : "false";
+}
+
+QStringList splitWords(const QString &text)
+{
+    static const QRegularExpression whitespace(QStringLiteral("[[:space:]]+"));
+    return text.split(whitespace, Qt::SkipEmptyParts);
+}
+
+const std::vector<std::string> &moduleOptionKeys()
+{
+    static const std::vector<std::string> keys{
+        "audit:facility",          "audit:priority",          "full_audit:prefix",
+        "full_audit:success",      "full_audit:failure",      "full_audit:facility",
+        "full_audit:priority",     "full_audit:syslog",       "full_audit:log_secdesc",
+        "acl_tdb:ignore system acls", "acl_tdb:default acl style", "acl_xattr:ignore system acls",
+        "acl_xattr:default acl style",
+    };
+    return keys;
+}
+
+// The nine ACL options with their record fields, in the order they are written.
+struct AclOption
+{
+    const char *key;
+    bool (Share::*get)() const;
+    void (Share::*set)(bool);
+};
+
+const std::vector<AclOption> &aclOptions()
+{
+    static const std::vector<AclOption> options{
+        {"nt acl support", &Share::ntAclSupport, &Share::setNtAclSupport},
+        {"inherit acls", &Share::inheritAcls, &Share::setInheritAcls},
+        {"map acl inherit", &Share::mapAclInherit, &Share::setMapAclInherit},
+        {"dos filemode", &Share::dosFilemode, &Share::setDosFilemode},
+        {"store dos attributes", &Share::storeDosAttributes, &Share::setStoreDosAttributes},
+        {"acl allow execute always", &Share::aclAllowExecuteAlways, &Share::setAclAllowExecuteAlways},
+        {"acl group control", &Share::aclGroupControl, &Share::setAclGroupControl},
+        {"acl map full control", &Share::aclMapFullControl, &Share::setAclMapFullControl},
+        {"force unknown acl user", &Share::forceUnknownAclUser, &Share::setForceUnknownAclUser},
+    };
+    return options;
+}
+
+bool isWritableFamily(const std::string &lowerKey)
+{
+    return lowerKey == "writable" || lowerKey == "write ok" || lowerKey == "writeable";
+}
+
+QByteArray digest(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+namespace {
+constexpr std::size_t scanLimit = 32;
+}
+
+const ConfigMapper::Entry *ConfigMapper::Section::find(const std::string &key) const
+{
+    if (!index.empty()) {
+        auto found = index.find(key);
+        return found == index.end() ? nullptr : &entries[found->second];
+    }
+    for (const Entry &entry : entries) {
+        if (entry.key == key)
+            return &entry;
+    }
+    return nullptr;
+}
+
+void ConfigMapper::Section::set(Entry entry)
+{
+    // A later line wins over an earlier one with the same canonical key.
+    if (const Entry *existing = find(entry.key)) {
+        entries[static_cast<std::size_t>(existing - entries.data())] = std::move(entry);
+        return;
+    }
+    entries.push_back(std::move(entry));
+    if (!index.empty()) {
+        index.emplace(entries.back().key, entries.size() - 1);
+    } else if (entries.size() > scanLimit) {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            index.emplace(entries[i].key, i);
+    }
+}
+
+ConfigMapper::ConfigMapper(ConfigDocument &document, const QString &path, const QString &testparmProgram)
+    : m_document(document)
+    , m_path(path)
+    , m_testparmProgram(testparmProgram)
+{
+}
+
+QString ConfigMapper::temporaryPath() const
+{
+    return ConfigFileInstaller(m_path).temporaryPath();
+}
+
+std::string ConfigMapper::canonicalKey(const std::string &lowerKey)
+{
+    static const std::map<std::string, std::string> synonyms{
+        {"directory", "path"},          {"writable", "read only"},     {"write ok", "read only"},
+        {"writeable", "read only"},     {"browsable", "browseable"},   {"create mode", "create mask"},
+        {"directory mode", "directory mask"}, {"public", "guest ok"},  {"only guest", "guest only"},
+        {"print ok", "printable"},      {"vfs object", "vfs objects"},
+    };
+    auto found = synonyms.find(lowerKey);
+    return found == synonyms.end() ? lowerKey : found->second;
+}
+
+const std::vector<std::string> &ConfigMapper::synonymsOf(const std::string &canonicalKey)
+{
+    static const std::map<std::string, std::vector<std::string>> spellings{
+        {"path", {"directory"}},
+        {"read only", {"writable", "write ok", "writeable"}},
+        {"browseable", {"browsable"}},
+        {"create mask", {"create mode"}},
+        {"directory mask", {"directory mode"}},
+        {"guest ok", {"public"}},
+        {"guest only", {"only guest"}},
+        {"printable", {"print ok"}},
+        {"vfs objects", {"vfs object"}},
+    };
+    static const std::vector<std::string> none;
+    auto found = spellings.find(canonicalKey);
+    return found == spellings.end() ? none : found->second;
+}
+
+std::string ConfigMapper::invertBool(const std::string &text)
+{
+    const std::string value = lower(text);
+    if (value == "yes")
+        return "no";
+    if (value == "no")
+        return "yes";
+    if (value == "true")
+        return "false";
+    if (value == "false")
+        return "true";
+    if (value == "1")
+        return "0";
+    if (value == "0")
+        return "1";
+    return std::string();
+}
+
+bool ConfigMapper::parseBool(const std::string &text)
+{
+    const std::string value = lower(text);
+    return value == "yes" || value == "true" || value == "1";
+}
+
+bool ConfigMapper::parseBool(const QString &text)
+{
+    return parseBool(encode(text));
+}
+
+const ConfigMapper::Section *ConfigMapper::section(const std::string &lowerName) const
+{
+    auto found = m_sections.find(lowerName);
+    return found == m_sections.end() ? nullptr : &found->second;
+}
+
+const ConfigMapper::Entry *ConfigMapper::entry(const std::string &lowerName, const std::string &key) const
+{
+    const Section *values = section(lowerName);
+    return values ? values->find(key) : nullptr;
+}
+
+std::string ConfigMapper::sectionOf(const QString &recordName) const
+{
+    // A section name that is not UTF-8 is found by the bytes the file holds.
+    auto found = m_decodedNames.constFind(recordName);
+    return found == m_decodedNames.constEnd() ? encode(recordName) : *found;
+}
+
+std::string ConfigMapper::globalSection(const Share &global) const
+{
+    const Section *values = section(lower(sectionOf(global.originalName())));
+    // Without a global section its parameters go into a new one, never outside any
+    // section where the next read would count them as the last share's.
+    return values ? values->name : std::string("global");
+}
+
+// ---------------------------------------------------------------------------------
+// Loading
+
+SambaSettings ConfigMapper::loadGlobal()
+{
+    QByteArray bytes;
+    QString error;
+    if (!ConfigFileInstaller::readFile(m_path, bytes, error))
+        fail(tr("Can't open smb.conf."));
+    {
+        std::istringstream in(bytes.toStdString());
+        m_document.load(in);
+    }
+    m_loadedDigest = digest(bytes);
+    m_loaded = true;
+
+    // Tables describe the file just read: sections that are gone must not come back as
+    // shares at the next loadShares.
+    m_sections.clear();
+    m_decodedNames.clear();
+    for (const auto &element : m_document.elements()) {
+        if (element->type() != ConfigElementBase::SectionType)
+            continue;
+        const auto &header = static_cast<const ConfigElementSection &>(*element);
+        Section &values = m_sections[lower(header.name())];
+        values.name = header.name();
+        m_decodedNames.insert(decode(header.name()), header.name());
+        for (const auto &child : header.children()) {
+            if (child->type() != ConfigElementBase::DataType)
+                continue;
+            const auto &data = static_cast<const ConfigElementData &>(*child);
+            const std::string lowerKey = lower(data.key());
+            std::string value = trimTrailing(data.value());
+            if (isWritableFamily(lowerKey))
+                value = invertBool(value);
+            values.set({canonicalKey(lowerKey), data.key(), std::move(value)});
+        }
+    }
+
+    SambaSettings settings;
+    GlobalShare &global = *settings.global();
+    if (const Section *values = section("global"); values && !values->entries.empty()) {
+        const QString name = decode(values->name);
+        global.setOriginalName(name);
+        global.setName(name);
+        auto text = [values](const char *key) {
+            const Entry *found = values->find(key);
+            return found ? decode(found->value) : QString();
+        };
+        if (values->find("workgroup"))
+            global.setWorkgroup(text("workgroup"));
+        if (values->find("server string"))
+            global.setServerString(text("server string"));
+
+        if (const Entry *security = values->find("security")) {
+            const std::string mode = lower(security->value);
+            if (mode == "user")
+                settings.setSecurity(values->find("map to guest") ? SambaSettings::SecurityShare
+                                                                   : SambaSettings::SecurityUser);
+            else if (mode == "domain")
+                settings.setSecurity(SambaSettings::SecurityDomain);
+            else if (mode == "ads")
+                settings.setSecurity(SambaSettings::SecurityAds);
+            else
+                settings.setSecurity(SambaSettings::SecurityUser);
+        }
+        if (const Entry *realm = values->find("realm")) {
+            const bool usesRealm = settings.security() == SambaSettings::SecurityUser
+                || settings.security() == SambaSettings::SecurityAds;
+            if (usesRealm && !realm->value.empty()) {
+                global.setRealm(decode(realm->value));
+                if (settings.security() == SambaSettings::SecurityUser)
+                    settings.setSecurity(SambaSettings::SecurityKerberosDomain);
+            }
+        }
+        if (const Entry *encrypt = values->find("encrypt passwords"))
+            global.setEncryptPasswords(parseBool(encrypt->value));
+        if (const Entry *guest = values->find("guest account"))
+            global.setGuestAccount(decode(lower(guest->value)));
+        if (const Entry *method = values->find("kerberos method"))
+            settings.setKerberosMethod(SambaSettings::kerberosMethodFromText(decode(method->value)));
+
+        // [global] holds the share settings that every share falls back to.
+        readRecord(global, *values, Share());
+        readModules(global, *values);
+        readAclOptions(global, *values, global);
+    }
+    if (global.guestAccount().isEmpty())
+        global.setGuestAccount(GlobalShare::noGuestAccount());
+
+    m_loadedSecurity = settings.security();
+    m_loadedKerberosMethod = settings.kerberosMethod();
+    m_loadedRealm = global.realm();
+    return settings;
+}
+
+QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
+{
+    QList<Share> shares;
+    for (const auto &item : m_sections) {
+        if (item.first == "global" || item.second.entries.empty())
+            continue;
+        const Section &values = item.second;
+        Share share(decode(values.name));
+        share.setName(share.originalName());
+        readRecord(share, values, global);
+        if (!values.find("comment"))
+            share.setComment(global.serverString());
+        if (const Entry *users = values.find("valid users"))
+            share.setValidUsers(splitWords(decode(users->value)));
+        if (const Entry *writers = values.find("write list")) {
+            const WriteList list = parseWriteList(decode(writers->value));
+            share.setWriteListEverybody(list.everybody);
+            share.setWriteList(list.names);
+        }
+        readModules(share, values);
+        readAclOptions(share, values, global);
+        shares.append(share);
+    }
+    return shares;
+}
+
+void ConfigMapper::readRecord(Share &record, const Section &values, const Share &fallback) const
+{
+    auto text = [&values](const char *key, const QString &otherwise) {
+        const Entry *found = values.find(key);
+        return found ? decode(found->value) : otherwise;
+    };
+    auto flag = [&values](const char *key, bool otherwise) {
+        const Entry *found = values.find(key);
+        return found ? parseBool(found->value) : otherwise;
+    };
+    if (values.find("comment"))
+        record.setComment(text("comment", QString()));
+    record.setPath(text("path", fallback.path()));
+    record.setReadOnly(flag("read only", fallback.readOnly()));
+    record.setGuestOk(flag("guest ok", fallback.guestOk()));
+    record.setPrintable(flag("printable", fallback.printable()));
+    record.setGuestOnly(flag("guest only", fallback.guestOnly()));
+    record.setBrowseable(flag("browseable", fallback.browseable()));
+    record.setCreateMask(text("create mask", fallback.createMask()));
+}
+
+ConfigMapper::WriteList ConfigMapper::parseWriteList(const QString &value)
+{
+    WriteList list;
+    QString text = value;
+    if (text.startsWith(QLatin1Char('@')) && text != QLatin1String("@everybody"))
+        text.remove(0, 1);
+    const QStringList parts = splitWords(text);
+    if (!parts.isEmpty() && parts.first() == QLatin1String("@everybody"))
+        list.everybody = true;
+    else
+        list.names = parts;
+    return list;
+}
+
+void ConfigMapper::readModules(Share &record, const Section &values) const
+{
+    const Entry *objects = values.find("vfs objects");
+    if (!objects)
+        return;
+    const Section *global = section("global");
+    // An option set in the share wins; otherwise [global]'s applies.
+    auto option = [&values, global](const char *key) -> const Entry * {
+        if (const Entry *own = values.find(key))
+            return own;
+        return global ? global->find(key) : nullptr;
+    };
+    for (const QString &word : splitWords(decode(objects->value))) {
+        std::shared_ptr<VFSModule> module = VFSModule::create(word);
+        if (auto full = std::dynamic_pointer_cast<FullAudit>(module)) {
+            if (const Entry *e = option("full_audit:prefix"))
+                full->setPrefix(decode(e->value));
+            if (const Entry *e = option("full_audit:success"))
+                full->setSuccessOperations(parseOperationSet(decode(e->value)));
+            if (const Entry *e = option("full_audit:failure"))
+                full->setFailureOperations(parseOperationSet(decode(e->value)));
+            if (const Entry *e = option("full_audit:facility"))
+                full->setFacility(Syslog::Facility(decode(e->value)));
+            if (const Entry *e = option("full_audit:priority"))
+                full->setPriority(Syslog::Priority(decode(e->value)));
+            if (const Entry *e = option("full_audit:syslog"))
+                full->setSyslog(parseBool(e->value));
+            if (const Entry *e = option("full_audit:log_secdesc"))
+                full->setLogSecDesc(parseBool(e->value));
+        } else if (auto audit = std::dynamic_pointer_cast<Audit>(module)) {
+            if (const Entry *e = option("audit:facility"))
+                audit->setFacility(Syslog::Facility(decode(e->value)));
+            if (const Entry *e = option("audit:priority"))
+                audit->setPriority(Syslog::Priority(decode(e->value)));
+        } else if (auto acl = std::dynamic_pointer_cast<ACL>(module)) {
+            const std::string prefix = encode(acl->name()) + ':';
+            if (const Entry *e = option((prefix + "ignore system acls").c_str()))
+                acl->setIgnoreSystemAcls(parseBool(e->value));
+            if (const Entry *e = option((prefix + "default acl style").c_str()))
+                acl->setDefaultAclStyle(decode(e->value).toLower());
+            record.setAclByDefault(false);
+        }
+        record.addVfsModule(module);
+    }
+}
+
+void ConfigMapper::readAclOptions(Share &record, const Section &values, const Share &fallback) const
+{
+    // The fallback may be the record itself: read every value before setting any.
+    bool settings[9];
+    bool anySet = false;
+    const auto &options = aclOptions();
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const Entry *found = values.find(options[i].key);
+        settings[i] = found ? parseBool(found->value) : (fallback.*options[i].get)();
+        anySet = anySet || found;
+    }
+    for (std::size_t i = 0; i < options.size(); ++i)
+        (record.*options[i].set)(settings[i]);
+    if (anySet)
+        record.setAclByDefault(false);
+}
+
+// ---------------------------------------------------------------------------------
+// Key operations
+
+void ConfigMapper::removeKey(const std::string &sectionName, const std::string &key)
+{
+    m_document.elements().forEachSection(sectionName, [&key](ConfigElementSection &target) {
+        auto &children = target.children();
+        children.erase(std::remove_if(children.begin(), children.end(),
+                                      [&key](const ConfigElementPtr &child) {
+                                          return child->type() == ConfigElementBase::DataType
+                                              && equalsLowered(
+                                                  static_cast<const ConfigElementData &>(*child).key(), key);
+                                      }),
+                       children.end());
+    });
+}
+
+void ConfigMapper::setLineValue(const std::string &sectionName, const std::string &key, const std::string &value)
+{
+    const ConfigElementDataPtr line = m_document.findValue(sectionName, key);
+    if (!line) {
+        m_document.setValue(sectionName, key, value);
+        return;
+    }
+    const std::string &old = line->value();
+    // Saying the same again leaves the line alone, bytes that are not UTF-8 included.
+    if (decode(trimTrailing(old)) == decode(value))
+        return;
+    // Keep the line ending of a CRLF file.
+    line->setValue(!old.empty() && old.back() == '\r' ? value + '\r' : value);
+}
+
+void ConfigMapper::setKey(const std::string &sectionName, const std::string &key, const std::string &value)
+{
+    const bool encryptDefault = key == "encrypt passwords" && value == "yes";
+    const Entry *known = entry(lower(sectionName), key);
+    if (!known) {
+        if (!encryptDefault)
+            m_document.setValue(sectionName, key, value);
+        return;
+    }
+    const std::string written = known->written;
+    const std::vector<std::string> &spellings = synonymsOf(key);
+    if (spellings.empty()) {
+        setLineValue(sectionName, written, value);
+    } else if (lower(written) != key) {
+        // The file used a synonym: the canonical spelling replaces it.
+        for (const std::string &spelling : spellings)
+            removeKey(sectionName, spelling);
+        removeKey(sectionName, key);
+        m_document.setValue(sectionName, key, value);
+    } else {
+        for (const std::string &spelling : spellings)
+            removeKey(sectionName, spelling);
+        setLineValue(sectionName, written, value);
+    }
+    if (encryptDefault)
+        removeKey(sectionName, key);
+}
+
+void ConfigMapper::setOrRemoveKey(const std::string &sectionName, const std::string &key, const std::string &value)
+{
+    if (!value.empty()) {
+        setKey(sectionName, key, value);
+        return;
+    }
+    for (const std::string &spelling : synonymsOf(key))
+        removeKey(sectionName, spelling);
+    removeKey(sectionName, key);
+}
+
+bool ConfigMapper::renameSection(const std::string &oldName, const std::string &newName)
+{
+    const ConfigElementSectionPtr target = m_document.findSection(oldName);
+    if (!target)
+        return false;
+    target->setName(newName);
+    const std::string oldKey = lower(oldName);
+    const std::string newKey = lower(newName);
+    auto found = m_sections.find(oldKey);
+    if (found != m_sections.end()) {
+        Section moved = std::move(found->second);
+        m_sections.erase(found);
+        moved.name = newName;
+        m_sections[newKey] = std::move(moved);
+    }
+    m_decodedNames.remove(decode(oldName));
+    m_decodedNames.insert(decode(newName), newName);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+// Writing
+
+void ConfigMapper::writeGlobal(const SambaSettings &settings)
+{
+    const GlobalShare &global = *settings.global();
+    const std::string s = globalSection(global);
+
+    setOrRemoveKey(s, "workgroup", encode(global.workgroup()));
+    setOrRemoveKey(s, "server string", encode(global.serverString()));
+
+    // The consequences of the authentication mode are written only when the
+    // administrator changed it: a hand-tuned idmap range or map to guest survives.
+    const SambaSettings::SecurityMode mode = settings.security();
+    const bool realmMode = mode == SambaSettings::SecurityKerberosDomain || mode == SambaSettings::SecurityAds;
+    const bool modeChanged = mode != m_loadedSecurity || settings.kerberosMethod() != m_loadedKerberosMethod
+        || (realmMode && global.realm() != m_loadedRealm);
+    if (modeChanged) {
+        auto kerberosMethod = [this, &s, &settings] {
+            if (settings.kerberosMethod() != SambaSettings::KerberosDefault) {
+                setKey(s, "kerberos method", encode(SambaSettings::kerberosMethodText(settings.kerberosMethod())));
+            } else {
+                setKey(s, "kerberos method", "dedicated keytab");
+                setKey(s, "dedicated keytab file", "/etc/krb5.keytab");
+            }
+        };
+        switch (mode) {
+        case SambaSettings::SecurityUser:
+            setKey(s, "security", "user");
+            for (const char *key : {"realm", "kerberos method", "idmap config * : backend", "idmap config * : range",
+                                    "map to guest"})
+                removeKey(s, key);
+            break;
+        case SambaSettings::SecurityKerberosDomain:
+            setKey(s, "security", "user");
+            setKey(s, "realm", encode(global.realm()));
+            for (const char *key : {"idmap config * : backend", "idmap config * : range", "map to guest"})
+                removeKey(s, key);
+            kerberosMethod();
+            break;
+        case SambaSettings::SecurityShare:
+            setKey(s, "security", "user");
+            setKey(s, "map to guest", "Bad User");
+            removeKey(s, "realm");
+            removeKey(s, "kerberos method");
+            break;
+        case SambaSettings::SecurityDomain:
+            setKey(s, "security", "domain");
+            setKey(s, "idmap config * : backend", "tdb");
+            setKey(s, "idmap config * : range", "3000-7999");
+            removeKey(s, "realm");
+            removeKey(s, "kerberos method");
+            break;
+        case SambaSettings::SecurityAds:
+            setKey(s, "security", "ads");
+            setKey(s, "idmap config * : backend", "tdb");
+            setKey(s, "idmap config * : range", "3000-7999");
+            setKey(s, "realm", encode(global.realm()));
+            kerberosMethod();
+            break;
+        }
+    }
+
+    setKey(s, "encrypt passwords", yesNo(global.encryptPasswords()));
+    if (global.guestAccount() == GlobalShare::noGuestAccount())
+        removeKey(s, "guest account");
+    else
+        setKey(s, "guest account", encode(global.guestAccount()));
+
+    writeModules(s, global);
+    writeAclOptions(s, global);
+    addBlankLine(s);
+}
+
+void ConfigMapper::writeShare(const SambaSettings &settings, const Share &share)
+{
+    const std::string s = sectionOf(share.originalName());
+    setOrRemoveKey(s, "path", encode(share.path()));
+    setOrRemoveKey(s, "comment", encode(share.comment()));
+    setKey(s, "read only", yesNo(share.readOnly()));
+    setKey(s, "printable", yesNo(share.printable()));
+    setKey(s, "browseable", yesNo(share.browseable()));
+    setOrRemoveKey(s, "create mask", encode(share.createMask()));
+
+    if (settings.security() == SambaSettings::SecurityShare && m_loadedSecurity != SambaSettings::SecurityShare) {
+        // Switching to SHARE mode opens every share to guests.
+        setKey(s, "guest ok", "yes");
+        setKey(s, "guest only", "yes");
+    } else {
+        setKey(s, "guest ok", yesNo(share.guestOk()));
+        setKey(s, "guest only", yesNo(share.guestOnly()));
+        if (!share.guestOnly()) {
+            QString users = share.validUsers().join(QLatin1Char(' '));
+            // An empty list admits everyone already; naming the guest would shut out
+            // every logged-in user.
+            if (share.guestOk() && !users.isEmpty()) {
+                const QString account = settings.global()->guestAccount();
+                const QString guest
+                    = account == GlobalShare::noGuestAccount() ? QStringLiteral("nobody") : account;
+                if (!users.contains(guest))
+                    users += QLatin1Char(' ') + guest;
+            }
+            setOrRemoveKey(s, "valid users", encode(users));
+        }
+    }
+
+    writeModules(s, share);
+    writeAclOptions(s, share);
+    writeWriteList(s, share);
+    addBlankLine(s);
+}
+
+void ConfigMapper::writeWriteList(const std::string &s, const Share &share)
+{
+    const Entry *read = entry(lower(s), "write list");
+    const WriteList loaded = read ? parseWriteList(decode(read->value)) : WriteList();
+    if (share.writeListEverybody() == loaded.everybody && share.writeList() == loaded.names)
+        return; // unchanged: the line stays as written
+
+    if (share.writeListEverybody()) {
+        setKey(s, "write list", "@everybody");
+        return;
+    }
+    // Plain words on the line as read are users; a name chosen in the tool is a group.
+    QSet<QString> users;
+    if (read) {
+        for (const QString &word : splitWords(decode(read->value))) {
+            if (!word.startsWith(QLatin1Char('@')))
+                users.insert(word);
+        }
+    }
+    QStringList entries;
+    for (const QString &name : share.writeList()) {
+        if (name.startsWith(QLatin1Char('@')) || users.contains(name))
+            entries << name;
+        else
+            entries << QLatin1Char('@') + name;
+    }
+    setOrRemoveKey(s, "write list", encode(entries.join(QLatin1Char(' '))));
+}
+
+void ConfigMapper::writeModules(const std::string &s, const Share &record)
+{
+    for (const std::string &key : moduleOptionKeys())
+        removeKey(s, key);
+    for (const auto &module : record.vfsModuleList()) {
+        if (auto full = std::dynamic_pointer_cast<FullAudit>(module)) {
+            setKey(s, "full_audit:prefix", encode(full->prefix()));
+            setKey(s, "full_audit:success", encode(formatOperationSet(full->successOperations())));
+            setKey(s, "full_audit:failure", encode(formatOperationSet(full->failureOperations())));
+            setKey(s, "full_audit:facility", encode(full->facility().name()));
+            setKey(s, "full_audit:priority", encode(full->priority().name()));
+            setKey(s, "full_audit:syslog", trueFalse(full->syslog()));
+            setKey(s, "full_audit:log_secdesc", trueFalse(full->logSecDesc()));
+        } else if (auto audit = std::dynamic_pointer_cast<Audit>(module)) {
+            setKey(s, "audit:facility", encode(audit->facility().name()));
+            setKey(s, "audit:priority", encode(audit->priority().name()));
+        } else if (auto acl = std::dynamic_pointer_cast<ACL>(module)) {
+            const std::string prefix = encode(acl->name()) + ':';
+            setKey(s, prefix + "ignore system acls", trueFalse(acl->ignoreSystemAcls()));
+            setKey(s, prefix + "default acl style", encode(acl->defaultAclStyle()));
+        }
+    }
+    writeVfsObjects(s, record);
+}
+
+void ConfigMapper::writeVfsObjects(const std::string &s, const Share &record)
+{
+    // Samba stacks modules in the written order: keep the order of the line as read.
+    QStringList read;
+    if (const Entry *objects = entry(lower(s), "vfs objects")) {
+        for (const QString &word : splitWords(decode(objects->value))) {
+            const QString name = word.toLower();
+            if (!read.contains(name))
+                read << name;
+        }
+    }
+    QStringList names;
+    for (const auto &module : record.vfsModuleList())
+        names << module->name();
+    if (QSet<QString>(read.begin(), read.end()) == QSet<QString>(names.begin(), names.end()))
+        return; // the same modules: the line stays as written
+
+    QStringList ordered;
+    for (const QString &name : read) {
+        if (names.contains(name))
+            ordered << name;
+    }
+    for (const QString &name : names) {
+        if (!read.contains(name))
+            ordered << name;
+    }
+    setOrRemoveKey(s, "vfs objects", encode(ordered.join(QLatin1Char(' '))));
+}
+
+void ConfigMapper::writeAclOptions(const std::string &s, const Share &record)
+{
+    for (const AclOption &option : aclOptions()) {
+        if (record.aclByDefault())
+            removeKey(s, option.key);
+        else
+            setKey(s, option.key, trueFalse((record.*option.get)()));
+    }
+}
+
+void ConfigMapper::addBlankLine(const std::string &s)
+{
+    // One blank line after a section is enough: saving again must not grow the file.
+    const ConfigElementSectionPtr target = m_document.findSection(s);
+    if (!target)
+        return;
+    const auto &children = target->children();
+    if (!children.empty() && children.back()->type() == ConfigElementBase::ELineType)
+        return;
+    m_document.addBlankLine(s);
+}
+
+// ---------------------------------------------------------------------------------
+// Saving
+
+void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &shares)
+{
+    // Sections of shares deleted in the tool go, with all they hold. Samba matches
+    // section names without regard to case, and so does this; sections that were not
+    // loaded as records (no parameters) stay.
+    std::set<std::string> kept;
+    kept.insert(lower(sectionOf(settings.global()->originalName())));
+    for (const Share &share : shares)
+        kept.insert(lower(sectionOf(share.originalName())));
+    m_document.elements().removeIf([this, &kept](const ConfigElementPtr &element) {
+        if (element->type() != ConfigElementBase::SectionType)
+            return false;
+        const std::string name = lower(static_cast<const ConfigElementSection &>(*element).name());
+        const Section *loaded = section(name);
+        return loaded && !loaded->entries.empty() && kept.count(name) == 0;
+    });
+
+    for (Share &share : shares) {
+        if (share.originalName().isEmpty()) {
+            share.setOriginalName(share.name());
+        } else if (share.name() != share.originalName()) {
+            if (renameSection(sectionOf(share.originalName()), encode(share.name())))
+                share.setOriginalName(share.name());
+        }
+    }
+
+    writeGlobal(settings);
+    for (const Share &share : shares)
+        writeShare(settings, share);
+}
+
+void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
+{
+    // Another editor may have changed smb.conf since it was loaded; writing our
+    // document over it would silently undo that.
+    QByteArray current;
+    QString error;
+    if (m_loaded && (!ConfigFileInstaller::readFile(m_path, current, error) || digest(current) != m_loadedDigest))
+        fail(tr("smb.conf was changed by another program after it was loaded. Reload it before saving."));
+
+    ConfigFileInstaller installer(m_path);
+    if (!installer.open())
+        fail(tr("Can't open a file %1. No data will be saved.").arg(installer.temporaryPath()));
+
+    applyRecords(settings, shares);
+
+    std::ostringstream text;
+    m_document.write(text);
+    if (!installer.write(text.str())) {
+        const QString reason = installer.errorString();
+        installer.discard();
+        fail(tr("Can't write a file %1: %2. No data will be saved.").arg(installer.temporaryPath(), reason));
+    }
+
+    const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
+    if (result.status == TestParmResult::Failed) {
+        fail(QStringList{tr("Failed to run testparm."), tr("Samba configuration will not be saved."), result.output}
+                 .join(QLatin1Char('\n')));
+    }
+    if (result.status == TestParmResult::Errors) {
+        fail(QStringList{tr("Samba configuration file contains errors."), tr("Samba configuration will not be saved."),
+                         tr("testparm output is:"), result.output}
+                 .join(QLatin1Char('\n')));
+    }
+
+    if (!installer.install())
+        fail(tr("Failed to rename file %1 to file %2.").arg(installer.temporaryPath(), installer.targetPath()));
+
+    loadGlobal();
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "sambasettings.h"
+#include "share.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class ConfigDocument;
+
+// The bridge between the smb.conf document and the records the dialogs edit. Loading
+// normalises every section into lookup tables (lower-cased section names, canonical
+// keys, the writable family inverted into "read only") and fills the records from them;
+// saving writes the records back into the document surgically, has testparm judge the
+// result in a temporary file beside smb.conf and only then installs it.
+class ConfigMapper
+{
+public:
+    ConfigMapper(ConfigDocument &document, const QString &path = QStringLiteral("/etc/samba/smb.conf"),
+                 const QString &testparmProgram = QStringLiteral("testparm"));
+
+    // Reads the file into the document and the tables; returns the server settings.
+    // Throws std::runtime_error when the file cannot be read.
+    SambaSettings loadGlobal();
+    // The shares of every section other than [global], in the order of their
+    // lower-cased names. Uses only the tables of the last loadGlobal.
+    QList<Share> loadShares(const GlobalShare &global) const;
+
+    // Writes the records into the document, checks the result with testparm and
+    // installs it. Updates the shares' originalName. Throws std::runtime_error.
+    void save(const SambaSettings &settings, QList<Share> &shares);
+
+    // The steps of save before anything is written to disk: removes deleted shares'
+    // sections, renames, and writes every record into the document.
+    void applyRecords(const SambaSettings &settings, QList<Share> &shares);
+
+    QString path() const { return m_path; }
+    // Where a save writes the text before testparm judges it.
+    QString temporaryPath() const;
+
+    static std::string canonicalKey(const std::string &lowerKey);
+    static const std::vector<std::string> &synonymsOf(const std::string &canonicalKey);
+    static std::string invertBool(const std::string &text);
+    static bool parseBool(const std::string &text);
+    static bool parseBool(const QString &text);
+
+    // Key operations on one section, by its name as written; keys are canonical.
+    void removeKey(const std::string &section, const std::string &key);
+    void setKey(const std::string &section, const std::string &key, const std::string &value);
+    void setOrRemoveKey(const std::string &section, const std::string &key, const std::string &value);
+    bool renameSection(const std::string &oldName, const std::string &newName);
+
+    void writeGlobal(const SambaSettings &settings);
+    void writeShare(const SambaSettings &settings, const Share &share);
+    void writeModules(const std::string &section, const Share &record);
+    void writeAclOptions(const std::string &section, const Share &record);
+
+private:
+    struct Entry
+    {
+        std::string key; // canonical
+        std::string written; // as the file writes it
+        std::string value; // without trailing whitespace; inverted for the writable family
+    };
+    struct Section
+    {
+        std::string name; // as written
+        std::vector<Entry> entries;
+        // Sections hold a handful of keys and are scanned; a large one gets an index.
+        std::unordered_map<std::string, std::size_t> index;
+        const Entry *find(const std::string &key) const;
+        void set(Entry entry);
+    };
+    struct WriteList
+    {
+        bool everybody = false;
+        QStringList names;
+    };
+
+    const Section *section(const std::string &lowerName) const;
+    const Entry *entry(const std::string &lowerName, const std::string &key) const;
+    // The section of a record: its name as the file writes it.
+    std::string sectionOf(const QString &recordName) const;
+    std::string globalSection(const Share &global) const;
+
+    void readRecord(Share &record, const Section &values, const Share &fallback) const;
+    void readModules(Share &record, const Section &values) const;
+    void readAclOptions(Share &record, const Section &values, const Share &fallback) const;
+    static WriteList parseWriteList(const QString &value);
+    void writeVfsObjects(const std::string &section, const Share &record);
+    void writeWriteList(const std::string &section, const Share &share);
+    // Gives an existing line a new value, leaving it byte for byte when it already
+    // says the same.
+    void setLineValue(const std::string &section, const std::string &key, const std::string &value);
+    void addBlankLine(const std::string &section);
+
+    ConfigDocument &m_document;
+    QString m_path;
+    QString m_testparmProgram;
+
+    std::map<std::string, Section> m_sections; // by lower-cased name
+    QHash<QString, std::string> m_decodedNames; // section name decoded from UTF-8 -> as written
+
+    // What the last load derived, so a save only rewrites the consequences of the
+    // authentication mode when the administrator changed it.
+    SambaSettings::SecurityMode m_loadedSecurity = SambaSettings::SecurityUser;
+    SambaSettings::KerberosMethod m_loadedKerberosMethod = SambaSettings::KerberosDefault;
+    QString m_loadedRealm;
+
+    // The installed file as loaded, to refuse overwriting changes made meanwhile.
+    QByteArray m_loadedDigest;
+    bool m_loaded = false;
+};
