@@ -1,12 +1,16 @@
 #include "commandlinetool.h"
 
 #include "configdocument.h"
+#include "configmapper.h"
+#include "recordjson.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 
 #include <algorithm>
 #include <sstream>
+#include <stdexcept>
 
 CommandLineTool::CommandLineTool(std::ostream &out, std::ostream &err)
     : m_out(out)
@@ -17,8 +21,9 @@ CommandLineTool::CommandLineTool(std::ostream &out, std::ostream &err)
 const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
 {
     static const std::vector<Command> table{
-        { "print", "FILE", "load an smb.conf file and write it back to standard output",
-          &CommandLineTool::print },
+        {"print", "FILE", "load an smb.conf file and write it back to standard output", &CommandLineTool::print},
+        {"show", "FILE", "print the settings and shares of an smb.conf file as JSON", &CommandLineTool::show},
+        {"save", "FILE", "save an smb.conf file back unchanged, checked by testparm", &CommandLineTool::save},
     };
     return table;
 }
@@ -87,4 +92,42 @@ int CommandLineTool::print(const QStringList &arguments)
     document.write(m_out);
     m_out.flush();
     return m_out.good() ? Success : fail(Failure, QStringLiteral("cannot write to standard output"));
+}
+
+int CommandLineTool::show(const QStringList &arguments)
+{
+    if (arguments.size() != 1)
+        return fail(UsageError, QStringLiteral("usage: shareward-cli show FILE"));
+    // The same reading as the window's: a file the document cannot get is a usage error.
+    std::string bytes;
+    if (!readFile(arguments.first(), bytes))
+        return UsageError;
+    ConfigDocument document;
+    ConfigMapper mapper(document, arguments.first());
+    try {
+        const SambaSettings settings = mapper.loadGlobal();
+        const QList<Share> shares = mapper.loadShares(*settings.global());
+        const QByteArray json = QJsonDocument(RecordJson::configuration(settings, shares)).toJson();
+        m_out.write(json.constData(), json.size());
+        m_out.flush();
+    } catch (const std::exception &error) {
+        return fail(Failure, QString::fromStdString(error.what()));
+    }
+    return m_out.good() ? Success : fail(Failure, QStringLiteral("cannot write to standard output"));
+}
+
+int CommandLineTool::save(const QStringList &arguments)
+{
+    if (arguments.size() != 1)
+        return fail(UsageError, QStringLiteral("usage: shareward-cli save FILE"));
+    ConfigDocument document;
+    ConfigMapper mapper(document, arguments.first());
+    try {
+        SambaSettings settings = mapper.loadGlobal();
+        QList<Share> shares = mapper.loadShares(*settings.global());
+        mapper.save(settings, shares);
+    } catch (const std::exception &error) {
+        return fail(Failure, QString::fromStdString(error.what()));
+    }
+    return Success;
 }

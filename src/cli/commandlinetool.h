@@ -32,6 +32,8 @@ private:
     static const std::vector<Command> &commands();
 
     int print(const QStringList &arguments);
+    int show(const QStringList &arguments);
+    int save(const QStringList &arguments);
 
     int usage(std::ostream &stream, int code);
     int fail(int code, const QString &message);

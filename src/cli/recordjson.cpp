@@ -1,0 +1,103 @@
+#include "recordjson.h"
+
+#include "acl.h"
+#include "audit.h"
+#include "fullaudit.h"
+#include "sambasettings.h"
+
+#include <algorithm>
+
+namespace {
+
+QJsonArray operationNames(const VfsOperationSet &operations)
+{
+    QStringList names;
+    for (const VfsOperation &operation : operations)
+        names << operation.name();
+    std::sort(names.begin(), names.end());
+    return QJsonArray::fromStringList(names);
+}
+
+} // namespace
+
+QJsonObject RecordJson::configuration(const SambaSettings &settings, const QList<Share> &shares)
+{
+    QJsonArray shareList;
+    for (const Share &item : shares)
+        shareList.append(share(item));
+    const QString method = settings.kerberosMethod() == SambaSettings::KerberosDefault
+        ? QStringLiteral("default")
+        : SambaSettings::kerberosMethodText(settings.kerberosMethod());
+    return {
+        {QStringLiteral("security"), SambaSettings::securityModeText(settings.security())},
+        {QStringLiteral("kerberosMethod"), method},
+        {QStringLiteral("global"), global(*settings.global())},
+        {QStringLiteral("shares"), shareList},
+    };
+}
+
+QJsonObject RecordJson::share(const Share &share)
+{
+    return {
+        {QStringLiteral("originalName"), share.originalName()},
+        {QStringLiteral("path"), share.path()},
+        {QStringLiteral("name"), share.name()},
+        {QStringLiteral("comment"), share.comment()},
+        {QStringLiteral("readOnly"), share.readOnly()},
+        {QStringLiteral("guestOk"), share.guestOk()},
+        {QStringLiteral("guestOnly"), share.guestOnly()},
+        {QStringLiteral("printable"), share.printable()},
+        {QStringLiteral("browseable"), share.browseable()},
+        {QStringLiteral("writeListEverybody"), share.writeListEverybody()},
+        {QStringLiteral("createMask"), share.createMask()},
+        {QStringLiteral("validUsers"), QJsonArray::fromStringList(share.validUsers())},
+        {QStringLiteral("writeList"), QJsonArray::fromStringList(share.writeList())},
+        {QStringLiteral("aclByDefault"), share.aclByDefault()},
+        {QStringLiteral("ntAclSupport"), share.ntAclSupport()},
+        {QStringLiteral("inheritAcls"), share.inheritAcls()},
+        {QStringLiteral("mapAclInherit"), share.mapAclInherit()},
+        {QStringLiteral("dosFilemode"), share.dosFilemode()},
+        {QStringLiteral("storeDosAttributes"), share.storeDosAttributes()},
+        {QStringLiteral("aclAllowExecuteAlways"), share.aclAllowExecuteAlways()},
+        {QStringLiteral("aclGroupControl"), share.aclGroupControl()},
+        {QStringLiteral("aclMapFullControl"), share.aclMapFullControl()},
+        {QStringLiteral("forceUnknownAclUser"), share.forceUnknownAclUser()},
+        {QStringLiteral("vfsModules"), modules(share)},
+    };
+}
+
+QJsonObject RecordJson::global(const GlobalShare &global)
+{
+    QJsonObject object = share(global);
+    object.insert(QStringLiteral("workgroup"), global.workgroup());
+    object.insert(QStringLiteral("serverString"), global.serverString());
+    object.insert(QStringLiteral("realm"), global.realm());
+    object.insert(QStringLiteral("guestAccount"), global.guestAccount());
+    object.insert(QStringLiteral("encryptPasswords"), global.encryptPasswords());
+    return object;
+}
+
+QJsonArray RecordJson::modules(const Share &record)
+{
+    QJsonArray list;
+    for (const auto &module : record.vfsModuleList()) {
+        QJsonObject object{{QStringLiteral("name"), module->name()}};
+        if (auto full = std::dynamic_pointer_cast<FullAudit>(module)) {
+            object.insert(QStringLiteral("prefix"), full->prefix());
+            object.insert(QStringLiteral("successOperations"), operationNames(full->successOperations()));
+            object.insert(QStringLiteral("failureOperations"), operationNames(full->failureOperations()));
+            object.insert(QStringLiteral("facility"), full->facility().name());
+            object.insert(QStringLiteral("priority"), full->priority().name());
+            object.insert(QStringLiteral("syslog"), full->syslog());
+            object.insert(QStringLiteral("logSecDesc"), full->logSecDesc());
+        } else if (auto audit = std::dynamic_pointer_cast<Audit>(module)) {
+            object.insert(QStringLiteral("facility"), audit->facility().name());
+            object.insert(QStringLiteral("priority"), audit->priority().name());
+        } else if (auto acl = std::dynamic_pointer_cast<ACL>(module)) {
+            object.insert(QStringLiteral("ignoreSystemAcls"), acl->ignoreSystemAcls());
+            object.insert(QStringLiteral("defaultAclStyle"), acl->defaultAclStyle());
+        }
+        list.append(object);
+    }
+    return list;
+}

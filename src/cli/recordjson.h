@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
+
+class GlobalShare;
+class SambaSettings;
+class Share;
+
+// The loaded configuration as JSON, for scripts: each record is an object keyed by its
+// field names.
+class RecordJson
+{
+public:
+    static QJsonObject configuration(const SambaSettings &settings, const QList<Share> &shares);
+    static QJsonObject share(const Share &share);
+    static QJsonObject global(const GlobalShare &global);
+    static QJsonArray modules(const Share &record);
+};
