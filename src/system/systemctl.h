@@ -1,0 +1,59 @@
+#ifndef SYSTEMCTL_H
+#define SYSTEMCTL_H
+
+#include <QObject>
+#include <QString>
+
+/**
+ * Queries, starts, stops and restarts systemd services such as smbd and nmbd by running
+ * systemctl synchronously. Only the exit is judged: success is a normal exit with code 0
+ * ("is-active" answers 0 exactly for an active unit). There is no time limit.
+ *
+ * The program is found through PATH unless given with a path; tests pass a fake one.
+ */
+class SystemCtl : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Command {
+        IsActive,
+        Start,
+        Stop,
+        Restart,
+    };
+    Q_ENUM(Command)
+
+    /// How one systemctl run ended; the main window's error boxes need no more than this.
+    struct Result
+    {
+        bool succeeded = false;
+        /// systemctl's error output, or why it did not run or exited abnormally; empty on success.
+        QString errorText;
+    };
+
+    explicit SystemCtl(const QString &program = defaultProgram(), QObject *parent = nullptr);
+    ~SystemCtl() override;
+
+    QString program() const { return m_program; }
+
+    bool isActive(const QString &service) const;
+    bool start(const QString &service) const;
+    bool stop(const QString &service) const;
+    bool restart(const QString &service) const;
+
+    /// Runs "program command service" and waits for it without limit.
+    Result run(Command command, const QString &service) const;
+
+    /// "systemctl"
+    static QString defaultProgram();
+    /// "is-active", "start", "stop" or "restart".
+    static QString commandText(Command command);
+    static QString smbdService();
+    static QString nmbdService();
+
+private:
+    QString m_program;
+};
+
+#endif // SYSTEMCTL_H
