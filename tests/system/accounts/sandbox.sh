@@ -4,11 +4,13 @@
 # Runs COMMAND as root in a private mount namespace where the tests may run useradd, groupadd
 # and pdbedit freely: /etc (user and group databases, /etc/samba) is a copy on a tmpfs with a
 # minimal smb.conf whose Samba directories all lie on that tmpfs, and Samba's real state, cache
-# and lock directories, /var/log, /var/mail and /home are hidden behind empty tmpfs mounts.
+# and lock directories, nscd's socket (so lookups read the copied files), /var/log, /var/mail and
+# /home are hidden behind empty tmpfs mounts.
 # Everything disappears with the namespace; the machine keeps only an empty directory for the
 # lifetime of the command, removed on exit.
 #
-# COMMAND sees SHAREWARD_SANDBOX set to the tmpfs root and TMPDIR pointing into it.
+# COMMAND sees SHAREWARD_SANDBOX set to the tmpfs root and TMPDIR pointing into it. Where no
+# mount namespace can be made, COMMAND runs outside with SHAREWARD_SANDBOX_UNAVAILABLE=1 instead.
 set -euo pipefail
 
 if [ "$#" -lt 1 ]; then
@@ -20,6 +22,11 @@ if [ -z "${SHAREWARD_SANDBOX_ROOT:-}" ]; then
   if [ "$(id -u)" -ne 0 ]; then
     echo "sandbox.sh: must run as root" >&2
     exit 2
+  fi
+  if ! unshare --mount --propagation private true 2>/dev/null; then
+    # Containers without CAP_SYS_ADMIN: run unsandboxed; the command must then change nothing.
+    echo "sandbox.sh: no private mount namespace here; running without the sandbox" >&2
+    SHAREWARD_SANDBOX_UNAVAILABLE=1 exec "$@"
   fi
   root=$(mktemp -d /tmp/shareward-sandbox.XXXXXX)
   trap 'rmdir "$root"' EXIT
@@ -60,7 +67,7 @@ cat >"$root/etc/samba/smb.conf" <<CONF
 CONF
 
 mount --bind "$root/etc" /etc
-for dir in /var/lib/samba /var/cache/samba /run/samba /var/log /var/mail /home; do
+for dir in /var/lib/samba /var/cache/samba /run/samba /run/nscd /var/log /var/mail /home; do
   if [ -d "$dir" ]; then
     mount -t tmpfs -o mode=0755,size=16m shareward-sandbox "$dir"
   fi

@@ -1,0 +1,1212 @@
+#include "sambaaccountstore.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTranslator>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+Q_DECLARE_METATYPE(SambaAccountFailures)
+
+namespace {
+
+// Stand-in for pdbedit. Appends its arguments to "calls" (each followed by '|', one call a line) and
+// its standard input to "input"; prints "listing" for -L; answers by the first line of "answers"
+// whose second tab-separated field is the call: the first field is the exit code or "kill-SIGNAL",
+// the third a message for the error output. Unlisted calls exit 0.
+const char fakePdbedit[] = R"(#!/bin/bash
+dir=${0%/*}
+call=$(printf '%s|' "$@")
+printf '%s\n' "$call" >>"$dir/calls"
+cat >>"$dir/input"
+code=0
+message=
+if [[ -f $dir/answers ]]; then
+  while IFS=$'\t' read -r answerCode answerCall answerMessage; do
+    if [[ $answerCall == "$call" ]]; then
+      code=$answerCode
+      message=$answerMessage
+      break
+    fi
+  done <"$dir/answers"
+fi
+if [[ $call == "-L|" && -f $dir/listing ]]; then cat "$dir/listing"; fi
+echo "Unix username:        ${!#}"
+if [[ -n $message ]]; then printf '%s\n' "$message" >&2; fi
+case $code in
+kill-*) kill -s "${code#kill-}" $$ ;;
+esac
+exit "$code"
+)";
+
+// Ends a test that works on the real databases unless they are the sandbox's; a macro, because
+// QSKIP only leaves the function it is written in.
+#define REQUIRE_SANDBOX()                                                                                    \
+    do {                                                                                                     \
+        if (!m_sandboxed) {                                                                                  \
+            QSKIP("needs the account sandbox (root, mount namespaces)");                                     \
+        }                                                                                                    \
+    } while (false)
+
+enum ChangeOperation { AddUser, DeleteUser, AddGroup, DeleteGroup };
+
+/// Marks every text of one translation context as "[text]".
+class ContextTranslator : public QTranslator
+{
+public:
+    explicit ContextTranslator(const char *context)
+        : m_context(context)
+    {
+    }
+
+    QString translate(const char *context, const char *sourceText, const char *, int) const override
+    {
+        if (qstrcmp(context, m_context) != 0) {
+            return QString();
+        }
+        return QLatin1Char('[') + QString::fromUtf8(sourceText) + QLatin1Char(']');
+    }
+
+    bool isEmpty() const override { return false; }
+
+private:
+    const char *m_context;
+};
+
+QStringList names(const char *spaceSeparated)
+{
+    return QString::fromUtf8(spaceSeparated).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+/// The NT hash Samba stores: MD4 of the password in UTF-16LE, as upper-case hex.
+QByteArray ntHash(const QString &password)
+{
+    QByteArray utf16le;
+    for (const QChar unit : password) {
+        utf16le.append(char(unit.unicode() & 0xff));
+        utf16le.append(char(unit.unicode() >> 8));
+    }
+    return QCryptographicHash::hash(utf16le, QCryptographicHash::Md4).toHex().toUpper();
+}
+
+struct ProgramRun
+{
+    int exitCode = -1;
+    QByteArray output;
+    QByteArray errorOutput;
+};
+
+ProgramRun runProgram(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.closeWriteChannel();
+    ProgramRun run;
+    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    run.output = process.readAllStandardOutput();
+    run.errorOutput = process.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+class TestSambaAccountStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    // Pure functions.
+    void defaults();
+    void idLimits_data();
+    void idLimits();
+    void accountNamesFromListing_data();
+    void accountNamesFromListing();
+    void mapsFromListing();
+    void namesFromWbinfoOutput_data();
+    void namesFromWbinfoOutput();
+    void passwordInput_data();
+    void passwordInput();
+    void failureText_data();
+    void failureText();
+
+    // A fake pdbedit that records what it is given.
+    void loadFromListing();
+    void loadFailure_data();
+    void loadFailure();
+    void loadFailureTextIsTranslated();
+    void change_data();
+    void change();
+    void changeWithoutPdbedit();
+    void syncUsersCommandOrder();
+    void syncUsersReportsFailures();
+    void syncGroupsCommandOrder();
+    void syncGroupsReportsFailures();
+    void syncWithoutChangesRunsNothing();
+    void domainListsFromFakeWbinfo();
+
+    // The real programs, in the private mount namespace of sandbox.sh.
+    void realUserLists_data();
+    void realUserLists();
+    void realGroupLists_data();
+    void realGroupLists();
+    void realListsDropDuplicates();
+    void realDomainListsAreEmpty();
+    void realListing();
+    void realAddUser_data();
+    void realAddUser();
+    void realAddUserFailure();
+    void realDeleteUser();
+    void realSync();
+    void realSyncReportsFailures();
+    void realGroupCommands();
+
+private:
+    void writeFile(const QString &name, const QByteArray &content);
+    QByteArray readFile(const QString &name) const;
+    void answer(const QByteArray &code, const QByteArray &call, const QByteArray &message = QByteArray());
+    QString fakeProgram() const { return m_fakeDir->filePath(QStringLiteral("pdbedit")); }
+
+    void runAsRoot(const QString &program, const QStringList &arguments);
+    QMap<QString, QByteArray> sambaNtHashes();
+    void clearSambaAccounts();
+
+    std::unique_ptr<QTemporaryDir> m_fakeDir;
+    bool m_sandboxed = false;
+};
+
+void TestSambaAccountStore::initTestCase()
+{
+    // Only change the account databases when /etc is provably the sandbox's tmpfs copy.
+    const QByteArray root = qgetenv("SHAREWARD_SANDBOX");
+    struct stat etcStatus = {};
+    struct stat rootStatus = {};
+    m_sandboxed = !root.isEmpty() && stat("/etc", &etcStatus) == 0 && stat(root.constData(), &rootStatus) == 0
+        && etcStatus.st_dev == rootStatus.st_dev;
+    if (!m_sandboxed) {
+        qWarning("Not in the account sandbox (needs root and mount namespaces): the real* tests are skipped");
+        return;
+    }
+    QFile smbConf(QStringLiteral("/etc/samba/smb.conf"));
+    QVERIFY(smbConf.open(QIODevice::ReadOnly));
+    QVERIFY(smbConf.readAll().contains(root));
+
+    // Accounts at the limits of the system and regular ranges; 65534 is the nobody/nogroup id.
+    runAsRoot(QStringLiteral("groupadd"), names("-g 2600 swstaff"));
+    runAsRoot(QStringLiteral("groupadd"), names("-g 2499 swsysgroup"));
+    runAsRoot(QStringLiteral("groupadd"), names("-g 2500 swreggroup"));
+    runAsRoot(QStringLiteral("groupadd"), names("-o -g 65534 swnogroup"));
+    const QList<QPair<const char *, const char *>> users = {
+        {"swsystem", "2499"}, {"swregular", "2500"},    {"swnobody", "65534"}, {"swalice", "2501"},
+        {"swbob", "2502"},    {"swcarol", "2503"},      {"swdave", "2504"},    {"swpass", "2505"},
+        {"john.doe", "2506"}, {"EXAMPLE\\eve", "2507"},
+    };
+    for (const auto &user : users) {
+        runAsRoot(QStringLiteral("useradd"),
+                  {QStringLiteral("-M"), QStringLiteral("-l"), QStringLiteral("-N"), QStringLiteral("-g"),
+                   QStringLiteral("swstaff"), QStringLiteral("-o"), QStringLiteral("-u"),
+                   QString::fromLatin1(user.second), QString::fromLatin1(user.first)});
+    }
+}
+
+void TestSambaAccountStore::init()
+{
+    m_fakeDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_fakeDir->isValid());
+    writeFile(QStringLiteral("pdbedit"), fakePdbedit);
+    QVERIFY(QFile::setPermissions(fakeProgram(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+void TestSambaAccountStore::cleanup()
+{
+    if (m_sandboxed && qstrncmp(QTest::currentTestFunction(), "real", 4) == 0) {
+        clearSambaAccounts();
+    }
+}
+
+void TestSambaAccountStore::writeFile(const QString &name, const QByteArray &content)
+{
+    QFile file(m_fakeDir->filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), qint64(content.size()));
+}
+
+QByteArray TestSambaAccountStore::readFile(const QString &name) const
+{
+    QFile file(m_fakeDir->filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestSambaAccountStore::answer(const QByteArray &code, const QByteArray &call, const QByteArray &message)
+{
+    QFile file(m_fakeDir->filePath(QStringLiteral("answers")));
+    QVERIFY(file.open(QIODevice::Append));
+    file.write(code + '\t' + call + '\t' + message + '\n');
+}
+
+void TestSambaAccountStore::runAsRoot(const QString &program, const QStringList &arguments)
+{
+    QVERIFY2(m_sandboxed, "refusing to change the machine's accounts outside the sandbox");
+    const ProgramRun run = runProgram(program, arguments);
+    QVERIFY2(run.exitCode == 0,
+             qPrintable(program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(": ")
+                        + QString::fromLocal8Bit(run.errorOutput)));
+}
+
+QMap<QString, QByteArray> TestSambaAccountStore::sambaNtHashes()
+{
+    // "NAME:UID:LMHASH:NTHASH:[FLAGS]:LCT-...:"
+    QMap<QString, QByteArray> hashes;
+    const ProgramRun run = runProgram(QStringLiteral("/usr/bin/pdbedit"), names("-L -w"));
+    if (run.exitCode != 0) {
+        return hashes;
+    }
+    const QList<QByteArray> lines = run.output.split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.split(':');
+        if (fields.size() >= 4) {
+            hashes.insert(QString::fromUtf8(fields.at(0)), fields.at(3));
+        }
+    }
+    return hashes;
+}
+
+void TestSambaAccountStore::clearSambaAccounts()
+{
+    QVERIFY2(m_sandboxed, "refusing to change the machine's accounts outside the sandbox");
+    const QStringList accounts = sambaNtHashes().keys();
+    for (const QString &account : accounts) {
+        runProgram(QStringLiteral("/usr/bin/pdbedit"), {QStringLiteral("-x"), QStringLiteral("-u"), account});
+    }
+    QVERIFY(sambaNtHashes().isEmpty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pure functions
+
+void TestSambaAccountStore::defaults()
+{
+    const SambaAccountStore store;
+    QCOMPARE(store.pdbeditProgram(), QStringLiteral("/usr/bin/pdbedit"));
+    QCOMPARE(store.wbinfoProgram(), QStringLiteral("wbinfo"));
+
+    const SambaAccountStore custom(QStringLiteral("/opt/pdbedit"), QStringLiteral("/opt/wbinfo"));
+    QCOMPARE(custom.pdbeditProgram(), QStringLiteral("/opt/pdbedit"));
+    QCOMPARE(custom.wbinfoProgram(), QStringLiteral("/opt/wbinfo"));
+}
+
+void TestSambaAccountStore::idLimits_data()
+{
+    QTest::addColumn<quint32>("id");
+    QTest::addColumn<bool>("system");
+    QTest::addColumn<bool>("regular");
+
+    QTest::newRow("root") << 0u << true << false;
+    QTest::newRow("first login user") << 1000u << true << false;
+    QTest::newRow("2499") << 2499u << true << false;
+    QTest::newRow("2500") << 2500u << false << true;
+    QTest::newRow("2501") << 2501u << false << true;
+    QTest::newRow("65533") << 65533u << false << true;
+    QTest::newRow("nobody 65534") << 65534u << false << false;
+    QTest::newRow("65535") << 65535u << false << true;
+    QTest::newRow("largest") << 4294967294u << false << true;
+}
+
+void TestSambaAccountStore::idLimits()
+{
+    QFETCH(quint32, id);
+    QFETCH(bool, system);
+    QFETCH(bool, regular);
+    QCOMPARE(SambaAccountStore::isSystemId(id), system);
+    QCOMPARE(SambaAccountStore::isRegularId(id), regular);
+}
+
+void TestSambaAccountStore::accountNamesFromListing_data()
+{
+    QTest::addColumn<QByteArray>("listing");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("empty") << QByteArray() << QStringList();
+    // Captured from pdbedit 4.17 -L.
+    QTest::newRow("captured") << QByteArray("swalice:2500:\nswnobody:65534:\nswcarol:2501:Carol: the admin\n"
+                                            "EXAMPLE\\alice:2502:\njohn.doe:2506:\n")
+                              << QStringList{QStringLiteral("swalice"), QStringLiteral("swnobody"),
+                                             QStringLiteral("swcarol"), QStringLiteral("EXAMPLE\\alice")};
+    QTest::newRow("domain user") << QByteArray("EXAMPLE\\alice:1001:Alice\n")
+                                 << QStringList{QStringLiteral("EXAMPLE\\alice")};
+    QTest::newRow("space in name") << QByteArray("bob smith:1002:\n") << QStringList();
+    QTest::newRow("no number") << QByteArray("carol::\n") << QStringList();
+    QTest::newRow("letter in number") << QByteArray("dave:10x1:\n") << QStringList();
+    QTest::newRow("no second colon") << QByteArray("erin:1005\n") << QStringList();
+    QTest::newRow("full name with colons")
+        << QByteArray("frank:1006:Frank: the: tank\n") << QStringList{QStringLiteral("frank")};
+    QTest::newRow("duplicates kept in order")
+        << QByteArray("bob:1:\nalice:2:\nbob:3:\n") << names("bob alice bob");
+    QTest::newRow("blank lines") << QByteArray("\n\nalice:1:\n\n\n") << names("alice");
+    QTest::newRow("no final line feed") << QByteArray("alice:1:\nbob:2:") << names("alice bob");
+    QTest::newRow("carriage returns") << QByteArray("alice:1:\r\nbob:2:\r\n") << names("alice bob");
+    QTest::newRow("leading space") << QByteArray(" alice:1:\n") << QStringList();
+    QTest::newRow("machine account") << QByteArray("pc01$:1007:\n") << QStringList();
+    QTest::newRow("dot and hyphen") << QByteArray("john.doe:1008:\nmary-jane:1009:\n") << QStringList();
+    QTest::newRow("non-ASCII letter") << QByteArray("j\xc3\xb6rg:1010:\n") << QStringList();
+    QTest::newRow("word characters") << QByteArray("Svc_Backup2:1011:\n") << names("Svc_Backup2");
+    QTest::newRow("verbose listing") << QByteArray("Unix username:        alice\nNT username:          \n")
+                                     << QStringList();
+    QTest::newRow("smbpasswd style") << QByteArray(
+        "alice:1001:XXXX:31D6CFE0D16AE931B73C59D7E0C089C0:[U   ]:\n")
+                                     << names("alice");
+}
+
+void TestSambaAccountStore::accountNamesFromListing()
+{
+    QFETCH(QByteArray, listing);
+    QFETCH(QStringList, expected);
+    QCOMPARE(SambaAccountStore::accountNamesFromListing(listing), expected);
+}
+
+void TestSambaAccountStore::mapsFromListing()
+{
+    const QByteArray listing("bob:1002:Bob\nalice:1001:\nbob smith:1003:\nbob:1004:Bob again\n");
+
+    const SambaUserMap users = SambaAccountStore::usersFromListing(listing);
+    QCOMPARE(users.keys(), names("alice bob"));
+    for (auto it = users.cbegin(); it != users.cend(); ++it) {
+        QCOMPARE(it->name(), it.key());
+        QVERIFY(it->password().isEmpty());
+        QVERIFY(!it->changed());
+    }
+
+    const SambaGroupMap groups = SambaAccountStore::groupsFromListing(listing);
+    QCOMPARE(groups.keys(), names("alice bob"));
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
+        QCOMPARE(it->name(), it.key());
+        QVERIFY(!it->changed());
+    }
+}
+
+void TestSambaAccountStore::namesFromWbinfoOutput_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("empty") << QByteArray() << QStringList();
+    QTest::newRow("users") << QByteArray("EXAMPLE\\alice\nEXAMPLE\\bob\n")
+                           << QStringList{QStringLiteral("EXAMPLE\\alice"), QStringLiteral("EXAMPLE\\bob")};
+    QTest::newRow("sorted without duplicates")
+        << QByteArray("carol\nalice\ncarol\nbob\n") << names("alice bob carol");
+    QTest::newRow("sorted case-sensitively") << QByteArray("b\nB\na\nA\n") << names("A B a b");
+    QTest::newRow("blank lines") << QByteArray("\n\nalice\n\n") << names("alice");
+    QTest::newRow("no final line feed") << QByteArray("alice\nbob") << names("alice bob");
+    QTest::newRow("names with spaces")
+        << QByteArray("EXAMPLE\\domain users\nEXAMPLE\\domain admins\n")
+        << QStringList{QStringLiteral("EXAMPLE\\domain admins"), QStringLiteral("EXAMPLE\\domain users")};
+    QTest::newRow("UTF-8") << QByteArray("EXAMPLE\\j\xc3\xb6rg\n")
+                           << QStringList{QStringLiteral("EXAMPLE\\j\u00f6rg")};
+}
+
+void TestSambaAccountStore::namesFromWbinfoOutput()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QStringList, expected);
+    QCOMPARE(SambaAccountStore::namesFromWbinfoOutput(output), expected);
+}
+
+void TestSambaAccountStore::passwordInput_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("ASCII") << QStringLiteral("Secret1") << QByteArray("Secret1\nSecret1\n");
+    QTest::newRow("empty") << QString() << QByteArray("\n\n");
+    QTest::newRow("Latin-1") << QStringLiteral("\u00fc") << QByteArray("\xc3\xbc\n\xc3\xbc\n");
+    QTest::newRow("outside Latin-1") << QStringLiteral("\u20ac")
+                                     << QByteArray("\xe2\x82\xac\n\xe2\x82\xac\n");
+    QTest::newRow("outside the BMP") << QStringLiteral("\U0001F511")
+                                     << QByteArray("\xf0\x9f\x94\x91\n\xf0\x9f\x94\x91\n");
+}
+
+void TestSambaAccountStore::passwordInput()
+{
+    QFETCH(QString, password);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(SambaAccountStore::passwordInput(password), expected);
+}
+
+void TestSambaAccountStore::failureText_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("add user") << int(SambaAccountFailure::AddUser)
+                              << QStringLiteral("Can't add Samba user alice: why");
+    QTest::newRow("delete user") << int(SambaAccountFailure::DeleteUser)
+                                 << QStringLiteral("Can't delete Samba user alice: why");
+    QTest::newRow("add group") << int(SambaAccountFailure::AddGroup)
+                               << QStringLiteral("Can't add Samba group alice: why");
+    QTest::newRow("delete group") << int(SambaAccountFailure::DeleteGroup)
+                                  << QStringLiteral("Can't delete Samba group alice: why");
+}
+
+void TestSambaAccountStore::failureText()
+{
+    QFETCH(int, operation);
+    QFETCH(QString, expected);
+
+    SambaAccountFailure failure(QStringLiteral("alice"), SambaAccountFailure::Operation(operation),
+                                QStringLiteral("why"));
+    QCOMPARE(failure.text(), expected);
+
+    ContextTranslator translator("Audit");
+    QCoreApplication::installTranslator(&translator);
+    const QString translated = failure.text();
+    QCoreApplication::removeTranslator(&translator);
+    QVERIFY2(translated.startsWith(QLatin1Char('[')), qPrintable(translated));
+
+    SambaAccountFailure other = failure;
+    QCOMPARE(other, failure);
+    other.setMessage(QStringLiteral("other"));
+    QVERIFY(other != failure);
+    other.setMessage(failure.message());
+    other.setAccount(QStringLiteral("bob"));
+    QVERIFY(other != failure);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fake pdbedit
+
+void TestSambaAccountStore::loadFromListing()
+{
+    writeFile(QStringLiteral("listing"),
+              "EXAMPLE\\alice:1001:Alice\nbob smith:1002:\ncarol::\n"
+              "dave:1003:\ndave:1004:\n\n");
+    const SambaAccountStore store(fakeProgram());
+
+    const SambaUserMap users = store.loadSambaUsers();
+    QCOMPARE(users.keys(), QStringList({QStringLiteral("EXAMPLE\\alice"), QStringLiteral("dave")}));
+    QCOMPARE(users.value(QStringLiteral("dave")), SambaUser(QStringLiteral("dave")));
+
+    const SambaGroupMap groups = store.loadSambaGroups();
+    QCOMPARE(groups.keys(), QStringList({QStringLiteral("EXAMPLE\\alice"), QStringLiteral("dave")}));
+    QCOMPARE(groups.value(QStringLiteral("dave")), SambaGroup(QStringLiteral("dave")));
+
+    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-L|\n-L|\n"));
+}
+
+void TestSambaAccountStore::loadFailure_data()
+{
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<bool>("missing");
+
+    QTest::newRow("exit 1") << QByteArray("1") << false;
+    QTest::newRow("exit 255") << QByteArray("255") << false;
+    QTest::newRow("killed") << QByteArray("kill-KILL") << false;
+    QTest::newRow("terminated") << QByteArray("kill-TERM") << false;
+    QTest::newRow("missing program") << QByteArray("0") << true;
+}
+
+void TestSambaAccountStore::loadFailure()
+{
+    QFETCH(QByteArray, code);
+    QFETCH(bool, missing);
+
+    writeFile(QStringLiteral("listing"), "alice:1001:\n");
+    answer(code, "-L|", "Unable to open passdb database");
+    const SambaAccountStore store(missing ? m_fakeDir->filePath(QStringLiteral("missing/pdbedit"))
+                                          : fakeProgram());
+    const QString expected = QStringLiteral(
+        "Error occur during samba user extraction.\nCheck samba installation or access rights.");
+
+    try {
+        store.loadSambaUsers();
+        QFAIL("loadSambaUsers did not throw");
+    } catch (const std::runtime_error &error) {
+        QCOMPARE(QString::fromUtf8(error.what()), expected);
+    }
+    try {
+        store.loadSambaGroups();
+        QFAIL("loadSambaGroups did not throw");
+    } catch (const std::runtime_error &error) {
+        QCOMPARE(QString::fromUtf8(error.what()), expected);
+    }
+    QCOMPARE(SambaAccountStore::listingErrorText(), expected);
+}
+
+void TestSambaAccountStore::loadFailureTextIsTranslated()
+{
+    answer("1", "-L|");
+    ContextTranslator translator("Audit");
+    QCoreApplication::installTranslator(&translator);
+    QString message;
+    try {
+        SambaAccountStore(fakeProgram()).loadSambaUsers();
+    } catch (const std::runtime_error &error) {
+        message = QString::fromUtf8(error.what());
+    }
+    QCoreApplication::removeTranslator(&translator);
+    QCOMPARE(message,
+             QStringLiteral(
+                 "[Error occur during samba user extraction.\nCheck samba installation or access rights.]"));
+}
+
+void TestSambaAccountStore::change_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<QByteArray>("pdbeditMessage");
+    QTest::addColumn<QByteArray>("expectedCall");
+    QTest::addColumn<QByteArray>("expectedInput");
+    QTest::addColumn<bool>("expected");
+    // "%1" stands for the program.
+    QTest::addColumn<QString>("expectedMessage");
+
+    const QString alice = QStringLiteral("alice");
+    QTest::newRow("add user") << int(AddUser) << alice << QStringLiteral("Secret1") << QByteArray("0")
+                              << QByteArray() << QByteArray("-t|-a|-u|alice|\n")
+                              << QByteArray("Secret1\nSecret1\n") << true << QString();
+    QTest::newRow("add user, password outside Latin-1")
+        << int(AddUser) << alice << QStringLiteral("\u043f\u0430\u0440\u043e\u043b\u044c\u20ac")
+        << QByteArray("0") << QByteArray() << QByteArray("-t|-a|-u|alice|\n")
+        << QByteArray("\xd0\xbf\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c\xe2\x82\xac\n"
+                      "\xd0\xbf\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c\xe2\x82\xac\n")
+        << true << QString();
+    QTest::newRow("add user fails") << int(AddUser) << alice << QStringLiteral("x") << QByteArray("255")
+                                    << QByteArray("Failed to add entry for user alice.")
+                                    << QByteArray("-t|-a|-u|alice|\n") << QByteArray("x\nx\n") << false
+                                    << QStringLiteral("Failed to add entry for user alice.");
+    QTest::newRow("add user fails silently")
+        << int(AddUser) << alice << QStringLiteral("x") << QByteArray("1") << QByteArray()
+        << QByteArray("-t|-a|-u|alice|\n") << QByteArray("x\nx\n") << false
+        << QStringLiteral("%1 exited with code 1.");
+    QTest::newRow("add user crashes")
+        << int(AddUser) << alice << QStringLiteral("x") << QByteArray("kill-KILL") << QByteArray()
+        << QByteArray("-t|-a|-u|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed.");
+    QTest::newRow("delete user") << int(DeleteUser) << alice << QString() << QByteArray("0") << QByteArray()
+                                 << QByteArray("-x|-u|alice|\n") << QByteArray() << true << QString();
+    QTest::newRow("delete user fails")
+        << int(DeleteUser) << alice << QString() << QByteArray("255")
+        << QByteArray("user alice does not exist in the passdb") << QByteArray("-x|-u|alice|\n")
+        << QByteArray() << false << QStringLiteral("user alice does not exist in the passdb");
+    QTest::newRow("delete domain user")
+        << int(DeleteUser) << QStringLiteral("EXAMPLE\\alice") << QString() << QByteArray("0") << QByteArray()
+        << QByteArray("-x|-u|EXAMPLE\\alice|\n") << QByteArray() << true << QString();
+    QTest::newRow("delete user terminated")
+        << int(DeleteUser) << alice << QString() << QByteArray("kill-TERM") << QByteArray()
+        << QByteArray("-x|-u|alice|\n") << QByteArray() << false << QStringLiteral("%1 crashed.");
+    QTest::newRow("add group") << int(AddGroup) << QStringLiteral("staff") << QString() << QByteArray("0")
+                               << QByteArray() << QByteArray("-g|staff|\n") << QByteArray() << true
+                               << QString();
+    QTest::newRow("add group fails") << int(AddGroup) << QStringLiteral("staff") << QString()
+                                     << QByteArray("255") << QByteArray("Username not found!")
+                                     << QByteArray("-g|staff|\n") << QByteArray() << false
+                                     << QStringLiteral("Username not found!");
+    QTest::newRow("add group with space")
+        << int(AddGroup) << QStringLiteral("domain users") << QString() << QByteArray("0") << QByteArray()
+        << QByteArray("-g|domain users|\n") << QByteArray() << true << QString();
+    QTest::newRow("delete group") << int(DeleteGroup) << QStringLiteral("staff") << QString()
+                                  << QByteArray("0") << QByteArray() << QByteArray("-x|-g|staff|\n")
+                                  << QByteArray() << true << QString();
+    QTest::newRow("delete group fails")
+        << int(DeleteGroup) << QStringLiteral("staff") << QString() << QByteArray("3") << QByteArray()
+        << QByteArray("-x|-g|staff|\n") << QByteArray() << false << QStringLiteral("%1 exited with code 3.");
+}
+
+void TestSambaAccountStore::change()
+{
+    QFETCH(int, operation);
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(QByteArray, code);
+    QFETCH(QByteArray, pdbeditMessage);
+    QFETCH(QByteArray, expectedCall);
+    QFETCH(QByteArray, expectedInput);
+    QFETCH(bool, expected);
+    QFETCH(QString, expectedMessage);
+
+    answer(code, expectedCall.chopped(1), pdbeditMessage);
+    const SambaAccountStore store(fakeProgram());
+    QString message = QStringLiteral("not set");
+    bool result = false;
+    switch (operation) {
+    case AddUser:
+        result = store.addSambaUser(name, password, &message);
+        break;
+    case DeleteUser:
+        result = store.deleteSambaUser(name, &message);
+        break;
+    case AddGroup:
+        result = store.addSambaGroup(name, &message);
+        break;
+    case DeleteGroup:
+        result = store.deleteSambaGroup(name, &message);
+        break;
+    }
+    QCOMPARE(result, expected);
+    QCOMPARE(message,
+             expectedMessage.contains(QLatin1String("%1")) ? expectedMessage.arg(fakeProgram())
+                                                           : expectedMessage);
+    QCOMPARE(readFile(QStringLiteral("calls")), expectedCall);
+    QCOMPARE(readFile(QStringLiteral("input")), expectedInput);
+
+    // The message is optional.
+    switch (operation) {
+    case AddUser:
+        QCOMPARE(store.addSambaUser(name, password), expected);
+        break;
+    case DeleteUser:
+        QCOMPARE(store.deleteSambaUser(name), expected);
+        break;
+    case AddGroup:
+        QCOMPARE(store.addSambaGroup(name), expected);
+        break;
+    case DeleteGroup:
+        QCOMPARE(store.deleteSambaGroup(name), expected);
+        break;
+    }
+    QCOMPARE(readFile(QStringLiteral("calls")), expectedCall + expectedCall);
+}
+
+void TestSambaAccountStore::changeWithoutPdbedit()
+{
+    const QString missing = m_fakeDir->filePath(QStringLiteral("missing/pdbedit"));
+    const SambaAccountStore store(missing);
+    const QString prefix = missing + QStringLiteral(" could not be started: ");
+    QString message;
+    QVERIFY(!store.addSambaUser(QStringLiteral("alice"), QStringLiteral("x"), &message));
+    QVERIFY2(message.startsWith(prefix), qPrintable(message));
+    message.clear();
+    QVERIFY(!store.deleteSambaUser(QStringLiteral("alice"), &message));
+    QVERIFY2(message.startsWith(prefix), qPrintable(message));
+    message.clear();
+    QVERIFY(!store.addSambaGroup(QStringLiteral("staff"), &message));
+    QVERIFY2(message.startsWith(prefix), qPrintable(message));
+    message.clear();
+    QVERIFY(!store.deleteSambaGroup(QStringLiteral("staff"), &message));
+    QVERIFY2(message.startsWith(prefix), qPrintable(message));
+
+    SambaUserMap current;
+    SambaUser dave(QStringLiteral("dave"));
+    dave.setPassword(QStringLiteral("d"));
+    current.insert(dave.name(), dave);
+    const SambaUserMap saved{{QStringLiteral("carol"), SambaUser(QStringLiteral("carol"))}};
+    const SambaAccountFailures failures = store.syncSambaUsers(current, saved);
+    QCOMPARE(failures.size(), 2);
+    QCOMPARE(failures.at(0).account(), QStringLiteral("dave"));
+    QCOMPARE(failures.at(0).operation(), SambaAccountFailure::AddUser);
+    QVERIFY(failures.at(0).message().startsWith(prefix));
+    QCOMPARE(failures.at(1).account(), QStringLiteral("carol"));
+    QCOMPARE(failures.at(1).operation(), SambaAccountFailure::DeleteUser);
+}
+
+namespace {
+
+SambaUser changedUser(const QString &name, const QString &password)
+{
+    SambaUser user(name);
+    user.setPassword(password);
+    return user;
+}
+
+SambaGroup changedGroup(const QString &name)
+{
+    SambaGroup group;
+    group.setName(name);
+    return group;
+}
+
+// Saved: alice, bob, carol, erin. Current: alice and erin unchanged, bob with a new password,
+// dave new, carol deleted.
+void usersScenario(SambaUserMap &current, SambaUserMap &saved)
+{
+    for (const QString &name : names("alice bob carol erin")) {
+        saved.insert(name, SambaUser(name));
+    }
+    current = saved;
+    current.remove(QStringLiteral("carol"));
+    current[QStringLiteral("bob")] = changedUser(QStringLiteral("bob"), QStringLiteral("b2"));
+    current.insert(QStringLiteral("dave"), changedUser(QStringLiteral("dave"), QStringLiteral("d\u00e9")));
+}
+
+void groupsScenario(SambaGroupMap &current, SambaGroupMap &saved)
+{
+    for (const QString &name : names("admins staff old web")) {
+        saved.insert(name, SambaGroup(name));
+    }
+    current = saved;
+    current.remove(QStringLiteral("old"));
+    current[QStringLiteral("staff")] = changedGroup(QStringLiteral("staff"));
+    current.insert(QStringLiteral("backup"), changedGroup(QStringLiteral("backup")));
+}
+
+} // namespace
+
+void TestSambaAccountStore::syncUsersCommandOrder()
+{
+    SambaUserMap current;
+    SambaUserMap saved;
+    usersScenario(current, saved);
+    // The delete before adding a new account fails, as it does with pdbedit; that is not a failure.
+    answer("255", "-x|-u|dave|", "user dave does not exist in the passdb");
+
+    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaUsers(current, saved);
+    QCOMPARE(failures, SambaAccountFailures());
+    QCOMPARE(readFile(QStringLiteral("calls")),
+             QByteArray("-x|-u|bob|\n"
+                        "-t|-a|-u|bob|\n"
+                        "-x|-u|dave|\n"
+                        "-t|-a|-u|dave|\n"
+                        "-x|-u|carol|\n"));
+    QCOMPARE(readFile(QStringLiteral("input")), QByteArray("b2\nb2\nd\xc3\xa9\nd\xc3\xa9\n"));
+
+    QCOMPARE(current.keys(), names("alice bob dave erin"));
+    for (const SambaUser &user : qAsConst(current)) {
+        QVERIFY2(!user.changed(), qPrintable(user.name()));
+    }
+    QCOMPARE(current.value(QStringLiteral("bob")).password(), QStringLiteral("b2"));
+    QCOMPARE(current.value(QStringLiteral("dave")).password(), QStringLiteral("d\u00e9"));
+}
+
+void TestSambaAccountStore::syncUsersReportsFailures()
+{
+    SambaUserMap current;
+    SambaUserMap saved;
+    usersScenario(current, saved);
+    answer("255", "-x|-u|bob|", "not reported: the add decides");
+    answer("255", "-t|-a|-u|bob|", "Failed to add entry for user bob.");
+    answer("kill-KILL", "-t|-a|-u|dave|");
+    answer("255", "-x|-u|carol|", "user carol does not exist in the passdb");
+
+    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaUsers(current, saved);
+    const SambaAccountFailures expected{
+        {QStringLiteral("bob"), SambaAccountFailure::AddUser,
+         QStringLiteral("Failed to add entry for user bob.")},
+        {QStringLiteral("dave"), SambaAccountFailure::AddUser, fakeProgram() + QStringLiteral(" crashed.")},
+        {QStringLiteral("carol"), SambaAccountFailure::DeleteUser,
+         QStringLiteral("user carol does not exist in the passdb")},
+    };
+    QCOMPARE(failures, expected);
+    // The order of the commands does not depend on their results.
+    QCOMPARE(readFile(QStringLiteral("calls")),
+             QByteArray("-x|-u|bob|\n-t|-a|-u|bob|\n-x|-u|dave|\n-t|-a|-u|dave|\n-x|-u|carol|\n"));
+    for (const SambaUser &user : qAsConst(current)) {
+        QVERIFY(!user.changed());
+    }
+}
+
+void TestSambaAccountStore::syncGroupsCommandOrder()
+{
+    SambaGroupMap current;
+    SambaGroupMap saved;
+    groupsScenario(current, saved);
+    answer("255", "-x|-g|backup|", "user backup does not exist in the passdb");
+
+    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved);
+    QCOMPARE(failures, SambaAccountFailures());
+    QCOMPARE(readFile(QStringLiteral("calls")),
+             QByteArray("-x|-g|backup|\n"
+                        "-g|backup|\n"
+                        "-x|-g|staff|\n"
+                        "-g|staff|\n"
+                        "-x|-g|old|\n"));
+    QCOMPARE(readFile(QStringLiteral("input")), QByteArray());
+    QCOMPARE(current.keys(), names("admins backup staff web"));
+    for (const SambaGroup &group : qAsConst(current)) {
+        QVERIFY(!group.changed());
+    }
+}
+
+void TestSambaAccountStore::syncGroupsReportsFailures()
+{
+    SambaGroupMap current;
+    SambaGroupMap saved;
+    groupsScenario(current, saved);
+    answer("255", "-g|backup|", "Username not found!");
+    answer("255", "-x|-g|old|", "user old does not exist in the passdb");
+
+    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved);
+    const SambaAccountFailures expected{
+        {QStringLiteral("backup"), SambaAccountFailure::AddGroup, QStringLiteral("Username not found!")},
+        {QStringLiteral("old"), SambaAccountFailure::DeleteGroup,
+         QStringLiteral("user old does not exist in the passdb")},
+    };
+    QCOMPARE(failures, expected);
+}
+
+void TestSambaAccountStore::syncWithoutChangesRunsNothing()
+{
+    SambaUserMap users{{QStringLiteral("alice"), SambaUser(QStringLiteral("alice"))}};
+    SambaGroupMap groups{{QStringLiteral("staff"), SambaGroup(QStringLiteral("staff"))}};
+    const SambaAccountStore store(fakeProgram());
+    QVERIFY(store.syncSambaUsers(users, users).isEmpty());
+    QVERIFY(store.syncSambaGroups(groups, groups).isEmpty());
+    SambaUserMap noUsers;
+    SambaGroupMap noGroups;
+    QVERIFY(store.syncSambaUsers(noUsers, SambaUserMap()).isEmpty());
+    QVERIFY(store.syncSambaGroups(noGroups, SambaGroupMap()).isEmpty());
+    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray());
+}
+
+void TestSambaAccountStore::domainListsFromFakeWbinfo()
+{
+    // wbinfo's exit code is not looked at: what it printed counts.
+    writeFile(QStringLiteral("wbinfo"),
+              "#!/bin/sh\n"
+              "echo \"$@\" >>\"${0%/*}/wbinfo-calls\"\n"
+              "case $1 in\n"
+              "-u) printf 'EXAMPLE\\\\bob\\nEXAMPLE\\\\alice\\n\\nEXAMPLE\\\\bob\\n' ;;\n"
+              "-g) printf 'EXAMPLE\\\\domain users\\n'; exit 1 ;;\n"
+              "esac\n");
+    const QString wbinfo = m_fakeDir->filePath(QStringLiteral("wbinfo"));
+    QVERIFY(QFile::setPermissions(wbinfo, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    const SambaAccountStore store(fakeProgram(), wbinfo);
+    QCOMPARE(store.listDomainUsers(),
+             QStringList({QStringLiteral("EXAMPLE\\alice"), QStringLiteral("EXAMPLE\\bob")}));
+    QCOMPARE(store.listDomainGroups(), QStringList({QStringLiteral("EXAMPLE\\domain users")}));
+    QCOMPARE(readFile(QStringLiteral("wbinfo-calls")), QByteArray("-u\n-g\n"));
+
+    const SambaAccountStore missing(fakeProgram(), m_fakeDir->filePath(QStringLiteral("missing/wbinfo")));
+    QVERIFY(missing.listDomainUsers().isEmpty());
+    QVERIFY(missing.listDomainGroups().isEmpty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Real programs in the sandbox
+
+void TestSambaAccountStore::realUserLists_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("system");
+    QTest::addColumn<bool>("regular");
+
+    QTest::newRow("root") << QStringLiteral("root") << true << false;
+    QTest::newRow("uid 2499") << QStringLiteral("swsystem") << true << false;
+    QTest::newRow("uid 2500") << QStringLiteral("swregular") << false << true;
+    QTest::newRow("uid 2501") << QStringLiteral("swalice") << false << true;
+    QTest::newRow("uid 65534") << QStringLiteral("swnobody") << false << false;
+    QTest::newRow("domain-style name") << QStringLiteral("EXAMPLE\\eve") << false << true;
+    QTest::newRow("no such user") << QStringLiteral("swghost") << false << false;
+}
+
+void TestSambaAccountStore::realUserLists()
+{
+    REQUIRE_SANDBOX();
+    QFETCH(QString, name);
+    QFETCH(bool, system);
+    QFETCH(bool, regular);
+
+    const QStringList systemUsers = SambaAccountStore::listSystemUsers();
+    const QStringList regularUsers = SambaAccountStore::listRegularUsers();
+    QCOMPARE(systemUsers.contains(name), system);
+    QCOMPARE(regularUsers.contains(name), regular);
+}
+
+void TestSambaAccountStore::realGroupLists_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("system");
+    QTest::addColumn<bool>("regular");
+
+    QTest::newRow("root") << QStringLiteral("root") << true << false;
+    QTest::newRow("gid 2499") << QStringLiteral("swsysgroup") << true << false;
+    QTest::newRow("gid 2500") << QStringLiteral("swreggroup") << false << true;
+    QTest::newRow("gid 2600") << QStringLiteral("swstaff") << false << true;
+    QTest::newRow("gid 65534") << QStringLiteral("swnogroup") << false << false;
+    QTest::newRow("no such group") << QStringLiteral("swghost") << false << false;
+}
+
+void TestSambaAccountStore::realGroupLists()
+{
+    REQUIRE_SANDBOX();
+    QFETCH(QString, name);
+    QFETCH(bool, system);
+    QFETCH(bool, regular);
+
+    const QStringList systemGroups = SambaAccountStore::listSystemGroups();
+    const QStringList regularGroups = SambaAccountStore::listRegularGroups();
+    QCOMPARE(systemGroups.contains(name), system);
+    QCOMPARE(regularGroups.contains(name), regular);
+}
+
+void TestSambaAccountStore::realListsDropDuplicates()
+{
+    REQUIRE_SANDBOX();
+    // A name twice in a database (as with several NSS sources) is listed once. The files are the
+    // sandbox's copies; they are restored for the tests that follow.
+    const QList<QPair<QString, QByteArray>> additions = {
+        {QStringLiteral("/etc/passwd"),
+         "swregular:x:2600:2600::/nonexistent:/usr/sbin/nologin\n"
+         "swsystem:x:2498:2600::/nonexistent:/usr/sbin/nologin\n"},
+        {QStringLiteral("/etc/group"), "swreggroup:x:2601:\nswsysgroup:x:2498:\n"},
+    };
+    QList<QByteArray> originals;
+    for (const auto &addition : additions) {
+        QFile file(addition.first);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        originals.append(file.readAll());
+        file.close();
+        QVERIFY(file.open(QIODevice::Append));
+        file.write(addition.second);
+    }
+
+    const QStringList lists[] = {SambaAccountStore::listSystemUsers(), SambaAccountStore::listRegularUsers(),
+                                 SambaAccountStore::listSystemGroups(),
+                                 SambaAccountStore::listRegularGroups()};
+
+    for (int i = 0; i < additions.size(); ++i) {
+        QFile file(additions.at(i).first);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(originals.at(i));
+    }
+
+    QCOMPARE(lists[0].count(QStringLiteral("swsystem")), 1);
+    QCOMPARE(lists[1].count(QStringLiteral("swregular")), 1);
+    QCOMPARE(lists[2].count(QStringLiteral("swsysgroup")), 1);
+    QCOMPARE(lists[3].count(QStringLiteral("swreggroup")), 1);
+    for (const QStringList &list : lists) {
+        QStringList sorted = list;
+        sorted.removeDuplicates();
+        sorted.sort(Qt::CaseSensitive);
+        QCOMPARE(list, sorted);
+    }
+}
+
+void TestSambaAccountStore::realDomainListsAreEmpty()
+{
+    REQUIRE_SANDBOX();
+    // No winbindd answers in the sandbox: wbinfo fails and prints nothing on standard output.
+    const SambaAccountStore store;
+    QCOMPARE(store.listDomainUsers(), QStringList());
+    QCOMPARE(store.listDomainGroups(), QStringList());
+    const ProgramRun run = runProgram(QStringLiteral("wbinfo"), {QStringLiteral("-u")});
+    QVERIFY2(run.exitCode != 0, "wbinfo answered without winbindd");
+}
+
+void TestSambaAccountStore::realListing()
+{
+    REQUIRE_SANDBOX();
+    const SambaAccountStore store;
+    QCOMPARE(store.loadSambaUsers(), SambaUserMap());
+    QCOMPARE(store.loadSambaGroups(), SambaGroupMap());
+
+    for (const QString &name :
+         {QStringLiteral("swalice"), QStringLiteral("swnobody"), QStringLiteral("john.doe"),
+          QStringLiteral("EXAMPLE\\eve"), QStringLiteral("swcarol")}) {
+        QVERIFY2(store.addSambaUser(name, QStringLiteral("Secret1")), qPrintable(name));
+    }
+    // A full name with a colon in it.
+    runAsRoot(QStringLiteral("/usr/bin/pdbedit"),
+              {QStringLiteral("-r"), QStringLiteral("-u"), QStringLiteral("swcarol"), QStringLiteral("-f"),
+               QStringLiteral("Carol: the admin")});
+
+    // john.doe is in pdbedit's listing but not of the listing's NAME:NUMBER: form.
+    const ProgramRun listing = runProgram(QStringLiteral("/usr/bin/pdbedit"), {QStringLiteral("-L")});
+    QVERIFY(listing.output.contains("john.doe:2506:\n"));
+    QVERIFY(listing.output.contains("swcarol:2503:Carol: the admin\n"));
+    QVERIFY(listing.output.contains("EXAMPLE\\eve:2507:\n"));
+
+    const QStringList expected = {QStringLiteral("EXAMPLE\\eve"), QStringLiteral("swalice"),
+                                  QStringLiteral("swcarol"), QStringLiteral("swnobody")};
+    const SambaUserMap users = store.loadSambaUsers();
+    QCOMPARE(users.keys(), expected);
+    for (const SambaUser &user : users) {
+        QVERIFY(user.password().isEmpty());
+        QVERIFY(!user.changed());
+    }
+    QCOMPARE(store.loadSambaGroups().keys(), expected);
+}
+
+void TestSambaAccountStore::realAddUser_data()
+{
+    QTest::addColumn<QString>("password");
+
+    QTest::newRow("ASCII") << QStringLiteral("Secret1");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("spaces and shell characters") << QStringLiteral(" a b\t$HOME 'x' \"y\" \\n; ");
+    QTest::newRow("Latin-1") << QStringLiteral("Gr\u00fc\u00dfe-Stra\u00dfe");
+    QTest::newRow("Cyrillic") << QStringLiteral("\u043f\u0430\u0440\u043e\u043b\u044c");
+    QTest::newRow("euro sign") << QStringLiteral("100\u20ac");
+    QTest::newRow("CJK and emoji") << QStringLiteral("\u5bc6\u7801\U0001F511");
+    QTest::newRow("long") << QString(120, QLatin1Char('x'));
+}
+
+void TestSambaAccountStore::realAddUser()
+{
+    REQUIRE_SANDBOX();
+    QFETCH(QString, password);
+    const SambaAccountStore store;
+    const QString name = QStringLiteral("swpass");
+
+    QString message = QStringLiteral("not set");
+    QVERIFY2(store.addSambaUser(name, password, &message), qPrintable(message));
+    QCOMPARE(message, QString());
+    QCOMPARE(sambaNtHashes().value(name), ntHash(password));
+
+    // Latin-1 encoding would have turned every other character into '?'.
+    const QString latin1Degraded = QString::fromLatin1(password.toLatin1());
+    if (latin1Degraded != password) {
+        QVERIFY(sambaNtHashes().value(name) != ntHash(latin1Degraded));
+    }
+    QVERIFY(store.loadSambaUsers().contains(name));
+}
+
+void TestSambaAccountStore::realAddUserFailure()
+{
+    REQUIRE_SANDBOX();
+    const SambaAccountStore store;
+    QString message;
+    QVERIFY(!store.addSambaUser(QStringLiteral("swghost"), QStringLiteral("Secret1"), &message));
+    QVERIFY2(message.contains(QLatin1String("swghost")), qPrintable(message));
+    QVERIFY(sambaNtHashes().isEmpty());
+}
+
+void TestSambaAccountStore::realDeleteUser()
+{
+    REQUIRE_SANDBOX();
+    const SambaAccountStore store;
+    QVERIFY(store.addSambaUser(QStringLiteral("swalice"), QStringLiteral("a")));
+    QVERIFY(store.addSambaUser(QStringLiteral("swbob"), QStringLiteral("b")));
+
+    QString message = QStringLiteral("not set");
+    QVERIFY(store.deleteSambaUser(QStringLiteral("swalice"), &message));
+    QCOMPARE(message, QString());
+    QCOMPARE(store.loadSambaUsers().keys(), names("swbob"));
+
+    QVERIFY(!store.deleteSambaUser(QStringLiteral("swalice"), &message));
+    QVERIFY2(message.contains(QLatin1String("swalice")), qPrintable(message));
+    QCOMPARE(store.loadSambaUsers().keys(), names("swbob"));
+}
+
+void TestSambaAccountStore::realSync()
+{
+    REQUIRE_SANDBOX();
+    const SambaAccountStore store;
+    QVERIFY(store.addSambaUser(QStringLiteral("swalice"), QStringLiteral("alice-1")));
+    QVERIFY(store.addSambaUser(QStringLiteral("swbob"), QStringLiteral("bob-1")));
+    QVERIFY(store.addSambaUser(QStringLiteral("swcarol"), QStringLiteral("carol-1")));
+
+    const SambaUserMap saved = store.loadSambaUsers();
+    QCOMPARE(saved.keys(), names("swalice swbob swcarol"));
+    SambaUserMap current = saved;
+    current[QStringLiteral("swbob")].setPassword(QStringLiteral("b\u00f6b-2 \u20ac"));
+    current.remove(QStringLiteral("swcarol"));
+    current.insert(QStringLiteral("swdave"), changedUser(QStringLiteral("swdave"), QStringLiteral("dave-1")));
+
+    QCOMPARE(store.syncSambaUsers(current, saved), SambaAccountFailures());
+
+    const QMap<QString, QByteArray> hashes = sambaNtHashes();
+    QCOMPARE(hashes.keys(), names("swalice swbob swdave"));
+    QCOMPARE(hashes.value(QStringLiteral("swalice")), ntHash(QStringLiteral("alice-1")));
+    QCOMPARE(hashes.value(QStringLiteral("swbob")), ntHash(QStringLiteral("b\u00f6b-2 \u20ac")));
+    QCOMPARE(hashes.value(QStringLiteral("swdave")), ntHash(QStringLiteral("dave-1")));
+    for (const SambaUser &user : qAsConst(current)) {
+        QVERIFY(!user.changed());
+    }
+
+    // Saving again without changes leaves pdbedit alone.
+    QCOMPARE(store.syncSambaUsers(current, current), SambaAccountFailures());
+    QCOMPARE(sambaNtHashes(), hashes);
+}
+
+void TestSambaAccountStore::realSyncReportsFailures()
+{
+    REQUIRE_SANDBOX();
+    const SambaAccountStore store;
+    QVERIFY(store.addSambaUser(QStringLiteral("swalice"), QStringLiteral("alice-1")));
+
+    SambaUserMap saved = store.loadSambaUsers();
+    saved.insert(QStringLiteral("swcarol"),
+                 SambaUser(QStringLiteral("swcarol"))); // gone from pdbedit meanwhile
+    SambaUserMap current;
+    current.insert(QStringLiteral("swalice"),
+                   changedUser(QStringLiteral("swalice"), QStringLiteral("alice-2")));
+    current.insert(QStringLiteral("swghost"), changedUser(QStringLiteral("swghost"), QStringLiteral("x")));
+
+    const SambaAccountFailures failures = store.syncSambaUsers(current, saved);
+    QCOMPARE(failures.size(), 2);
+    QCOMPARE(failures.at(0).account(), QStringLiteral("swghost"));
+    QCOMPARE(failures.at(0).operation(), SambaAccountFailure::AddUser);
+    QVERIFY2(failures.at(0).message().contains(QLatin1String("swghost")),
+             qPrintable(failures.at(0).message()));
+    QCOMPARE(failures.at(1).account(), QStringLiteral("swcarol"));
+    QCOMPARE(failures.at(1).operation(), SambaAccountFailure::DeleteUser);
+    QVERIFY2(failures.at(1).message().contains(QLatin1String("swcarol")),
+             qPrintable(failures.at(1).message()));
+
+    QCOMPARE(sambaNtHashes().keys(), names("swalice"));
+    QCOMPARE(sambaNtHashes().value(QStringLiteral("swalice")), ntHash(QStringLiteral("alice-2")));
+}
+
+void TestSambaAccountStore::realGroupCommands()
+{
+    REQUIRE_SANDBOX();
+    // Samba 4's pdbedit takes "-g" as a modifier of its import and export options: the group
+    // commands act on the Samba user of the same name.
+    const SambaAccountStore store;
+    QString message;
+    QVERIFY(!store.addSambaGroup(QStringLiteral("swstaff"), &message));
+    QVERIFY2(!message.isEmpty(), "no message from pdbedit");
+    QVERIFY(!store.deleteSambaGroup(QStringLiteral("swstaff"), &message));
+    QVERIFY2(message.contains(QLatin1String("swstaff")), qPrintable(message));
+
+    QVERIFY(store.addSambaUser(QStringLiteral("swalice"), QStringLiteral("a")));
+    QVERIFY(store.addSambaUser(QStringLiteral("swbob"), QStringLiteral("b")));
+    QVERIFY(store.addSambaGroup(QStringLiteral("swalice")));
+    QCOMPARE(store.loadSambaGroups().keys(), names("swalice swbob"));
+    QVERIFY(store.deleteSambaGroup(QStringLiteral("swalice")));
+    QCOMPARE(store.loadSambaUsers().keys(), names("swbob"));
+
+    // A new group is reported when pdbedit refuses it.
+    SambaGroupMap current{{QStringLiteral("swstaff"), changedGroup(QStringLiteral("swstaff"))}};
+    const SambaAccountFailures failures = store.syncSambaGroups(current, SambaGroupMap());
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(failures.at(0).account(), QStringLiteral("swstaff"));
+    QCOMPARE(failures.at(0).operation(), SambaAccountFailure::AddGroup);
+    QVERIFY(!current.value(QStringLiteral("swstaff")).changed());
+}
+
+// Runs itself again inside sandbox.sh when it can: there useradd, groupadd and pdbedit work on
+// throwaway copies of the databases and Samba's state.
+int main(int argc, char *argv[])
+{
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("SHAREWARD_SANDBOX")
+        && qEnvironmentVariableIsEmpty("SHAREWARD_SANDBOX_UNAVAILABLE")) {
+        char executable[4096];
+        const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
+        if (length > 0) {
+            executable[length] = '\0';
+            static const char script[] = SHAREWARD_SOURCE_DIR "/tests/system/accounts/sandbox.sh";
+            std::vector<char *> arguments{const_cast<char *>(script), executable};
+            for (int i = 1; i < argc; ++i) {
+                arguments.push_back(argv[i]);
+            }
+            arguments.push_back(nullptr);
+            execv(script, arguments.data());
+            std::fprintf(stderr, "cannot run %s: %s\n", script, std::strerror(errno));
+            return 1;
+        }
+    }
+    QCoreApplication app(argc, argv);
+    TestSambaAccountStore test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_sambaaccountstore.moc"
