@@ -53,10 +53,18 @@ std::istream &ConfigDocument::load(std::istream &in)
     return in;
 }
 
+std::string ConfigDocument::text() const
+{
+    std::string text;
+    for (const auto &element : m_elements)
+        element->writeTo(text);
+    return text;
+}
+
 std::ostream &ConfigDocument::write(std::ostream &out) const
 {
-    for (const auto &element : m_elements)
-        element->write(out);
+    const std::string text = this->text();
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
     // Everything written is in the file when this returns, while the file stays open.
     return out.flush();
 }

@@ -26,6 +26,8 @@ public:
     std::istream &load(std::istream &in);
     // Writes every element and flushes the stream.
     std::ostream &write(std::ostream &out) const;
+    // The text write() produces.
+    std::string text() const;
 
     ConfigElementList &elements() { return m_elements; }
     const ConfigElementList &elements() const { return m_elements; }

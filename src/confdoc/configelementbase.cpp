@@ -29,7 +29,17 @@ std::ostream &ConfigElementBase::pad(std::ostream &out, int n)
     return out;
 }
 
-std::ostream &ConfigElementBase::endLine(std::ostream &out)
+void ConfigElementBase::pad(std::string &out, int n)
 {
-    return out.put('\n');
+    if (n <= 0)
+        return;
+    out.append(static_cast<std::size_t>(n / 4), '\t');
+    out.append(static_cast<std::size_t>(n % 4), ' ');
+}
+
+std::ostream &ConfigElementBase::write(std::ostream &out) const
+{
+    std::string text;
+    writeTo(text);
+    return out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <ostream>
+#include <string>
 
 // One line (or group of lines) of smb.conf in the lossless document. Each element
 // keeps what is needed to write its text back as it was read.
@@ -22,7 +23,11 @@ public:
     virtual ~ConfigElementBase();
 
     virtual int type() const = 0;
-    virtual std::ostream &write(std::ostream &out) const = 0;
+    // Writes the element's lines to a stream.
+    virtual std::ostream &write(std::ostream &out) const;
+    // Appends the element's lines to a buffer: the one formatting routine, which the
+    // document uses to write a whole file in one go.
+    virtual void writeTo(std::string &out) const = 0;
     virtual int indent() const;
     virtual int line() const;
 
@@ -31,10 +36,7 @@ public:
 
     // Writes a width as n / 4 TABs followed by n % 4 blanks; nothing for n <= 0.
     static std::ostream &pad(std::ostream &out, int n);
-    // Ends a line with a single line feed. The document flushes the stream once when it
-    // has written everything: a flush per line costs a system call per line, which on a
-    // file of 10,000 shares takes longer than testparm needs to read it.
-    static std::ostream &endLine(std::ostream &out);
+    static void pad(std::string &out, int n);
 
 protected:
     ConfigElementBase(const ConfigElementBase &) = default;

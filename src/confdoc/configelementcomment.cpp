@@ -16,10 +16,10 @@ int ConfigElementComment::type() const
     return CommentType;
 }
 
-std::ostream &ConfigElementComment::write(std::ostream &out) const
+void ConfigElementComment::writeTo(std::string &out) const
 {
     pad(out, indent());
-    out.put(m_marker);
-    out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
-    return endLine(out);
+    out += m_marker;
+    out += m_text;
+    out += '\n';
 }

@@ -12,7 +12,7 @@ public:
     ~ConfigElementComment() override;
 
     int type() const override;
-    std::ostream &write(std::ostream &out) const override;
+    void writeTo(std::string &out) const override;
 
     char marker() const { return m_marker; }
     const std::string &text() const { return m_text; }

@@ -7,11 +7,10 @@ ConfigElementCommentable::ConfigElementCommentable(int indent, int line)
 
 ConfigElementCommentable::~ConfigElementCommentable() = default;
 
-std::ostream &ConfigElementCommentable::write(std::ostream &out) const
+void ConfigElementCommentable::writeTo(std::string &out) const
 {
     for (const auto &block : m_comments)
-        block->write(out);
-    return out;
+        block->writeTo(out);
 }
 
 void ConfigElementCommentable::addComment(const std::string &text)

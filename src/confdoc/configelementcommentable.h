@@ -13,7 +13,7 @@ public:
     ~ConfigElementCommentable() override;
 
     // Writes the attached comment blocks; subclasses write their own line after them.
-    std::ostream &write(std::ostream &out) const override;
+    void writeTo(std::string &out) const override;
 
     std::vector<ConfigElementCommentBlockPtr> &comments() { return m_comments; }
     const std::vector<ConfigElementCommentBlockPtr> &comments() const { return m_comments; }

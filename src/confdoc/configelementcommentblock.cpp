@@ -12,9 +12,8 @@ int ConfigElementCommentBlock::type() const
     return CommentBlockType;
 }
 
-std::ostream &ConfigElementCommentBlock::write(std::ostream &out) const
+void ConfigElementCommentBlock::writeTo(std::string &out) const
 {
     for (const auto &comment : m_lines)
-        comment->write(out);
-    return out;
+        comment->writeTo(out);
 }

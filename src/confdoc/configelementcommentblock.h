@@ -13,7 +13,7 @@ public:
     ~ConfigElementCommentBlock() override;
 
     int type() const override;
-    std::ostream &write(std::ostream &out) const override;
+    void writeTo(std::string &out) const override;
 
     std::vector<ConfigElementCommentPtr> &lines() { return m_lines; }
     const std::vector<ConfigElementCommentPtr> &lines() const { return m_lines; }

@@ -25,14 +25,14 @@ ConfigElementData &ConfigElementData::operator=(const std::string &value)
     return *this;
 }
 
-std::ostream &ConfigElementData::write(std::ostream &out) const
+void ConfigElementData::writeTo(std::string &out) const
 {
-    ConfigElementCommentable::write(out);
+    ConfigElementCommentable::writeTo(out);
     pad(out, indent());
-    out.write(m_key.data(), static_cast<std::streamsize>(m_key.size()));
+    out += m_key;
     pad(out, m_spaceBeforeEquals);
-    out.put('=');
+    out += '=';
     pad(out, m_spaceAfterEquals);
-    out.write(m_value.data(), static_cast<std::streamsize>(m_value.size()));
-    return endLine(out);
+    out += m_value;
+    out += '\n';
 }

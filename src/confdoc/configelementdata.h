@@ -14,7 +14,7 @@ public:
     ~ConfigElementData() override;
 
     int type() const override;
-    std::ostream &write(std::ostream &out) const override;
+    void writeTo(std::string &out) const override;
 
     const std::string &key() const { return m_key; }
     const std::string &value() const { return m_value; }

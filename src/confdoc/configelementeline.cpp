@@ -12,7 +12,7 @@ int ConfigElementELine::type() const
     return ELineType;
 }
 
-std::ostream &ConfigElementELine::write(std::ostream &out) const
+void ConfigElementELine::writeTo(std::string &out) const
 {
-    return endLine(out);
+    out += '\n';
 }

@@ -10,5 +10,5 @@ public:
     ~ConfigElementELine() override;
 
     int type() const override;
-    std::ostream &write(std::ostream &out) const override;
+    void writeTo(std::string &out) const override;
 };

@@ -15,13 +15,13 @@ int ConfigElementExpr::type() const
     return ExprType;
 }
 
-std::ostream &ConfigElementExpr::write(std::ostream &out) const
+void ConfigElementExpr::writeTo(std::string &out) const
 {
-    ConfigElementCommentable::write(out);
+    ConfigElementCommentable::writeTo(out);
     pad(out, indent());
     for (const Token &token : m_tokens) {
-        out.write(token.text.data(), static_cast<std::streamsize>(token.text.size()));
+        out += token.text;
         pad(out, token.spacing);
     }
-    return endLine(out);
+    out += '\n';
 }

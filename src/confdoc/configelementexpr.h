@@ -21,7 +21,7 @@ public:
     ~ConfigElementExpr() override;
 
     int type() const override;
-    std::ostream &write(std::ostream &out) const override;
+    void writeTo(std::string &out) const override;
 
     const std::vector<Token> &tokens() const { return m_tokens; }
     std::vector<Token> &tokens() { return m_tokens; }

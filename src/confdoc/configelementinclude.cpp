@@ -18,12 +18,12 @@ int ConfigElementInclude::type() const
     return IncludeType;
 }
 
-std::ostream &ConfigElementInclude::write(std::ostream &out) const
+void ConfigElementInclude::writeTo(std::string &out) const
 {
-    ConfigElementCommentable::write(out);
+    ConfigElementCommentable::writeTo(out);
     pad(out, indent());
-    out.write(m_directive.data(), static_cast<std::streamsize>(m_directive.size()));
+    out += m_directive;
     pad(out, m_spacing);
-    out.write(m_path.data(), static_cast<std::streamsize>(m_path.size()));
-    return endLine(out);
+    out += m_path;
+    out += '\n';
 }

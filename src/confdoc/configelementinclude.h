@@ -14,7 +14,7 @@ public:
     ~ConfigElementInclude() override;
 
     int type() const override;
-    std::ostream &write(std::ostream &out) const override;
+    void writeTo(std::string &out) const override;
 
     const std::string &directive() const { return m_directive; }
     const std::string &path() const { return m_path; }

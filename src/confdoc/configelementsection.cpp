@@ -48,29 +48,25 @@ void ConfigElementSection::setName(const std::string &name)
         m_owner->sectionRenamed(this, oldName);
 }
 
-std::ostream &ConfigElementSection::write(std::ostream &out) const
+void ConfigElementSection::writeTo(std::string &out) const
 {
-    ConfigElementCommentable::write(out);
+    ConfigElementCommentable::writeTo(out);
     pad(out, indent());
     if (m_kind == Bracket) {
-        out.put('[');
-        out.write(m_name.data(), static_cast<std::streamsize>(m_name.size()));
-        out.put(']');
-        endLine(out);
+        out += '[';
+        out += m_name;
+        out += "]\n";
     } else if (m_kind == Brace) {
-        out << "service ";
-        out.write(m_name.data(), static_cast<std::streamsize>(m_name.size()));
-        out << " { ";
-        endLine(out);
+        out += "service ";
+        out += m_name;
+        out += " { \n";
     }
     for (const auto &child : m_children)
-        child->write(out);
+        child->writeTo(out);
     if (m_kind == Brace) {
         pad(out, m_closeIndent);
-        out.put('}');
-        endLine(out);
+        out += "}\n";
     }
-    return out;
 }
 
 void ConfigElementSection::merge(const ConfigElementSection &other)

@@ -34,7 +34,7 @@ public:
     ~ConfigElementSection() override;
 
     int type() const override;
-    std::ostream &write(std::ostream &out) const override;
+    void writeTo(std::string &out) const override;
 
     const std::string &name() const { return m_name; }
     void setName(const std::string &name);
