@@ -1,14 +1,18 @@
 #include "configrepair.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <unistd.h>
+
 ConfigRepair::LimitFixResult ConfigRepair::applyLimitFix(const QString &limitsPath)
 {
     QFile limits(limitsPath);
-    if (!limits.open(QIODevice::ReadWrite))
+    // ReadWrite alone would create a missing file.
+    if (!limits.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return LimitsUnreadable;
     const QByteArray content = limits.readAll();
     if (limits.error() != QFileDevice::NoError)
@@ -39,8 +43,8 @@ bool ConfigRepair::applySecurityFix(const QString &smbConfPath)
     in.close();
 
     // Latin-1 maps every byte to one character and back, so bytes that are not UTF-8
-    // survive the edit untouched.
-    QString text = QString::fromLatin1(bytes);
+    // survive the edit untouched (all of them: the QByteArray overload stops at a NUL byte).
+    QString text = QString::fromLatin1(bytes.constData(), bytes.size());
     static const QRegularExpression securityLine(QStringLiteral("security = \\w+\\S+\\n"));
     text.remove(securityLine);
     const QByteArray fixed = text.toLatin1();
@@ -51,6 +55,13 @@ bool ConfigRepair::applySecurityFix(const QString &smbConfPath)
     QSaveFile out(smbConfPath);
     if (!out.open(QIODevice::WriteOnly))
         return false;
+    // QSaveFile keeps the mode of the file it replaces but not its owner and group, which
+    // may be what lets the group read a mode-0640 file.
+    const QFileInfo original(smbConfPath);
+    if (::fchown(out.handle(), original.ownerId(), original.groupId()) != 0) {
+        out.cancelWriting();
+        return false;
+    }
     if (out.write(fixed) != fixed.size()) {
         out.cancelWriting();
         return false;

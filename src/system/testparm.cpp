@@ -32,7 +32,8 @@ QStringList TestParm::arguments(const QString &path)
 TestParmResult TestParm::classify(int exitCode, const QByteArray &standardError)
 {
     TestParmResult result;
-    result.output = QString::fromUtf8(standardError);
+    // All of it: the QByteArray overload would stop at a NUL byte.
+    result.output = QString::fromUtf8(standardError.constData(), standardError.size());
     if (exitCode != 0 || result.output.contains(QLatin1String("ERROR:")))
         result.status = TestParmResult::Errors;
     else if (result.output.contains(QLatin1String("WARNING:")))
