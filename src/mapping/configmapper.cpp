@@ -54,6 +54,11 @@ bool equalsLowered(const std::string &key, const std::string &lowerKey)
     return true;
 }
 
+bool isAscii(const std::string &text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -253,15 +258,11 @@ const ConfigMapper::Section *ConfigMapper::section(const std::string &lowerName)
     return found == m_sections.end() ? nullptr : &found->second;
 }
 
-const ConfigMapper::Entry *ConfigMapper::entry(const std::string &lowerName, const std::string &key) const
-{
-    const Section *values = section(lowerName);
-    return values ? values->find(key) : nullptr;
-}
-
 std::string ConfigMapper::sectionOf(const QString &recordName) const
 {
     // A section name that is not UTF-8 is found by the bytes the file holds.
+    if (m_decodedNames.isEmpty())
+        return encode(recordName);
     auto found = m_decodedNames.constFind(recordName);
     return found == m_decodedNames.constEnd() ? encode(recordName) : *found;
 }
@@ -293,6 +294,7 @@ SambaSettings ConfigMapper::loadGlobal()
     // Tables describe the file just read: sections that are gone must not come back as
     // shares at the next loadShares.
     m_sections.clear();
+    m_sections.reserve(m_document.elements().size());
     m_decodedNames.clear();
     for (const auto &element : m_document.elements()) {
         if (element->type() != ConfigElementBase::SectionType)
@@ -300,7 +302,8 @@ SambaSettings ConfigMapper::loadGlobal()
         const auto &header = static_cast<const ConfigElementSection &>(*element);
         Section &values = m_sections[lower(header.name())];
         values.name = header.name();
-        m_decodedNames.insert(decode(header.name()), header.name());
+        if (!isAscii(header.name()))
+            m_decodedNames.insert(decode(header.name()), header.name());
         for (const auto &child : header.children()) {
             if (child->type() != ConfigElementBase::DataType)
                 continue;
@@ -372,11 +375,19 @@ SambaSettings ConfigMapper::loadGlobal()
 
 QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
 {
-    QList<Share> shares;
+    // Shares come in the byte order of their lower-cased section names.
+    std::vector<const std::pair<const std::string, Section> *> ordered;
+    ordered.reserve(m_sections.size());
     for (const auto &item : m_sections) {
-        if (item.first == "global" || item.second.entries.empty())
-            continue;
-        const Section &values = item.second;
+        if (item.first != "global" && !item.second.entries.empty())
+            ordered.push_back(&item);
+    }
+    std::sort(ordered.begin(), ordered.end(), [](const auto *a, const auto *b) { return a->first < b->first; });
+
+    QList<Share> shares;
+    shares.reserve(static_cast<int>(ordered.size()));
+    for (const auto *item : ordered) {
+        const Section &values = item->second;
         Share share(decode(values.name));
         share.setName(share.originalName());
         readRecord(share, values, global);
@@ -497,91 +508,168 @@ void ConfigMapper::readAclOptions(Share &record, const Section &values, const Sh
 // ---------------------------------------------------------------------------------
 // Key operations
 
-void ConfigMapper::removeKey(const std::string &sectionName, const std::string &key)
+ConfigMapper::Target ConfigMapper::target(const std::string &name) const
 {
-    m_document.elements().forEachSection(sectionName, [&key](ConfigElementSection &target) {
-        auto &children = target.children();
-        children.erase(std::remove_if(children.begin(), children.end(),
-                                      [&key](const ConfigElementPtr &child) {
-                                          return child->type() == ConfigElementBase::DataType
-                                              && equalsLowered(
-                                                  static_cast<const ConfigElementData &>(*child).key(), key);
-                                      }),
-                       children.end());
-    });
+    Target t;
+    t.name = name;
+    t.table = section(lower(name));
+    refresh(t);
+    return t;
 }
 
-void ConfigMapper::setLineValue(const std::string &sectionName, const std::string &key, const std::string &value)
+void ConfigMapper::refresh(Target &t) const
 {
-    const ConfigElementDataPtr line = m_document.findValue(sectionName, key);
+    t.section = nullptr;
+    t.several = false;
+    m_document.elements().forEachSection(t.name, [&t](ConfigElementSection &found) {
+        if (t.section)
+            t.several = true;
+        t.section = &found;
+    });
+    if (t.several) // the first in file order is the one setValue writes to
+        t.section = m_document.findSection(t.name).get();
+}
+
+void ConfigMapper::removeKeys(Target &t, const std::vector<std::string> &keys)
+{
+    auto strip = [&keys](ConfigElementSection &section) {
+        auto &children = section.children();
+        children.erase(std::remove_if(children.begin(), children.end(),
+                                      [&keys](const ConfigElementPtr &child) {
+                                          if (child->type() != ConfigElementBase::DataType)
+                                              return false;
+                                          const std::string &key = static_cast<const ConfigElementData &>(*child).key();
+                                          return std::any_of(keys.begin(), keys.end(), [&key](const std::string &k) {
+                                              return equalsLowered(key, k);
+                                          });
+                                      }),
+                       children.end());
+    };
+    if (t.several)
+        m_document.elements().forEachSection(t.name, strip);
+    else if (t.section)
+        strip(*t.section);
+}
+
+void ConfigMapper::removeKey(Target &t, const std::string &key)
+{
+    removeKeys(t, {key});
+}
+
+ConfigElementData *ConfigMapper::findLine(const Target &t, const std::string &key) const
+{
+    if (!t.section)
+        return nullptr;
+    for (const auto &child : t.section->children()) {
+        if (child->type() == ConfigElementBase::DataType) {
+            auto *data = static_cast<ConfigElementData *>(child.get());
+            if (data->key() == key)
+                return data;
+        }
+    }
+    return nullptr;
+}
+
+void ConfigMapper::setValue(Target &t, const std::string &key, const std::string &value)
+{
+    if (ConfigElementData *line = findLine(t, key)) {
+        line->setValue(value);
+        return;
+    }
+    m_document.setValue(t.name, key, value);
+    if (!t.section)
+        refresh(t);
+}
+
+void ConfigMapper::setLineValue(Target &t, const std::string &key, const std::string &value)
+{
+    ConfigElementData *line = findLine(t, key);
     if (!line) {
-        m_document.setValue(sectionName, key, value);
+        setValue(t, key, value);
         return;
     }
     const std::string &old = line->value();
     // Saying the same again leaves the line alone, bytes that are not UTF-8 included.
-    if (decode(trimTrailing(old)) == decode(value))
+    const std::string current = trimTrailing(old);
+    if (current == value || (!isAscii(current) && decode(current) == decode(value)))
         return;
     // Keep the line ending of a CRLF file.
     line->setValue(!old.empty() && old.back() == '\r' ? value + '\r' : value);
 }
 
-void ConfigMapper::setKey(const std::string &sectionName, const std::string &key, const std::string &value)
+void ConfigMapper::setKey(Target &t, const std::string &key, const std::string &value)
 {
     const bool encryptDefault = key == "encrypt passwords" && value == "yes";
-    const Entry *known = entry(lower(sectionName), key);
+    const Entry *known = t.table ? t.table->find(key) : nullptr;
     if (!known) {
         if (!encryptDefault)
-            m_document.setValue(sectionName, key, value);
+            setValue(t, key, value);
         return;
     }
     const std::string written = known->written;
     const std::vector<std::string> &spellings = synonymsOf(key);
     if (spellings.empty()) {
-        setLineValue(sectionName, written, value);
+        setLineValue(t, written, value);
     } else if (lower(written) != key) {
         // The file used a synonym: the canonical spelling replaces it.
-        for (const std::string &spelling : spellings)
-            removeKey(sectionName, spelling);
-        removeKey(sectionName, key);
-        m_document.setValue(sectionName, key, value);
+        std::vector<std::string> all = spellings;
+        all.push_back(key);
+        removeKeys(t, all);
+        setValue(t, key, value);
     } else {
-        for (const std::string &spelling : spellings)
-            removeKey(sectionName, spelling);
-        setLineValue(sectionName, written, value);
+        removeKeys(t, spellings);
+        setLineValue(t, written, value);
     }
     if (encryptDefault)
-        removeKey(sectionName, key);
+        removeKey(t, key);
 }
 
-void ConfigMapper::setOrRemoveKey(const std::string &sectionName, const std::string &key, const std::string &value)
+void ConfigMapper::setOrRemoveKey(Target &t, const std::string &key, const std::string &value)
 {
     if (!value.empty()) {
-        setKey(sectionName, key, value);
+        setKey(t, key, value);
         return;
     }
-    for (const std::string &spelling : synonymsOf(key))
-        removeKey(sectionName, spelling);
-    removeKey(sectionName, key);
+    std::vector<std::string> all = synonymsOf(key);
+    all.push_back(key);
+    removeKeys(t, all);
+}
+
+void ConfigMapper::removeKey(const std::string &section, const std::string &key)
+{
+    Target t = target(section);
+    removeKey(t, key);
+}
+
+void ConfigMapper::setKey(const std::string &section, const std::string &key, const std::string &value)
+{
+    Target t = target(section);
+    setKey(t, key, value);
+}
+
+void ConfigMapper::setOrRemoveKey(const std::string &section, const std::string &key, const std::string &value)
+{
+    Target t = target(section);
+    setOrRemoveKey(t, key, value);
 }
 
 bool ConfigMapper::renameSection(const std::string &oldName, const std::string &newName)
 {
-    const ConfigElementSectionPtr target = m_document.findSection(oldName);
-    if (!target)
+    const ConfigElementSectionPtr found = m_document.findSection(oldName);
+    if (!found)
         return false;
-    target->setName(newName);
+    found->setName(newName);
     const std::string oldKey = lower(oldName);
-    const std::string newKey = lower(newName);
-    auto found = m_sections.find(oldKey);
-    if (found != m_sections.end()) {
-        Section moved = std::move(found->second);
-        m_sections.erase(found);
+    auto entry = m_sections.find(oldKey);
+    if (entry != m_sections.end()) {
+        Section moved = std::move(entry->second);
+        m_sections.erase(entry);
         moved.name = newName;
-        m_sections[newKey] = std::move(moved);
+        m_sections[lower(newName)] = std::move(moved);
     }
     m_decodedNames.remove(decode(oldName));
-    m_decodedNames.insert(decode(newName), newName);
+    if (!isAscii(newName))
+        m_decodedNames.insert(decode(newName), newName);
     return true;
 }
 
@@ -591,7 +679,7 @@ bool ConfigMapper::renameSection(const std::string &oldName, const std::string &
 void ConfigMapper::writeGlobal(const SambaSettings &settings)
 {
     const GlobalShare &global = *settings.global();
-    const std::string s = globalSection(global);
+    Target s = target(globalSection(global));
 
     setOrRemoveKey(s, "workgroup", encode(global.workgroup()));
     setOrRemoveKey(s, "server string", encode(global.serverString()));
@@ -614,29 +702,25 @@ void ConfigMapper::writeGlobal(const SambaSettings &settings)
         switch (mode) {
         case SambaSettings::SecurityUser:
             setKey(s, "security", "user");
-            for (const char *key : {"realm", "kerberos method", "idmap config * : backend", "idmap config * : range",
-                                    "map to guest"})
-                removeKey(s, key);
+            removeKeys(s, {"realm", "kerberos method", "idmap config * : backend", "idmap config * : range",
+                           "map to guest"});
             break;
         case SambaSettings::SecurityKerberosDomain:
             setKey(s, "security", "user");
             setKey(s, "realm", encode(global.realm()));
-            for (const char *key : {"idmap config * : backend", "idmap config * : range", "map to guest"})
-                removeKey(s, key);
+            removeKeys(s, {"idmap config * : backend", "idmap config * : range", "map to guest"});
             kerberosMethod();
             break;
         case SambaSettings::SecurityShare:
             setKey(s, "security", "user");
             setKey(s, "map to guest", "Bad User");
-            removeKey(s, "realm");
-            removeKey(s, "kerberos method");
+            removeKeys(s, {"realm", "kerberos method"});
             break;
         case SambaSettings::SecurityDomain:
             setKey(s, "security", "domain");
             setKey(s, "idmap config * : backend", "tdb");
             setKey(s, "idmap config * : range", "3000-7999");
-            removeKey(s, "realm");
-            removeKey(s, "kerberos method");
+            removeKeys(s, {"realm", "kerberos method"});
             break;
         case SambaSettings::SecurityAds:
             setKey(s, "security", "ads");
@@ -661,7 +745,7 @@ void ConfigMapper::writeGlobal(const SambaSettings &settings)
 
 void ConfigMapper::writeShare(const SambaSettings &settings, const Share &share)
 {
-    const std::string s = sectionOf(share.originalName());
+    Target s = target(sectionOf(share.originalName()));
     setOrRemoveKey(s, "path", encode(share.path()));
     setOrRemoveKey(s, "comment", encode(share.comment()));
     setKey(s, "read only", yesNo(share.readOnly()));
@@ -697,9 +781,9 @@ void ConfigMapper::writeShare(const SambaSettings &settings, const Share &share)
     addBlankLine(s);
 }
 
-void ConfigMapper::writeWriteList(const std::string &s, const Share &share)
+void ConfigMapper::writeWriteList(Target &s, const Share &share)
 {
-    const Entry *read = entry(lower(s), "write list");
+    const Entry *read = s.table ? s.table->find("write list") : nullptr;
     const WriteList loaded = read ? parseWriteList(decode(read->value)) : WriteList();
     if (share.writeListEverybody() == loaded.everybody && share.writeList() == loaded.names)
         return; // unchanged: the line stays as written
@@ -726,11 +810,17 @@ void ConfigMapper::writeWriteList(const std::string &s, const Share &share)
     setOrRemoveKey(s, "write list", encode(entries.join(QLatin1Char(' '))));
 }
 
-void ConfigMapper::writeModules(const std::string &s, const Share &record)
+void ConfigMapper::writeModules(const std::string &section, const Share &record)
 {
-    for (const std::string &key : moduleOptionKeys())
-        removeKey(s, key);
-    for (const auto &module : record.vfsModuleList()) {
+    Target t = target(section);
+    writeModules(t, record);
+}
+
+void ConfigMapper::writeModules(Target &s, const Share &record)
+{
+    removeKeys(s, moduleOptionKeys());
+    const QList<std::shared_ptr<VFSModule>> modules = record.vfsModuleList();
+    for (const auto &module : modules) {
         if (auto full = std::dynamic_pointer_cast<FullAudit>(module)) {
             setKey(s, "full_audit:prefix", encode(full->prefix()));
             setKey(s, "full_audit:success", encode(formatOperationSet(full->successOperations())));
@@ -748,14 +838,14 @@ void ConfigMapper::writeModules(const std::string &s, const Share &record)
             setKey(s, prefix + "default acl style", encode(acl->defaultAclStyle()));
         }
     }
-    writeVfsObjects(s, record);
+    writeVfsObjects(s, modules);
 }
 
-void ConfigMapper::writeVfsObjects(const std::string &s, const Share &record)
+void ConfigMapper::writeVfsObjects(Target &s, const QList<std::shared_ptr<VFSModule>> &modules)
 {
     // Samba stacks modules in the written order: keep the order of the line as read.
     QStringList read;
-    if (const Entry *objects = entry(lower(s), "vfs objects")) {
+    if (const Entry *objects = s.table ? s.table->find("vfs objects") : nullptr) {
         for (const QString &word : splitWords(decode(objects->value))) {
             const QString name = word.toLower();
             if (!read.contains(name))
@@ -763,7 +853,7 @@ void ConfigMapper::writeVfsObjects(const std::string &s, const Share &record)
         }
     }
     QStringList names;
-    for (const auto &module : record.vfsModuleList())
+    for (const auto &module : modules)
         names << module->name();
     if (QSet<QString>(read.begin(), read.end()) == QSet<QString>(names.begin(), names.end()))
         return; // the same modules: the line stays as written
@@ -780,26 +870,37 @@ void ConfigMapper::writeVfsObjects(const std::string &s, const Share &record)
     setOrRemoveKey(s, "vfs objects", encode(ordered.join(QLatin1Char(' '))));
 }
 
-void ConfigMapper::writeAclOptions(const std::string &s, const Share &record)
+void ConfigMapper::writeAclOptions(const std::string &section, const Share &record)
 {
-    for (const AclOption &option : aclOptions()) {
-        if (record.aclByDefault())
-            removeKey(s, option.key);
-        else
-            setKey(s, option.key, trueFalse((record.*option.get)()));
-    }
+    Target t = target(section);
+    writeAclOptions(t, record);
 }
 
-void ConfigMapper::addBlankLine(const std::string &s)
+void ConfigMapper::writeAclOptions(Target &s, const Share &record)
+{
+    if (record.aclByDefault()) {
+        static const std::vector<std::string> keys = [] {
+            std::vector<std::string> all;
+            for (const AclOption &option : aclOptions())
+                all.emplace_back(option.key);
+            return all;
+        }();
+        removeKeys(s, keys);
+        return;
+    }
+    for (const AclOption &option : aclOptions())
+        setKey(s, option.key, trueFalse((record.*option.get)()));
+}
+
+void ConfigMapper::addBlankLine(Target &s)
 {
     // One blank line after a section is enough: saving again must not grow the file.
-    const ConfigElementSectionPtr target = m_document.findSection(s);
-    if (!target)
+    if (!s.section)
         return;
-    const auto &children = target->children();
+    const auto &children = s.section->children();
     if (!children.empty() && children.back()->type() == ConfigElementBase::ELineType)
         return;
-    m_document.addBlankLine(s);
+    m_document.addBlankLine(s.name);
 }
 
 // ---------------------------------------------------------------------------------

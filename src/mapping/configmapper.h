@@ -14,6 +14,9 @@
 #include <vector>
 
 class ConfigDocument;
+class ConfigElementData;
+class ConfigElementSection;
+class VFSModule;
 
 // The bridge between the smb.conf document and the records the dialogs edit. Loading
 // normalises every section into lookup tables (lower-cased section names, canonical
@@ -84,8 +87,17 @@ private:
         QStringList names;
     };
 
+    // A section being written: its name, its loaded values and its place in the
+    // document, looked up once for all the keys written into it.
+    struct Target
+    {
+        std::string name; // as written
+        const Section *table = nullptr;
+        ConfigElementSection *section = nullptr; // the first of that name in the document
+        bool several = false; // a rename left two sections of that name
+    };
+
     const Section *section(const std::string &lowerName) const;
-    const Entry *entry(const std::string &lowerName, const std::string &key) const;
     // The section of a record: its name as the file writes it.
     std::string sectionOf(const QString &recordName) const;
     std::string globalSection(const Share &global) const;
@@ -94,18 +106,30 @@ private:
     void readModules(Share &record, const Section &values) const;
     void readAclOptions(Share &record, const Section &values, const Share &fallback) const;
     static WriteList parseWriteList(const QString &value);
-    void writeVfsObjects(const std::string &section, const Share &record);
-    void writeWriteList(const std::string &section, const Share &share);
+
+    Target target(const std::string &name) const;
+    void refresh(Target &target) const;
+    ConfigElementData *findLine(const Target &target, const std::string &key) const;
+    void removeKey(Target &target, const std::string &key);
+    // Removes the keys in one pass over the section.
+    void removeKeys(Target &target, const std::vector<std::string> &keys);
+    void setValue(Target &target, const std::string &key, const std::string &value);
     // Gives an existing line a new value, leaving it byte for byte when it already
     // says the same.
-    void setLineValue(const std::string &section, const std::string &key, const std::string &value);
-    void addBlankLine(const std::string &section);
+    void setLineValue(Target &target, const std::string &key, const std::string &value);
+    void setKey(Target &target, const std::string &key, const std::string &value);
+    void setOrRemoveKey(Target &target, const std::string &key, const std::string &value);
+    void writeModules(Target &target, const Share &record);
+    void writeVfsObjects(Target &target, const QList<std::shared_ptr<VFSModule>> &modules);
+    void writeAclOptions(Target &target, const Share &record);
+    void writeWriteList(Target &target, const Share &share);
+    void addBlankLine(Target &target);
 
     ConfigDocument &m_document;
     QString m_path;
     QString m_testparmProgram;
 
-    std::map<std::string, Section> m_sections; // by lower-cased name
+    std::unordered_map<std::string, Section> m_sections; // by lower-cased name
     QHash<QString, std::string> m_decodedNames; // section name decoded from UTF-8 -> as written
 
     // What the last load derived, so a save only rewrites the consequences of the

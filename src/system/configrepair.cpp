@@ -45,8 +45,13 @@ bool ConfigRepair::applySecurityFix(const QString &smbConfPath)
     // Latin-1 maps every byte to one character and back, so bytes that are not UTF-8
     // survive the edit untouched (all of them: the QByteArray overload stops at a NUL byte).
     QString text = QString::fromLatin1(bytes.constData(), bytes.size());
-    static const QRegularExpression securityLine(QStringLiteral("security = \\w+\\S+\\n"));
-    text.remove(securityLine);
+    // Only a line that is a security parameter: the same words inside a comment or
+    // another value are left alone (removing them there would pull the next line into
+    // the comment). The indentation before the word stays and joins the next line; a
+    // CRLF line goes with its carriage return.
+    static const QRegularExpression securityLine(QStringLiteral("^([ \\t]*)security = \\w+\\S+\\r?\\n"),
+                                                 QRegularExpression::MultilineOption);
+    text.replace(securityLine, QStringLiteral("\\1"));
     const QByteArray fixed = text.toLatin1();
     if (fixed == bytes)
         return true;

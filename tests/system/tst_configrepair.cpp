@@ -218,10 +218,15 @@ void TestConfigRepair::securityFix_data()
     for (size_t i = 0; i < std::size(untouched); ++i)
         QTest::newRow(untouchedNames[i]) << untouched[i] << untouched[i];
 
-    // The value of a CRLF line ends in a carriage return, which is not followed by the line feed
-    // the expression requires, so such a line is kept; LF lines in the same file are removed.
-    QTest::newRow("CRLF line kept") << QByteArray("[global]\r\nsecurity = user\r\nworkgroup = HOME\r\n")
-                                    << QByteArray("[global]\r\nsecurity = user\r\nworkgroup = HOME\r\n");
+    // A CRLF line goes with its carriage return.
+    QTest::newRow("CRLF line removed") << QByteArray("[global]\r\nsecurity = user\r\nworkgroup = HOME\r\n")
+                                       << QByteArray("[global]\r\nworkgroup = HOME\r\n");
+    // The words inside a comment or another value are no security line: removing them
+    // there would pull the next line into the comment.
+    QTest::newRow("inside a comment") << QByteArray("# security = user\n[data]\npath = /srv\n")
+                                      << QByteArray("# security = user\n[data]\npath = /srv\n");
+    QTest::newRow("inside a value") << QByteArray("[global]\ncomment = security = user\nworkgroup = HOME\n")
+                                    << QByteArray("[global]\ncomment = security = user\nworkgroup = HOME\n");
     QTest::newRow("LF line in CRLF file") << QByteArray("[global]\r\nsecurity = user\nworkgroup = HOME\r\n")
                                           << QByteArray("[global]\r\nworkgroup = HOME\r\n");
 
