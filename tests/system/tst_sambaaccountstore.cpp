@@ -18,7 +18,11 @@
 #include <stdexcept>
 #include <vector>
 
-Q_DECLARE_METATYPE(SambaAccountFailures)
+// Readable QCOMPARE output for failure lists.
+char *toString(const SambaAccountFailure &failure)
+{
+    return qstrdup(qPrintable(QString::number(int(failure.operation())) + QLatin1Char(' ') + failure.text()));
+}
 
 namespace {
 
@@ -57,6 +61,15 @@ exit "$code"
     do {                                                                                                     \
         if (!m_sandboxed) {                                                                                  \
             QSKIP("needs the account sandbox (root, mount namespaces)");                                     \
+        }                                                                                                    \
+    } while (false)
+
+// Starts a test on an empty Samba account database.
+#define CLEAR_SAMBA_ACCOUNTS()                                                                               \
+    do {                                                                                                     \
+        clearSambaAccounts();                                                                                \
+        if (QTest::currentTestFailed()) {                                                                    \
+            return;                                                                                          \
         }                                                                                                    \
     } while (false)
 
@@ -131,7 +144,6 @@ class TestSambaAccountStore : public QObject
 private Q_SLOTS:
     void initTestCase();
     void init();
-    void cleanup();
 
     // Pure functions.
     void defaults();
@@ -209,17 +221,17 @@ void TestSambaAccountStore::initTestCase()
     QVERIFY(smbConf.readAll().contains(root));
 
     // Accounts at the limits of the system and regular ranges; 65534 is the nobody/nogroup id.
-    runAsRoot(QStringLiteral("groupadd"), names("-g 2600 swstaff"));
-    runAsRoot(QStringLiteral("groupadd"), names("-g 2499 swsysgroup"));
-    runAsRoot(QStringLiteral("groupadd"), names("-g 2500 swreggroup"));
-    runAsRoot(QStringLiteral("groupadd"), names("-o -g 65534 swnogroup"));
+    runAsRoot(QStringLiteral("/usr/sbin/groupadd"), names("-g 2600 swstaff"));
+    runAsRoot(QStringLiteral("/usr/sbin/groupadd"), names("-g 2499 swsysgroup"));
+    runAsRoot(QStringLiteral("/usr/sbin/groupadd"), names("-g 2500 swreggroup"));
+    runAsRoot(QStringLiteral("/usr/sbin/groupadd"), names("-o -g 65534 swnogroup"));
     const QList<QPair<const char *, const char *>> users = {
         {"swsystem", "2499"}, {"swregular", "2500"},    {"swnobody", "65534"}, {"swalice", "2501"},
         {"swbob", "2502"},    {"swcarol", "2503"},      {"swdave", "2504"},    {"swpass", "2505"},
         {"john.doe", "2506"}, {"EXAMPLE\\eve", "2507"},
     };
     for (const auto &user : users) {
-        runAsRoot(QStringLiteral("useradd"),
+        runAsRoot(QStringLiteral("/usr/sbin/useradd"),
                   {QStringLiteral("-M"), QStringLiteral("-l"), QStringLiteral("-N"), QStringLiteral("-g"),
                    QStringLiteral("swstaff"), QStringLiteral("-o"), QStringLiteral("-u"),
                    QString::fromLatin1(user.second), QString::fromLatin1(user.first)});
@@ -232,13 +244,6 @@ void TestSambaAccountStore::init()
     QVERIFY(m_fakeDir->isValid());
     writeFile(QStringLiteral("pdbedit"), fakePdbedit);
     QVERIFY(QFile::setPermissions(fakeProgram(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
-
-void TestSambaAccountStore::cleanup()
-{
-    if (m_sandboxed && qstrncmp(QTest::currentTestFunction(), "real", 4) == 0) {
-        clearSambaAccounts();
-    }
 }
 
 void TestSambaAccountStore::writeFile(const QString &name, const QByteArray &content)
@@ -1003,6 +1008,7 @@ void TestSambaAccountStore::realDomainListsAreEmpty()
 void TestSambaAccountStore::realListing()
 {
     REQUIRE_SANDBOX();
+    CLEAR_SAMBA_ACCOUNTS();
     const SambaAccountStore store;
     QCOMPARE(store.loadSambaUsers(), SambaUserMap());
     QCOMPARE(store.loadSambaGroups(), SambaGroupMap());
@@ -1051,6 +1057,7 @@ void TestSambaAccountStore::realAddUser_data()
 void TestSambaAccountStore::realAddUser()
 {
     REQUIRE_SANDBOX();
+    CLEAR_SAMBA_ACCOUNTS();
     QFETCH(QString, password);
     const SambaAccountStore store;
     const QString name = QStringLiteral("swpass");
@@ -1071,6 +1078,7 @@ void TestSambaAccountStore::realAddUser()
 void TestSambaAccountStore::realAddUserFailure()
 {
     REQUIRE_SANDBOX();
+    CLEAR_SAMBA_ACCOUNTS();
     const SambaAccountStore store;
     QString message;
     QVERIFY(!store.addSambaUser(QStringLiteral("swghost"), QStringLiteral("Secret1"), &message));
@@ -1081,6 +1089,7 @@ void TestSambaAccountStore::realAddUserFailure()
 void TestSambaAccountStore::realDeleteUser()
 {
     REQUIRE_SANDBOX();
+    CLEAR_SAMBA_ACCOUNTS();
     const SambaAccountStore store;
     QVERIFY(store.addSambaUser(QStringLiteral("swalice"), QStringLiteral("a")));
     QVERIFY(store.addSambaUser(QStringLiteral("swbob"), QStringLiteral("b")));
@@ -1098,6 +1107,7 @@ void TestSambaAccountStore::realDeleteUser()
 void TestSambaAccountStore::realSync()
 {
     REQUIRE_SANDBOX();
+    CLEAR_SAMBA_ACCOUNTS();
     const SambaAccountStore store;
     QVERIFY(store.addSambaUser(QStringLiteral("swalice"), QStringLiteral("alice-1")));
     QVERIFY(store.addSambaUser(QStringLiteral("swbob"), QStringLiteral("bob-1")));
@@ -1129,6 +1139,7 @@ void TestSambaAccountStore::realSync()
 void TestSambaAccountStore::realSyncReportsFailures()
 {
     REQUIRE_SANDBOX();
+    CLEAR_SAMBA_ACCOUNTS();
     const SambaAccountStore store;
     QVERIFY(store.addSambaUser(QStringLiteral("swalice"), QStringLiteral("alice-1")));
 
@@ -1158,6 +1169,7 @@ void TestSambaAccountStore::realSyncReportsFailures()
 void TestSambaAccountStore::realGroupCommands()
 {
     REQUIRE_SANDBOX();
+    CLEAR_SAMBA_ACCOUNTS();
     // Samba 4's pdbedit takes "-g" as a modifier of its import and export options: the group
     // commands act on the Samba user of the same name.
     const SambaAccountStore store;

@@ -38,7 +38,7 @@ fi
 # Inside the namespace from here on: no mount below is seen by the rest of the machine.
 root=$SHAREWARD_SANDBOX_ROOT
 unset SHAREWARD_SANDBOX_ROOT
-mount -t tmpfs -o mode=0755,size=64m shareward-sandbox "$root"
+mount -t tmpfs -o mode=0755 shareward-sandbox "$root"
 
 cp -a /etc "$root/etc"
 samba=$root/samba
@@ -69,7 +69,7 @@ CONF
 mount --bind "$root/etc" /etc
 for dir in /var/lib/samba /var/cache/samba /run/samba /run/nscd /var/log /var/mail /home; do
   if [ -d "$dir" ]; then
-    mount -t tmpfs -o mode=0755,size=16m shareward-sandbox "$dir"
+    mount -t tmpfs -o mode=0755 shareward-sandbox "$dir"
   fi
 done
 
