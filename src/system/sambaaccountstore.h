@@ -75,7 +75,8 @@ public:
      * to set a password from Shareward's records) and marked unchanged; then each saved user that
      * current no longer holds is deleted.
      *
-     * Returns the commands that failed, in the order they ran, for the caller to show. The delete
+     * Returns the commands that failed, in the order they ran, for the caller to show in its own
+     * box: an account deleted and not added again must not go unnoticed. The delete
      * before an add is left out: it fails for every account new since loading, and what matters
      * is whether the add that follows succeeds.
      */

@@ -40,8 +40,8 @@ SystemCtl::Result SystemCtl::run(Command command, const QString &service) const
     process.waitForFinished(-1);
 
     Result result;
-    // A program that never started leaves exit status and code at their harmless defaults, so
-    // the process error decides that case.
+    // A program that never started reports a normal exit with code 0, which would read as
+    // success, so the process error decides that case.
     if (process.error() == QProcess::FailedToStart) {
         result.errorText = tr("%1 could not be started: %2").arg(m_program, process.errorString());
         return result;

@@ -24,7 +24,8 @@ public:
     };
     Q_ENUM(Command)
 
-    /// How one systemctl run ended; the main window's error boxes need no more than this.
+    /// How one systemctl run ended. The main window's error boxes show their own fixed texts when
+    /// succeeded is false; errorText is the detail they may add.
     struct Result
     {
         bool succeeded = false;
