@@ -71,14 +71,13 @@ public:
 
     /**
      * Writes the edited users back, judged against the state last loaded or saved: each changed
-     * user, in name order, is deleted and added again with its password (pdbedit has no other way
-     * to set a password from Shareward's records) and marked unchanged; then each saved user that
-     * current no longer holds is deleted.
+     * user, in name order, is deleted and added again with its password, which also sets a new
+     * password, and marked unchanged; then each saved user that current no longer holds is deleted.
      *
      * Returns the commands that failed, in the order they ran, for the caller to show in its own
-     * box: an account deleted and not added again must not go unnoticed. The delete
-     * before an add is left out: it fails for every account new since loading, and what matters
-     * is whether the add that follows succeeds.
+     * box: an account deleted and not added again must not go unnoticed. The delete before an add
+     * is left out: it fails for every account new since loading, and what matters is whether the
+     * add that follows succeeds.
      */
     SambaAccountFailures syncSambaUsers(SambaUserMap &current, const SambaUserMap &saved) const;
     /// The same for groups, with addSambaGroup() and deleteSambaGroup().
