@@ -1,0 +1,261 @@
+// Real smb.conf files through the real command-line tool and the real testparm: a
+// save with no edits keeps a valid file valid, repeated saves settle, and the
+// settings the tool reads can be shown as JSON.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const char *const cliProgram = SHAREWARD_BINARY_DIR "/src/cli/shareward-cli";
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    Run result;
+    if (!process.waitForStarted(30000)) {
+        result.err = process.errorString().toUtf8();
+        return result;
+    }
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    if (process.exitStatus() == QProcess::NormalExit)
+        result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+Run runCli(const QStringList &arguments)
+{
+    return run(QString::fromLatin1(cliProgram), arguments);
+}
+
+QString runText(const Run &result)
+{
+    return QStringLiteral("exit code %1, standard error:\n%2")
+        .arg(result.exitCode)
+        .arg(QString::fromUtf8(result.err));
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Samba's own verdict, judged as the tool judges it: a non-zero exit code or an
+// ERROR: line rejects the file. Empty when accepted, otherwise testparm's output.
+QString testparmRejection(const QString &path)
+{
+    const Run result = run(QStringLiteral("testparm"),
+                           {QStringLiteral("-s"), QStringLiteral("-d"), QStringLiteral("3"), path});
+    if (result.exitCode == 0 && !result.err.contains("ERROR:"))
+        return QString();
+    return runText(result);
+}
+
+// The first line where two texts part, for a readable failure.
+QString firstDifference(const QByteArray &expected, const QByteArray &actual)
+{
+    const QList<QByteArray> left = expected.split('\n');
+    const QList<QByteArray> right = actual.split('\n');
+    for (int i = 0; i < std::max(left.size(), right.size()); ++i) {
+        const QByteArray a = i < left.size() ? left.at(i) : QByteArrayLiteral("<end of file>");
+        const QByteArray b = i < right.size() ? right.at(i) : QByteArrayLiteral("<end of file>");
+        if (a != b) {
+            return QStringLiteral("line %1: \"%2\" became \"%3\"")
+                .arg(i + 1)
+                .arg(QString::fromUtf8(a), QString::fromUtf8(b));
+        }
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestSaveCorpus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void saveKeepsFileValid_data() { corpus(); }
+    void saveKeepsFileValid();
+    void repeatedSavesSettle_data() { corpus(); }
+    void repeatedSavesSettle();
+    void showPrintsJson_data() { corpus(); }
+    void showPrintsJson();
+
+private:
+    static void corpus();
+    // Puts a copy of the corpus file in place as smb.conf.
+    bool copyIn(const QString &source);
+    QString save(QByteArray &bytes);
+
+    std::unique_ptr<QTemporaryDir> m_root;
+    QString m_config;
+};
+
+void TestSaveCorpus::initTestCase()
+{
+    QVERIFY2(QFileInfo(QString::fromLatin1(cliProgram)).isExecutable(), cliProgram);
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("testparm")).isEmpty(),
+             "testparm is not installed (scripts/install-deps.sh installs samba-common-bin)");
+}
+
+void TestSaveCorpus::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    m_config = m_root->filePath(QStringLiteral("smb.conf"));
+}
+
+void TestSaveCorpus::cleanup()
+{
+    m_root.reset();
+}
+
+void TestSaveCorpus::corpus()
+{
+    QTest::addColumn<QString>("source");
+    // The files Samba ships must be accepted; the parser's test files may not be.
+    QTest::addColumn<bool>("required");
+
+    QTest::newRow("samba smb.conf") << QStringLiteral("/usr/share/samba/smb.conf") << true;
+    QTest::newRow("samba-common smb.conf.default")
+        << QStringLiteral("/usr/share/doc/samba-common/examples/smb.conf.default") << true;
+    const QDir data(QStringLiteral(SHAREWARD_SOURCE_DIR "/tests/confdoc/data"));
+    const QStringList names = data.entryList({QStringLiteral("*.conf")}, QDir::Files, QDir::Name);
+    QVERIFY2(!names.isEmpty(), qPrintable(data.path()));
+    for (const QString &name : names)
+        QTest::newRow(qPrintable(name)) << data.filePath(name) << false;
+}
+
+bool TestSaveCorpus::copyIn(const QString &source)
+{
+    return QFileInfo(source).isFile() && QFile::copy(source, m_config)
+        && QFile::setPermissions(m_config,
+                                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                     | QFileDevice::ReadOther);
+}
+
+// One load + save with no edits; bytes gets the installed text. Empty when it worked,
+// otherwise what went wrong.
+QString TestSaveCorpus::save(QByteArray &bytes)
+{
+    const Run result = runCli({QStringLiteral("save"), m_config});
+    if (result.exitCode != 0 || !result.err.isEmpty())
+        return runText(result);
+    bytes = readAll(m_config);
+    return QString();
+}
+
+void TestSaveCorpus::saveKeepsFileValid()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, required);
+    QVERIFY2(copyIn(source), qPrintable(source));
+    const QString original = testparmRejection(m_config);
+    if (!original.isEmpty()) {
+        QVERIFY2(!required, qPrintable(QStringLiteral("testparm rejects a file Samba ships: ") + original));
+        QSKIP("testparm rejects this file before any save");
+    }
+
+    QByteArray saved;
+    const QString failure = save(saved);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(!saved.isEmpty());
+    QCOMPARE(QDir(m_root->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("smb.conf")});
+    const QString rejection = testparmRejection(m_config);
+    QVERIFY2(rejection.isEmpty(),
+             qPrintable(QStringLiteral("testparm rejects the saved file: ") + rejection));
+}
+
+void TestSaveCorpus::repeatedSavesSettle()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, required);
+    QVERIFY2(copyIn(source), qPrintable(source));
+    const QString original = testparmRejection(m_config);
+    if (!original.isEmpty()) {
+        QVERIFY2(!required, qPrintable(QStringLiteral("testparm rejects a file Samba ships: ") + original));
+        QSKIP("testparm rejects this file before any save");
+    }
+
+    // Module options move to the end of their section and widths settle over a few
+    // rounds, so the third save is where the text must have come to rest.
+    QByteArray third;
+    for (int round = 1; round <= 3; ++round) {
+        const QString failure = save(third);
+        QVERIFY2(failure.isEmpty(), qPrintable(QStringLiteral("save %1: ").arg(round) + failure));
+    }
+    QByteArray fourth;
+    const QString failure = save(fourth);
+    QVERIFY2(failure.isEmpty(), qPrintable(QStringLiteral("save 4: ") + failure));
+    QVERIFY2(fourth == third,
+             qPrintable(QStringLiteral("the fourth save still changes the file: ")
+                        + firstDifference(third, fourth)));
+    const QString rejection = testparmRejection(m_config);
+    QVERIFY2(rejection.isEmpty(),
+             qPrintable(QStringLiteral("testparm rejects the settled file: ") + rejection));
+}
+
+void TestSaveCorpus::showPrintsJson()
+{
+    QFETCH(QString, source);
+
+    const Run result = runCli({QStringLiteral("show"), source});
+    QVERIFY2(result.exitCode == 0, qPrintable(runText(result)));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(result.out, &error);
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+    QVERIFY(document.isObject());
+    const QJsonObject object = document.object();
+    const QStringList keys = object.keys();
+    for (const char *key : {"security", "kerberosMethod", "global", "shares"})
+        QVERIFY2(keys.contains(QLatin1String(key)), key);
+    QVERIFY(object.value(QLatin1String("security")).isString());
+    QVERIFY(!object.value(QLatin1String("security")).toString().isEmpty());
+    QVERIFY(object.value(QLatin1String("kerberosMethod")).isString());
+    QVERIFY(object.value(QLatin1String("global")).isObject());
+    QVERIFY(object.value(QLatin1String("global")).toObject().contains(QLatin1String("workgroup")));
+    QVERIFY(object.value(QLatin1String("shares")).isArray());
+    const QJsonArray shares = object.value(QLatin1String("shares")).toArray();
+    for (const QJsonValue &share : shares) {
+        QVERIFY(share.isObject());
+        QVERIFY(share.toObject().value(QLatin1String("name")).isString());
+        QVERIFY(share.toObject().value(QLatin1String("vfsModules")).isArray());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSaveCorpus)
+#include "tst_savecorpus.moc"
