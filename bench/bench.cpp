@@ -144,10 +144,12 @@ int main(int argc, char *argv[])
             },
             [&] {
                 ConfigFileInstaller installer(file);
+                if (!installer.open()) {
+                    std::fprintf(stderr, "cannot create %s\n", qPrintable(installer.temporaryPath()));
+                    std::exit(1);
+                }
                 mapper->applyRecords(settings, records);
-                std::ostringstream out;
-                mapped->write(out);
-                if (!installer.open() || !installer.write(out.str())) {
+                if (!installer.write(mapped->text())) {
                     std::fprintf(stderr, "cannot write %s\n", qPrintable(installer.temporaryPath()));
                     std::exit(1);
                 }

@@ -14,7 +14,7 @@
 #include <QSet>
 
 #include <algorithm>
-#include <set>
+#include <unordered_set>
 #include <sstream>
 #include <stdexcept>
 
@@ -532,14 +532,19 @@ void ConfigMapper::refresh(Target &t) const
 
 void ConfigMapper::removeKeys(Target &t, const std::vector<std::string> &keys)
 {
-    auto strip = [&keys](ConfigElementSection &section) {
+    removeKeys(t, keys.data(), keys.size());
+}
+
+void ConfigMapper::removeKeys(Target &t, const std::string *keys, std::size_t count)
+{
+    auto strip = [keys, count](ConfigElementSection &section) {
         auto &children = section.children();
         children.erase(std::remove_if(children.begin(), children.end(),
-                                      [&keys](const ConfigElementPtr &child) {
+                                      [keys, count](const ConfigElementPtr &child) {
                                           if (child->type() != ConfigElementBase::DataType)
                                               return false;
                                           const std::string &key = static_cast<const ConfigElementData &>(*child).key();
-                                          return std::any_of(keys.begin(), keys.end(), [&key](const std::string &k) {
+                                          return std::any_of(keys, keys + count, [&key](const std::string &k) {
                                               return equalsLowered(key, k);
                                           });
                                       }),
@@ -553,7 +558,7 @@ void ConfigMapper::removeKeys(Target &t, const std::vector<std::string> &keys)
 
 void ConfigMapper::removeKey(Target &t, const std::string &key)
 {
-    removeKeys(t, {key});
+    removeKeys(t, &key, 1);
 }
 
 ConfigElementData *ConfigMapper::findLine(const Target &t, const std::string &key) const
@@ -610,11 +615,9 @@ void ConfigMapper::setKey(Target &t, const std::string &key, const std::string &
     const std::vector<std::string> &spellings = synonymsOf(key);
     if (spellings.empty()) {
         setLineValue(t, written, value);
-    } else if (lower(written) != key) {
+    } else if (!equalsLowered(written, key)) {
         // The file used a synonym: the canonical spelling replaces it.
-        std::vector<std::string> all = spellings;
-        all.push_back(key);
-        removeKeys(t, all);
+        removeKeys(t, allSpellingsOf(key));
         setValue(t, key, value);
     } else {
         removeKeys(t, spellings);
@@ -630,9 +633,7 @@ void ConfigMapper::setOrRemoveKey(Target &t, const std::string &key, const std::
         setKey(t, key, value);
         return;
     }
-    std::vector<std::string> all = synonymsOf(key);
-    all.push_back(key);
-    removeKeys(t, all);
+    removeKeys(t, allSpellingsOf(key));
 }
 
 void ConfigMapper::removeKey(const std::string &section, const std::string &key)
@@ -651,6 +652,18 @@ void ConfigMapper::setOrRemoveKey(const std::string &section, const std::string 
 {
     Target t = target(section);
     setOrRemoveKey(t, key, value);
+}
+
+const std::vector<std::string> &ConfigMapper::allSpellingsOf(const std::string &key)
+{
+    static std::unordered_map<std::string, std::vector<std::string>> spellings;
+    auto found = spellings.find(key);
+    if (found == spellings.end()) {
+        std::vector<std::string> all = synonymsOf(key);
+        all.push_back(key);
+        found = spellings.emplace(key, std::move(all)).first;
+    }
+    return found->second;
 }
 
 bool ConfigMapper::renameSection(const std::string &oldName, const std::string &newName)
@@ -911,7 +924,8 @@ void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &sha
     // Sections of shares deleted in the tool go, with all they hold. Samba matches
     // section names without regard to case, and so does this; sections that were not
     // loaded as records (no parameters) stay.
-    std::set<std::string> kept;
+    std::unordered_set<std::string> kept;
+    kept.reserve(static_cast<std::size_t>(shares.size()) + 1);
     kept.insert(lower(sectionOf(settings.global()->originalName())));
     for (const Share &share : shares)
         kept.insert(lower(sectionOf(share.originalName())));
@@ -952,9 +966,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 
     applyRecords(settings, shares);
 
-    std::ostringstream text;
-    m_document.write(text);
-    if (!installer.write(text.str())) {
+    if (!installer.write(m_document.text())) {
         const QString reason = installer.errorString();
         installer.discard();
         fail(tr("Can't write a file %1: %2. No data will be saved.").arg(installer.temporaryPath(), reason));

@@ -113,6 +113,9 @@ private:
     void removeKey(Target &target, const std::string &key);
     // Removes the keys in one pass over the section.
     void removeKeys(Target &target, const std::vector<std::string> &keys);
+    void removeKeys(Target &target, const std::string *keys, std::size_t count);
+    // The synonyms of a canonical key followed by the key itself.
+    static const std::vector<std::string> &allSpellingsOf(const std::string &key);
     void setValue(Target &target, const std::string &key, const std::string &value);
     // Gives an existing line a new value, leaving it byte for byte when it already
     // says the same.
