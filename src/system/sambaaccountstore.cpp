@@ -243,8 +243,8 @@ SambaAccountFailures SambaAccountStore::syncSambaUsers(SambaUserMap &current, co
     return failures;
 }
 
-SambaAccountFailures SambaAccountStore::syncSambaGroups(SambaGroupMap &current,
-                                                        const SambaGroupMap &saved) const
+SambaAccountFailures SambaAccountStore::syncSambaGroups(SambaGroupMap &current, const SambaGroupMap &saved,
+                                                        const SambaUserMap &users) const
 {
     SambaAccountFailures failures;
     QString message;
@@ -252,14 +252,24 @@ SambaAccountFailures SambaAccountStore::syncSambaGroups(SambaGroupMap &current,
         if (!it->changed()) {
             continue;
         }
-        deleteSambaGroup(it.key());
+        if (!users.contains(it.key())) {
+            deleteSambaGroup(it.key());
+        }
         if (!addSambaGroup(it.key(), &message)) {
             failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::AddGroup, message));
         }
         it->setChanged(false);
     }
     for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
-        if (!current.contains(it.key()) && !deleteSambaGroup(it.key(), &message)) {
+        if (current.contains(it.key())) {
+            continue;
+        }
+        if (users.contains(it.key())) {
+            failures.append(SambaAccountFailure(
+                it.key(), SambaAccountFailure::DeleteGroup,
+                QCoreApplication::translate("Audit",
+                                            "not deleted: pdbedit would delete the Samba user of the same name")));
+        } else if (!deleteSambaGroup(it.key(), &message)) {
             failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::DeleteGroup, message));
         }
     }

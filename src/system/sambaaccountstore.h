@@ -80,8 +80,16 @@ public:
      * add that follows succeeds.
      */
     SambaAccountFailures syncSambaUsers(SambaUserMap &current, const SambaUserMap &saved) const;
-    /// The same for groups, with addSambaGroup() and deleteSambaGroup().
-    SambaAccountFailures syncSambaGroups(SambaGroupMap &current, const SambaGroupMap &saved) const;
+    /**
+     * The same for groups, with addSambaGroup() and deleteSambaGroup().
+     *
+     * Samba 4's pdbedit has no groups: "pdbedit -x -g NAME" deletes the Samba user NAME. So
+     * no group delete runs for a name in users (the Samba accounts as the user sync left
+     * them); a removed group of such a name is reported as not deleted instead of taking
+     * the user account with it.
+     */
+    SambaAccountFailures syncSambaGroups(SambaGroupMap &current, const SambaGroupMap &saved,
+                                         const SambaUserMap &users) const;
 
     // Pure parts, public for tests.
 

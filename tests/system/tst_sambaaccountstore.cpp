@@ -171,6 +171,7 @@ private Q_SLOTS:
     void syncUsersReportsFailures();
     void syncGroupsCommandOrder();
     void syncGroupsReportsFailures();
+    void syncGroupsKeepsUserAccounts();
     void syncWithoutChangesRunsNothing();
     void domainListsFromFakeWbinfo();
 
@@ -823,7 +824,7 @@ void TestSambaAccountStore::syncGroupsCommandOrder()
     groupsScenario(current, saved);
     answer("255", "-x|-g|backup|", "user backup does not exist in the passdb");
 
-    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved);
+    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved, SambaUserMap());
     QCOMPARE(failures, SambaAccountFailures());
     QCOMPARE(readFile(QStringLiteral("calls")),
              QByteArray("-x|-g|backup|\n"
@@ -846,7 +847,7 @@ void TestSambaAccountStore::syncGroupsReportsFailures()
     answer("255", "-g|backup|", "Username not found!");
     answer("255", "-x|-g|old|", "user old does not exist in the passdb");
 
-    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved);
+    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved, SambaUserMap());
     const SambaAccountFailures expected{
         {QStringLiteral("backup"), SambaAccountFailure::AddGroup, QStringLiteral("Username not found!")},
         {QStringLiteral("old"), SambaAccountFailure::DeleteGroup,
@@ -855,17 +856,35 @@ void TestSambaAccountStore::syncGroupsReportsFailures()
     QCOMPARE(failures, expected);
 }
 
+// pdbedit's group delete deletes the Samba user of that name: it never runs for one.
+void TestSambaAccountStore::syncGroupsKeepsUserAccounts()
+{
+    const SambaUserMap users{{QStringLiteral("alice"), SambaUser(QStringLiteral("alice"))}};
+    const SambaGroupMap saved{{QStringLiteral("alice"), SambaGroup(QStringLiteral("alice"))},
+                              {QStringLiteral("old"), SambaGroup(QStringLiteral("old"))}};
+    SambaGroupMap current{{QStringLiteral("alice"), changedGroup(QStringLiteral("alice"))}};
+    SambaGroupMap none;
+
+    const SambaAccountStore store(fakeProgram());
+    QVERIFY(store.syncSambaGroups(current, saved, users).isEmpty());
+    const SambaAccountFailures failures = store.syncSambaGroups(none, saved, users);
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(failures.at(0).account(), QStringLiteral("alice"));
+    QCOMPARE(failures.at(0).operation(), SambaAccountFailure::DeleteGroup);
+    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-g|alice|\n-x|-g|old|\n-x|-g|old|\n"));
+}
+
 void TestSambaAccountStore::syncWithoutChangesRunsNothing()
 {
     SambaUserMap users{{QStringLiteral("alice"), SambaUser(QStringLiteral("alice"))}};
     SambaGroupMap groups{{QStringLiteral("staff"), SambaGroup(QStringLiteral("staff"))}};
     const SambaAccountStore store(fakeProgram());
     QVERIFY(store.syncSambaUsers(users, users).isEmpty());
-    QVERIFY(store.syncSambaGroups(groups, groups).isEmpty());
+    QVERIFY(store.syncSambaGroups(groups, groups, users).isEmpty());
     SambaUserMap noUsers;
     SambaGroupMap noGroups;
     QVERIFY(store.syncSambaUsers(noUsers, SambaUserMap()).isEmpty());
-    QVERIFY(store.syncSambaGroups(noGroups, SambaGroupMap()).isEmpty());
+    QVERIFY(store.syncSambaGroups(noGroups, SambaGroupMap(), noUsers).isEmpty());
     QCOMPARE(readFile(QStringLiteral("calls")), QByteArray());
 }
 
@@ -1188,11 +1207,24 @@ void TestSambaAccountStore::realGroupCommands()
 
     // A new group is reported when pdbedit refuses it.
     SambaGroupMap current{{QStringLiteral("swstaff"), changedGroup(QStringLiteral("swstaff"))}};
-    const SambaAccountFailures failures = store.syncSambaGroups(current, SambaGroupMap());
+    SambaAccountFailures failures = store.syncSambaGroups(current, SambaGroupMap(), store.loadSambaUsers());
     QCOMPARE(failures.size(), 1);
     QCOMPARE(failures.at(0).account(), QStringLiteral("swstaff"));
     QCOMPARE(failures.at(0).operation(), SambaAccountFailure::AddGroup);
     QVERIFY(!current.value(QStringLiteral("swstaff")).changed());
+
+    // Removing the group of a Samba user's name, or changing it, keeps the user account.
+    const SambaGroupMap saved = store.loadSambaGroups();
+    QVERIFY(saved.contains(QStringLiteral("swbob")));
+    SambaGroupMap removed = saved;
+    removed.remove(QStringLiteral("swbob"));
+    failures = store.syncSambaGroups(removed, saved, store.loadSambaUsers());
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(failures.at(0).account(), QStringLiteral("swbob"));
+    QCOMPARE(failures.at(0).operation(), SambaAccountFailure::DeleteGroup);
+    SambaGroupMap changed{{QStringLiteral("swbob"), changedGroup(QStringLiteral("swbob"))}};
+    QVERIFY(store.syncSambaGroups(changed, saved, store.loadSambaUsers()).size() <= 1);
+    QCOMPARE(store.loadSambaUsers().keys(), names("swbob"));
 }
 
 // Runs itself again inside sandbox.sh when it can: there useradd, groupadd and pdbedit work on
