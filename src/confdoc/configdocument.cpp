@@ -114,12 +114,19 @@ void ConfigDocument::setValue(const std::string &section, const std::string &key
             section, kind, indentFor(m_elements, ConfigElementBase::SectionType, 0));
         m_elements.insert(insertionPoint(m_elements), target);
     }
-    auto &children = target->children();
+    appendValue(*target, key, value, comment);
+}
+
+ConfigElementDataPtr ConfigDocument::appendValue(ConfigElementSection &section, const std::string &key,
+                                                 const std::string &value, const std::string &comment)
+{
+    auto &children = section.children();
     auto data = std::make_shared<ConfigElementData>(
-        key, value, indentFor(children, ConfigElementBase::DataType, target->indent()));
+        key, value, indentFor(children, ConfigElementBase::DataType, section.indent()));
     if (!comment.empty())
         data->addComment(comment);
     children.insert(children.begin() + static_cast<std::ptrdiff_t>(insertionPoint(children)), data);
+    return data;
 }
 
 void ConfigDocument::addBlankLine(const std::string &section)

@@ -42,8 +42,14 @@ std::string lower(const std::string &text)
     return result;
 }
 
+void lowerInto(std::string &out, const std::string &text)
+{
+    out.resize(text.size());
+    std::transform(text.begin(), text.end(), out.begin(), lowerByte);
+}
+
 // Whether key, lower-cased byte-wise, equals an already lower-cased key.
-bool equalsLowered(const std::string &key, const std::string &lowerKey)
+bool equalsLowered(std::string_view key, std::string_view lowerKey)
 {
     if (key.size() != lowerKey.size())
         return false;
@@ -54,7 +60,7 @@ bool equalsLowered(const std::string &key, const std::string &lowerKey)
     return true;
 }
 
-bool isAscii(const std::string &text)
+bool isAscii(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -66,7 +72,7 @@ bool isSpace(char c)
 
 // Samba does not count trailing whitespace (blanks, TABs, the CR of a CRLF file) as
 // part of a value.
-std::string trimTrailing(const std::string &value)
+std::string_view trimTrailing(std::string_view value)
 {
     std::size_t end = value.size();
     while (end > 0 && isSpace(value[end - 1]))
@@ -74,7 +80,7 @@ std::string trimTrailing(const std::string &value)
     return value.substr(0, end);
 }
 
-QString decode(const std::string &bytes)
+QString decode(std::string_view bytes)
 {
     return QString::fromUtf8(bytes.data(), static_cast<int>(bytes.size()));
 }
@@ -136,7 +142,7 @@ const std::vector<AclOption> &aclOptions()
     return options;
 }
 
-bool isWritableFamily(const std::string &lowerKey)
+bool isWritableFamily(std::string_view lowerKey)
 {
     return lowerKey == "writable" || lowerKey == "write ok" || lowerKey == "writeable";
 }
@@ -152,10 +158,10 @@ namespace {
 constexpr std::size_t scanLimit = 32;
 }
 
-const ConfigMapper::Entry *ConfigMapper::Section::find(const std::string &key) const
+const ConfigMapper::Entry *ConfigMapper::Section::find(std::string_view key) const
 {
     if (!index.empty()) {
-        auto found = index.find(key);
+        auto found = index.find(std::string(key));
         return found == index.end() ? nullptr : &entries[found->second];
     }
     for (const Entry &entry : entries) {
@@ -193,39 +199,80 @@ QString ConfigMapper::temporaryPath() const
     return ConfigFileInstaller(m_path).temporaryPath();
 }
 
-std::string ConfigMapper::canonicalKey(const std::string &lowerKey)
+namespace {
+
+// Each canonical key with its other spellings.
+struct Spellings
 {
-    static const std::map<std::string, std::string> synonyms{
-        {"directory", "path"},          {"writable", "read only"},     {"write ok", "read only"},
-        {"writeable", "read only"},     {"browsable", "browseable"},   {"create mode", "create mask"},
-        {"directory mode", "directory mask"}, {"public", "guest ok"},  {"only guest", "guest only"},
-        {"print ok", "printable"},      {"vfs object", "vfs objects"},
-    };
-    auto found = synonyms.find(lowerKey);
-    return found == synonyms.end() ? lowerKey : found->second;
+    std::string canonical;
+    std::vector<std::string> synonyms;
+    std::vector<std::string> all; // the synonyms, then the canonical key
+};
+
+const std::vector<Spellings> &spellingTable()
+{
+    static const std::vector<Spellings> table = [] {
+        std::vector<Spellings> entries{
+            {"path", {"directory"}, {}},
+            {"read only", {"writable", "write ok", "writeable"}, {}},
+            {"browseable", {"browsable"}, {}},
+            {"create mask", {"create mode"}, {}},
+            {"directory mask", {"directory mode"}, {}},
+            {"guest ok", {"public"}, {}},
+            {"guest only", {"only guest"}, {}},
+            {"printable", {"print ok"}, {}},
+            {"vfs objects", {"vfs object"}, {}},
+        };
+        for (Spellings &entry : entries) {
+            entry.all = entry.synonyms;
+            entry.all.push_back(entry.canonical);
+        }
+        return entries;
+    }();
+    return table;
 }
 
-const std::vector<std::string> &ConfigMapper::synonymsOf(const std::string &canonicalKey)
+const Spellings *spellingsOf(std::string_view canonical)
 {
-    static const std::map<std::string, std::vector<std::string>> spellings{
-        {"path", {"directory"}},
-        {"read only", {"writable", "write ok", "writeable"}},
-        {"browseable", {"browsable"}},
-        {"create mask", {"create mode"}},
-        {"directory mask", {"directory mode"}},
-        {"guest ok", {"public"}},
-        {"guest only", {"only guest"}},
-        {"printable", {"print ok"}},
-        {"vfs objects", {"vfs object"}},
-    };
+    for (const Spellings &entry : spellingTable()) {
+        if (entry.canonical == canonical)
+            return &entry;
+    }
+    return nullptr;
+}
+
+// The canonical key of a lower-cased key, or null when the key is its own.
+const std::string *canonicalOf(std::string_view lowerKey)
+{
+    for (const Spellings &entry : spellingTable()) {
+        for (const std::string &synonym : entry.synonyms) {
+            if (synonym == lowerKey)
+                return &entry.canonical;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::string ConfigMapper::canonicalKey(const std::string &lowerKey)
+{
+    const std::string *canonical = canonicalOf(lowerKey);
+    return canonical ? *canonical : lowerKey;
+}
+
+const std::vector<std::string> &ConfigMapper::synonymsOf(std::string_view canonicalKey)
+{
     static const std::vector<std::string> none;
-    auto found = spellings.find(canonicalKey);
-    return found == spellings.end() ? none : found->second;
+    const Spellings *entry = spellingsOf(canonicalKey);
+    return entry ? entry->synonyms : none;
 }
 
 std::string ConfigMapper::invertBool(const std::string &text)
 {
     const std::string value = lower(text);
+    if (value.empty())
+        return std::string();
     if (value == "yes")
         return "no";
     if (value == "no")
@@ -243,8 +290,12 @@ std::string ConfigMapper::invertBool(const std::string &text)
 
 bool ConfigMapper::parseBool(const std::string &text)
 {
-    const std::string value = lower(text);
-    return value == "yes" || value == "true" || value == "1";
+    return parseBool(std::string_view(text));
+}
+
+bool ConfigMapper::parseBool(std::string_view text)
+{
+    return equalsLowered(text, "yes") || equalsLowered(text, "true") || text == "1";
 }
 
 bool ConfigMapper::parseBool(const QString &text)
@@ -296,23 +347,27 @@ SambaSettings ConfigMapper::loadGlobal()
     m_sections.clear();
     m_sections.reserve(m_document.elements().size());
     m_decodedNames.clear();
+    std::string lowered;
     for (const auto &element : m_document.elements()) {
         if (element->type() != ConfigElementBase::SectionType)
             continue;
         const auto &header = static_cast<const ConfigElementSection &>(*element);
-        Section &values = m_sections[lower(header.name())];
+        lowerInto(lowered, header.name());
+        Section &values = m_sections[lowered];
         values.name = header.name();
+        values.entries.reserve(header.children().size());
         if (!isAscii(header.name()))
             m_decodedNames.insert(decode(header.name()), header.name());
         for (const auto &child : header.children()) {
             if (child->type() != ConfigElementBase::DataType)
                 continue;
             const auto &data = static_cast<const ConfigElementData &>(*child);
-            const std::string lowerKey = lower(data.key());
-            std::string value = trimTrailing(data.value());
-            if (isWritableFamily(lowerKey))
+            lowerInto(lowered, data.key());
+            std::string value(trimTrailing(data.value()));
+            if (isWritableFamily(lowered))
                 value = invertBool(value);
-            values.set({canonicalKey(lowerKey), data.key(), std::move(value)});
+            const std::string *canonical = canonicalOf(lowered);
+            values.set({canonical ? *canonical : lowered, data.key(), std::move(value)});
         }
     }
 
@@ -556,12 +611,13 @@ void ConfigMapper::removeKeys(Target &t, const std::string *keys, std::size_t co
         strip(*t.section);
 }
 
-void ConfigMapper::removeKey(Target &t, const std::string &key)
+void ConfigMapper::removeKey(Target &t, std::string_view key)
 {
-    removeKeys(t, &key, 1);
+    const std::string one(key);
+    removeKeys(t, &one, 1);
 }
 
-ConfigElementData *ConfigMapper::findLine(const Target &t, const std::string &key) const
+ConfigElementData *ConfigMapper::findLine(const Target &t, std::string_view key) const
 {
     if (!t.section)
         return nullptr;
@@ -575,18 +631,21 @@ ConfigElementData *ConfigMapper::findLine(const Target &t, const std::string &ke
     return nullptr;
 }
 
-void ConfigMapper::setValue(Target &t, const std::string &key, const std::string &value)
+void ConfigMapper::setValue(Target &t, std::string_view key, const std::string &value)
 {
     if (ConfigElementData *line = findLine(t, key)) {
         line->setValue(value);
         return;
     }
-    m_document.setValue(t.name, key, value);
-    if (!t.section)
-        refresh(t);
+    if (t.section) {
+        m_document.appendValue(*t.section, std::string(key), value);
+        return;
+    }
+    m_document.setValue(t.name, std::string(key), value);
+    refresh(t);
 }
 
-void ConfigMapper::setLineValue(Target &t, const std::string &key, const std::string &value)
+void ConfigMapper::setLineValue(Target &t, std::string_view key, const std::string &value)
 {
     ConfigElementData *line = findLine(t, key);
     if (!line) {
@@ -595,14 +654,14 @@ void ConfigMapper::setLineValue(Target &t, const std::string &key, const std::st
     }
     const std::string &old = line->value();
     // Saying the same again leaves the line alone, bytes that are not UTF-8 included.
-    const std::string current = trimTrailing(old);
+    const std::string_view current = trimTrailing(old);
     if (current == value || (!isAscii(current) && decode(current) == decode(value)))
         return;
     // Keep the line ending of a CRLF file.
     line->setValue(!old.empty() && old.back() == '\r' ? value + '\r' : value);
 }
 
-void ConfigMapper::setKey(Target &t, const std::string &key, const std::string &value)
+void ConfigMapper::setKey(Target &t, std::string_view key, const std::string &value)
 {
     const bool encryptDefault = key == "encrypt passwords" && value == "yes";
     const Entry *known = t.table ? t.table->find(key) : nullptr;
@@ -611,29 +670,32 @@ void ConfigMapper::setKey(Target &t, const std::string &key, const std::string &
             setValue(t, key, value);
         return;
     }
-    const std::string written = known->written;
-    const std::vector<std::string> &spellings = synonymsOf(key);
-    if (spellings.empty()) {
+    const std::string &written = known->written;
+    const Spellings *spellings = spellingsOf(key);
+    if (!spellings) {
         setLineValue(t, written, value);
     } else if (!equalsLowered(written, key)) {
         // The file used a synonym: the canonical spelling replaces it.
-        removeKeys(t, allSpellingsOf(key));
+        removeKeys(t, spellings->all);
         setValue(t, key, value);
     } else {
-        removeKeys(t, spellings);
+        removeKeys(t, spellings->synonyms);
         setLineValue(t, written, value);
     }
     if (encryptDefault)
         removeKey(t, key);
 }
 
-void ConfigMapper::setOrRemoveKey(Target &t, const std::string &key, const std::string &value)
+void ConfigMapper::setOrRemoveKey(Target &t, std::string_view key, const std::string &value)
 {
     if (!value.empty()) {
         setKey(t, key, value);
         return;
     }
-    removeKeys(t, allSpellingsOf(key));
+    if (const Spellings *spellings = spellingsOf(key))
+        removeKeys(t, spellings->all);
+    else
+        removeKey(t, key);
 }
 
 void ConfigMapper::removeKey(const std::string &section, const std::string &key)
@@ -654,17 +716,6 @@ void ConfigMapper::setOrRemoveKey(const std::string &section, const std::string 
     setOrRemoveKey(t, key, value);
 }
 
-const std::vector<std::string> &ConfigMapper::allSpellingsOf(const std::string &key)
-{
-    static std::unordered_map<std::string, std::vector<std::string>> spellings;
-    auto found = spellings.find(key);
-    if (found == spellings.end()) {
-        std::vector<std::string> all = synonymsOf(key);
-        all.push_back(key);
-        found = spellings.emplace(key, std::move(all)).first;
-    }
-    return found->second;
-}
 
 bool ConfigMapper::renameSection(const std::string &oldName, const std::string &newName)
 {

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -49,9 +50,10 @@ public:
     QString temporaryPath() const;
 
     static std::string canonicalKey(const std::string &lowerKey);
-    static const std::vector<std::string> &synonymsOf(const std::string &canonicalKey);
+    static const std::vector<std::string> &synonymsOf(std::string_view canonicalKey);
     static std::string invertBool(const std::string &text);
     static bool parseBool(const std::string &text);
+    static bool parseBool(std::string_view text);
     static bool parseBool(const QString &text);
 
     // Key operations on one section, by its name as written; keys are canonical.
@@ -78,7 +80,7 @@ private:
         std::vector<Entry> entries;
         // Sections hold a handful of keys and are scanned; a large one gets an index.
         std::unordered_map<std::string, std::size_t> index;
-        const Entry *find(const std::string &key) const;
+        const Entry *find(std::string_view key) const;
         void set(Entry entry);
     };
     struct WriteList
@@ -109,19 +111,17 @@ private:
 
     Target target(const std::string &name) const;
     void refresh(Target &target) const;
-    ConfigElementData *findLine(const Target &target, const std::string &key) const;
-    void removeKey(Target &target, const std::string &key);
+    ConfigElementData *findLine(const Target &target, std::string_view key) const;
+    void removeKey(Target &target, std::string_view key);
     // Removes the keys in one pass over the section.
     void removeKeys(Target &target, const std::vector<std::string> &keys);
     void removeKeys(Target &target, const std::string *keys, std::size_t count);
-    // The synonyms of a canonical key followed by the key itself.
-    static const std::vector<std::string> &allSpellingsOf(const std::string &key);
-    void setValue(Target &target, const std::string &key, const std::string &value);
+    void setValue(Target &target, std::string_view key, const std::string &value);
     // Gives an existing line a new value, leaving it byte for byte when it already
     // says the same.
-    void setLineValue(Target &target, const std::string &key, const std::string &value);
-    void setKey(Target &target, const std::string &key, const std::string &value);
-    void setOrRemoveKey(Target &target, const std::string &key, const std::string &value);
+    void setLineValue(Target &target, std::string_view key, const std::string &value);
+    void setKey(Target &target, std::string_view key, const std::string &value);
+    void setOrRemoveKey(Target &target, std::string_view key, const std::string &value);
     void writeModules(Target &target, const Share &record);
     void writeVfsObjects(Target &target, const QList<std::shared_ptr<VFSModule>> &modules);
     void writeAclOptions(Target &target, const Share &record);
