@@ -908,8 +908,11 @@ void ConfigMapper::writeModules(Target &s, const Share &record)
 void ConfigMapper::writeVfsObjects(Target &s, const QList<std::shared_ptr<VFSModule>> &modules)
 {
     // Samba stacks modules in the written order: keep the order of the line as read.
+    const Entry *objects = s.table ? s.table->find("vfs objects") : nullptr;
+    if (!objects && modules.isEmpty())
+        return; // none before, none now
     QStringList read;
-    if (const Entry *objects = s.table ? s.table->find("vfs objects") : nullptr) {
+    if (objects) {
         for (const QString &word : splitWords(decode(objects->value))) {
             const QString name = word.toLower();
             if (!read.contains(name))
