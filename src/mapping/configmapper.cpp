@@ -9,7 +9,6 @@
 #include "testparm.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -87,7 +86,28 @@ QString decode(std::string_view bytes)
 
 std::string encode(const QString &text)
 {
-    return text.toStdString();
+    // Most texts of smb.conf are ASCII: skip the UTF-8 encoder's temporary for them.
+    std::string bytes(static_cast<std::size_t>(text.size()), '\0');
+    const QChar *characters = text.constData();
+    for (int i = 0; i < text.size(); ++i) {
+        const ushort unit = characters[i].unicode();
+        if (unit >= 0x80)
+            return text.toStdString();
+        bytes[static_cast<std::size_t>(i)] = static_cast<char>(unit);
+    }
+    return bytes;
+}
+
+// A bit for a key, equal for keys equal without regard to case.
+std::uint64_t keyBit(std::string_view key)
+{
+    if (key.empty())
+        return 1;
+    const unsigned hash = (static_cast<unsigned>(key.size()) * 131u
+                           + static_cast<unsigned char>(lowerByte(key.front())))
+            * 131u
+        + static_cast<unsigned char>(lowerByte(key.back()));
+    return std::uint64_t(1) << (hash % 64);
 }
 
 const char *yesNo(bool value)
@@ -147,10 +167,6 @@ bool isWritableFamily(std::string_view lowerKey)
     return lowerKey == "writable" || lowerKey == "write ok" || lowerKey == "writeable";
 }
 
-QByteArray digest(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
 
 } // namespace
 
@@ -339,7 +355,8 @@ SambaSettings ConfigMapper::loadGlobal()
         std::istringstream in(bytes.toStdString());
         m_document.load(in);
     }
-    m_loadedDigest = digest(bytes);
+    // Kept whole: comparing bytes is exact and cheaper than hashing them.
+    m_loadedBytes = bytes;
     m_loaded = true;
 
     // Tables describe the file just read: sections that are gone must not come back as
@@ -355,6 +372,7 @@ SambaSettings ConfigMapper::loadGlobal()
         lowerInto(lowered, header.name());
         Section &values = m_sections[lowered];
         values.name = header.name();
+        values.headers.push_back(std::static_pointer_cast<ConfigElementSection>(element));
         values.entries.reserve(header.children().size());
         if (!isAscii(header.name()))
             m_decodedNames.insert(decode(header.name()), header.name());
@@ -572,6 +590,33 @@ ConfigMapper::Target ConfigMapper::target(const std::string &name) const
     return t;
 }
 
+ConfigMapper::Target ConfigMapper::target(const std::string &name, const Section *table, bool trustHeader) const
+{
+    if (!trustHeader || !table || table->headers.size() != 1 || table->headers.front()->name() != name)
+        return target(name);
+    Target t;
+    t.name = name;
+    t.table = table;
+    t.section = table->headers.front().get();
+    collectKeys(t);
+    return t;
+}
+
+void ConfigMapper::collectKeys(Target &t)
+{
+    t.keys = 0;
+    if (t.several) {
+        t.keys = ~std::uint64_t(0);
+        return;
+    }
+    if (!t.section)
+        return;
+    for (const auto &child : t.section->children()) {
+        if (child->type() == ConfigElementBase::DataType)
+            t.keys |= keyBit(static_cast<const ConfigElementData &>(*child).key());
+    }
+}
+
 void ConfigMapper::refresh(Target &t) const
 {
     t.section = nullptr;
@@ -583,6 +628,7 @@ void ConfigMapper::refresh(Target &t) const
     });
     if (t.several) // the first in file order is the one setValue writes to
         t.section = m_document.findSection(t.name).get();
+    collectKeys(t);
 }
 
 void ConfigMapper::removeKeys(Target &t, const std::vector<std::string> &keys)
@@ -592,6 +638,11 @@ void ConfigMapper::removeKeys(Target &t, const std::vector<std::string> &keys)
 
 void ConfigMapper::removeKeys(Target &t, const std::string *keys, std::size_t count)
 {
+    std::uint64_t wanted = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        wanted |= keyBit(keys[i]);
+    if ((wanted & t.keys) == 0)
+        return; // none of them is there
     auto strip = [keys, count](ConfigElementSection &section) {
         auto &children = section.children();
         children.erase(std::remove_if(children.begin(), children.end(),
@@ -619,7 +670,7 @@ void ConfigMapper::removeKey(Target &t, std::string_view key)
 
 ConfigElementData *ConfigMapper::findLine(const Target &t, std::string_view key) const
 {
-    if (!t.section)
+    if (!t.section || (keyBit(key) & t.keys) == 0)
         return nullptr;
     for (const auto &child : t.section->children()) {
         if (child->type() == ConfigElementBase::DataType) {
@@ -639,6 +690,7 @@ void ConfigMapper::setValue(Target &t, std::string_view key, const std::string &
     }
     if (t.section) {
         m_document.appendValue(*t.section, std::string(key), value);
+        t.keys |= keyBit(key);
         return;
     }
     m_document.setValue(t.name, std::string(key), value);
@@ -724,12 +776,13 @@ bool ConfigMapper::renameSection(const std::string &oldName, const std::string &
         return false;
     found->setName(newName);
     const std::string oldKey = lower(oldName);
-    auto entry = m_sections.find(oldKey);
-    if (entry != m_sections.end()) {
-        Section moved = std::move(entry->second);
-        m_sections.erase(entry);
-        moved.name = newName;
-        m_sections[lower(newName)] = std::move(moved);
+    // The node moves to its new key; records and targets keep their pointer to it.
+    auto node = m_sections.extract(oldKey);
+    if (!node.empty()) {
+        node.key() = lower(newName);
+        node.mapped().name = newName;
+        m_sections.erase(node.key());
+        m_sections.insert(std::move(node));
     }
     m_decodedNames.remove(decode(oldName));
     if (!isAscii(newName))
@@ -742,8 +795,13 @@ bool ConfigMapper::renameSection(const std::string &oldName, const std::string &
 
 void ConfigMapper::writeGlobal(const SambaSettings &settings)
 {
+    Target s = target(globalSection(*settings.global()));
+    writeGlobal(settings, s);
+}
+
+void ConfigMapper::writeGlobal(const SambaSettings &settings, Target &s)
+{
     const GlobalShare &global = *settings.global();
-    Target s = target(globalSection(global));
 
     setOrRemoveKey(s, "workgroup", encode(global.workgroup()));
     setOrRemoveKey(s, "server string", encode(global.serverString()));
@@ -810,6 +868,11 @@ void ConfigMapper::writeGlobal(const SambaSettings &settings)
 void ConfigMapper::writeShare(const SambaSettings &settings, const Share &share)
 {
     Target s = target(sectionOf(share.originalName()));
+    writeShare(settings, share, s);
+}
+
+void ConfigMapper::writeShare(const SambaSettings &settings, const Share &share, Target &s)
+{
     setOrRemoveKey(s, "path", encode(share.path()));
     setOrRemoveKey(s, "comment", encode(share.comment()));
     setKey(s, "read only", yesNo(share.readOnly()));
@@ -975,34 +1038,60 @@ void ConfigMapper::addBlankLine(Target &s)
 
 void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &shares)
 {
+    // Each record's loaded section, looked up once.
+    auto loaded = [this](const QString &originalName) -> Section * {
+        if (originalName.isEmpty())
+            return nullptr;
+        auto found = m_sections.find(lower(sectionOf(originalName)));
+        return found == m_sections.end() ? nullptr : &found->second;
+    };
+    for (auto &item : m_sections)
+        item.second.kept = false;
+    Section *globalTable = loaded(settings.global()->originalName());
+    if (globalTable)
+        globalTable->kept = true;
+    std::vector<Section *> tables;
+    tables.reserve(static_cast<std::size_t>(shares.size()));
+    for (const Share &share : shares) {
+        tables.push_back(loaded(share.originalName()));
+        if (tables.back())
+            tables.back()->kept = true;
+    }
+
     // Sections of shares deleted in the tool go, with all they hold. Samba matches
     // section names without regard to case, and so does this; sections that were not
     // loaded as records (no parameters) stay.
-    std::unordered_set<std::string> kept;
-    kept.reserve(static_cast<std::size_t>(shares.size()) + 1);
-    kept.insert(lower(sectionOf(settings.global()->originalName())));
-    for (const Share &share : shares)
-        kept.insert(lower(sectionOf(share.originalName())));
-    m_document.elements().removeIf([this, &kept](const ConfigElementPtr &element) {
-        if (element->type() != ConfigElementBase::SectionType)
-            return false;
-        const std::string name = lower(static_cast<const ConfigElementSection &>(*element).name());
-        const Section *loaded = section(name);
-        return loaded && !loaded->entries.empty() && kept.count(name) == 0;
-    });
+    std::unordered_set<const ConfigElementBase *> deleted;
+    for (const auto &item : m_sections) {
+        if (item.second.entries.empty() || item.second.kept)
+            continue;
+        for (const auto &header : item.second.headers)
+            deleted.insert(header.get());
+    }
+    if (!deleted.empty()) {
+        m_document.elements().removeIf(
+            [&deleted](const ConfigElementPtr &element) { return deleted.count(element.get()) != 0; });
+    }
 
+    bool renamed = false;
     for (Share &share : shares) {
         if (share.originalName().isEmpty()) {
             share.setOriginalName(share.name());
         } else if (share.name() != share.originalName()) {
-            if (renameSection(sectionOf(share.originalName()), encode(share.name())))
+            if (renameSection(sectionOf(share.originalName()), encode(share.name()))) {
                 share.setOriginalName(share.name());
+                renamed = true;
+            }
         }
     }
 
-    writeGlobal(settings);
-    for (const Share &share : shares)
-        writeShare(settings, share);
+    Target global = target(globalSection(*settings.global()), globalTable, !renamed);
+    writeGlobal(settings, global);
+    for (int i = 0; i < shares.size(); ++i) {
+        const Share &share = shares.at(i);
+        Target s = target(sectionOf(share.originalName()), tables[static_cast<std::size_t>(i)], !renamed);
+        writeShare(settings, share, s);
+    }
 }
 
 void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
@@ -1011,7 +1100,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     // document over it would silently undo that.
     QByteArray current;
     QString error;
-    if (m_loaded && (!ConfigFileInstaller::readFile(m_path, current, error) || digest(current) != m_loadedDigest))
+    if (m_loaded && (!ConfigFileInstaller::readFile(m_path, current, error) || current != m_loadedBytes))
         fail(tr("smb.conf was changed by another program after it was loaded. Reload it before saving."));
 
     ConfigFileInstaller installer(m_path);

@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <map>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -78,6 +80,11 @@ private:
     {
         std::string name; // as written
         std::vector<Entry> entries;
+        // The document sections read under this name (one unless the file spells it
+        // in several cases).
+        std::vector<std::shared_ptr<ConfigElementSection>> headers;
+        // Set while saving for sections that still belong to a record.
+        bool kept = false;
         // Sections hold a handful of keys and are scanned; a large one gets an index.
         std::unordered_map<std::string, std::size_t> index;
         const Entry *find(std::string_view key) const;
@@ -97,6 +104,9 @@ private:
         const Section *table = nullptr;
         ConfigElementSection *section = nullptr; // the first of that name in the document
         bool several = false; // a rename left two sections of that name
+        // One bit per lower-cased key of the section's parameters (see keyBit): a key
+        // whose bit is clear is not there, so most removals need no look at the lines.
+        std::uint64_t keys = 0;
     };
 
     const Section *section(const std::string &lowerName) const;
@@ -110,7 +120,11 @@ private:
     static WriteList parseWriteList(const QString &value);
 
     Target target(const std::string &name) const;
+    // A target for a section loaded as table; its header is trusted when nothing was
+    // renamed since loading.
+    Target target(const std::string &name, const Section *table, bool trustHeader) const;
     void refresh(Target &target) const;
+    static void collectKeys(Target &target);
     ConfigElementData *findLine(const Target &target, std::string_view key) const;
     void removeKey(Target &target, std::string_view key);
     // Removes the keys in one pass over the section.
@@ -125,6 +139,8 @@ private:
     void writeModules(Target &target, const Share &record);
     void writeVfsObjects(Target &target, const QList<std::shared_ptr<VFSModule>> &modules);
     void writeAclOptions(Target &target, const Share &record);
+    void writeShare(const SambaSettings &settings, const Share &share, Target &target);
+    void writeGlobal(const SambaSettings &settings, Target &target);
     void writeWriteList(Target &target, const Share &share);
     void addBlankLine(Target &target);
 
@@ -142,6 +158,6 @@ private:
     QString m_loadedRealm;
 
     // The installed file as loaded, to refuse overwriting changes made meanwhile.
-    QByteArray m_loadedDigest;
+    QByteArray m_loadedBytes;
     bool m_loaded = false;
 };
