@@ -176,6 +176,8 @@ constexpr std::size_t scanLimit = 32;
 
 const ConfigMapper::Entry *ConfigMapper::Section::find(std::string_view key) const
 {
+    if ((keyBit(key) & keys) == 0)
+        return nullptr;
     if (!index.empty()) {
         auto found = index.find(std::string(key));
         return found == index.end() ? nullptr : &entries[found->second];
@@ -194,6 +196,7 @@ void ConfigMapper::Section::set(Entry entry)
         entries[static_cast<std::size_t>(existing - entries.data())] = std::move(entry);
         return;
     }
+    keys |= keyBit(entry.key);
     entries.push_back(std::move(entry));
     if (!index.empty()) {
         index.emplace(entries.back().key, entries.size() - 1);
@@ -223,6 +226,8 @@ struct Spellings
     std::string canonical;
     std::vector<std::string> synonyms;
     std::vector<std::string> all; // the synonyms, then the canonical key
+    std::uint64_t synonymBits = 0;
+    std::uint64_t allBits = 0;
 };
 
 const std::vector<Spellings> &spellingTable()
@@ -242,6 +247,9 @@ const std::vector<Spellings> &spellingTable()
         for (Spellings &entry : entries) {
             entry.all = entry.synonyms;
             entry.all.push_back(entry.canonical);
+            for (const std::string &synonym : entry.synonyms)
+                entry.synonymBits |= keyBit(synonym);
+            entry.allBits = entry.synonymBits | keyBit(entry.canonical);
         }
         return entries;
     }();
@@ -260,6 +268,14 @@ const Spellings *spellingsOf(std::string_view canonical)
 // The canonical key of a lower-cased key, or null when the key is its own.
 const std::string *canonicalOf(std::string_view lowerKey)
 {
+    static const std::uint64_t synonymBits = [] {
+        std::uint64_t bits = 0;
+        for (const Spellings &entry : spellingTable())
+            bits |= entry.synonymBits;
+        return bits;
+    }();
+    if ((keyBit(lowerKey) & synonymBits) == 0)
+        return nullptr;
     for (const Spellings &entry : spellingTable()) {
         for (const std::string &synonym : entry.synonyms) {
             if (synonym == lowerKey)
@@ -363,6 +379,7 @@ SambaSettings ConfigMapper::loadGlobal()
     // shares at the next loadShares.
     m_sections.clear();
     m_sections.reserve(m_document.elements().size());
+    m_recordSections = 0;
     m_decodedNames.clear();
     std::string lowered;
     for (const auto &element : m_document.elements()) {
@@ -373,7 +390,8 @@ SambaSettings ConfigMapper::loadGlobal()
         Section &values = m_sections[lowered];
         values.name = header.name();
         values.headers.push_back(std::static_pointer_cast<ConfigElementSection>(element));
-        values.entries.reserve(header.children().size());
+        const bool hadEntries = !values.entries.empty();
+        values.entries.reserve(values.entries.size() + header.children().size());
         if (!isAscii(header.name()))
             m_decodedNames.insert(decode(header.name()), header.name());
         for (const auto &child : header.children()) {
@@ -387,6 +405,8 @@ SambaSettings ConfigMapper::loadGlobal()
             const std::string *canonical = canonicalOf(lowered);
             values.set({canonical ? *canonical : lowered, data.key(), std::move(value)});
         }
+        if (!hadEntries && !values.entries.empty())
+            ++m_recordSections;
     }
 
     SambaSettings settings;
@@ -631,17 +651,18 @@ void ConfigMapper::refresh(Target &t) const
     collectKeys(t);
 }
 
-void ConfigMapper::removeKeys(Target &t, const std::vector<std::string> &keys)
+void ConfigMapper::removeKeys(Target &t, const std::vector<std::string> &keys, std::uint64_t bits)
 {
-    removeKeys(t, keys.data(), keys.size());
+    removeKeys(t, keys.data(), keys.size(), bits);
 }
 
-void ConfigMapper::removeKeys(Target &t, const std::string *keys, std::size_t count)
+void ConfigMapper::removeKeys(Target &t, const std::string *keys, std::size_t count, std::uint64_t bits)
 {
-    std::uint64_t wanted = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        wanted |= keyBit(keys[i]);
-    if ((wanted & t.keys) == 0)
+    if (bits == 0) {
+        for (std::size_t i = 0; i < count; ++i)
+            bits |= keyBit(keys[i]);
+    }
+    if ((bits & t.keys) == 0)
         return; // none of them is there
     auto strip = [keys, count](ConfigElementSection &section) {
         auto &children = section.children();
@@ -728,10 +749,10 @@ void ConfigMapper::setKey(Target &t, std::string_view key, const std::string &va
         setLineValue(t, written, value);
     } else if (!equalsLowered(written, key)) {
         // The file used a synonym: the canonical spelling replaces it.
-        removeKeys(t, spellings->all);
+        removeKeys(t, spellings->all, spellings->allBits);
         setValue(t, key, value);
     } else {
-        removeKeys(t, spellings->synonyms);
+        removeKeys(t, spellings->synonyms, spellings->synonymBits);
         setLineValue(t, written, value);
     }
     if (encryptDefault)
@@ -745,7 +766,7 @@ void ConfigMapper::setOrRemoveKey(Target &t, std::string_view key, const std::st
         return;
     }
     if (const Spellings *spellings = spellingsOf(key))
-        removeKeys(t, spellings->all);
+        removeKeys(t, spellings->all, spellings->allBits);
     else
         removeKey(t, key);
 }
@@ -945,7 +966,13 @@ void ConfigMapper::writeModules(const std::string &section, const Share &record)
 
 void ConfigMapper::writeModules(Target &s, const Share &record)
 {
-    removeKeys(s, moduleOptionKeys());
+    static const std::uint64_t moduleBits = [] {
+        std::uint64_t bits = 0;
+        for (const std::string &key : moduleOptionKeys())
+            bits |= keyBit(key);
+        return bits;
+    }();
+    removeKeys(s, moduleOptionKeys(), moduleBits);
     const QList<std::shared_ptr<VFSModule>> modules = record.vfsModuleList();
     for (const auto &module : modules) {
         if (auto full = std::dynamic_pointer_cast<FullAudit>(module)) {
@@ -1015,7 +1042,13 @@ void ConfigMapper::writeAclOptions(Target &s, const Share &record)
                 all.emplace_back(option.key);
             return all;
         }();
-        removeKeys(s, keys);
+        static const std::uint64_t bits = [] {
+            std::uint64_t all = 0;
+            for (const std::string &key : keys)
+                all |= keyBit(key);
+            return all;
+        }();
+        removeKeys(s, keys, bits);
         return;
     }
     for (const AclOption &option : aclOptions())
@@ -1045,28 +1078,36 @@ void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &sha
         auto found = m_sections.find(lower(sectionOf(originalName)));
         return found == m_sections.end() ? nullptr : &found->second;
     };
-    for (auto &item : m_sections)
-        item.second.kept = false;
+    // Marks of this save: a section is kept when its mark is the current one.
+    ++m_saveMark;
+    std::size_t keptRecords = 0;
+    auto keep = [this, &keptRecords](Section *table) {
+        if (table && table->kept != m_saveMark) {
+            table->kept = m_saveMark;
+            if (!table->entries.empty())
+                ++keptRecords;
+        }
+    };
     Section *globalTable = loaded(settings.global()->originalName());
-    if (globalTable)
-        globalTable->kept = true;
+    keep(globalTable);
     std::vector<Section *> tables;
     tables.reserve(static_cast<std::size_t>(shares.size()));
     for (const Share &share : shares) {
         tables.push_back(loaded(share.originalName()));
-        if (tables.back())
-            tables.back()->kept = true;
+        keep(tables.back());
     }
 
     // Sections of shares deleted in the tool go, with all they hold. Samba matches
     // section names without regard to case, and so does this; sections that were not
     // loaded as records (no parameters) stay.
     std::unordered_set<const ConfigElementBase *> deleted;
-    for (const auto &item : m_sections) {
-        if (item.second.entries.empty() || item.second.kept)
-            continue;
-        for (const auto &header : item.second.headers)
-            deleted.insert(header.get());
+    if (keptRecords != m_recordSections) {
+        for (const auto &item : m_sections) {
+            if (item.second.entries.empty() || item.second.kept == m_saveMark)
+                continue;
+            for (const auto &header : item.second.headers)
+                deleted.insert(header.get());
+        }
     }
     if (!deleted.empty()) {
         m_document.elements().removeIf(

@@ -83,10 +83,12 @@ private:
         // The document sections read under this name (one unless the file spells it
         // in several cases).
         std::vector<std::shared_ptr<ConfigElementSection>> headers;
-        // Set while saving for sections that still belong to a record.
-        bool kept = false;
+        // Set while saving to the save's mark for sections that still belong to a record.
+        unsigned kept = 0;
         // Sections hold a handful of keys and are scanned; a large one gets an index.
         std::unordered_map<std::string, std::size_t> index;
+        // One bit per canonical key present: most lookups are for keys that are not.
+        std::uint64_t keys = 0;
         const Entry *find(std::string_view key) const;
         void set(Entry entry);
     };
@@ -127,9 +129,9 @@ private:
     static void collectKeys(Target &target);
     ConfigElementData *findLine(const Target &target, std::string_view key) const;
     void removeKey(Target &target, std::string_view key);
-    // Removes the keys in one pass over the section.
-    void removeKeys(Target &target, const std::vector<std::string> &keys);
-    void removeKeys(Target &target, const std::string *keys, std::size_t count);
+    // Removes the keys in one pass over the section; bits, when known, are their keyBits.
+    void removeKeys(Target &target, const std::vector<std::string> &keys, std::uint64_t bits = 0);
+    void removeKeys(Target &target, const std::string *keys, std::size_t count, std::uint64_t bits = 0);
     void setValue(Target &target, std::string_view key, const std::string &value);
     // Gives an existing line a new value, leaving it byte for byte when it already
     // says the same.
@@ -150,6 +152,8 @@ private:
 
     std::unordered_map<std::string, Section> m_sections; // by lower-cased name
     QHash<QString, std::string> m_decodedNames; // section name decoded from UTF-8 -> as written
+    std::size_t m_recordSections = 0; // sections with parameters, as loaded
+    unsigned m_saveMark = 0;
 
     // What the last load derived, so a save only rewrites the consequences of the
     // authentication mode when the administrator changed it.
