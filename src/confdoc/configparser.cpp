@@ -360,6 +360,9 @@ void ConfigParser::emit(ConfigElementPtr element)
     case ConfigElementBase::SectionType: {
         auto section = std::static_pointer_cast<ConfigElementSection>(std::move(element));
         attachBlock(*section);
+        // Sections of one file tend to be alike: size the new one like the last.
+        if (m_section)
+            section->children().reserve(m_section->children().size());
         m_section = section;
         m_top.push_back(std::move(section));
         break;
