@@ -48,6 +48,7 @@ std::istream &ConfigDocument::load(std::istream &in)
     char chunk[65536];
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
         bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    m_sizeHint = bytes.size();
     ConfigParser parser(m_syntaxMode, m_commentMarkers);
     parser.parse(bytes, m_elements);
     return in;
@@ -56,6 +57,8 @@ std::istream &ConfigDocument::load(std::istream &in)
 std::string ConfigDocument::text() const
 {
     std::string text;
+    // About the size of the file read: one allocation instead of a doubling series.
+    text.reserve(m_sizeHint + m_sizeHint / 8);
     for (const auto &element : m_elements)
         element->writeTo(text);
     return text;

@@ -51,4 +51,5 @@ private:
     ConfigElementList m_elements;
     int m_syntaxMode;
     std::string m_commentMarkers;
+    std::size_t m_sizeHint = 0; // bytes last read
 };

@@ -33,8 +33,13 @@ void ConfigElementBase::pad(std::string &out, int n)
 {
     if (n <= 0)
         return;
-    out.append(static_cast<std::size_t>(n / 4), '\t');
-    out.append(static_cast<std::size_t>(n % 4), ' ');
+    static const char tabs[] = "\t\t\t\t\t\t\t\t";
+    while (n >= 32) {
+        out.append(tabs, 8);
+        n -= 32;
+    }
+    out.append(tabs, static_cast<std::size_t>(n / 4));
+    out.append("   ", static_cast<std::size_t>(n % 4));
 }
 
 std::ostream &ConfigElementBase::write(std::ostream &out) const

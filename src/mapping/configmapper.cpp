@@ -81,6 +81,9 @@ std::string_view trimTrailing(std::string_view value)
 
 QString decode(std::string_view bytes)
 {
+    // ASCII, the usual case, needs no UTF-8 decoder.
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes.data(), static_cast<int>(bytes.size()));
     return QString::fromUtf8(bytes.data(), static_cast<int>(bytes.size()));
 }
 
@@ -468,18 +471,35 @@ SambaSettings ConfigMapper::loadGlobal()
 
 QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
 {
-    // Shares come in the byte order of their lower-cased section names.
-    std::vector<const std::pair<const std::string, Section> *> ordered;
+    // Shares come in the byte order of their lower-cased section names. The first
+    // eight bytes, compared as one number, settle most comparisons.
+    struct Ordered
+    {
+        std::uint64_t prefix;
+        const std::pair<const std::string, Section> *item;
+    };
+    std::vector<Ordered> ordered;
     ordered.reserve(m_sections.size());
     for (const auto &item : m_sections) {
-        if (item.first != "global" && !item.second.entries.empty())
-            ordered.push_back(&item);
+        if (item.first == "global" || item.second.entries.empty())
+            continue;
+        std::uint64_t prefix = 0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            const unsigned char byte = i < item.first.size() ? static_cast<unsigned char>(item.first[i]) : 0;
+            prefix = (prefix << 8) | byte;
+        }
+        ordered.push_back({prefix, &item});
     }
-    std::sort(ordered.begin(), ordered.end(), [](const auto *a, const auto *b) { return a->first < b->first; });
+    std::sort(ordered.begin(), ordered.end(), [](const Ordered &a, const Ordered &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        return a.item->first < b.item->first;
+    });
 
     QList<Share> shares;
     shares.reserve(static_cast<int>(ordered.size()));
-    for (const auto *item : ordered) {
+    for (const Ordered &entry : ordered) {
+        const auto *item = entry.item;
         const Section &values = item->second;
         Share share(decode(values.name));
         share.setName(share.originalName());
