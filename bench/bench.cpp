@@ -63,13 +63,13 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCommandLineParser options;
     options.addHelpOption();
-    options.addOption({ QStringLiteral("sizes"), QStringLiteral("Share counts."), QStringLiteral("list"),
-                        QStringLiteral("1000,10000,100000") });
-    options.addOption({ QStringLiteral("repeat"), QStringLiteral("Runs per measurement."),
-                        QStringLiteral("n"), QStringLiteral("5") });
-    options.addOption({ QStringLiteral("testparm"), QStringLiteral("The checker to compare with."),
-                        QStringLiteral("program"), QStringLiteral("testparm") });
-    options.addOption({ QStringLiteral("no-testparm"), QStringLiteral("Do not run the checker.") });
+    options.addOption({QStringLiteral("sizes"), QStringLiteral("Share counts."), QStringLiteral("list"),
+                       QStringLiteral("1000,10000,100000")});
+    options.addOption({QStringLiteral("repeat"), QStringLiteral("Runs per measurement."), QStringLiteral("n"),
+                       QStringLiteral("5")});
+    options.addOption({QStringLiteral("testparm"), QStringLiteral("The checker to compare with."),
+                       QStringLiteral("program"), QStringLiteral("testparm")});
+    options.addOption({QStringLiteral("no-testparm"), QStringLiteral("Do not run the checker.")});
     options.process(app);
 
     std::vector<int> sizes;
@@ -108,7 +108,7 @@ int main(int argc, char *argv[])
             document->write(out);
         });
         std::ifstream check(outPath, std::ios::binary);
-        const std::string written{ std::istreambuf_iterator<char>(check), std::istreambuf_iterator<char>() };
+        const std::string written{std::istreambuf_iterator<char>(check), std::istreambuf_iterator<char>()};
         if (written != text) {
             std::fprintf(stderr, "round trip of %d shares changed the file\n", shares);
             return 1;
@@ -165,7 +165,7 @@ int main(int argc, char *argv[])
                 process.setStandardOutputFile(QProcess::nullDevice());
                 process.setStandardErrorFile(QProcess::nullDevice());
                 process.start(options.value(QStringLiteral("testparm")),
-                              { QStringLiteral("-s"), QString::fromStdString(path) });
+                              {QStringLiteral("-s"), QString::fromStdString(path)});
                 process.waitForFinished(-1);
             });
             checker[shares] = testparm;
@@ -177,7 +177,8 @@ int main(int argc, char *argv[])
     // The figures that must hold: a tenth of testparm's time on 10,000 shares, and
     // linear growth to 100,000.
     bool ok = true;
-    auto check = [&ok](const char *what, const std::map<int, double> &figures, const std::map<int, double> &checker) {
+    auto check = [&ok](const char *what, const std::map<int, double> &figures,
+                       const std::map<int, double> &checker) {
         if (figures.count(10000) && checker.count(10000)) {
             const double ratio = figures.at(10000) / checker.at(10000);
             ok = ok && ratio <= 0.1;

@@ -21,7 +21,8 @@ CommandLineTool::CommandLineTool(std::ostream &out, std::ostream &err)
 const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
 {
     static const std::vector<Command> table{
-        {"print", "FILE", "load an smb.conf file and write it back to standard output", &CommandLineTool::print},
+        {"print", "FILE", "load an smb.conf file and write it back to standard output",
+         &CommandLineTool::print},
         {"show", "FILE", "print the settings and shares of an smb.conf file as JSON", &CommandLineTool::show},
         {"save", "FILE", "save an smb.conf file back unchanged, checked by testparm", &CommandLineTool::save},
     };

@@ -306,7 +306,7 @@ void ConfigParser::completeTokenLine()
             current += c;
             open = true;
         } else if (open) {
-            tokens.push_back({ std::move(current), whitespaceWidth(c) });
+            tokens.push_back({std::move(current), whitespaceWidth(c)});
             current.clear();
             open = false;
         } else if (!tokens.empty()) {
@@ -314,7 +314,7 @@ void ConfigParser::completeTokenLine()
         }
     }
     if (open)
-        tokens.push_back({ std::move(current), 0 });
+        tokens.push_back({std::move(current), 0});
     std::size_t first = 0;
     while (first < m_buf.size() && isSpace(m_buf[first]))
         ++first;

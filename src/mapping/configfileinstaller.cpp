@@ -84,7 +84,8 @@ bool ConfigFileInstaller::write(const std::string &bytes)
     // The new file takes the mode and owner of the one it replaces.
     struct stat target;
     if (::stat(QFile::encodeName(m_target).constData(), &target) == 0) {
-        if (::fchown(m_fd, target.st_uid, target.st_gid) != 0 || ::fchmod(m_fd, target.st_mode & 07777) != 0) {
+        if (::fchown(m_fd, target.st_uid, target.st_gid) != 0
+            || ::fchmod(m_fd, target.st_mode & 07777) != 0) {
             const int error = errno;
             closeFile();
             return fail(error);

@@ -13,9 +13,9 @@
 #include <QSet>
 
 #include <algorithm>
-#include <unordered_set>
 #include <sstream>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace {
 
@@ -106,9 +106,8 @@ std::uint64_t keyBit(std::string_view key)
 {
     if (key.empty())
         return 1;
-    const unsigned hash = (static_cast<unsigned>(key.size()) * 131u
-                           + static_cast<unsigned char>(lowerByte(key.front())))
-            * 131u
+    const unsigned hash =
+        (static_cast<unsigned>(key.size()) * 131u + static_cast<unsigned char>(lowerByte(key.front()))) * 131u
         + static_cast<unsigned char>(lowerByte(key.back()));
     return std::uint64_t(1) << (hash % 64);
 }
@@ -132,10 +131,18 @@ QStringList splitWords(const QString &text)
 const std::vector<std::string> &moduleOptionKeys()
 {
     static const std::vector<std::string> keys{
-        "audit:facility",          "audit:priority",          "full_audit:prefix",
-        "full_audit:success",      "full_audit:failure",      "full_audit:facility",
-        "full_audit:priority",     "full_audit:syslog",       "full_audit:log_secdesc",
-        "acl_tdb:ignore system acls", "acl_tdb:default acl style", "acl_xattr:ignore system acls",
+        "audit:facility",
+        "audit:priority",
+        "full_audit:prefix",
+        "full_audit:success",
+        "full_audit:failure",
+        "full_audit:facility",
+        "full_audit:priority",
+        "full_audit:syslog",
+        "full_audit:log_secdesc",
+        "acl_tdb:ignore system acls",
+        "acl_tdb:default acl style",
+        "acl_xattr:ignore system acls",
         "acl_xattr:default acl style",
     };
     return keys;
@@ -169,7 +176,6 @@ bool isWritableFamily(std::string_view lowerKey)
 {
     return lowerKey == "writable" || lowerKey == "write ok" || lowerKey == "writeable";
 }
-
 
 } // namespace
 
@@ -431,7 +437,7 @@ SambaSettings ConfigMapper::loadGlobal()
             const std::string mode = lower(security->value);
             if (mode == "user")
                 settings.setSecurity(values->find("map to guest") ? SambaSettings::SecurityShare
-                                                                   : SambaSettings::SecurityUser);
+                                                                  : SambaSettings::SecurityUser);
             else if (mode == "domain")
                 settings.setSecurity(SambaSettings::SecurityDomain);
             else if (mode == "ads")
@@ -630,7 +636,8 @@ ConfigMapper::Target ConfigMapper::target(const std::string &name) const
     return t;
 }
 
-ConfigMapper::Target ConfigMapper::target(const std::string &name, const Section *table, bool trustHeader) const
+ConfigMapper::Target ConfigMapper::target(const std::string &name, const Section *table,
+                                          bool trustHeader) const
 {
     if (!trustHeader || !table || table->headers.size() != 1 || table->headers.front()->name() != name)
         return target(name);
@@ -686,16 +693,17 @@ void ConfigMapper::removeKeys(Target &t, const std::string *keys, std::size_t co
         return; // none of them is there
     auto strip = [keys, count](ConfigElementSection &section) {
         auto &children = section.children();
-        children.erase(std::remove_if(children.begin(), children.end(),
-                                      [keys, count](const ConfigElementPtr &child) {
-                                          if (child->type() != ConfigElementBase::DataType)
-                                              return false;
-                                          const std::string &key = static_cast<const ConfigElementData &>(*child).key();
-                                          return std::any_of(keys, keys + count, [&key](const std::string &k) {
-                                              return equalsLowered(key, k);
-                                          });
-                                      }),
-                       children.end());
+        children.erase(
+            std::remove_if(children.begin(), children.end(),
+                           [keys, count](const ConfigElementPtr &child) {
+                               if (child->type() != ConfigElementBase::DataType)
+                                   return false;
+                               const std::string &key = static_cast<const ConfigElementData &>(*child).key();
+                               return std::any_of(keys, keys + count, [&key](const std::string &k) {
+                                   return equalsLowered(key, k);
+                               });
+                           }),
+            children.end());
     };
     if (t.several)
         m_document.elements().forEachSection(t.name, strip);
@@ -803,12 +811,12 @@ void ConfigMapper::setKey(const std::string &section, const std::string &key, co
     setKey(t, key, value);
 }
 
-void ConfigMapper::setOrRemoveKey(const std::string &section, const std::string &key, const std::string &value)
+void ConfigMapper::setOrRemoveKey(const std::string &section, const std::string &key,
+                                  const std::string &value)
 {
     Target t = target(section);
     setOrRemoveKey(t, key, value);
 }
-
 
 bool ConfigMapper::renameSection(const std::string &oldName, const std::string &newName)
 {
@@ -850,13 +858,15 @@ void ConfigMapper::writeGlobal(const SambaSettings &settings, Target &s)
     // The consequences of the authentication mode are written only when the
     // administrator changed it: a hand-tuned idmap range or map to guest survives.
     const SambaSettings::SecurityMode mode = settings.security();
-    const bool realmMode = mode == SambaSettings::SecurityKerberosDomain || mode == SambaSettings::SecurityAds;
+    const bool realmMode =
+        mode == SambaSettings::SecurityKerberosDomain || mode == SambaSettings::SecurityAds;
     const bool modeChanged = mode != m_loadedSecurity || settings.kerberosMethod() != m_loadedKerberosMethod
         || (realmMode && global.realm() != m_loadedRealm);
     if (modeChanged) {
         auto kerberosMethod = [this, &s, &settings] {
             if (settings.kerberosMethod() != SambaSettings::KerberosDefault) {
-                setKey(s, "kerberos method", encode(SambaSettings::kerberosMethodText(settings.kerberosMethod())));
+                setKey(s, "kerberos method",
+                       encode(SambaSettings::kerberosMethodText(settings.kerberosMethod())));
             } else {
                 setKey(s, "kerberos method", "dedicated keytab");
                 setKey(s, "dedicated keytab file", "/etc/krb5.keytab");
@@ -865,8 +875,9 @@ void ConfigMapper::writeGlobal(const SambaSettings &settings, Target &s)
         switch (mode) {
         case SambaSettings::SecurityUser:
             setKey(s, "security", "user");
-            removeKeys(s, {"realm", "kerberos method", "idmap config * : backend", "idmap config * : range",
-                           "map to guest"});
+            removeKeys(s,
+                       {"realm", "kerberos method", "idmap config * : backend", "idmap config * : range",
+                        "map to guest"});
             break;
         case SambaSettings::SecurityKerberosDomain:
             setKey(s, "security", "user");
@@ -921,7 +932,8 @@ void ConfigMapper::writeShare(const SambaSettings &settings, const Share &share,
     setKey(s, "browseable", yesNo(share.browseable()));
     setOrRemoveKey(s, "create mask", encode(share.createMask()));
 
-    if (settings.security() == SambaSettings::SecurityShare && m_loadedSecurity != SambaSettings::SecurityShare) {
+    if (settings.security() == SambaSettings::SecurityShare
+        && m_loadedSecurity != SambaSettings::SecurityShare) {
         // Switching to SHARE mode opens every share to guests.
         setKey(s, "guest ok", "yes");
         setKey(s, "guest only", "yes");
@@ -934,8 +946,8 @@ void ConfigMapper::writeShare(const SambaSettings &settings, const Share &share,
             // every logged-in user.
             if (share.guestOk() && !users.isEmpty()) {
                 const QString account = settings.global()->guestAccount();
-                const QString guest
-                    = account == GlobalShare::noGuestAccount() ? QStringLiteral("nobody") : account;
+                const QString guest =
+                    account == GlobalShare::noGuestAccount() ? QStringLiteral("nobody") : account;
                 if (!users.contains(guest))
                     users += QLatin1Char(' ') + guest;
             }
@@ -1178,17 +1190,20 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 
     const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
     if (result.status == TestParmResult::Failed) {
-        fail(QStringList{tr("Failed to run testparm."), tr("Samba configuration will not be saved."), result.output}
+        fail(QStringList{tr("Failed to run testparm."), tr("Samba configuration will not be saved."),
+                         result.output}
                  .join(QLatin1Char('\n')));
     }
     if (result.status == TestParmResult::Errors) {
-        fail(QStringList{tr("Samba configuration file contains errors."), tr("Samba configuration will not be saved."),
-                         tr("testparm output is:"), result.output}
+        fail(QStringList{tr("Samba configuration file contains errors."),
+                         tr("Samba configuration will not be saved."), tr("testparm output is:"),
+                         result.output}
                  .join(QLatin1Char('\n')));
     }
 
     if (!installer.install())
-        fail(tr("Failed to rename file %1 to file %2.").arg(installer.temporaryPath(), installer.targetPath()));
+        fail(tr("Failed to rename file %1 to file %2.")
+                 .arg(installer.temporaryPath(), installer.targetPath()));
 
     loadGlobal();
 }

@@ -8,8 +8,8 @@
 #include <QList>
 #include <QString>
 
-#include <map>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>

@@ -73,9 +73,8 @@ QString SambaSettings::securityModeText(SecurityMode mode)
 
 QStringList SambaSettings::securityModeTexts()
 {
-    return { securityModeText(SecurityUser), securityModeText(SecurityKerberosDomain),
-             securityModeText(SecurityShare), securityModeText(SecurityDomain),
-             securityModeText(SecurityAds) };
+    return {securityModeText(SecurityUser), securityModeText(SecurityKerberosDomain),
+            securityModeText(SecurityShare), securityModeText(SecurityDomain), securityModeText(SecurityAds)};
 }
 
 QString SambaSettings::kerberosMethodText(KerberosMethod method)
@@ -99,7 +98,7 @@ SambaSettings::KerberosMethod SambaSettings::kerberosMethodFromText(const QStrin
 {
     // Exact comparison: smb.conf values in another case are not recognised.
     for (KerberosMethod method :
-         { KerberosSecretsOnly, KerberosSystemKeytab, KerberosDedicatedKeytab, KerberosSecretsAndKeytab }) {
+         {KerberosSecretsOnly, KerberosSystemKeytab, KerberosDedicatedKeytab, KerberosSecretsAndKeytab}) {
         if (text == kerberosMethodText(method)) {
             return method;
         }

@@ -15,14 +15,14 @@ struct PriorityEntry
 
 // The levels of syslog(3), most severe first.
 const PriorityEntry s_priorityTable[] = {
-    { "EMERG", QT_TRANSLATE_NOOP("Operation", "system is unusable") },
-    { "ALERT", QT_TRANSLATE_NOOP("Operation", "action must be taken immediately") },
-    { "CRIT", QT_TRANSLATE_NOOP("Operation", "critical conditions") },
-    { "ERR", QT_TRANSLATE_NOOP("Operation", "error conditions") },
-    { "WARNING", QT_TRANSLATE_NOOP("Operation", "warning conditions") },
-    { "NOTICE", QT_TRANSLATE_NOOP("Operation", "normal, but significant, condition") },
-    { "INFO", QT_TRANSLATE_NOOP("Operation", "informational message") },
-    { "DEBUG", QT_TRANSLATE_NOOP("Operation", "debug-level message") },
+    {"EMERG", QT_TRANSLATE_NOOP("Operation", "system is unusable")},
+    {"ALERT", QT_TRANSLATE_NOOP("Operation", "action must be taken immediately")},
+    {"CRIT", QT_TRANSLATE_NOOP("Operation", "critical conditions")},
+    {"ERR", QT_TRANSLATE_NOOP("Operation", "error conditions")},
+    {"WARNING", QT_TRANSLATE_NOOP("Operation", "warning conditions")},
+    {"NOTICE", QT_TRANSLATE_NOOP("Operation", "normal, but significant, condition")},
+    {"INFO", QT_TRANSLATE_NOOP("Operation", "informational message")},
+    {"DEBUG", QT_TRANSLATE_NOOP("Operation", "debug-level message")},
 };
 
 // Filled once, on the first lookup; later translation changes do not reach it.

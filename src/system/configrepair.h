@@ -16,7 +16,8 @@ public:
 
     // Raises the open-file limit that smbd asks for ("increasing rlimit_max ... to
     // minimum Windows limit") by appending a limits.conf line for every domain.
-    static LimitFixResult applyLimitFix(const QString &limitsPath = QStringLiteral("/etc/security/limits.conf"));
+    static LimitFixResult
+    applyLimitFix(const QString &limitsPath = QStringLiteral("/etc/security/limits.conf"));
 
     // Removes every 'security = <word>' line, so Samba falls back to its default
     // user-level security. Returns false when the file could not be read or replaced;

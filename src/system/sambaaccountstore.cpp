@@ -267,8 +267,8 @@ SambaAccountFailures SambaAccountStore::syncSambaGroups(SambaGroupMap &current, 
         if (users.contains(it.key())) {
             failures.append(SambaAccountFailure(
                 it.key(), SambaAccountFailure::DeleteGroup,
-                QCoreApplication::translate("Audit",
-                                            "not deleted: pdbedit would delete the Samba user of the same name")));
+                QCoreApplication::translate(
+                    "Audit", "not deleted: pdbedit would delete the Samba user of the same name")));
         } else if (!deleteSambaGroup(it.key(), &message)) {
             failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::DeleteGroup, message));
         }

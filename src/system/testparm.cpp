@@ -50,8 +50,9 @@ TestParmResult TestParm::checkConf(const QString &path)
     process.start(m_program, arguments(path));
     if (!process.waitForStarted(-1)) {
         // A checker that never ran has not accepted anything.
-        return {TestParmResult::Failed, tr("Failed to start") + QStringLiteral(": ") + m_program + QStringLiteral(": ")
-                                            + process.errorString()};
+        return {TestParmResult::Failed,
+                tr("Failed to start") + QStringLiteral(": ") + m_program + QStringLiteral(": ")
+                    + process.errorString()};
     }
     process.closeWriteChannel();
     process.waitForFinished(-1);

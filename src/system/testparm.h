@@ -15,7 +15,8 @@ class TestParm : public QObject
 
 public:
     explicit TestParm(const QString &program = QStringLiteral("testparm"),
-                      const QString &configPath = QStringLiteral("/etc/samba/smb.conf"), QObject *parent = nullptr);
+                      const QString &configPath = QStringLiteral("/etc/samba/smb.conf"),
+                      QObject *parent = nullptr);
     ~TestParm() override;
 
     // Checks a file and waits for the checker however long it takes. Uses a process of

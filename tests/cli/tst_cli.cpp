@@ -17,8 +17,8 @@ Result runCli(const QStringList &arguments)
     QProcess process;
     process.start(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"), arguments);
     process.waitForFinished(30000);
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-             process.readAllStandardOutput(), process.readAllStandardError() };
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 QByteArray readFile(const QString &path)
@@ -49,7 +49,7 @@ void TestCli::printRoundTrip_data()
     QTest::newRow("debian smb.conf") << QStringLiteral("/usr/share/samba/smb.conf")
                                      << QStringLiteral("/usr/share/samba/smb.conf");
     const QString data = QStringLiteral(SHAREWARD_SOURCE_DIR "/tests/confdoc/data/");
-    for (const char *name : { "crlf", "highbytes", "duplicates", "no-final-newline" }) {
+    for (const char *name : {"crlf", "highbytes", "duplicates", "no-final-newline"}) {
         QTest::newRow(name) << data + QLatin1String(name) + QLatin1String(".conf")
                             << data + QLatin1String(name) + QLatin1String(".expected");
     }
@@ -59,7 +59,7 @@ void TestCli::printRoundTrip()
 {
     QFETCH(QString, input);
     QFETCH(QString, expected);
-    const Result result = runCli({ QStringLiteral("print"), input });
+    const Result result = runCli({QStringLiteral("print"), input});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.out, readFile(expected));
@@ -81,7 +81,7 @@ void TestCli::printFailures()
 {
     QFETCH(QString, path);
     QFETCH(QByteArray, reason);
-    const Result result = runCli({ QStringLiteral("print"), path });
+    const Result result = runCli({QStringLiteral("print"), path});
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.out, QByteArray());
     QCOMPARE(result.err.count('\n'), 1);
@@ -94,11 +94,11 @@ void TestCli::usageErrors_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::newRow("no command") << QStringList() << 2;
-    QTest::newRow("unknown command") << QStringList{ QStringLiteral("frobnicate") } << 2;
-    QTest::newRow("print without file") << QStringList{ QStringLiteral("print") } << 2;
+    QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")} << 2;
+    QTest::newRow("print without file") << QStringList{QStringLiteral("print")} << 2;
     QTest::newRow("print with two files")
-        << QStringList{ QStringLiteral("print"), QStringLiteral("a"), QStringLiteral("b") } << 2;
-    QTest::newRow("help") << QStringList{ QStringLiteral("help") } << 0;
+        << QStringList{QStringLiteral("print"), QStringLiteral("a"), QStringLiteral("b")} << 2;
+    QTest::newRow("help") << QStringList{QStringLiteral("help")} << 0;
 }
 
 void TestCli::usageErrors()

@@ -238,18 +238,17 @@ void TestConfigParser::bracketNames_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QStringList>("sections");
 
-    QTest::newRow("plain") << QByteArray("[homes]\n") << QStringList{ QStringLiteral("homes") };
-    QTest::newRow("blanks kept") << QByteArray("[ my share ]\n")
-                                 << QStringList{ QStringLiteral(" my share ") };
+    QTest::newRow("plain") << QByteArray("[homes]\n") << QStringList{QStringLiteral("homes")};
+    QTest::newRow("blanks kept") << QByteArray("[ my share ]\n") << QStringList{QStringLiteral(" my share ")};
     QTest::newRow("comment marker in name") << QByteArray("[a;b]\n") << QStringList();
     QTest::newRow("hash in name") << QByteArray("[a#b]\n") << QStringList();
     QTest::newRow("at sign in name") << QByteArray("[user@host]\n")
-                                     << QStringList{ QStringLiteral("user@host") };
-    QTest::newRow("nested open bracket") << QByteArray("[[a]\n") << QStringList{ QStringLiteral("[a") };
+                                     << QStringList{QStringLiteral("user@host")};
+    QTest::newRow("nested open bracket") << QByteArray("[[a]\n") << QStringList{QStringLiteral("[a")};
     QTest::newRow("two headers on a line")
-        << QByteArray("[a][b]\n") << QStringList{ QStringLiteral("a"), QStringLiteral("b") };
-    QTest::newRow("empty name") << QByteArray("[]\n") << QStringList{ QString() };
-    QTest::newRow("tab in name") << QByteArray("[a\tb]\n") << QStringList{ QStringLiteral("a    b") };
+        << QByteArray("[a][b]\n") << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+    QTest::newRow("empty name") << QByteArray("[]\n") << QStringList{QString()};
+    QTest::newRow("tab in name") << QByteArray("[a\tb]\n") << QStringList{QStringLiteral("a    b")};
     QTest::newRow("close without open") << QByteArray("a]\n") << QStringList();
 }
 

@@ -36,12 +36,12 @@ void TestRoundTrip::files_data()
 
     // Debian's files need no normalisation at all: they come back unchanged.
     for (const char *path :
-         { "/usr/share/samba/smb.conf", "/usr/share/doc/samba-common/examples/smb.conf.default" }) {
+         {"/usr/share/samba/smb.conf", "/usr/share/doc/samba-common/examples/smb.conf.default"}) {
         const QString file = QString::fromLatin1(path);
         QTest::newRow(path) << file << file << true;
     }
     const QDir data(QStringLiteral(SHAREWARD_TEST_DATA));
-    const QStringList inputs = data.entryList({ QStringLiteral("*.conf") }, QDir::Files, QDir::Name);
+    const QStringList inputs = data.entryList({QStringLiteral("*.conf")}, QDir::Files, QDir::Name);
     QVERIFY(inputs.size() >= 8);
     for (const QString &name : inputs) {
         const QString input = data.filePath(name);

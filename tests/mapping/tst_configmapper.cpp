@@ -96,7 +96,8 @@ void TestConfigMapper::conversions()
     QCOMPARE(ConfigMapper::canonicalKey("writeable"), std::string("read only"));
     QCOMPARE(ConfigMapper::canonicalKey("vfs object"), std::string("vfs objects"));
     QCOMPARE(ConfigMapper::canonicalKey("read  only"), std::string("read  only"));
-    QCOMPARE(ConfigMapper::synonymsOf("read only"), (std::vector<std::string>{"writable", "write ok", "writeable"}));
+    QCOMPARE(ConfigMapper::synonymsOf("read only"),
+             (std::vector<std::string>{"writable", "write ok", "writeable"}));
     QVERIFY(ConfigMapper::synonymsOf("comment").empty());
     QCOMPARE(ConfigMapper::invertBool("Yes"), std::string("no"));
     QCOMPARE(ConfigMapper::invertBool("0"), std::string("1"));
@@ -115,8 +116,10 @@ void TestConfigMapper::loadFields_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QVariant>("expected");
 
-    auto row = [](const char *name, const char *text, const char *record, const char *field, const QVariant &value) {
-        QTest::newRow(name) << QByteArray(text) << QString::fromUtf8(record) << QString::fromUtf8(field) << value;
+    auto row = [](const char *name, const char *text, const char *record, const char *field,
+                  const QVariant &value) {
+        QTest::newRow(name) << QByteArray(text) << QString::fromUtf8(record) << QString::fromUtf8(field)
+                            << value;
     };
     row("[Global] is the global section", "[Global]\nworkgroup = W\n", "", "name", QStringLiteral("Global"));
     row("writable inverted", "[s]\nWritable = yes\n", "s", "readOnly", false);
@@ -127,41 +130,48 @@ void TestConfigMapper::loadFields_data()
     row("browsable", "[s]\nbrowsable = no\n", "s", "browseable", false);
     row("create mode", "[s]\ncreate mode = 0700\n", "s", "createMask", QStringLiteral("0700"));
     row("directory", "[s]\ndirectory = /srv/d\n", "s", "path", QStringLiteral("/srv/d"));
-    row("comment falls back to server string", "[global]\nserver string = Files\n[s]\npath = /s\n", "s", "comment",
-        QStringLiteral("Files"));
-    row("own comment", "[global]\nserver string = Files\n[s]\ncomment = Mine\n", "s", "comment", QStringLiteral("Mine"));
-    row("security user + map to guest", "[global]\nsecurity = USER\nmap to guest = Bad User\n", "", "security",
-        QStringLiteral("SHARE"));
+    row("comment falls back to server string", "[global]\nserver string = Files\n[s]\npath = /s\n", "s",
+        "comment", QStringLiteral("Files"));
+    row("own comment", "[global]\nserver string = Files\n[s]\ncomment = Mine\n", "s", "comment",
+        QStringLiteral("Mine"));
+    row("security user + map to guest", "[global]\nsecurity = USER\nmap to guest = Bad User\n", "",
+        "security", QStringLiteral("SHARE"));
     row("security user + realm", "[global]\nsecurity = user\nrealm = EXAMPLE.COM\n", "", "security",
         QStringLiteral("KERBEROS DOMAIN"));
     row("ads reads realm", "[global]\nsecurity = ads\nrealm = EXAMPLE.COM\n", "", "realm",
         QStringLiteral("EXAMPLE.COM"));
-    row("ads stays ads", "[global]\nsecurity = ads\nrealm = EXAMPLE.COM\n", "", "security", QStringLiteral("ADS"));
+    row("ads stays ads", "[global]\nsecurity = ads\nrealm = EXAMPLE.COM\n", "", "security",
+        QStringLiteral("ADS"));
     row("domain ignores realm", "[global]\nsecurity = domain\nrealm = EXAMPLE.COM\n", "", "realm", QString());
-    row("empty realm leaves user", "[global]\nsecurity = user\nrealm =\n", "", "security", QStringLiteral("USER"));
+    row("empty realm leaves user", "[global]\nsecurity = user\nrealm =\n", "", "security",
+        QStringLiteral("USER"));
     row("unknown security", "[global]\nsecurity = share\n", "", "security", QStringLiteral("USER"));
     row("kerberos method case", "[global]\nkerberos method = Secrets Only\n", "", "kerberosMethod",
         QStringLiteral("default"));
     row("kerberos method", "[global]\nkerberos method = system keytab\n", "", "kerberosMethod",
         QStringLiteral("system keytab"));
-    row("guest account lower-cased", "[global]\nguest account = Nobody\n", "", "guestAccount", QStringLiteral("nobody"));
+    row("guest account lower-cased", "[global]\nguest account = Nobody\n", "", "guestAccount",
+        QStringLiteral("nobody"));
     row("no guest account", "[global]\nworkgroup = W\n", "", "guestAccount", GlobalShare::noGuestAccount());
     row("encrypt passwords", "[global]\nencrypt passwords = no\n", "", "encryptPasswords", false);
     row("valid users", "[s]\nvalid users = alice  @staff\tbob\n", "s", "validUsers",
         QStringList{QStringLiteral("alice"), QStringLiteral("@staff"), QStringLiteral("bob")});
     row("write list everybody", "[s]\nwrite list = @everybody\n", "s", "writeListEverybody", true);
-    row("write list group", "[s]\nwrite list = @staff\n", "s", "writeList", QStringList{QStringLiteral("staff")});
+    row("write list group", "[s]\nwrite list = @staff\n", "s", "writeList",
+        QStringList{QStringLiteral("staff")});
     row("write list first character only", "[s]\nwrite list = @staff @admins\n", "s", "writeList",
         QStringList{QStringLiteral("staff"), QStringLiteral("@admins")});
     row("write list users", "[s]\nwrite list = root alice\n", "s", "writeList",
         QStringList{QStringLiteral("root"), QStringLiteral("alice")});
-    row("one acl key clears by-default", "[global]\nnt acl support = no\n[s]\ninherit acls = yes\n", "s", "aclByDefault",
-        false);
-    row("acl keys fall back to global", "[global]\nnt acl support = no\n[s]\ninherit acls = yes\n", "s", "ntAclSupport",
-        false);
-    row("acl default without keys", "[global]\nnt acl support = no\n[s]\npath = /s\n", "s", "aclByDefault", true);
+    row("one acl key clears by-default", "[global]\nnt acl support = no\n[s]\ninherit acls = yes\n", "s",
+        "aclByDefault", false);
+    row("acl keys fall back to global", "[global]\nnt acl support = no\n[s]\ninherit acls = yes\n", "s",
+        "ntAclSupport", false);
+    row("acl default without keys", "[global]\nnt acl support = no\n[s]\npath = /s\n", "s", "aclByDefault",
+        true);
     // Values are read as Samba reads them: trailing blanks and CRs are not part of them.
-    row("crlf security", "[global]\r\nsecurity = ADS\r\nrealm = R\r\n", "", "security", QStringLiteral("ADS"));
+    row("crlf security", "[global]\r\nsecurity = ADS\r\nrealm = R\r\n", "", "security",
+        QStringLiteral("ADS"));
     row("trailing blank boolean", "[s]\nread only = yes \n", "s", "readOnly", true);
     row("trailing tab inverted", "[s]\nwritable = no\t\n", "s", "readOnly", true);
     row("crlf path", "[s]\r\npath = /srv/s\r\n", "s", "path", QStringLiteral("/srv/s"));
@@ -171,7 +181,8 @@ void TestConfigMapper::loadFields_data()
     row("global browseable", "[global]\nbrowseable = no\n[s]\npath = /s\n", "s", "browseable", false);
     row("global create mask", "[global]\ncreate mask = 0644\n[s]\npath = /s\n", "s", "createMask",
         QStringLiteral("0644"));
-    row("global path", "[global]\npath = /srv/%S\n[s]\ncomment = x\n", "s", "path", QStringLiteral("/srv/%S"));
+    row("global path", "[global]\npath = /srv/%S\n[s]\ncomment = x\n", "s", "path",
+        QStringLiteral("/srv/%S"));
     row("global printable", "[global]\nprintable = yes\n[s]\npath = /s\n", "s", "printable", true);
     row("global guest only", "[global]\nguest only = yes\n[s]\npath = /s\n", "s", "guestOnly", true);
     row("share beats global", "[global]\nread only = no\n[s]\nread only = yes\n", "s", "readOnly", true);
@@ -270,32 +281,47 @@ void TestConfigMapper::applyRecords_data()
     QTest::addColumn<Edit>("edit");
     QTest::addColumn<QByteArray>("expected");
 
-    const Edit none = [](Loaded &) {};
+    const Edit none = [](Loaded &) {
+    };
     auto onShare = [](const char *name, std::function<void(Share &)> change) -> Edit {
-        return [name, change](Loaded &loaded) { change(*loaded.share(QString::fromUtf8(name))); };
+        return [name, change](Loaded &loaded) {
+            change(*loaded.share(QString::fromUtf8(name)));
+        };
     };
     auto onGlobal = [](std::function<void(SambaSettings &)> change) -> Edit {
-        return [change](Loaded &loaded) { change(loaded.settings); };
+        return [change](Loaded &loaded) {
+            change(loaded.settings);
+        };
     };
-    const QByteArray flags = "read only = yes\nprintable = no\nbrowseable = yes\nguest ok = no\nguest only = no\n";
+    const QByteArray flags =
+        "read only = yes\nprintable = no\nbrowseable = yes\nguest ok = no\nguest only = no\n";
 
     QTest::newRow("unchanged explicit share")
-        << QByteArray("[global]\n   workgroup = W\n\n# data\n[data]\n   path = /d\n   " + flags.trimmed().replace("\n", "\n   ") + "\n\n")
+        << QByteArray("[global]\n   workgroup = W\n\n# data\n[data]\n   path = /d\n   "
+                      + flags.trimmed().replace("\n", "\n   ") + "\n\n")
         << none
-        << QByteArray("[global]\n   workgroup = W\n\n# data\n[data]\n   path = /d\n   " + flags.trimmed().replace("\n", "\n   ") + "\n\n");
+        << QByteArray("[global]\n   workgroup = W\n\n# data\n[data]\n   path = /d\n   "
+                      + flags.trimmed().replace("\n", "\n   ") + "\n\n");
     QTest::newRow("writable replaced by read only")
-        << QByteArray("[s]\npath = /s\nwritable = yes\n" + flags.mid(16) + "\n")
-        << none << QByteArray("[s]\npath = /s\n" + flags.mid(16) + "read only = no\n\n");
+        << QByteArray("[s]\npath = /s\nwritable = yes\n" + flags.mid(16) + "\n") << none
+        << QByteArray("[s]\npath = /s\n" + flags.mid(16) + "read only = no\n\n");
     QTest::newRow("read only keeps its spelling")
         << QByteArray("[s]\npath = /s\nRead Only = yes\n" + flags.mid(16) + "\n")
         << onShare("s", [](Share &s) { s.setReadOnly(false); })
         << QByteArray("[s]\npath = /s\nRead Only = no\n" + flags.mid(16) + "\n");
     QTest::newRow("browsable rewritten")
-        << QByteArray("[s]\npath = /s\nread only = yes\nprintable = no\nbrowsable = yes\nguest ok = no\nguest only = no\n\n")
-        << none << QByteArray("[s]\npath = /s\nread only = yes\nprintable = no\nguest ok = no\nguest only = no\nbrowseable = yes\n\n");
+        << QByteArray("[s]\npath = /s\nread only = yes\nprintable = no\nbrowsable = yes\nguest ok = "
+                      "no\nguest only = no\n\n")
+        << none
+        << QByteArray("[s]\npath = /s\nread only = yes\nprintable = no\nguest ok = no\nguest only = "
+                      "no\nbrowseable = yes\n\n");
     QTest::newRow("empty comment and path removed")
         << QByteArray("[s]\ndirectory = /x\npath = /s\ncomment = C\n" + flags + "\n")
-        << onShare("s", [](Share &s) { s.setPath(QString()); s.setComment(QString()); })
+        << onShare("s",
+                   [](Share &s) {
+                       s.setPath(QString());
+                       s.setComment(QString());
+                   })
         << QByteArray("[s]\n" + flags + "\n");
     QTest::newRow("first save writes the inherited comment")
         << QByteArray("[global]\nserver string = Files\n\n[s]\npath = /s\n" + flags + "\n") << none
@@ -314,10 +340,10 @@ void TestConfigMapper::applyRecords_data()
     QTest::newRow("to domain")
         << QByteArray("[global]\nsecurity = user\nrealm = R.COM\nkerberos method = system keytab\n\n")
         << onGlobal([](SambaSettings &s) { s.setSecurity(SambaSettings::SecurityDomain); })
-        << QByteArray("[global]\nsecurity = domain\nidmap config * : backend = tdb\nidmap config * : range = 3000-7999\n\n");
+        << QByteArray("[global]\nsecurity = domain\nidmap config * : backend = tdb\nidmap config * : range = "
+                      "3000-7999\n\n");
     QTest::newRow("kerberos domain without method")
-        << QByteArray("[global]\nsecurity = user\n\n")
-        << onGlobal([](SambaSettings &s) {
+        << QByteArray("[global]\nsecurity = user\n\n") << onGlobal([](SambaSettings &s) {
                s.setSecurity(SambaSettings::SecurityKerberosDomain);
                s.global()->setRealm(QStringLiteral("R.COM"));
            })
@@ -330,24 +356,31 @@ void TestConfigMapper::applyRecords_data()
     // The consequences of the mode are written only when it changed: an AD member
     // with a hand-made idmap setup is left alone.
     QTest::newRow("ads member unchanged")
-        << QByteArray("[global]\n\tsecurity = ADS\n\trealm = EXAMPLE.COM\n\tidmap config * : range = 10000-20000\n"
-                      "\tidmap config EX : backend = rid\n\n")
+        << QByteArray(
+               "[global]\n\tsecurity = ADS\n\trealm = EXAMPLE.COM\n\tidmap config * : range = 10000-20000\n"
+               "\tidmap config EX : backend = rid\n\n")
         << none
-        << QByteArray("[global]\n\tsecurity = ADS\n\trealm = EXAMPLE.COM\n\tidmap config * : range = 10000-20000\n"
-                      "\tidmap config EX : backend = rid\n\n");
+        << QByteArray(
+               "[global]\n\tsecurity = ADS\n\trealm = EXAMPLE.COM\n\tidmap config * : range = 10000-20000\n"
+               "\tidmap config EX : backend = rid\n\n");
     QTest::newRow("share mode unchanged keeps share flags")
-        << QByteArray("[global]\nsecurity = user\nmap to guest = Bad User\n\n[s]\npath = /s\n" + flags + "\n") << none
-        << QByteArray("[global]\nsecurity = user\nmap to guest = Bad User\n\n[s]\npath = /s\n" + flags + "\n");
+        << QByteArray("[global]\nsecurity = user\nmap to guest = Bad User\n\n[s]\npath = /s\n" + flags + "\n")
+        << none
+        << QByteArray("[global]\nsecurity = user\nmap to guest = Bad User\n\n[s]\npath = /s\n" + flags
+                      + "\n");
     QTest::newRow("switching to share mode opens shares")
         << QByteArray("[global]\nsecurity = user\n\n[s]\npath = /s\n" + flags + "\n")
         << onGlobal([](SambaSettings &s) { s.setSecurity(SambaSettings::SecurityShare); })
-        << QByteArray("[global]\nsecurity = user\nmap to guest = Bad User\n\n[s]\npath = /s\n"
-                      "read only = yes\nprintable = no\nbrowseable = yes\nguest ok = yes\nguest only = yes\n\n");
+        << QByteArray(
+               "[global]\nsecurity = user\nmap to guest = Bad User\n\n[s]\npath = /s\n"
+               "read only = yes\nprintable = no\nbrowseable = yes\nguest ok = yes\nguest only = yes\n\n");
     QTest::newRow("guest added to valid users")
-        << QByteArray("[global]\nguest account = nobody\n\n[s]\npath = /s\n" + flags + "valid users = alice bob\n\n")
+        << QByteArray("[global]\nguest account = nobody\n\n[s]\npath = /s\n" + flags
+                      + "valid users = alice bob\n\n")
         << onShare("s", [](Share &s) { s.setGuestOk(true); })
-        << QByteArray("[global]\nguest account = nobody\n\n[s]\npath = /s\nread only = yes\nprintable = no\n"
-                      "browseable = yes\nguest ok = yes\nguest only = no\nvalid users = alice bob nobody\n\n");
+        << QByteArray(
+               "[global]\nguest account = nobody\n\n[s]\npath = /s\nread only = yes\nprintable = no\n"
+               "browseable = yes\nguest ok = yes\nguest only = no\nvalid users = alice bob nobody\n\n");
     QTest::newRow("guest by substring")
         << QByteArray("[s]\npath = /s\n" + flags + "valid users = nobodyelse\n\n")
         << onShare("s", [](Share &s) { s.setGuestOk(true); })
@@ -357,10 +390,10 @@ void TestConfigMapper::applyRecords_data()
         << QByteArray("[s]\npath = /s\n" + flags + "\n") << onShare("s", [](Share &s) { s.setGuestOk(true); })
         << QByteArray("[s]\npath = /s\nread only = yes\nprintable = no\nbrowseable = yes\nguest ok = yes\n"
                       "guest only = no\n\n");
-    QTest::newRow("write list chosen in the tool")
-        << QByteArray("[s]\npath = /s\n" + flags + "\n")
-        << onShare("s", [](Share &s) { s.setWriteList({QStringLiteral("staff"), QStringLiteral("@admins")}); })
-        << QByteArray("[s]\npath = /s\n" + flags + "write list = @staff @admins\n\n");
+    QTest::newRow("write list chosen in the tool") << QByteArray(
+        "[s]\npath = /s\n" + flags + "\n") << onShare("s", [](Share &s) {
+        s.setWriteList({QStringLiteral("staff"), QStringLiteral("@admins")});
+    }) << QByteArray("[s]\npath = /s\n" + flags + "write list = @staff @admins\n\n");
     QTest::newRow("write list of users unchanged")
         << QByteArray("[s]\npath = /s\n" + flags + "write list = root, alice\n\n") << none
         << QByteArray("[s]\npath = /s\n" + flags + "write list = root, alice\n\n");
@@ -368,9 +401,9 @@ void TestConfigMapper::applyRecords_data()
         << QByteArray("[s]\npath = /s\n" + flags + "write list = root @wheel\n\n")
         << onShare("s", [](Share &s) { s.setWriteList(s.writeList() << QStringLiteral("staff")); })
         << QByteArray("[s]\npath = /s\n" + flags + "write list = root @wheel @staff\n\n");
-    QTest::newRow("write list emptied")
-        << QByteArray("[s]\npath = /s\n" + flags + "write list = @staff\n\n")
-        << onShare("s", [](Share &s) { s.setWriteList({}); }) << QByteArray("[s]\npath = /s\n" + flags + "\n");
+    QTest::newRow("write list emptied") << QByteArray("[s]\npath = /s\n" + flags + "write list = @staff\n\n")
+                                        << onShare("s", [](Share &s) { s.setWriteList({}); })
+                                        << QByteArray("[s]\npath = /s\n" + flags + "\n");
     QTest::newRow("modules written in name order")
         << QByteArray("[s]\npath = /s\n" + flags + "\n")
         << onShare("s",
@@ -384,13 +417,15 @@ void TestConfigMapper::applyRecords_data()
     QTest::newRow("module stack order kept")
         << QByteArray("[s]\npath = /s\n" + flags + "vfs objects = recycle full_audit\n\n")
         << onShare("s", [](Share &s) { s.addVfsModule(std::make_shared<Audit>()); })
-        << QByteArray("[s]\npath = /s\n" + flags
-                      + "vfs objects = recycle full_audit audit\naudit:facility = USER\naudit:priority = INFO\n"
-                        "full_audit:prefix = %u|%I\nfull_audit:success = none\nfull_audit:failure = none\n"
-                        "full_audit:facility = USER\nfull_audit:priority = INFO\nfull_audit:syslog = true\n"
-                        "full_audit:log_secdesc = false\n\n");
+        << QByteArray(
+               "[s]\npath = /s\n" + flags
+               + "vfs objects = recycle full_audit audit\naudit:facility = USER\naudit:priority = INFO\n"
+                 "full_audit:prefix = %u|%I\nfull_audit:success = none\nfull_audit:failure = none\n"
+                 "full_audit:facility = USER\nfull_audit:priority = INFO\nfull_audit:syslog = true\n"
+                 "full_audit:log_secdesc = false\n\n");
     QTest::newRow("last module removed")
-        << QByteArray("[s]\npath = /s\n" + flags + "vfs object = audit\naudit:facility = LOCAL1\naudit:priority = INFO\n\n")
+        << QByteArray("[s]\npath = /s\n" + flags
+                      + "vfs object = audit\naudit:facility = LOCAL1\naudit:priority = INFO\n\n")
         << onShare("s", [](Share &s) { s.removeVfsModule(QStringLiteral("audit")); })
         << QByteArray("[s]\npath = /s\n" + flags + "\n");
     QTest::newRow("renamed share keeps its place")
@@ -400,7 +435,8 @@ void TestConfigMapper::applyRecords_data()
         << QByteArray("# first\n[a]\npath = /a\n" + flags + "\n# about b\n[bee]\npath = /b\n" + flags
                       + "unmanaged = 1\n\n[c]\npath = /c\n" + flags + "\n");
     QTest::newRow("deleted share goes with its comments")
-        << QByteArray("[global]\nworkgroup = W\n\n# about b\n[b]\npath = /b\n" + flags + "\n[notes]\n; kept\n\n")
+        << QByteArray("[global]\nworkgroup = W\n\n# about b\n[b]\npath = /b\n" + flags
+                      + "\n[notes]\n; kept\n\n")
         << Edit([](Loaded &l) { l.shares.clear(); })
         << QByteArray("[global]\nworkgroup = W\n\n[notes]\n; kept\n\n");
     // Samba reads [data] and [Data] as one section: neither is lost, and the record
@@ -409,11 +445,11 @@ void TestConfigMapper::applyRecords_data()
         << QByteArray("[global]\nworkgroup = W\n\n[Global]\nserver string = S\n\n[data]\npath = /d\n" + flags
                       + "\n[Data]\ncomment = C\n\n")
         << none
-        << QByteArray("[global]\nworkgroup = W\n\n[Global]\nserver string = S\nworkgroup = W\n\n[data]\npath = /d\n"
-                      + flags + "\n[Data]\ncomment = C\npath = /d\n" + flags + "\n");
+        << QByteArray(
+               "[global]\nworkgroup = W\n\n[Global]\nserver string = S\nworkgroup = W\n\n[data]\npath = /d\n"
+               + flags + "\n[Data]\ncomment = C\npath = /d\n" + flags + "\n");
     QTest::newRow("new share")
-        << QByteArray("[global]\nworkgroup = W\n\n")
-        << Edit([](Loaded &l) {
+        << QByteArray("[global]\nworkgroup = W\n\n") << Edit([](Loaded &l) {
                Share share;
                share.setName(QStringLiteral("new"));
                share.setPath(QStringLiteral("/srv/new"));
@@ -421,7 +457,8 @@ void TestConfigMapper::applyRecords_data()
                share.setCreateMask(QStringLiteral("0700"));
                l.shares.append(share);
            })
-        << QByteArray("[global]\nworkgroup = W\n\n[new]\npath = /srv/new\ncomment = New\nread only = yes\nprintable = no\n"
+        << QByteArray("[global]\nworkgroup = W\n\n[new]\npath = /srv/new\ncomment = New\nread only = "
+                      "yes\nprintable = no\n"
                       "browseable = yes\ncreate mask = 0700\nguest ok = no\nguest only = no\n\n");
     QTest::newRow("no global section")
         << QByteArray("[s]\npath = /s\n" + flags + "\n")
@@ -429,22 +466,26 @@ void TestConfigMapper::applyRecords_data()
         << QByteArray("[s]\npath = /s\n" + flags + "\n[global]\nworkgroup = W\n\n");
     QTest::newRow("acl options by default removed")
         << QByteArray("[s]\npath = /s\n" + flags + "inherit acls = yes\n\n")
-        << onShare("s", [](Share &s) { s.setAclByDefault(true); }) << QByteArray("[s]\npath = /s\n" + flags + "\n");
+        << onShare("s", [](Share &s) { s.setAclByDefault(true); })
+        << QByteArray("[s]\npath = /s\n" + flags + "\n");
     QTest::newRow("acl options written")
         << QByteArray("[s]\npath = /s\n" + flags + "\n")
         << onShare("s", [](Share &s) { s.setAclByDefault(false); })
-        << QByteArray("[s]\npath = /s\n" + flags
-                      + "nt acl support = true\ninherit acls = false\nmap acl inherit = false\ndos filemode = false\n"
-                        "store dos attributes = true\nacl allow execute always = false\nacl group control = false\n"
-                        "acl map full control = true\nforce unknown acl user = false\n\n");
+        << QByteArray(
+               "[s]\npath = /s\n" + flags
+               + "nt acl support = true\ninherit acls = false\nmap acl inherit = false\ndos filemode = "
+                 "false\n"
+                 "store dos attributes = true\nacl allow execute always = false\nacl group control = false\n"
+                 "acl map full control = true\nforce unknown acl user = false\n\n");
     // Saying the same again leaves lines byte for byte, line endings and bytes that are
     // not UTF-8 included; a changed value keeps the CR of a CRLF file.
-    QTest::newRow("crlf file")
-        << QByteArray("[s]\r\npath = /s\r\nread only = yes\r\nprintable = no\r\nbrowseable = yes\r\nguest ok = no\r\n"
-                      "guest only = no\r\n\r\n")
-        << onShare("s", [](Share &s) { s.setReadOnly(false); })
-        << QByteArray("[s]\npath = /s\r\nread only = no\r\nprintable = no\r\nbrowseable = yes\r\nguest ok = no\r\n"
-                      "guest only = no\r\n\n");
+    QTest::newRow("crlf file") << QByteArray(
+        "[s]\r\npath = /s\r\nread only = yes\r\nprintable = no\r\nbrowseable = yes\r\nguest ok = no\r\n"
+        "guest only = no\r\n\r\n")
+                               << onShare("s", [](Share &s) { s.setReadOnly(false); })
+                               << QByteArray("[s]\npath = /s\r\nread only = no\r\nprintable = "
+                                             "no\r\nbrowseable = yes\r\nguest ok = no\r\n"
+                                             "guest only = no\r\n\n");
     QTest::newRow("latin-1 bytes kept")
         << QByteArray("[s]\npath = /srv/caf\xe9\ncomment = Donn\xe9\x65s \n" + flags + "\n") << none
         << QByteArray("[s]\npath = /srv/caf\xe9\ncomment = Donn\xe9\x65s \n" + flags + "\n");
@@ -466,9 +507,10 @@ void TestConfigMapper::applyRecords()
 // Saving with no edits, again and again, settles within three saves.
 void TestConfigMapper::savesAreFixedPoints()
 {
-    Loaded loaded("[global]\n  workgroup = W\n  server string = S\n[homes]\n  browsable = no\n  writable = yes\n"
-                  "  vfs objects = full_audit\n  full_audit:success = open\n[printers]\n  print ok = yes\n"
-                  "  path = /var/spool/samba\n");
+    Loaded loaded(
+        "[global]\n  workgroup = W\n  server string = S\n[homes]\n  browsable = no\n  writable = yes\n"
+        "  vfs objects = full_audit\n  full_audit:success = open\n[printers]\n  print ok = yes\n"
+        "  path = /var/spool/samba\n");
     QByteArray previous;
     for (int round = 0; round < 4; ++round) {
         const QByteArray text = round == 0 ? readFile(loaded.path) : previous;
@@ -490,7 +532,8 @@ void TestConfigMapper::saveInstallsCheckedFile()
     QVERIFY(!QFile::exists(loaded.mapper.temporaryPath()));
     // The document and tables describe the new file.
     QVERIFY(loaded.document.findSection("renamed"));
-    QCOMPARE(loaded.mapper.loadShares(*loaded.mapper.loadGlobal().global()).first().name(), QStringLiteral("renamed"));
+    QCOMPARE(loaded.mapper.loadShares(*loaded.mapper.loadGlobal().global()).first().name(),
+             QStringLiteral("renamed"));
 }
 
 void TestConfigMapper::saveRefusesChangedFile()

@@ -89,8 +89,8 @@ void TestSambaSettings::securityModeTexts()
     // The dialog's item index is the enumeration value.
     const QStringList texts = SambaSettings::securityModeTexts();
     QCOMPARE(texts,
-             QStringList({ QStringLiteral("USER"), QStringLiteral("KERBEROS DOMAIN"), QStringLiteral("SHARE"),
-                           QStringLiteral("DOMAIN"), QStringLiteral("ADS") }));
+             QStringList({QStringLiteral("USER"), QStringLiteral("KERBEROS DOMAIN"), QStringLiteral("SHARE"),
+                          QStringLiteral("DOMAIN"), QStringLiteral("ADS")}));
     QCOMPARE(texts.at(SambaSettings::SecurityDomain),
              SambaSettings::securityModeText(SambaSettings::SecurityDomain));
 }

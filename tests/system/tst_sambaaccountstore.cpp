@@ -824,7 +824,8 @@ void TestSambaAccountStore::syncGroupsCommandOrder()
     groupsScenario(current, saved);
     answer("255", "-x|-g|backup|", "user backup does not exist in the passdb");
 
-    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved, SambaUserMap());
+    const SambaAccountFailures failures =
+        SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved, SambaUserMap());
     QCOMPARE(failures, SambaAccountFailures());
     QCOMPARE(readFile(QStringLiteral("calls")),
              QByteArray("-x|-g|backup|\n"
@@ -847,7 +848,8 @@ void TestSambaAccountStore::syncGroupsReportsFailures()
     answer("255", "-g|backup|", "Username not found!");
     answer("255", "-x|-g|old|", "user old does not exist in the passdb");
 
-    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved, SambaUserMap());
+    const SambaAccountFailures failures =
+        SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved, SambaUserMap());
     const SambaAccountFailures expected{
         {QStringLiteral("backup"), SambaAccountFailure::AddGroup, QStringLiteral("Username not found!")},
         {QStringLiteral("old"), SambaAccountFailure::DeleteGroup,
