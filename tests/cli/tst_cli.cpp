@@ -1,24 +1,14 @@
 // The command-line tool as administrators run it: the real binary in a process.
-#include <QProcess>
+#include "processrun.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-struct Result
+ProcessRun runCli(const QStringList &arguments)
 {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result runCli(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"), arguments);
-    process.waitForFinished(30000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+    return runProcess(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"), arguments);
 }
 
 QByteArray readFile(const QString &path)
@@ -59,7 +49,7 @@ void TestCli::printRoundTrip()
 {
     QFETCH(QString, input);
     QFETCH(QString, expected);
-    const Result result = runCli({QStringLiteral("print"), input});
+    const ProcessRun result = runCli({QStringLiteral("print"), input});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.out, readFile(expected));
@@ -81,7 +71,7 @@ void TestCli::printFailures()
 {
     QFETCH(QString, path);
     QFETCH(QByteArray, reason);
-    const Result result = runCli({QStringLiteral("print"), path});
+    const ProcessRun result = runCli({QStringLiteral("print"), path});
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.out, QByteArray());
     QCOMPARE(result.err.count('\n'), 1);
@@ -105,7 +95,7 @@ void TestCli::usageErrors()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
-    const Result result = runCli(arguments);
+    const ProcessRun result = runCli(arguments);
     QCOMPARE(result.exitCode, exitCode);
     if (exitCode == 0)
         QVERIFY(result.out.contains("print FILE"));

@@ -1,6 +1,7 @@
 // Real smb.conf files through the real command-line tool and the real testparm: a
 // save with no edits keeps a valid file valid, repeated saves settle, and the
 // settings the tool reads can be shown as JSON.
+#include "processrun.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 #include <algorithm>
@@ -19,43 +21,12 @@ namespace {
 
 const char *const cliProgram = SHAREWARD_BINARY_DIR "/src/cli/shareward-cli";
 
-struct Run
+ProcessRun runCli(const QStringList &arguments)
 {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    Run result;
-    if (!process.waitForStarted(30000)) {
-        result.err = process.errorString().toUtf8();
-        return result;
-    }
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-    if (process.exitStatus() == QProcess::NormalExit)
-        result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return runProcess(QString::fromLatin1(cliProgram), arguments);
 }
 
-Run runCli(const QStringList &arguments)
-{
-    return run(QString::fromLatin1(cliProgram), arguments);
-}
-
-QString runText(const Run &result)
+QString runText(const ProcessRun &result)
 {
     return QStringLiteral("exit code %1, standard error:\n%2")
         .arg(result.exitCode)
@@ -72,8 +43,8 @@ QByteArray readAll(const QString &path)
 // ERROR: line rejects the file. Empty when accepted, otherwise testparm's output.
 QString testparmRejection(const QString &path)
 {
-    const Run result = run(QStringLiteral("testparm"),
-                           {QStringLiteral("-s"), QStringLiteral("-d"), QStringLiteral("3"), path});
+    const ProcessRun result = runProcess(
+        QStringLiteral("testparm"), {QStringLiteral("-s"), QStringLiteral("-d"), QStringLiteral("3"), path});
     if (result.exitCode == 0 && !result.err.contains("ERROR:"))
         return QString();
     return runText(result);
@@ -171,7 +142,7 @@ bool TestSaveCorpus::copyIn(const QString &source)
 // otherwise what went wrong.
 QString TestSaveCorpus::save(QByteArray &bytes)
 {
-    const Run result = runCli({QStringLiteral("save"), m_config});
+    const ProcessRun result = runCli({QStringLiteral("save"), m_config});
     if (result.exitCode != 0 || !result.err.isEmpty())
         return runText(result);
     bytes = readAll(m_config);
@@ -233,7 +204,7 @@ void TestSaveCorpus::showPrintsJson()
 {
     QFETCH(QString, source);
 
-    const Run result = runCli({QStringLiteral("show"), source});
+    const ProcessRun result = runCli({QStringLiteral("show"), source});
     QVERIFY2(result.exitCode == 0, qPrintable(runText(result)));
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(result.out, &error);

@@ -2,12 +2,14 @@
 // go wrong underneath: a read-only directory, a full disk, a missing or crashing or
 // complaining checker, failing system calls. Whatever fails, the installed smb.conf
 // keeps its bytes, mode and owner, and no half-written file is left behind.
+#include "processrun.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 #include <algorithm>
@@ -76,35 +78,6 @@ enum Injection {
     RenameFails,
     FsyncFails,
 };
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    Run result;
-    if (!process.waitForStarted(30000)) {
-        result.err = process.errorString().toUtf8();
-        return result;
-    }
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-    if (process.exitStatus() == QProcess::NormalExit)
-        result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
 
 QByteArray readAll(const QString &path)
 {
@@ -210,7 +183,7 @@ QStringList listing(const QString &directory)
                                      QDir::Name);
 }
 
-QString runText(const Run &result)
+QString runText(const ProcessRun &result)
 {
     return QStringLiteral("exit code %1, standard error:\n%2")
         .arg(result.exitCode)
@@ -272,11 +245,12 @@ void TestSaveFailures::initTestCase()
     // Containers may forbid both; then the rows that need them say so instead of failing.
     const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
     m_namespaces =
-        run(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("true")}, system).exitCode == 0;
-    m_strace = run(QStringLiteral("strace"),
-                   {QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                    QStringLiteral("true")},
-                   system)
+        runProcess(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("true")}, system).exitCode
+        == 0;
+    m_strace = runProcess(QStringLiteral("strace"),
+                          {QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                           QStringLiteral("true")},
+                          system)
                    .exitCode
         == 0;
 }
@@ -322,8 +296,9 @@ QByteArray TestSaveFailures::savedText(const QByteArray &config)
     const QString file = path(QStringLiteral("reference/smb.conf"));
     if (!writeFile(file, config))
         return QByteArray();
-    const Run result = run(QString::fromLatin1(cliProgram), {QStringLiteral("save"), file},
-                           environment(path(QStringLiteral("accepting")) + QStringLiteral(":/usr/bin:/bin")));
+    const ProcessRun result =
+        runProcess(QString::fromLatin1(cliProgram), {QStringLiteral("save"), file},
+                   environment(path(QStringLiteral("accepting")) + QStringLiteral(":/usr/bin:/bin")));
     return result.exitCode == 0 ? readAll(file) : QByteArray();
 }
 
@@ -396,7 +371,7 @@ void TestSaveFailures::failureKeepsInstalledFile()
     QString toolDirectory = configDirectory;
     QString inspectedDirectory = configDirectory;
     const QString trace = path(QStringLiteral("trace"));
-    Run result;
+    ProcessRun result;
     switch (injection) {
     case ReadOnlyDirectory: {
         // Root writes through permissions, but not through a read-only mount.
@@ -404,11 +379,11 @@ void TestSaveFailures::failureKeepsInstalledFile()
             QStringLiteral("dir=$1; shift\n"
                            "mount --bind \"$dir\" \"$dir\" && mount -o remount,bind,ro \"$dir\" || exit 97\n"
                            "exec \"$@\"\n");
-        result = run(QStringLiteral("unshare"),
-                     {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
-                      QStringLiteral("sh"), toolDirectory, cli, QStringLiteral("save"),
-                      toolDirectory + QStringLiteral("/smb.conf")},
-                     environment());
+        result = runProcess(QStringLiteral("unshare"),
+                            {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                             QStringLiteral("sh"), toolDirectory, cli, QStringLiteral("save"),
+                             toolDirectory + QStringLiteral("/smb.conf")},
+                            environment());
         break;
     }
     case FullDisk: {
@@ -430,26 +405,26 @@ void TestSaveFailures::failureKeepsInstalledFile()
                            "    exit 98\n"
                            "fi\n"
                            "exit $code\n");
-        result = run(QStringLiteral("unshare"),
-                     {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
-                      QStringLiteral("sh"), configDirectory, toolDirectory, inspectedDirectory, cli,
-                      QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
-                     environment());
+        result = runProcess(QStringLiteral("unshare"),
+                            {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                             QStringLiteral("sh"), configDirectory, toolDirectory, inspectedDirectory, cli,
+                             QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
+                            environment());
         break;
     }
     case CheckerMissing:
-        result = run(cli, {QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
-                     environment(path(QStringLiteral("empty-bin"))));
+        result = runProcess(cli, {QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
+                            environment(path(QStringLiteral("empty-bin"))));
         break;
     case CheckerCrashing:
         // No core file is left in the working directory.
         QVERIFY(writeScript(path(QStringLiteral("bin/testparm")), "ulimit -c 0\nkill -SEGV $$\n"));
-        result = run(cli, {QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
-                     environment(path(QStringLiteral("bin")) + QStringLiteral(":/usr/bin:/bin")));
+        result = runProcess(cli, {QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
+                            environment(path(QStringLiteral("bin")) + QStringLiteral(":/usr/bin:/bin")));
         break;
     case CheckerErrors:
-        result =
-            run(cli, {QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")}, environment());
+        result = runProcess(cli, {QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
+                            environment());
         break;
     case RenameFails:
     case FsyncFails: {
@@ -458,12 +433,13 @@ void TestSaveFailures::failureKeepsInstalledFile()
         const QString calls = injection == RenameFails ? QStringLiteral("?rename,?renameat,?renameat2")
                                                        : QStringLiteral("fsync");
         const QString error = injection == RenameFails ? QStringLiteral("EACCES") : QStringLiteral("EIO");
-        result = run(QStringLiteral("strace"),
-                     {QStringLiteral("-f"), QStringLiteral("-y"), QStringLiteral("-qq"), QStringLiteral("-o"),
-                      trace, QStringLiteral("-e"), QStringLiteral("trace=") + calls, QStringLiteral("-e"),
-                      QStringLiteral("inject=%1:error=%2").arg(calls, error), cli, QStringLiteral("save"),
-                      toolDirectory + QStringLiteral("/smb.conf")},
-                     tracedEnvironment());
+        result =
+            runProcess(QStringLiteral("strace"),
+                       {QStringLiteral("-f"), QStringLiteral("-y"), QStringLiteral("-qq"),
+                        QStringLiteral("-o"), trace, QStringLiteral("-e"), QStringLiteral("trace=") + calls,
+                        QStringLiteral("-e"), QStringLiteral("inject=%1:error=%2").arg(calls, error), cli,
+                        QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
+                       tracedEnvironment());
         break;
     }
     }
@@ -539,7 +515,8 @@ void TestSaveFailures::plantedTemporaryIsNotFollowed()
     const QByteArray expected = savedText(plainConfig);
     QVERIFY(!expected.isEmpty());
 
-    const Run result = run(QString::fromLatin1(cliProgram), {QStringLiteral("save"), config}, environment());
+    const ProcessRun result =
+        runProcess(QString::fromLatin1(cliProgram), {QStringLiteral("save"), config}, environment());
     QVERIFY2(result.exitCode == 0, qPrintable(runText(result)));
     QCOMPARE(result.err, QByteArray());
 
@@ -597,8 +574,9 @@ void TestSaveFailures::symlinkedConfiguration()
     const QByteArray expected = savedText(plainConfig);
     QVERIFY(!expected.isEmpty());
 
-    const Run result = run(QString::fromLatin1(cliProgram),
-                           {QStringLiteral("save"), path(QStringLiteral("conf/smb.conf"))}, environment());
+    const ProcessRun result =
+        runProcess(QString::fromLatin1(cliProgram),
+                   {QStringLiteral("save"), path(QStringLiteral("conf/smb.conf"))}, environment());
     QVERIFY2(result.exitCode == 0, qPrintable(runText(result)));
     QCOMPARE(result.err, QByteArray());
 
@@ -643,7 +621,8 @@ void TestSaveFailures::keepsModeAndOwner()
     QVERIFY(!expected.isEmpty());
     QVERIFY(expected != plainConfig);
 
-    const Run result = run(QString::fromLatin1(cliProgram), {QStringLiteral("save"), config}, environment());
+    const ProcessRun result =
+        runProcess(QString::fromLatin1(cliProgram), {QStringLiteral("save"), config}, environment());
     QVERIFY2(result.exitCode == 0, qPrintable(runText(result)));
     QCOMPARE(result.err, QByteArray());
 

@@ -1,3 +1,4 @@
+#include "contexttranslator.h"
 #include "sambaaccountstore.h"
 
 #include <QCoreApplication>
@@ -74,29 +75,6 @@ exit "$code"
     } while (false)
 
 enum ChangeOperation { AddUser, DeleteUser, AddGroup, DeleteGroup };
-
-/// Marks every text of one translation context as "[text]".
-class ContextTranslator : public QTranslator
-{
-public:
-    explicit ContextTranslator(const char *context)
-        : m_context(context)
-    {
-    }
-
-    QString translate(const char *context, const char *sourceText, const char *, int) const override
-    {
-        if (qstrcmp(context, m_context) != 0) {
-            return QString();
-        }
-        return QLatin1Char('[') + QString::fromUtf8(sourceText) + QLatin1Char(']');
-    }
-
-    bool isEmpty() const override { return false; }
-
-private:
-    const char *m_context;
-};
 
 QStringList names(const char *spaceSeparated)
 {

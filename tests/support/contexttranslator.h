@@ -1,5 +1,4 @@
-#ifndef CONTEXTTRANSLATOR_H
-#define CONTEXTTRANSLATOR_H
+#pragma once
 
 #include <QTranslator>
 
@@ -26,5 +25,3 @@ public:
 private:
     const char *m_context;
 };
-
-#endif // CONTEXTTRANSLATOR_H
