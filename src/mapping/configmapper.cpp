@@ -507,7 +507,9 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
     for (const Ordered &entry : ordered) {
         const auto *item = entry.item;
         const Section &values = item->second;
-        Share share(decode(values.name));
+        // Filled in place: a Share is large and the list holds it on the heap anyway.
+        shares.append(Share(decode(values.name)));
+        Share &share = shares.last();
         share.setName(share.originalName());
         readRecord(share, values, global);
         if (!values.find("comment"))
@@ -521,7 +523,6 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
         }
         readModules(share, values);
         readAclOptions(share, values, global);
-        shares.append(share);
     }
     return shares;
 }
