@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --parallel "$(nproc)" --target shareward-cli
+cmake --build build --parallel "$(nproc)" --target shareward-cli >&2
 
 # Until the window exists, show the configuration as Shareward reads and writes it.
 exec build/src/cli/shareward-cli print /etc/samba/smb.conf
