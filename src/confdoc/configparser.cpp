@@ -36,7 +36,9 @@ ConfigParser::ConfigParser(int syntaxMode, std::string commentMarkers)
     : m_syntaxMode(syntaxMode)
 {
     for (char marker : commentMarkers)
-        m_isMarker[static_cast<unsigned char>(marker)] = true;
+        m_isMarker[static_cast<unsigned char>(marker)] = m_isSpecial[static_cast<unsigned char>(marker)] = true;
+    for (char special : {'\n', '\t', ']', '{', '}', '=', '@'})
+        m_isSpecial[static_cast<unsigned char>(special)] = true;
 }
 
 void ConfigParser::parse(const std::string &bytes, ConfigElementList &out)
@@ -62,6 +64,24 @@ void ConfigParser::parse(const std::string &bytes, ConfigElementList &out)
             p = stop;
             if (p == end)
                 break;
+        } else if (!m_inInclude) {
+            // Ordinary bytes (the letters of a key or a token line) only collect in the
+            // buffer: take the whole run at once, up to the next byte that means more.
+            const char *stop = p;
+            bool text = false;
+            while (stop != end && !m_isSpecial[static_cast<unsigned char>(*stop)]) {
+                text = text || !isSpace(*stop);
+                ++stop;
+            }
+            if (stop != p) {
+                m_buf.append(p, stop);
+                m_col += static_cast<int>(stop - p);
+                if (text)
+                    m_blank = false;
+                p = stop;
+                if (p == end)
+                    break;
+            }
         }
         readByte(*p++);
     }

@@ -45,6 +45,8 @@ private:
 
     int m_syntaxMode;
     bool m_isMarker[256] = {};
+    // Bytes the line reader must look at one by one; all others only collect.
+    bool m_isSpecial[256] = {};
 
     // Structuring state: the top level so far, the current section, the open block.
     std::vector<ConfigElementPtr> m_top;
