@@ -43,15 +43,20 @@ void ConfigDocument::clear()
 
 std::istream &ConfigDocument::load(std::istream &in)
 {
-    m_elements.clear();
     std::string bytes;
     char chunk[65536];
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
         bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    load(bytes);
+    return in;
+}
+
+void ConfigDocument::load(const std::string &bytes)
+{
+    m_elements.clear();
     m_sizeHint = bytes.size();
     ConfigParser parser(m_syntaxMode, m_commentMarkers);
     parser.parse(bytes, m_elements);
-    return in;
 }
 
 std::string ConfigDocument::text() const

@@ -24,6 +24,8 @@ public:
     void clear();
     // Replaces the content with the tree read from the stream. Never rejects input.
     std::istream &load(std::istream &in);
+    // The same from the bytes of a whole file.
+    void load(const std::string &bytes);
     // Writes every element and flushes the stream.
     std::ostream &write(std::ostream &out) const;
     // The text write() produces.

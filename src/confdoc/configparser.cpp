@@ -36,7 +36,8 @@ ConfigParser::ConfigParser(int syntaxMode, std::string commentMarkers)
     : m_syntaxMode(syntaxMode)
 {
     for (char marker : commentMarkers)
-        m_isMarker[static_cast<unsigned char>(marker)] = m_isSpecial[static_cast<unsigned char>(marker)] = true;
+        m_isMarker[static_cast<unsigned char>(marker)] = m_isSpecial[static_cast<unsigned char>(marker)] =
+            true;
     for (char special : {'\n', '\t', ']', '{', '}', '=', '@'})
         m_isSpecial[static_cast<unsigned char>(special)] = true;
 }

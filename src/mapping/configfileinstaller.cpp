@@ -128,17 +128,17 @@ void ConfigFileInstaller::discard()
     ::unlink(QFile::encodeName(m_temporary).constData());
 }
 
-bool ConfigFileInstaller::readFile(const QString &path, QByteArray &bytes, QString &error)
+bool ConfigFileInstaller::readFile(const QString &path, std::string &bytes, QString &error)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = errnoText(errno);
         return false;
     }
-    QByteArray content;
+    std::string content;
     struct stat info;
     if (::fstat(fd, &info) == 0 && info.st_size > 0)
-        content.reserve(static_cast<int>(info.st_size));
+        content.reserve(static_cast<std::size_t>(info.st_size));
     char chunk[65536];
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -151,9 +151,9 @@ bool ConfigFileInstaller::readFile(const QString &path, QByteArray &bytes, QStri
         }
         if (got == 0)
             break;
-        content.append(chunk, static_cast<int>(got));
+        content.append(chunk, static_cast<std::size_t>(got));
     }
     ::close(fd);
-    bytes = content;
+    bytes = std::move(content);
     return true;
 }

@@ -36,7 +36,7 @@ public:
     // The temporary path for a configuration path.
     static QString temporaryPathFor(const QString &target);
     // Reads a whole file; on failure returns false and sets error.
-    static bool readFile(const QString &path, QByteArray &bytes, QString &error);
+    static bool readFile(const QString &path, std::string &bytes, QString &error);
 
 private:
     bool fail(int error);

@@ -13,7 +13,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <sstream>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -372,16 +371,13 @@ std::string ConfigMapper::globalSection(const Share &global) const
 
 SambaSettings ConfigMapper::loadGlobal()
 {
-    QByteArray bytes;
+    std::string bytes;
     QString error;
     if (!ConfigFileInstaller::readFile(m_path, bytes, error))
         fail(tr("Can't open smb.conf."));
-    {
-        std::istringstream in(bytes.toStdString());
-        m_document.load(in);
-    }
+    m_document.load(bytes);
     // Kept whole: comparing bytes is exact and cheaper than hashing them.
-    m_loadedBytes = bytes;
+    m_loadedBytes = std::move(bytes);
     m_loaded = true;
 
     // Tables describe the file just read: sections that are gone must not come back as
@@ -1172,7 +1168,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 {
     // Another editor may have changed smb.conf since it was loaded; writing our
     // document over it would silently undo that.
-    QByteArray current;
+    std::string current;
     QString error;
     if (m_loaded && (!ConfigFileInstaller::readFile(m_path, current, error) || current != m_loadedBytes))
         fail(tr("smb.conf was changed by another program after it was loaded. Reload it before saving."));

@@ -162,6 +162,6 @@ private:
     QString m_loadedRealm;
 
     // The installed file as loaded, to refuse overwriting changes made meanwhile.
-    QByteArray m_loadedBytes;
+    std::string m_loadedBytes;
     bool m_loaded = false;
 };
