@@ -266,6 +266,14 @@ const std::vector<Spellings> &spellingTable()
 
 const Spellings *spellingsOf(std::string_view canonical)
 {
+    static const std::uint64_t canonicalBits = [] {
+        std::uint64_t bits = 0;
+        for (const Spellings &entry : spellingTable())
+            bits |= keyBit(entry.canonical);
+        return bits;
+    }();
+    if ((keyBit(canonical) & canonicalBits) == 0)
+        return nullptr;
     for (const Spellings &entry : spellingTable()) {
         if (entry.canonical == canonical)
             return &entry;
@@ -378,6 +386,7 @@ SambaSettings ConfigMapper::loadGlobal()
     m_document.load(bytes);
     // Kept whole: comparing bytes is exact and cheaper than hashing them.
     m_loadedBytes = std::move(bytes);
+    m_pristine = true;
     m_loaded = true;
 
     // Tables describe the file just read: sections that are gone must not come back as
@@ -404,6 +413,7 @@ SambaSettings ConfigMapper::loadGlobal()
                 continue;
             const auto &data = static_cast<const ConfigElementData &>(*child);
             lowerInto(lowered, data.key());
+            values.lineKeys |= keyBit(lowered);
             std::string value(trimTrailing(data.value()));
             if (isWritableFamily(lowered))
                 value = invertBool(value);
@@ -642,7 +652,11 @@ ConfigMapper::Target ConfigMapper::target(const std::string &name, const Section
     t.name = name;
     t.table = table;
     t.section = table->headers.front().get();
-    collectKeys(t);
+    // Until the first write the section holds exactly the lines it was read with.
+    if (m_pristine)
+        t.keys = table->lineKeys;
+    else
+        collectKeys(t);
     return t;
 }
 
@@ -798,12 +812,14 @@ void ConfigMapper::setOrRemoveKey(Target &t, std::string_view key, const std::st
 
 void ConfigMapper::removeKey(const std::string &section, const std::string &key)
 {
+    m_pristine = false;
     Target t = target(section);
     removeKey(t, key);
 }
 
 void ConfigMapper::setKey(const std::string &section, const std::string &key, const std::string &value)
 {
+    m_pristine = false;
     Target t = target(section);
     setKey(t, key, value);
 }
@@ -811,12 +827,14 @@ void ConfigMapper::setKey(const std::string &section, const std::string &key, co
 void ConfigMapper::setOrRemoveKey(const std::string &section, const std::string &key,
                                   const std::string &value)
 {
+    m_pristine = false;
     Target t = target(section);
     setOrRemoveKey(t, key, value);
 }
 
 bool ConfigMapper::renameSection(const std::string &oldName, const std::string &newName)
 {
+    m_pristine = false;
     const ConfigElementSectionPtr found = m_document.findSection(oldName);
     if (!found)
         return false;
@@ -841,6 +859,7 @@ bool ConfigMapper::renameSection(const std::string &oldName, const std::string &
 
 void ConfigMapper::writeGlobal(const SambaSettings &settings)
 {
+    m_pristine = false;
     Target s = target(globalSection(*settings.global()));
     writeGlobal(settings, s);
 }
@@ -916,6 +935,7 @@ void ConfigMapper::writeGlobal(const SambaSettings &settings, Target &s)
 
 void ConfigMapper::writeShare(const SambaSettings &settings, const Share &share)
 {
+    m_pristine = false;
     Target s = target(sectionOf(share.originalName()));
     writeShare(settings, share, s);
 }
@@ -989,6 +1009,7 @@ void ConfigMapper::writeWriteList(Target &s, const Share &share)
 
 void ConfigMapper::writeModules(const std::string &section, const Share &record)
 {
+    m_pristine = false;
     Target t = target(section);
     writeModules(t, record);
 }
@@ -1058,6 +1079,7 @@ void ConfigMapper::writeVfsObjects(Target &s, const QList<std::shared_ptr<VFSMod
 
 void ConfigMapper::writeAclOptions(const std::string &section, const Share &record)
 {
+    m_pristine = false;
     Target t = target(section);
     writeAclOptions(t, record);
 }
@@ -1162,6 +1184,7 @@ void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &sha
         Target s = target(sectionOf(share.originalName()), tables[static_cast<std::size_t>(i)], !renamed);
         writeShare(settings, share, s);
     }
+    m_pristine = false;
 }
 
 void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)

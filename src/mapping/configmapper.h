@@ -89,6 +89,8 @@ private:
         std::unordered_map<std::string, std::size_t> index;
         // One bit per canonical key present: most lookups are for keys that are not.
         std::uint64_t keys = 0;
+        // The bits of the keys of the lines as read (see keyBit).
+        std::uint64_t lineKeys = 0;
         const Entry *find(std::string_view key) const;
         void set(Entry entry);
     };
@@ -154,6 +156,9 @@ private:
     QHash<QString, std::string> m_decodedNames; // section name decoded from UTF-8 -> as written
     std::size_t m_recordSections = 0; // sections with parameters, as loaded
     unsigned m_saveMark = 0;
+    // The document is as loaded: nothing written into it yet, so the key bits of the
+    // tables describe its lines.
+    bool m_pristine = false;
 
     // What the last load derived, so a save only rewrites the consequences of the
     // authentication mode when the administrator changed it.
