@@ -381,9 +381,10 @@ void ConfigParser::emit(ConfigElementPtr element)
     case ConfigElementBase::SectionType: {
         auto section = std::static_pointer_cast<ConfigElementSection>(std::move(element));
         attachBlock(*section);
-        // Sections of one file tend to be alike: size the new one like the last.
+        // Sections of one file tend to be alike: size the new one like the last, with
+        // room for the few lines a save adds.
         if (m_section)
-            section->children().reserve(m_section->children().size());
+            section->children().reserve(m_section->children().size() + 4);
         m_section = section;
         m_top.push_back(std::move(section));
         break;
