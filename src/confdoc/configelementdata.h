@@ -3,6 +3,7 @@
 #include "configelementcommentable.h"
 
 #include <string>
+#include <utility>
 
 // A "key = value" line. The value is everything after the whitespace that follows '=',
 // verbatim up to the line feed (trailing blanks and a carriage return included).
@@ -18,7 +19,7 @@ public:
 
     const std::string &key() const { return m_key; }
     const std::string &value() const { return m_value; }
-    void setValue(const std::string &value) { m_value = value; }
+    void setValue(std::string value) { m_value = std::move(value); }
     ConfigElementData &operator=(const std::string &value);
 
     int spaceBeforeEquals() const { return m_spaceBeforeEquals; }
