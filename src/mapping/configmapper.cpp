@@ -616,10 +616,24 @@ void ConfigMapper::readModules(Share &record, const Section &values) const
 
 void ConfigMapper::readAclOptions(Share &record, const Section &values, const Share &fallback) const
 {
+    const auto &options = aclOptions();
+    static const std::uint64_t aclBits = [] {
+        std::uint64_t bits = 0;
+        for (const AclOption &option : aclOptions())
+            bits |= keyBit(option.key);
+        return bits;
+    }();
+    if ((values.keys & aclBits) == 0) {
+        // None of the options here: every one comes from the fallback.
+        if (&record != &fallback) {
+            for (const AclOption &option : options)
+                (record.*option.set)((fallback.*option.get)());
+        }
+        return;
+    }
     // The fallback may be the record itself: read every value before setting any.
     bool settings[9];
     bool anySet = false;
-    const auto &options = aclOptions();
     for (std::size_t i = 0; i < options.size(); ++i) {
         const Entry *found = values.find(options[i].key);
         settings[i] = found ? parseBool(found->value) : (fallback.*options[i].get)();
