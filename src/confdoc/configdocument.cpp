@@ -125,16 +125,18 @@ void ConfigDocument::setValue(const std::string &section, const std::string &key
     appendValue(*target, key, value, comment);
 }
 
-ConfigElementDataPtr ConfigDocument::appendValue(ConfigElementSection &section, const std::string &key,
-                                                 const std::string &value, const std::string &comment)
+ConfigElementData &ConfigDocument::appendValue(ConfigElementSection &section, std::string key,
+                                               std::string value, const std::string &comment)
 {
     auto &children = section.children();
     auto data = std::make_shared<ConfigElementData>(
-        key, value, indentFor(children, ConfigElementBase::DataType, section.indent()));
+        std::move(key), std::move(value), indentFor(children, ConfigElementBase::DataType, section.indent()));
     if (!comment.empty())
         data->addComment(comment);
-    children.insert(children.begin() + static_cast<std::ptrdiff_t>(insertionPoint(children)), data);
-    return data;
+    ConfigElementData &added = *data;
+    children.insert(children.begin() + static_cast<std::ptrdiff_t>(insertionPoint(children)),
+                    std::move(data));
+    return added;
 }
 
 void ConfigDocument::addBlankLine(const std::string &section)

@@ -46,8 +46,8 @@ public:
     void addBlankLine(const std::string &section);
     // Adds a parameter at the end of a section of this document, before its trailing
     // blank lines, indented like the section's last parameter.
-    ConfigElementDataPtr appendValue(ConfigElementSection &section, const std::string &key,
-                                     const std::string &value, const std::string &comment = {});
+    ConfigElementData &appendValue(ConfigElementSection &section, std::string key, std::string value,
+                                   const std::string &comment = {});
 
 private:
     ConfigElementList m_elements;

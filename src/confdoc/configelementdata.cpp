@@ -31,10 +31,12 @@ void ConfigElementData::writeTo(std::string &out) const
     if (!comments().empty())
         ConfigElementCommentable::writeTo(out);
     // The commonest line of a file: size it once and copy the parts in.
-    const auto width = [](int n) { return n > 0 ? static_cast<std::size_t>(n / 4 + n % 4) : std::size_t(0); };
+    const auto width = [](int n) {
+        return n > 0 ? static_cast<std::size_t>(n / 4 + n % 4) : std::size_t(0);
+    };
     const std::size_t start = out.size();
-    out.resize(start + width(indent()) + m_key.size() + width(m_spaceBeforeEquals) + 1 + width(m_spaceAfterEquals)
-               + m_value.size() + 1);
+    out.resize(start + width(indent()) + m_key.size() + width(m_spaceBeforeEquals) + 1
+               + width(m_spaceAfterEquals) + m_value.size() + 1);
     char *p = &out[start];
     const auto pad = [&p](int n) {
         if (n <= 0)
