@@ -103,8 +103,15 @@ std::size_t ConfigElementList::removeAll(const ConfigElementBase *element)
 
 void ConfigElementList::clear()
 {
-    for (const auto &element : m_elements)
-        unindex(element.get());
+    // Everything goes: no entry needs looking up, only the sections let go of the list.
+    for (const auto &entry : m_sections) {
+        if (entry.second.one && entry.second.one->m_owner == this)
+            entry.second.one->m_owner = nullptr;
+        for (const auto &section : entry.second.more) {
+            if (section->m_owner == this)
+                section->m_owner = nullptr;
+        }
+    }
     m_elements.clear();
     m_sections.clear();
     m_data.clear();
@@ -117,6 +124,17 @@ void ConfigElementList::assign(Container elements)
     m_sections.reserve(m_elements.size());
     for (const auto &element : m_elements)
         index(element);
+}
+
+std::shared_ptr<ConfigElementSection> ConfigElementList::appendSection(std::shared_ptr<ConfigElementSection> section)
+{
+    Entry<ConfigElementSection> &entry = m_sections[section->name()];
+    if (entry.one)
+        return entry.one;
+    section->m_owner = this;
+    entry.one = section;
+    m_elements.push_back(std::move(section));
+    return nullptr;
 }
 
 void ConfigElementList::reserve(std::size_t size)

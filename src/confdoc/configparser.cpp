@@ -404,11 +404,10 @@ void ConfigParser::fold(ConfigElementList &out)
     out.reserve(m_top.size());
     for (auto &element : m_top) {
         if (element->type() == ConfigElementBase::SectionType) {
-            auto *current = static_cast<ConfigElementSection *>(element.get());
-            if (const auto target = out.findSection(current->name())) {
-                target->merge(*current, mergeIndexes[target.get()]);
-                continue;
-            }
+            auto section = std::static_pointer_cast<ConfigElementSection>(element);
+            if (const auto target = out.appendSection(section))
+                target->merge(*section, mergeIndexes[target.get()]);
+            continue;
         }
         out.append(std::move(element));
     }

@@ -105,10 +105,11 @@ std::uint64_t keyBit(std::string_view key)
 {
     if (key.empty())
         return 1;
-    const unsigned hash =
-        (static_cast<unsigned>(key.size()) * 131u + static_cast<unsigned char>(lowerByte(key.front()))) * 131u
-        + static_cast<unsigned char>(lowerByte(key.back()));
-    return std::uint64_t(1) << (hash % 64);
+    // Setting bit 5 lower-cases ASCII letters; keys equal without regard to case stay
+    // equal (other bytes may collide, which only costs a look at the lines).
+    const unsigned first = static_cast<unsigned char>(key.front()) | 0x20u;
+    const unsigned last = static_cast<unsigned char>(key.back()) | 0x20u;
+    return std::uint64_t(1) << (((static_cast<unsigned>(key.size()) * 131u + first) * 131u + last) % 64);
 }
 
 const char *yesNo(bool value)
