@@ -126,7 +126,8 @@ void ConfigElementList::assign(Container elements)
         index(element);
 }
 
-std::shared_ptr<ConfigElementSection> ConfigElementList::appendSection(std::shared_ptr<ConfigElementSection> section)
+std::shared_ptr<ConfigElementSection>
+ConfigElementList::appendSection(std::shared_ptr<ConfigElementSection> section)
 {
     Entry<ConfigElementSection> &entry = m_sections[section->name()];
     if (entry.one)

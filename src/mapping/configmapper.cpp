@@ -63,6 +63,22 @@ bool isAscii(std::string_view text)
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// Whether a record's name is the section name bytes decoded.
+bool namedAs(const std::string &bytes, const QString &name)
+{
+    if (static_cast<std::size_t>(name.size()) != bytes.size() || name.isEmpty())
+        return !name.isEmpty() && QString::fromUtf8(bytes.data(), static_cast<int>(bytes.size())) == name;
+    const QChar *characters = name.constData();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte >= 0x80)
+            return QString::fromUtf8(bytes.data(), static_cast<int>(bytes.size())) == name;
+        if (characters[i].unicode() != byte)
+            return false;
+    }
+    return true;
+}
+
 bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -392,6 +408,7 @@ SambaSettings ConfigMapper::loadGlobal()
 
     // Tables describe the file just read: sections that are gone must not come back as
     // shares at the next loadShares.
+    m_shareSections.clear();
     m_sections.clear();
     m_sections.reserve(m_document.elements().size());
     m_recordSections = 0;
@@ -511,7 +528,11 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
 
     QList<Share> shares;
     shares.reserve(static_cast<int>(ordered.size()));
+    m_shareSections.clear();
+    m_shareSections.reserve(ordered.size());
     for (const Ordered &entry : ordered) {
+        entry.item->second.shareIndex = m_shareSections.size();
+        m_shareSections.push_back(&entry.item->second);
         const auto *item = entry.item;
         const Section &values = item->second;
         // Filled in place: a Share is large and the list holds it on the heap anyway.
@@ -1147,20 +1168,32 @@ void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &sha
     // Marks of this save: a section is kept when its mark is the current one.
     ++m_saveMark;
     std::size_t keptRecords = 0;
-    auto keep = [this, &keptRecords](Section *table) {
+    auto keep = [this, &keptRecords](const Section *table) {
         if (table && table->kept != m_saveMark) {
             table->kept = m_saveMark;
             if (!table->entries.empty())
                 ++keptRecords;
         }
     };
-    Section *globalTable = loaded(settings.global()->originalName());
+    const Section *globalTable = loaded(settings.global()->originalName());
     keep(globalTable);
-    std::vector<Section *> tables;
+    // The list is usually the one loadShares returned, with shares added, deleted or
+    // renamed: follow the loaded order and look a section up only where it differs.
+    std::vector<const Section *> tables;
     tables.reserve(static_cast<std::size_t>(shares.size()));
+    std::size_t next = 0;
     for (const Share &share : shares) {
-        tables.push_back(loaded(share.originalName()));
-        keep(tables.back());
+        const Section *table = nullptr;
+        const QString &name = share.originalName();
+        if (next < m_shareSections.size() && namedAs(m_shareSections[next]->name, name)) {
+            table = m_shareSections[next++];
+        } else {
+            table = loaded(name);
+            if (table && table->shareIndex < m_shareSections.size())
+                next = table->shareIndex + 1;
+        }
+        tables.push_back(table);
+        keep(table);
     }
 
     // Sections of shares deleted in the tool go, with all they hold. Samba matches

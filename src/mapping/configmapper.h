@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -83,8 +84,10 @@ private:
         // The document sections read under this name (one unless the file spells it
         // in several cases).
         std::vector<std::shared_ptr<ConfigElementSection>> headers;
+        // Place of the section's share in the last list loadShares returned.
+        mutable std::size_t shareIndex = SIZE_MAX;
         // Set while saving to the save's mark for sections that still belong to a record.
-        unsigned kept = 0;
+        mutable unsigned kept = 0;
         // Sections hold a handful of keys and are scanned; a large one gets an index.
         std::unordered_map<std::string, std::size_t> index;
         // One bit per canonical key present: most lookups are for keys that are not.
@@ -155,6 +158,8 @@ private:
     std::unordered_map<std::string, Section> m_sections; // by lower-cased name
     QHash<QString, std::string> m_decodedNames; // section name decoded from UTF-8 -> as written
     std::size_t m_recordSections = 0; // sections with parameters, as loaded
+    // The sections of the shares of the last loadShares, in its order.
+    mutable std::vector<const Section *> m_shareSections;
     unsigned m_saveMark = 0;
     // The document is as loaded: nothing written into it yet, so the key bits of the
     // tables describe its lines.

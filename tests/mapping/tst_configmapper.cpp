@@ -441,6 +441,21 @@ void TestConfigMapper::applyRecords_data()
         << QByteArray("[global]\nworkgroup = W\n\n[notes]\n; kept\n\n");
     // Samba reads [data] and [Data] as one section: neither is lost, and the record
     // of both is written into the spelling read last.
+    QTest::newRow("middle share deleted, the next edited")
+        << QByteArray("[a]\npath = /a\n" + flags + "\n[b]\npath = /b\n" + flags + "\n[c]\npath = /c\n" + flags
+                      + "\n")
+        << Edit([](Loaded &l) {
+               l.shares.removeAt(1);
+               l.shares[1].setPath(QStringLiteral("/cc"));
+               Share added;
+               added.setName(QStringLiteral("b2"));
+               added.setPath(QStringLiteral("/b2"));
+               l.shares.insert(1, added);
+           })
+        << QByteArray(
+               "[a]\npath = /a\n" + flags + "\n[c]\npath = /cc\n" + flags
+               + "\n[b2]\npath = /b2\nread only = yes\nprintable = no\nbrowseable = yes\nguest ok = no\n"
+                 "guest only = no\n\n");
     QTest::newRow("sections compared without case")
         << QByteArray("[global]\nworkgroup = W\n\n[Global]\nserver string = S\n\n[data]\npath = /d\n" + flags
                       + "\n[Data]\ncomment = C\n\n")
