@@ -368,10 +368,48 @@ bool ConfigMapper::parseBool(const QString &text)
     return parseBool(encode(text));
 }
 
-const ConfigMapper::Section *ConfigMapper::section(const std::string &lowerName) const
+namespace {
+
+// The first eight bytes of a name as one number: ordering by it, then by the whole name,
+// is byte order, and the number settles most comparisons.
+std::uint64_t prefixOf(const std::string &name)
 {
-    auto found = m_sections.find(lowerName);
-    return found == m_sections.end() ? nullptr : &found->second;
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
+    return prefix;
+}
+
+} // namespace
+
+void ConfigMapper::sortTables() const
+{
+    if (m_byNameValid)
+        return;
+    std::sort(m_byName.begin(), m_byName.end(), [this](std::uint32_t a, std::uint32_t b) {
+        const Section &x = m_tables[a];
+        const Section &y = m_tables[b];
+        if (x.prefix != y.prefix)
+            return x.prefix < y.prefix;
+        return x.key < y.key;
+    });
+    m_byNameValid = true;
+}
+
+ConfigMapper::Section *ConfigMapper::section(const std::string &lowerName) const
+{
+    sortTables();
+    const std::uint64_t prefix = prefixOf(lowerName);
+    auto found = std::lower_bound(m_byName.begin(), m_byName.end(), lowerName,
+                                  [this, prefix](std::uint32_t index, const std::string &name) {
+                                      const Section &entry = m_tables[index];
+                                      if (entry.prefix != prefix)
+                                          return entry.prefix < prefix;
+                                      return entry.key < name;
+                                  });
+    if (found == m_byName.end() || m_tables[*found].key != lowerName)
+        return nullptr;
+    return &m_tables[*found];
 }
 
 std::string ConfigMapper::sectionOf(const QString &recordName) const
@@ -409,19 +447,49 @@ SambaSettings ConfigMapper::loadGlobal()
     // Tables describe the file just read: sections that are gone must not come back as
     // shares at the next loadShares.
     m_shareSections.clear();
-    m_sections.clear();
-    m_sections.reserve(m_document.elements().size());
+    m_tables.clear();
+    m_byName.clear();
     m_recordSections = 0;
     m_decodedNames.clear();
-    std::string lowered;
+
+    // One table per lower-cased section name: sort the headers by that name (file
+    // order among equal ones), then read each group in file order.
+    struct Header
+    {
+        std::uint64_t prefix;
+        std::string key;
+        const ConfigElementPtr *element;
+        std::uint32_t position;
+    };
+    std::vector<Header> headers;
+    headers.reserve(m_document.elements().size());
     for (const auto &element : m_document.elements()) {
         if (element->type() != ConfigElementBase::SectionType)
             continue;
-        const auto &header = static_cast<const ConfigElementSection &>(*element);
-        lowerInto(lowered, header.name());
-        Section &values = m_sections[lowered];
+        std::string key = lower(static_cast<const ConfigElementSection &>(*element).name());
+        const std::uint64_t prefix = prefixOf(key);
+        headers.push_back({prefix, std::move(key), &element, static_cast<std::uint32_t>(headers.size())});
+    }
+    std::sort(headers.begin(), headers.end(), [](const Header &a, const Header &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        if (a.key != b.key)
+            return a.key < b.key;
+        return a.position < b.position;
+    });
+
+    m_tables.reserve(headers.size());
+    std::string lowered;
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        const auto &header = static_cast<const ConfigElementSection &>(**headers[i].element);
+        if (i == 0 || headers[i].key != headers[i - 1].key) {
+            m_tables.emplace_back();
+            m_tables.back().key = headers[i].key;
+            m_tables.back().prefix = headers[i].prefix;
+        }
+        Section &values = m_tables.back();
         values.name = header.name();
-        values.headers.push_back(std::static_pointer_cast<ConfigElementSection>(element));
+        values.headers.push_back(std::static_pointer_cast<ConfigElementSection>(*headers[i].element));
         const bool hadEntries = !values.entries.empty();
         values.entries.reserve(values.entries.size() + header.children().size());
         if (!isAscii(header.name()))
@@ -441,6 +509,10 @@ SambaSettings ConfigMapper::loadGlobal()
         if (!hadEntries && !values.entries.empty())
             ++m_recordSections;
     }
+    m_byName.resize(m_tables.size());
+    for (std::uint32_t i = 0; i < m_byName.size(); ++i)
+        m_byName[i] = i;
+    m_byNameValid = true;
 
     SambaSettings settings;
     GlobalShare &global = *settings.global();
@@ -501,40 +573,18 @@ SambaSettings ConfigMapper::loadGlobal()
 
 QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
 {
-    // Shares come in the byte order of their lower-cased section names. The first
-    // eight bytes, compared as one number, settle most comparisons.
-    struct Ordered
-    {
-        std::uint64_t prefix;
-        const std::pair<const std::string, Section> *item;
-    };
-    std::vector<Ordered> ordered;
-    ordered.reserve(m_sections.size());
-    for (const auto &item : m_sections) {
-        if (item.first == "global" || item.second.entries.empty())
-            continue;
-        std::uint64_t prefix = 0;
-        for (std::size_t i = 0; i < 8; ++i) {
-            const unsigned char byte = i < item.first.size() ? static_cast<unsigned char>(item.first[i]) : 0;
-            prefix = (prefix << 8) | byte;
-        }
-        ordered.push_back({prefix, &item});
-    }
-    std::sort(ordered.begin(), ordered.end(), [](const Ordered &a, const Ordered &b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        return a.item->first < b.item->first;
-    });
-
+    // Shares come in the byte order of their lower-cased section names.
+    sortTables();
     QList<Share> shares;
-    shares.reserve(static_cast<int>(ordered.size()));
+    shares.reserve(static_cast<int>(m_byName.size()));
     m_shareSections.clear();
-    m_shareSections.reserve(ordered.size());
-    for (const Ordered &entry : ordered) {
-        entry.item->second.shareIndex = m_shareSections.size();
-        m_shareSections.push_back(&entry.item->second);
-        const auto *item = entry.item;
-        const Section &values = item->second;
+    m_shareSections.reserve(m_byName.size());
+    for (const std::uint32_t index : m_byName) {
+        const Section &values = m_tables[index];
+        if (values.key == "global" || values.entries.empty())
+            continue;
+        values.shareIndex = m_shareSections.size();
+        m_shareSections.push_back(&values);
         // Filled in place: a Share is large and the list holds it on the heap anyway.
         shares.append(Share(decode(values.name)));
         Share &share = shares.last();
@@ -876,13 +926,14 @@ bool ConfigMapper::renameSection(const std::string &oldName, const std::string &
         return false;
     found->setName(newName);
     const std::string oldKey = lower(oldName);
-    // The node moves to its new key; records and targets keep their pointer to it.
-    auto node = m_sections.extract(oldKey);
-    if (!node.empty()) {
-        node.key() = lower(newName);
-        node.mapped().name = newName;
-        m_sections.erase(node.key());
-        m_sections.insert(std::move(node));
+    // The table keeps its place (records and targets point at it) under its new name.
+    if (Section *table = section(oldKey)) {
+        if (Section *other = section(lower(newName)); other && other != table)
+            other->key.clear(); // a section of the new name is no record's any more
+        table->key = lower(newName);
+        table->prefix = prefixOf(table->key);
+        table->name = newName;
+        m_byNameValid = false;
     }
     m_decodedNames.remove(decode(oldName));
     if (!isAscii(newName))
@@ -1162,8 +1213,7 @@ void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &sha
     auto loaded = [this](const QString &originalName) -> Section * {
         if (originalName.isEmpty())
             return nullptr;
-        auto found = m_sections.find(lower(sectionOf(originalName)));
-        return found == m_sections.end() ? nullptr : &found->second;
+        return section(lower(sectionOf(originalName)));
     };
     // Marks of this save: a section is kept when its mark is the current one.
     ++m_saveMark;
@@ -1201,10 +1251,10 @@ void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &sha
     // loaded as records (no parameters) stay.
     std::unordered_set<const ConfigElementBase *> deleted;
     if (keptRecords != m_recordSections) {
-        for (const auto &item : m_sections) {
-            if (item.second.entries.empty() || item.second.kept == m_saveMark)
+        for (const Section &table : m_tables) {
+            if (table.entries.empty() || table.kept == m_saveMark)
                 continue;
-            for (const auto &header : item.second.headers)
+            for (const auto &header : table.headers)
                 deleted.insert(header.get());
         }
     }

@@ -79,6 +79,8 @@ private:
     };
     struct Section
     {
+        std::string key; // lower-cased name
+        std::uint64_t prefix = 0; // its first bytes, for ordering
         std::string name; // as written
         std::vector<Entry> entries;
         // The document sections read under this name (one unless the file spells it
@@ -116,7 +118,8 @@ private:
         std::uint64_t keys = 0;
     };
 
-    const Section *section(const std::string &lowerName) const;
+    Section *section(const std::string &lowerName) const;
+    void sortTables() const;
     // The section of a record: its name as the file writes it.
     std::string sectionOf(const QString &recordName) const;
     std::string globalSection(const Share &global) const;
@@ -155,7 +158,11 @@ private:
     QString m_path;
     QString m_testparmProgram;
 
-    std::unordered_map<std::string, Section> m_sections; // by lower-cased name
+    // One table per lower-cased section name, in byte order of the names as loaded, and
+    // their indexes in that order (kept up to date lazily after renames).
+    mutable std::vector<Section> m_tables;
+    mutable std::vector<std::uint32_t> m_byName;
+    mutable bool m_byNameValid = true;
     QHash<QString, std::string> m_decodedNames; // section name decoded from UTF-8 -> as written
     std::size_t m_recordSections = 0; // sections with parameters, as loaded
     // The sections of the shares of the last loadShares, in its order.
