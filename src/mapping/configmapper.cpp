@@ -482,14 +482,18 @@ SambaSettings ConfigMapper::loadGlobal()
     std::string lowered;
     for (std::size_t i = 0; i < headers.size(); ++i) {
         const auto &header = static_cast<const ConfigElementSection &>(**headers[i].element);
-        if (i == 0 || headers[i].key != headers[i - 1].key) {
+        if (m_tables.empty() || headers[i].key != m_tables.back().key) {
             m_tables.emplace_back();
-            m_tables.back().key = headers[i].key;
+            m_tables.back().key = std::move(headers[i].key);
             m_tables.back().prefix = headers[i].prefix;
         }
         Section &values = m_tables.back();
         values.name = header.name();
-        values.headers.push_back(std::static_pointer_cast<ConfigElementSection>(*headers[i].element));
+        auto section = std::static_pointer_cast<ConfigElementSection>(*headers[i].element);
+        if (!values.header)
+            values.header = std::move(section);
+        else
+            values.moreHeaders.push_back(std::move(section));
         const bool hadEntries = !values.entries.empty();
         values.entries.reserve(values.entries.size() + header.children().size());
         if (!isAscii(header.name()))
@@ -732,12 +736,12 @@ ConfigMapper::Target ConfigMapper::target(const std::string &name) const
 ConfigMapper::Target ConfigMapper::target(const std::string &name, const Section *table,
                                           bool trustHeader) const
 {
-    if (!trustHeader || !table || table->headers.size() != 1 || table->headers.front()->name() != name)
+    if (!trustHeader || !table || !table->header || !table->moreHeaders.empty() || table->header->name() != name)
         return target(name);
     Target t;
     t.name = name;
     t.table = table;
-    t.section = table->headers.front().get();
+    t.section = table->header.get();
     // Until the first write the section holds exactly the lines it was read with.
     if (m_pristine)
         t.keys = table->lineKeys;
@@ -1254,7 +1258,9 @@ void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &sha
         for (const Section &table : m_tables) {
             if (table.entries.empty() || table.kept == m_saveMark)
                 continue;
-            for (const auto &header : table.headers)
+            if (table.header)
+                deleted.insert(table.header.get());
+            for (const auto &header : table.moreHeaders)
                 deleted.insert(header.get());
         }
     }

@@ -85,7 +85,8 @@ private:
         std::vector<Entry> entries;
         // The document sections read under this name (one unless the file spells it
         // in several cases).
-        std::vector<std::shared_ptr<ConfigElementSection>> headers;
+        std::shared_ptr<ConfigElementSection> header; // the first
+        std::vector<std::shared_ptr<ConfigElementSection>> moreHeaders; // rare
         // Place of the section's share in the last list loadShares returned.
         mutable std::size_t shareIndex = SIZE_MAX;
         // Set while saving to the save's mark for sections that still belong to a record.
