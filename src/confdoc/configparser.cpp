@@ -254,9 +254,10 @@ void ConfigParser::openParameter()
     std::string key = last < first
         ? std::string()
         : m_buf.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1));
-    m_data = std::make_shared<ConfigElementData>(std::move(key), std::string(), first, m_lineNo,
+    auto data = std::make_shared<ConfigElementData>(std::move(key), std::string(), first, m_lineNo,
                                                  (size - 1) - last, 1);
-    emit(m_data);
+    m_data = data.get();
+    emit(std::move(data));
     m_buf.clear();
     m_inValue = true;
 }
@@ -279,7 +280,7 @@ void ConfigParser::completeValue()
         i = m_buf.size() - 1;
     m_data->setSpaceAfterEquals(static_cast<int>(i));
     m_data->setValue(m_buf.substr(i));
-    m_data.reset();
+    m_data = nullptr;
     m_buf.clear();
     m_inValue = false;
 }

@@ -60,6 +60,7 @@ private:
     bool m_inValue = false;
     bool m_inInclude = false;
     std::shared_ptr<ConfigElementComment> m_comment;
-    std::shared_ptr<ConfigElementData> m_data;
+    // The parameter whose value is being read; the tree already owns it.
+    ConfigElementData *m_data = nullptr;
     std::shared_ptr<ConfigElementInclude> m_include;
 };
