@@ -126,15 +126,15 @@ void ConfigElementList::assign(Container elements)
         index(element);
 }
 
-std::shared_ptr<ConfigElementSection>
-ConfigElementList::appendSection(std::shared_ptr<ConfigElementSection> section)
+ConfigElementSection *ConfigElementList::appendSection(ConfigElementPtr &&element)
 {
+    auto *section = static_cast<ConfigElementSection *>(element.get());
     Entry<ConfigElementSection> &entry = m_sections[section->name()];
     if (entry.one)
-        return entry.one;
+        return entry.one.get();
     section->m_owner = this;
-    entry.one = section;
-    m_elements.push_back(std::move(section));
+    entry.one = std::static_pointer_cast<ConfigElementSection>(element);
+    m_elements.push_back(std::move(element));
     return nullptr;
 }
 

@@ -37,8 +37,9 @@ public:
     const_iterator end() const { return m_elements.end(); }
 
     void append(ConfigElementPtr element);
-    // Appends a section unless one of its name is already here; returns that one then.
-    std::shared_ptr<ConfigElementSection> appendSection(std::shared_ptr<ConfigElementSection> section);
+    // Appends a section element unless one of its name is already here; returns that
+    // one then, and the element is left as it was.
+    ConfigElementSection *appendSection(ConfigElementPtr &&element);
     void insert(std::size_t index, ConfigElementPtr element);
     void removeAt(std::size_t index);
     // Removes every occurrence of the element; returns how many were removed.

@@ -45,7 +45,7 @@ ConfigParser::ConfigParser(int syntaxMode, std::string commentMarkers)
 void ConfigParser::parse(const std::string &bytes, ConfigElementList &out)
 {
     m_top.clear();
-    m_section.reset();
+    m_section = nullptr;
     m_block.reset();
     m_buf.clear();
     m_col = 0;
@@ -98,7 +98,7 @@ void ConfigParser::parse(const std::string &bytes, ConfigElementList &out)
 
     out.clear();
     fold(out);
-    m_section.reset();
+    m_section = nullptr;
     m_block.reset();
 }
 
@@ -386,7 +386,7 @@ void ConfigParser::emit(ConfigElementPtr element)
         // room for the few lines a save adds.
         if (m_section)
             section->children().reserve(m_section->children().size() + 4);
-        m_section = section;
+        m_section = section.get();
         m_top.push_back(std::move(section));
         break;
     }
@@ -405,9 +405,9 @@ void ConfigParser::fold(ConfigElementList &out)
     out.reserve(m_top.size());
     for (auto &element : m_top) {
         if (element->type() == ConfigElementBase::SectionType) {
-            auto section = std::static_pointer_cast<ConfigElementSection>(element);
-            if (const auto target = out.appendSection(section))
-                target->merge(*section, mergeIndexes[target.get()]);
+            const auto &section = static_cast<const ConfigElementSection &>(*element);
+            if (ConfigElementSection *target = out.appendSection(std::move(element)))
+                target->merge(section, mergeIndexes[target]);
             continue;
         }
         out.append(std::move(element));

@@ -50,7 +50,7 @@ private:
 
     // Structuring state: the top level so far, the current section, the open block.
     std::vector<ConfigElementPtr> m_top;
-    std::shared_ptr<ConfigElementSection> m_section;
+    ConfigElementSection *m_section = nullptr; // owned by the top level
     std::shared_ptr<ConfigElementCommentBlock> m_block;
     std::string m_buf;
     int m_col = 0;
