@@ -459,7 +459,6 @@ SambaSettings ConfigMapper::loadGlobal()
         std::uint64_t prefix;
         std::string key;
         const ConfigElementPtr *element;
-        std::uint32_t position;
     };
     std::vector<Header> headers;
     headers.reserve(m_document.elements().size());
@@ -468,28 +467,36 @@ SambaSettings ConfigMapper::loadGlobal()
             continue;
         std::string key = lower(static_cast<const ConfigElementSection &>(*element).name());
         const std::uint64_t prefix = prefixOf(key);
-        headers.push_back({prefix, std::move(key), &element, static_cast<std::uint32_t>(headers.size())});
+        headers.push_back({prefix, std::move(key), &element});
     }
-    std::sort(headers.begin(), headers.end(), [](const Header &a, const Header &b) {
+    // Sort small records, not the headers; stable, so equal names stay in file order.
+    struct Order
+    {
+        std::uint64_t prefix;
+        std::uint32_t position;
+    };
+    std::vector<Order> order(headers.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = {headers[i].prefix, i};
+    std::stable_sort(order.begin(), order.end(), [&headers](const Order &a, const Order &b) {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix;
-        if (a.key != b.key)
-            return a.key < b.key;
-        return a.position < b.position;
+        return headers[a.position].key < headers[b.position].key;
     });
 
     m_tables.reserve(headers.size());
     std::string lowered;
-    for (std::size_t i = 0; i < headers.size(); ++i) {
-        const auto &header = static_cast<const ConfigElementSection &>(**headers[i].element);
-        if (m_tables.empty() || headers[i].key != m_tables.back().key) {
+    for (const Order &entry : order) {
+        Header &next = headers[entry.position];
+        const auto &header = static_cast<const ConfigElementSection &>(**next.element);
+        if (m_tables.empty() || next.key != m_tables.back().key) {
             m_tables.emplace_back();
-            m_tables.back().key = std::move(headers[i].key);
-            m_tables.back().prefix = headers[i].prefix;
+            m_tables.back().key = std::move(next.key);
+            m_tables.back().prefix = next.prefix;
         }
         Section &values = m_tables.back();
         values.name = header.name();
-        auto section = std::static_pointer_cast<ConfigElementSection>(*headers[i].element);
+        auto section = std::static_pointer_cast<ConfigElementSection>(*next.element);
         if (!values.header)
             values.header = std::move(section);
         else
