@@ -203,9 +203,9 @@ const ConfigMapper::Entry *ConfigMapper::Section::find(std::string_view key) con
 {
     if ((keyBit(key) & keys) == 0)
         return nullptr;
-    if (!index.empty()) {
-        auto found = index.find(std::string(key));
-        return found == index.end() ? nullptr : &entries[found->second];
+    if (index) {
+        auto found = index->find(std::string(key));
+        return found == index->end() ? nullptr : &entries[found->second];
     }
     for (const Entry &entry : entries) {
         if (entry.key == key)
@@ -223,11 +223,12 @@ void ConfigMapper::Section::set(Entry entry)
     }
     keys |= keyBit(entry.key);
     entries.push_back(std::move(entry));
-    if (!index.empty()) {
-        index.emplace(entries.back().key, entries.size() - 1);
+    if (index) {
+        index->emplace(entries.back().key, entries.size() - 1);
     } else if (entries.size() > scanLimit) {
+        index = std::make_unique<std::unordered_map<std::string, std::size_t>>();
         for (std::size_t i = 0; i < entries.size(); ++i)
-            index.emplace(entries[i].key, i);
+            index->emplace(entries[i].key, i);
     }
 }
 
@@ -301,19 +302,25 @@ const Spellings *spellingsOf(std::string_view canonical)
 // The canonical key of a lower-cased key, or null when the key is its own.
 const std::string *canonicalOf(std::string_view lowerKey)
 {
-    static const std::uint64_t synonymBits = [] {
-        std::uint64_t bits = 0;
-        for (const Spellings &entry : spellingTable())
-            bits |= entry.synonymBits;
-        return bits;
-    }();
-    if ((keyBit(lowerKey) & synonymBits) == 0)
-        return nullptr;
-    for (const Spellings &entry : spellingTable()) {
-        for (const std::string &synonym : entry.synonyms) {
-            if (synonym == lowerKey)
-                return &entry.canonical;
+    // Every synonym with its canonical key, in one flat list: a lookup compares lengths
+    // and first bytes before anything else.
+    struct Synonym
+    {
+        std::string_view text;
+        const std::string *canonical;
+    };
+    static const std::vector<Synonym> synonyms = [] {
+        std::vector<Synonym> all;
+        for (const Spellings &entry : spellingTable()) {
+            for (const std::string &synonym : entry.synonyms)
+                all.push_back({synonym, &entry.canonical});
         }
+        return all;
+    }();
+    for (const Synonym &synonym : synonyms) {
+        if (synonym.text.size() == lowerKey.size() && synonym.text.front() == lowerKey.front()
+            && synonym.text == lowerKey)
+            return synonym.canonical;
     }
     return nullptr;
 }

@@ -91,7 +91,7 @@ private:
         // Set while saving to the save's mark for sections that still belong to a record.
         mutable unsigned kept = 0;
         // Sections hold a handful of keys and are scanned; a large one gets an index.
-        std::unordered_map<std::string, std::size_t> index;
+        std::unique_ptr<std::unordered_map<std::string, std::size_t>> index;
         // One bit per canonical key present: most lookups are for keys that are not.
         std::uint64_t keys = 0;
         // The bits of the keys of the lines as read (see keyBit).
