@@ -187,14 +187,12 @@ void TestConfigMapper::loadFields_data()
     row("global guest only", "[global]\nguest only = yes\n[s]\npath = /s\n", "s", "guestOnly", true);
     row("share beats global", "[global]\nread only = no\n[s]\nread only = yes\n", "s", "readOnly", true);
     // A section of many parameters is looked up through an index; later lines still win.
-    static QByteArray large = [] {
-        QByteArray text = "[s]\nread only = yes\n";
-        for (int i = 0; i < 50; ++i)
-            text += "key" + QByteArray::number(i) + " = " + QByteArray::number(i) + "\n";
-        return text + "writable = yes\npath = /big\n";
-    }();
-    row("large section", large.constData(), "s", "readOnly", false);
-    row("large section path", large.constData(), "s", "path", QStringLiteral("/big"));
+    std::string large = "[s]\nread only = yes\n";
+    for (int i = 0; i < 50; ++i)
+        large += "key" + std::to_string(i) + " = " + std::to_string(i) + "\n";
+    large += "writable = yes\npath = /big\n";
+    row("large section", large.c_str(), "s", "readOnly", false);
+    row("large section path", large.c_str(), "s", "path", QStringLiteral("/big"));
 }
 
 void TestConfigMapper::loadFields()
