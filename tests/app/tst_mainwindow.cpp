@@ -1,0 +1,183 @@
+// The window's form: actions, menus, views and the selection rules.
+#include "mainwindow.h"
+#include "share.h"
+#include "sharemodel.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+Share makeShare(const QString &name, bool printable)
+{
+    Share share(name);
+    share.setName(name);
+    share.setPrintable(printable);
+    return share;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void actions_data();
+    void actions();
+    void menusAndToolBar();
+    void selectionRules();
+    void sizeIsRemembered();
+
+private:
+    QTemporaryDir m_settings;
+};
+
+void TestMainWindow::initTestCase()
+{
+    QVERIFY(m_settings.isValid());
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+    QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
+    QCoreApplication::setApplicationName(QStringLiteral("tst_mainwindow"));
+}
+
+void TestMainWindow::actions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("fallbackIcon");
+    QTest::newRow("add") << QStringLiteral("actionAddShare") << QStringLiteral("&Add share")
+                         << QStringLiteral("Ctrl+N") << true << true;
+    QTest::newRow("edit") << QStringLiteral("actionEditShare") << QStringLiteral("&Edit share")
+                          << QStringLiteral("Ctrl+E") << false << true;
+    QTest::newRow("delete") << QStringLiteral("actionDeleteShare") << QStringLiteral("&Delete share")
+                            << QStringLiteral("") << false << true;
+    QTest::newRow("start") << QStringLiteral("actionStart") << QStringLiteral("Start") << QStringLiteral("")
+                           << true << true;
+    QTest::newRow("stop") << QStringLiteral("actionStop") << QStringLiteral("Stop") << QStringLiteral("")
+                          << true << true;
+    QTest::newRow("check") << QStringLiteral("actionCheckConfig") << QStringLiteral("Check config")
+                           << QStringLiteral("") << true << false;
+    QTest::newRow("save") << QStringLiteral("actionSave") << QStringLiteral("&Save")
+                          << QStringLiteral("Ctrl+S") << false << true;
+    QTest::newRow("quit") << QStringLiteral("actionQuit") << QStringLiteral("&Quit")
+                          << QStringLiteral("Ctrl+Q") << true << true;
+    QTest::newRow("settings") << QStringLiteral("actionEditConfig") << QStringLiteral("&Server Settings")
+                              << QStringLiteral("") << true << true;
+    QTest::newRow("users") << QStringLiteral("actionSambaUsers") << QStringLiteral("Samba &Users")
+                           << QStringLiteral("Ctrl+U") << true << true;
+    QTest::newRow("groups") << QStringLiteral("actionSambaGroups") << QStringLiteral("Samba &Groups")
+                            << QStringLiteral("Ctrl+G") << true << false;
+}
+
+void TestMainWindow::actions()
+{
+    QFETCH(QString, name);
+    MainWindow window;
+    auto *action = window.findChild<QAction *>(name);
+    QVERIFY2(action, qPrintable(name));
+    QTEST(action->text(), "text");
+    QTEST(action->shortcut().toString(), "shortcut");
+    QTEST(action->isEnabled(), "enabled");
+    QFETCH(bool, fallbackIcon);
+    if (fallbackIcon)
+        QVERIFY(!action->icon().isNull());
+    if (name == QLatin1String("actionSambaGroups"))
+        QCOMPARE(action->toolTip(), QStringLiteral("Samba Groups"));
+}
+
+void TestMainWindow::menusAndToolBar()
+{
+    MainWindow window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("Zidir Uvorizodudiv"));
+    const QList<QAction *> menus = window.menuBar()->actions();
+    QCOMPARE(menus.size(), 3);
+    QCOMPARE(menus.at(0)->text(), QStringLiteral("&Actions"));
+    QCOMPARE(menus.at(1)->text(), QStringLiteral("&Preferencies"));
+    QCOMPARE(menus.at(2)->text(), QStringLiteral("&Help"));
+
+    QStringList actions;
+    for (QAction *action : menus.at(0)->menu()->actions())
+        actions << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    QCOMPARE(actions,
+             QStringLiteral("actionAddShare actionEditShare actionDeleteShare - actionStart actionStop - "
+                            "actionCheckConfig actionSave - actionQuit")
+                 .split(QLatin1Char(' ')));
+
+    auto *toolBar = window.findChild<QToolBar *>(QStringLiteral("toolBar"));
+    QVERIFY(toolBar);
+    QCOMPARE(toolBar->toggleViewAction()->text(), QStringLiteral("Hide/Show toolbar"));
+    QStringList tools;
+    for (QAction *action : toolBar->actions())
+        tools << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    QCOMPARE(tools,
+             QStringLiteral("actionStart actionStop - actionSave actionCheckConfig - actionAddShare "
+                            "actionDeleteShare - actionSambaGroups actionSambaUsers")
+                 .split(QLatin1Char(' ')));
+}
+
+void TestMainWindow::selectionRules()
+{
+    MainWindow window;
+    window.shareModel()->setShares({makeShare(QStringLiteral("web"), false),
+                                    makeShare(QStringLiteral("data"), false),
+                                    makeShare(QStringLiteral("printers"), true)});
+    auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    auto *shares = window.findChild<QTableView *>(QStringLiteral("tableViewShares"));
+    auto *printers = window.findChild<QTableView *>(QStringLiteral("tableViewPrinters"));
+    auto *edit = window.findChild<QAction *>(QStringLiteral("actionEditShare"));
+    auto *remove = window.findChild<QAction *>(QStringLiteral("actionDeleteShare"));
+    QVERIFY(tabs && shares && printers && edit && remove);
+
+    // Sorted by name: data comes first.
+    QCOMPARE(shares->model()->rowCount(), 2);
+    QCOMPARE(shares->model()->index(0, 0).data().toString(), QStringLiteral("data"));
+
+    QSignalSpy selected(&window, &MainWindow::shareSelected);
+    shares->selectRow(0);
+    QCOMPARE(selected.count(), 1);
+    QVERIFY(edit->isEnabled());
+    QVERIFY(remove->isEnabled());
+    QCOMPARE(window.shareModel()->share(window.selectedShare())->name(), QStringLiteral("data"));
+
+    // A selection in the other tab does not count.
+    tabs->setCurrentIndex(1);
+    QVERIFY(!edit->isEnabled());
+    QVERIFY(!remove->isEnabled());
+    printers->selectRow(0);
+    QVERIFY(edit->isEnabled());
+    QCOMPARE(window.shareModel()->share(window.selectedShare())->name(), QStringLiteral("printers"));
+    tabs->setCurrentIndex(0);
+    QVERIFY(edit->isEnabled()); // data is still selected there
+    shares->clearSelection();
+    QVERIFY(!edit->isEnabled());
+}
+
+void TestMainWindow::sizeIsRemembered()
+{
+    {
+        QSettings settings;
+        settings.remove(QStringLiteral("MainWindow"));
+    }
+    {
+        MainWindow window;
+        QCOMPARE(window.size(), QSize(640, 480));
+        window.resize(700, 500);
+        window.close();
+    }
+    MainWindow again;
+    QCOMPARE(again.size(), QSize(700, 500));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
