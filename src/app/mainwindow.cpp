@@ -4,11 +4,13 @@
 #include "share.h"
 #include "sharemodel.h"
 #include "shareproxymodel.h"
+#include "testparm.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QIcon>
+#include <QMessageBox>
 #include <QSettings>
 
 namespace {
@@ -25,7 +27,14 @@ const char *const sizeKey = "size";
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
+    : MainWindow(Environment(), parent)
+{
+}
+
+MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     : QMainWindow(parent)
+    , m_environment(environment)
+    , m_checker(new TestParm(environment.testparm, environment.configPath, this))
     , m_ui(std::make_unique<Ui::MainWindow>())
     , m_shares(new ShareModel(this))
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
@@ -50,6 +59,10 @@ MainWindow::MainWindow(QWidget *parent)
         m_ui->actionDeleteShare->setEnabled(false);
     });
     connect(m_ui->tabWidget, &QTabWidget::currentChanged, this, &MainWindow::updateSelection);
+
+    connect(m_ui->actionCheckConfig, &QAction::triggered, m_checker, &TestParm::requestCheckConf);
+    connect(m_checker, &TestParm::confChecked, this, &MainWindow::showCheckResult);
+    connect(m_checker, &TestParm::processError, this, &MainWindow::showProcessError);
 
     QSettings settings;
     settings.beginGroup(QLatin1String(sizeGroup));
@@ -98,6 +111,36 @@ void MainWindow::updateSelection()
         emit shareSelected();
     else
         emit shareNotSelected();
+}
+
+void MainWindow::showCheckResult(const TestParmResult &result)
+{
+    QMessageBox box;
+    switch (result.status) {
+    case TestParmResult::Failed:
+        box.setIcon(QMessageBox::Critical);
+        box.setText(tr("Failed to run testparm."));
+        break;
+    case TestParmResult::Errors:
+        box.setIcon(QMessageBox::Critical);
+        box.setText(tr("Samba configuration file contains errors."));
+        break;
+    case TestParmResult::Warnings:
+        box.setIcon(QMessageBox::Warning);
+        box.setText(tr("Samba configuration file contains warnings."));
+        break;
+    default:
+        box.setIcon(QMessageBox::Information);
+        box.setText(tr("Samba configuration file is ok."));
+        break;
+    }
+    box.setDetailedText(result.output);
+    box.exec();
+}
+
+void MainWindow::showProcessError(const QString &error)
+{
+    QMessageBox::critical(this, tr("Testparm process error"), error, QMessageBox::Ok);
 }
 
 void MainWindow::saveSize()

@@ -13,6 +13,8 @@ class QAction;
 class QTableView;
 class ShareModel;
 class ShareProxyModel;
+class TestParm;
+struct TestParmResult;
 
 // The application's window: the shares and printers of smb.conf in two tabs, and the
 // commands that edit, save, check and serve them.
@@ -21,7 +23,15 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    // Where the window finds smb.conf and the programs it runs; tests point it elsewhere.
+    struct Environment
+    {
+        QString configPath = QStringLiteral("/etc/samba/smb.conf");
+        QString testparm = QStringLiteral("testparm");
+    };
+
     explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(const Environment &environment, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     ShareModel *shareModel() const { return m_shares; }
@@ -33,6 +43,11 @@ signals:
     void shareSelected();
     void shareNotSelected();
 
+public slots:
+    // The verdict of the Check config command.
+    void showCheckResult(const TestParmResult &result);
+    void showProcessError(const QString &error);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -42,6 +57,8 @@ private:
     void updateSelection();
     void saveSize();
 
+    Environment m_environment;
+    TestParm *m_checker;
     std::unique_ptr<Ui::MainWindow> m_ui;
     ShareModel *m_shares;
     ShareProxyModel *m_sharesProxy;

@@ -5,14 +5,45 @@
 
 #include <QAction>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
 namespace {
+
+// Closes every modal box that appears, remembering what it said.
+class BoxCloser : public QObject
+{
+public:
+    BoxCloser()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                text = box->text();
+                details = box->detailedText();
+                icon = box->icon();
+                ++seen;
+                box->close();
+            }
+        });
+        m_timer.start(10);
+    }
+
+    QString title;
+    QString text;
+    QString details;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int seen = 0;
+
+private:
+    QTimer m_timer;
+};
 
 Share makeShare(const QString &name, bool printable)
 {
@@ -35,6 +66,8 @@ private slots:
     void menusAndToolBar();
     void selectionRules();
     void sizeIsRemembered();
+    void checkConfig_data();
+    void checkConfig();
 
 private:
     QTemporaryDir m_settings;
@@ -177,6 +210,49 @@ void TestMainWindow::sizeIsRemembered()
     }
     MainWindow again;
     QCOMPARE(again.size(), QSize(700, 500));
+}
+
+void TestMainWindow::checkConfig_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("ok") << QByteArray("exit 0") << QStringLiteral("Samba configuration file is ok.")
+                        << int(QMessageBox::Information);
+    QTest::newRow("warnings") << QByteArray("echo 'WARNING: something' >&2")
+                              << QStringLiteral("Samba configuration file contains warnings.")
+                              << int(QMessageBox::Warning);
+    QTest::newRow("errors") << QByteArray("echo 'ERROR: broken' >&2; exit 1")
+                            << QStringLiteral("Samba configuration file contains errors.")
+                            << int(QMessageBox::Critical);
+    QTest::newRow("missing checker") << QByteArray() << QStringLiteral("Failed to start")
+                                     << int(QMessageBox::Critical);
+}
+
+void TestMainWindow::checkConfig()
+{
+    QFETCH(QByteArray, script);
+    QTemporaryDir dir;
+    MainWindow::Environment environment;
+    environment.configPath = dir.filePath(QStringLiteral("smb.conf"));
+    environment.testparm = dir.filePath(QStringLiteral("testparm"));
+    if (!script.isEmpty()) {
+        QFile checker(environment.testparm);
+        QVERIFY(checker.open(QIODevice::WriteOnly));
+        checker.write("#!/bin/sh\n" + script + "\n");
+        checker.close();
+        QVERIFY(checker.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    MainWindow window(environment);
+    BoxCloser closer;
+    window.findChild<QAction *>(QStringLiteral("actionCheckConfig"))->trigger();
+    QTRY_VERIFY(closer.seen > 0);
+    QTEST(closer.text, "text");
+    QTEST(int(closer.icon), "icon");
+    if (script.isEmpty())
+        QCOMPARE(closer.title, QStringLiteral("Testparm process error"));
+    else if (script.contains("ERROR"))
+        QVERIFY(closer.details.contains(QLatin1String("ERROR: broken")));
 }
 
 QTEST_MAIN(TestMainWindow)
