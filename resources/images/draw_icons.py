@@ -34,15 +34,16 @@ def disc(pixels, size, cx, cy, r, colour):
 
 
 def share(size=32):
-    """A folder with a network plug: a shared directory."""
+    """A folder with a network plug: a shared directory (drawn on a 32-unit grid)."""
     p = canvas(size)
-    fill(p, size, 3, 7, 14, 11, [196, 142, 52, 255])      # tab
-    fill(p, size, 3, 10, 29, 26, [222, 170, 74, 255])     # body
-    fill(p, size, 3, 10, 29, 12, [240, 198, 110, 255])    # highlight
-    disc(p, size, 23, 23, 6.5, [255, 255, 255, 255])
-    disc(p, size, 23, 23, 5.0, [44, 110, 190, 255])       # network plug
-    fill(p, size, 20, 22, 26, 24, [255, 255, 255, 255])
-    fill(p, size, 22, 20, 24, 26, [255, 255, 255, 255])
+    s = size / 32
+    fill(p, size, int(3 * s), int(7 * s), int(14 * s), int(11 * s), [196, 142, 52, 255])  # tab
+    fill(p, size, int(3 * s), int(10 * s), int(29 * s), int(26 * s), [222, 170, 74, 255])  # body
+    fill(p, size, int(3 * s), int(10 * s), int(29 * s), int(12 * s), [240, 198, 110, 255])  # highlight
+    disc(p, size, 23 * s, 23 * s, 6.5 * s, [255, 255, 255, 255])
+    disc(p, size, 23 * s, 23 * s, 5.0 * s, [44, 110, 190, 255])  # network plug
+    fill(p, size, int(20 * s), int(22 * s), int(26 * s), int(24 * s), [255, 255, 255, 255])
+    fill(p, size, int(22 * s), int(20 * s), int(24 * s), int(26 * s), [255, 255, 255, 255])
     return png(size, size, p)
 
 
@@ -155,17 +156,8 @@ def users(size=32):
 
 
 def fileshare(size=64):
-    """The application: a folder with a network plug, large."""
-    p = canvas(size)
-    s = size / 32
-    fill(p, size, int(3 * s), int(7 * s), int(14 * s), int(11 * s), [196, 142, 52, 255])
-    fill(p, size, int(3 * s), int(10 * s), int(29 * s), int(26 * s), [222, 170, 74, 255])
-    fill(p, size, int(3 * s), int(10 * s), int(29 * s), int(12 * s), [240, 198, 110, 255])
-    disc(p, size, 23 * s, 23 * s, 6.5 * s, WHITE)
-    disc(p, size, 23 * s, 23 * s, 5.0 * s, BLUE)
-    fill(p, size, int(20 * s), int(22 * s), int(26 * s), int(24 * s), WHITE)
-    fill(p, size, int(22 * s), int(20 * s), int(24 * s), int(26 * s), WHITE)
-    return png(size, size, p)
+    """The application: the share icon, large."""
+    return share(size)
 
 
 ICONS = {
