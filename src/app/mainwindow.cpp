@@ -1,9 +1,13 @@
 #include "mainwindow.h"
 
+#include "configmapper.h"
+#include "configrepair.h"
 #include "quill.h"
+#include "savesteps.h"
 #include "share.h"
 #include "sharemodel.h"
 #include "shareproxymodel.h"
+#include "startuperror.h"
 #include "testparm.h"
 #include "ui_mainwindow.h"
 
@@ -11,7 +15,10 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
+
+#include <stdexcept>
 
 namespace {
 
@@ -35,6 +42,9 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     : QMainWindow(parent)
     , m_environment(environment)
     , m_checker(new TestParm(environment.testparm, environment.configPath, this))
+    , m_mapper(std::make_unique<ConfigMapper>(m_document, environment.configPath, environment.testparm))
+    , m_systemctl(environment.systemctl)
+    , m_accounts(environment.pdbedit, environment.wbinfo)
     , m_ui(std::make_unique<Ui::MainWindow>())
     , m_shares(new ShareModel(this))
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
@@ -63,6 +73,10 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     connect(m_ui->actionCheckConfig, &QAction::triggered, m_checker, &TestParm::requestCheckConf);
     connect(m_checker, &TestParm::confChecked, this, &MainWindow::showCheckResult);
     connect(m_checker, &TestParm::processError, this, &MainWindow::showProcessError);
+    connect(m_ui->actionSave, &QAction::triggered, this, &MainWindow::saveAll);
+    connect(m_ui->actionStart, &QAction::triggered, this, &MainWindow::startServices);
+    connect(m_ui->actionStop, &QAction::triggered, this, &MainWindow::stopServices);
+    connect(m_ui->actionQuit, &QAction::triggered, this, &MainWindow::quit);
 
     QSettings settings;
     settings.beginGroup(QLatin1String(sizeGroup));
@@ -152,6 +166,240 @@ void MainWindow::saveSize()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (!m_exitConfirmed && !confirmClose()) {
+        event->ignore();
+        return;
+    }
     saveSize();
     event->accept();
+}
+
+bool MainWindow::confirmClose()
+{
+    if (!isModified())
+        return true;
+    QMessageBox box(QMessageBox::Question, tr("Question"),
+                    tr("Some data has changed.\nDo you want to save changed data?"));
+    QPushButton *exitButton = box.addButton(tr("Exit"), QMessageBox::DestructiveRole);
+    box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+    QPushButton *saveButton = box.addButton(tr("Save and Exit"), QMessageBox::ApplyRole);
+    box.setDefaultButton(saveButton);
+    box.exec();
+    if (box.clickedButton() == exitButton)
+        return true;
+    // Closing after a failed save would throw the changes away.
+    return box.clickedButton() == saveButton && saveAll();
+}
+
+void MainWindow::quit()
+{
+    if (!isModified()) {
+        close();
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, tr("Question"),
+                    tr("Some data has changed.\nAre you sure to save new data?"));
+    QPushButton *exitButton = box.addButton(tr("Exit"), QMessageBox::DestructiveRole);
+    QPushButton *saveButton = box.addButton(tr("Save and Exit"), QMessageBox::ApplyRole);
+    box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(saveButton);
+    box.exec();
+    if (box.clickedButton() == saveButton) {
+        // When the save fails, the close event asks again: Save is still enabled.
+        saveAll();
+        close();
+    } else if (box.clickedButton() == exitButton) {
+        m_exitConfirmed = true;
+        close();
+    }
+}
+
+bool MainWindow::isModified() const
+{
+    return m_ui->actionSave->isEnabled();
+}
+
+void MainWindow::setModified()
+{
+    m_ui->actionSave->setEnabled(true);
+}
+
+void MainWindow::resizeColumns()
+{
+    for (int column = 0; column < m_shares->columnCount(); ++column) {
+        m_ui->tableViewShares->resizeColumnToContents(column);
+        m_ui->tableViewPrinters->resizeColumnToContents(column);
+    }
+}
+
+void MainWindow::initialLoad()
+{
+    const QString failure = StartupError::checkFailure(m_checker->checkConf(m_environment.configPath));
+    if (!failure.isEmpty()) {
+        showStartupError(failure);
+        return;
+    }
+    try {
+        m_loaded = false;
+        m_currentSettings = m_mapper->loadGlobal();
+        m_serviceUsers = SambaAccountStore::listSystemUsers();
+        m_domainUsers = m_accounts.listDomainUsers();
+        m_serviceGroups = SambaAccountStore::listSystemGroups();
+        m_domainGroups = m_accounts.listDomainGroups();
+        m_currentSettings.setUsers(m_accounts.loadSambaUsers());
+        m_currentSettings.setGroups(m_accounts.loadSambaGroups());
+        m_savedSettings = m_currentSettings;
+        m_shares->setShares(m_mapper->loadShares(*m_currentSettings.global()));
+        m_loaded = true;
+        resizeColumns();
+        updateServiceActions();
+    } catch (const std::exception &error) {
+        showStartupError(StartupError::loadFailure(error));
+    }
+}
+
+void MainWindow::showStartupError(const QString &text)
+{
+    switch (StartupError::offerFor(text)) {
+    case StartupError::LimitOffer:
+        if (m_limitOfferMade || !askToFixConfig(text))
+            return;
+        m_limitOfferMade = true;
+        fixOpenFileLimit();
+        ConfigRepair::applySecurityFix(m_environment.configPath);
+        initialLoad();
+        return;
+    case StartupError::SecurityOffer:
+        if (!askToFixConfig(text))
+            return;
+        if (QMessageBox::question(this, QCoreApplication::applicationName(),
+                                  tr("The security settings will be reset to the default settings: login and "
+                                     "password will be required to connect to the resource.\nWould you like "
+                                     "to continue?"),
+                                  QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes)
+            return;
+        ConfigRepair::applySecurityFix(m_environment.configPath);
+        initialLoad();
+        return;
+    case StartupError::NoOffer:
+        QMessageBox::critical(this, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+        return;
+    }
+}
+
+bool MainWindow::askToFixConfig(const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, QString(), text);
+    box.addButton(tr("Close"), QMessageBox::RejectRole);
+    QPushButton *fix = box.addButton(tr("Fix config"), QMessageBox::AcceptRole);
+    box.exec();
+    return box.clickedButton() == fix;
+}
+
+void MainWindow::fixOpenFileLimit()
+{
+    if (ConfigRepair::applyLimitFix(m_environment.limitsPath) != ConfigRepair::LimitWritten)
+        return;
+    if (QMessageBox::question(
+            this, tr("Reboot"),
+            tr("To change the wait to take effect, you must restart the computer.\nReboot now?"),
+            QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes)
+        ConfigRepair::reboot(m_environment.rebootProgram);
+}
+
+bool MainWindow::saveAll()
+{
+    try {
+        if (!m_loaded)
+            throw std::runtime_error(
+                tr("smb.conf could not be loaded at start-up; nothing is written over it.").toStdString());
+        QList<Share> shares = m_shares->shares();
+        SaveSteps::dropOldGuestAccount(m_currentSettings.global()->guestAccount(),
+                                       m_savedSettings.global()->guestAccount(), shares);
+        m_mapper->save(m_currentSettings, shares);
+        m_shares->setShares(shares);
+        m_ui->actionEditShare->setEnabled(false);
+        m_ui->actionDeleteShare->setEnabled(false);
+
+        for (const QString &path : SaveSteps::applyDirectoryPermissions(m_shares->shares()))
+            QMessageBox::critical(this, tr("Info"), tr("Failed to set permissions for %1.").arg(path),
+                                  QMessageBox::Ok);
+
+        SambaAccountFailures failures =
+            m_accounts.syncSambaUsers(m_currentSettings.users(), m_savedSettings.users());
+        failures += m_accounts.syncSambaGroups(m_currentSettings.groups(), m_savedSettings.groups(),
+                                               m_currentSettings.users());
+        if (!failures.isEmpty()) {
+            QStringList lines{tr("smb.conf is saved, but these Samba account changes failed:")};
+            for (const SambaAccountFailure &failure : failures)
+                lines << failure.text();
+            QMessageBox::warning(this, tr("Warning"), lines.join(QLatin1Char('\n')), QMessageBox::Ok);
+        }
+
+        m_ui->actionSave->setEnabled(false);
+        restartServices();
+        m_savedSettings = m_currentSettings;
+        return true;
+    } catch (const std::exception &error) {
+        QMessageBox box;
+        box.setIcon(QMessageBox::Critical);
+        box.setText(tr("Failed to save samba settings."));
+        box.setDetailedText(QString::fromUtf8(error.what()));
+        box.exec();
+        return false;
+    }
+}
+
+bool MainWindow::runService(SystemCtl::Command command, const QString &service, const QString &failure)
+{
+    if (m_systemctl.run(command, service).succeeded)
+        return true;
+    QMessageBox::critical(this, tr("Error"), failure, QMessageBox::Ok);
+    return false;
+}
+
+void MainWindow::startServices()
+{
+    if (isModified()
+        && QMessageBox::warning(this, tr("Warning"), tr("There are changes in configuration. Save them?"),
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes)
+        saveAll();
+    if (!runService(SystemCtl::Start, SystemCtl::smbdService(),
+                    tr("Can't start smbd service.\nCheck samba installation."))
+        || !runService(SystemCtl::Start, SystemCtl::nmbdService(),
+                       tr("Can't start nmbd service.\nCheck samba installation.")))
+        return;
+    m_ui->actionStart->setEnabled(false);
+    m_ui->actionStop->setEnabled(true);
+}
+
+void MainWindow::stopServices()
+{
+    if (!runService(SystemCtl::Stop, SystemCtl::smbdService(),
+                    tr("Can't stop smbd service.\nCheck samba installation."))
+        || !runService(SystemCtl::Stop, SystemCtl::nmbdService(),
+                       tr("Can't stop nmbd service.\nCheck samba installation.")))
+        return;
+    m_ui->actionStart->setEnabled(true);
+    m_ui->actionStop->setEnabled(false);
+}
+
+bool MainWindow::restartServices()
+{
+    if (!m_ui->actionStop->isEnabled())
+        return false;
+    return runService(SystemCtl::Restart, SystemCtl::smbdService(),
+                      tr("Can't restart smbd service.\nCheck samba installation."))
+        && runService(SystemCtl::Restart, SystemCtl::nmbdService(),
+                      tr("Can't restart nmbd service.\nCheck samba installation or samba script."));
+}
+
+void MainWindow::updateServiceActions()
+{
+    const bool active = m_systemctl.isActive(SystemCtl::smbdService());
+    m_ui->actionStart->setEnabled(!active);
+    m_ui->actionStop->setEnabled(active);
 }

@@ -1,7 +1,13 @@
 #pragma once
 
+#include "configdocument.h"
+#include "sambaaccountstore.h"
+#include "sambasettings.h"
+#include "systemctl.h"
+
 #include <QMainWindow>
 #include <QModelIndex>
+#include <QStringList>
 
 #include <memory>
 
@@ -9,6 +15,7 @@ namespace Ui {
 class MainWindow;
 }
 
+class ConfigMapper;
 class QAction;
 class QTableView;
 class ShareModel;
@@ -28,13 +35,31 @@ public:
     {
         QString configPath = QStringLiteral("/etc/samba/smb.conf");
         QString testparm = QStringLiteral("testparm");
+        QString systemctl = SystemCtl::defaultProgram();
+        QString pdbedit = SambaAccountStore::defaultPdbeditProgram();
+        QString wbinfo = SambaAccountStore::defaultWbinfoProgram();
+        QString limitsPath = QStringLiteral("/etc/security/limits.conf");
+        QString rebootProgram = QStringLiteral("/usr/bin/quill-wmfunc");
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
     explicit MainWindow(const Environment &environment, QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Checks smb.conf with testparm and loads it, the Samba accounts and the account
+    // lists; shows what went wrong itself.
+    void initialLoad();
+
     ShareModel *shareModel() const { return m_shares; }
+    SambaSettings &currentSettings() { return m_currentSettings; }
+    const SambaSettings &savedSettings() const { return m_savedSettings; }
+    QStringList serviceUsers() const { return m_serviceUsers; }
+    QStringList serviceGroups() const { return m_serviceGroups; }
+    QStringList domainUsers() const { return m_domainUsers; }
+    QStringList domainGroups() const { return m_domainGroups; }
+    // Whether there are changes that a save would write.
+    bool isModified() const;
+    void setModified();
     // The model index of the share selected in the view of the current tab; invalid when
     // none is.
     QModelIndex selectedShare() const;
@@ -47,6 +72,18 @@ public slots:
     // The verdict of the Check config command.
     void showCheckResult(const TestParmResult &result);
     void showProcessError(const QString &error);
+    // A failure of the start-up check or load, with the repair that fits it.
+    void showStartupError(const QString &text);
+
+    // Writes everything: smb.conf, directory modes, Samba accounts and groups, then
+    // restarts the running services. False when smb.conf could not be saved.
+    bool saveAll();
+    void startServices();
+    void stopServices();
+    // Restarts smbd and nmbd when they run; true when both restarted.
+    bool restartServices();
+    void updateServiceActions();
+    void quit();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -56,11 +93,32 @@ private:
     void setUpView(QTableView *view, ShareProxyModel *proxy);
     void updateSelection();
     void saveSize();
+    void resizeColumns();
+    bool askToFixConfig(const QString &text);
+    void fixOpenFileLimit();
+    bool runService(SystemCtl::Command command, const QString &service, const QString &failure);
+    // Asks what to do with unsaved changes before the window closes; true to close.
+    bool confirmClose();
 
     Environment m_environment;
     TestParm *m_checker;
+    ConfigDocument m_document;
+    std::unique_ptr<ConfigMapper> m_mapper;
+    SambaSettings m_currentSettings;
+    SambaSettings m_savedSettings;
+    SystemCtl m_systemctl;
+    SambaAccountStore m_accounts;
     std::unique_ptr<Ui::MainWindow> m_ui;
     ShareModel *m_shares;
     ShareProxyModel *m_sharesProxy;
     ShareProxyModel *m_printersProxy;
+    QStringList m_serviceUsers;
+    QStringList m_serviceGroups;
+    QStringList m_domainGroups;
+    QStringList m_domainUsers;
+    // Set once smb.conf, its shares and the accounts were all read: a save writes the
+    // document over smb.conf, so it must never run on a partial load.
+    bool m_loaded = false;
+    bool m_exitConfirmed = false;
+    bool m_limitOfferMade = false;
 };

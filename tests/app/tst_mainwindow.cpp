@@ -75,6 +75,7 @@ private:
 
 void TestMainWindow::initTestCase()
 {
+    Q_INIT_RESOURCE(resources);
     QVERIFY(m_settings.isValid());
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());

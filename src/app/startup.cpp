@@ -1,0 +1,76 @@
+#include "startup.h"
+
+#include "micdetect.h"
+#include "qtsingleapplication.h"
+#include "quill.h"
+
+#include <QIcon>
+#include <QMessageBox>
+
+#include <exception>
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QObject::tr(text);
+}
+
+} // namespace
+
+bool Startup::defaultIsRoot()
+{
+    return geteuid() == 0;
+}
+
+bool Startup::defaultHasMaxIntegrity()
+{
+    return MICDetect::isCurrentProcessHasMaxMIC();
+}
+
+int Startup::run(int &argc, char **argv, const Options &options)
+{
+    Q_INIT_RESOURCE(resources);
+    QtSingleApplication application(argc, argv, true);
+    quillInit(version(), aboutText());
+
+    if (!(options.isRoot ? options.isRoot() : defaultIsRoot())) {
+        QMessageBox::critical(nullptr, tr("Unprivileged user"),
+                              tr("You run the program under an unprivileged user, which means that you can "
+                                 "not change samba server configuration. Please run the program under the "
+                                 "root user."),
+                              QMessageBox::Ok);
+        return 0;
+    }
+    if (!(options.hasMaxIntegrity ? options.hasMaxIntegrity() : defaultHasMaxIntegrity())) {
+        QMessageBox::critical(nullptr, tr("Wrong integrity level"),
+                              tr("The operating system is running in the mandatory integrity control mode. "
+                                 "To manage samba server configuration, you should login with a high level "
+                                 "of integrity."),
+                              QMessageBox::Ok);
+        return 0;
+    }
+    if (application.isRunning()) {
+        application.sendMessage(QStringLiteral("raise"), 5000);
+        return 1;
+    }
+
+    // Declared after the application object, so destroyed before it.
+    MainWindow window(options.environment);
+    try {
+        window.initialLoad();
+    } catch (const std::exception &error) {
+        QMessageBox::critical(nullptr, tr("Error"), QString::fromUtf8(error.what()), QMessageBox::Ok);
+        return -1;
+    }
+    window.show();
+    application.setActivationWindow(&window, true);
+    application.setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("samba"), QIcon(QStringLiteral(":/images/fileshare.png"))));
+    if (options.shown)
+        options.shown(window);
+    return application.exec();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "mainwindow.h"
+
+#include <functional>
+
+// The program's start-up: the refusals (no root rights, a lowered integrity level, an
+// instance already running), then the window, loaded and shown, and the event loop.
+class Startup
+{
+public:
+    struct Options
+    {
+        MainWindow::Environment environment;
+        // The refusal checks; empty means the real ones (geteuid, the integrity helper).
+        std::function<bool()> isRoot;
+        std::function<bool()> hasMaxIntegrity;
+        // Called once the window is shown, before the event loop runs.
+        std::function<void(MainWindow &)> shown;
+    };
+
+    // Returns the process's exit code.
+    static int run(int &argc, char **argv, const Options &options = Options());
+
+    static bool defaultIsRoot();
+    static bool defaultHasMaxIntegrity();
+
+    static const char *version() { return "1.5.15+ci5"; }
+    static const char *aboutText() { return "Shareward\nSAMBA server management application"; }
+};
