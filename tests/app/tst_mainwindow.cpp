@@ -1,4 +1,5 @@
 // The window's form: actions, menus, views and the selection rules.
+#include "boxdriver.h"
 #include "mainwindow.h"
 #include "share.h"
 #include "sharemodel.h"
@@ -15,35 +16,6 @@
 #include <QtTest>
 
 namespace {
-
-// Closes every modal box that appears, remembering what it said.
-class BoxCloser : public QObject
-{
-public:
-    BoxCloser()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                title = box->windowTitle();
-                text = box->text();
-                details = box->detailedText();
-                icon = box->icon();
-                ++seen;
-                box->close();
-            }
-        });
-        m_timer.start(10);
-    }
-
-    QString title;
-    QString text;
-    QString details;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int seen = 0;
-
-private:
-    QTimer m_timer;
-};
 
 Share makeShare(const QString &name, bool printable)
 {
@@ -245,15 +217,15 @@ void TestMainWindow::checkConfig()
         QVERIFY(checker.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
     MainWindow window(environment);
-    BoxCloser closer;
+    BoxDriver driver({QStringLiteral("OK")});
     window.findChild<QAction *>(QStringLiteral("actionCheckConfig"))->trigger();
-    QTRY_VERIFY(closer.seen > 0);
-    QTEST(closer.text, "text");
-    QTEST(int(closer.icon), "icon");
+    QTRY_VERIFY(driver.seen() > 0);
+    QTEST(driver.last().text, "text");
+    QTEST(int(driver.last().icon), "icon");
     if (script.isEmpty())
-        QCOMPARE(closer.title, QStringLiteral("Testparm process error"));
+        QCOMPARE(driver.last().title, QStringLiteral("Testparm process error"));
     else if (script.contains("ERROR"))
-        QVERIFY(closer.details.contains(QLatin1String("ERROR: broken")));
+        QVERIFY(driver.last().details.contains(QLatin1String("ERROR: broken")));
 }
 
 QTEST_MAIN(TestMainWindow)

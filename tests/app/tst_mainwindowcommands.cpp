@@ -1,0 +1,691 @@
+// The window against a real smb.conf and the real testparm: start-up loading and its
+// repairs, the save sequence, the service commands and the questions before closing.
+// systemctl, pdbedit, wbinfo and the reboot helper are fakes that log what they are
+// asked into one file, so the order of the steps can be checked.
+#include "boxdriver.h"
+#include "globalshare.h"
+#include "mainwindow.h"
+#include "share.h"
+#include "sharemodel.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const char *const baseConfig = "# Shareward test server\n"
+                               "[global]\n"
+                               "   workgroup = TESTGROUP\n"
+                               "   guest account = oldguest\n"
+                               "   ; a hand-written comment\n"
+                               "[data]\n"
+                               "   path = @DIR@/data\n"
+                               "   valid users = alice oldguest bob\n"
+                               "[printers]\n"
+                               "   path = /var/tmp\n"
+                               "   printable = yes\n";
+
+// A configuration directory with the fake programs beside it.
+class Sandbox
+{
+public:
+    Sandbox()
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("data"));
+        writeConfig(baseConfig);
+        write(QStringLiteral("passdb"), "alice:1001:Alice\nbob:1002:Bob\n");
+        write(QStringLiteral("limits.conf"), "# limits\n");
+        script(QStringLiteral("systemctl"),
+               "echo \"systemctl $*\" >> @DIR@/log\n"
+               "grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null && exit 1\n"
+               "if [ \"$1\" = is-active ]; then [ -f @DIR@/active ] && exit 0; exit 3; fi\n"
+               "exit 0\n");
+        // Logs how many sections smb.conf has at each call: the file is written first.
+        script(QStringLiteral("pdbedit"),
+               "line=\"pdbedit $* [$(grep -c '^\\[' @DIR@/smb.conf)]\"\n"
+               "if [ \"$1\" = -t ]; then read p1; read p2; line=\"$line $p1/$p2\"; fi\n"
+               "echo \"$line\" >> @DIR@/log\n"
+               "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"refused $*\" >&2; exit 1; fi\n"
+               "[ \"$1\" = -L ] && cat @DIR@/passdb\n"
+               "exit 0\n");
+        script(QStringLiteral("wbinfo"),
+               "[ \"$1\" = -u ] && echo 'DOM\\u1'; [ \"$1\" = -g ] && echo 'DOM\\g1'\n");
+        script(QStringLiteral("reboot"), "echo \"reboot $* $XDG_RUNTIME_DIR\" >> @DIR@/log\n");
+    }
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString configPath() const { return path(QStringLiteral("smb.conf")); }
+
+    MainWindow::Environment environment() const
+    {
+        MainWindow::Environment environment;
+        environment.configPath = configPath();
+        environment.systemctl = path(QStringLiteral("systemctl"));
+        environment.pdbedit = path(QStringLiteral("pdbedit"));
+        environment.wbinfo = path(QStringLiteral("wbinfo"));
+        environment.limitsPath = path(QStringLiteral("limits.conf"));
+        environment.rebootProgram = path(QStringLiteral("reboot"));
+        return environment;
+    }
+
+    void write(const QString &name, const QByteArray &content)
+    {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(content).replace("@DIR@", m_dir.path().toUtf8()));
+    }
+    void writeConfig(const QByteArray &content) { write(QStringLiteral("smb.conf"), content); }
+    void append(const QString &name, const QByteArray &content)
+    {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::Append));
+        file.write(content);
+    }
+    QByteArray read(const QString &name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QByteArray config() const { return read(QStringLiteral("smb.conf")); }
+
+    // Fake programs fail for the argument lines listed here ("start nmbd", "-L", ...).
+    void failFor(const QByteArray &arguments) { append(QStringLiteral("fail"), arguments + '\n'); }
+    void setSmbdActive(bool active)
+    {
+        if (active)
+            write(QStringLiteral("active"), QByteArray());
+        else
+            QFile::remove(path(QStringLiteral("active")));
+    }
+    void useChecker(const QByteArray &body) { script(QStringLiteral("testparm"), body); }
+
+    QStringList log() const
+    {
+        const QString text = QString::fromUtf8(read(QStringLiteral("log")));
+        return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    void clearLog() { QFile::remove(path(QStringLiteral("log"))); }
+
+private:
+    void script(const QString &name, const QByteArray &body)
+    {
+        write(name, "#!/bin/sh\n" + body);
+        QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QAction *action(MainWindow &window, const char *name)
+{
+    return window.findChild<QAction *>(QLatin1String(name));
+}
+
+int rows(MainWindow &window, const char *view)
+{
+    return window.findChild<QTableView *>(QLatin1String(view))->model()->rowCount();
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & 07777) : 0;
+}
+
+// Edits that a save must write: a read-only share whose directory mode follows it, a
+// new guest account, a new Samba user with a password, a removed one and a new group.
+void makeChanges(Sandbox &sandbox, MainWindow &window)
+{
+    QDir().mkpath(sandbox.path(QStringLiteral("ro")));
+    QFile::setPermissions(sandbox.path(QStringLiteral("ro")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Share share;
+    share.setName(QStringLiteral("newshare"));
+    share.setPath(sandbox.path(QStringLiteral("ro")));
+    share.setReadOnly(true);
+    share.setSetDirectoryPermissions(true);
+    window.shareModel()->addShare(share);
+
+    SambaSettings &settings = window.currentSettings();
+    settings.global()->setGuestAccount(QStringLiteral("newguest"));
+    SambaUser carol(QStringLiteral("carol"));
+    carol.setPassword(QStringLiteral("pässwörd"));
+    carol.setChanged(true);
+    settings.users().insert(carol.name(), carol);
+    settings.users().remove(QStringLiteral("alice"));
+    SambaGroup staff(QStringLiteral("staff"));
+    staff.setChanged(true);
+    settings.groups().insert(staff.name(), staff);
+    window.setModified();
+}
+
+} // namespace
+
+class TestMainWindowCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void initialLoad_data();
+    void initialLoad();
+    void startupFailure_data();
+    void startupFailure();
+    void securityOffer_data();
+    void securityOffer();
+    void limitOffer_data();
+    void limitOffer();
+    void saveSequence();
+    void saveRefusedKeepsEverything();
+    void accountFailuresAreShown();
+    void services_data();
+    void services();
+    void startWithUnsavedChanges_data();
+    void startWithUnsavedChanges();
+    void quitAndClose_data();
+    void quitAndClose();
+
+private:
+    QTemporaryDir m_settings;
+};
+
+void TestMainWindowCommands::initTestCase()
+{
+    Q_INIT_RESOURCE(resources);
+    QVERIFY(m_settings.isValid());
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+    QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
+    QCoreApplication::setApplicationName(QStringLiteral("tst_mainwindowcommands"));
+}
+
+void TestMainWindowCommands::initialLoad_data()
+{
+    QTest::addColumn<bool>("smbdActive");
+    QTest::newRow("smbd running") << true;
+    QTest::newRow("smbd stopped") << false;
+}
+
+void TestMainWindowCommands::initialLoad()
+{
+    QFETCH(bool, smbdActive);
+    Sandbox sandbox;
+    sandbox.setSmbdActive(smbdActive);
+    MainWindow window(sandbox.environment());
+    BoxDriver driver;
+    window.initialLoad();
+
+    QCOMPARE(driver.seen(), 0);
+    QCOMPARE(window.shareModel()->rowCount(), 2);
+    QCOMPARE(rows(window, "tableViewShares"), 1);
+    QCOMPARE(rows(window, "tableViewPrinters"), 1);
+    QCOMPARE(window.currentSettings().global()->workgroup(), QStringLiteral("TESTGROUP"));
+    QCOMPARE(window.currentSettings().users().keys(),
+             (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
+    QCOMPARE(window.currentSettings().groups().keys(),
+             (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
+    QCOMPARE(window.savedSettings().users(), window.currentSettings().users());
+    QVERIFY(window.savedSettings().global() != window.currentSettings().global());
+    QCOMPARE(window.domainUsers(), QStringList{QStringLiteral("DOM\\u1")});
+    QCOMPARE(window.domainGroups(), QStringList{QStringLiteral("DOM\\g1")});
+    QVERIFY(window.serviceUsers().contains(QStringLiteral("root")));
+    QVERIFY(window.serviceGroups().contains(QStringLiteral("root")));
+    QVERIFY(!window.isModified());
+    QCOMPARE(action(window, "actionStart")->isEnabled(), !smbdActive);
+    QCOMPARE(action(window, "actionStop")->isEnabled(), smbdActive);
+    QCOMPARE(sandbox.log(),
+             (QStringList{QStringLiteral("pdbedit -L [3]"), QStringLiteral("pdbedit -L [3]"),
+                          QStringLiteral("systemctl is-active smbd")}));
+}
+
+void TestMainWindowCommands::startupFailure_data()
+{
+    QTest::addColumn<QByteArray>("checker");
+    QTest::addColumn<QByteArray>("pdbeditFails");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("errors") << QByteArray("echo 'ERROR: bad line' >&2; exit 1\n") << QByteArray()
+                            << QStringLiteral(
+                                   "Failed to initialize application.\nSamba configuration file "
+                                   "smb.conf contains errors.\ntestparm output is:\nERROR: bad line\n");
+    QTest::newRow("checker crashes") << QByteArray("kill -SEGV $$\n") << QByteArray()
+                                     << QStringLiteral("Failed to initialize application.\nFailed to run "
+                                                       "testparm.\nProcess crashed");
+    QTest::newRow("rlimit alone") << QByteArray("echo 'increasing rlimit_max (1024)' >&2; exit 1\n")
+                                  << QByteArray()
+                                  << QStringLiteral(
+                                         "Failed to initialize application.\nSamba configuration file "
+                                         "smb.conf contains errors.\ntestparm output is:\nincreasing "
+                                         "rlimit_max (1024)\n");
+    QTest::newRow("account listing fails")
+        << QByteArray() << QByteArray("-L")
+        << QStringLiteral(
+               "Failed to initialize application.\nError occur during samba user extraction.\nCheck "
+               "samba installation or access rights.");
+}
+
+void TestMainWindowCommands::startupFailure()
+{
+    QFETCH(QByteArray, checker);
+    QFETCH(QByteArray, pdbeditFails);
+    Sandbox sandbox;
+    MainWindow::Environment environment = sandbox.environment();
+    if (!checker.isEmpty()) {
+        sandbox.useChecker(checker);
+        environment.testparm = sandbox.path(QStringLiteral("testparm"));
+    }
+    if (!pdbeditFails.isEmpty())
+        sandbox.failFor(pdbeditFails);
+    const QByteArray before = sandbox.config();
+    MainWindow window(environment);
+    BoxDriver driver({QStringLiteral("OK"), QStringLiteral("OK")});
+    window.initialLoad();
+
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().title, QCoreApplication::applicationName());
+    QTEST(driver.last().text, "text");
+    QCOMPARE(driver.last().icon, QMessageBox::Critical);
+    QCOMPARE(window.shareModel()->rowCount(), 0);
+
+    // Nothing was loaded, so a save must not write the empty document over smb.conf.
+    window.setModified();
+    QVERIFY(!window.saveAll());
+    QCOMPARE(driver.seen(), 2);
+    QCOMPARE(driver.last().text, QStringLiteral("Failed to save samba settings."));
+    QCOMPARE(sandbox.config(), before);
+    QVERIFY(window.isModified());
+}
+
+void TestMainWindowCommands::securityOffer_data()
+{
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<bool>("fixed");
+    QTest::newRow("fix and confirm") << QStringList{QStringLiteral("Fix config"), QStringLiteral("Yes")}
+                                     << true;
+    QTest::newRow("fix, then no") << QStringList{QStringLiteral("Fix config"), QStringLiteral("No")} << false;
+    QTest::newRow("close") << QStringList{QStringLiteral("Close")} << false;
+}
+
+void TestMainWindowCommands::securityOffer()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(bool, fixed);
+    Sandbox sandbox;
+    // The real testparm refuses the old share-level security.
+    QByteArray config = sandbox.config();
+    config.replace("   workgroup", "   security = share\n   workgroup");
+    sandbox.writeConfig(config);
+    MainWindow window(sandbox.environment());
+    BoxDriver driver(answers);
+    window.initialLoad();
+
+    QCOMPARE(driver.seen(), answers.size());
+    QVERIFY(driver.boxes.first().text.contains(QLatin1String("for parameter 'security'")));
+    QCOMPARE(driver.boxes.first().buttons.size(), 2);
+    if (answers.size() > 1) {
+        QCOMPARE(driver.boxes.at(1).title, QCoreApplication::applicationName());
+        QCOMPARE(
+            driver.boxes.at(1).text,
+            QStringLiteral("The security settings will be reset to the default settings: login and password "
+                           "will be required to connect to the resource.\nWould you like to continue?"));
+    }
+    QCOMPARE(sandbox.config().contains("security = share"), !fixed);
+    QCOMPARE(sandbox.config().contains("# Shareward test server"), true);
+    QCOMPARE(window.shareModel()->rowCount(), fixed ? 2 : 0);
+}
+
+void TestMainWindowCommands::limitOffer_data()
+{
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<bool>("fixed");
+    QTest::addColumn<bool>("rebooted");
+    QTest::newRow("fix and reboot") << QStringList{QStringLiteral("Fix config"), QStringLiteral("Yes")}
+                                    << true << true;
+    QTest::newRow("fix, no reboot") << QStringList{QStringLiteral("Fix config"), QStringLiteral("No")} << true
+                                    << false;
+    QTest::newRow("close") << QStringList{QStringLiteral("Close")} << false << false;
+}
+
+void TestMainWindowCommands::limitOffer()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(bool, fixed);
+    QFETCH(bool, rebooted);
+    Sandbox sandbox;
+    QByteArray config = sandbox.config();
+    config.replace("   workgroup", "   security = user\n   workgroup");
+    sandbox.writeConfig(config);
+    // smbd's complaint goes away once limits.conf raises the limit.
+    sandbox.useChecker(
+        "grep -q nofile " + sandbox.path(QStringLiteral("limits.conf")).toUtf8()
+        + " && exit 0\n"
+          "echo 'rlimit_max: increasing rlimit_max (1024) to minimum Windows limit (16384)' >&2\n"
+          "exit 1\n");
+    MainWindow::Environment environment = sandbox.environment();
+    environment.testparm = sandbox.path(QStringLiteral("testparm"));
+    qputenv("SUDO_UID", "1234");
+    MainWindow window(environment);
+    BoxDriver driver(answers);
+    window.initialLoad();
+    qunsetenv("SUDO_UID");
+
+    QCOMPARE(driver.seen(), answers.size());
+    QVERIFY(driver.boxes.first().text.contains(QLatin1String("to minimum Windows limit")));
+    if (answers.size() > 1) {
+        QCOMPARE(driver.boxes.at(1).title, QStringLiteral("Reboot"));
+        QCOMPARE(
+            driver.boxes.at(1).text,
+            QStringLiteral("To change the wait to take effect, you must restart the computer.\nReboot now?"));
+    }
+    QCOMPARE(sandbox.read(QStringLiteral("limits.conf")),
+             fixed ? QByteArray("# limits\n*\t\t-\tnofile\t\t16384\n") : QByteArray("# limits\n"));
+    // The security fix runs after the limit fix.
+    QCOMPARE(sandbox.config().contains("security = user"), !fixed);
+    QCOMPARE(sandbox.log().contains(QStringLiteral("reboot QUILLWM_REBOOT /run/user/1234")), rebooted);
+    QCOMPARE(window.shareModel()->rowCount(), fixed ? 2 : 0);
+
+    // The offer is made once a run: after it was taken, the same failure shows nothing.
+    const QString text = driver.boxes.first().text;
+    const int seen = driver.seen();
+    BoxDriver again({QStringLiteral("Close")});
+    window.showStartupError(text);
+    QCOMPARE(again.seen(), fixed ? 0 : 1);
+    QCOMPARE(driver.seen(), seen + (fixed ? 0 : 1));
+}
+
+void TestMainWindowCommands::saveSequence()
+{
+    Sandbox sandbox;
+    sandbox.setSmbdActive(true);
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    makeChanges(sandbox, window);
+    window.findChild<QTableView *>(QStringLiteral("tableViewShares"))->selectRow(0);
+    QVERIFY(action(window, "actionEditShare")->isEnabled());
+    sandbox.clearLog();
+
+    BoxDriver driver;
+    action(window, "actionSave")->trigger();
+
+    QCOMPARE(driver.seen(), 0);
+    // smb.conf first (four sections when the accounts are written), then users, groups
+    // and the restart.
+    QCOMPARE(sandbox.log(),
+             (QStringList{
+                 QStringLiteral("pdbedit -x -u carol [4]"),
+                 QStringLiteral("pdbedit -t -a -u carol [4] pässwörd/pässwörd"),
+                 QStringLiteral("pdbedit -x -u alice [4]"),
+                 QStringLiteral("pdbedit -x -g staff [4]"),
+                 QStringLiteral("pdbedit -g staff [4]"),
+                 QStringLiteral("systemctl restart smbd"),
+                 QStringLiteral("systemctl restart nmbd"),
+             }));
+    const QByteArray config = sandbox.config();
+    QVERIFY(config.startsWith("# Shareward test server\n[global]\n"));
+    QVERIFY(config.contains("   ; a hand-written comment\n"));
+    QVERIFY(config.contains("[newshare]"));
+    QVERIFY(config.contains("guest account = newguest"));
+    QVERIFY2(!config.contains("oldguest"), config.constData()); // gone from valid users too
+    QCOMPARE(modeOf(sandbox.path(QStringLiteral("ro"))), mode_t(0555));
+
+    QVERIFY(!window.isModified());
+    QVERIFY(!action(window, "actionEditShare")->isEnabled());
+    QVERIFY(!action(window, "actionDeleteShare")->isEnabled());
+    QCOMPARE(window.savedSettings().users().keys(),
+             (QStringList{QStringLiteral("bob"), QStringLiteral("carol")}));
+    QVERIFY(!window.currentSettings().users().value(QStringLiteral("carol")).changed());
+    QCOMPARE(window.savedSettings().global()->guestAccount(), QStringLiteral("newguest"));
+    QVERIFY(window.savedSettings().global() != window.currentSettings().global());
+
+    // Saved twice, the file stays as it is.
+    window.setModified();
+    sandbox.clearLog();
+    action(window, "actionSave")->trigger();
+    QCOMPARE(sandbox.config(), config);
+    QCOMPARE(driver.seen(), 0);
+}
+
+void TestMainWindowCommands::saveRefusedKeepsEverything()
+{
+    Sandbox sandbox;
+    sandbox.setSmbdActive(true);
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    makeChanges(sandbox, window);
+    // Another editor changes smb.conf after it was loaded.
+    sandbox.append(QStringLiteral("smb.conf"), "[edited]\n   path = /tmp\n");
+    const QByteArray edited = sandbox.config();
+    sandbox.clearLog();
+
+    BoxDriver driver({QStringLiteral("OK")});
+    action(window, "actionSave")->trigger();
+
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().text, QStringLiteral("Failed to save samba settings."));
+    QCOMPARE(driver.last().icon, QMessageBox::Critical);
+    QVERIFY(driver.last().details.contains(QLatin1String("Reload")));
+    QCOMPARE(sandbox.config(), edited);
+    QCOMPARE(sandbox.log(), QStringList());
+    QVERIFY(window.isModified());
+    QVERIFY(window.savedSettings().users().contains(QStringLiteral("alice")));
+    QCOMPARE(window.savedSettings().global()->guestAccount(), QStringLiteral("oldguest"));
+    QCOMPARE(modeOf(sandbox.path(QStringLiteral("ro"))), mode_t(0700));
+}
+
+void TestMainWindowCommands::accountFailuresAreShown()
+{
+    Sandbox sandbox;
+    sandbox.setSmbdActive(true);
+    sandbox.failFor("-t -a -u carol");
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    makeChanges(sandbox, window);
+    sandbox.clearLog();
+
+    BoxDriver driver({QStringLiteral("OK")});
+    QVERIFY(window.saveAll());
+
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().title, QStringLiteral("Warning"));
+    QVERIFY(driver.last().text.contains(QLatin1String("carol")));
+    QVERIFY(driver.last().text.contains(QLatin1String("refused -t -a -u carol")));
+    QVERIFY(!driver.last().text.contains(QLatin1String("pässwörd")));
+    QVERIFY(!window.isModified());
+    QVERIFY(sandbox.log().contains(QStringLiteral("systemctl restart nmbd")));
+}
+
+void TestMainWindowCommands::services_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("smbdActive");
+    QTest::addColumn<QByteArray>("failing");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QStringList>("log");
+    QTest::addColumn<bool>("startEnabled");
+
+    QTest::newRow("start") << QStringLiteral("actionStart") << false << QByteArray() << QString()
+                           << QStringList{QStringLiteral("systemctl start smbd"),
+                                          QStringLiteral("systemctl start nmbd")}
+                           << false;
+    QTest::newRow("start, nmbd fails")
+        << QStringLiteral("actionStart") << false << QByteArray("start nmbd")
+        << QStringLiteral("Can't start nmbd service.\nCheck samba installation.")
+        << QStringList{QStringLiteral("systemctl start smbd"), QStringLiteral("systemctl start nmbd")}
+        << true;
+    QTest::newRow("start, smbd fails")
+        << QStringLiteral("actionStart") << false << QByteArray("start smbd")
+        << QStringLiteral("Can't start smbd service.\nCheck samba installation.")
+        << QStringList{QStringLiteral("systemctl start smbd")} << true;
+    QTest::newRow("stop") << QStringLiteral("actionStop") << true << QByteArray() << QString()
+                          << QStringList{QStringLiteral("systemctl stop smbd"),
+                                         QStringLiteral("systemctl stop nmbd")}
+                          << true;
+    QTest::newRow("stop, smbd fails") << QStringLiteral("actionStop") << true << QByteArray("stop smbd")
+                                      << QStringLiteral("Can't stop smbd service.\nCheck samba installation.")
+                                      << QStringList{QStringLiteral("systemctl stop smbd")} << false;
+    QTest::newRow("stop, nmbd fails")
+        << QStringLiteral("actionStop") << true << QByteArray("stop nmbd")
+        << QStringLiteral("Can't stop nmbd service.\nCheck samba installation.")
+        << QStringList{QStringLiteral("systemctl stop smbd"), QStringLiteral("systemctl stop nmbd")} << false;
+    QTest::newRow("restart while stopped")
+        << QStringLiteral("restart") << false << QByteArray() << QString() << QStringList() << true;
+    QTest::newRow("restart, nmbd fails")
+        << QStringLiteral("restart") << true << QByteArray("restart nmbd")
+        << QStringLiteral("Can't restart nmbd service.\nCheck samba installation or samba script.")
+        << QStringList{QStringLiteral("systemctl restart smbd"), QStringLiteral("systemctl restart nmbd")}
+        << false;
+    QTest::newRow("restart, smbd fails")
+        << QStringLiteral("restart") << true << QByteArray("restart smbd")
+        << QStringLiteral("Can't restart smbd service.\nCheck samba installation.")
+        << QStringList{QStringLiteral("systemctl restart smbd")} << false;
+}
+
+void TestMainWindowCommands::services()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, smbdActive);
+    QFETCH(QByteArray, failing);
+    QFETCH(QString, box);
+    QFETCH(bool, startEnabled);
+    Sandbox sandbox;
+    sandbox.setSmbdActive(smbdActive);
+    if (!failing.isEmpty())
+        sandbox.failFor(failing);
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    sandbox.clearLog();
+
+    BoxDriver driver({QStringLiteral("OK")});
+    if (command == QLatin1String("restart"))
+        QCOMPARE(window.restartServices(), smbdActive && failing.isEmpty());
+    else
+        window.findChild<QAction *>(command)->trigger();
+
+    QTEST(sandbox.log(), "log");
+    QCOMPARE(driver.seen(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty()) {
+        QCOMPARE(driver.last().title, QStringLiteral("Error"));
+        QCOMPARE(driver.last().text, box);
+        QCOMPARE(driver.last().icon, QMessageBox::Critical);
+    }
+    QCOMPARE(action(window, "actionStart")->isEnabled(), startEnabled);
+    QCOMPARE(action(window, "actionStop")->isEnabled(), !startEnabled);
+}
+
+void TestMainWindowCommands::startWithUnsavedChanges_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("save first") << QStringLiteral("Yes");
+    QTest::newRow("start on the old file") << QStringLiteral("No");
+}
+
+void TestMainWindowCommands::startWithUnsavedChanges()
+{
+    QFETCH(QString, answer);
+    const bool save = answer == QLatin1String("Yes");
+    Sandbox sandbox;
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    makeChanges(sandbox, window);
+    const QByteArray before = sandbox.config();
+    sandbox.clearLog();
+
+    BoxDriver driver({answer});
+    action(window, "actionStart")->trigger();
+
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().title, QStringLiteral("Warning"));
+    QCOMPARE(driver.last().text, QStringLiteral("There are changes in configuration. Save them?"));
+    QCOMPARE(sandbox.config() == before, !save);
+    QCOMPARE(window.isModified(), !save);
+    const QStringList log = sandbox.log();
+    QVERIFY(log.size() >= 2);
+    QCOMPARE(log.mid(log.size() - 2),
+             (QStringList{QStringLiteral("systemctl start smbd"), QStringLiteral("systemctl start nmbd")}));
+    // The services were stopped, so the save restarted nothing.
+    QCOMPARE(log.filter(QStringLiteral("restart")), QStringList());
+    QCOMPARE(log.size() > 2, save);
+    QVERIFY(!action(window, "actionStart")->isEnabled());
+}
+
+void TestMainWindowCommands::quitAndClose_data()
+{
+    QTest::addColumn<bool>("viaQuit");
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<bool>("saveFails");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("saved");
+
+    const QString question = QStringLiteral("Question");
+    const QString exit = QStringLiteral("Exit");
+    const QString cancel = QStringLiteral("Cancel");
+    const QString saveAndExit = QStringLiteral("Save and Exit");
+    for (bool viaQuit : {true, false}) {
+        const char *how = viaQuit ? "quit" : "close";
+        QTest::addRow("%s, nothing changed", how)
+            << viaQuit << false << false << QStringList() << QStringList() << true << false;
+        QTest::addRow("%s, exit", how)
+            << viaQuit << true << false << QStringList{exit} << QStringList{question} << true << false;
+        QTest::addRow("%s, cancel", how)
+            << viaQuit << true << false << QStringList{cancel} << QStringList{question} << false << false;
+        QTest::addRow("%s, save and exit", how)
+            << viaQuit << true << false << QStringList{saveAndExit} << QStringList{question} << true << true;
+    }
+    // A failed save keeps the window open: after Quit the close asks again, and a close
+    // does not throw the changes away.
+    QTest::newRow("quit, save fails, then cancel")
+        << true << true << true << QStringList{saveAndExit, QStringLiteral("OK"), cancel}
+        << QStringList{question, QString(), question} << false << false;
+    QTest::newRow("quit, save fails, then exit")
+        << true << true << true << QStringList{saveAndExit, QStringLiteral("OK"), exit}
+        << QStringList{question, QString(), question} << true << false;
+    QTest::newRow("close, save fails")
+        << false << true << true << QStringList{saveAndExit, QStringLiteral("OK")}
+        << QStringList{question, QString()} << false << false;
+}
+
+void TestMainWindowCommands::quitAndClose()
+{
+    QFETCH(bool, viaQuit);
+    QFETCH(bool, modified);
+    QFETCH(bool, saveFails);
+    QFETCH(QStringList, answers);
+    QFETCH(bool, closed);
+    QFETCH(bool, saved);
+    Sandbox sandbox;
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    window.show();
+    if (modified)
+        makeChanges(sandbox, window);
+    if (saveFails)
+        sandbox.append(QStringLiteral("smb.conf"), "# edited elsewhere\n");
+    const QByteArray before = sandbox.config();
+
+    BoxDriver driver(answers);
+    if (viaQuit)
+        action(window, "actionQuit")->trigger();
+    else
+        window.close();
+
+    QTEST(driver.titles(), "titles");
+    QVERIFY(!driver.unanswered);
+    if (!driver.boxes.isEmpty())
+        QCOMPARE(driver.boxes.first().text,
+                 viaQuit ? QStringLiteral("Some data has changed.\nAre you sure to save new data?")
+                         : QStringLiteral("Some data has changed.\nDo you want to save changed data?"));
+    QCOMPARE(window.isVisible(), !closed);
+    QCOMPARE(sandbox.config() != before, saved);
+    QCOMPARE(window.isModified(), modified && !saved);
+}
+
+QTEST_MAIN(TestMainWindowCommands)
+#include "tst_mainwindowcommands.moc"
