@@ -28,6 +28,7 @@ public:
         m_timer.start(5);
     }
 
+    void expect(const QString &answer) { m_answers << answer; }
     int seen() const { return boxes.size(); }
     const Box &last() const { return boxes.last(); }
     QStringList titles() const

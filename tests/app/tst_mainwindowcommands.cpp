@@ -393,9 +393,8 @@ void TestMainWindowCommands::limitOffer()
     // The offer is made once a run: after it was taken, the same failure shows nothing.
     const QString text = driver.boxes.first().text;
     const int seen = driver.seen();
-    BoxDriver again({QStringLiteral("Close")});
+    driver.expect(QStringLiteral("Close"));
     window.showStartupError(text);
-    QCOMPARE(again.seen(), fixed ? 0 : 1);
     QCOMPARE(driver.seen(), seen + (fixed ? 0 : 1));
 }
 
