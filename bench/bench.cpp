@@ -9,6 +9,7 @@
 #include "configdocument.h"
 #include "configfileinstaller.h"
 #include "configmapper.h"
+#include "generatedconfig.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -28,18 +29,6 @@
 #include <vector>
 
 namespace {
-
-std::string generate(int shares)
-{
-    std::string text =
-        "[global]\n   workgroup = WORKGROUP\n   server string = Benchmark\n   security = user\n\n";
-    for (int i = 0; i < shares; ++i) {
-        const std::string n = std::to_string(i);
-        text += "# Share number " + n + "\n[share" + n + "]\n   path = /srv/share" + n
-            + "\n   comment = Share " + n + "\n   read only = no\n   guest ok = yes\n\n";
-    }
-    return text;
-}
 
 // Median of several runs, in milliseconds; prepare runs untimed before each run.
 double measure(int repeat, const std::function<void()> &prepare, const std::function<void()> &work)
@@ -92,7 +81,7 @@ int main(int argc, char *argv[])
     std::map<int, double> checker;
     for (int shares : sizes) {
         const std::string path = dir.filePath(QStringLiteral("smb-%1.conf").arg(shares)).toStdString();
-        const std::string text = generate(shares);
+        const std::string text = generateConfig(shares);
         std::ofstream(path, std::ios::binary) << text;
         const std::string outPath = path + ".out";
 
