@@ -28,6 +28,29 @@ QString tr(const char *text)
     throw std::runtime_error(message.toStdString());
 }
 
+bool hasLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// A line break in a value or a section name would add lines of its own to smb.conf:
+// parameters nobody chose, or a new section.
+void refuseLineBreak(std::string_view key, const std::string &value)
+{
+    if (hasLineBreak(value))
+        fail(tr("The value of \"%1\" contains a line break and cannot be written to smb.conf.")
+                 .arg(QString::fromUtf8(key.data(), static_cast<int>(key.size()))));
+}
+
+void refuseSectionName(const QString &name)
+{
+    if (name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r')))
+        fail(tr("The share name \"%1\" contains a line break and cannot be written to smb.conf.")
+                 .arg(QString(name)
+                          .replace(QLatin1Char('\n'), QLatin1Char(' '))
+                          .replace(QLatin1Char('\r'), QLatin1Char(' '))));
+}
+
 char lowerByte(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -750,7 +773,8 @@ ConfigMapper::Target ConfigMapper::target(const std::string &name) const
 ConfigMapper::Target ConfigMapper::target(const std::string &name, const Section *table,
                                           bool trustHeader) const
 {
-    if (!trustHeader || !table || !table->header || !table->moreHeaders.empty() || table->header->name() != name)
+    if (!trustHeader || !table || !table->header || !table->moreHeaders.empty()
+        || table->header->name() != name)
         return target(name);
     Target t;
     t.name = name;
@@ -848,6 +872,7 @@ ConfigElementData *ConfigMapper::findLine(const Target &t, std::string_view key)
 
 void ConfigMapper::setValue(Target &t, std::string_view key, const std::string &value)
 {
+    refuseLineBreak(key, value);
     if (ConfigElementData *line = findLine(t, key)) {
         line->setValue(value);
         return;
@@ -868,6 +893,7 @@ void ConfigMapper::setLineValue(Target &t, std::string_view key, const std::stri
         setValue(t, key, value);
         return;
     }
+    refuseLineBreak(key, value);
     const std::string &old = line->value();
     // Saying the same again leaves the line alone, bytes that are not UTF-8 included.
     const std::string_view current = trimTrailing(old);
@@ -1227,6 +1253,9 @@ void ConfigMapper::addBlankLine(Target &s)
 
 void ConfigMapper::applyRecords(const SambaSettings &settings, QList<Share> &shares)
 {
+    // Refused before the document is touched; values are checked as they are written.
+    for (const Share &share : shares)
+        refuseSectionName(share.name());
     // Each record's loaded section, looked up once.
     auto loaded = [this](const QString &originalName) -> Section * {
         if (originalName.isEmpty())
@@ -1318,7 +1347,12 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     if (!installer.open())
         fail(tr("Can't open a file %1. No data will be saved.").arg(installer.temporaryPath()));
 
-    applyRecords(settings, shares);
+    try {
+        applyRecords(settings, shares);
+    } catch (...) {
+        installer.discard();
+        throw;
+    }
 
     if (!installer.write(m_document.text())) {
         const QString reason = installer.errorString();

@@ -89,6 +89,8 @@ private slots:
     void saveInstallsCheckedFile();
     void saveRefusesChangedFile();
     void saveRejectedByTestparm();
+    void lineBreaksAreRefused_data();
+    void lineBreaksAreRefused();
 };
 
 void TestConfigMapper::conversions()
@@ -602,6 +604,56 @@ void TestConfigMapper::saveRejectedByTestparm()
     QCOMPARE(readFile(loaded.path), text);
     // The rejected text stays beside smb.conf for the administrator to look at.
     QVERIFY(readFile(loaded.mapper.temporaryPath()).contains("workgroup = NEW"));
+}
+
+void TestConfigMapper::lineBreaksAreRefused_data()
+{
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QString>("named");
+    const auto share = [](Loaded &loaded) {
+        return loaded.share(QStringLiteral("s"));
+    };
+    QTest::newRow("share name") << Edit([=](Loaded &l) { share(l)->setName(QStringLiteral("s\n[x]")); })
+                                << QStringLiteral("share name");
+    QTest::newRow("share name, carriage return")
+        << Edit([=](Loaded &l) { share(l)->setName(QStringLiteral("s\r")); }) << QStringLiteral("share name");
+    QTest::newRow("comment") << Edit([=](Loaded &l) {
+        share(l)->setComment(QStringLiteral("a\nguest ok = yes"));
+    }) << QStringLiteral("comment");
+    QTest::newRow("path") << Edit([=](Loaded &l) { share(l)->setPath(QStringLiteral("/srv/s\r\n")); })
+                          << QStringLiteral("path");
+    QTest::newRow("valid users") << Edit([=](Loaded &l) {
+        share(l)->setValidUsers({QStringLiteral("alice\nroot")});
+    }) << QStringLiteral("valid users");
+    QTest::newRow("new share") << Edit([](Loaded &l) {
+        Share added;
+        added.setName(QStringLiteral("new"));
+        added.setPath(QStringLiteral("/tmp\n[global]"));
+        l.shares.append(added);
+    }) << QStringLiteral("path");
+    QTest::newRow("workgroup") << Edit([](Loaded &l) {
+        l.settings.global()->setWorkgroup(QStringLiteral("W\nX"));
+    }) << QStringLiteral("workgroup");
+}
+
+// What would add lines to smb.conf is refused with a clear text, and the file stays.
+void TestConfigMapper::lineBreaksAreRefused()
+{
+    QFETCH(Edit, edit);
+    QFETCH(QString, named);
+    const QByteArray text = "[global]\n   workgroup = W\n[s]\n   path = /srv/s\n   comment = c\n";
+    Loaded loaded(text);
+    edit(loaded);
+    try {
+        loaded.mapper.save(loaded.settings, loaded.shares);
+        QFAIL("a line break reached smb.conf");
+    } catch (const std::runtime_error &error) {
+        const QString message = QString::fromUtf8(error.what());
+        QVERIFY2(message.contains(QLatin1String("line break")), qPrintable(message));
+        QVERIFY2(message.contains(named), qPrintable(message));
+    }
+    QCOMPARE(readFile(loaded.path), text);
+    QVERIFY(!QFile::exists(loaded.mapper.temporaryPath()));
 }
 
 QTEST_GUILESS_MAIN(TestConfigMapper)
