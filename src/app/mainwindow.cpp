@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QSettings>
 
+#include <exception>
+#include <future>
 #include <stdexcept>
 
 namespace {
@@ -234,25 +236,54 @@ void MainWindow::resizeColumns()
 
 void MainWindow::initialLoad()
 {
-    const QString failure = StartupError::checkFailure(m_checker->checkConf(m_environment.configPath));
+    m_loaded = false;
+    // testparm takes most of the start-up. What only reads (smb.conf, the account
+    // lists, the state of smbd) runs meanwhile and is used once testparm accepted the file.
+    const QString checker = m_environment.testparm;
+    const QString path = m_environment.configPath;
+    auto check =
+        std::async(std::launch::async, [checker, path] { return TestParm(checker, path).checkConf(path); });
+    auto domainUsers = std::async(std::launch::async, [this] { return m_accounts.listDomainUsers(); });
+    auto domainGroups = std::async(std::launch::async, [this] { return m_accounts.listDomainGroups(); });
+    auto sambaUsers = std::async(std::launch::async, [this] { return m_accounts.loadSambaUsers(); });
+    auto sambaGroups = std::async(std::launch::async, [this] { return m_accounts.loadSambaGroups(); });
+    auto smbdActive =
+        std::async(std::launch::async, [this] { return m_systemctl.isActive(SystemCtl::smbdService()); });
+
+    SambaSettings settings;
+    QList<Share> shares;
+    std::exception_ptr loadError;
+    try {
+        settings = m_mapper->loadGlobal();
+        shares = m_mapper->loadShares(*settings.global());
+    } catch (const std::exception &) {
+        loadError = std::current_exception();
+    }
+    const QStringList serviceUsers = SambaAccountStore::listSystemUsers();
+    const QStringList serviceGroups = SambaAccountStore::listSystemGroups();
+
+    const QString failure = StartupError::checkFailure(check.get());
     if (!failure.isEmpty()) {
         showStartupError(failure);
         return;
     }
     try {
-        m_loaded = false;
-        m_currentSettings = m_mapper->loadGlobal();
-        m_serviceUsers = SambaAccountStore::listSystemUsers();
-        m_domainUsers = m_accounts.listDomainUsers();
-        m_serviceGroups = SambaAccountStore::listSystemGroups();
-        m_domainGroups = m_accounts.listDomainGroups();
-        m_currentSettings.setUsers(m_accounts.loadSambaUsers());
-        m_currentSettings.setGroups(m_accounts.loadSambaGroups());
+        if (loadError)
+            std::rethrow_exception(loadError);
+        m_currentSettings = settings;
+        m_serviceUsers = serviceUsers;
+        m_domainUsers = domainUsers.get();
+        m_serviceGroups = serviceGroups;
+        m_domainGroups = domainGroups.get();
+        m_currentSettings.setUsers(sambaUsers.get());
+        m_currentSettings.setGroups(sambaGroups.get());
         m_savedSettings = m_currentSettings;
-        m_shares->setShares(m_mapper->loadShares(*m_currentSettings.global()));
+        m_shares->setShares(shares);
         m_loaded = true;
         resizeColumns();
-        updateServiceActions();
+        const bool active = smbdActive.get();
+        m_ui->actionStart->setEnabled(!active);
+        m_ui->actionStop->setEnabled(active);
     } catch (const std::exception &error) {
         showStartupError(StartupError::loadFailure(error));
     }
