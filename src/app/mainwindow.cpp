@@ -5,6 +5,7 @@
 #include "quill.h"
 #include "savesteps.h"
 #include "share.h"
+#include "sharedialog.h"
 #include "sharemodel.h"
 #include "shareproxymodel.h"
 #include "startuperror.h"
@@ -79,6 +80,11 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     connect(m_ui->actionStart, &QAction::triggered, this, &MainWindow::startServices);
     connect(m_ui->actionStop, &QAction::triggered, this, &MainWindow::stopServices);
     connect(m_ui->actionQuit, &QAction::triggered, this, &MainWindow::quit);
+    connect(m_ui->actionAddShare, &QAction::triggered, this, &MainWindow::addShare);
+    connect(m_ui->actionEditShare, &QAction::triggered, this, &MainWindow::editShare);
+    connect(m_ui->actionDeleteShare, &QAction::triggered, this, &MainWindow::deleteShare);
+    connect(m_ui->tableViewShares, &QTableView::doubleClicked, this, &MainWindow::editShare);
+    connect(m_ui->tableViewPrinters, &QTableView::doubleClicked, this, &MainWindow::editShare);
 
     QSettings settings;
     settings.beginGroup(QLatin1String(sizeGroup));
@@ -232,6 +238,57 @@ void MainWindow::resizeColumns()
         m_ui->tableViewShares->resizeColumnToContents(column);
         m_ui->tableViewPrinters->resizeColumnToContents(column);
     }
+}
+
+void MainWindow::showTabOf(const Share &share)
+{
+    m_ui->tabWidget->setCurrentIndex(share.printable() ? 1 : 0);
+}
+
+void MainWindow::addShare()
+{
+    Share share;
+    if (m_ui->tabWidget->currentIndex() == 1)
+        share.setPrintable(true);
+    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_shares->addShare(share);
+    resizeColumns();
+    setModified();
+    showTabOf(share);
+}
+
+void MainWindow::editShare()
+{
+    const QModelIndex index = selectedShare();
+    Share *share = m_shares->share(index);
+    if (!share)
+        return;
+    // The dialog edits the model's record itself.
+    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_shares->updateShare(index, Share(*share));
+    resizeColumns();
+    setModified();
+    showTabOf(*m_shares->share(index));
+}
+
+void MainWindow::deleteShare()
+{
+    const QModelIndex index = selectedShare();
+    const Share *share = m_shares->share(index);
+    if (!share)
+        return;
+    if (QMessageBox::warning(this, tr("Warning"),
+                             tr("Are you sure to delete share: \"%1\"?").arg(share->name()),
+                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
+        != QMessageBox::Ok)
+        return;
+    m_shares->removeShare(index);
+    resizeColumns();
+    setModified();
 }
 
 void MainWindow::initialLoad()

@@ -18,6 +18,7 @@ class MainWindow;
 class ConfigMapper;
 class QAction;
 class QTableView;
+class Share;
 class ShareModel;
 class ShareProxyModel;
 class TestParm;
@@ -84,6 +85,10 @@ public slots:
     bool restartServices();
     void updateServiceActions();
     void quit();
+    // The share commands: each opens the share dialog or asks, then changes one row.
+    void addShare();
+    void editShare();
+    void deleteShare();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -94,6 +99,7 @@ private:
     void updateSelection();
     void saveSize();
     void resizeColumns();
+    void showTabOf(const Share &share);
     bool askToFixConfig(const QString &text);
     void fixOpenFileLimit();
     bool runService(SystemCtl::Command command, const QString &service, const QString &failure);

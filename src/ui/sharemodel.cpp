@@ -120,8 +120,9 @@ void ShareModel::updateShare(const QModelIndex &index, const Share &share)
     if (!record)
         return;
     *record = share;
-    const QModelIndex first = this->index(index.row(), NameColumn);
-    emit dataChanged(first, first);
+    // The whole row: an edit changes comment and path as well, and views showing
+    // them must repaint.
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
 }
 
 QSet<QString> ShareModel::shareNames() const

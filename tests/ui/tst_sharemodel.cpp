@@ -114,7 +114,7 @@ void TestShareModel::addRemoveAndReset()
     model.updateShare(model.index(1, 2), edited);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.first().at(0).toModelIndex(), model.index(1, 0));
-    QCOMPARE(changed.first().at(1).toModelIndex(), model.index(1, 0));
+    QCOMPARE(changed.first().at(1).toModelIndex(), model.index(1, 2));
     QCOMPARE(model.shares().at(1).comment(), QStringLiteral("new"));
 
     // The list handed out is a copy.

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QDialog>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+namespace Ui {
+class ShareDialog;
+}
+
+class AuditOperationModel;
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+class SambaSettings;
+class Share;
+
+// Creates or edits one share: directory, name and description, who may use it, the
+// create mask, auditing and ACLs. The record is rewritten from the form only when Ok
+// passes the checks; Cancel leaves it as it was, except for whether the directory mode
+// is managed, which is read from the directory when the dialog opens.
+class ShareDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // existingNames: the lower-cased names of all shares, the edited one included.
+    ShareDialog(Share &share, const SambaSettings &settings, const QSet<QString> &existingNames,
+                QWidget *parent = nullptr);
+    ~ShareDialog() override;
+
+    AuditOperationModel *operationModel() const { return m_operations; }
+
+public slots:
+    void accept() override;
+    // Opens the directory chooser.
+    void chooseDirectory();
+    // Takes a chosen directory, naming the share after it while the name was not typed.
+    void setDirectory(const QString &directory);
+
+private:
+    // The widgets of one page of the access tabs: users (0) or groups (1).
+    struct AccessPage
+    {
+        QGroupBox *availableBox;
+        QListWidget *available;
+        QGroupBox *chosenBox;
+        QListWidget *chosen;
+        QPushButton *add;
+        QPushButton *addCustom;
+        QPushButton *remove;
+        QPushButton *addAll;
+        QPushButton *removeAll;
+        QString customTitle;
+        QString customLabel;
+    };
+
+    AccessPage page(int index) const;
+    AccessPage currentPage() const;
+    static void setPageEnabled(const AccessPage &page, bool enabled);
+    static void updateButtons(const AccessPage &page);
+    static void moveInto(QListWidget *from, const QStringList &names, QListWidget *to);
+
+    void fillLists();
+    void setAccessMode();
+    void fillAudit();
+    void connectForm();
+    void listChanged(const AccessPage &page);
+
+    void addSelected();
+    void removeSelected();
+    void addAll();
+    void removeAll();
+    void addCustom();
+    void addOperation();
+    void removeOperation();
+    void updateAuditEnabling();
+    void updateSyslogEnabling();
+    void updateRemoveOperation();
+    void enableOk();
+
+    bool validate();
+    bool refuseUnsafeText();
+    void focusField(int tab, QWidget *field);
+    void writeBack();
+
+    Share &m_share;
+    const SambaSettings &m_settings;
+    QSet<QString> m_existingNames;
+    AuditOperationModel *m_operations;
+    bool m_autoName = false;
+    std::unique_ptr<Ui::ShareDialog> m_ui;
+};
