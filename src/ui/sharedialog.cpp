@@ -500,12 +500,16 @@ bool ShareDialog::refuseUnsafeText()
     }
     lineBreakIn(m_ui->lineEditDirectory->text(), m_ui->lineEditDirectory, 0, tr("Path"));
     lineBreakIn(m_ui->lineEditDescription->text(), m_ui->lineEditDescription, 0, tr("Description"));
-    lineBreakIn(texts(m_ui->listWidgetShareUsers).join(QLatin1Char(' ')), m_ui->listWidgetShareUsers, 1,
-                tr("Users for share"));
-    lineBreakIn(texts(m_ui->listWidgetShareGroup).join(QLatin1Char(' ')), m_ui->listWidgetShareGroup, 1,
-                tr("Group for share"));
+    // The lists and the prefix only count when they are written.
+    if (m_ui->radioButtonSelected->isChecked())
+        lineBreakIn(texts(m_ui->listWidgetShareUsers).join(QLatin1Char(' ')), m_ui->listWidgetShareUsers, 1,
+                    tr("Users for share"));
+    if (m_ui->radioButtonSelectedGroup->isChecked())
+        lineBreakIn(texts(m_ui->listWidgetShareGroup).join(QLatin1Char(' ')), m_ui->listWidgetShareGroup, 1,
+                    tr("Group for share"));
     lineBreakIn(m_ui->lineEditCreateMask->text(), m_ui->lineEditCreateMask, 2, tr("Create mask"));
-    lineBreakIn(m_ui->lineEditAuditPrefix->text(), m_ui->lineEditAuditPrefix, 3, tr("Prefix"));
+    if (m_ui->checkBoxAuditFull->isChecked())
+        lineBreakIn(m_ui->lineEditAuditPrefix->text(), m_ui->lineEditAuditPrefix, 3, tr("Prefix"));
     if (!field)
         return false;
     QMessageBox::information(this, tr("Info"), message, QMessageBox::Ok);

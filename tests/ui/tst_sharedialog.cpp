@@ -1,0 +1,791 @@
+// The share dialog driven by object names: filling, access modes, list operations,
+// the audit tab, the checks on Ok and what is written back.
+#include "auditoperationmodel.h"
+#include "boxdriver.h"
+#include "fullaudit.h"
+#include "sambasettings.h"
+#include "share.h"
+#include "sharedialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+template<typename T>
+T *child(QWidget &dialog, const char *name)
+{
+    T *widget = dialog.findChild<T *>(QLatin1String(name));
+    if (!widget)
+        qFatal("no widget %s", name);
+    return widget;
+}
+
+QStringList texts(QListWidget *list)
+{
+    QStringList result;
+    for (int row = 0; row < list->count(); ++row)
+        result << list->item(row)->text();
+    return result;
+}
+
+QPushButton *okButton(QWidget &dialog)
+{
+    return child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok);
+}
+
+// Answers the next input dialog (text or item) with the given text, or cancels it.
+class InputAnswer : public QObject
+{
+public:
+    explicit InputAnswer(const QString &answer, bool accept = true)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this, answer, accept] {
+            auto *input = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!input || m_done)
+                return;
+            m_done = true;
+            title = input->windowTitle();
+            label = input->labelText();
+            items = input->comboBoxItems();
+            if (!accept) {
+                input->reject();
+                return;
+            }
+            input->setTextValue(answer);
+            input->accept();
+        });
+        m_timer.start(5);
+    }
+
+    QString title;
+    QString label;
+    QStringList items;
+
+private:
+    QTimer m_timer;
+    bool m_done = false;
+};
+
+SambaSettings makeSettings(SambaSettings::SecurityMode security = SambaSettings::SecurityUser)
+{
+    SambaSettings settings;
+    settings.setSecurity(security);
+    for (const char *name : {"zed", "alice", "bob"})
+        settings.users().insert(QLatin1String(name), SambaUser(QLatin1String(name)));
+    for (const char *name : {"staff", "admins"})
+        settings.groups().insert(QLatin1String(name), SambaGroup(QLatin1String(name)));
+    return settings;
+}
+
+using Setup = std::function<void(QWidget &)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Setup)
+
+class TestShareDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void filling();
+    void validUsersOfTheRecord();
+    void accessModes_data();
+    void accessModes();
+    void radioButtons();
+    void listOperations_data();
+    void listOperations();
+    void addCustom();
+    void okEnabling_data();
+    void okEnabling();
+    void checks_data();
+    void checks();
+    void srvReminder();
+    void cancelKeepsRecord();
+    void writeBack();
+    void shareLevelSecurity();
+    void directoryChooser();
+    void auditTab();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_srv;
+};
+
+void TestShareDialog::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       m_dir.filePath(QStringLiteral("settings")));
+    QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
+    QCoreApplication::setApplicationName(QStringLiteral("tst_sharedialog"));
+    m_srv = m_dir.filePath(QStringLiteral("srv/samba/public"));
+    QVERIFY(QDir().mkpath(m_srv));
+}
+
+void TestShareDialog::init()
+{
+    // The reminder about /srv is tested on its own.
+    QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), true);
+}
+
+void TestShareDialog::filling()
+{
+    Share share(QStringLiteral("data"));
+    share.setName(QStringLiteral("data"));
+    share.setPath(m_srv);
+    share.setComment(QStringLiteral("Common files"));
+    share.setReadOnly(false);
+    share.setPrintable(true);
+    share.setBrowseable(false);
+    share.setCreateMask(QStringLiteral("0700"));
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Share's administration"));
+    QCOMPARE(child<QTabWidget>(dialog, "tabWidget")->currentIndex(), 0);
+    QCOMPARE(child<QTabWidget>(dialog, "AccessTabWidget")->currentIndex(), 0);
+    QCOMPARE(child<QLineEdit>(dialog, "lineEditDirectory")->text(), m_srv);
+    QCOMPARE(child<QLineEdit>(dialog, "lineEditShareName")->text(), QStringLiteral("data"));
+    QCOMPARE(child<QLineEdit>(dialog, "lineEditDescription")->text(), QStringLiteral("Common files"));
+    QVERIFY(child<QRadioButton>(dialog, "radioButtonReadWrite")->isChecked());
+    QVERIFY(child<QCheckBox>(dialog, "checkBoxPrintable")->isChecked());
+    QVERIFY(!child<QCheckBox>(dialog, "checkBoxBrowseable")->isChecked());
+    QCOMPARE(child<QLineEdit>(dialog, "lineEditCreateMask")->text(), QStringLiteral("0700"));
+    // Samba accounts in map order; the lists keep their items sorted.
+    const QStringList available = texts(child<QListWidget>(dialog, "listWidgetSambaUsers"));
+    QVERIFY(available.contains(QStringLiteral("alice")) && available.contains(QStringLiteral("zed")));
+    QVERIFY(texts(child<QListWidget>(dialog, "listWidgetSambaGroup")).contains(QStringLiteral("staff")));
+    QVERIFY(!okButton(dialog)->isEnabled());
+    QVERIFY(!child<QPushButton>(dialog, "pushButtonAdd")->icon().isNull());
+}
+
+// Entries that are accounts move to the chosen list (every item of that text);
+// anything else, Samba variables included, is kept as written.
+void TestShareDialog::validUsersOfTheRecord()
+{
+    Share share;
+    share.setPath(m_srv);
+    share.setName(QStringLiteral("s"));
+    share.setValidUsers({QStringLiteral("bob"), QStringLiteral("%U"), QStringLiteral("nosuchuser")});
+    share.setWriteList({QStringLiteral("staff"), QStringLiteral("+unix")});
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {});
+    QCOMPARE(texts(child<QListWidget>(dialog, "listWidgetShareUsers")),
+             (QStringList{QStringLiteral("%U"), QStringLiteral("bob"), QStringLiteral("nosuchuser")}));
+    QVERIFY(!texts(child<QListWidget>(dialog, "listWidgetSambaUsers")).contains(QStringLiteral("bob")));
+    QCOMPARE(texts(child<QListWidget>(dialog, "listWidgetShareGroup")),
+             (QStringList{QStringLiteral("+unix"), QStringLiteral("staff")}));
+
+    child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("x"));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(share.validUsers(),
+             (QStringList{QStringLiteral("%U"), QStringLiteral("bob"), QStringLiteral("nosuchuser")}));
+    QCOMPARE(share.writeList(), (QStringList{QStringLiteral("+unix"), QStringLiteral("staff")}));
+}
+
+void TestShareDialog::accessModes_data()
+{
+    QTest::addColumn<bool>("guestOk");
+    QTest::addColumn<QStringList>("validUsers");
+    QTest::addColumn<bool>("writeListEverybody");
+    QTest::addColumn<QStringList>("writeList");
+    QTest::addColumn<QString>("userRadio");
+    QTest::addColumn<QString>("groupRadio");
+    QTest::addColumn<bool>("userListsEnabled");
+    QTest::addColumn<bool>("groupListsEnabled");
+
+    const QStringList alice{QStringLiteral("alice")};
+    const QStringList staff{QStringLiteral("staff")};
+    QTest::newRow("guests") << true << QStringList() << true << QStringList() << "radioButtonAllGuest"
+                            << "radioButtonAllGuestGroup" << false << false;
+    QTest::newRow("all samba users") << false << QStringList() << false << QStringList()
+                                     << "radioButtonAllSamba"
+                                     << "radioButtonAllGuestGroup" << false << false;
+    QTest::newRow("selected") << false << alice << false << staff << "radioButtonSelected"
+                              << "radioButtonSelectedGroup" << true << true;
+    QTest::newRow("guest wins over users") << true << alice << false << staff << "radioButtonAllGuest"
+                                           << "radioButtonSelectedGroup" << false << true;
+    QTest::newRow("everybody writes") << false << alice << true << staff << "radioButtonSelected"
+                                      << "radioButtonAllGuestGroup" << true << false;
+    // A first chosen group "@everybody" leaves the form's default.
+    QTest::newRow("@everybody first")
+        << false << alice << false << QStringList{QStringLiteral("@everybody")} << "radioButtonSelected"
+        << "radioButtonSelectedGroup" << true << true;
+}
+
+void TestShareDialog::accessModes()
+{
+    QFETCH(bool, guestOk);
+    QFETCH(QStringList, validUsers);
+    QFETCH(bool, writeListEverybody);
+    QFETCH(QStringList, writeList);
+    QFETCH(QString, userRadio);
+    QFETCH(QString, groupRadio);
+    QFETCH(bool, userListsEnabled);
+    QFETCH(bool, groupListsEnabled);
+    Share share;
+    share.setGuestOk(guestOk);
+    share.setValidUsers(validUsers);
+    share.setWriteListEverybody(writeListEverybody);
+    share.setWriteList(writeList);
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {});
+
+    QVERIFY(dialog.findChild<QRadioButton *>(userRadio)->isChecked());
+    QVERIFY(dialog.findChild<QRadioButton *>(groupRadio)->isChecked());
+    QVERIFY(child<QWidget>(dialog, "groupBoxUserAccess")->isEnabled());
+    for (const char *name : {"listWidgetSambaUsers", "listWidgetShareUsers", "groupBoxSystemUsers",
+                             "groupBoxSambaUsers", "pushButtonAdd", "pushButtonAddCustom", "pushButtonRemove",
+                             "pushButtonAddAll", "pushButtonRemoveAll"})
+        QVERIFY2(child<QWidget>(dialog, name)->isEnabled() == userListsEnabled, name);
+    for (const char *name : {"listWidgetSambaGroup", "listWidgetShareGroup", "groupBoxSystemGroup",
+                             "groupBoxSambaGroup", "pushButtonAddGroup", "pushButtonAddCustomGroup",
+                             "pushButtonRemoveGroup", "pushButtonAddAllGroup", "pushButtonRemoveAllGroup"})
+        QVERIFY2(child<QWidget>(dialog, name)->isEnabled() == groupListsEnabled, name);
+    QVERIFY(!okButton(dialog)->isEnabled());
+}
+
+void TestShareDialog::radioButtons()
+{
+    Share share;
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {});
+    auto *available = child<QListWidget>(dialog, "listWidgetSambaUsers");
+    QVERIFY(!available->isEnabled()); // all Samba users
+
+    child<QRadioButton>(dialog, "radioButtonSelected")->click();
+    QVERIFY(available->isEnabled());
+    QVERIFY(okButton(dialog)->isEnabled());
+    // The button rule: nothing chosen yet, so nothing to remove.
+    QVERIFY(child<QPushButton>(dialog, "pushButtonAdd")->isEnabled());
+    QVERIFY(!child<QPushButton>(dialog, "pushButtonRemove")->isEnabled());
+    QVERIFY(!child<QPushButton>(dialog, "pushButtonRemoveAll")->isEnabled());
+
+    child<QRadioButton>(dialog, "radioButtonAllGuest")->click();
+    QVERIFY(!available->isEnabled());
+    QVERIFY(!child<QPushButton>(dialog, "pushButtonAddCustom")->isEnabled());
+
+    child<QRadioButton>(dialog, "radioButtonSelectedGroup")->click();
+    QVERIFY(child<QListWidget>(dialog, "listWidgetSambaGroup")->isEnabled());
+    child<QRadioButton>(dialog, "radioButtonAllGuestGroup")->click();
+    QVERIFY(!child<QListWidget>(dialog, "listWidgetSambaGroup")->isEnabled());
+}
+
+void TestShareDialog::listOperations_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::newRow("users") << 0;
+    QTest::newRow("groups") << 1;
+}
+
+void TestShareDialog::listOperations()
+{
+    QFETCH(int, page);
+    const QString suffix = page == 0 ? QString() : QStringLiteral("Group");
+    Share share;
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {});
+    child<QTabWidget>(dialog, "AccessTabWidget")->setCurrentIndex(page);
+    child<QRadioButton>(dialog, page == 0 ? "radioButtonSelected" : "radioButtonSelectedGroup")->click();
+    auto *available = child<QListWidget>(dialog, page == 0 ? "listWidgetSambaUsers" : "listWidgetSambaGroup");
+    auto *chosen = child<QListWidget>(dialog, page == 0 ? "listWidgetShareUsers" : "listWidgetShareGroup");
+    const auto button = [&](const char *name) {
+        return dialog.findChild<QPushButton *>(QLatin1String(name) + suffix);
+    };
+    const int total = available->count();
+    const QString first = available->item(0)->text();
+    const QString last = available->item(total - 1)->text();
+
+    // Add moves the selection and sorts the chosen list.
+    available->item(total - 1)->setSelected(true);
+    available->item(0)->setSelected(true);
+    button("pushButtonAdd")->click();
+    QCOMPARE(texts(chosen), (QStringList{first, last}));
+    QCOMPARE(available->count(), total - 2);
+    QVERIFY(button("pushButtonRemove")->isEnabled());
+
+    chosen->item(1)->setSelected(true);
+    button("pushButtonRemove")->click();
+    QCOMPARE(texts(chosen), QStringList{first});
+    QVERIFY(texts(available).contains(last));
+
+    button("pushButtonAddAll")->click();
+    QCOMPARE(available->count(), 0);
+    QCOMPARE(chosen->count(), total);
+    QVERIFY(!button("pushButtonAdd")->isEnabled());
+    QVERIFY(!button("pushButtonAddAll")->isEnabled());
+
+    button("pushButtonRemoveAll")->click();
+    QCOMPARE(chosen->count(), 0);
+    QCOMPARE(available->count(), total);
+    QVERIFY(!button("pushButtonRemove")->isEnabled());
+    QVERIFY(okButton(dialog)->isEnabled());
+}
+
+void TestShareDialog::addCustom()
+{
+    Share share;
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {});
+    child<QRadioButton>(dialog, "radioButtonSelected")->click();
+    auto *available = child<QListWidget>(dialog, "listWidgetSambaUsers");
+    auto *chosen = child<QListWidget>(dialog, "listWidgetShareUsers");
+    {
+        // An account typed by hand leaves the available list.
+        InputAnswer answer(QStringLiteral("  bob  "));
+        child<QPushButton>(dialog, "pushButtonAddCustom")->click();
+        QCOMPARE(answer.title, QStringLiteral("Add user"));
+        QCOMPARE(answer.label, QStringLiteral("Username or Samba variable:"));
+    }
+    QCOMPARE(texts(chosen), QStringList{QStringLiteral("bob")});
+    QVERIFY(!texts(available).contains(QStringLiteral("bob")));
+    {
+        InputAnswer answer(QStringLiteral("%U"));
+        child<QPushButton>(dialog, "pushButtonAddCustom")->click();
+    }
+    QCOMPARE(texts(chosen), (QStringList{QStringLiteral("%U"), QStringLiteral("bob")}));
+    {
+        InputAnswer blank(QStringLiteral("   "));
+        child<QPushButton>(dialog, "pushButtonAddCustom")->click();
+        InputAnswer cancelled(QStringLiteral("carol"), false);
+        child<QPushButton>(dialog, "pushButtonAddCustom")->click();
+    }
+    QCOMPARE(chosen->count(), 2);
+
+    child<QTabWidget>(dialog, "AccessTabWidget")->setCurrentIndex(1);
+    child<QRadioButton>(dialog, "radioButtonSelectedGroup")->click();
+    InputAnswer group(QStringLiteral("staff"));
+    child<QPushButton>(dialog, "pushButtonAddCustomGroup")->click();
+    QCOMPARE(group.title, QStringLiteral("Add group"));
+    QCOMPARE(group.label, QStringLiteral("Group or Samba variable:"));
+    QCOMPARE(texts(child<QListWidget>(dialog, "listWidgetShareGroup")), QStringList{QStringLiteral("staff")});
+}
+
+void TestShareDialog::okEnabling_data()
+{
+    QTest::addColumn<Setup>("change");
+    const auto edit = [](const char *name, const char *text) {
+        return Setup([=](QWidget &d) { child<QLineEdit>(d, name)->setText(QLatin1String(text)); });
+    };
+    const auto toggle = [](const char *name) {
+        return Setup([=](QWidget &d) { child<QAbstractButton>(d, name)->click(); });
+    };
+    QTest::newRow("directory") << edit("lineEditDirectory", "/srv/x");
+    QTest::newRow("description") << edit("lineEditDescription", "d");
+    QTest::newRow("name") << edit("lineEditShareName", "n");
+    QTest::newRow("create mask") << edit("lineEditCreateMask", "0700");
+    QTest::newRow("read/write") << toggle("radioButtonReadWrite");
+    QTest::newRow("guests") << toggle("radioButtonAllGuest");
+    QTest::newRow("printable") << toggle("checkBoxPrintable");
+    QTest::newRow("browseable") << toggle("checkBoxBrowseable");
+    QTest::newRow("simple audit") << toggle("checkBoxAuditSimple");
+    QTest::newRow("full audit") << toggle("checkBoxAuditFull");
+    QTest::newRow("facility") << Setup(
+        [](QWidget &d) { child<QComboBox>(d, "comboBoxSyslogFacility")->setCurrentIndex(2); });
+    QTest::newRow("acl panel") << toggle("checkBoxByDefault");
+}
+
+void TestShareDialog::okEnabling()
+{
+    QFETCH(Setup, change);
+    Share share;
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {});
+    dialog.show();
+    QVERIFY(!okButton(dialog)->isEnabled());
+    change(dialog);
+    QVERIFY(okButton(dialog)->isEnabled());
+}
+
+void TestShareDialog::checks_data()
+{
+    QTest::addColumn<QString>("originalName");
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QString>("message"); // empty: no box
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("focus");
+
+    const Setup none = [](QWidget &) {
+    };
+    const QString srv = m_srv;
+    QTest::newRow("no directory") << QString() << QString() << "public" << none
+                                  << "Please select a directory for share..." << false << 0
+                                  << "lineEditDirectory";
+    QTest::newRow("missing directory")
+        << QString() << "/nonexistent/dir"
+        << "public" << none << "Directory not found.\nPlease check the selected directory path..." << false
+        << 0 << "lineEditDirectory";
+    QTest::newRow("homes skips the directory")
+        << QString() << QString() << "Homes " << none << QString() << true << 0 << QString();
+    QTest::newRow("no name") << QString() << srv << QString() << none << "Please define a share name..."
+                             << false << 0 << "lineEditShareName";
+    QTest::newRow("blank name") << QString() << srv << "   " << none << "Please define a share name..."
+                                << false << 0 << "lineEditShareName";
+    QTest::newRow("global") << QString() << srv << "Global" << none << QString() << false << 0
+                            << "lineEditShareName";
+    QTest::newRow("duplicate") << QString() << srv << "DATA" << none
+                               << "Share with name \"data\" already exist. Please change current share name."
+                               << false << 0 << "lineEditShareName";
+    QTest::newRow("duplicate with a blank")
+        << QString() << srv << "data " << none
+        << "Share with name \"data\" already exist. Please change current share name." << false << 0
+        << "lineEditShareName";
+    QTest::newRow("own name in other case")
+        << "Data" << srv << "data" << none << QString() << true << 0 << QString();
+    QTest::newRow("no chosen user") << QString() << srv << "public" << Setup([](QWidget &d) {
+        child<QRadioButton>(d, "radioButtonSelected")->click();
+    }) << "Please specify at least one Samba users for share..."
+                                    << false << 1 << "listWidgetShareUsers";
+    QTest::newRow("only the current page is checked")
+        << QString() << srv << "public" << Setup([](QWidget &d) {
+               child<QRadioButton>(d, "radioButtonSelected")->click();
+               child<QTabWidget>(d, "AccessTabWidget")->setCurrentIndex(1);
+           })
+        << QString() << true << 0 << QString();
+    QTest::newRow("no chosen group") << QString() << srv << "public" << Setup([](QWidget &d) {
+        child<QTabWidget>(d, "AccessTabWidget")->setCurrentIndex(1);
+        child<QRadioButton>(d, "radioButtonSelectedGroup")->click();
+    }) << "Please specify at least one Samba group for share..."
+                                     << false << 1 << "listWidgetShareGroup";
+    QTest::newRow("bracket in name")
+        << QString() << srv << "a]b" << none
+        << "The share name must not contain '[', ']', a line break or another control "
+           "character."
+        << false << 0 << "lineEditShareName";
+    QTest::newRow("tab in name")
+        << QString() << srv << "a\tb" << none
+        << "The share name must not contain '[', ']', a line break or another control "
+           "character."
+        << false << 0 << "lineEditShareName";
+    QTest::newRow("line break in description") << QString() << srv << "public" << Setup([](QWidget &d) {
+        child<QLineEdit>(d, "lineEditDescription")->setText(QStringLiteral("a\nb"));
+    }) << "The field \"Description\" must not contain a line break."
+                                               << false << 0 << "lineEditDescription";
+    QTest::newRow("line break in a chosen user") << QString() << srv << "public" << Setup([](QWidget &d) {
+        child<QRadioButton>(d, "radioButtonSelected")->click();
+        child<QListWidget>(d, "listWidgetShareUsers")->addItem(QStringLiteral("bob\rroot"));
+    }) << "The field \"Users for share\" must not contain a line break."
+                                                 << false << 1 << "listWidgetShareUsers";
+    QTest::newRow("line break in the audit prefix") << QString() << srv << "public" << Setup([](QWidget &d) {
+        child<QCheckBox>(d, "checkBoxAuditFull")->setChecked(true);
+        child<QLineEdit>(d, "lineEditAuditPrefix")->setText(QStringLiteral("%u\n"));
+    }) << "The field \"Prefix\" must not contain a line break."
+                                                    << false << 3 << "lineEditAuditPrefix";
+}
+
+void TestShareDialog::checks()
+{
+    QFETCH(QString, originalName);
+    QFETCH(QString, directory);
+    QFETCH(QString, name);
+    QFETCH(Setup, setup);
+    QFETCH(QString, message);
+    QFETCH(bool, accepted);
+    QFETCH(int, tab);
+    QFETCH(QString, focus);
+    Share share(originalName);
+    share.setName(originalName);
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {QStringLiteral("data"), QStringLiteral("printers")});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    child<QLineEdit>(dialog, "lineEditDirectory")->setText(directory);
+    child<QLineEdit>(dialog, "lineEditShareName")->setText(name);
+    setup(dialog);
+    child<QTabWidget>(dialog, "tabWidget")->setCurrentIndex(2);
+
+    BoxDriver driver({QStringLiteral("OK")});
+    okButton(dialog)->click();
+
+    QCOMPARE(driver.seen(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(driver.last().title, QStringLiteral("Info"));
+        QCOMPARE(driver.last().text, message);
+    }
+    QCOMPARE(dialog.result(), accepted ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    if (accepted) {
+        QCOMPARE(share.name(), name.trimmed());
+        return;
+    }
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(share.name(), originalName); // nothing written
+    QCOMPARE(child<QTabWidget>(dialog, "tabWidget")->currentIndex(), tab);
+    QCOMPARE(dialog.focusWidget() ? dialog.focusWidget()->objectName() : QString(), focus);
+}
+
+void TestShareDialog::srvReminder()
+{
+    QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), false);
+    const QString outside = m_dir.filePath(QStringLiteral("outside"));
+    QVERIFY(QDir().mkpath(outside));
+    const SambaSettings settings = makeSettings();
+    for (int round = 0; round < 3; ++round) {
+        Share share;
+        ShareDialog dialog(share, settings, {});
+        // Last, a directory under /srv itself (part of every Debian system).
+        child<QLineEdit>(dialog, "lineEditDirectory")->setText(round == 2 ? QStringLiteral("/srv") : outside);
+        child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral("s"));
+        // The box's check box is ticked from the timer before the box is answered.
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->checkBox()->setChecked(true);
+        });
+        ticker.start(1);
+        BoxDriver driver({QStringLiteral("OK")});
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted)); // a reminder, not a refusal
+        QCOMPARE(driver.seen(), round == 0 ? 1 : 0);
+        if (round == 0) {
+            QCOMPARE(driver.last().text,
+                     QStringLiteral("It is advisable to create resources in the /srv/samba/ folder."));
+            QVERIFY(QSettings().value(QStringLiteral("do-not-remind-about-srv")).toBool());
+        }
+        if (round == 1)
+            QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), false);
+    }
+}
+
+void TestShareDialog::cancelKeepsRecord()
+{
+    const QString managed = m_dir.filePath(QStringLiteral("managed"));
+    QVERIFY(QDir().mkpath(managed));
+    QVERIFY(QFile::setPermissions(managed,
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                      | QFile::ReadOther | QFile::ExeOther));
+    Share share(QStringLiteral("data"));
+    share.setName(QStringLiteral("data"));
+    share.setPath(managed);
+    share.setComment(QStringLiteral("old"));
+    QVERIFY(!share.setDirectoryPermissions());
+    const SambaSettings settings = makeSettings();
+    {
+        ShareDialog dialog(share, settings, {QStringLiteral("data")});
+        QVERIFY(child<QCheckBox>(dialog, "checkBoxSetDirectoryPermissions")->isChecked());
+        child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("new"));
+        child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral("renamed"));
+        dialog.reject();
+    }
+    QCOMPARE(share.comment(), QStringLiteral("old"));
+    QCOMPARE(share.name(), QStringLiteral("data"));
+    // The one field a cancelled dialog still writes: the directory is 0555.
+    QVERIFY(share.setDirectoryPermissions());
+}
+
+void TestShareDialog::writeBack()
+{
+    Share share;
+    share.addVfsModule(std::make_shared<FullAudit>());
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {});
+    child<QLineEdit>(dialog, "lineEditDirectory")->setText(m_srv);
+    child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral(" Public "));
+    child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral(" For all "));
+    child<QRadioButton>(dialog, "radioButtonReadWrite")->click();
+    child<QCheckBox>(dialog, "checkBoxSetDirectoryPermissions")->setChecked(true);
+    child<QLineEdit>(dialog, "lineEditCreateMask")->setText(QStringLiteral("0644"));
+    child<QRadioButton>(dialog, "radioButtonSelected")->click();
+    auto *available = child<QListWidget>(dialog, "listWidgetSambaUsers");
+    available->findItems(QStringLiteral("alice"), Qt::MatchExactly).first()->setSelected(true);
+    child<QPushButton>(dialog, "pushButtonAdd")->click();
+    child<QTabWidget>(dialog, "AccessTabWidget")->setCurrentIndex(1);
+    child<QRadioButton>(dialog, "radioButtonSelectedGroup")->click();
+    child<QListWidget>(dialog, "listWidgetSambaGroup")
+        ->findItems(QStringLiteral("staff"), Qt::MatchExactly)
+        .first()
+        ->setSelected(true);
+    child<QPushButton>(dialog, "pushButtonAddGroup")->click();
+    child<QCheckBox>(dialog, "checkBoxAuditFull")->setChecked(false);
+    child<QCheckBox>(dialog, "checkBoxAuditSimple")->setChecked(true);
+    child<QCheckBox>(dialog, "checkBoxByDefault")->setChecked(false);
+    dialog.accept();
+
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(share.path(), m_srv);
+    QCOMPARE(share.name(), QStringLiteral("Public"));
+    QCOMPARE(share.comment(), QStringLiteral("For all"));
+    QVERIFY(!share.readOnly());
+    QVERIFY(share.readWrite());
+    QVERIFY(share.setDirectoryPermissions());
+    QVERIFY(!share.guestOk());
+    QVERIFY(!share.guestOnly());
+    QCOMPARE(share.createMask(), QStringLiteral("0644"));
+    QCOMPARE(share.validUsers(), QStringList{QStringLiteral("alice")});
+    QVERIFY(!share.writeListEverybody());
+    QCOMPARE(share.writeList(), QStringList{QStringLiteral("staff")});
+    QVERIFY(share.hasVfsModule(QStringLiteral("audit")));
+    QVERIFY(!share.hasVfsModule(QStringLiteral("full_audit")));
+    QVERIFY(!share.aclByDefault());
+}
+
+void TestShareDialog::shareLevelSecurity()
+{
+    Share share;
+    share.setValidUsers({QStringLiteral("alice")});
+    share.setWriteList({QStringLiteral("staff")});
+    const SambaSettings settings = makeSettings(SambaSettings::SecurityShare);
+    ShareDialog dialog(share, settings, {});
+    QVERIFY(!child<QWidget>(dialog, "groupBoxUserAccess")->isEnabled());
+    QVERIFY(!child<QWidget>(dialog, "groupBoxGroupAccess")->isEnabled());
+    QVERIFY(!child<QWidget>(dialog, "listWidgetShareUsers")->isEnabled());
+    QVERIFY(!child<QWidget>(dialog, "pushButtonAddCustomGroup")->isEnabled());
+    child<QLineEdit>(dialog, "lineEditDirectory")->setText(m_srv);
+    child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral("public"));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(share.guestOk());
+    QVERIFY(share.guestOnly());
+    QVERIFY(share.writeListEverybody());
+    QCOMPARE(share.validUsers(), QStringList());
+    QCOMPARE(share.writeList(), QStringList());
+}
+
+void TestShareDialog::directoryChooser()
+{
+    Share share;
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {});
+    auto *name = child<QLineEdit>(dialog, "lineEditShareName");
+    dialog.setDirectory(QStringLiteral("/srv/samba/public"));
+    QCOMPARE(child<QLineEdit>(dialog, "lineEditDirectory")->text(), QStringLiteral("/srv/samba/public"));
+    QCOMPARE(name->text(), QStringLiteral("public"));
+    dialog.setDirectory(QStringLiteral("/srv/samba/other"));
+    QCOMPARE(name->text(), QStringLiteral("other"));
+
+    // Through the chooser itself.
+    QTimer chooser;
+    QString title;
+    connect(&chooser, &QTimer::timeout, this, [&] {
+        if (auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            title = files->windowTitle();
+            files->setDirectory(m_srv);
+            files->selectFile(m_srv);
+            QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+        }
+    });
+    chooser.start(5);
+    child<QToolButton>(dialog, "toolButton")->click();
+    chooser.stop();
+    QCOMPARE(title, QStringLiteral("Select directory to share"));
+    QCOMPARE(QDir(child<QLineEdit>(dialog, "lineEditDirectory")->text()).canonicalPath(),
+             QDir(m_srv).canonicalPath());
+    QCOMPARE(name->text(), QStringLiteral("public"));
+
+    // Once the administrator typed a name, choosing a directory keeps it.
+    QTest::keyClicks(name, QStringLiteral("x"));
+    dialog.setDirectory(QStringLiteral("/srv/samba/third"));
+    QCOMPARE(name->text(), QStringLiteral("publicx"));
+
+    // An existing share keeps its name.
+    Share existing(QStringLiteral("data"));
+    existing.setName(QStringLiteral("data"));
+    existing.setPath(m_srv);
+    ShareDialog edit(existing, settings, {QStringLiteral("data")});
+    edit.setDirectory(QStringLiteral("/srv/samba/elsewhere"));
+    QCOMPARE(child<QLineEdit>(edit, "lineEditShareName")->text(), QStringLiteral("data"));
+}
+
+void TestShareDialog::auditTab()
+{
+    auto module = std::make_shared<FullAudit>();
+    module->setPrefix(QStringLiteral("%u"));
+    module->setSyslog(false);
+    module->setSuccessOperations(
+        {VfsOperation(QStringLiteral("open")), VfsOperation(QStringLiteral("frobnicate"))});
+    module->setFailureOperations(
+        {VfsOperation(QStringLiteral("open")), VfsOperation(QStringLiteral("unlinkat"))});
+    module->setFacility(Syslog::Facility(QStringLiteral("LOCAL5")));
+    module->setPriority(Syslog::Priority(QStringLiteral("ERR")));
+    Share share;
+    share.setPath(m_srv);
+    share.setName(QStringLiteral("s"));
+    share.addVfsModule(module);
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {});
+
+    AuditOperationModel *model = dialog.operationModel();
+    QCOMPARE(model->rowCount(), 3);
+    QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("frobnicate"));
+    QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("open"));
+    QCOMPARE(model->index(1, 1).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    QCOMPARE(model->index(2, 1).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    QVERIFY(child<QCheckBox>(dialog, "checkBoxAuditFull")->isChecked());
+    QVERIFY(!child<QCheckBox>(dialog, "checkBoxAuditSimple")->isChecked());
+    QCOMPARE(child<QLineEdit>(dialog, "lineEditAuditPrefix")->text(), QStringLiteral("%u"));
+    QCOMPARE(child<QComboBox>(dialog, "comboBoxSyslogFacility")->currentText(), QStringLiteral("LOCAL5"));
+    QCOMPARE(child<QComboBox>(dialog, "comboBoxSyslogPriority")->currentText(), QStringLiteral("ERR"));
+    // Syslog is off: its settings are disabled, the rest of the full audit is enabled.
+    QVERIFY(child<QWidget>(dialog, "lineEditAuditPrefix")->isEnabled());
+    QVERIFY(!child<QWidget>(dialog, "comboBoxSyslogFacility")->isEnabled());
+    QVERIFY(!child<QWidget>(dialog, "toolButtonRemoveOperation")->isEnabled());
+    child<QCheckBox>(dialog, "checkBoxLogToSyslog")->setChecked(true);
+    QVERIFY(child<QWidget>(dialog, "comboBoxSyslogFacility")->isEnabled());
+
+    // Remove the selected row, then add an operation from the chooser.
+    auto *table = child<QTableView>(dialog, "tableViewAuditOperations");
+    table->selectRow(0);
+    QVERIFY(child<QWidget>(dialog, "toolButtonRemoveOperation")->isEnabled());
+    child<QToolButton>(dialog, "toolButtonRemoveOperation")->click();
+    QCOMPARE(model->rowCount(), 2);
+    {
+        InputAnswer answer(QStringLiteral("chmod"));
+        child<QToolButton>(dialog, "toolButtonAddOperation")->click();
+        QCOMPARE(answer.title, QStringLiteral("Select operation"));
+        QCOMPARE(answer.label, QStringLiteral("Operation:"));
+        QVERIFY(!answer.items.contains(QStringLiteral("open")));
+        QVERIFY(answer.items.contains(QStringLiteral("chmod")));
+        QVERIFY(std::is_sorted(answer.items.cbegin(), answer.items.cend()));
+    }
+    QCOMPARE(model->rowCount(), 3);
+    QVERIFY(okButton(dialog)->isEnabled());
+
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    auto written = std::dynamic_pointer_cast<FullAudit>(share.vfsModule(QStringLiteral("full_audit")));
+    QVERIFY(written);
+    QVERIFY(written != module); // a new module object, the stored one is never changed
+    QCOMPARE(written->successOperations(),
+             (VfsOperationSet{VfsOperation(QStringLiteral("open")), VfsOperation(QStringLiteral("chmod"))}));
+    QCOMPARE(written->failureOperations(),
+             (VfsOperationSet{VfsOperation(QStringLiteral("open")), VfsOperation(QStringLiteral("unlinkat")),
+                              VfsOperation(QStringLiteral("chmod"))}));
+    QVERIFY(written->syslog());
+    QCOMPARE(written->facility().name(), QStringLiteral("LOCAL5"));
+    QCOMPARE(written->priority().name(), QStringLiteral("ERR"));
+    QCOMPARE(written->prefix(), QStringLiteral("%u"));
+
+    // Unticking full audit disables its widgets again.
+    ShareDialog again(share, settings, {});
+    child<QCheckBox>(again, "checkBoxAuditFull")->setChecked(false);
+    for (const char *name :
+         {"labelAuditPrefix", "lineEditAuditPrefix", "groupBoxAuditOperations", "tableViewAuditOperations",
+          "toolButtonAddOperation", "groupBoxSyslogSettings", "checkBoxLogToSyslog", "checkBoxLogSecDesc"})
+        QVERIFY2(!child<QWidget>(again, name)->isEnabled(), name);
+}
+
+QTEST_MAIN(TestShareDialog)
+#include "tst_sharedialog.moc"
