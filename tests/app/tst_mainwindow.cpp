@@ -2,7 +2,13 @@
 #include "boxdriver.h"
 #include "mainwindow.h"
 #include "share.h"
+#include "sharedialog.h"
 #include "sharemodel.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include <QAction>
 #include <QMenuBar>
@@ -25,6 +31,40 @@ Share makeShare(const QString &name, bool printable)
     return share;
 }
 
+// Works the share dialog once it is open, then presses Ok or Cancel.
+class ShareDialogDriver : public QObject
+{
+public:
+    explicit ShareDialogDriver(std::function<void(ShareDialog &)> work, bool ok = true)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this, work, ok] {
+            auto *dialog = qobject_cast<ShareDialog *>(QApplication::activeModalWidget());
+            if (!dialog || opened)
+                return;
+            opened = true;
+            printable = dialog->findChild<QCheckBox *>(QStringLiteral("checkBoxPrintable"))->isChecked();
+            work(*dialog);
+            if (ok)
+                dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            else
+                dialog->reject();
+        });
+        m_timer.start(5);
+    }
+
+    bool opened = false;
+    bool printable = false;
+
+private:
+    QTimer m_timer;
+};
+
+void fillNewShare(ShareDialog &dialog, const QString &name, const QString &path)
+{
+    dialog.findChild<QLineEdit *>(QStringLiteral("lineEditDirectory"))->setText(path);
+    dialog.findChild<QLineEdit *>(QStringLiteral("lineEditShareName"))->setText(name);
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -40,6 +80,11 @@ private slots:
     void sizeIsRemembered();
     void checkConfig_data();
     void checkConfig();
+    void addShare_data();
+    void addShare();
+    void editShare();
+    void deleteShare_data();
+    void deleteShare();
 
 private:
     QTemporaryDir m_settings;
@@ -226,6 +271,109 @@ void TestMainWindow::checkConfig()
         QCOMPARE(driver.last().title, QStringLiteral("Testparm process error"));
     else if (script.contains("ERROR"))
         QVERIFY(driver.last().details.contains(QLatin1String("ERROR: broken")));
+}
+
+void TestMainWindow::addShare_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("share") << 0 << true;
+    QTest::newRow("printer") << 1 << true;
+    QTest::newRow("cancelled") << 1 << false;
+}
+
+void TestMainWindow::addShare()
+{
+    QFETCH(int, tab);
+    QFETCH(bool, accept);
+    QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), true);
+    MainWindow window;
+    window.shareModel()->setShares({makeShare(QStringLiteral("data"), false)});
+    auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    tabs->setCurrentIndex(tab);
+    const QString path = QDir::tempPath();
+    ShareDialogDriver driver(
+        [&](ShareDialog &dialog) { fillNewShare(dialog, QStringLiteral("added"), path); }, accept);
+    window.findChild<QAction *>(QStringLiteral("actionAddShare"))->trigger();
+
+    QVERIFY(driver.opened);
+    // A share added on the Printers tab starts as a printer.
+    QCOMPARE(driver.printable, tab == 1);
+    QCOMPARE(window.shareModel()->rowCount(), accept ? 2 : 1);
+    QCOMPARE(window.isModified(), accept);
+    if (accept) {
+        const Share *added = window.shareModel()->share(window.shareModel()->index(1, 0));
+        QCOMPARE(added->name(), QStringLiteral("added"));
+        QCOMPARE(added->path(), path);
+        QCOMPARE(tabs->currentIndex(), tab);
+    }
+}
+
+void TestMainWindow::editShare()
+{
+    MainWindow window;
+    Share data = makeShare(QStringLiteral("data"), false);
+    data.setPath(QDir::tempPath());
+    Share printer = makeShare(QStringLiteral("laser"), true);
+    printer.setPath(QDir::tempPath());
+    window.shareModel()->setShares({data, printer});
+    auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    auto *printers = window.findChild<QTableView *>(QStringLiteral("tableViewPrinters"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    tabs->setCurrentIndex(1);
+    printers->selectRow(0);
+    QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), true);
+
+    // The unchanged name passes the duplicate check although the window hands it over.
+    ShareDialogDriver driver([](ShareDialog &dialog) {
+        QVERIFY(dialog.findChild<QCheckBox *>(QStringLiteral("checkBoxPrintable"))->isChecked());
+        dialog.findChild<QCheckBox *>(QStringLiteral("checkBoxPrintable"))->setChecked(false);
+        dialog.findChild<QLineEdit *>(QStringLiteral("lineEditDescription"))
+            ->setText(QStringLiteral("no printer"));
+    });
+    // A double-click edits as the action does.
+    const QPoint cell = printers->visualRect(printers->model()->index(0, 0)).center();
+    // A view takes a double-click only on the index the first press went to.
+    QTest::mouseClick(printers->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(printers->viewport(), Qt::LeftButton, {}, cell);
+
+    QVERIFY(driver.opened);
+    QVERIFY(window.isModified());
+    const Share *edited = window.shareModel()->share(window.shareModel()->index(1, 0));
+    QCOMPARE(edited->comment(), QStringLiteral("no printer"));
+    QVERIFY(!edited->printable());
+    // It moved to the Shares tab, which is shown.
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(window.findChild<QTableView *>(QStringLiteral("tableViewShares"))->model()->rowCount(), 2);
+    QCOMPARE(printers->model()->rowCount(), 0);
+}
+
+void TestMainWindow::deleteShare_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("ok") << QStringLiteral("OK");
+    QTest::newRow("cancel") << QStringLiteral("Cancel");
+}
+
+void TestMainWindow::deleteShare()
+{
+    QFETCH(QString, answer);
+    const bool deleted = answer == QLatin1String("OK");
+    MainWindow window;
+    window.shareModel()->setShares(
+        {makeShare(QStringLiteral("web"), false), makeShare(QStringLiteral("data"), false)});
+    window.findChild<QTableView *>(QStringLiteral("tableViewShares"))->selectRow(1); // web, sorted by name
+    BoxDriver driver({answer});
+    window.findChild<QAction *>(QStringLiteral("actionDeleteShare"))->trigger();
+
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().title, QStringLiteral("Warning"));
+    QCOMPARE(driver.last().text, QStringLiteral("Are you sure to delete share: \"web\"?"));
+    QCOMPARE(window.shareModel()->rowCount(), deleted ? 1 : 2);
+    QCOMPARE(window.shareModel()->share(window.shareModel()->index(0, 0))->name(),
+             deleted ? QStringLiteral("data") : QStringLiteral("web"));
+    QCOMPARE(window.isModified(), deleted);
 }
 
 QTEST_MAIN(TestMainWindow)
