@@ -108,12 +108,21 @@ ShareDialog::~ShareDialog() = default;
 
 void ShareDialog::fillLists()
 {
+    // A Samba user of tdbsam is a system user too, so most names come twice: each is offered
+    // once, or choosing it would leave its twin behind, and editing the share would later
+    // move both into the chosen list and write the name twice.
+    QStringList users;
     for (const SambaUser &user : m_settings.users())
-        m_ui->listWidgetSambaUsers->addItem(user.name());
-    m_ui->listWidgetSambaUsers->addItems(SambaAccountStore::listRegularUsers());
+        users << user.name();
+    users << SambaAccountStore::listRegularUsers();
+    users.removeDuplicates();
+    m_ui->listWidgetSambaUsers->addItems(users);
+    QStringList groups;
     for (const SambaGroup &group : m_settings.groups())
-        m_ui->listWidgetSambaGroup->addItem(group.name());
-    m_ui->listWidgetSambaGroup->addItems(SambaAccountStore::listRegularGroups());
+        groups << group.name();
+    groups << SambaAccountStore::listRegularGroups();
+    groups.removeDuplicates();
+    m_ui->listWidgetSambaGroup->addItems(groups);
 }
 
 void ShareDialog::moveInto(QListWidget *from, const QStringList &names, QListWidget *to)

@@ -1,0 +1,457 @@
+// The window's part of the share access test, run by shareaccess.sh inside its namespaces:
+// three shares added through the share dialog as an administrator would fill it in, then
+// saved with the real testparm and pdbedit. shareaccess.sh then serves the saved smb.conf
+// with the real smbd and checks who gets in.
+#include "../boxdriver.h"
+#include "mainwindow.h"
+#include "share.h"
+#include "sharedialog.h"
+#include "sharemodel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// What the administrator enters in the dialog for one share.
+struct ShareForm
+{
+    enum Access { AllGuests, AllSambaUsers, SelectedUsers };
+
+    QString directory;
+    QString name;
+    QString description;
+    bool readWrite = false;
+    bool setDirectoryPermissions = false;
+    Access access = AllSambaUsers;
+    QStringList users;
+};
+
+QString variable(const char *name)
+{
+    return qEnvironmentVariable(name);
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & 07777) : 0;
+}
+
+QStringList texts(const QListWidget *list)
+{
+    QStringList result;
+    for (int row = 0; row < list->count(); ++row)
+        result << list->item(row)->text();
+    return result;
+}
+
+QString describe(const BoxDriver &boxes, int from)
+{
+    QStringList lines;
+    for (int index = from; index < boxes.boxes.size(); ++index)
+        lines << QStringLiteral("box \"%1\": %2 %3")
+                     .arg(boxes.boxes[index].title, boxes.boxes[index].text, boxes.boxes[index].details);
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Fills the dialog's form through its widgets; returns what went wrong, or nothing.
+class FormFiller
+{
+public:
+    explicit FormFiller(QDialog *dialog)
+        : m_dialog(dialog)
+    {
+    }
+
+    QString fill(const ShareForm &form)
+    {
+        auto *tabs = widget<QTabWidget>("tabWidget");
+        auto *directory = widget<QLineEdit>("lineEditDirectory");
+        auto *name = widget<QLineEdit>("lineEditShareName");
+        auto *description = widget<QLineEdit>("lineEditDescription");
+        auto *readOnly = widget<QRadioButton>("radioButtonReadOnly");
+        auto *readWrite = widget<QRadioButton>("radioButtonReadWrite");
+        auto *permissions = widget<QCheckBox>("checkBoxSetDirectoryPermissions");
+        auto *accessTabs = widget<QTabWidget>("AccessTabWidget");
+        auto *allGuests = widget<QRadioButton>("radioButtonAllGuest");
+        auto *allSamba = widget<QRadioButton>("radioButtonAllSamba");
+        auto *selected = widget<QRadioButton>("radioButtonSelected");
+        auto *available = widget<QListWidget>("listWidgetSambaUsers");
+        auto *chosen = widget<QListWidget>("listWidgetShareUsers");
+        auto *add = widget<QPushButton>("pushButtonAdd");
+        auto *access = widget<QWidget>("tabAccess");
+        if (!m_error.isEmpty())
+            return m_error;
+
+        tabs->setCurrentIndex(0);
+        type(directory, form.directory);
+        type(name, form.name);
+        type(description, form.description);
+        QRadioButton *mode = form.readWrite ? readWrite : readOnly;
+        mode->click();
+        check(mode->isChecked(), QStringLiteral("%1 stays unchecked").arg(mode->objectName()));
+        if (permissions->isChecked() != form.setDirectoryPermissions)
+            permissions->click();
+        check(permissions->isChecked() == form.setDirectoryPermissions,
+              QStringLiteral("checkBoxSetDirectoryPermissions does not follow the click"));
+
+        tabs->setCurrentWidget(access);
+        accessTabs->setCurrentIndex(0);
+        QRadioButton *who = form.access == ShareForm::AllGuests ? allGuests
+            : form.access == ShareForm::AllSambaUsers           ? allSamba
+                                                                : selected;
+        who->click();
+        check(who->isChecked(),
+              QStringLiteral("%1 stays unchecked (%2)")
+                  .arg(who->objectName(),
+                       who->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled")));
+        checkOfferedOnce(available);
+        for (const QString &user : form.users) {
+            const QList<QListWidgetItem *> items =
+                available->findItems(user, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (items.isEmpty()) {
+                check(false,
+                      QStringLiteral("%1 is not among the available users: %2")
+                          .arg(user, texts(available).join(QStringLiteral(", "))));
+                continue;
+            }
+            available->clearSelection();
+            available->setCurrentItem(items.first());
+            check(add->isEnabled(), QStringLiteral("pushButtonAdd is disabled with %1 selected").arg(user));
+            add->click();
+        }
+        if (form.access == ShareForm::SelectedUsers)
+            checkChosen(available, chosen, form.users);
+        return m_error;
+    }
+
+    // The edit of an existing share: the chosen users as saved, then a new description.
+    QString editDescription(const QStringList &users, const QString &description)
+    {
+        auto *available = widget<QListWidget>("listWidgetSambaUsers");
+        auto *chosen = widget<QListWidget>("listWidgetShareUsers");
+        auto *edit = widget<QLineEdit>("lineEditDescription");
+        if (!m_error.isEmpty())
+            return m_error;
+        checkOfferedOnce(available);
+        checkChosen(available, chosen, users);
+        type(edit, description);
+        return m_error;
+    }
+
+private:
+    template<typename T>
+    T *widget(const char *name)
+    {
+        T *found = m_dialog->findChild<T *>(QLatin1String(name));
+        if (!found)
+            check(false, QStringLiteral("the share dialog has no %1").arg(QLatin1String(name)));
+        return found;
+    }
+
+    // Each account is offered once, although a Samba user is a system user as well.
+    void checkOfferedOnce(const QListWidget *available)
+    {
+        QStringList names = texts(available);
+        check(names.removeDuplicates() == 0,
+              QStringLiteral("names offered more than once: %1")
+                  .arg(texts(available).join(QStringLiteral(", "))));
+    }
+
+    // The users for the share are exactly these, and none of them is still offered.
+    void checkChosen(const QListWidget *available, const QListWidget *chosen, const QStringList &users)
+    {
+        check(texts(chosen) == users,
+              QStringLiteral("the users for the share are [%1], not [%2]")
+                  .arg(texts(chosen).join(QStringLiteral(", ")), users.join(QStringLiteral(", "))));
+        for (const QString &user : users)
+            check(!texts(available).contains(user),
+                  QStringLiteral("%1 is chosen and still offered: %2")
+                      .arg(user, texts(available).join(QStringLiteral(", "))));
+    }
+
+    void check(bool condition, const QString &error)
+    {
+        if (!condition && m_error.isEmpty())
+            m_error = error;
+    }
+
+    // Types the text as keystrokes into the emptied field.
+    void type(QLineEdit *edit, const QString &text)
+    {
+        edit->clear();
+        QTest::keyClicks(edit, text);
+        check(edit->text() == text,
+              QStringLiteral("%1 holds \"%2\" after typing \"%3\"")
+                  .arg(edit->objectName(), edit->text(), text));
+    }
+
+    QDialog *m_dialog;
+    QString m_error;
+};
+
+} // namespace
+
+class TestShareAccess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void addSharesThroughDialog();
+    void save();
+    void editKeepsChosenUsers();
+
+private:
+    // Runs the command, fills the share dialog it opens and clicks Ok; returns what went
+    // wrong, or nothing.
+    QString runDialog(const char *actionName, const std::function<QString(QDialog *)> &fill);
+    QString addShare(const ShareForm &form);
+    QString savedConfig() const;
+    QAction *action(const char *name) const { return m_window->findChild<QAction *>(QLatin1String(name)); }
+    QString srv(const QString &name) const { return m_srv + QLatin1Char('/') + name; }
+    const Share *share(const QString &name) const;
+
+    QString m_config;
+    QString m_srv;
+    // Each step builds on the ones before it.
+    bool m_failed = false;
+    std::unique_ptr<BoxDriver> m_boxes;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestShareAccess::initTestCase()
+{
+    Q_INIT_RESOURCE(resources);
+    // The paths come from shareaccess.sh only: run anywhere else, this would write the
+    // machine's smb.conf and directory modes.
+    m_config = variable("SHAREACCESS_CONFIG");
+    const QString settingsPath = variable("SHAREACCESS_SETTINGS");
+    m_srv = variable("SHAREACCESS_SRV");
+    if (m_config.isEmpty() || settingsPath.isEmpty() || m_srv.isEmpty()
+        || variable("SHAREACCESS_SYSTEMCTL").isEmpty())
+        QFAIL("run by shareaccess.sh, which prepares the namespace and sets SHAREACCESS_*");
+
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsPath);
+    QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
+    QCoreApplication::setApplicationName(QStringLiteral("tst_shareaccess"));
+    // The directories lie outside /srv; the dialog's reminder about it is answered already.
+    QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), true);
+
+    MainWindow::Environment environment;
+    environment.configPath = m_config;
+    environment.systemctl = variable("SHAREACCESS_SYSTEMCTL");
+    m_boxes = std::make_unique<BoxDriver>();
+    m_window = std::make_unique<MainWindow>(environment);
+    m_window->show();
+    m_window->initialLoad();
+    QVERIFY2(m_boxes->seen() == 0, qPrintable(describe(*m_boxes, 0)));
+    QVERIFY2(m_window->currentSettings().users().contains(QStringLiteral("alice"))
+                 && m_window->currentSettings().users().contains(QStringLiteral("bob")),
+             qPrintable(QStringLiteral("pdbedit's Samba users are [%1]")
+                            .arg(m_window->currentSettings().users().keys().join(QStringLiteral(", ")))));
+    QCOMPARE(m_window->shareModel()->rowCount(), 0);
+}
+
+void TestShareAccess::init()
+{
+    if (m_failed)
+        QSKIP("an earlier step failed");
+}
+
+void TestShareAccess::cleanup()
+{
+    m_failed = m_failed || QTest::currentTestFailed();
+}
+
+QString TestShareAccess::runDialog(const char *actionName, const std::function<QString(QDialog *)> &fill)
+{
+    const int boxesBefore = m_boxes->seen();
+    QString error;
+    bool found = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<ShareDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            if (clock.elapsed() > 10000) {
+                error = QStringLiteral("no share dialog appeared");
+                poll.stop();
+            }
+            return;
+        }
+        found = true;
+        poll.stop();
+        error = fill(dialog);
+        if (error.isEmpty()) {
+            QPushButton *ok = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"))
+                                  ->button(QDialogButtonBox::Ok);
+            if (!ok->isEnabled())
+                error = QStringLiteral("Ok is disabled on the filled-in form");
+            else
+                ok->click();
+            // A refused form keeps the dialog open and says why in a box.
+            if (error.isEmpty() && dialog->isVisible())
+                error =
+                    QStringLiteral("the dialog did not accept the form\n") + describe(*m_boxes, boxesBefore);
+        }
+        if (!error.isEmpty())
+            dialog->reject();
+    });
+    poll.start(10);
+    QAction *command = action(actionName);
+    if (!command->isEnabled())
+        return QStringLiteral("%1 is disabled").arg(QLatin1String(actionName));
+    command->trigger();
+    poll.stop();
+    if (error.isEmpty() && !found)
+        error = QStringLiteral("%1 opened no share dialog").arg(QLatin1String(actionName));
+    if (error.isEmpty() && m_boxes->seen() != boxesBefore)
+        error = QStringLiteral("unexpected boxes\n") + describe(*m_boxes, boxesBefore);
+    return error;
+}
+
+QString TestShareAccess::addShare(const ShareForm &form)
+{
+    return runDialog("actionAddShare", [&form](QDialog *dialog) { return FormFiller(dialog).fill(form); });
+}
+
+const Share *TestShareAccess::share(const QString &name) const
+{
+    for (int row = 0; row < m_window->shareModel()->rowCount(); ++row) {
+        const Share *share = m_window->shareModel()->share(m_window->shareModel()->index(row, 0));
+        if (share && share->name() == name)
+            return share;
+    }
+    return nullptr;
+}
+
+void TestShareAccess::addSharesThroughDialog()
+{
+    ShareForm docs;
+    docs.directory = srv(QStringLiteral("docs"));
+    docs.name = QStringLiteral("docs");
+    docs.description = QStringLiteral("Documents for everyone to read");
+    docs.access = ShareForm::AllSambaUsers;
+    QString error = addShare(docs);
+    QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("[docs]: ") + error));
+
+    ShareForm team;
+    team.directory = srv(QStringLiteral("team"));
+    team.name = QStringLiteral("team");
+    team.description = QStringLiteral("Alice's work");
+    team.readWrite = true;
+    team.setDirectoryPermissions = true;
+    team.access = ShareForm::SelectedUsers;
+    team.users = QStringList{QStringLiteral("alice")};
+    error = addShare(team);
+    QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("[team]: ") + error));
+
+    ShareForm guest;
+    guest.directory = srv(QStringLiteral("guest"));
+    guest.name = QStringLiteral("guest");
+    guest.description = QStringLiteral("Open to guests");
+    guest.readWrite = true;
+    guest.setDirectoryPermissions = true;
+    guest.access = ShareForm::AllGuests;
+    error = addShare(guest);
+    QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("[guest]: ") + error));
+
+    QCOMPARE(m_window->shareModel()->rowCount(), 3);
+    const Share *added = share(QStringLiteral("docs"));
+    QVERIFY(added);
+    QVERIFY(added->readOnly());
+    QVERIFY(!added->guestOk());
+    QCOMPARE(added->validUsers(), QStringList());
+    added = share(QStringLiteral("team"));
+    QVERIFY(added);
+    QVERIFY(!added->readOnly());
+    QCOMPARE(added->validUsers(), QStringList{QStringLiteral("alice")});
+    added = share(QStringLiteral("guest"));
+    QVERIFY(added);
+    QVERIFY(!added->readOnly());
+    QVERIFY(added->guestOk());
+    QVERIFY(m_window->isModified());
+}
+
+void TestShareAccess::save()
+{
+    QAction *save = action("actionSave");
+    QVERIFY(save->isEnabled());
+    const int boxesBefore = m_boxes->seen();
+    save->trigger();
+    QVERIFY2(m_boxes->seen() == boxesBefore, qPrintable(describe(*m_boxes, boxesBefore)));
+    QVERIFY(!m_window->isModified());
+
+    // Set directory permissions: 0777 for the read/write shares at save; [docs] keeps the
+    // administrator's own mode.
+    QCOMPARE(modeOf(srv(QStringLiteral("team"))), mode_t(0777));
+    QCOMPARE(modeOf(srv(QStringLiteral("guest"))), mode_t(0777));
+    QCOMPARE(modeOf(srv(QStringLiteral("docs"))), mode_t(0775));
+
+    const QString config = savedConfig();
+    for (const char *section : {"[docs]", "[team]", "[guest]"})
+        QVERIFY2(config.contains(QLatin1String(section)), section);
+    QVERIFY2(config.contains(QStringLiteral("\nvalid users = alice\n")), qPrintable(config));
+}
+
+// Editing [team] after the save shows alice as its one user, not as chosen twice or still
+// offered, and a changed description leaves the valid users as they were.
+void TestShareAccess::editKeepsChosenUsers()
+{
+    auto *view = m_window->findChild<QTableView *>(QStringLiteral("tableViewShares"));
+    QVERIFY(view);
+    const QModelIndexList found =
+        view->model()->match(view->model()->index(0, ShareModel::NameColumn), Qt::DisplayRole,
+                             QStringLiteral("team"), 1, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    view->selectRow(found.first().row());
+    const QStringList alice{QStringLiteral("alice")};
+    const QString error = runDialog("actionEditShare", [&alice](QDialog *dialog) {
+        return FormFiller(dialog).editDescription(alice, QStringLiteral("Alice's work, edited"));
+    });
+    QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("editing [team]: ") + error));
+    const Share *team = share(QStringLiteral("team"));
+    QVERIFY(team);
+    QCOMPARE(team->comment(), QStringLiteral("Alice's work, edited"));
+    QCOMPARE(team->validUsers(), alice);
+
+    QVERIFY(m_window->isModified());
+    const int boxesBefore = m_boxes->seen();
+    action("actionSave")->trigger();
+    QVERIFY2(m_boxes->seen() == boxesBefore, qPrintable(describe(*m_boxes, boxesBefore)));
+    QVERIFY(!m_window->isModified());
+    const QString config = savedConfig();
+    QVERIFY2(config.contains(QStringLiteral("\ncomment = Alice's work, edited\n")), qPrintable(config));
+    QVERIFY2(config.contains(QStringLiteral("\nvalid users = alice\n")), qPrintable(config));
+}
+
+QString TestShareAccess::savedConfig() const
+{
+    QFile file(m_config);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QTEST_MAIN(TestShareAccess)
+#include "tst_shareaccess.moc"
