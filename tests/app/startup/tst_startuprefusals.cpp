@@ -1,0 +1,174 @@
+// Shareward's start-up refusals, in real processes: an unprivileged user, a lowered integrity
+// level and an instance already running each end the start before the window, with the box
+// and exit code that belong to them, and only the last one contacts the running instance.
+#include "startupfixture.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+// Debian's nobody, a user that exists on every machine and owns nothing.
+const uid_t Nobody = 65534;
+
+const char *const first = "first";
+
+// How a run ended, with what the program and the guard reported, for failure messages.
+QByteArray outcome(const StartupFixture &fixture, const QString &report, int exitCode)
+{
+    return QStringLiteral("exit code %1\nreport:\n%2guard:\n%3")
+        .arg(exitCode)
+        .arg(fixture.reportText(report), fixture.guardLog())
+        .toUtf8();
+}
+
+} // namespace
+
+class TestStartupRefusals : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void unprivilegedUser();
+    void lowIntegrity();
+    void lowIntegrityWithInstanceRunning();
+    void secondInstance();
+
+private:
+    // Checks that a report holds exactly one box, with this title, and nothing else.
+    void verifyOnlyBox(const StartupFixture &fixture, const QString &report, const QString &title,
+                       const QString &text);
+    // Checks that the running first instance got no message so far: a later instance's
+    // message, sent after everything that might have sent one, is the first it gets.
+    void verifyFirstUncontacted(const StartupFixture &fixture, const QStringList &arguments);
+};
+
+void TestStartupRefusals::initTestCase()
+{
+    if (geteuid() != 0)
+        QSKIP("The start-up tests run programs as another user and need root.");
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty(), "setpriv is missing");
+}
+
+void TestStartupRefusals::verifyOnlyBox(const StartupFixture &fixture, const QString &report,
+                                        const QString &title, const QString &text)
+{
+    const QList<QStringList> boxes = fixture.events(report, QStringLiteral("box"));
+    QVERIFY2(boxes.size() == 1, qPrintable(fixture.reportText(report)));
+    QCOMPARE(boxes.first().value(1), title);
+    QVERIFY2(boxes.first().value(2).contains(text), qPrintable(boxes.first().value(2)));
+    // No window came up after the box.
+    QVERIFY2(fixture.events(report, QStringLiteral("shown")).isEmpty(),
+             qPrintable(fixture.reportText(report)));
+}
+
+void TestStartupRefusals::verifyFirstUncontacted(const StartupFixture &fixture, const QStringList &arguments)
+{
+    // The knock is a second instance by the book: it says it runs second and shows nothing.
+    const int exitCode =
+        fixture.run(StartupFixture::Probe, QStringLiteral("knock"), arguments + fixture.windowArguments());
+    QVERIFY2(exitCode == 1, outcome(fixture, QStringLiteral("knock"), exitCode).constData());
+    QCOMPARE(fixture.reportText(QStringLiteral("knock")), QString());
+    QVERIFY2(fixture.waitForEvent(QLatin1String(first), QStringLiteral("message")),
+             qPrintable(fixture.reportText(QLatin1String(first))));
+    // A refused start that had sent anything would have done so before the knock started.
+    const QList<QStringList> messages = fixture.events(QLatin1String(first), QStringLiteral("message"));
+    QVERIFY2(messages.size() == 1, qPrintable(fixture.reportText(QLatin1String(first))));
+    QCOMPARE(messages.first().value(1), QStringLiteral("raise"));
+}
+
+void TestStartupRefusals::unprivilegedUser()
+{
+    StartupFixture fixture(Nobody);
+    QVERIFY2(fixture.isValid(), qPrintable(fixture.errorString()));
+
+    // A first instance of the same user, let past the root check, so that the socket a
+    // refused start could talk to is there.
+    QProcess running;
+    QVERIFY2(fixture.startFirst(running, QLatin1String(first), {QStringLiteral("--root")}),
+             qPrintable(fixture.reportText(QLatin1String(first))));
+    QVERIFY2(fixture.events(QLatin1String(first), QStringLiteral("box")).isEmpty(),
+             qPrintable(fixture.reportText(QLatin1String(first))));
+
+    // The real program, run by that user.
+    const int exitCode = fixture.run(StartupFixture::Shareward, QStringLiteral("refused"), {});
+    QVERIFY2(exitCode == 0, outcome(fixture, QStringLiteral("refused"), exitCode).constData());
+    verifyOnlyBox(fixture, QStringLiteral("refused"), QStringLiteral("Unprivileged user"),
+                  QStringLiteral("Please run the program under the root user."));
+
+    verifyFirstUncontacted(fixture, {QStringLiteral("--root")});
+    QCOMPARE(fixture.stopFirst(running, QLatin1String(first)), 0);
+    QCOMPARE(fixture.guardLog(), QString());
+}
+
+void TestStartupRefusals::lowIntegrity()
+{
+    StartupFixture fixture;
+    QVERIFY2(fixture.isValid(), qPrintable(fixture.errorString()));
+    const int exitCode = fixture.run(StartupFixture::Probe, QStringLiteral("refused"),
+                                     QStringList{QStringLiteral("--root"), QStringLiteral("--low-integrity")}
+                                         + fixture.windowArguments());
+    QVERIFY2(exitCode == 0, outcome(fixture, QStringLiteral("refused"), exitCode).constData());
+    verifyOnlyBox(fixture, QStringLiteral("refused"), QStringLiteral("Wrong integrity level"),
+                  QStringLiteral("you should login with a high level of integrity."));
+    QCOMPARE(fixture.guardLog(), QString());
+}
+
+void TestStartupRefusals::lowIntegrityWithInstanceRunning()
+{
+    StartupFixture fixture;
+    QVERIFY2(fixture.isValid(), qPrintable(fixture.errorString()));
+    QProcess running;
+    QVERIFY2(fixture.startFirst(running, QLatin1String(first), {QStringLiteral("--root")}),
+             qPrintable(fixture.reportText(QLatin1String(first))));
+
+    // The integrity refusal comes before the look for a running instance.
+    const int exitCode = fixture.run(StartupFixture::Probe, QStringLiteral("refused"),
+                                     QStringList{QStringLiteral("--root"), QStringLiteral("--low-integrity")}
+                                         + fixture.windowArguments());
+    QVERIFY2(exitCode == 0, outcome(fixture, QStringLiteral("refused"), exitCode).constData());
+    verifyOnlyBox(fixture, QStringLiteral("refused"), QStringLiteral("Wrong integrity level"),
+                  QStringLiteral("mandatory integrity control mode"));
+
+    verifyFirstUncontacted(fixture, {QStringLiteral("--root")});
+    QCOMPARE(fixture.stopFirst(running, QLatin1String(first)), 0);
+    QCOMPARE(fixture.guardLog(), QString());
+}
+
+void TestStartupRefusals::secondInstance()
+{
+    StartupFixture fixture;
+    QVERIFY2(fixture.isValid(), qPrintable(fixture.errorString()));
+    // The first instance's window is minimized as soon as it is shown, so that raising it
+    // can be seen.
+    QProcess running;
+    QVERIFY2(fixture.startFirst(running, QLatin1String(first), {QStringLiteral("--root")},
+                                {QStringLiteral("SHAREWARD_WATCH_MINIMIZE=1")}),
+             qPrintable(fixture.reportText(QLatin1String(first))));
+    const QList<QStringList> minimized = fixture.events(QLatin1String(first), QStringLiteral("minimized"));
+    QCOMPARE(minimized.size(), 1);
+    QCOMPARE(minimized.first().value(1), QStringLiteral("minimized"));
+
+    // The real program, as root with the real checks: it hands over and ends, showing nothing.
+    const int exitCode = fixture.run(StartupFixture::Shareward, QStringLiteral("second"), {});
+    QVERIFY2(exitCode == 1, outcome(fixture, QStringLiteral("second"), exitCode).constData());
+    QCOMPARE(fixture.reportText(QStringLiteral("second")), QString());
+
+    QVERIFY2(fixture.waitForEvent(QLatin1String(first), QStringLiteral("message")),
+             qPrintable(fixture.reportText(QLatin1String(first))));
+    const QList<QStringList> messages = fixture.events(QLatin1String(first), QStringLiteral("message"));
+    QCOMPARE(messages.size(), 1);
+    // The message, and the window back from the task bar by the time it is announced.
+    QCOMPARE(messages.first(),
+             QStringList({QStringLiteral("message"), QStringLiteral("raise"), QStringLiteral("normal")}));
+
+    QCOMPARE(fixture.stopFirst(running, QLatin1String(first)), 0);
+    QCOMPARE(fixture.guardLog(), QString());
+}
+
+QTEST_GUILESS_MAIN(TestStartupRefusals)
+#include "tst_startuprefusals.moc"
