@@ -8,7 +8,7 @@ packages=(
   qtbase5-dev qttools5-dev-tools
   samba samba-common-bin winbind
   xvfb xauth
-  smbclient strace xdotool
+  smbclient strace xdotool x11-utils
   clang libclang-rt-14-dev
 )
 
