@@ -1,0 +1,78 @@
+#include "createuserdialog.h"
+
+#include "accountcommand.h"
+#include "ui_createuserdialog.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+
+namespace {
+
+constexpr int settingsTimeout = 30000;
+
+} // namespace
+
+CreateUserDialog::CreateUserDialog(QWidget *parent, const QString &program, const QString &settingsProgram)
+    : QDialog(parent)
+    , m_program(program)
+    , m_settingsProgram(settingsProgram)
+    , m_ui(std::make_unique<Ui::CreateUserDialog>())
+{
+    m_ui->setupUi(this);
+
+    // A portable account name of at most 32 characters: a lower-case letter, then letters,
+    // digits, '_' or '-'. Anything else cannot even be typed.
+    m_ui->lineEditName->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[a-z]{1}[a-z0-9\\_\\-]{31}")), m_ui->lineEditName));
+    m_ui->labelWarning->setText(
+        tr("Please note that a service user will be created.\nTo log in set a password in the \"Security "
+           "Policy\" utility."));
+
+    // A button must not offer a desktop program that is not installed.
+    const QFileInfo settings(m_settingsProgram);
+    m_ui->policyButton->setVisible(settings.isFile() && settings.isExecutable());
+
+    connect(m_ui->lineEditName, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_ui->okPushButton->setEnabled(!text.isEmpty()); });
+    connect(m_ui->cancelPushButton, &QPushButton::clicked, this, &CreateUserDialog::reject);
+    connect(m_ui->okPushButton, &QPushButton::clicked, this, &CreateUserDialog::create);
+    connect(m_ui->policyButton, &QPushButton::clicked, this, &CreateUserDialog::openSecurityPolicy);
+}
+
+CreateUserDialog::~CreateUserDialog() = default;
+
+QString CreateUserDialog::defaultProgram()
+{
+    return QStringLiteral("useradd");
+}
+
+QString CreateUserDialog::defaultSettingsProgram()
+{
+    return QStringLiteral("/usr/bin/norva-systemsettings");
+}
+
+void CreateUserDialog::create()
+{
+    if (!AccountCommand::run(this, m_program, {QStringLiteral("-M"), QStringLiteral("-N")},
+                             m_ui->lineEditName->text()))
+        return;
+    m_createdName = m_ui->lineEditName->text();
+    accept();
+}
+
+void CreateUserDialog::openSecurityPolicy()
+{
+    // Owned by the dialog, so that a settings window still open after the wait is not
+    // closed at once; it goes when it ends, or with the dialog.
+    auto *process = new QProcess(this);
+    connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), process,
+            &QObject::deleteLater);
+    connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            process->deleteLater();
+    });
+    process->start(m_settingsProgram, {QStringLiteral("norva_kcm_users")});
+    process->waitForFinished(settingsTimeout);
+}

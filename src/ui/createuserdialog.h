@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+namespace Ui {
+class CreateUserDialog;
+}
+
+// Creates a service user on the system: "useradd -M -N NAME", no home directory and no
+// group of its own. Logging in needs a password, which is set in the desktop's security
+// policy module, reachable from here when the desktop settings are installed.
+class CreateUserDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // program: useradd; settingsProgram: the desktop settings, whose button is hidden when
+    // the program is not installed. Both are parameters so that tests can substitute them.
+    explicit CreateUserDialog(QWidget *parent = nullptr, const QString &program = defaultProgram(),
+                              const QString &settingsProgram = defaultSettingsProgram());
+    ~CreateUserDialog() override;
+
+    // "useradd", found through PATH.
+    static QString defaultProgram();
+    // "/usr/bin/norva-systemsettings"
+    static QString defaultSettingsProgram();
+
+    // The user made, empty until a creation succeeded.
+    QString createdName() const { return m_createdName; }
+
+private:
+    void create();
+    void openSecurityPolicy();
+
+    QString m_program;
+    QString m_settingsProgram;
+    QString m_createdName;
+    std::unique_ptr<Ui::CreateUserDialog> m_ui;
+};
