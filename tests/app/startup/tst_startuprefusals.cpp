@@ -39,7 +39,7 @@ private slots:
     void secondInstance();
 
 private:
-    // Checks that a report holds exactly one box, with this title, and nothing else.
+    // Checks that a report holds exactly one box, with this title and text, and no window.
     void verifyOnlyBox(const StartupFixture &fixture, const QString &report, const QString &title,
                        const QString &text);
     // Checks that the running first instance got no message so far: a later instance's
