@@ -25,3 +25,10 @@ bool ShareProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceP
     const Share *record = shares->share(index);
     return record && m_predicate && m_predicate(*record);
 }
+
+QVariant ShareProxyModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return section + 1;
+    return QSortFilterProxyModel::headerData(section, orientation, role);
+}

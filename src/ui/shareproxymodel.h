@@ -18,6 +18,9 @@ public:
     explicit ShareProxyModel(Predicate predicate, QObject *parent = nullptr);
     ~ShareProxyModel() override;
 
+    // Rows are numbered as shown, not as in the model of all shares.
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 

@@ -172,6 +172,10 @@ void TestShareModel::proxiesSplitAndFollowChanges()
                      makeShare(QStringLiteral("data"))});
     QCOMPARE(namesIn(shares), (QStringList{QStringLiteral("data"), QStringLiteral("web")}));
     QCOMPARE(namesIn(printers), QStringList{QStringLiteral("printers")});
+    // Rows are numbered as each view shows them.
+    QCOMPARE(shares.headerData(1, Qt::Vertical).toInt(), 2);
+    QCOMPARE(printers.headerData(0, Qt::Vertical).toInt(), 1);
+    QCOMPARE(shares.headerData(0, Qt::Horizontal).toString(), model.headerData(0, Qt::Horizontal).toString());
 
     // Making data a printer moves it to the other view.
     const QModelIndex data = model.index(2, 0);
