@@ -1,0 +1,241 @@
+#include "configdialog.h"
+
+#include "aclwidget.h"
+#include "globalshare.h"
+#include "sambasettings.h"
+#include "ui_configdialog.h"
+
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSettings>
+
+namespace {
+
+const char *const sizeGroup = "server_configuration";
+const char *const sizeKey = "size";
+
+constexpr int basicTab = 0;
+constexpr int securityTab = 1;
+
+bool hasLineBreak(const QString &text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+// The modes that write a Kerberos realm into [global].
+bool usesRealm(const QString &modeText)
+{
+    return modeText == SambaSettings::securityModeText(SambaSettings::SecurityKerberosDomain)
+        || modeText == SambaSettings::securityModeText(SambaSettings::SecurityAds);
+}
+
+} // namespace
+
+ConfigDialog::ConfigDialog(SambaSettings *settings, bool sharePrinters, QWidget *parent)
+    : QDialog(parent)
+    , m_settings(settings)
+    , m_ui(std::make_unique<Ui::ConfigDialog>())
+{
+    m_ui->setupUi(this);
+    // Kerberos realms are ASCII; PCRE2 knows the POSIX class [:ascii:].
+    m_ui->lineEditRealm->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("^[[:ascii:]]+$")), m_ui->lineEditRealm));
+
+    connectForm();
+
+    QSettings stored;
+    stored.beginGroup(QLatin1String(sizeGroup));
+    resize(stored.value(QLatin1String(sizeKey), QSize(640, 480)).toSize());
+
+    m_ui->tabWidget->setCurrentIndex(basicTab);
+    fillForm(sharePrinters);
+    // Filling the form counted as changes.
+    m_ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(false);
+}
+
+ConfigDialog::~ConfigDialog() = default;
+
+void ConfigDialog::connectForm()
+{
+    connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &ConfigDialog::accept);
+    connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &ConfigDialog::reject);
+
+    connect(m_ui->comboBoxAuthMode, QOverload<int>::of(&QComboBox::activated), m_ui->stackedWidget,
+            &QStackedWidget::setCurrentIndex);
+    connect(m_ui->comboBoxAuthMode, &QComboBox::currentTextChanged, this, &ConfigDialog::updateRealmEnabled);
+    connect(m_ui->lineEditRealm, &QLineEdit::textEdited, this, &ConfigDialog::upperCaseRealm);
+
+    for (QComboBox *combo : {m_ui->comboBoxAuthMode, m_ui->comboBoxSharePrinters, m_ui->comboBoxGuestAccount,
+                             m_ui->comboBoxEncrypt})
+        connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &ConfigDialog::enableOk);
+    for (QLineEdit *edit : {m_ui->lineEditWorkgroup, m_ui->lineEditDescription, m_ui->lineEditRealm})
+        connect(edit, &QLineEdit::textChanged, this, &ConfigDialog::enableOk);
+    connect(m_ui->widgetACL, &ACLWidget::stateChanged, this, &ConfigDialog::enableOk);
+
+    connect(m_ui->comboBoxEncrypt, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &ConfigDialog::updateUnsafe);
+}
+
+void ConfigDialog::fillForm(bool sharePrinters)
+{
+    const GlobalShare &global = *m_settings->global();
+
+    // Samba's own default, shown so that the field never looks unset.
+    m_ui->lineEditWorkgroup->setText(global.workgroup().isEmpty() ? QStringLiteral("WORKGROUP")
+                                                                  : global.workgroup());
+    m_ui->lineEditDescription->setText(global.serverString());
+
+    const int printers =
+        m_ui->comboBoxSharePrinters->findText(sharePrinters ? tr("yes") : tr("no"), Qt::MatchFixedString);
+    m_ui->comboBoxSharePrinters->setCurrentIndex(printers >= 0 ? printers : (sharePrinters ? 0 : 1));
+
+    const int mode = m_settings->security();
+    m_ui->comboBoxAuthMode->setCurrentIndex(mode);
+    m_ui->stackedWidget->setCurrentIndex(mode);
+    m_ui->lineEditRealm->setText(global.realm());
+    // Set again: an unchanged index emits nothing.
+    updateRealmEnabled(SambaSettings::securityModeText(m_settings->security()));
+
+    m_ui->comboBoxEncrypt->setCurrentIndex(global.encryptPasswords() ? 0 : 1);
+    updateUnsafe(m_ui->comboBoxEncrypt->currentIndex());
+
+    fillGuestAccounts();
+    m_ui->widgetACL->setRecord(global);
+}
+
+void ConfigDialog::fillGuestAccounts()
+{
+    QComboBox *guests = m_ui->comboBoxGuestAccount;
+    guests->clear();
+    guests->addItem(GlobalShare::noGuestAccount());
+    // A guest acts with the rights of this account: root is never offered.
+    for (const SambaUser &user : m_settings->users()) {
+        if (user.name() != QLatin1String("root"))
+            guests->addItem(user.name());
+    }
+    const int current =
+        guests->findText(m_settings->global()->guestAccount(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    guests->setCurrentIndex(current >= 0 ? current : 0);
+}
+
+void ConfigDialog::enableOk()
+{
+    m_ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(true);
+}
+
+void ConfigDialog::updateRealmEnabled(const QString &mode)
+{
+    const bool enabled = usesRealm(mode);
+    m_ui->lineEditRealm->setEnabled(enabled);
+    m_ui->labelRealm->setEnabled(enabled);
+}
+
+void ConfigDialog::upperCaseRealm(const QString &text)
+{
+    const QString upper = text.toUpper();
+    if (upper == text)
+        return;
+    // setText() moves the cursor to the end; put it back where the typing happens.
+    QLineEdit *edit = m_ui->lineEditRealm;
+    const int position = edit->cursorPosition();
+    edit->setText(upper);
+    edit->setCursorPosition(position);
+}
+
+void ConfigDialog::updateUnsafe(int encryptIndex)
+{
+    m_ui->labelUnsafe->setText(encryptIndex == 1 ? tr("(Unsafe)") : QString());
+}
+
+bool ConfigDialog::sharePrinters() const
+{
+    return m_ui->comboBoxSharePrinters->currentText().compare(tr("yes"), Qt::CaseInsensitive) == 0;
+}
+
+void ConfigDialog::closeEvent(QCloseEvent *event)
+{
+    QSettings stored;
+    stored.beginGroup(QLatin1String(sizeGroup));
+    stored.setValue(QLatin1String(sizeKey), size());
+    // Closing the window is a Cancel: QDialog rejects and accepts the event.
+    QDialog::closeEvent(event);
+}
+
+void ConfigDialog::focusField(int tab, QWidget *field)
+{
+    m_ui->tabWidget->setCurrentIndex(tab);
+    field->setFocus();
+}
+
+void ConfigDialog::accept()
+{
+    if (!validate())
+        return;
+    writeBack();
+    QDialog::accept();
+}
+
+bool ConfigDialog::validate()
+{
+    const QString mode = m_ui->comboBoxAuthMode->currentText();
+    const auto warn = [this](const QString &text) {
+        QMessageBox::warning(this, tr("Warning"), text, QMessageBox::Ok);
+    };
+    if (usesRealm(mode)) {
+        // A realm of blanks is written as an empty one.
+        if (m_ui->lineEditRealm->text().trimmed().isEmpty()) {
+            warn(tr("Please specify realm for domain"));
+            focusField(securityTab, m_ui->lineEditRealm);
+            return false;
+        }
+    } else if (mode != SambaSettings::securityModeText(SambaSettings::SecurityUser)
+               && mode != SambaSettings::securityModeText(SambaSettings::SecurityDomain)
+               && mode != SambaSettings::securityModeText(SambaSettings::SecurityShare)) {
+        warn(tr("Please specify valid security mode"));
+        focusField(securityTab, m_ui->comboBoxAuthMode);
+        return false;
+    }
+    return !refuseUnsafeText();
+}
+
+bool ConfigDialog::refuseUnsafeText()
+{
+    // A line break would write lines of its own into [global]; the mapper refuses it
+    // too, but only when saving, far from the field.
+    QWidget *field = nullptr;
+    int tab = basicTab;
+    QString label;
+    const auto lineBreakIn = [&](QLineEdit *edit, int editTab, const QString &editLabel) {
+        if (field || !hasLineBreak(edit->text()))
+            return;
+        field = edit;
+        tab = editTab;
+        label = editLabel;
+    };
+    lineBreakIn(m_ui->lineEditWorkgroup, basicTab, tr("Workgroup"));
+    lineBreakIn(m_ui->lineEditDescription, basicTab, tr("Description"));
+    // The realm is written only in the modes that enable its field.
+    if (m_ui->lineEditRealm->isEnabled())
+        lineBreakIn(m_ui->lineEditRealm, securityTab, tr("Kerberos realm"));
+    if (!field)
+        return false;
+    QMessageBox::information(
+        this, tr("Info"), tr("The field \"%1\" must not contain a line break.").arg(label), QMessageBox::Ok);
+    focusField(tab, field);
+    return true;
+}
+
+void ConfigDialog::writeBack()
+{
+    GlobalShare &global = *m_settings->global();
+    global.setWorkgroup(m_ui->lineEditWorkgroup->text().trimmed());
+    global.setServerString(m_ui->lineEditDescription->text().trimmed());
+    m_settings->setSecurity(static_cast<SambaSettings::SecurityMode>(m_ui->comboBoxAuthMode->currentIndex()));
+    global.setRealm(m_ui->lineEditRealm->text());
+    global.setEncryptPasswords(m_ui->comboBoxEncrypt->currentIndex() == 0);
+    global.setGuestAccount(m_ui->comboBoxGuestAccount->currentText());
+    m_ui->widgetACL->writeRecord(global);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class ConfigDialog;
+}
+
+class QCloseEvent;
+class SambaSettings;
+
+// The server-wide settings: workgroup, server description, authentication mode and
+// realm, guest account, password encryption and the ACL settings of [global], and
+// whether the printers share should exist. The settings are written only when Ok
+// passes the checks; Cancel leaves them as they were.
+class ConfigDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // sharePrinters: whether the printers share exists now.
+    ConfigDialog(SambaSettings *settings, bool sharePrinters, QWidget *parent = nullptr);
+    ~ConfigDialog() override;
+
+    // The administrator's choice about the printers share.
+    bool sharePrinters() const;
+
+public slots:
+    void accept() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectForm();
+    void fillForm(bool sharePrinters);
+    void fillGuestAccounts();
+    void enableOk();
+    void updateRealmEnabled(const QString &mode);
+    void upperCaseRealm(const QString &text);
+    void updateUnsafe(int encryptIndex);
+
+    bool validate();
+    bool refuseUnsafeText();
+    void focusField(int tab, QWidget *field);
+    void writeBack();
+
+    SambaSettings *m_settings;
+    std::unique_ptr<Ui::ConfigDialog> m_ui;
+};
