@@ -1,7 +1,9 @@
 #include "mainwindow.h"
 
+#include "configdialog.h"
 #include "configmapper.h"
 #include "configrepair.h"
+#include "groupsdialog.h"
 #include "quill.h"
 #include "savesteps.h"
 #include "share.h"
@@ -11,6 +13,7 @@
 #include "startuperror.h"
 #include "testparm.h"
 #include "ui_mainwindow.h"
+#include "usersdialog.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -83,6 +86,9 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     connect(m_ui->actionAddShare, &QAction::triggered, this, &MainWindow::addShare);
     connect(m_ui->actionEditShare, &QAction::triggered, this, &MainWindow::editShare);
     connect(m_ui->actionDeleteShare, &QAction::triggered, this, &MainWindow::deleteShare);
+    connect(m_ui->actionEditConfig, &QAction::triggered, this, &MainWindow::editConfig);
+    connect(m_ui->actionSambaUsers, &QAction::triggered, this, &MainWindow::editSambaUsers);
+    connect(m_ui->actionSambaGroups, &QAction::triggered, this, &MainWindow::editSambaGroups);
     connect(m_ui->tableViewShares, &QTableView::doubleClicked, this, &MainWindow::editShare);
     connect(m_ui->tableViewPrinters, &QTableView::doubleClicked, this, &MainWindow::editShare);
 
@@ -289,6 +295,70 @@ void MainWindow::deleteShare()
     m_shares->removeShare(index);
     resizeColumns();
     setModified();
+}
+
+Share MainWindow::printersShare()
+{
+    Share printers;
+    printers.setName(QStringLiteral("printers"));
+    printers.setComment(QStringLiteral("All Printers"));
+    printers.setPath(QStringLiteral("/var/spool/samba"));
+    printers.setBrowseable(false);
+    printers.setPrintable(true);
+    printers.setGuestOk(false);
+    printers.setReadOnly(true);
+    printers.setCreateMask(QStringLiteral("0700"));
+    return printers;
+}
+
+void MainWindow::editConfig()
+{
+    const bool sharing = m_shares->shareNames().contains(QStringLiteral("printers"));
+    ConfigDialog dialog(&m_currentSettings, sharing, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (dialog.sharePrinters() && !sharing) {
+        m_shares->addShare(printersShare());
+        resizeColumns();
+    } else if (!dialog.sharePrinters() && sharing) {
+        m_shares->removeSharesNamed(QStringLiteral("printers"));
+        resizeColumns();
+    }
+    setModified();
+}
+
+namespace {
+
+// The accounts offered for new Samba users or groups: system ones, then the domain's.
+QStringList candidates(const QStringList &system, const QStringList &domain)
+{
+    QStringList names = system + domain;
+    names.removeDuplicates();
+    names.sort(Qt::CaseSensitive);
+    return names;
+}
+
+} // namespace
+
+void MainWindow::editSambaUsers()
+{
+    SambaUserMap users = m_currentSettings.users();
+    UsersDialog dialog(&users, candidates(m_serviceUsers, m_domainUsers), this);
+    if (dialog.exec() == QDialog::Accepted && users != m_currentSettings.users()) {
+        m_currentSettings.setUsers(users);
+        setModified();
+    }
+}
+
+void MainWindow::editSambaGroups()
+{
+    SambaGroupMap groups = m_currentSettings.groups();
+    GroupsDialog dialog(&groups, candidates(m_serviceGroups, m_domainGroups), this);
+    dialog.setWindowTitle(tr("Samba group's administration"));
+    if (dialog.exec() == QDialog::Accepted && groups != m_currentSettings.groups()) {
+        m_currentSettings.setGroups(groups);
+        setModified();
+    }
 }
 
 void MainWindow::initialLoad()

@@ -89,6 +89,10 @@ public slots:
     void addShare();
     void editShare();
     void deleteShare();
+    // The server-wide commands: each opens its dialog and takes its result on Ok.
+    void editConfig();
+    void editSambaUsers();
+    void editSambaGroups();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -100,6 +104,7 @@ private:
     void saveSize();
     void resizeColumns();
     void showTabOf(const Share &share);
+    static Share printersShare();
     bool askToFixConfig(const QString &text);
     void fixOpenFileLimit();
     bool runService(SystemCtl::Command command, const QString &service, const QString &failure);

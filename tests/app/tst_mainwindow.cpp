@@ -1,13 +1,18 @@
 // The window's form: actions, menus, views and the selection rules.
 #include "boxdriver.h"
+#include "configdialog.h"
+#include "groupsdialog.h"
 #include "mainwindow.h"
 #include "share.h"
 #include "sharedialog.h"
 #include "sharemodel.h"
+#include "usersdialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 #include <QAction>
@@ -31,33 +36,44 @@ Share makeShare(const QString &name, bool printable)
     return share;
 }
 
-// Works the share dialog once it is open, then presses Ok or Cancel.
-class ShareDialogDriver : public QObject
+// Works a dialog of type T once it is open, then presses Ok (or accepts it when Ok is
+// disabled, as for an untouched dialog) or cancels it.
+template<typename T>
+class DialogDriver : public QObject
 {
 public:
-    explicit ShareDialogDriver(std::function<void(ShareDialog &)> work, bool ok = true)
+    explicit DialogDriver(std::function<void(T &)> work, bool ok = true)
     {
         connect(&m_timer, &QTimer::timeout, this, [this, work, ok] {
-            auto *dialog = qobject_cast<ShareDialog *>(QApplication::activeModalWidget());
+            auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
             if (!dialog || opened)
                 return;
             opened = true;
-            printable = dialog->findChild<QCheckBox *>(QStringLiteral("checkBoxPrintable"))->isChecked();
+            title = dialog->windowTitle();
+            if (auto *printable =
+                    dialog->template findChild<QCheckBox *>(QStringLiteral("checkBoxPrintable")))
+                this->printable = printable->isChecked();
             work(*dialog);
-            if (ok)
-                dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
-            else
+            QPushButton *button =
+                dialog->template findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+            if (!ok)
                 dialog->reject();
+            else if (button->isEnabled())
+                button->click();
+            else
+                dialog->accept();
         });
         m_timer.start(5);
     }
 
     bool opened = false;
     bool printable = false;
+    QString title;
 
 private:
     QTimer m_timer;
 };
+using ShareDialogDriver = DialogDriver<ShareDialog>;
 
 void fillNewShare(ShareDialog &dialog, const QString &name, const QString &path)
 {
@@ -85,6 +101,10 @@ private slots:
     void editShare();
     void deleteShare_data();
     void deleteShare();
+    void serverSettings_data();
+    void serverSettings();
+    void accountDialogs_data();
+    void accountDialogs();
 
 private:
     QTemporaryDir m_settings;
@@ -374,6 +394,121 @@ void TestMainWindow::deleteShare()
     QCOMPARE(window.shareModel()->share(window.shareModel()->index(0, 0))->name(),
              deleted ? QStringLiteral("data") : QStringLiteral("web"));
     QCOMPARE(window.isModified(), deleted);
+}
+
+void TestMainWindow::serverSettings_data()
+{
+    QTest::addColumn<QStringList>("shares");
+    QTest::addColumn<QString>("answer"); // "Yes"/"No" for printer sharing, empty to leave it
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QStringList>("after");
+    const QStringList none{QStringLiteral("data")};
+    const QStringList printers{QStringLiteral("data"), QStringLiteral("printers")};
+    QTest::newRow("unchanged") << none << QString() << true << none;
+    QTest::newRow("sharing on") << none << QStringLiteral("Yes") << true << printers;
+    QTest::newRow("sharing off") << printers << QStringLiteral("No") << true << none;
+    QTest::newRow("cancelled") << none << QStringLiteral("Yes") << false << none;
+    // Only a share named exactly "printers" goes.
+    QTest::newRow("Printers stays") << QStringList{QStringLiteral("Printers")} << QStringLiteral("No") << true
+                                    << QStringList{QStringLiteral("Printers")};
+}
+
+void TestMainWindow::serverSettings()
+{
+    QFETCH(QStringList, shares);
+    QFETCH(QString, answer);
+    QFETCH(bool, ok);
+    QFETCH(QStringList, after);
+    MainWindow window;
+    QList<Share> records;
+    for (const QString &name : shares)
+        records << makeShare(name, name.toLower() == QLatin1String("printers"));
+    window.shareModel()->setShares(records);
+    window.currentSettings().global()->setWorkgroup(QStringLiteral("OLD"));
+
+    DialogDriver<ConfigDialog> driver(
+        [&](ConfigDialog &dialog) {
+            dialog.findChild<QLineEdit *>(QStringLiteral("lineEditWorkgroup"))
+                ->setText(QStringLiteral("NEW"));
+            if (!answer.isEmpty())
+                dialog.findChild<QComboBox *>(QStringLiteral("comboBoxSharePrinters"))
+                    ->setCurrentText(answer);
+        },
+        ok);
+    window.findChild<QAction *>(QStringLiteral("actionEditConfig"))->trigger();
+
+    QVERIFY(driver.opened);
+    QStringList names;
+    for (const Share &share : window.shareModel()->shares())
+        names << share.name();
+    QCOMPARE(names, after);
+    QCOMPARE(window.isModified(), ok);
+    QCOMPARE(window.currentSettings().global()->workgroup(),
+             ok ? QStringLiteral("NEW") : QStringLiteral("OLD"));
+    if (ok && answer == QLatin1String("Yes") && !shares.contains(QStringLiteral("printers"))) {
+        const Share added = window.shareModel()->shares().last();
+        QCOMPARE(added.comment(), QStringLiteral("All Printers"));
+        QCOMPARE(added.path(), QStringLiteral("/var/spool/samba"));
+        QCOMPARE(added.createMask(), QStringLiteral("0700"));
+        QVERIFY(added.printable() && added.readOnly() && !added.browseable() && !added.guestOk());
+        QVERIFY(added.originalName().isEmpty()); // saving creates its section
+    }
+}
+
+void TestMainWindow::accountDialogs_data()
+{
+    QTest::addColumn<bool>("groups");
+    QTest::addColumn<bool>("remove");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<bool>("modified");
+    for (bool groups : {false, true}) {
+        const char *kind = groups ? "groups" : "users";
+        QTest::addRow("%s, unchanged", kind) << groups << false << true << false;
+        QTest::addRow("%s, one deleted", kind) << groups << true << true << true;
+        QTest::addRow("%s, deleted then cancelled", kind) << groups << true << false << false;
+    }
+}
+
+void TestMainWindow::accountDialogs()
+{
+    QFETCH(bool, groups);
+    QFETCH(bool, remove);
+    QFETCH(bool, ok);
+    QFETCH(bool, modified);
+    MainWindow window;
+    SambaSettings &settings = window.currentSettings();
+    for (const char *name : {"alice", "bob"}) {
+        settings.users().insert(QLatin1String(name), SambaUser(QLatin1String(name)));
+        settings.groups().insert(QLatin1String(name), SambaGroup(QLatin1String(name)));
+    }
+    const auto work = [remove](QDialog &dialog) {
+        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("listWidgetSambaUsers"));
+        if (!remove)
+            return;
+        list->setCurrentRow(0);
+        BoxDriver confirm({QStringLiteral("OK")});
+        dialog.findChild<QPushButton *>(QStringLiteral("pushButtonDeleteUser"))->click();
+    };
+    QString title;
+    if (groups) {
+        DialogDriver<GroupsDialog> driver([&](GroupsDialog &d) { work(d); }, ok);
+        window.findChild<QAction *>(QStringLiteral("actionSambaGroups"))->trigger();
+        QVERIFY(driver.opened);
+        title = driver.title;
+    } else {
+        DialogDriver<UsersDialog> driver([&](UsersDialog &d) { work(d); }, ok);
+        window.findChild<QAction *>(QStringLiteral("actionSambaUsers"))->trigger();
+        QVERIFY(driver.opened);
+        title = driver.title;
+    }
+    QCOMPARE(title,
+             groups ? QStringLiteral("Samba group's administration")
+                    : QStringLiteral("Samba User's Administration"));
+    QCOMPARE(window.isModified(), modified);
+    const int left = groups ? settings.groups().size() : settings.users().size();
+    QCOMPARE(left, modified ? 1 : 2);
+    // The other map is never touched.
+    QCOMPARE(groups ? settings.users().size() : settings.groups().size(), 2);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -7,6 +7,7 @@
 #include "mainwindow.h"
 #include "share.h"
 #include "sharemodel.h"
+#include "usersdialog.h"
 
 #include <QAction>
 #include <QDir>
@@ -55,8 +56,9 @@ public:
                "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"refused $*\" >&2; exit 1; fi\n"
                "[ \"$1\" = -L ] && cat @DIR@/passdb\n"
                "exit 0\n");
+        // root is a system account as well: the users dialog offers it once.
         script(QStringLiteral("wbinfo"),
-               "[ \"$1\" = -u ] && echo 'DOM\\u1'; [ \"$1\" = -g ] && echo 'DOM\\g1'\n");
+               "[ \"$1\" = -u ] && echo 'DOM\\u1' && echo root; [ \"$1\" = -g ] && echo 'DOM\\g1'\n");
         script(QStringLiteral("reboot"), "echo \"reboot $* $XDG_RUNTIME_DIR\" >> @DIR@/log\n");
     }
 
@@ -191,6 +193,7 @@ private slots:
     void startWithUnsavedChanges();
     void quitAndClose_data();
     void quitAndClose();
+    void userCandidates();
 
 private:
     QTemporaryDir m_settings;
@@ -233,7 +236,7 @@ void TestMainWindowCommands::initialLoad()
              (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
     QCOMPARE(window.savedSettings().users(), window.currentSettings().users());
     QVERIFY(window.savedSettings().global() != window.currentSettings().global());
-    QCOMPARE(window.domainUsers(), QStringList{QStringLiteral("DOM\\u1")});
+    QCOMPARE(window.domainUsers(), (QStringList{QStringLiteral("DOM\\u1"), QStringLiteral("root")}));
     QCOMPARE(window.domainGroups(), QStringList{QStringLiteral("DOM\\g1")});
     QVERIFY(window.serviceUsers().contains(QStringLiteral("root")));
     QVERIFY(window.serviceGroups().contains(QStringLiteral("root")));
@@ -687,6 +690,28 @@ void TestMainWindowCommands::quitAndClose()
     QCOMPARE(window.isVisible(), !closed);
     QCOMPARE(sandbox.config() != before, saved);
     QCOMPARE(window.isModified(), modified && !saved);
+}
+
+// The users dialog offers the system and the domain accounts, each name once.
+void TestMainWindowCommands::userCandidates()
+{
+    Sandbox sandbox;
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    QStringList offered;
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, this, [&] {
+        if (auto *dialog = qobject_cast<UsersDialog *>(QApplication::activeModalWidget())) {
+            offered = dialog->candidates();
+            dialog->reject();
+        }
+    });
+    reader.start(5);
+    action(window, "actionSambaUsers")->trigger();
+    QCOMPARE(offered.count(QStringLiteral("root")), 1);
+    QVERIFY(offered.contains(QStringLiteral("DOM\\u1")));
+    QVERIFY(std::is_sorted(offered.cbegin(), offered.cend()));
+    QVERIFY(!window.isModified());
 }
 
 QTEST_MAIN(TestMainWindowCommands)
