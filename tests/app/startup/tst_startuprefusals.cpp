@@ -149,6 +149,9 @@ void TestStartupRefusals::secondInstance()
     QVERIFY2(fixture.startFirst(running, QLatin1String(first), {QStringLiteral("--root")},
                                 {QStringLiteral("SHAREWARD_WATCH_MINIMIZE=1")}),
              qPrintable(fixture.reportText(QLatin1String(first))));
+    // Reported just after "shown", which is all starting waits for.
+    QVERIFY2(fixture.waitForEvent(QLatin1String(first), QStringLiteral("minimized")),
+             qPrintable(fixture.reportText(QLatin1String(first))));
     const QList<QStringList> minimized = fixture.events(QLatin1String(first), QStringLiteral("minimized"));
     QCOMPARE(minimized.size(), 1);
     QCOMPARE(minimized.first().value(1), QStringLiteral("minimized"));
