@@ -2,8 +2,7 @@
 // three shares added through the share dialog as an administrator would fill it in, then
 // saved with the real testparm and pdbedit. shareaccess.sh then serves the saved smb.conf
 // with the real smbd and checks who gets in.
-#include "../boxdriver.h"
-#include "mainwindow.h"
+#include "../privateserverwindow.h"
 #include "share.h"
 #include "sharedialog.h"
 #include "sharemodel.h"
@@ -25,7 +24,6 @@
 #include <sys/stat.h>
 
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -43,11 +41,6 @@ struct ShareForm
     QStringList users;
 };
 
-QString variable(const char *name)
-{
-    return qEnvironmentVariable(name);
-}
-
 mode_t modeOf(const QString &path)
 {
     struct stat info = {};
@@ -60,15 +53,6 @@ QStringList texts(const QListWidget *list)
     for (int row = 0; row < list->count(); ++row)
         result << list->item(row)->text();
     return result;
-}
-
-QString describe(const BoxDriver &boxes, int from)
-{
-    QStringList lines;
-    for (int index = from; index < boxes.boxes.size(); ++index)
-        lines << QStringLiteral("box \"%1\": %2 %3")
-                     .arg(boxes.boxes[index].title, boxes.boxes[index].text, boxes.boxes[index].details);
-    return lines.join(QLatin1Char('\n'));
 }
 
 // Fills the dialog's form through its widgets; returns what went wrong, or nothing.
@@ -226,51 +210,30 @@ private:
     // wrong, or nothing.
     QString runDialog(const char *actionName, const std::function<QString(QDialog *)> &fill);
     QString addShare(const ShareForm &form);
-    QString savedConfig() const;
-    QAction *action(const char *name) const { return m_window->findChild<QAction *>(QLatin1String(name)); }
-    QString srv(const QString &name) const { return m_srv + QLatin1Char('/') + name; }
+    MainWindow *window() const { return m_server.window.get(); }
+    QAction *action(const char *name) const { return m_server.action(name); }
+    QString srv(const QString &name) const { return m_server.srv + QLatin1Char('/') + name; }
     const Share *share(const QString &name) const;
 
-    QString m_config;
-    QString m_srv;
+    PrivateServerWindow m_server;
     // Each step builds on the ones before it.
     bool m_failed = false;
-    std::unique_ptr<BoxDriver> m_boxes;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestShareAccess::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
-    // The paths come from shareaccess.sh only: run anywhere else, this would write the
-    // machine's smb.conf and directory modes.
-    m_config = variable("SHAREACCESS_CONFIG");
-    const QString settingsPath = variable("SHAREACCESS_SETTINGS");
-    m_srv = variable("SHAREACCESS_SRV");
-    if (m_config.isEmpty() || settingsPath.isEmpty() || m_srv.isEmpty()
-        || variable("SHAREACCESS_SYSTEMCTL").isEmpty())
-        QFAIL("run by shareaccess.sh, which prepares the namespace and sets SHAREACCESS_*");
-
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsPath);
-    QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
-    QCoreApplication::setApplicationName(QStringLiteral("tst_shareaccess"));
+    const QString error = m_server.open(QStringLiteral("tst_shareaccess"));
+    QVERIFY2(error.isEmpty(), qPrintable(error));
     // The directories lie outside /srv; the dialog's reminder about it is answered already.
     QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), true);
 
-    MainWindow::Environment environment;
-    environment.configPath = m_config;
-    environment.systemctl = variable("SHAREACCESS_SYSTEMCTL");
-    m_boxes = std::make_unique<BoxDriver>();
-    m_window = std::make_unique<MainWindow>(environment);
-    m_window->show();
-    m_window->initialLoad();
-    QVERIFY2(m_boxes->seen() == 0, qPrintable(describe(*m_boxes, 0)));
-    QVERIFY2(m_window->currentSettings().users().contains(QStringLiteral("alice"))
-                 && m_window->currentSettings().users().contains(QStringLiteral("bob")),
-             qPrintable(QStringLiteral("pdbedit's Samba users are [%1]")
-                            .arg(m_window->currentSettings().users().keys().join(QStringLiteral(", ")))));
-    QCOMPARE(m_window->shareModel()->rowCount(), 0);
+    const SambaUserMap &users = window()->currentSettings().users();
+    QVERIFY2(
+        users.contains(QStringLiteral("alice")) && users.contains(QStringLiteral("bob")),
+        qPrintable(
+            QStringLiteral("pdbedit's Samba users are [%1]").arg(users.keys().join(QStringLiteral(", ")))));
+    QCOMPARE(window()->shareModel()->rowCount(), 0);
 }
 
 void TestShareAccess::init()
@@ -286,7 +249,7 @@ void TestShareAccess::cleanup()
 
 QString TestShareAccess::runDialog(const char *actionName, const std::function<QString(QDialog *)> &fill)
 {
-    const int boxesBefore = m_boxes->seen();
+    const int boxesBefore = m_server.boxes->seen();
     QString error;
     bool found = false;
     QElapsedTimer clock;
@@ -313,8 +276,8 @@ QString TestShareAccess::runDialog(const char *actionName, const std::function<Q
                 ok->click();
             // A refused form keeps the dialog open and says why in a box.
             if (error.isEmpty() && dialog->isVisible())
-                error =
-                    QStringLiteral("the dialog did not accept the form\n") + describe(*m_boxes, boxesBefore);
+                error = QStringLiteral("the dialog did not accept the form\n")
+                    + m_server.describeBoxes(boxesBefore);
         }
         if (!error.isEmpty())
             dialog->reject();
@@ -327,8 +290,8 @@ QString TestShareAccess::runDialog(const char *actionName, const std::function<Q
     poll.stop();
     if (error.isEmpty() && !found)
         error = QStringLiteral("%1 opened no share dialog").arg(QLatin1String(actionName));
-    if (error.isEmpty() && m_boxes->seen() != boxesBefore)
-        error = QStringLiteral("unexpected boxes\n") + describe(*m_boxes, boxesBefore);
+    if (error.isEmpty() && m_server.boxes->seen() != boxesBefore)
+        error = QStringLiteral("unexpected boxes\n") + m_server.describeBoxes(boxesBefore);
     return error;
 }
 
@@ -339,8 +302,8 @@ QString TestShareAccess::addShare(const ShareForm &form)
 
 const Share *TestShareAccess::share(const QString &name) const
 {
-    for (int row = 0; row < m_window->shareModel()->rowCount(); ++row) {
-        const Share *share = m_window->shareModel()->share(m_window->shareModel()->index(row, 0));
+    for (int row = 0; row < window()->shareModel()->rowCount(); ++row) {
+        const Share *share = window()->shareModel()->share(window()->shareModel()->index(row, 0));
         if (share && share->name() == name)
             return share;
     }
@@ -378,7 +341,7 @@ void TestShareAccess::addSharesThroughDialog()
     error = addShare(guest);
     QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("[guest]: ") + error));
 
-    QCOMPARE(m_window->shareModel()->rowCount(), 3);
+    QCOMPARE(window()->shareModel()->rowCount(), 3);
     const Share *added = share(QStringLiteral("docs"));
     QVERIFY(added);
     QVERIFY(added->readOnly());
@@ -392,17 +355,13 @@ void TestShareAccess::addSharesThroughDialog()
     QVERIFY(added);
     QVERIFY(!added->readOnly());
     QVERIFY(added->guestOk());
-    QVERIFY(m_window->isModified());
+    QVERIFY(window()->isModified());
 }
 
 void TestShareAccess::save()
 {
-    QAction *save = action("actionSave");
-    QVERIFY(save->isEnabled());
-    const int boxesBefore = m_boxes->seen();
-    save->trigger();
-    QVERIFY2(m_boxes->seen() == boxesBefore, qPrintable(describe(*m_boxes, boxesBefore)));
-    QVERIFY(!m_window->isModified());
+    const QString error = m_server.save();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 
     // Set directory permissions: 0777 for the read/write shares at save; [docs] keeps the
     // administrator's own mode.
@@ -410,7 +369,7 @@ void TestShareAccess::save()
     QCOMPARE(modeOf(srv(QStringLiteral("guest"))), mode_t(0777));
     QCOMPARE(modeOf(srv(QStringLiteral("docs"))), mode_t(0775));
 
-    const QString config = savedConfig();
+    const QString config = m_server.savedConfig();
     for (const char *section : {"[docs]", "[team]", "[guest]"})
         QVERIFY2(config.contains(QLatin1String(section)), section);
     QVERIFY2(config.contains(QStringLiteral("\nvalid users = alice\n")), qPrintable(config));
@@ -420,7 +379,7 @@ void TestShareAccess::save()
 // offered, and a changed description leaves the valid users as they were.
 void TestShareAccess::editKeepsChosenUsers()
 {
-    auto *view = m_window->findChild<QTableView *>(QStringLiteral("tableViewShares"));
+    auto *view = window()->findChild<QTableView *>(QStringLiteral("tableViewShares"));
     QVERIFY(view);
     const QModelIndexList found =
         view->model()->match(view->model()->index(0, ShareModel::NameColumn), Qt::DisplayRole,
@@ -437,20 +396,12 @@ void TestShareAccess::editKeepsChosenUsers()
     QCOMPARE(team->comment(), QStringLiteral("Alice's work, edited"));
     QCOMPARE(team->validUsers(), alice);
 
-    QVERIFY(m_window->isModified());
-    const int boxesBefore = m_boxes->seen();
-    action("actionSave")->trigger();
-    QVERIFY2(m_boxes->seen() == boxesBefore, qPrintable(describe(*m_boxes, boxesBefore)));
-    QVERIFY(!m_window->isModified());
-    const QString config = savedConfig();
+    QVERIFY(window()->isModified());
+    const QString saved = m_server.save();
+    QVERIFY2(saved.isEmpty(), qPrintable(saved));
+    const QString config = m_server.savedConfig();
     QVERIFY2(config.contains(QStringLiteral("\ncomment = Alice's work, edited\n")), qPrintable(config));
     QVERIFY2(config.contains(QStringLiteral("\nvalid users = alice\n")), qPrintable(config));
-}
-
-QString TestShareAccess::savedConfig() const
-{
-    QFile file(m_config);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QTEST_MAIN(TestShareAccess)
