@@ -893,12 +893,12 @@ void ConfigMapper::setLineValue(Target &t, std::string_view key, const std::stri
         setValue(t, key, value);
         return;
     }
-    refuseLineBreak(key, value);
     const std::string &old = line->value();
     // Saying the same again leaves the line alone, bytes that are not UTF-8 included.
     const std::string_view current = trimTrailing(old);
     if (current == value || (!isAscii(current) && decode(current) == decode(value)))
         return;
+    refuseLineBreak(key, value);
     // Keep the line ending of a CRLF file.
     line->setValue(!old.empty() && old.back() == '\r' ? value + '\r' : value);
 }
