@@ -116,8 +116,14 @@ void ConfigDialog::fillGuestAccounts()
         if (user.name() != QLatin1String("root"))
             guests->addItem(user.name());
     }
-    const int current =
-        guests->findText(m_settings->global()->guestAccount(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const QString guest = m_settings->global()->guestAccount();
+    int current = guests->findText(guest, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    // A guest account that is no Samba user (a plain system account) stays offered:
+    // showing the marker instead would drop it from smb.conf at the next Ok.
+    if (current < 0 && !guest.isEmpty() && guest != QLatin1String("root")) {
+        guests->addItem(guest);
+        current = guests->count() - 1;
+    }
     guests->setCurrentIndex(current >= 0 ? current : 0);
 }
 
