@@ -408,9 +408,7 @@ void MainWindow::initialLoad()
         m_shares->setShares(shares);
         m_loaded = true;
         resizeColumns();
-        const bool active = smbdActive.get();
-        m_ui->actionStart->setEnabled(!active);
-        m_ui->actionStop->setEnabled(active);
+        showServiceState(smbdActive.get());
     } catch (const std::exception &error) {
         showStartupError(StartupError::loadFailure(error));
     }
@@ -530,8 +528,7 @@ void MainWindow::startServices()
         || !runService(SystemCtl::Start, SystemCtl::nmbdService(),
                        tr("Can't start nmbd service.\nCheck samba installation.")))
         return;
-    m_ui->actionStart->setEnabled(false);
-    m_ui->actionStop->setEnabled(true);
+    showServiceState(true);
 }
 
 void MainWindow::stopServices()
@@ -541,8 +538,7 @@ void MainWindow::stopServices()
         || !runService(SystemCtl::Stop, SystemCtl::nmbdService(),
                        tr("Can't stop nmbd service.\nCheck samba installation.")))
         return;
-    m_ui->actionStart->setEnabled(true);
-    m_ui->actionStop->setEnabled(false);
+    showServiceState(false);
 }
 
 bool MainWindow::restartServices()
@@ -557,7 +553,11 @@ bool MainWindow::restartServices()
 
 void MainWindow::updateServiceActions()
 {
-    const bool active = m_systemctl.isActive(SystemCtl::smbdService());
-    m_ui->actionStart->setEnabled(!active);
-    m_ui->actionStop->setEnabled(active);
+    showServiceState(m_systemctl.isActive(SystemCtl::smbdService()));
+}
+
+void MainWindow::showServiceState(bool running)
+{
+    m_ui->actionStart->setEnabled(!running);
+    m_ui->actionStop->setEnabled(running);
 }

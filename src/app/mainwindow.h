@@ -107,6 +107,8 @@ private:
     static Share printersShare();
     bool askToFixConfig(const QString &text);
     void fixOpenFileLimit();
+    // Start for stopped services, Stop for running ones.
+    void showServiceState(bool running);
     bool runService(SystemCtl::Command command, const QString &service, const QString &failure);
     // Asks what to do with unsaved changes before the window closes; true to close.
     bool confirmClose();

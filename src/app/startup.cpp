@@ -8,7 +8,6 @@
 #include <QMessageBox>
 
 #include <exception>
-#include <memory>
 
 #include <unistd.h>
 
