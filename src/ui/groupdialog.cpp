@@ -3,67 +3,44 @@
 #include "creategroupdialog.h"
 #include "ui_userdialog.h"
 
-#include <QIcon>
-#include <QPushButton>
-
 GroupDialog::GroupDialog(const SambaGroup &record, const QStringList &names, const QStringList &candidates,
                          QWidget *parent, const QString &groupaddProgram)
-    : QDialog(parent)
+    : AccountDialog(names, candidates, parent)
     , m_record(record)
-    , m_names(names)
-    , m_candidates(candidates)
     , m_groupaddProgram(groupaddProgram)
-    , m_ui(std::make_unique<Ui::UserDialog>())
 {
-    m_ui->setupUi(this);
-    m_ui->pushButtonAddUsr->setIcon(
-        QIcon::fromTheme(QStringLiteral("list-add"), QIcon(QStringLiteral(":/images/plus.png"))));
     for (QWidget *widget :
-         {static_cast<QWidget *>(m_ui->checkBoxShowPassword), static_cast<QWidget *>(m_ui->groupBox),
-          static_cast<QWidget *>(m_ui->labelPassword),
-          static_cast<QWidget *>(m_ui->labelPasswordConfirmation),
-          static_cast<QWidget *>(m_ui->lineEditPassword),
-          static_cast<QWidget *>(m_ui->lineEditPasswordConfirmation)})
+         {static_cast<QWidget *>(form()->checkBoxShowPassword), static_cast<QWidget *>(form()->groupBox),
+          static_cast<QWidget *>(form()->labelPassword),
+          static_cast<QWidget *>(form()->labelPasswordConfirmation),
+          static_cast<QWidget *>(form()->lineEditPassword),
+          static_cast<QWidget *>(form()->lineEditPasswordConfirmation)})
         widget->hide();
-    m_ui->label->setText(QStringLiteral("Group name"));
+    form()->label->setText(QStringLiteral("Group name"));
 
     // Choosing a group is the only change there is, so none is chosen beforehand (unless
     // the record names one): Ok is enabled by the administrator's choice, even when a
     // single group is offered.
-    m_ui->comboBoxUserName->addItems(m_names);
-    m_ui->comboBoxUserName->setCurrentIndex(m_names.indexOf(m_record.name()));
-    m_ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(false);
-
-    connect(m_ui->comboBoxUserName, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            [this] { m_ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(true); });
-    connect(m_ui->pushButtonAddUsr, &QPushButton::clicked, this, &GroupDialog::createGroup);
-    connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &GroupDialog::accept);
-    connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &GroupDialog::reject);
+    form()->comboBoxUserName->setCurrentIndex(names.indexOf(m_record.name()));
+    connect(form()->comboBoxUserName, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &GroupDialog::enableOk);
 }
-
-GroupDialog::~GroupDialog() = default;
 
 QString GroupDialog::defaultGroupaddProgram()
 {
     return CreateGroupDialog::defaultProgram();
 }
 
-void GroupDialog::createGroup()
+QString GroupDialog::runCreationDialog()
 {
     CreateGroupDialog dialog(this, m_groupaddProgram);
     dialog.setWindowTitle(tr("Create group"));
-    if (dialog.exec() != QDialog::Accepted || dialog.createdName().isEmpty())
-        return;
-    const QString name = dialog.createdName();
-    m_names << name;
-    m_candidates << name;
-    m_ui->comboBoxUserName->addItem(name);
-    m_ui->comboBoxUserName->setCurrentIndex(m_ui->comboBoxUserName->count() - 1);
+    return dialog.exec() == QDialog::Accepted ? dialog.createdName() : QString();
 }
 
 void GroupDialog::accept()
 {
-    const QString name = m_ui->comboBoxUserName->currentText();
+    const QString name = form()->comboBoxUserName->currentText();
     if (name.isEmpty())
         return;
     m_record.setName(name);

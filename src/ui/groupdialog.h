@@ -1,20 +1,12 @@
 #pragma once
 
+#include "accountdialog.h"
 #include "sambagroup.h"
-
-#include <QDialog>
-#include <QStringList>
-
-#include <memory>
-
-namespace Ui {
-class UserDialog;
-}
 
 // Chooses the system group behind a Samba group, on the form of the user dialog without
 // its password part. A service group made here with the add button is offered from then
 // on, even if the dialog is cancelled: the system group exists either way.
-class GroupDialog : public QDialog
+class GroupDialog : public AccountDialog
 {
     Q_OBJECT
 
@@ -24,23 +16,18 @@ public:
     // the group creation dialog (tests substitute it).
     GroupDialog(const SambaGroup &record, const QStringList &names, const QStringList &candidates,
                 QWidget *parent = nullptr, const QString &groupaddProgram = defaultGroupaddProgram());
-    ~GroupDialog() override;
 
     static QString defaultGroupaddProgram();
 
     // The record as entered, once the dialog was accepted.
     SambaGroup record() const { return m_record; }
-    QStringList candidates() const { return m_candidates; }
 
 public slots:
     void accept() override;
 
 private:
-    void createGroup();
+    QString runCreationDialog() override;
 
     SambaGroup m_record;
-    QStringList m_names;
-    QStringList m_candidates;
     QString m_groupaddProgram;
-    std::unique_ptr<Ui::UserDialog> m_ui;
 };

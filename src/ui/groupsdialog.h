@@ -1,22 +1,12 @@
 #pragma once
 
+#include "accountlistdialog.h"
 #include "sambagroup.h"
-
-#include <QDialog>
-#include <QStringList>
-
-#include <memory>
-
-namespace Ui {
-class UsersDialog;
-}
-
-class QPoint;
 
 // The Samba groups, on the form of the users dialog: adds a system group as Samba group
 // or removes one; a group has nothing to edit. Changes go into the map as they are made;
 // Cancel puts the map back as it was when the dialog opened.
-class GroupsDialog : public QDialog
+class GroupsDialog : public AccountListDialog
 {
     Q_OBJECT
 
@@ -25,26 +15,18 @@ public:
     // the group creation dialog (tests substitute it).
     GroupsDialog(SambaGroupMap *groups, const QStringList &candidates, QWidget *parent = nullptr,
                  const QString &groupaddProgram = defaultGroupaddProgram());
-    ~GroupsDialog() override;
 
     static QString defaultGroupaddProgram();
-
-    // With the service groups created on the way, also after Cancel.
-    QStringList candidates() const { return m_candidates; }
 
 public slots:
     void reject() override;
 
 private:
-    void updateButtons(int row);
-    void addGroup();
-    void deleteGroup();
-    void showContextMenu(const QPoint &position);
-    void enableOk();
+    bool contains(const QString &name) const override { return m_groups->contains(name); }
+    void removeAccount(const QString &name) override { m_groups->remove(name); }
+    void openAccountDialog(const QStringList &names, const QString &edited) override;
 
     SambaGroupMap *m_groups;
     SambaGroupMap m_original;
-    QStringList m_candidates;
     QString m_groupaddProgram;
-    std::unique_ptr<Ui::UsersDialog> m_ui;
 };

@@ -3,41 +3,25 @@
 #include "createuserdialog.h"
 #include "ui_userdialog.h"
 
-#include <QIcon>
 #include <QMessageBox>
-#include <QPushButton>
 
 UserDialog::UserDialog(const SambaUser &record, const QStringList &names, const QStringList &candidates,
                        QWidget *parent, const QString &useraddProgram, const QString &settingsProgram)
-    : QDialog(parent)
+    : AccountDialog(names, candidates, parent)
     , m_record(record)
-    , m_names(names)
-    , m_candidates(candidates)
     , m_useraddProgram(useraddProgram)
     , m_settingsProgram(settingsProgram)
-    , m_ui(std::make_unique<Ui::UserDialog>())
 {
-    m_ui->setupUi(this);
-    m_ui->pushButtonAddUsr->setIcon(
-        QIcon::fromTheme(QStringLiteral("list-add"), QIcon(QStringLiteral(":/images/plus.png"))));
-
-    m_ui->comboBoxUserName->addItems(m_names);
-    m_ui->lineEditPassword->setText(m_record.password());
-    m_ui->lineEditPasswordConfirmation->setText(m_record.password());
-    m_ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(false);
+    form()->lineEditPassword->setText(m_record.password());
+    form()->lineEditPasswordConfirmation->setText(m_record.password());
 
     // Connected after filling, so that only the administrator's changes enable Ok.
-    connect(m_ui->comboBoxUserName, qOverload<int>(&QComboBox::currentIndexChanged), this,
+    connect(form()->comboBoxUserName, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &UserDialog::enableOk);
-    connect(m_ui->lineEditPassword, &QLineEdit::textChanged, this, &UserDialog::enableOk);
-    connect(m_ui->lineEditPasswordConfirmation, &QLineEdit::textChanged, this, &UserDialog::enableOk);
-    connect(m_ui->checkBoxShowPassword, &QCheckBox::toggled, this, &UserDialog::showPassword);
-    connect(m_ui->pushButtonAddUsr, &QPushButton::clicked, this, &UserDialog::createUser);
-    connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &UserDialog::accept);
-    connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &UserDialog::reject);
+    connect(form()->lineEditPassword, &QLineEdit::textChanged, this, &UserDialog::enableOk);
+    connect(form()->lineEditPasswordConfirmation, &QLineEdit::textChanged, this, &UserDialog::enableOk);
+    connect(form()->checkBoxShowPassword, &QCheckBox::toggled, this, &UserDialog::showPassword);
 }
-
-UserDialog::~UserDialog() = default;
 
 QString UserDialog::defaultUseraddProgram()
 {
@@ -49,44 +33,33 @@ QString UserDialog::defaultSettingsProgram()
     return CreateUserDialog::defaultSettingsProgram();
 }
 
-void UserDialog::enableOk()
-{
-    m_ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(true);
-}
-
 void UserDialog::showPassword(bool shown)
 {
     const QLineEdit::EchoMode mode = shown ? QLineEdit::Normal : QLineEdit::Password;
-    m_ui->lineEditPassword->setEchoMode(mode);
-    m_ui->lineEditPasswordConfirmation->setEchoMode(mode);
+    form()->lineEditPassword->setEchoMode(mode);
+    form()->lineEditPasswordConfirmation->setEchoMode(mode);
 }
 
-void UserDialog::createUser()
+QString UserDialog::runCreationDialog()
 {
     CreateUserDialog dialog(this, m_useraddProgram, m_settingsProgram);
-    if (dialog.exec() != QDialog::Accepted || dialog.createdName().isEmpty())
-        return;
-    const QString name = dialog.createdName();
-    m_names << name;
-    m_candidates << name;
-    m_ui->comboBoxUserName->addItem(name);
-    m_ui->comboBoxUserName->setCurrentIndex(m_ui->comboBoxUserName->count() - 1);
+    return dialog.exec() == QDialog::Accepted ? dialog.createdName() : QString();
 }
 
 void UserDialog::accept()
 {
     // A password shown in clear text was read while typed; it needs no confirmation.
-    if (!m_ui->checkBoxShowPassword->isChecked()
-        && m_ui->lineEditPassword->text() != m_ui->lineEditPasswordConfirmation->text()) {
+    if (!form()->checkBoxShowPassword->isChecked()
+        && form()->lineEditPassword->text() != form()->lineEditPasswordConfirmation->text()) {
         QMessageBox::warning(this, tr("Warning"), tr("Password no matching... Enter again..."));
-        m_ui->lineEditPasswordConfirmation->clear();
-        m_ui->lineEditPasswordConfirmation->setFocus();
+        form()->lineEditPasswordConfirmation->clear();
+        form()->lineEditPasswordConfirmation->setFocus();
         return;
     }
 
     // Even the same name and password are written again at the next save.
-    m_record.setName(m_ui->comboBoxUserName->currentText());
-    m_record.setPassword(m_ui->lineEditPassword->text());
+    m_record.setName(form()->comboBoxUserName->currentText());
+    m_record.setPassword(form()->lineEditPassword->text());
     m_record.setChanged(true);
     QDialog::accept();
 }

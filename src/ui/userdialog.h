@@ -1,20 +1,12 @@
 #pragma once
 
+#include "accountdialog.h"
 #include "sambauser.h"
-
-#include <QDialog>
-#include <QStringList>
-
-#include <memory>
-
-namespace Ui {
-class UserDialog;
-}
 
 // Chooses the system user behind a Samba account and sets its password. A service user
 // made here with the add button is offered from then on, even if the dialog is cancelled:
 // the system account exists either way.
-class UserDialog : public QDialog
+class UserDialog : public AccountDialog
 {
     Q_OBJECT
 
@@ -25,28 +17,22 @@ public:
     UserDialog(const SambaUser &record, const QStringList &names, const QStringList &candidates,
                QWidget *parent = nullptr, const QString &useraddProgram = defaultUseraddProgram(),
                const QString &settingsProgram = defaultSettingsProgram());
-    ~UserDialog() override;
 
     static QString defaultUseraddProgram();
     static QString defaultSettingsProgram();
 
     // The record as entered, once the dialog was accepted.
     SambaUser record() const { return m_record; }
-    QStringList candidates() const { return m_candidates; }
 
 public slots:
     // Takes the entries when the passwords agree.
     void accept() override;
 
 private:
-    void enableOk();
     void showPassword(bool shown);
-    void createUser();
+    QString runCreationDialog() override;
 
     SambaUser m_record;
-    QStringList m_names;
-    QStringList m_candidates;
     QString m_useraddProgram;
     QString m_settingsProgram;
-    std::unique_ptr<Ui::UserDialog> m_ui;
 };

@@ -1,22 +1,12 @@
 #pragma once
 
+#include "accountlistdialog.h"
 #include "sambauser.h"
-
-#include <QDialog>
-#include <QStringList>
-
-#include <memory>
-
-namespace Ui {
-class UsersDialog;
-}
-
-class QPoint;
 
 // The Samba accounts: adds a system user as Samba user, sets a password, removes an
 // account. Changes go into the map as they are made; Cancel puts the map back as it was
 // when the dialog opened.
-class UsersDialog : public QDialog
+class UsersDialog : public AccountListDialog
 {
     Q_OBJECT
 
@@ -26,30 +16,20 @@ public:
     UsersDialog(SambaUserMap *users, const QStringList &candidates, QWidget *parent = nullptr,
                 const QString &useraddProgram = defaultUseraddProgram(),
                 const QString &settingsProgram = defaultSettingsProgram());
-    ~UsersDialog() override;
 
     static QString defaultUseraddProgram();
     static QString defaultSettingsProgram();
-
-    // With the service users created on the way, also after Cancel.
-    QStringList candidates() const { return m_candidates; }
 
 public slots:
     void reject() override;
 
 private:
-    void updateButtons(int row);
-    void addUser();
-    void editUser();
-    void deleteUser();
-    void showContextMenu(const QPoint &position);
-    void showUser(const QString &name);
-    void enableOk();
+    bool contains(const QString &name) const override { return m_users->contains(name); }
+    void removeAccount(const QString &name) override { m_users->remove(name); }
+    void openAccountDialog(const QStringList &names, const QString &edited) override;
 
     SambaUserMap *m_users;
     SambaUserMap m_original;
-    QStringList m_candidates;
     QString m_useraddProgram;
     QString m_settingsProgram;
-    std::unique_ptr<Ui::UsersDialog> m_ui;
 };

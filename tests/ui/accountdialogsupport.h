@@ -1,15 +1,21 @@
 #pragma once
 
-// Helpers shared by the tests of the account dialogs: widgets by object name, stand-ins for
-// useradd, groupadd and the desktop settings, and an icon theme of known names.
+// Helpers shared by the tests of the account dialogs: widgets by object name, the lists and
+// combo boxes of the forms, stand-ins for useradd, groupadd and the desktop settings, and an
+// icon theme of known names.
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QImage>
+#include <QListWidget>
 #include <QPushButton>
 #include <QString>
+#include <QtTest>
 
 namespace AccountDialogSupport {
 
@@ -51,6 +57,58 @@ inline QPushButton *okButton(QWidget &dialog)
 inline QPushButton *cancelButton(QWidget &dialog)
 {
     return child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Cancel);
+}
+
+inline void cancel(QWidget *dialog)
+{
+    cancelButton(*dialog)->click();
+}
+
+inline QStringList names(const char *spaceSeparated)
+{
+    return QString::fromLatin1(spaceSeparated).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+inline QStringList texts(QListWidget *list)
+{
+    QStringList result;
+    for (int row = 0; row < list->count(); ++row)
+        result << list->item(row)->text();
+    return result;
+}
+
+inline QStringList items(QComboBox *combo)
+{
+    QStringList result;
+    for (int index = 0; index < combo->count(); ++index)
+        result << combo->itemText(index);
+    return result;
+}
+
+// The list of the users dialog's form, which the groups dialog shares.
+inline QListWidget *list(QWidget &dialog)
+{
+    return child<QListWidget>(dialog, "listWidgetSambaUsers");
+}
+
+inline void select(QWidget &dialog, const QString &name)
+{
+    const QList<QListWidgetItem *> found = list(dialog)->findItems(name, Qt::MatchExactly);
+    if (found.size() != 1)
+        qFatal("not listed once: %s", qPrintable(name));
+    list(dialog)->setCurrentItem(found.first());
+}
+
+// Right-clicks the list at a point of its viewport: over the named item, or below the items.
+inline void requestContextMenu(QWidget &dialog, const QString &over)
+{
+    QListWidget *widget = list(dialog);
+    QPoint position(5, widget->viewport()->height() - 3);
+    if (!over.isEmpty())
+        position = widget->visualItemRect(widget->findItems(over, Qt::MatchExactly).first()).center();
+    QVERIFY(bool(widget->itemAt(position)) == !over.isEmpty());
+    QContextMenuEvent event(QContextMenuEvent::Mouse, position, widget->viewport()->mapToGlobal(position));
+    QApplication::sendEvent(widget->viewport(), &event);
 }
 
 inline bool writeFile(const QString &path, const QByteArray &content, bool executable = false)

@@ -1,33 +1,23 @@
 // The Samba users dialogs driven by object names: the list and its commands, the user
 // dialog's checks and its creation of service users, every box, and what reaches the map
 // on Ok and on Cancel.
-#include "accountdialogsupport.h"
-#include "boxdriver.h"
-#include "modaldriver.h"
+#include "accountlisttest.h"
 #include "userdialog.h"
 #include "usersdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 using namespace AccountDialogSupport;
 
 namespace {
-
-QStringList names(const char *spaceSeparated)
-{
-    return QString::fromLatin1(spaceSeparated).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
 
 // Accounts as loaded: unchanged, without passwords unless given as "name=password".
 SambaUserMap makeUsers(const QStringList &entries)
@@ -43,47 +33,6 @@ SambaUserMap makeUsers(const QStringList &entries)
     return users;
 }
 
-QStringList texts(QListWidget *list)
-{
-    QStringList result;
-    for (int row = 0; row < list->count(); ++row)
-        result << list->item(row)->text();
-    return result;
-}
-
-QStringList items(QComboBox *combo)
-{
-    QStringList result;
-    for (int index = 0; index < combo->count(); ++index)
-        result << combo->itemText(index);
-    return result;
-}
-
-QListWidget *list(QWidget &dialog)
-{
-    return child<QListWidget>(dialog, "listWidgetSambaUsers");
-}
-
-void select(QWidget &dialog, const QString &name)
-{
-    const QList<QListWidgetItem *> found = list(dialog)->findItems(name, Qt::MatchExactly);
-    if (found.size() != 1)
-        qFatal("not listed once: %s", qPrintable(name));
-    list(dialog)->setCurrentItem(found.first());
-}
-
-// Right-clicks the list at a point of its viewport: over the named item, or below the items.
-void requestContextMenu(QWidget &dialog, const QString &over)
-{
-    QListWidget *widget = list(dialog);
-    QPoint position(5, widget->viewport()->height() - 3);
-    if (!over.isEmpty())
-        position = widget->visualItemRect(widget->findItems(over, Qt::MatchExactly).first()).center();
-    QVERIFY(bool(widget->itemAt(position)) == !over.isEmpty());
-    QContextMenuEvent event(QContextMenuEvent::Mouse, position, widget->viewport()->mapToGlobal(position));
-    QApplication::sendEvent(widget->viewport(), &event);
-}
-
 // Steps for a user dialog: fill it in, then Ok or Cancel.
 ModalDriver::Step fillIn(const QString &name, const QString &password, const QString &confirmation)
 {
@@ -97,30 +46,35 @@ ModalDriver::Step fillIn(const QString &name, const QString &password, const QSt
     };
 }
 
-void cancel(QWidget *dialog)
+struct UserKind
 {
-    cancelButton(*dialog)->click();
-}
-
-using Action = std::function<void(UsersDialog &, ModalDriver &)>;
+    using Map = SambaUserMap;
+    using Dialog = UsersDialog;
+    static constexpr auto make = &makeUsers;
+    static constexpr const char *samples = "alice bob carol";
+    static constexpr const char *word = "user";
+    static constexpr const char *noFree =
+        "No present any free system's user. Please call administrator for entering new one.";
+    static constexpr const char *noneSelected = "No user's selected";
+    static constexpr const char *deleteQuestion = "Are you sure to delete the user?";
+    static constexpr bool editable = true;
+};
 
 } // namespace
 
-Q_DECLARE_METATYPE(Action)
-
-class TestUsersDialog : public QObject
+class TestUsersDialog : public AccountListTest<UserKind>
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { installThemes(); }
     void init();
     void form();
     void userDialogForm();
     void addButtonIconFallback();
     void currentRow();
     void boxes_data();
-    void boxes();
+    void boxes() { checkBox(); }
     void addUser();
     void passwordMismatch();
     void editUser();
@@ -128,42 +82,29 @@ private slots:
     void userDialogOkEnabling_data();
     void userDialogOkEnabling();
     void userDialogRecord();
-    void deleteUser_data();
-    void deleteUser();
-    void closing_data();
+    void deleteUser_data() { deletionRows(); }
+    void deleteUser() { checkDeletion(); }
+    void closing_data() { closingRows(); }
     void closing();
     void createdUserStaysCandidate();
     void okStaysDisabledAfterCancelledSubDialogs();
-    void contextMenu_data();
-    void contextMenu();
-    void contextMenuCommands_data();
+    void contextMenu_data() { contextMenuRows(); }
+    void contextMenu() { checkContextMenu(); }
+    void contextMenuCommands_data() { contextMenuCommandRows(); }
     void contextMenuCommands();
 
 private:
-    QString fake(const char *name) const { return m_fakeDir->filePath(QLatin1String(name)); }
-    std::unique_ptr<UsersDialog> makeDialog(SambaUserMap *users, const QStringList &candidates)
+    std::unique_ptr<UsersDialog> makeDialog(SambaUserMap *users, const QStringList &candidates) override
     {
         return std::make_unique<UsersDialog>(users, candidates, nullptr, fake("useradd"),
                                              fake("systemsettings"));
     }
-
-    QTemporaryDir m_themeDir;
-    std::unique_ptr<QTemporaryDir> m_fakeDir;
 };
-
-void TestUsersDialog::initTestCase()
-{
-    QVERIFY(m_themeDir.isValid());
-    QVERIFY(
-        installIconThemes(m_themeDir.path(), names("list-add document-edit document-close document-new")));
-}
 
 void TestUsersDialog::init()
 {
     QIcon::setThemeName(QStringLiteral("shareward-test"));
-    m_fakeDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_fakeDir->isValid());
-    QVERIFY(writeFile(fake("useradd"), fakeAccountProgram, true));
+    makeFakes("useradd");
     QVERIFY(writeFile(fake("systemsettings"), fakeSettingsProgram, true));
 }
 
@@ -262,67 +203,9 @@ void TestUsersDialog::currentRow()
 
 void TestUsersDialog::boxes_data()
 {
-    QTest::addColumn<QStringList>("users");
-    QTest::addColumn<QStringList>("candidates");
-    QTest::addColumn<Action>("action");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QMessageBox::Icon>("icon");
-    QTest::addColumn<QStringList>("buttons");
-
-    const QString noFree =
-        QStringLiteral("No present any free system's user. Please call administrator for entering new one.");
-    const QString noneSelected = QStringLiteral("No user's selected");
-    const QStringList ok{QStringLiteral("OK")};
-
-    // No user dialog may open: its step would be left over.
-    const Action add = [](UsersDialog &dialog, ModalDriver &driver) {
-        driver.then(QStringLiteral("UserDialog"), cancel);
-        child<QPushButton>(dialog, "pushButtonAddUser")->click();
-        QCOMPARE(driver.remaining(), 1);
-    };
-    const auto forced = [](const char *button) {
-        return Action([button](UsersDialog &dialog, ModalDriver &) {
-            // The button is disabled without a current row; the command still checks.
-            child<QPushButton>(dialog, button)->setEnabled(true);
-            child<QPushButton>(dialog, button)->click();
-        });
-    };
-    const auto onNameless = [](const char *button) {
-        return Action([button](UsersDialog &dialog, ModalDriver &driver) {
-            driver.then(QStringLiteral("UserDialog"), cancel);
-            list(dialog)->setCurrentRow(0);
-            child<QPushButton>(dialog, button)->click();
-            QCOMPARE(driver.remaining(), 1);
-        });
-    };
-
-    QTest::newRow("add, every candidate a Samba user")
-        << names("alice bob") << names("bob alice") << add << QStringLiteral("Error") << noFree
-        << QMessageBox::Critical << ok;
-    QTest::newRow("add, no candidates") << QStringList() << QStringList() << add << QStringLiteral("Error")
-                                        << noFree << QMessageBox::Critical << ok;
-    QTest::newRow("edit, nothing current")
-        << names("alice") << names("alice") << forced("pushButtonEditUser") << QStringLiteral("Warning")
-        << noneSelected << QMessageBox::Warning << ok;
-    QTest::newRow("edit, an item without a name")
-        << QStringList{QString()} << names("alice") << onNameless("pushButtonEditUser")
-        << QStringLiteral("Warning") << noneSelected << QMessageBox::Warning << ok;
-    QTest::newRow("delete, nothing current")
-        << names("alice") << names("alice") << forced("pushButtonDeleteUser") << QStringLiteral("Warning")
-        << noneSelected << QMessageBox::Warning << ok;
-    QTest::newRow("delete, an item without a name")
-        << QStringList{QString()} << names("alice") << onNameless("pushButtonDeleteUser")
-        << QStringLiteral("Warning") << noneSelected << QMessageBox::Warning << ok;
-    QTest::newRow("delete, the question")
-        << names("alice bob") << names("alice bob") << Action([](UsersDialog &dialog, ModalDriver &) {
-               select(dialog, QStringLiteral("bob"));
-               child<QPushButton>(dialog, "pushButtonDeleteUser")->click();
-           })
-        << QStringLiteral("Question") << QStringLiteral("Are you sure to delete the user?")
-        << QMessageBox::Question << QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")};
+    boxRows();
     QTest::newRow("user dialog, passwords differ")
-        << names("alice") << names("alice bob") << Action([](UsersDialog &dialog, ModalDriver &driver) {
+        << names("alice") << names("alice bob") << ListCommand([](QDialog &dialog, ModalDriver &driver) {
                driver.then(QStringLiteral("UserDialog"),
                            fillIn(QString(), QStringLiteral("one"), QStringLiteral("two")));
                driver.then(QStringLiteral("UserDialog"), cancel);
@@ -330,36 +213,7 @@ void TestUsersDialog::boxes_data()
                QCOMPARE(driver.remaining(), 0);
            })
         << QStringLiteral("Warning") << QStringLiteral("Password no matching... Enter again...")
-        << QMessageBox::Warning << ok;
-}
-
-// Each box with its title, text, icon and buttons, answered with Cancel where it has one;
-// nothing changes and Ok stays disabled.
-void TestUsersDialog::boxes()
-{
-    QFETCH(QStringList, users);
-    QFETCH(QStringList, candidates);
-    QFETCH(Action, action);
-    QFETCH(QString, title);
-    QFETCH(QString, text);
-    QFETCH(QMessageBox::Icon, icon);
-    QFETCH(QStringList, buttons);
-
-    SambaUserMap map = makeUsers(users);
-    const auto dialog = makeDialog(&map, candidates);
-    dialog->show();
-    BoxDriver boxes({QStringLiteral("Cancel")});
-    ModalDriver driver;
-    action(*dialog, driver);
-    QCOMPARE(boxes.seen(), 1);
-    QCOMPARE(boxes.last().title, title);
-    QCOMPARE(boxes.last().text, text);
-    QCOMPARE(boxes.last().icon, icon);
-    QCOMPARE(boxes.last().buttons, buttons);
-    QCOMPARE(map, makeUsers(users));
-    QCOMPARE(texts(list(*dialog)).size(), users.size());
-    QVERIFY(!okButton(*dialog)->isEnabled());
-    QVERIFY(dialog->isVisible());
+        << QMessageBox::Warning << QStringList{QStringLiteral("OK")};
 }
 
 void TestUsersDialog::addUser()
@@ -559,66 +413,9 @@ void TestUsersDialog::userDialogRecord()
     QVERIFY(other.record().changed());
 }
 
-void TestUsersDialog::deleteUser_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("deleted");
-
-    QTest::newRow("OK") << QStringLiteral("OK") << true;
-    QTest::newRow("Cancel") << QStringLiteral("Cancel") << false;
-    // Return takes the default button, Cancel.
-    QTest::newRow("Return") << QStringLiteral("Return") << false;
-}
-
-void TestUsersDialog::deleteUser()
-{
-    QFETCH(QString, answer);
-    QFETCH(bool, deleted);
-
-    SambaUserMap users = makeUsers(names("alice bob carol"));
-    const auto dialog = makeDialog(&users, names("alice bob carol"));
-    dialog->show();
-    select(*dialog, QStringLiteral("bob"));
-    std::unique_ptr<BoxDriver> boxes;
-    QTimer enter;
-    QString defaultButton;
-    if (answer == QLatin1String("Return")) {
-        connect(&enter, &QTimer::timeout, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || !defaultButton.isNull())
-                return;
-            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QStringLiteral("none");
-            QTimer::singleShot(0, box, [box] { QTest::keyClick(box, Qt::Key_Return); });
-        });
-        enter.start(5);
-    } else {
-        boxes = std::make_unique<BoxDriver>(QStringList{answer});
-    }
-    child<QPushButton>(*dialog, "pushButtonDeleteUser")->click();
-    if (boxes)
-        QCOMPARE(boxes->seen(), 1);
-    else
-        QCOMPARE(defaultButton, QStringLiteral("Cancel"));
-
-    QCOMPARE(users.keys(), deleted ? names("alice carol") : names("alice bob carol"));
-    QCOMPARE(texts(list(*dialog)), deleted ? names("alice carol") : names("alice bob carol"));
-    QCOMPARE(okButton(*dialog)->isEnabled(), deleted);
-}
-
-void TestUsersDialog::closing_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("kept");
-
-    QTest::newRow("Ok") << QStringLiteral("ok") << true;
-    QTest::newRow("Cancel") << QStringLiteral("cancel") << false;
-    QTest::newRow("Escape") << QStringLiteral("escape") << false;
-}
-
 // Additions, edits and deletions reach the map as they are made; Cancel puts it back.
 void TestUsersDialog::closing()
 {
-    QFETCH(QString, how);
     QFETCH(bool, kept);
 
     const SambaUserMap original = makeUsers(names("bob=old carol"));
@@ -642,14 +439,7 @@ void TestUsersDialog::closing()
     QCOMPARE(users.keys(), names("alice bob"));
     QCOMPARE(users.value(QStringLiteral("bob")).password(), QStringLiteral("new"));
 
-    if (how == QLatin1String("ok"))
-        okButton(*dialog)->click();
-    else if (how == QLatin1String("cancel"))
-        cancelButton(*dialog)->click();
-    else
-        QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    QVERIFY(!dialog->isVisible());
-    QCOMPARE(dialog->result(), int(kept ? QDialog::Accepted : QDialog::Rejected));
+    closeDialog(*dialog);
     if (kept) {
         QCOMPARE(users.keys(), names("alice bob"));
         QVERIFY(users.value(QStringLiteral("alice")).changed());
@@ -659,176 +449,32 @@ void TestUsersDialog::closing()
     }
 }
 
-// The service user made in the user dialog stays offered after that dialog was cancelled.
 void TestUsersDialog::createdUserStaysCandidate()
 {
-    SambaUserMap users = makeUsers(names("bob"));
-    const auto dialog = makeDialog(&users, names("alice bob"));
-    dialog->show();
-    QString title;
-    bool policyShown = false;
-    QStringList offered;
-    QString current;
-    bool okEnabled = false;
-    QStringList offeredAgain;
-    ModalDriver driver;
-    driver.then(QStringLiteral("UserDialog"),
-                [](QWidget *userDialog) { child<QPushButton>(*userDialog, "pushButtonAddUsr")->click(); });
-    driver.then(QStringLiteral("CreateUserDialog"), [&](QWidget *create) {
-        title = create->windowTitle();
-        policyShown = child<QPushButton>(*create, "policyButton")->isVisible();
-        QTest::keyClicks(child<QLineEdit>(*create, "lineEditName"), QStringLiteral("newbie"));
-        child<QPushButton>(*create, "okPushButton")->click();
-    });
-    driver.then(QStringLiteral("UserDialog"), [&](QWidget *userDialog) {
-        auto *combo = child<QComboBox>(*userDialog, "comboBoxUserName");
-        offered = items(combo);
-        current = combo->currentText();
-        okEnabled = okButton(*userDialog)->isEnabled();
-        cancel(userDialog);
-    });
-    BoxDriver boxes;
-    child<QPushButton>(*dialog, "pushButtonAddUser")->click();
-    QCOMPARE(driver.remaining(), 0);
-    QCOMPARE(boxes.seen(), 0);
-    QCOMPARE(title, QStringLiteral("Create user"));
-    QVERIFY(policyShown);
-    QCOMPARE(readFile(fake("arguments")), QByteArray("-M|-N|newbie|"));
-    QCOMPARE(offered, names("alice newbie"));
-    QCOMPARE(current, QStringLiteral("newbie"));
-    QVERIFY(okEnabled);
-
-    QCOMPARE(dialog->candidates(), names("alice bob newbie"));
-    QCOMPARE(users, makeUsers(names("bob")));
-    QVERIFY(!okButton(*dialog)->isEnabled());
-
-    // Offered again at the next addition.
-    driver.then(QStringLiteral("UserDialog"), [&](QWidget *userDialog) {
-        offeredAgain = items(child<QComboBox>(*userDialog, "comboBoxUserName"));
-        cancel(userDialog);
-    });
-    child<QPushButton>(*dialog, "pushButtonAddUser")->click();
-    QCOMPARE(driver.remaining(), 0);
-    QCOMPARE(offeredAgain, names("alice newbie"));
+    checkCreatedAccountStaysCandidate(
+        {QStringLiteral("newbie"), QStringLiteral("Create user"), QString(), true, "-M|-N|newbie|"});
 }
 
 void TestUsersDialog::okStaysDisabledAfterCancelledSubDialogs()
 {
-    SambaUserMap users = makeUsers(names("bob=old"));
-    const auto dialog = makeDialog(&users, names("alice bob"));
-    dialog->show();
-    ModalDriver driver;
-    // Add: the creation dialog opened and cancelled, then the user dialog cancelled.
-    driver.then(QStringLiteral("UserDialog"), [](QWidget *userDialog) {
+    checkOkStaysDisabledAfterCancelledSubDialogs(names("bob=old"), [](QWidget *userDialog) {
         child<QLineEdit>(*userDialog, "lineEditPassword")->setText(QStringLiteral("typed"));
-        child<QPushButton>(*userDialog, "pushButtonAddUsr")->click();
     });
-    driver.then(QStringLiteral("CreateUserDialog"),
-                [](QWidget *create) { child<QPushButton>(*create, "cancelPushButton")->click(); });
-    driver.then(QStringLiteral("UserDialog"), cancel);
-    // Edit, cancelled after a change.
-    driver.then(QStringLiteral("UserDialog"), [](QWidget *userDialog) {
-        child<QLineEdit>(*userDialog, "lineEditPassword")->setText(QStringLiteral("typed"));
-        cancel(userDialog);
-    });
-    BoxDriver boxes({QStringLiteral("Cancel")});
-    child<QPushButton>(*dialog, "pushButtonAddUser")->click();
-    select(*dialog, QStringLiteral("bob"));
-    child<QPushButton>(*dialog, "pushButtonEditUser")->click();
-    child<QPushButton>(*dialog, "pushButtonDeleteUser")->click();
-    QCOMPARE(driver.remaining(), 0);
-    QCOMPARE(boxes.seen(), 1);
-    QVERIFY(!QFileInfo::exists(fake("arguments")));
-    QVERIFY(!okButton(*dialog)->isEnabled());
-    QCOMPARE(users, makeUsers(names("bob=old")));
-    QCOMPARE(dialog->candidates(), names("alice bob"));
 }
 
-void TestUsersDialog::contextMenu_data()
-{
-    QTest::addColumn<QString>("over");
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<QStringList>("icons");
-
-    QTest::newRow("over an item") << QStringLiteral(
-        "bob") << QStringList{QStringLiteral("Edit..."), QStringLiteral("Delete..."), QStringLiteral("Add")}
-                                  << names("document-edit document-close document-new");
-    QTest::newRow("below the items") << QString() << QStringList{QStringLiteral("Add")}
-                                     << names("document-new");
-}
-
-void TestUsersDialog::contextMenu()
-{
-    QFETCH(QString, over);
-    QFETCH(QStringList, entries);
-    QFETCH(QStringList, icons);
-
-    SambaUserMap users = makeUsers(names("alice bob"));
-    const auto dialog = makeDialog(&users, names("alice bob"));
-    dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-    MenuAnswer menu;
-    requestContextMenu(*dialog, over);
-    QCOMPARE(menu.texts(), entries);
-    QStringList iconNames;
-    for (const MenuAnswer::Entry &entry : qAsConst(menu.entries))
-        iconNames << entry.iconName;
-    QCOMPARE(iconNames, icons);
-    // Closed without a choice: nothing happened.
-    QCOMPARE(users, makeUsers(names("alice bob")));
-    QVERIFY(!okButton(*dialog)->isEnabled());
-}
-
-void TestUsersDialog::contextMenuCommands_data()
-{
-    QTest::addColumn<QString>("over");
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QStringList>("offered");
-    QTest::addColumn<QStringList>("boxTitles");
-    QTest::addColumn<QStringList>("after");
-
-    QTest::newRow("Add") << QString() << QStringLiteral("Add") << names("carol") << QStringList()
-                         << names("alice bob carol");
-    QTest::newRow("Add over an item") << QStringLiteral("alice") << QStringLiteral("Add") << names("carol")
-                                      << QStringList() << names("alice bob carol");
-    QTest::newRow("Edit...") << QStringLiteral("bob") << QStringLiteral("Edit...") << names("bob")
-                             << QStringList() << names("alice bob");
-    QTest::newRow("Delete...") << QStringLiteral("bob") << QStringLiteral("Delete...") << QStringList()
-                               << QStringList{QStringLiteral("Question")} << names("alice");
-}
-
-// Each entry runs its command on the item it was shown over.
 void TestUsersDialog::contextMenuCommands()
 {
-    QFETCH(QString, over);
-    QFETCH(QString, entry);
-    QFETCH(QStringList, offered);
-    QFETCH(QStringList, boxTitles);
-    QFETCH(QStringList, after);
-
-    SambaUserMap users = makeUsers(names("alice bob"));
-    const auto dialog = makeDialog(&users, names("alice bob carol"));
-    dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    QFETCH(QString, chosen);
+    SambaUserMap users;
     QStringList seen;
-    ModalDriver driver;
-    if (!offered.isEmpty()) {
-        driver.then(QStringLiteral("UserDialog"), [&](QWidget *userDialog) {
-            seen = items(child<QComboBox>(*userDialog, "comboBoxUserName"));
-            fillIn(QString(), QStringLiteral("pw"), QStringLiteral("pw"))(userDialog);
-        });
-    }
-    BoxDriver boxes({QStringLiteral("OK")});
-    MenuAnswer menu(entry);
-    requestContextMenu(*dialog, over);
-    QCOMPARE(driver.remaining(), 0);
-    QCOMPARE(seen, offered);
-    QCOMPARE(boxes.titles(), boxTitles);
-    QCOMPARE(users.keys(), after);
-    QCOMPARE(texts(list(*dialog)), after);
-    QVERIFY(okButton(*dialog)->isEnabled());
-    if (!offered.isEmpty())
-        QCOMPARE(users.value(offered.first()).password(), QStringLiteral("pw"));
+    checkContextMenuCommand(users, [&](QWidget *userDialog) {
+        seen = items(child<QComboBox>(*userDialog, "comboBoxUserName"));
+        fillIn(QString(), QStringLiteral("pw"), QStringLiteral("pw"))(userDialog);
+    });
+    // The dialog offers just the account it is about.
+    QCOMPARE(seen, chosen.isEmpty() ? QStringList() : QStringList{chosen});
+    if (!chosen.isEmpty())
+        QCOMPARE(users.value(chosen).password(), QStringLiteral("pw"));
 }
 
 QTEST_MAIN(TestUsersDialog)
