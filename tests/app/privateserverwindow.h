@@ -2,6 +2,7 @@
 
 #include "boxdriver.h"
 #include "mainwindow.h"
+#include "widgetlookup.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -33,10 +34,7 @@ public:
             return QStringLiteral("run by a script on privateserver.sh, which prepares the namespaces and "
                                   "sets SHAREWARD_PRIVATE_*");
 
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsPath);
-        QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
-        QCoreApplication::setApplicationName(applicationName);
+        useTestSettings(settingsPath, applicationName);
 
         MainWindow::Environment environment;
         environment.configPath = configPath;

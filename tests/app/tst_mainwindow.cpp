@@ -7,6 +7,7 @@
 #include "sharedialog.h"
 #include "sharemodel.h"
 #include "usersdialog.h"
+#include "widgetlookup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -114,10 +115,7 @@ void TestMainWindow::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
     QVERIFY(m_settings.isValid());
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
-    QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
-    QCoreApplication::setApplicationName(QStringLiteral("tst_mainwindow"));
+    useTestSettings(m_settings.path(), QStringLiteral("tst_mainwindow"));
 }
 
 void TestMainWindow::actions_data()

@@ -8,6 +8,7 @@
 #include "share.h"
 #include "sharemodel.h"
 #include "usersdialog.h"
+#include "widgetlookup.h"
 
 #include <QAction>
 #include <QDir>
@@ -203,10 +204,7 @@ void TestMainWindowCommands::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
     QVERIFY(m_settings.isValid());
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
-    QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
-    QCoreApplication::setApplicationName(QStringLiteral("tst_mainwindowcommands"));
+    useTestSettings(m_settings.path(), QStringLiteral("tst_mainwindowcommands"));
 }
 
 void TestMainWindowCommands::initialLoad_data()

@@ -3,6 +3,8 @@
 // Helpers shared by the tests of the account dialogs: widgets by object name, the lists and
 // combo boxes of the forms, stand-ins for useradd, groupadd and the desktop settings, and an
 // icon theme of known names.
+#include "widgetlookup.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -40,25 +42,6 @@ dir=${0%/*}
 printf '%s|' "$@" >"$dir/settings-arguments"
 )";
 
-template<typename T>
-T *child(QWidget &parent, const char *name)
-{
-    T *widget = parent.findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
-}
-
-inline QPushButton *okButton(QWidget &dialog)
-{
-    return child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok);
-}
-
-inline QPushButton *cancelButton(QWidget &dialog)
-{
-    return child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Cancel);
-}
-
 inline void cancel(QWidget *dialog)
 {
     cancelButton(*dialog)->click();
@@ -67,22 +50,6 @@ inline void cancel(QWidget *dialog)
 inline QStringList names(const char *spaceSeparated)
 {
     return QString::fromLatin1(spaceSeparated).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
-inline QStringList texts(QListWidget *list)
-{
-    QStringList result;
-    for (int row = 0; row < list->count(); ++row)
-        result << list->item(row)->text();
-    return result;
-}
-
-inline QStringList items(QComboBox *combo)
-{
-    QStringList result;
-    for (int index = 0; index < combo->count(); ++index)
-        result << combo->itemText(index);
-    return result;
 }
 
 // The list of the users dialog's form, which the groups dialog shares.

@@ -10,6 +10,7 @@
 #include "recordjson.h"
 #include "sambasettings.h"
 #include "testparm.h"
+#include "widgetlookup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,31 +32,9 @@
 
 namespace {
 
-template<typename T>
-T *child(QWidget &dialog, const char *name)
-{
-    T *widget = dialog.findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
-}
-
 QPushButton *button(QWidget &dialog, QDialogButtonBox::StandardButton which)
 {
     return child<QDialogButtonBox>(dialog, "buttonBox")->button(which);
-}
-
-QPushButton *okButton(QWidget &dialog)
-{
-    return button(dialog, QDialogButtonBox::Ok);
-}
-
-QStringList items(QComboBox *combo)
-{
-    QStringList result;
-    for (int i = 0; i < combo->count(); ++i)
-        result << combo->itemText(i);
-    return result;
 }
 
 // Picks an item with the keyboard, as a user does: the combo box reports it activated.
@@ -152,11 +131,7 @@ private:
 void TestConfigDialog::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                       m_dir.filePath(QStringLiteral("settings")));
-    QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
-    QCoreApplication::setApplicationName(QStringLiteral("tst_configdialog"));
+    useTestSettings(m_dir.filePath(QStringLiteral("settings")), QStringLiteral("tst_configdialog"));
 }
 
 void TestConfigDialog::init()

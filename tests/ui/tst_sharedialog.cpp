@@ -6,6 +6,7 @@
 #include "sambasettings.h"
 #include "share.h"
 #include "sharedialog.h"
+#include "widgetlookup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,28 +27,6 @@
 #include <functional>
 
 namespace {
-
-template<typename T>
-T *child(QWidget &dialog, const char *name)
-{
-    T *widget = dialog.findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
-}
-
-QStringList texts(QListWidget *list)
-{
-    QStringList result;
-    for (int row = 0; row < list->count(); ++row)
-        result << list->item(row)->text();
-    return result;
-}
-
-QPushButton *okButton(QWidget &dialog)
-{
-    return child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok);
-}
 
 // Answers the next input dialog (text or item) with the given text, or cancels it.
 class InputAnswer : public QObject
@@ -133,11 +112,7 @@ private:
 void TestShareDialog::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                       m_dir.filePath(QStringLiteral("settings")));
-    QCoreApplication::setOrganizationName(QStringLiteral("shareward-test"));
-    QCoreApplication::setApplicationName(QStringLiteral("tst_sharedialog"));
+    useTestSettings(m_dir.filePath(QStringLiteral("settings")), QStringLiteral("tst_sharedialog"));
     m_srv = m_dir.filePath(QStringLiteral("srv/samba/public"));
     QVERIFY(QDir().mkpath(m_srv));
 }

@@ -2,8 +2,8 @@
 // made a Samba user and alice given a new password through the users and the user dialog,
 // as an administrator types them, then saved with the real testparm and pdbedit, watched by
 // strace. sambalogin.sh then logs in to the real smbd with these passwords.
-#include "../../ui/modaldriver.h"
 #include "../privateserverwindow.h"
+#include "modaldriver.h"
 #include "sambaaccountstore.h"
 
 #include <QComboBox>
@@ -21,22 +21,6 @@
 #include <algorithm>
 
 namespace {
-
-QStringList texts(const QListWidget *list)
-{
-    QStringList result;
-    for (int row = 0; row < list->count(); ++row)
-        result << list->item(row)->text();
-    return result;
-}
-
-QStringList items(const QComboBox *combo)
-{
-    QStringList result;
-    for (int index = 0; index < combo->count(); ++index)
-        result << combo->itemText(index);
-    return result;
-}
 
 // How strace -xx shows a string: every byte as \xNN.
 QByteArray hexString(const QByteArray &bytes)

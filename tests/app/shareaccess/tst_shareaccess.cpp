@@ -47,14 +47,6 @@ mode_t modeOf(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & 07777) : 0;
 }
 
-QStringList texts(const QListWidget *list)
-{
-    QStringList result;
-    for (int row = 0; row < list->count(); ++row)
-        result << list->item(row)->text();
-    return result;
-}
-
 // Fills the dialog's form through its widgets; returns what went wrong, or nothing.
 class FormFiller
 {
