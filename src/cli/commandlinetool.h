@@ -1,6 +1,12 @@
 #pragma once
 
+#include "sambasettings.h"
+#include "share.h"
+
+#include <QList>
 #include <QStringList>
+
+#include <functional>
 
 #include <ostream>
 #include <vector>
@@ -34,6 +40,11 @@ private:
     int print(const QStringList &arguments);
     int show(const QStringList &arguments);
     int save(const QStringList &arguments);
+    int share(const QStringList &arguments);
+    int global(const QStringList &arguments);
+    // Loads the file, lets edit change the records and saves them: nothing is written
+    // when the edit changes nothing.
+    int edit(const std::function<QString(SambaSettings &, QList<Share> &)> &change);
 
     int usage(std::ostream &stream, int code);
     int fail(int code, const QString &message);
@@ -42,4 +53,5 @@ private:
 
     std::ostream &m_out;
     std::ostream &m_err;
+    QString m_config = QStringLiteral("/etc/samba/smb.conf");
 };

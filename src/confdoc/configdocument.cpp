@@ -1,44 +1,46 @@
 #include "configdocument.h"
 
-#include "configelementeline.h"
 #include "configparser.h"
+
+#include <utility>
 
 namespace {
 
-// New elements go after the last element that is not a blank line, so trailing blank
-// lines stay trailing.
-template<class List>
-std::size_t insertionPoint(const List &list)
+// The text of a continued region with each continuation backslash, and what follows it
+// on its physical line, taken out: how Samba joins the lines.
+std::string joined(std::string_view region)
 {
-    std::size_t position = list.size();
-    while (position > 0 && list[position - 1]->type() == ConfigElementBase::ELineType)
-        --position;
-    return position;
-}
-
-// A new element takes the indentation of the last element of its kind, or of the last
-// element at all, so hand-made layouts are continued.
-template<class List>
-int indentFor(const List &list, int type, int fallback)
-{
-    for (std::size_t i = list.size(); i > 0; --i) {
-        if (list[i - 1]->type() == type)
-            return list[i - 1]->indent();
+    std::string out;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t feed = region.find('\n', start);
+        if (feed == std::string_view::npos) {
+            out.append(region.substr(start));
+            return out;
+        }
+        std::size_t end = feed;
+        while (end > start && ConfigParser::isSpace(region[end - 1]))
+            --end;
+        // The segment ends in the backslash that continued it.
+        out.append(region.substr(start, end > start ? end - 1 - start : 0));
+        start = feed + 1;
     }
-    return list.size() == 0 ? fallback : list[list.size() - 1]->indent();
 }
 
 } // namespace
 
-ConfigDocument::ConfigDocument(int syntaxMode)
-    : m_syntaxMode(syntaxMode)
-    , m_commentMarkers(syntaxMode == SmbConf ? "#;" : "#")
-{
-}
-
 void ConfigDocument::clear()
 {
-    m_elements.clear();
+    m_bytes.clear();
+    m_lines.clear();
+    m_edits.clear();
+}
+
+void ConfigDocument::load(std::string bytes)
+{
+    m_edits.clear();
+    m_bytes = std::move(bytes);
+    ConfigParser::parse(m_bytes, m_lines);
 }
 
 std::istream &ConfigDocument::load(std::istream &in)
@@ -47,26 +49,173 @@ std::istream &ConfigDocument::load(std::istream &in)
     char chunk[65536];
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
         bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-    load(bytes);
+    load(std::move(bytes));
     return in;
 }
 
-void ConfigDocument::load(const std::string &bytes)
+std::string_view ConfigDocument::text(std::size_t index) const
 {
-    m_elements.clear();
-    m_sizeHint = bytes.size();
-    ConfigParser parser(m_syntaxMode, m_commentMarkers);
-    parser.parse(bytes, m_elements);
+    const ConfigLine &line = m_lines[index];
+    return std::string_view(m_bytes).substr(line.begin, line.size);
+}
+
+std::string_view ConfigDocument::indentation(std::size_t index) const
+{
+    const std::string_view line = text(index);
+    std::size_t end = 0;
+    while (end < line.size() && line[end] != '\n' && ConfigParser::isSpace(line[end]))
+        ++end;
+    return line.substr(0, end);
+}
+
+std::string_view ConfigDocument::lineEnding(std::size_t index) const
+{
+    return text(index).substr(m_lines[index].endingBegin);
+}
+
+std::string_view ConfigDocument::fileLineEnding() const
+{
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const std::string_view ending = lineEnding(i);
+        if (!ending.empty())
+            return ending;
+    }
+    return "\n";
+}
+
+std::string_view ConfigDocument::rawName(std::size_t index) const
+{
+    const ConfigLine &line = m_lines[index];
+    return text(index).substr(line.nameBegin, line.nameEnd - line.nameBegin);
+}
+
+std::string ConfigDocument::name(std::size_t index) const
+{
+    const ConfigLine &line = m_lines[index];
+    const std::string raw = line.continued ? joined(rawName(index)) : std::string(rawName(index));
+    if (line.kind != ConfigLine::Section)
+        return raw;
+    std::string name;
+    name.reserve(raw.size());
+    bool space = false;
+    for (char c : raw) {
+        if (ConfigParser::isSpace(c)) {
+            space = !name.empty();
+            continue;
+        }
+        if (space)
+            name += ' ';
+        space = false;
+        name += c;
+    }
+    return name;
+}
+
+std::string ConfigDocument::value(std::size_t index) const
+{
+    const ConfigLine &line = m_lines[index];
+    const std::string_view raw = text(index).substr(line.valueBegin, line.valueEnd - line.valueBegin);
+    if (!line.continued && raw.find('\r') == std::string_view::npos)
+        return std::string(raw);
+    std::string value = line.continued
+        ? joined(text(index).substr(line.valueBegin, line.endingBegin - line.valueBegin))
+        : std::string(raw);
+    std::string kept;
+    kept.reserve(value.size());
+    for (char c : value) {
+        if (c != '\r')
+            kept += c;
+    }
+    std::size_t end = kept.size();
+    while (end > 0 && ConfigParser::isSpace(kept[end - 1]))
+        --end;
+    kept.resize(end);
+    return kept;
+}
+
+std::string_view ConfigDocument::separator(std::size_t index) const
+{
+    const ConfigLine &line = m_lines[index];
+    return text(index).substr(line.nameEnd, line.valueBegin - line.nameEnd);
+}
+
+void ConfigDocument::replaceLine(std::size_t index, std::string text)
+{
+    Edit &edit = m_edits[index];
+    edit.replaced = true;
+    edit.replacement = std::move(text);
+}
+
+void ConfigDocument::removeLine(std::size_t index)
+{
+    replaceLine(index, std::string());
+}
+
+bool ConfigDocument::isRemoved(std::size_t index) const
+{
+    const auto found = m_edits.find(index);
+    return found != m_edits.end() && found->second.replaced && found->second.replacement.empty();
+}
+
+void ConfigDocument::insertBefore(std::size_t position, std::string_view text)
+{
+    m_edits[position].before.append(text);
+}
+
+void ConfigDocument::setValue(std::size_t index, std::string_view value)
+{
+    const ConfigLine &line = m_lines[index];
+    const std::string_view old = this->text(index);
+    std::string text;
+    text.reserve(old.size() + value.size());
+    text.append(old.substr(0, line.valueBegin));
+    text.append(value);
+    // A continued value is written on one line: what followed its last continuation
+    // belongs to the old value.
+    text.append(old.substr(line.continued ? line.endingBegin : line.valueEnd));
+    replaceLine(index, std::move(text));
+}
+
+void ConfigDocument::setSectionName(std::size_t index, std::string_view name)
+{
+    const ConfigLine &line = m_lines[index];
+    const std::string_view old = this->text(index);
+    std::string text;
+    text.reserve(old.size() + name.size());
+    text.append(old.substr(0, line.nameBegin));
+    text.append(name);
+    text.append(old.substr(line.nameEnd));
+    replaceLine(index, std::move(text));
 }
 
 std::string ConfigDocument::text() const
 {
-    std::string text;
-    // About the size of the file read: one allocation instead of a doubling series.
-    text.reserve(m_sizeHint + m_sizeHint / 8);
-    for (const auto &element : m_elements)
-        element->writeTo(text);
-    return text;
+    if (m_edits.empty())
+        return m_bytes;
+    const std::string_view ending = fileLineEnding();
+    std::string out;
+    out.reserve(m_bytes.size() + m_bytes.size() / 8);
+    auto append = [&out, ending](std::string_view lines) {
+        if (lines.empty())
+            return;
+        if (!out.empty() && out.back() != '\n')
+            out.append(ending);
+        out.append(lines);
+    };
+    std::size_t cursor = 0;
+    for (const auto &[position, edit] : m_edits) {
+        const std::size_t start = position < m_lines.size() ? m_lines[position].begin : m_bytes.size();
+        out.append(m_bytes, cursor, start - cursor);
+        cursor = start;
+        append(edit.before);
+        if (edit.replaced && position < m_lines.size()) {
+            append(edit.replacement);
+            cursor += m_lines[position].size;
+        }
+    }
+    if (cursor < m_bytes.size())
+        append(std::string_view(m_bytes).substr(cursor));
+    return out;
 }
 
 std::ostream &ConfigDocument::write(std::ostream &out) const
@@ -75,76 +224,4 @@ std::ostream &ConfigDocument::write(std::ostream &out) const
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     // Everything written is in the file when this returns, while the file stays open.
     return out.flush();
-}
-
-ConfigElementSectionPtr ConfigDocument::findSection(const std::string &name) const
-{
-    return m_elements.findSection(name);
-}
-
-ConfigElementDataPtr ConfigDocument::findValue(const std::string &section, const std::string &key) const
-{
-    if (section.empty())
-        return m_elements.findData(key);
-    const ConfigElementSectionPtr found = findSection(section);
-    if (!found)
-        return nullptr;
-    for (const auto &child : found->children()) {
-        if (child->type() == ConfigElementBase::DataType) {
-            auto data = std::static_pointer_cast<ConfigElementData>(child);
-            if (data->key() == key)
-                return data;
-        }
-    }
-    return nullptr;
-}
-
-void ConfigDocument::setValue(const std::string &section, const std::string &key, const std::string &value,
-                              const std::string &comment, int kind)
-{
-    if (const ConfigElementDataPtr existing = findValue(section, key)) {
-        existing->setValue(value);
-        return;
-    }
-
-    if (section.empty()) {
-        auto data = std::make_shared<ConfigElementData>(
-            key, value, indentFor(m_elements, ConfigElementBase::DataType, 0));
-        if (!comment.empty())
-            data->addComment(comment);
-        m_elements.insert(insertionPoint(m_elements), data);
-        return;
-    }
-
-    ConfigElementSectionPtr target = findSection(section);
-    if (!target) {
-        target = std::make_shared<ConfigElementSection>(
-            section, kind, indentFor(m_elements, ConfigElementBase::SectionType, 0));
-        m_elements.insert(insertionPoint(m_elements), target);
-    }
-    appendValue(*target, key, value, comment);
-}
-
-ConfigElementData &ConfigDocument::appendValue(ConfigElementSection &section, std::string key,
-                                               std::string value, const std::string &comment)
-{
-    auto &children = section.children();
-    auto data = std::make_shared<ConfigElementData>(
-        std::move(key), std::move(value), indentFor(children, ConfigElementBase::DataType, section.indent()));
-    if (!comment.empty())
-        data->addComment(comment);
-    ConfigElementData &added = *data;
-    children.insert(children.begin() + static_cast<std::ptrdiff_t>(insertionPoint(children)),
-                    std::move(data));
-    return added;
-}
-
-void ConfigDocument::addBlankLine(const std::string &section)
-{
-    const ConfigElementSectionPtr target = findSection(section);
-    if (!target)
-        return;
-    auto &children = target->children();
-    children.insert(children.begin() + static_cast<std::ptrdiff_t>(insertionPoint(children)),
-                    std::make_shared<ConfigElementELine>());
 }

@@ -1,57 +1,80 @@
 #pragma once
 
-#include "configelementdata.h"
-#include "configelementlist.h"
-#include "configelementsection.h"
+#include "configline.h"
 
 #include <istream>
+#include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
-// The lossless text model of smb.conf: one element per line, written back as read.
-// Lookups of section names and keys are byte-exact.
+// smb.conf as it was read: its bytes, held once, and the logical lines Samba sees in them.
+// Edits are kept beside the bytes, line by line, so that the text written back is the
+// text read except for the lines an edit replaced, removed or inserted; discardEdits()
+// returns to the text as read.
 class ConfigDocument
 {
 public:
-    enum SyntaxMode {
-        SmbConf = 0, // '#' and ';' start comments, '=' splits parameters
-        HashOnly = 1, // only '#' starts a comment
-        Tokens = 2, // only '#' starts a comment, '=' has no meaning
-    };
-
-    explicit ConfigDocument(int syntaxMode = SmbConf);
+    ConfigDocument() = default;
 
     void clear();
-    // Replaces the content with the tree read from the stream. Never rejects input.
+    // Replaces the content with these bytes. Never rejects input.
+    void load(std::string bytes);
     std::istream &load(std::istream &in);
-    // The same from the bytes of a whole file.
-    void load(const std::string &bytes);
-    // Writes every element and flushes the stream.
-    std::ostream &write(std::ostream &out) const;
-    // The text write() produces.
+
+    const std::string &bytes() const { return m_bytes; }
+    const std::vector<ConfigLine> &lines() const { return m_lines; }
+    std::size_t lineCount() const { return m_lines.size(); }
+    const ConfigLine &line(std::size_t index) const { return m_lines[index]; }
+
+    // The bytes of a line as read, its line ending included.
+    std::string_view text(std::size_t index) const;
+    // The whitespace before its first character.
+    std::string_view indentation(std::size_t index) const;
+    // "\n", "\r\n", or nothing for an unterminated last line.
+    std::string_view lineEnding(std::size_t index) const;
+    // The line ending of the file: that of its first terminated line, "\n" when it has none.
+    std::string_view fileLineEnding() const;
+    // The key of a parameter or the name of a section as written, continuations included.
+    std::string_view rawName(std::size_t index) const;
+    // A section's name as Samba reads it (whitespace runs as one blank) or a parameter's
+    // key with its continuations joined.
+    std::string name(std::size_t index) const;
+    // A parameter's value as Samba reads it: continuations joined, carriage returns and
+    // trailing whitespace dropped.
+    std::string value(std::size_t index) const;
+    // Between the key and the value: " = ", "=" or whatever the line has.
+    std::string_view separator(std::size_t index) const;
+
+    // Edits. A replacement or an inserted text is whole lines with their line endings;
+    // a line without one is given the file's line ending when anything follows it.
+    bool modified() const { return !m_edits.empty(); }
+    void replaceLine(std::size_t index, std::string text);
+    void removeLine(std::size_t index);
+    bool isRemoved(std::size_t index) const;
+    // Inserts before the line at position; position lineCount() is the end of the file.
+    void insertBefore(std::size_t position, std::string_view text);
+    // Gives a parameter a new value, keeping every other byte of its line.
+    void setValue(std::size_t index, std::string_view value);
+    // Gives a section a new name, keeping every other byte of its header line.
+    void setSectionName(std::size_t index, std::string_view name);
+    void discardEdits() { m_edits.clear(); }
+
+    // The text with the edits applied.
     std::string text() const;
-
-    ConfigElementList &elements() { return m_elements; }
-    const ConfigElementList &elements() const { return m_elements; }
-    int syntaxMode() const { return m_syntaxMode; }
-    const std::string &commentMarkers() const { return m_commentMarkers; }
-
-    ConfigElementSectionPtr findSection(const std::string &name) const;
-    // With an empty section name, looks among the parameters outside any section.
-    ConfigElementDataPtr findValue(const std::string &section, const std::string &key) const;
-    // Replaces the value of an existing parameter (nothing else about its line changes)
-    // or adds the parameter, and its section when missing, before trailing blank lines.
-    void setValue(const std::string &section, const std::string &key, const std::string &value,
-                  const std::string &comment = {}, int kind = ConfigElementSection::Bracket);
-    void addBlankLine(const std::string &section);
-    // Adds a parameter at the end of a section of this document, before its trailing
-    // blank lines, indented like the section's last parameter.
-    ConfigElementData &appendValue(ConfigElementSection &section, std::string key, std::string value,
-                                   const std::string &comment = {});
+    // Writes text() and flushes the stream.
+    std::ostream &write(std::ostream &out) const;
 
 private:
-    ConfigElementList m_elements;
-    int m_syntaxMode;
-    std::string m_commentMarkers;
-    std::size_t m_sizeHint = 0; // bytes last read
+    struct Edit
+    {
+        std::string before; // whole lines inserted before the line
+        bool replaced = false;
+        std::string replacement; // empty when removed
+    };
+
+    std::string m_bytes;
+    std::vector<ConfigLine> m_lines;
+    std::map<std::size_t, Edit> m_edits;
 };

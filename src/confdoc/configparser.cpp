@@ -1,416 +1,188 @@
 #include "configparser.h"
 
-#include "configdocument.h"
-#include "configelementcomment.h"
-#include "configelementcommentblock.h"
-#include "configelementdata.h"
-#include "configelementeline.h"
-#include "configelementexpr.h"
-#include "configelementinclude.h"
-#include "configelementlist.h"
-#include "configelementsection.h"
-
 #include <cstring>
-#include <unordered_map>
-#include <utility>
 
 namespace {
 
-int whitespaceWidth(char c)
+bool isBlank(char c)
 {
-    return c == '\t' ? 4 : 1;
+    return ConfigParser::isSpace(c) && c != '\n';
 }
 
-bool allSpace(const std::string &text)
+// The position after the line feed that ends the physical line holding pos.
+std::size_t physicalEnd(std::string_view bytes, std::size_t pos)
 {
-    for (char c : text) {
-        if (!ConfigParser::isSpace(c))
-            return false;
+    const void *found =
+        pos < bytes.size() ? std::memchr(bytes.data() + pos, '\n', bytes.size() - pos) : nullptr;
+    return found ? static_cast<std::size_t>(static_cast<const char *>(found) - bytes.data()) + 1
+                 : bytes.size();
+}
+
+// Whether the physical line segment [from, to) ends, whitespace aside, in a backslash:
+// Samba then joins the next line to it.
+bool continues(std::string_view bytes, std::size_t from, std::size_t to)
+{
+    while (to > from && ConfigParser::isSpace(bytes[to - 1]))
+        --to;
+    return to > from && bytes[to - 1] == '\\';
+}
+
+// One past the last byte in [from, to) that is not whitespace, or from.
+std::size_t trimmedEnd(std::string_view bytes, std::size_t from, std::size_t to)
+{
+    while (to > from && ConfigParser::isSpace(bytes[to - 1]))
+        --to;
+    return to;
+}
+
+std::uint32_t relative(std::size_t position, std::size_t begin)
+{
+    return static_cast<std::uint32_t>(position - begin);
+}
+
+void finish(ConfigLine &line, std::string_view bytes, std::size_t end)
+{
+    line.size = relative(end, line.begin);
+    std::size_t ending = end;
+    if (ending > line.begin && bytes[ending - 1] == '\n') {
+        --ending;
+        if (ending > line.begin && bytes[ending - 1] == '\r')
+            --ending;
     }
-    return true;
+    line.endingBegin = relative(ending, line.begin);
+    // An empty value before a CRLF ending: the blanks skipped after '=' took the CR.
+    if (line.valueEnd > line.endingBegin)
+        line.valueBegin = line.valueEnd = line.endingBegin;
 }
 
 } // namespace
 
-ConfigParser::ConfigParser(int syntaxMode, std::string commentMarkers)
-    : m_syntaxMode(syntaxMode)
+void ConfigParser::parse(std::string_view bytes, std::vector<ConfigLine> &out)
 {
-    for (char marker : commentMarkers)
-        m_isMarker[static_cast<unsigned char>(marker)] = m_isSpecial[static_cast<unsigned char>(marker)] =
-            true;
-    for (char special : {'\n', '\t', ']', '{', '}', '=', '@'})
-        m_isSpecial[static_cast<unsigned char>(special)] = true;
-}
-
-void ConfigParser::parse(const std::string &bytes, ConfigElementList &out)
-{
-    m_top.clear();
-    m_section = nullptr;
-    m_block.reset();
-    m_buf.clear();
-    m_col = 0;
-    m_lineNo = 0;
-    m_blank = true;
-    m_inComment = m_inValue = m_inInclude = false;
-
-    const char *const end = bytes.data() + bytes.size();
-    for (const char *p = bytes.data(); p != end;) {
-        if (m_inComment || m_inValue) {
-            // The rest of a comment or value is taken verbatim: copy it up to the line
-            // feed in one go. The marker or '=' already cleared the blank flag.
-            const void *found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-            const char *stop = found ? static_cast<const char *>(found) : end;
-            m_buf.append(p, stop);
-            m_col += static_cast<int>(stop - p);
-            p = stop;
-            if (p == end)
-                break;
-        } else if (!m_inInclude) {
-            // Ordinary bytes (the letters of a key or a token line) only collect in the
-            // buffer: take the whole run at once, up to the next byte that means more.
-            const char *stop = p;
-            bool text = false;
-            while (stop != end && !m_isSpecial[static_cast<unsigned char>(*stop)]) {
-                text = text || !isSpace(*stop);
-                ++stop;
-            }
-            if (stop != p) {
-                m_buf.append(p, stop);
-                m_col += static_cast<int>(stop - p);
-                if (text)
-                    m_blank = false;
-                p = stop;
-                if (p == end)
-                    break;
-            }
-        }
-        readByte(*p++);
-    }
-
-    // An unterminated last line survives only as a comment or a parameter.
-    if (m_inComment)
-        completeComment();
-    else if (m_inValue)
-        completeValue();
-    m_buf.clear();
-    m_inInclude = false;
-    m_include.reset();
-
     out.clear();
-    fold(out);
-    m_section = nullptr;
-    m_block.reset();
+    const std::size_t nul = bytes.find('\0');
+    const std::string_view read = bytes.substr(0, nul);
+    // About one line per 24 bytes in real files: one allocation in the usual case.
+    out.reserve(read.size() / 24 + 4);
+    std::size_t pos = 0;
+    while (pos < read.size())
+        pos = readLine(read, pos, out);
+    if (nul == std::string_view::npos)
+        return;
+
+    // Samba stops reading at a NUL byte; the rest of the file is kept and means nothing.
+    pos = nul;
+    if (!out.empty() && nul > 0 && bytes[nul - 1] != '\n') {
+        ConfigLine &last = out.back();
+        const std::size_t end = physicalEnd(bytes, nul);
+        finish(last, bytes, end);
+        if (last.endingBegin < last.valueEnd)
+            last.endingBegin = last.valueEnd;
+        pos = end;
+    }
+    while (pos < bytes.size()) {
+        ConfigLine line;
+        line.begin = pos;
+        line.kind = ConfigLine::Other;
+        pos = physicalEnd(bytes, pos);
+        finish(line, bytes, pos);
+        out.push_back(line);
+    }
 }
 
-void ConfigParser::readByte(char c)
+std::size_t ConfigParser::readLine(std::string_view bytes, std::size_t pos, std::vector<ConfigLine> &out)
 {
-    ++m_col;
-    if (!isSpace(c))
-        m_blank = false;
-    if (c == '\n') {
-        lineFeed();
-        return;
+    ConfigLine line;
+    line.begin = pos;
+    const std::size_t size = bytes.size();
+    std::size_t p = pos;
+    while (p < size && isBlank(bytes[p]))
+        ++p;
+    // Samba skips a stray backslash at the start of a line and the whitespace after it.
+    while (p < size && bytes[p] == '\\') {
+        ++p;
+        while (p < size && isBlank(bytes[p]))
+            ++p;
     }
-    // After a comment marker or the '=' of a parameter everything up to the line feed
-    // is text: ';' and '#' in a value belong to the value.
-    if (m_inComment || m_inValue) {
-        m_buf += c;
-        return;
-    }
-    structural(c);
-}
 
-void ConfigParser::lineFeed()
-{
-    if (m_blank) {
-        emit(std::make_shared<ConfigElementELine>(m_lineNo));
-        m_buf.clear();
-    } else if (m_inComment) {
-        completeComment();
-    } else if (m_inValue) {
-        completeValue();
+    std::size_t end = 0;
+    if (p == size || bytes[p] == '\n') {
+        line.kind = ConfigLine::Blank;
+        end = physicalEnd(bytes, p);
+    } else if (bytes[p] == '#' || bytes[p] == ';') {
+        line.kind = ConfigLine::Comment;
+        end = physicalEnd(bytes, p);
+    } else if (bytes[p] == '[') {
+        line.kind = ConfigLine::Other;
+        std::size_t segment = p + 1;
+        std::size_t q = p + 1;
+        for (; q < size; ++q) {
+            if (bytes[q] == ']')
+                break;
+            if (bytes[q] != '\n')
+                continue;
+            if (!continues(bytes, segment, q))
+                break; // a header broken off: Samba refuses the file
+            line.continued = true;
+            segment = q + 1;
+        }
+        if (q < size && bytes[q] == ']') {
+            bool named = false;
+            for (std::size_t i = p + 1; i < q && !named; ++i)
+                named = !isSpace(bytes[i]) && !(bytes[i] == '\\' && line.continued);
+            if (named) {
+                line.kind = ConfigLine::Section;
+                line.nameBegin = relative(p + 1, pos);
+                line.nameEnd = relative(q, pos);
+            }
+        } else {
+            line.continued = false;
+        }
+        end = physicalEnd(bytes, q < size && bytes[q] == ']' ? q : p);
     } else {
-        structural('\n');
-    }
-    ++m_lineNo;
-    m_col = 0;
-    m_blank = true;
-}
-
-void ConfigParser::structural(char c)
-{
-    if (m_inInclude) {
-        if (c == '\n')
-            completeInclude();
-        else
-            m_buf += c;
-        return;
-    }
-    if (m_isMarker[static_cast<unsigned char>(c)]) {
-        m_comment = std::make_shared<ConfigElementComment>(c, std::string(), m_col - 1, m_lineNo);
-        m_buf.clear();
-        m_inComment = true;
-        return;
-    }
-    switch (c) {
-    case '\n':
-        if (!m_buf.empty()) {
-            if (!allSpace(m_buf))
-                completeTokenLine();
-            m_buf.clear();
+        // A parameter: the key runs to '='; a line feed before it ends an ignored line
+        // unless a backslash continues the key.
+        std::size_t segment = p;
+        std::size_t q = p;
+        bool broken = false;
+        for (; q < size && bytes[q] != '='; ++q) {
+            if (bytes[q] != '\n')
+                continue;
+            if (!continues(bytes, segment, q)) {
+                broken = true;
+                break;
+            }
+            line.continued = true;
+            segment = q + 1;
         }
-        return;
-    case ']':
-        if (openSection())
-            return;
-        break;
-    case '{':
-        openBraceSection();
-        return;
-    case '}':
-        // The most recent section header is the current section.
-        if (m_section)
-            m_section->setCloseIndent(m_col - 1);
-        m_buf.clear();
-        return;
-    case '=':
-        if (m_syntaxMode != ConfigDocument::Tokens) {
-            openParameter();
-            return;
-        }
-        break;
-    case '@':
-        // Only a first word that begins with '@' makes an include line; an '@' inside
-        // a word ("[user@host]") is ordinary text.
-        if (allSpace(m_buf)) {
-            m_include =
-                std::make_shared<ConfigElementInclude>(std::string(), std::string(), m_col - 1, m_lineNo);
-            m_buf += c;
-            m_inInclude = true;
-            return;
-        }
-        break;
-    case '\t':
-        m_buf.append(4, ' ');
-        return;
-    default:
-        break;
-    }
-    m_buf += c;
-}
-
-bool ConfigParser::openSection()
-{
-    const std::size_t open = m_buf.find('[');
-    if (open == std::string::npos)
-        return false;
-    emit(std::make_shared<ConfigElementSection>(m_buf.substr(open + 1), ConfigElementSection::Bracket,
-                                                static_cast<int>(open), m_lineNo));
-    m_buf.clear();
-    return true;
-}
-
-void ConfigParser::openBraceSection()
-{
-    std::string name;
-    int indent = 0;
-    std::size_t end = m_buf.size();
-    while (end > 0 && isSpace(m_buf[end - 1]))
-        --end;
-    if (end > 0) {
-        std::size_t start = end;
-        while (start > 0 && !isSpace(m_buf[start - 1]))
-            --start;
-        name = m_buf.substr(start, end - start);
-        indent = static_cast<int>(start);
-    } else if (!m_buf.empty()) {
-        name = m_buf.substr(0, 1);
-    }
-    const std::size_t service = m_buf.find("service");
-    if (service != std::string::npos)
-        indent = static_cast<int>(service);
-    emit(std::make_shared<ConfigElementSection>(name, ConfigElementSection::Brace, indent, m_lineNo));
-    m_buf.clear();
-}
-
-void ConfigParser::openParameter()
-{
-    const int size = static_cast<int>(m_buf.size());
-    // With no key at all, the widths come out so that the line is written back as read.
-    int first = size == 0 ? 0 : size - 1;
-    for (int i = 0; i < size; ++i) {
-        if (!isSpace(m_buf[static_cast<std::size_t>(i)])) {
-            first = i;
-            break;
+        const std::size_t keyEnd = q < size ? trimmedEnd(bytes, p, q) : p;
+        if (broken || q == size || keyEnd == p) {
+            line.kind = ConfigLine::Other;
+            line.continued = false;
+            end = physicalEnd(bytes, p);
+        } else {
+            line.kind = ConfigLine::Parameter;
+            line.nameBegin = relative(p, pos);
+            line.nameEnd = relative(keyEnd, pos);
+            std::size_t v = q + 1;
+            while (v < size && isBlank(bytes[v]))
+                ++v;
+            segment = v;
+            std::size_t r = v;
+            for (;;) {
+                const void *found = r < size ? std::memchr(bytes.data() + r, '\n', size - r) : nullptr;
+                r = found ? static_cast<std::size_t>(static_cast<const char *>(found) - bytes.data()) : size;
+                if (r == size || !continues(bytes, segment, r))
+                    break;
+                line.continued = true;
+                segment = ++r;
+            }
+            line.valueBegin = relative(v, pos);
+            line.valueEnd = relative(trimmedEnd(bytes, v, r), pos);
+            end = r < size ? r + 1 : size;
         }
     }
-    int last = size == 0 ? -1 : 0;
-    for (int i = size - 1; i >= 0; --i) {
-        if (!isSpace(m_buf[static_cast<std::size_t>(i)])) {
-            last = i;
-            break;
-        }
-    }
-    std::string key = last < first
-        ? std::string()
-        : m_buf.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1));
-    auto data = std::make_shared<ConfigElementData>(std::move(key), std::string(), first, m_lineNo,
-                                                 (size - 1) - last, 1);
-    m_data = data.get();
-    emit(std::move(data));
-    m_buf.clear();
-    m_inValue = true;
-}
-
-void ConfigParser::completeComment()
-{
-    m_comment->setText(m_buf);
-    emit(std::move(m_comment));
-    m_comment.reset();
-    m_buf.clear();
-    m_inComment = false;
-}
-
-void ConfigParser::completeValue()
-{
-    std::size_t i = 0;
-    while (i < m_buf.size() && isSpace(m_buf[i]))
-        ++i;
-    if (i == m_buf.size() && !m_buf.empty())
-        i = m_buf.size() - 1;
-    m_data->setSpaceAfterEquals(static_cast<int>(i));
-    m_data->setValue(m_buf.substr(i));
-    m_data = nullptr;
-    m_buf.clear();
-    m_inValue = false;
-}
-
-void ConfigParser::completeInclude()
-{
-    std::size_t i = 0;
-    const std::size_t size = m_buf.size();
-    while (i < size && isSpace(m_buf[i]))
-        ++i;
-    std::size_t start = i;
-    while (i < size && !isSpace(m_buf[i]))
-        ++i;
-    m_include->setDirective(m_buf.substr(start, i - start));
-    int spacing = 0;
-    while (i < size && isSpace(m_buf[i]))
-        spacing += whitespaceWidth(m_buf[i++]);
-    m_include->setSpacing(spacing);
-    start = i;
-    while (i < size && !isSpace(m_buf[i]))
-        ++i;
-    m_include->setPath(m_buf.substr(start, i - start));
-    emit(std::move(m_include));
-    m_include.reset();
-    m_buf.clear();
-    m_inInclude = false;
-}
-
-void ConfigParser::completeTokenLine()
-{
-    std::size_t i = 0;
-    while (i < m_buf.size() && isSpace(m_buf[i]))
-        ++i;
-    std::vector<ConfigElementExpr::Token> tokens;
-    std::string current;
-    bool open = false;
-    bool quoted = false;
-    for (; i < m_buf.size(); ++i) {
-        const char c = m_buf[i];
-        if (c == '"' || c == '\'') {
-            quoted = !quoted;
-            current += c;
-            open = true;
-        } else if (quoted || !isSpace(c)) {
-            current += c;
-            open = true;
-        } else if (open) {
-            tokens.push_back({std::move(current), whitespaceWidth(c)});
-            current.clear();
-            open = false;
-        } else if (!tokens.empty()) {
-            tokens.back().spacing += whitespaceWidth(c);
-        }
-    }
-    if (open)
-        tokens.push_back({std::move(current), 0});
-    std::size_t first = 0;
-    while (first < m_buf.size() && isSpace(m_buf[first]))
-        ++first;
-    emit(std::make_shared<ConfigElementExpr>(std::move(tokens), static_cast<int>(first), m_lineNo));
-}
-
-// Structuring, one element at a time as the reader makes them: comment lines form
-// blocks, a block directly above an element is attached to it, and every element after a
-// section header goes into that section.
-void ConfigParser::emit(ConfigElementPtr element)
-{
-    // The open block was put last where it lives (the current section or the top
-    // level): only comments, which go inside it, came after it.
-    auto attachBlock = [this](ConfigElementCommentable &owner) {
-        if (!m_block)
-            return;
-        owner.comments().push_back(std::move(m_block));
-        m_block.reset();
-        if (m_section)
-            m_section->children().pop_back();
-        else
-            m_top.pop_back();
-    };
-    auto place = [this](ConfigElementPtr placed) {
-        if (m_section)
-            m_section->children().push_back(std::move(placed));
-        else
-            m_top.push_back(std::move(placed));
-    };
-
-    switch (element->type()) {
-    case ConfigElementBase::ELineType:
-        m_block.reset();
-        place(std::move(element));
-        break;
-    case ConfigElementBase::CommentType:
-        if (!m_block) {
-            m_block = std::make_shared<ConfigElementCommentBlock>(element->indent(), element->line());
-            place(m_block);
-        }
-        m_block->lines().push_back(std::static_pointer_cast<ConfigElementComment>(std::move(element)));
-        break;
-    case ConfigElementBase::SectionType: {
-        auto section = std::static_pointer_cast<ConfigElementSection>(std::move(element));
-        attachBlock(*section);
-        // Sections of one file tend to be alike: size the new one like the last, with
-        // room for the few lines a save adds.
-        if (m_section)
-            section->children().reserve(m_section->children().size() + 4);
-        m_section = section.get();
-        m_top.push_back(std::move(section));
-        break;
-    }
-    default:
-        attachBlock(static_cast<ConfigElementCommentable &>(*element));
-        place(std::move(element));
-        break;
-    }
-}
-
-void ConfigParser::fold(ConfigElementList &out)
-{
-    // Fold later sections into the first one of the same name, using the list's own
-    // index. Merge indexes are made only for sections that have duplicates.
-    std::unordered_map<ConfigElementSection *, ConfigElementSection::MergeIndex> mergeIndexes;
-    out.reserve(m_top.size());
-    for (auto &element : m_top) {
-        if (element->type() == ConfigElementBase::SectionType) {
-            const auto &section = static_cast<const ConfigElementSection &>(*element);
-            if (ConfigElementSection *target = out.appendSection(std::move(element)))
-                target->merge(section, mergeIndexes[target]);
-            continue;
-        }
-        out.append(std::move(element));
-    }
-    m_top.clear();
+    finish(line, bytes, end);
+    out.push_back(line);
+    return end;
 }

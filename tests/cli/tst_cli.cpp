@@ -1,5 +1,10 @@
 // The command-line tool as administrators run it: the real binary in a process.
 #include "processrun.h"
+#include "smbconfcorpus.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,6 +15,10 @@ ProcessRun runCli(const QStringList &arguments)
 {
     return runProcess(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"), arguments);
 }
+
+// A file in a style of its own: CRLF, TAB indentation, capitalised booleans.
+const char editedFile[] = "[global]\r\n\tworkgroup = W\r\n\r\n[data]\r\n\tpath = /srv/data\r\n"
+                          "\tcomment = Team data\r\n\tread only = Yes\r\n";
 
 QByteArray readFile(const QString &path)
 {
@@ -26,6 +35,8 @@ class TestCli : public QObject
 private slots:
     void printRoundTrip_data();
     void printRoundTrip();
+    void edits_data();
+    void edits();
     void printFailures_data();
     void printFailures();
     void usageErrors_data();
@@ -35,24 +46,78 @@ private slots:
 void TestCli::printRoundTrip_data()
 {
     QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("debian smb.conf") << QStringLiteral("/usr/share/samba/smb.conf")
-                                     << QStringLiteral("/usr/share/samba/smb.conf");
-    const QString data = QStringLiteral(SHAREWARD_SOURCE_DIR "/tests/confdoc/data/");
-    for (const char *name : {"crlf", "highbytes", "duplicates", "no-final-newline"}) {
-        QTest::newRow(name) << data + QLatin1String(name) + QLatin1String(".conf")
-                            << data + QLatin1String(name) + QLatin1String(".expected");
-    }
+    for (const QString &file : smbConfCorpus())
+        QTest::newRow(qPrintable(QFileInfo(file).fileName())) << file;
 }
 
+// print writes back every byte read.
 void TestCli::printRoundTrip()
 {
     QFETCH(QString, input);
-    QFETCH(QString, expected);
     const ProcessRun result = runCli({QStringLiteral("print"), input});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QByteArray());
-    QCOMPARE(result.out, readFile(expected));
+    QCOMPARE(result.out, readFile(input));
+}
+
+void TestCli::edits_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("exitCode");
+    // The file after the command; empty when it must stay as it was, untouched.
+    QTest::addColumn<QByteArray>("expected");
+
+    const QStringList share{QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("data")};
+    QTest::newRow("share comment") << share
+            + QStringList{QStringLiteral("--comment"), QStringLiteral("New text")}
+                                   << 0 << QByteArray(editedFile).replace("Team data", "New text");
+    QTest::newRow("share writable, name in another case")
+        << QStringList{QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("DATA"),
+                       QStringLiteral("--writable")}
+        << 0 << QByteArray(editedFile).replace("read only = Yes", "read only = No");
+    QTest::newRow("share set to what it says")
+        << share + QStringList{QStringLiteral("--comment"), QStringLiteral("Team data")} << 0 << QByteArray();
+    QTest::newRow("global server string")
+        << QStringList{QStringLiteral("global"), QStringLiteral("set"), QStringLiteral("--server-string"),
+                       QStringLiteral("Files")}
+        << 0
+        << QByteArray(editedFile)
+               .replace("\tworkgroup = W\r\n", "\tworkgroup = W\r\n\tserver string = Files\r\n");
+    QTest::newRow("unknown share") << QStringList{
+        QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("nope"), QStringLiteral("--comment"),
+        QStringLiteral("x")} << 1 << QByteArray();
+    QTest::newRow("unknown option") << share + QStringList{QStringLiteral("--colour"), QStringLiteral("red")}
+                                    << 2 << QByteArray();
+    QTest::newRow("option without value")
+        << share + QStringList{QStringLiteral("--comment")} << 2 << QByteArray();
+}
+
+// Each edit changes exactly its line, in the line's own style; an edit that changes nothing
+// and a refused one leave the file untouched, modification time included.
+void TestCli::edits()
+{
+    QFETCH(QStringList, command);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, expected);
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(editedFile) == qint64(qstrlen(editedFile)));
+    file.close();
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-3600);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(before, QFileDevice::FileModificationTime));
+    file.close();
+
+    const ProcessRun result = runCli(QStringList{QStringLiteral("--config"), config} + command);
+    QVERIFY2(result.exitCode == exitCode, result.err.constData());
+    QCOMPARE(result.err.isEmpty(), exitCode == 0);
+    if (expected.isEmpty()) {
+        QCOMPARE(readFile(config), QByteArray(editedFile));
+        QCOMPARE(QFileInfo(config).lastModified(), before);
+    } else {
+        QCOMPARE(readFile(config), expected);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("smb.conf")});
 }
 
 void TestCli::printFailures_data()

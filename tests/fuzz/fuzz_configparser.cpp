@@ -1,5 +1,6 @@
-// libFuzzer target for the smb.conf reader: any input must load without a crash, leak
-// or undefined behaviour, and the text written from it must load to the same content.
+// libFuzzer target for the smb.conf reader: any input must load without a crash, leak or
+// undefined behaviour; its lines must tile it; the text written back must be the input
+// itself; and an edit of one value must change that value and nothing else.
 #include "configdocument.h"
 #include "documentcontent.h"
 
@@ -10,11 +11,10 @@
 
 namespace {
 
-void dump(const char *title, const std::vector<std::string> &content)
+[[noreturn]] void fault(const char *what, const std::string &detail)
 {
-    std::fprintf(stderr, "%s\n", title);
-    for (const auto &entry : content)
-        std::fprintf(stderr, "  %s\n", entry.c_str());
+    std::fprintf(stderr, "%s: %s\n", what, detail.c_str());
+    std::abort();
 }
 
 } // namespace
@@ -23,24 +23,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const std::string input(reinterpret_cast<const char *>(data), size);
 
-    ConfigDocument first;
-    loadDocument(first, input);
-    const std::string written = writeDocument(first);
+    ConfigDocument document;
+    document.load(input);
+    if (const std::string tiling = tilingFault(document); !tiling.empty())
+        fault("lines do not tile the input", tiling);
+    if (writeDocument(document) != input)
+        fault("written text differs from the input", std::to_string(size) + " bytes");
 
-    ConfigDocument second;
-    loadDocument(second, written);
-
-    // Blocks opened by '{' are not smb.conf syntax and may be renamed or merged when
-    // written and read again.
-    if (input.find('{') != std::string::npos)
-        return 0;
-
-    const auto firstContent = documentContent(first);
-    const auto secondContent = documentContent(second);
-    if (firstContent != secondContent) {
-        dump("content of load(input):", firstContent);
-        dump("content of load(write(load(input))):", secondContent);
-        std::abort();
+    // Give the first parameter before any NUL byte a new value.
+    std::size_t target = document.lineCount();
+    for (std::size_t i = 0; i < document.lineCount() && target == document.lineCount(); ++i) {
+        if (document.line(i).kind == ConfigLine::Parameter
+            && document.text(i).find('\0') == std::string_view::npos)
+            target = i;
     }
+    if (target == document.lineCount())
+        return 0;
+    const std::vector<std::string> before = documentContent(document);
+    document.setValue(target, "edited value");
+    ConfigDocument edited;
+    edited.load(document.text());
+    std::vector<std::string> after = documentContent(edited);
+    if (after.size() != before.size())
+        fault("an edited value changed the number of lines", std::to_string(after.size()));
+    after[target] = before[target];
+    if (after != before)
+        fault("an edited value changed another line", std::to_string(target));
+    if (edited.value(target) != "edited value")
+        fault("the edited value reads back as", edited.value(target));
     return 0;
 }

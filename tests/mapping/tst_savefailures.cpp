@@ -69,6 +69,14 @@ QByteArray largeConfig()
     return text;
 }
 
+// The one-field edit each save makes: a save with nothing to change writes nothing.
+QStringList editCommand(const QString &config)
+{
+    return {QStringLiteral("--config"),        config,
+            QStringLiteral("global"),          QStringLiteral("set"),
+            QStringLiteral("--server-string"), QStringLiteral("Edited server")};
+}
+
 enum Injection {
     ReadOnlyDirectory,
     FullDisk,
@@ -297,7 +305,7 @@ QByteArray TestSaveFailures::savedText(const QByteArray &config)
     if (!writeFile(file, config))
         return QByteArray();
     const ProcessRun result =
-        runProcess(QString::fromLatin1(cliProgram), {QStringLiteral("save"), file},
+        runProcess(QString::fromLatin1(cliProgram), editCommand(file),
                    environment(path(QStringLiteral("accepting")) + QStringLiteral(":/usr/bin:/bin")));
     return result.exitCode == 0 ? readAll(file) : QByteArray();
 }
@@ -380,9 +388,9 @@ void TestSaveFailures::failureKeepsInstalledFile()
                            "mount --bind \"$dir\" \"$dir\" && mount -o remount,bind,ro \"$dir\" || exit 97\n"
                            "exec \"$@\"\n");
         result = runProcess(QStringLiteral("unshare"),
-                            {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
-                             QStringLiteral("sh"), toolDirectory, cli, QStringLiteral("save"),
-                             toolDirectory + QStringLiteral("/smb.conf")},
+                            QStringList{QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                                        script, QStringLiteral("sh"), toolDirectory, cli}
+                                + editCommand(toolDirectory + QStringLiteral("/smb.conf")),
                             environment());
         break;
     }
@@ -406,25 +414,25 @@ void TestSaveFailures::failureKeepsInstalledFile()
                            "fi\n"
                            "exit $code\n");
         result = runProcess(QStringLiteral("unshare"),
-                            {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
-                             QStringLiteral("sh"), configDirectory, toolDirectory, inspectedDirectory, cli,
-                             QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
+                            QStringList{QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                                        script, QStringLiteral("sh"), configDirectory, toolDirectory,
+                                        inspectedDirectory, cli}
+                                + editCommand(toolDirectory + QStringLiteral("/smb.conf")),
                             environment());
         break;
     }
     case CheckerMissing:
-        result = runProcess(cli, {QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
+        result = runProcess(cli, editCommand(toolDirectory + QStringLiteral("/smb.conf")),
                             environment(path(QStringLiteral("empty-bin"))));
         break;
     case CheckerCrashing:
         // No core file is left in the working directory.
         QVERIFY(writeScript(path(QStringLiteral("bin/testparm")), "ulimit -c 0\nkill -SEGV $$\n"));
-        result = runProcess(cli, {QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
+        result = runProcess(cli, editCommand(toolDirectory + QStringLiteral("/smb.conf")),
                             environment(path(QStringLiteral("bin")) + QStringLiteral(":/usr/bin:/bin")));
         break;
     case CheckerErrors:
-        result = runProcess(cli, {QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
-                            environment());
+        result = runProcess(cli, editCommand(toolDirectory + QStringLiteral("/smb.conf")), environment());
         break;
     case RenameFails:
     case FsyncFails: {
@@ -433,13 +441,13 @@ void TestSaveFailures::failureKeepsInstalledFile()
         const QString calls = injection == RenameFails ? QStringLiteral("?rename,?renameat,?renameat2")
                                                        : QStringLiteral("fsync");
         const QString error = injection == RenameFails ? QStringLiteral("EACCES") : QStringLiteral("EIO");
-        result =
-            runProcess(QStringLiteral("strace"),
-                       {QStringLiteral("-f"), QStringLiteral("-y"), QStringLiteral("-qq"),
-                        QStringLiteral("-o"), trace, QStringLiteral("-e"), QStringLiteral("trace=") + calls,
-                        QStringLiteral("-e"), QStringLiteral("inject=%1:error=%2").arg(calls, error), cli,
-                        QStringLiteral("save"), toolDirectory + QStringLiteral("/smb.conf")},
-                       tracedEnvironment());
+        result = runProcess(QStringLiteral("strace"),
+                            QStringList{QStringLiteral("-f"), QStringLiteral("-y"), QStringLiteral("-qq"),
+                                        QStringLiteral("-o"), trace, QStringLiteral("-e"),
+                                        QStringLiteral("trace=") + calls, QStringLiteral("-e"),
+                                        QStringLiteral("inject=%1:error=%2").arg(calls, error), cli}
+                                + editCommand(toolDirectory + QStringLiteral("/smb.conf")),
+                            tracedEnvironment());
         break;
     }
     }
@@ -515,8 +523,7 @@ void TestSaveFailures::plantedTemporaryIsNotFollowed()
     const QByteArray expected = savedText(plainConfig);
     QVERIFY(!expected.isEmpty());
 
-    const ProcessRun result =
-        runProcess(QString::fromLatin1(cliProgram), {QStringLiteral("save"), config}, environment());
+    const ProcessRun result = runProcess(QString::fromLatin1(cliProgram), editCommand(config), environment());
     QVERIFY2(result.exitCode == 0, qPrintable(runText(result)));
     QCOMPARE(result.err, QByteArray());
 
@@ -574,9 +581,8 @@ void TestSaveFailures::symlinkedConfiguration()
     const QByteArray expected = savedText(plainConfig);
     QVERIFY(!expected.isEmpty());
 
-    const ProcessRun result =
-        runProcess(QString::fromLatin1(cliProgram),
-                   {QStringLiteral("save"), path(QStringLiteral("conf/smb.conf"))}, environment());
+    const ProcessRun result = runProcess(QString::fromLatin1(cliProgram),
+                                         editCommand(path(QStringLiteral("conf/smb.conf"))), environment());
     QVERIFY2(result.exitCode == 0, qPrintable(runText(result)));
     QCOMPARE(result.err, QByteArray());
 
@@ -621,8 +627,7 @@ void TestSaveFailures::keepsModeAndOwner()
     QVERIFY(!expected.isEmpty());
     QVERIFY(expected != plainConfig);
 
-    const ProcessRun result =
-        runProcess(QString::fromLatin1(cliProgram), {QStringLiteral("save"), config}, environment());
+    const ProcessRun result = runProcess(QString::fromLatin1(cliProgram), editCommand(config), environment());
     QVERIFY2(result.exitCode == 0, qPrintable(runText(result)));
     QCOMPARE(result.err, QByteArray());
 

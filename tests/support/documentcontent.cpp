@@ -1,8 +1,6 @@
 #include "documentcontent.h"
 
 #include "configdocument.h"
-#include "configelementexpr.h"
-#include "configelementinclude.h"
 
 #include <sstream>
 
@@ -13,75 +11,56 @@ std::string quoted(const std::string &text)
     return std::to_string(text.size()) + ':' + text;
 }
 
-void describe(const ConfigElementBase &element, const std::string &depth, std::vector<std::string> &out);
-
-void describeComments(const ConfigElementCommentable &element, const std::string &depth,
-                      std::vector<std::string> &out)
-{
-    for (const auto &block : element.comments())
-        describe(*block, depth + "  c ", out);
-}
-
-void describe(const ConfigElementBase &element, const std::string &depth, std::vector<std::string> &out)
-{
-    switch (element.type()) {
-    case ConfigElementBase::ELineType:
-        out.push_back(depth + "eline");
-        break;
-    case ConfigElementBase::CommentType: {
-        const auto &comment = static_cast<const ConfigElementComment &>(element);
-        out.push_back(depth + "comment " + comment.marker() + quoted(comment.text()));
-        break;
-    }
-    case ConfigElementBase::CommentBlockType: {
-        out.push_back(depth + "block");
-        for (const auto &line : static_cast<const ConfigElementCommentBlock &>(element).lines())
-            describe(*line, depth + "  ", out);
-        break;
-    }
-    case ConfigElementBase::DataType: {
-        const auto &data = static_cast<const ConfigElementData &>(element);
-        describeComments(data, depth, out);
-        out.push_back(depth + "data " + quoted(data.key()) + " = " + quoted(data.value()));
-        break;
-    }
-    case ConfigElementBase::ExprType: {
-        const auto &expr = static_cast<const ConfigElementExpr &>(element);
-        describeComments(expr, depth, out);
-        std::string entry = depth + "expr";
-        for (const auto &token : expr.tokens())
-            entry += ' ' + quoted(token.text);
-        out.push_back(entry);
-        break;
-    }
-    case ConfigElementBase::IncludeType: {
-        const auto &include = static_cast<const ConfigElementInclude &>(element);
-        describeComments(include, depth, out);
-        out.push_back(depth + "include " + quoted(include.directive()) + ' ' + quoted(include.path()));
-        break;
-    }
-    case ConfigElementBase::SectionType: {
-        const auto &section = static_cast<const ConfigElementSection &>(element);
-        describeComments(section, depth, out);
-        out.push_back(depth + "section " + std::to_string(section.kind()) + ' ' + quoted(section.name()));
-        for (const auto &child : section.children())
-            describe(*child, depth + "  ", out);
-        break;
-    }
-    default:
-        out.push_back(depth + "unknown " + std::to_string(element.type()));
-        break;
-    }
-}
-
 } // namespace
 
 std::vector<std::string> documentContent(const ConfigDocument &document)
 {
     std::vector<std::string> out;
-    for (const auto &element : document.elements())
-        describe(*element, std::string(), out);
+    out.reserve(document.lineCount());
+    for (std::size_t i = 0; i < document.lineCount(); ++i) {
+        switch (document.line(i).kind) {
+        case ConfigLine::Blank:
+            out.emplace_back("blank");
+            break;
+        case ConfigLine::Comment:
+            out.emplace_back("comment");
+            break;
+        case ConfigLine::Section:
+            out.push_back("section " + quoted(document.name(i)));
+            break;
+        case ConfigLine::Parameter:
+            out.push_back("parameter " + quoted(document.name(i)) + " = " + quoted(document.value(i)));
+            break;
+        case ConfigLine::Other:
+            out.emplace_back("other");
+            break;
+        }
+    }
     return out;
+}
+
+std::string tilingFault(const ConfigDocument &document)
+{
+    std::size_t expected = 0;
+    for (std::size_t i = 0; i < document.lineCount(); ++i) {
+        const ConfigLine &line = document.line(i);
+        const std::string where = "line " + std::to_string(i) + ": ";
+        if (line.begin != expected)
+            return where + "starts at " + std::to_string(line.begin) + ", not " + std::to_string(expected);
+        if (line.size == 0)
+            return where + "is empty";
+        if (line.nameBegin > line.nameEnd || line.nameEnd > line.size || line.valueBegin > line.valueEnd
+            || line.valueEnd > line.endingBegin || line.endingBegin > line.size)
+            return where + "has offsets outside it";
+        const std::string_view text = document.text(i);
+        if (text.substr(0, text.size() - 1).find('\n') != std::string_view::npos && !line.continued)
+            return where + "holds a line feed but is not continued";
+        expected += line.size;
+    }
+    if (expected != document.bytes().size())
+        return "the lines end at " + std::to_string(expected) + " of "
+            + std::to_string(document.bytes().size());
+    return std::string();
 }
 
 std::string writeDocument(const ConfigDocument &document)

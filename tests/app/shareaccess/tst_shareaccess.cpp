@@ -364,13 +364,15 @@ void TestShareAccess::save()
     const QString config = m_server.savedConfig();
     for (const char *section : {"[docs]", "[team]", "[guest]"})
         QVERIFY2(config.contains(QLatin1String(section)), section);
-    QVERIFY2(config.contains(QStringLiteral("\nvalid users = alice\n")), qPrintable(config));
+    // New sections are indented like the file's own.
+    QVERIFY2(config.contains(QStringLiteral("\n   valid users = alice\n")), qPrintable(config));
 }
 
 // Editing [team] after the save shows alice as its one user, not as chosen twice or still
 // offered, and a changed description leaves the valid users as they were.
 void TestShareAccess::editKeepsChosenUsers()
 {
+    const QStringList before = m_server.savedConfig().split(QLatin1Char('\n'));
     auto *view = window()->findChild<QTableView *>(QStringLiteral("tableViewShares"));
     QVERIFY(view);
     const QModelIndexList found =
@@ -391,9 +393,16 @@ void TestShareAccess::editKeepsChosenUsers()
     QVERIFY(window()->isModified());
     const QString saved = m_server.save();
     QVERIFY2(saved.isEmpty(), qPrintable(saved));
-    const QString config = m_server.savedConfig();
-    QVERIFY2(config.contains(QStringLiteral("\ncomment = Alice's work, edited\n")), qPrintable(config));
-    QVERIFY2(config.contains(QStringLiteral("\nvalid users = alice\n")), qPrintable(config));
+    // The description's line is the one line that changed.
+    const QStringList after = m_server.savedConfig().split(QLatin1Char('\n'));
+    QCOMPARE(after.size(), before.size());
+    QStringList changed;
+    for (int i = 0; i < after.size(); ++i) {
+        if (after.at(i) != before.at(i))
+            changed << before.at(i) + QStringLiteral(" -> ") + after.at(i);
+    }
+    QCOMPARE(changed,
+             QStringList{QStringLiteral("   comment = Alice's work ->    comment = Alice's work, edited")});
 }
 
 QTEST_MAIN(TestShareAccess)

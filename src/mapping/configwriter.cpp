@@ -1,0 +1,316 @@
+#include "configwriter.h"
+
+#include "configdocument.h"
+#include "configreader.h"
+#include "configvalues.h"
+#include "shareoptions.h"
+
+#include <QSet>
+
+namespace {
+
+std::string encode(const QString &text)
+{
+    return ConfigValues::encode(text);
+}
+
+std::string lookupValue(const std::vector<std::pair<std::string, std::string>> &options,
+                        const std::string &key)
+{
+    for (const auto &[name, text] : options) {
+        if (name == key)
+            return text;
+    }
+    return std::string();
+}
+
+} // namespace
+
+ConfigWriter::ConfigWriter(ConfigDocument &document, const ConfigTables &tables)
+    : m_document(document)
+    , m_tables(tables)
+{
+    // New sections look like the file's last ones.
+    m_style.ending = std::string(document.fileLineEnding());
+    bool header = false;
+    bool parameter = false;
+    for (std::size_t i = document.lineCount(); i > 0 && !(header && parameter); --i) {
+        const ConfigLine::Kind kind = document.line(i - 1).kind;
+        if (kind == ConfigLine::Section && !header) {
+            m_headerIndent = std::string(document.indentation(i - 1));
+            header = true;
+        } else if (kind == ConfigLine::Parameter && !parameter) {
+            m_style.indent = std::string(document.indentation(i - 1));
+            m_style.separator = document.separator(i - 1) == "=" ? "=" : " = ";
+            parameter = true;
+        }
+    }
+}
+
+void ConfigWriter::added(const SectionEditor &editor)
+{
+    if (editor.isNew())
+        m_newSections += editor.newText().empty() ? std::string() : editor.newText() + m_style.ending;
+}
+
+void ConfigWriter::finish()
+{
+    if (m_newSections.empty())
+        return;
+    const std::size_t end = m_document.lineCount();
+    // One blank line between the file and what is added.
+    if (end > 0 && m_document.line(end - 1).kind != ConfigLine::Blank)
+        m_newSections.insert(0, m_style.ending);
+    m_document.insertBefore(end, m_newSections);
+    m_newSections.clear();
+}
+
+void ConfigWriter::writeGlobal(const SambaSettings &settings, const SambaSettings &loaded)
+{
+    const ConfigTables::Section *section = m_tables.global();
+    SectionEditor s = section ? SectionEditor(m_document, *section, m_style)
+                              : SectionEditor(m_document, "global", m_style, m_headerIndent);
+    const GlobalShare &global = *settings.global();
+    const GlobalShare &before = *loaded.global();
+
+    if (global.workgroup() != before.workgroup())
+        s.setOrRemove("workgroup", encode(global.workgroup()));
+    if (global.serverString() != before.serverString())
+        s.setOrRemove("server string", encode(global.serverString()));
+
+    // The consequences of the authentication mode are written only when the administrator
+    // changed it: a hand-tuned idmap range or map to guest survives.
+    const SambaSettings::SecurityMode mode = settings.security();
+    const bool realmMode =
+        mode == SambaSettings::SecurityKerberosDomain || mode == SambaSettings::SecurityAds;
+    const bool modeChanged = mode != loaded.security() || settings.kerberosMethod() != loaded.kerberosMethod()
+        || (realmMode && global.realm() != before.realm());
+    if (modeChanged) {
+        auto kerberosMethod = [&s, &settings] {
+            if (settings.kerberosMethod() != SambaSettings::KerberosDefault) {
+                s.set("kerberos method",
+                      encode(SambaSettings::kerberosMethodText(settings.kerberosMethod())));
+            } else {
+                s.set("kerberos method", "dedicated keytab");
+                s.set("dedicated keytab file", "/etc/krb5.keytab");
+            }
+        };
+        auto removeAll = [&s](std::initializer_list<const char *> keys) {
+            for (const char *key : keys)
+                s.remove(key);
+        };
+        switch (mode) {
+        case SambaSettings::SecurityUser:
+            s.set("security", "user");
+            removeAll({"realm", "kerberos method", "idmap config * : backend", "idmap config * : range",
+                       "map to guest"});
+            break;
+        case SambaSettings::SecurityKerberosDomain:
+            s.set("security", "user");
+            s.set("realm", encode(global.realm()));
+            removeAll({"idmap config * : backend", "idmap config * : range", "map to guest"});
+            kerberosMethod();
+            break;
+        case SambaSettings::SecurityShare:
+            s.set("security", "user");
+            s.set("map to guest", "Bad User");
+            removeAll({"realm", "kerberos method"});
+            break;
+        case SambaSettings::SecurityDomain:
+            s.set("security", "domain");
+            s.set("idmap config * : backend", "tdb");
+            s.set("idmap config * : range", "3000-7999");
+            removeAll({"realm", "kerberos method"});
+            break;
+        case SambaSettings::SecurityAds:
+            s.set("security", "ads");
+            s.set("idmap config * : backend", "tdb");
+            s.set("idmap config * : range", "3000-7999");
+            s.set("realm", encode(global.realm()));
+            kerberosMethod();
+            break;
+        }
+    }
+
+    if (global.encryptPasswords() != before.encryptPasswords()) {
+        // Yes is Samba's default: the line goes rather than saying it.
+        if (global.encryptPasswords())
+            s.remove("encrypt passwords");
+        else
+            s.setBool("encrypt passwords", false);
+    }
+    if (global.guestAccount() != before.guestAccount()) {
+        if (global.guestAccount() == GlobalShare::noGuestAccount())
+            s.remove("guest account");
+        else
+            s.set("guest account", encode(global.guestAccount()));
+    }
+
+    writeModules(s, section, global, &before);
+    writeAclOptions(s, global, &before);
+    added(s);
+}
+
+void ConfigWriter::writeShare(const Share &share, const ConfigTables::Section *section, const Share *loaded,
+                              const SambaSettings &settings, const SambaSettings &loadedSettings)
+{
+    SectionEditor s = section ? SectionEditor(m_document, *section, m_style)
+                              : SectionEditor(m_document, encode(share.name()), m_style, m_headerIndent);
+    if (section && share.name() != share.originalName())
+        s.rename(encode(share.name()));
+
+    auto changed = [loaded, &share](auto get) {
+        return !loaded || (share.*get)() != (loaded->*get)();
+    };
+    if (changed(&Share::path))
+        s.setOrRemove("path", encode(share.path()));
+    if (changed(&Share::comment))
+        s.setOrRemove("comment", encode(share.comment()));
+    if (changed(&Share::readOnly))
+        s.setBool("read only", share.readOnly());
+    if (changed(&Share::printable))
+        s.setBool("printable", share.printable());
+    if (changed(&Share::browseable))
+        s.setBool("browseable", share.browseable());
+    if (changed(&Share::createMask))
+        s.setOrRemove("create mask", encode(share.createMask()));
+
+    if (settings.security() == SambaSettings::SecurityShare
+        && loadedSettings.security() != SambaSettings::SecurityShare) {
+        // Switching to SHARE mode opens every share to guests.
+        s.setBool("guest ok", true);
+        s.setBool("guest only", true);
+    } else {
+        if (changed(&Share::guestOk))
+            s.setBool("guest ok", share.guestOk());
+        if (changed(&Share::guestOnly))
+            s.setBool("guest only", share.guestOnly());
+        if (!share.guestOnly()) {
+            QStringList users = share.validUsers();
+            // The guest joins a restricted list when guest access is chosen for the share;
+            // an empty list admits everyone already.
+            const bool guestChosen = share.guestOk() && (!loaded || !loaded->guestOk());
+            if (guestChosen && !users.isEmpty()) {
+                const QString account = settings.global()->guestAccount();
+                const QString guest =
+                    account == GlobalShare::noGuestAccount() ? QStringLiteral("nobody") : account;
+                if (!users.contains(guest))
+                    users << guest;
+            }
+            if (!loaded || users != loaded->validUsers())
+                s.setOrRemove("valid users", encode(users.join(QLatin1Char(' '))));
+        }
+    }
+
+    writeModules(s, section, share, loaded);
+    writeAclOptions(s, share, loaded);
+    writeWriteList(s, section, share, loaded);
+    added(s);
+}
+
+void ConfigWriter::removeSection(const ConfigTables::Section &section)
+{
+    SectionEditor(m_document, section, m_style).removeSection();
+}
+
+void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *section, const Share &record,
+                                const Share *loaded)
+{
+    const QList<std::shared_ptr<VFSModule>> modules = record.vfsModuleList();
+    for (const auto &module : modules) {
+        const std::shared_ptr<VFSModule> before = loaded ? loaded->vfsModule(module->name()) : nullptr;
+        const auto beforeOptions = before ? ShareOptions::moduleOptions(*before)
+                                          : std::vector<std::pair<std::string, std::string>>();
+        for (const auto &[key, text] : ShareOptions::moduleOptions(*module)) {
+            if (!before || lookupValue(beforeOptions, key) != text)
+                s.set(key, text);
+        }
+    }
+    QStringList names;
+    for (const auto &module : modules)
+        names << module->name();
+    if (loaded) {
+        for (const auto &module : loaded->vfsModuleList()) {
+            if (names.contains(module->name()))
+                continue;
+            for (const auto &option : ShareOptions::moduleOptions(*module))
+                s.remove(option.first);
+        }
+    }
+
+    // Samba stacks modules in the written order: keep the order of the line as read.
+    const ConfigTables::Entry *objects = section ? section->find("vfs objects") : nullptr;
+    QStringList read;
+    if (objects) {
+        for (const QString &word : ConfigReader::splitWords(ConfigValues::decode(objects->value))) {
+            const QString name = word.toLower();
+            if (!read.contains(name))
+                read << name;
+        }
+    }
+    QStringList loadedNames;
+    if (loaded) {
+        for (const auto &module : loaded->vfsModuleList())
+            loadedNames << module->name();
+    }
+    if (loaded
+        && QSet<QString>(loadedNames.begin(), loadedNames.end()) == QSet<QString>(names.begin(), names.end()))
+        return; // the same modules: the line stays as written
+    if (!loaded && names.isEmpty())
+        return;
+    QStringList ordered;
+    for (const QString &name : read) {
+        if (names.contains(name))
+            ordered << name;
+    }
+    for (const QString &name : names) {
+        if (!read.contains(name))
+            ordered << name;
+    }
+    s.setOrRemove("vfs objects", encode(ordered.join(QLatin1Char(' '))));
+}
+
+void ConfigWriter::writeAclOptions(SectionEditor &s, const Share &record, const Share *loaded)
+{
+    if (record.aclByDefault()) {
+        if (loaded && !loaded->aclByDefault()) {
+            for (const ShareOptions::AclOption &option : ShareOptions::aclOptions())
+                s.remove(option.key);
+        }
+        return;
+    }
+    const bool all = !loaded || loaded->aclByDefault();
+    for (const ShareOptions::AclOption &option : ShareOptions::aclOptions()) {
+        if (all || (record.*option.get)() != (loaded->*option.get)())
+            s.setBool(option.key, (record.*option.get)(), true);
+    }
+}
+
+void ConfigWriter::writeWriteList(SectionEditor &s, const ConfigTables::Section *section, const Share &share,
+                                  const Share *loaded)
+{
+    if (loaded && share.writeListEverybody() == loaded->writeListEverybody()
+        && share.writeList() == loaded->writeList())
+        return; // unchanged: the line stays as written
+    if (share.writeListEverybody()) {
+        s.set("write list", "@everybody");
+        return;
+    }
+    // Plain words on the line as read are users; a name chosen in the tool is a group.
+    const ConfigTables::Entry *read = section ? section->find("write list") : nullptr;
+    QSet<QString> users;
+    if (read) {
+        for (const QString &word : ConfigReader::splitWords(ConfigValues::decode(read->value))) {
+            if (!word.startsWith(QLatin1Char('@')))
+                users.insert(word);
+        }
+    }
+    QStringList entries;
+    for (const QString &name : share.writeList()) {
+        if (name.startsWith(QLatin1Char('@')) || users.contains(name))
+            entries << name;
+        else
+            entries << QLatin1Char('@') + name;
+    }
+    s.setOrRemove("write list", encode(entries.join(QLatin1Char(' '))));
+}

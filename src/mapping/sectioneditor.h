@@ -1,0 +1,64 @@
+#pragma once
+
+#include "configtables.h"
+
+#include <string>
+#include <string_view>
+
+class ConfigDocument;
+
+// Edits one section of smb.conf key by key as edits of its document, leaving every other
+// byte alone. A key is changed where Samba takes its value from: its last line in the
+// section, in whatever spelling; when an "include" follows that line, a new line after
+// the last such include. A new key goes after the last line of the section's last run.
+// New lines are indented and ended like the section's own.
+class SectionEditor
+{
+public:
+    // How new lines look: taken from the section, or from the file for a new section.
+    struct Style
+    {
+        std::string indent;
+        std::string separator = " = ";
+        std::string ending = "\n";
+    };
+
+    SectionEditor(ConfigDocument &document, const ConfigTables::Section &section, const Style &fileStyle);
+    // A section that is not in the file yet; its lines are collected in newText().
+    SectionEditor(ConfigDocument &document, const std::string &name, const Style &fileStyle,
+                  const std::string &headerIndent);
+
+    // Keys are canonical keys as written ("read only"); values are what Samba is to read.
+    void set(std::string_view key, const std::string &value);
+    // A new line says yes/no, or true/false when asked; an existing one keeps its spelling.
+    void setBool(std::string_view key, bool value, bool trueFalse = false);
+    // Removes every line of the key in this section, in every spelling.
+    void remove(std::string_view key);
+    void setOrRemove(std::string_view key, const std::string &value);
+    void rename(const std::string &name);
+    // Removes every run of the section with the comments directly above its header.
+    void removeSection();
+
+    bool isNew() const { return m_section == nullptr; }
+    // The lines of a new section once something was written into it, else empty.
+    const std::string &newText() const { return m_newText; }
+
+private:
+    struct Found
+    {
+        std::size_t line;
+        std::size_t include; // the last "include" after it, or npos
+    };
+    Found locate(std::string_view lookup) const;
+    bool matches(std::size_t line, std::string_view lookup) const;
+    std::string lookupOf(std::size_t line) const;
+    // Puts a new line in: after the line given, or at the end of the section.
+    void insert(std::string_view key, const std::string &value, std::size_t after);
+    std::size_t appendPosition() const;
+
+    ConfigDocument &m_document;
+    const ConfigTables::Section *m_section = nullptr;
+    Style m_style;
+    std::string m_header; // a new section's header line
+    std::string m_newText;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+// The real and tricky smb.conf files the round-trip and edit tests run on: Samba's own,
+// the hand-made ones beside the parser tests, and the samples from public repositories
+// (CRLF, TABs, repeated sections, includes, non-ASCII, AD members and DCs).
+inline QStringList smbConfCorpus()
+{
+    QStringList files;
+    for (const char *path :
+         {"/usr/share/samba/smb.conf", "/usr/share/doc/samba-common/examples/smb.conf.default"}) {
+        if (QFileInfo(QString::fromLatin1(path)).isFile())
+            files << QString::fromLatin1(path);
+    }
+    for (const char *directory :
+         {SHAREWARD_SOURCE_DIR "/tests/confdoc/data", SHAREWARD_SOURCE_DIR "/../shared/smbconf-samples"}) {
+        const QDir dir(QString::fromLatin1(directory));
+        for (const QString &name : dir.entryList({QStringLiteral("*.conf")}, QDir::Files, QDir::Name))
+            files << dir.filePath(name);
+    }
+    return files;
+}
