@@ -2,6 +2,7 @@
 
 #include "configparser.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -33,6 +34,7 @@ void ConfigDocument::clear()
 {
     m_bytes.clear();
     m_lines.clear();
+    m_readLines = 0;
     m_edits.clear();
 }
 
@@ -41,6 +43,14 @@ void ConfigDocument::load(std::string bytes)
     m_edits.clear();
     m_bytes = std::move(bytes);
     ConfigParser::parse(m_bytes, m_lines);
+    m_readLines = m_lines.size();
+    const std::size_t nul = m_bytes.find('\0');
+    if (nul != std::string::npos) {
+        m_readLines = static_cast<std::size_t>(
+            std::upper_bound(m_lines.begin(), m_lines.end(), nul,
+                             [](std::size_t offset, const ConfigLine &line) { return offset < line.begin; })
+            - m_lines.begin() - 1);
+    }
 }
 
 std::istream &ConfigDocument::load(std::istream &in)

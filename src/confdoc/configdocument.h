@@ -27,6 +27,8 @@ public:
     const std::vector<ConfigLine> &lines() const { return m_lines; }
     std::size_t lineCount() const { return m_lines.size(); }
     const ConfigLine &line(std::size_t index) const { return m_lines[index]; }
+    // The lines Samba reads: those before the first line holding a NUL byte.
+    std::size_t readLines() const { return m_readLines; }
 
     // The bytes of a line as read, its line ending included.
     std::string_view text(std::size_t index) const;
@@ -76,5 +78,6 @@ private:
 
     std::string m_bytes;
     std::vector<ConfigLine> m_lines;
+    std::size_t m_readLines = 0;
     std::map<std::size_t, Edit> m_edits;
 };

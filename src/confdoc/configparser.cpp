@@ -70,14 +70,15 @@ void ConfigParser::parse(std::string_view bytes, std::vector<ConfigLine> &out)
     if (nul == std::string_view::npos)
         return;
 
-    // Samba stops reading at a NUL byte; the rest of the file is kept and means nothing.
+    // Samba stops reading at a NUL byte: the line holding it and the rest of the file are
+    // kept and mean nothing.
     pos = nul;
     if (!out.empty() && nul > 0 && bytes[nul - 1] != '\n') {
         ConfigLine &last = out.back();
         const std::size_t end = physicalEnd(bytes, nul);
+        last.kind = ConfigLine::Other;
+        last.nameBegin = last.nameEnd = last.valueBegin = last.valueEnd = 0;
         finish(last, bytes, end);
-        if (last.endingBegin < last.valueEnd)
-            last.endingBegin = last.valueEnd;
         pos = end;
     }
     while (pos < bytes.size()) {

@@ -67,21 +67,22 @@ void ConfigTables::build(const ConfigDocument &document)
             current->occurrences.back().end = end;
     };
 
-    for (std::size_t i = 0; i < document.lineCount(); ++i) {
+    const std::size_t read = document.readLines();
+    for (std::size_t i = 0; i < read; ++i) {
         const ConfigLine &line = document.line(i);
         if (line.kind == ConfigLine::Section) {
             close(i);
             std::string name = document.name(i);
             current = &sectionFor(ConfigValues::sectionKey(name));
             current->name = std::move(name);
-            current->occurrences.push_back({i, document.lineCount()});
+            current->occurrences.push_back({i, read});
         } else if (line.kind == ConfigLine::Parameter) {
             if (!current) {
                 // Samba reads parameters before any header as global ones.
                 current = &sectionFor("global");
                 if (current->name.empty())
                     current->name = "global";
-                current->occurrences.push_back({noHeader, document.lineCount()});
+                current->occurrences.push_back({noHeader, read});
             }
             std::string key = ConfigValues::lookupKey(document.name(i));
             std::string value(ConfigValues::trimTrailing(document.value(i)));
@@ -93,7 +94,7 @@ void ConfigTables::build(const ConfigDocument &document)
             current->set(std::move(key), std::move(value));
         }
     }
-    close(document.lineCount());
+    close(read);
 }
 
 const ConfigTables::Section *ConfigTables::find(std::string_view key) const

@@ -57,7 +57,8 @@ void ConfigWriter::finish()
 {
     if (m_newSections.empty())
         return;
-    const std::size_t end = m_document.lineCount();
+    // Before a NUL byte, where Samba stops reading.
+    const std::size_t end = m_document.readLines();
     // One blank line between the file and what is added.
     if (end > 0 && m_document.line(end - 1).kind != ConfigLine::Blank)
         m_newSections.insert(0, m_style.ending);

@@ -211,7 +211,7 @@ void SectionEditor::removeSection()
         while (begin > 0 && m_document.line(begin - 1).kind == ConfigLine::Comment)
             --begin;
         std::size_t end = run.end;
-        if (end < m_document.lineCount()) {
+        if (end < m_document.readLines()) {
             while (end > run.header + 1 && m_document.line(end - 1).kind == ConfigLine::Comment)
                 --end;
         }

@@ -1,0 +1,174 @@
+// One field edited on real files: the save changes that field's one line (or adds one, in
+// the style of its section), every other byte stays, and the file reads back as the records
+// say.
+#include "configdocument.h"
+#include "configmapper.h"
+#include "recordjson.h"
+#include "smbconfcorpus.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+using Edit = std::function<void(SambaSettings &, Share &)>;
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Lines with their endings, so that a changed ending counts as a changed line.
+QList<QByteArray> linesOf(const QByteArray &text)
+{
+    QList<QByteArray> lines;
+    int start = 0;
+    while (start < text.size()) {
+        const int feed = text.indexOf('\n', start);
+        const int end = feed < 0 ? text.size() : feed + 1;
+        lines << text.mid(start, end - start);
+        start = end;
+    }
+    return lines;
+}
+
+struct Loaded
+{
+    explicit Loaded(const QString &path)
+        : mapper(document, path)
+    {
+        settings = mapper.loadGlobal();
+        shares = mapper.loadShares(*settings.global());
+    }
+    QByteArray json() const { return QJsonDocument(RecordJson::configuration(settings, shares)).toJson(); }
+
+    ConfigDocument document;
+    ConfigMapper mapper;
+    SambaSettings settings;
+    QList<Share> shares;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Edit)
+
+class TestExactEdits : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void oneField_data();
+    void oneField();
+};
+
+void TestExactEdits::oneField_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<Edit>("edit");
+
+    const QList<QPair<const char *, Edit>> edits{
+        {"comment",
+         [](SambaSettings &, Share &s) {
+             s.setComment(QStringLiteral("Edited by the test"));
+         }},
+        {"path",
+         [](SambaSettings &, Share &s) {
+             s.setPath(QStringLiteral("/srv/edited"));
+         }},
+        {"read only",
+         [](SambaSettings &, Share &s) {
+             s.setReadOnly(!s.readOnly());
+         }},
+        {"browseable",
+         [](SambaSettings &, Share &s) {
+             s.setBrowseable(!s.browseable());
+         }},
+        {"printable",
+         [](SambaSettings &, Share &s) {
+             s.setPrintable(!s.printable());
+         }},
+        {"create mask",
+         [](SambaSettings &, Share &s) {
+             s.setCreateMask(QStringLiteral("0750"));
+         }},
+        {"workgroup",
+         [](SambaSettings &g, Share &) {
+             g.global()->setWorkgroup(QStringLiteral("EDITED"));
+         }},
+    };
+    for (const QString &file : smbConfCorpus()) {
+        for (const auto &[field, edit] : edits)
+            QTest::newRow(qPrintable(QFileInfo(file).fileName() + QLatin1Char('/') + QLatin1String(field)))
+                << file << edit;
+    }
+}
+
+void TestExactEdits::oneField()
+{
+    QFETCH(QString, file);
+    QFETCH(Edit, edit);
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    const QByteArray original = readFile(file);
+    QVERIFY(writeFile(config, original));
+
+    Loaded loaded(config);
+    if (loaded.shares.isEmpty())
+        QSKIP("no share in this file");
+    edit(loaded.settings, loaded.shares.first());
+    QVERIFY(loaded.mapper.applyRecords(loaded.settings, loaded.shares));
+    const QByteArray written = QByteArray::fromStdString(loaded.document.text());
+
+    // Exactly one line replaced or added.
+    const QList<QByteArray> before = linesOf(original);
+    const QList<QByteArray> after = linesOf(written);
+    int head = 0;
+    while (head < before.size() && head < after.size() && before.at(head) == after.at(head))
+        ++head;
+    int tail = 0;
+    while (tail < before.size() - head && tail < after.size() - head
+           && before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
+        ++tail;
+    // A line added after an unterminated last line ends that line first.
+    if (!original.endsWith('\n') && head == before.size() - 1 && after.at(head).startsWith(before.at(head))
+        && after.at(head).size() <= before.at(head).size() + 2)
+        ++head;
+    const int removed = before.size() - head - tail;
+    const int added = after.size() - head - tail;
+    // A file without [global] gets one for a global field: a blank line, the header, the
+    // line, and a blank line.
+    const bool newGlobal =
+        !original.toLower().contains("[global]") && after.mid(head, added).join().contains("[global]");
+    QVERIFY2(removed <= 1 && (added == 1 || (newGlobal && removed == 0 && added <= 4)),
+             qPrintable(QStringLiteral("%1 lines became %2 at line %3:\n%4")
+                            .arg(removed)
+                            .arg(added)
+                            .arg(head + 1)
+                            .arg(QString::fromUtf8(after.mid(head, added).join()))));
+    // The new line ends like the line it replaced or follows.
+    const QByteArray &line = after.at(head);
+    const QByteArray &neighbour = removed ? before.at(head) : after.at(head > 0 ? head - 1 : head + 1);
+    if (neighbour.endsWith('\n'))
+        QCOMPARE(line.endsWith("\r\n"), neighbour.endsWith("\r\n"));
+
+    // Read again, the file says what the records say.
+    QVERIFY(writeFile(config, written));
+    const QByteArray expected = loaded.json();
+    Loaded reread(config);
+    QCOMPARE(reread.json(), expected);
+}
+
+QTEST_GUILESS_MAIN(TestExactEdits)
+#include "tst_exactedits.moc"
