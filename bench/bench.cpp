@@ -2,8 +2,9 @@
 // 100,000 shares, side by side with Samba's own testparm reading the same file.
 //
 // "document": load and write of the document alone.
-// "mapping": loadGlobal + loadShares + the part of a save before testparm runs (records
-// written into the document, the temporary file written and synced to disk).
+// "mapping": loadGlobal + loadShares + the part of a save before testparm runs when one
+// share's comment was edited (the changed field written into the document, the temporary
+// file written and synced to disk).
 //
 //   shareward-bench [--sizes 1000,10000,100000] [--repeat N] [--testparm PROGRAM] [--no-testparm]
 #include "configdocument.h"
@@ -142,6 +143,8 @@ int main(int argc, char *argv[])
                     std::fprintf(stderr, "cannot create %s\n", qPrintable(installer.temporaryPath()));
                     std::exit(1);
                 }
+                Share &edited = records[records.size() / 2];
+                edited.setComment(edited.comment() + QLatin1Char('!'));
                 mapper->applyRecords(settings, records);
                 if (!installer.write(mapped->text())) {
                     std::fprintf(stderr, "cannot write %s\n", qPrintable(installer.temporaryPath()));

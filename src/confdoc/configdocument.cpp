@@ -121,10 +121,16 @@ std::string ConfigDocument::name(std::size_t index) const
     return name;
 }
 
+std::string_view ConfigDocument::rawValue(std::size_t index) const
+{
+    const ConfigLine &line = m_lines[index];
+    return text(index).substr(line.valueBegin, line.valueEnd - line.valueBegin);
+}
+
 std::string ConfigDocument::value(std::size_t index) const
 {
     const ConfigLine &line = m_lines[index];
-    const std::string_view raw = text(index).substr(line.valueBegin, line.valueEnd - line.valueBegin);
+    const std::string_view raw = rawValue(index);
     if (!line.continued && raw.find('\r') == std::string_view::npos)
         return std::string(raw);
     std::string value = line.continued

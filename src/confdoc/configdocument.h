@@ -46,6 +46,9 @@ public:
     // A parameter's value as Samba reads it: continuations joined, carriage returns and
     // trailing whitespace dropped.
     std::string value(std::size_t index) const;
+    // The bytes of a parameter's value on its line; what value() gives unless the line is
+    // continued or holds a carriage return inside the value.
+    std::string_view rawValue(std::size_t index) const;
     // Between the key and the value: " = ", "=" or whatever the line has.
     std::string_view separator(std::size_t index) const;
 

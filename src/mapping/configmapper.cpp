@@ -58,6 +58,7 @@ void ConfigMapper::readTables()
     }
     m_loadedShares.clear();
     m_loadedShareOf.assign(m_tables.sections().size(), -1);
+    m_loadedSectionOf.clear();
 }
 
 std::string ConfigMapper::sectionOf(const QString &recordName) const
@@ -106,8 +107,11 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
     QList<Share> shares;
     shares.reserve(static_cast<int>(order.size()));
     m_loadedShareOf.assign(sections.size(), -1);
+    m_loadedSectionOf.clear();
+    m_loadedSectionOf.reserve(order.size());
     for (const ConfigTables::Section *section : order) {
         m_loadedShareOf[m_tables.indexOf(section)] = shares.size();
+        m_loadedSectionOf.push_back(m_tables.indexOf(section));
         shares.append(reader.readShare(*section, global));
     }
     m_loadedShares = shares;
@@ -124,15 +128,25 @@ bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share
         ConfigWriter writer(m_document, m_tables);
         writer.writeGlobal(settings, m_loadedSettings);
         std::vector<bool> kept(m_tables.sections().size(), false);
+        // The list is usually the loaded one with a few shares added, deleted or renamed:
+        // follow the loaded order and look a section up only where it differs.
+        int next = 0;
         for (const Share &share : shares) {
-            const ConfigTables::Section *section = sectionOfRecord(share.originalName());
+            const ConfigTables::Section *section = nullptr;
             const Share *loaded = nullptr;
-            if (section) {
-                const std::size_t index = m_tables.indexOf(section);
-                kept[index] = true;
-                if (m_loadedShareOf[index] >= 0)
-                    loaded = &m_loadedShares.at(m_loadedShareOf[index]);
+            if (next < m_loadedShares.size() && !share.originalName().isEmpty()
+                && m_loadedShares.at(next).originalName() == share.originalName()) {
+                loaded = &m_loadedShares.at(next);
+                section = &m_tables.sections()[m_loadedSectionOf[static_cast<std::size_t>(next++)]];
+            } else if ((section = sectionOfRecord(share.originalName()))) {
+                const int index = m_loadedShareOf[m_tables.indexOf(section)];
+                if (index >= 0) {
+                    loaded = &m_loadedShares.at(index);
+                    next = index + 1;
+                }
             }
+            if (section)
+                kept[m_tables.indexOf(section)] = true;
             writer.writeShare(share, section, loaded, settings, m_loadedSettings);
         }
         // Sections of shares deleted in the tool go, with all they hold; sections that
@@ -198,9 +212,14 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     for (Share &share : shares)
         share.setOriginalName(share.name());
     m_loadedSettings = settings;
-    m_loadedShares = shares;
-    for (int i = 0; i < shares.size(); ++i) {
-        if (const ConfigTables::Section *section = sectionOfRecord(shares.at(i).name()))
-            m_loadedShareOf[m_tables.indexOf(section)] = i;
+    // Shares whose section is not found (none should be) are dropped from the loaded ones.
+    m_loadedShares.clear();
+    m_loadedShares.reserve(shares.size());
+    for (const Share &share : qAsConst(shares)) {
+        if (const ConfigTables::Section *section = sectionOfRecord(share.name())) {
+            m_loadedShareOf[m_tables.indexOf(section)] = m_loadedShares.size();
+            m_loadedSectionOf.push_back(m_tables.indexOf(section));
+            m_loadedShares.append(share);
+        }
     }
 }

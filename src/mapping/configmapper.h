@@ -60,5 +60,6 @@ private:
     SambaSettings m_loadedSettings;
     mutable QList<Share> m_loadedShares;
     mutable std::vector<int> m_loadedShareOf; // per section of the tables, -1 for none
+    mutable std::vector<std::size_t> m_loadedSectionOf; // per loaded share, its section
     bool m_loaded = false;
 };

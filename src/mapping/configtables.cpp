@@ -7,10 +7,32 @@ namespace {
 
 constexpr std::size_t scanLimit = 32;
 
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// A bit for a key in any spelling of blanks and case, from its length and last letter
+// in lookup form; keys that share it only cost a comparison.
+std::uint64_t keyBit(std::string_view key)
+{
+    unsigned length = 0;
+    unsigned last = 0;
+    for (char c : key) {
+        if (isBlank(c))
+            continue;
+        ++length;
+        last = static_cast<unsigned char>(c) | 0x20u;
+    }
+    return std::uint64_t(1) << ((length * 131u + last) % 64u);
+}
+
 } // namespace
 
 const ConfigTables::Entry *ConfigTables::Section::find(std::string_view key) const
 {
+    if ((m_keyBits & keyBit(key)) == 0)
+        return nullptr;
     if (m_index) {
         const auto found = m_index->find(ConfigValues::lookupKey(key));
         return found == m_index->end() ? nullptr : &entries[found->second];
@@ -24,6 +46,7 @@ const ConfigTables::Entry *ConfigTables::Section::find(std::string_view key) con
 
 void ConfigTables::Section::set(std::string key, std::string value)
 {
+    m_keyBits |= keyBit(key);
     // A later line wins over an earlier one with the same canonical key.
     if (m_index) {
         const auto found = m_index->find(key);
@@ -68,6 +91,12 @@ void ConfigTables::build(const ConfigDocument &document)
     };
 
     const std::size_t read = document.readLines();
+    // Sized once: growing a table of 100,000 names rehashes it again and again.
+    std::size_t headers = 1;
+    for (std::size_t i = 0; i < read; ++i)
+        headers += document.line(i).kind == ConfigLine::Section;
+    m_sections.reserve(headers);
+    m_byKey.reserve(headers);
     for (std::size_t i = 0; i < read; ++i) {
         const ConfigLine &line = document.line(i);
         if (line.kind == ConfigLine::Section) {
@@ -84,8 +113,13 @@ void ConfigTables::build(const ConfigDocument &document)
                     current->name = "global";
                 current->occurrences.push_back({noHeader, read});
             }
-            std::string key = ConfigValues::lookupKey(document.name(i));
-            std::string value(ConfigValues::trimTrailing(document.value(i)));
+            // Most lines are single ones without a carriage return in the value: their bytes
+            // are what Samba reads.
+            std::string key = line.continued ? ConfigValues::lookupKey(document.name(i))
+                                             : ConfigValues::lookupKey(document.rawName(i));
+            const std::string_view raw = document.rawValue(i);
+            std::string value = line.continued || raw.find('\r') != std::string_view::npos ? document.value(i)
+                                                                                           : std::string(raw);
             if (ConfigValues::isWritableFamily(key))
                 value = ConfigValues::invertBool(value);
             const std::string_view canonical = ConfigValues::canonicalOf(key);

@@ -42,6 +42,8 @@ public:
         void set(std::string key, std::string value);
         // Large sections get an index; most hold a handful of keys and are scanned.
         std::unique_ptr<std::unordered_map<std::string, std::size_t>> m_index;
+        // One bit per key present (see keyBit): most lookups are for keys that are not.
+        std::uint64_t m_keyBits = 0;
     };
 
     static constexpr std::size_t noHeader = static_cast<std::size_t>(-1);

@@ -218,26 +218,35 @@ void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *s
                                 const Share *loaded)
 {
     const QList<std::shared_ptr<VFSModule>> modules = record.vfsModuleList();
-    for (const auto &module : modules) {
-        const std::shared_ptr<VFSModule> before = loaded ? loaded->vfsModule(module->name()) : nullptr;
-        const auto beforeOptions = before ? ShareOptions::moduleOptions(*before)
-                                          : std::vector<std::pair<std::string, std::string>>();
-        for (const auto &[key, text] : ShareOptions::moduleOptions(*module)) {
-            if (!before || lookupValue(beforeOptions, key) != text)
-                s.set(key, text);
-        }
-    }
+    const QList<std::shared_ptr<VFSModule>> before = loaded ? loaded->vfsModuleList() : modules;
+    if (modules.isEmpty() && before.isEmpty())
+        return;
     QStringList names;
     for (const auto &module : modules)
         names << module->name();
+    for (const auto &module : modules) {
+        const std::shared_ptr<VFSModule> old = loaded ? loaded->vfsModule(module->name()) : nullptr;
+        const auto oldOptions =
+            old ? ShareOptions::moduleOptions(*old) : std::vector<std::pair<std::string, std::string>>();
+        for (const auto &[key, text] : ShareOptions::moduleOptions(*module)) {
+            if (!old || lookupValue(oldOptions, key) != text)
+                s.set(key, text);
+        }
+    }
+    QStringList loadedNames;
     if (loaded) {
-        for (const auto &module : loaded->vfsModuleList()) {
+        for (const auto &module : before) {
+            loadedNames << module->name();
             if (names.contains(module->name()))
                 continue;
             for (const auto &option : ShareOptions::moduleOptions(*module))
                 s.remove(option.first);
         }
     }
+    // Both lists are in name order: equal names are the same modules, and the line stays
+    // as written.
+    if (loaded ? loadedNames == names : names.isEmpty())
+        return;
 
     // Samba stacks modules in the written order: keep the order of the line as read.
     const ConfigTables::Entry *objects = section ? section->find("vfs objects") : nullptr;
@@ -249,16 +258,6 @@ void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *s
                 read << name;
         }
     }
-    QStringList loadedNames;
-    if (loaded) {
-        for (const auto &module : loaded->vfsModuleList())
-            loadedNames << module->name();
-    }
-    if (loaded
-        && QSet<QString>(loadedNames.begin(), loadedNames.end()) == QSet<QString>(names.begin(), names.end()))
-        return; // the same modules: the line stays as written
-    if (!loaded && names.isEmpty())
-        return;
     QStringList ordered;
     for (const QString &name : read) {
         if (names.contains(name))

@@ -40,14 +40,20 @@ SectionEditor::SectionEditor(ConfigDocument &document, const ConfigTables::Secti
     , m_section(&section)
     , m_style(fileStyle)
 {
-    // The style of the section's last parameter line, when it has one.
-    for (auto run = section.occurrences.rbegin(); run != section.occurrences.rend(); ++run) {
+}
+
+void SectionEditor::takeSectionStyle()
+{
+    if (m_styled || !m_section)
+        return;
+    m_styled = true;
+    for (auto run = m_section->occurrences.rbegin(); run != m_section->occurrences.rend(); ++run) {
         for (std::size_t i = run->end; i > firstLine(*run); --i) {
-            if (document.line(i - 1).kind != ConfigLine::Parameter)
+            if (m_document.line(i - 1).kind != ConfigLine::Parameter)
                 continue;
-            m_style.indent = std::string(document.indentation(i - 1));
-            m_style.separator = document.separator(i - 1) == "=" ? "=" : " = ";
-            if (const std::string_view ending = document.lineEnding(i - 1); !ending.empty())
+            m_style.indent = std::string(m_document.indentation(i - 1));
+            m_style.separator = m_document.separator(i - 1) == "=" ? "=" : " = ";
+            if (const std::string_view ending = m_document.lineEnding(i - 1); !ending.empty())
                 m_style.ending = std::string(ending);
             return;
         }
@@ -108,6 +114,7 @@ std::size_t SectionEditor::appendPosition() const
 
 void SectionEditor::insert(std::string_view key, const std::string &value, std::size_t after)
 {
+    takeSectionStyle();
     std::string line = m_style.indent;
     line.append(key);
     line += m_style.separator;

@@ -55,10 +55,13 @@ private:
     // Puts a new line in: after the line given, or at the end of the section.
     void insert(std::string_view key, const std::string &value, std::size_t after);
     std::size_t appendPosition() const;
+    // Takes the style of the section's last parameter line, once, when a line is added.
+    void takeSectionStyle();
 
     ConfigDocument &m_document;
     const ConfigTables::Section *m_section = nullptr;
     Style m_style;
+    bool m_styled = false;
     std::string m_header; // a new section's header line
     std::string m_newText;
 };

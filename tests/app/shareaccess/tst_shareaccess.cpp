@@ -210,6 +210,7 @@ private:
     PrivateServerWindow m_server;
     // Each step builds on the ones before it.
     bool m_failed = false;
+    QString m_original; // smb.conf as the test server starts with it
 };
 
 void TestShareAccess::initTestCase()
@@ -226,6 +227,8 @@ void TestShareAccess::initTestCase()
         qPrintable(
             QStringLiteral("pdbedit's Samba users are [%1]").arg(users.keys().join(QStringLiteral(", ")))));
     QCOMPARE(window()->shareModel()->rowCount(), 0);
+    m_original = m_server.savedConfig();
+    QVERIFY(!m_original.isEmpty());
 }
 
 void TestShareAccess::init()
@@ -364,6 +367,8 @@ void TestShareAccess::save()
     const QString config = m_server.savedConfig();
     for (const char *section : {"[docs]", "[team]", "[guest]"})
         QVERIFY2(config.contains(QLatin1String(section)), section);
+    // Added shares come after the file as it was, which keeps every byte.
+    QVERIFY2(config.startsWith(m_original), qPrintable(config));
     // New sections are indented like the file's own.
     QVERIFY2(config.contains(QStringLiteral("\n   valid users = alice\n")), qPrintable(config));
 }
