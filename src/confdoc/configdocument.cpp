@@ -28,6 +28,22 @@ std::string joined(std::string_view region)
     }
 }
 
+// Samba reads every run of blanks and TABs in a line as one blank.
+std::string collapsed(std::string text)
+{
+    if (text.find_first_of('\t') == std::string::npos && text.find("  ") == std::string::npos)
+        return text;
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const bool blank = c == ' ' || c == '\t';
+        if (blank && !out.empty() && out.back() == ' ')
+            continue;
+        out += blank ? ' ' : c;
+    }
+    return out;
+}
+
 } // namespace
 
 void ConfigDocument::clear()
@@ -101,24 +117,8 @@ std::string_view ConfigDocument::rawName(std::size_t index) const
 
 std::string ConfigDocument::name(std::size_t index) const
 {
-    const ConfigLine &line = m_lines[index];
-    const std::string raw = line.continued ? joined(rawName(index)) : std::string(rawName(index));
-    if (line.kind != ConfigLine::Section)
-        return raw;
-    std::string name;
-    name.reserve(raw.size());
-    bool space = false;
-    for (char c : raw) {
-        if (ConfigParser::isSpace(c)) {
-            space = !name.empty();
-            continue;
-        }
-        if (space)
-            name += ' ';
-        space = false;
-        name += c;
-    }
-    return name;
+    const std::string_view raw = rawName(index);
+    return collapsed(m_lines[index].continued ? joined(raw) : std::string(raw));
 }
 
 std::string_view ConfigDocument::rawValue(std::size_t index) const
@@ -130,23 +130,15 @@ std::string_view ConfigDocument::rawValue(std::size_t index) const
 std::string ConfigDocument::value(std::size_t index) const
 {
     const ConfigLine &line = m_lines[index];
-    const std::string_view raw = rawValue(index);
-    if (!line.continued && raw.find('\r') == std::string_view::npos)
-        return std::string(raw);
-    std::string value = line.continued
-        ? joined(text(index).substr(line.valueBegin, line.endingBegin - line.valueBegin))
-        : std::string(raw);
-    std::string kept;
-    kept.reserve(value.size());
-    for (char c : value) {
-        if (c != '\r')
-            kept += c;
-    }
-    std::size_t end = kept.size();
-    while (end > 0 && ConfigParser::isSpace(kept[end - 1]))
+    if (!line.continued)
+        return collapsed(std::string(rawValue(index)));
+    std::string value =
+        collapsed(joined(text(index).substr(line.valueBegin, line.endingBegin - line.valueBegin)));
+    std::size_t end = value.size();
+    while (end > 0 && ConfigParser::isSpace(value[end - 1]))
         --end;
-    kept.resize(end);
-    return kept;
+    value.resize(end);
+    return value;
 }
 
 std::string_view ConfigDocument::separator(std::size_t index) const

@@ -40,14 +40,13 @@ public:
     std::string_view fileLineEnding() const;
     // The key of a parameter or the name of a section as written, continuations included.
     std::string_view rawName(std::size_t index) const;
-    // A section's name as Samba reads it (whitespace runs as one blank) or a parameter's
-    // key with its continuations joined.
+    // A section's name or a parameter's key as Samba reads it: continuations joined, every
+    // run of blanks and TABs as one blank.
     std::string name(std::size_t index) const;
-    // A parameter's value as Samba reads it: continuations joined, carriage returns and
-    // trailing whitespace dropped.
+    // A parameter's value as Samba reads it: continuations joined, every run of blanks and
+    // TABs as one blank, no whitespace at either end.
     std::string value(std::size_t index) const;
-    // The bytes of a parameter's value on its line; what value() gives unless the line is
-    // continued or holds a carriage return inside the value.
+    // The bytes of a parameter's value on its first line.
     std::string_view rawValue(std::size_t index) const;
     // Between the key and the value: " = ", "=" or whatever the line has.
     std::string_view separator(std::size_t index) const;

@@ -113,13 +113,9 @@ void ConfigTables::build(const ConfigDocument &document)
                     current->name = "global";
                 current->occurrences.push_back({noHeader, read});
             }
-            // Most lines are single ones without a carriage return in the value: their bytes
-            // are what Samba reads.
             std::string key = line.continued ? ConfigValues::lookupKey(document.name(i))
                                              : ConfigValues::lookupKey(document.rawName(i));
-            const std::string_view raw = document.rawValue(i);
-            std::string value = line.continued || raw.find('\r') != std::string_view::npos ? document.value(i)
-                                                                                           : std::string(raw);
+            std::string value = document.value(i);
             if (ConfigValues::isWritableFamily(key))
                 value = ConfigValues::invertBool(value);
             const std::string_view canonical = ConfigValues::canonicalOf(key);
