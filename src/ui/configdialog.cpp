@@ -125,6 +125,7 @@ void ConfigDialog::fillGuestAccounts()
         current = guests->count() - 1;
     }
     guests->setCurrentIndex(current >= 0 ? current : 0);
+    m_shownGuestAccount = guests->currentIndex();
 }
 
 void ConfigDialog::enableOk()
@@ -237,11 +238,20 @@ bool ConfigDialog::refuseUnsafeText()
 void ConfigDialog::writeBack()
 {
     GlobalShare &global = *m_settings->global();
-    global.setWorkgroup(m_ui->lineEditWorkgroup->text().trimmed());
-    global.setServerString(m_ui->lineEditDescription->text().trimmed());
+    // A text is taken only when it is not what the form showed: the default workgroup
+    // shown for none, or a value the file spells with blanks around it, is no change.
+    const QString workgroup = m_ui->lineEditWorkgroup->text().trimmed();
+    if (workgroup
+        != (global.workgroup().isEmpty() ? QStringLiteral("WORKGROUP") : global.workgroup().trimmed()))
+        global.setWorkgroup(workgroup);
+    const QString description = m_ui->lineEditDescription->text().trimmed();
+    if (description != global.serverString().trimmed())
+        global.setServerString(description);
     m_settings->setSecurity(static_cast<SambaSettings::SecurityMode>(m_ui->comboBoxAuthMode->currentIndex()));
     global.setRealm(m_ui->lineEditRealm->text());
     global.setEncryptPasswords(m_ui->comboBoxEncrypt->currentIndex() == 0);
-    global.setGuestAccount(m_ui->comboBoxGuestAccount->currentText());
+    // root is never offered, but a file that names it keeps it until another is chosen.
+    if (m_ui->comboBoxGuestAccount->currentIndex() != m_shownGuestAccount)
+        global.setGuestAccount(m_ui->comboBoxGuestAccount->currentText());
     m_ui->widgetACL->writeRecord(global);
 }

@@ -49,4 +49,5 @@ private:
 
     SambaSettings *m_settings;
     std::unique_ptr<Ui::ConfigDialog> m_ui;
+    int m_shownGuestAccount = -1; // the guest account chosen when the form was filled
 };
