@@ -94,14 +94,12 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
 {
     // Shares come in the byte order of their lower-cased section names.
     const std::vector<ConfigTables::Section> &sections = m_tables.sections();
-    std::vector<const ConfigTables::Section *> order;
-    order.reserve(sections.size());
-    for (const ConfigTables::Section &section : sections) {
-        if (section.key != "global" && !section.entries.empty())
-            order.push_back(&section);
-    }
-    std::sort(order.begin(), order.end(),
-              [](const ConfigTables::Section *a, const ConfigTables::Section *b) { return a->key < b->key; });
+    std::vector<const ConfigTables::Section *> order = m_tables.byName();
+    order.erase(std::remove_if(order.begin(), order.end(),
+                               [](const ConfigTables::Section *section) {
+                                   return section->key == "global" || section->entries.empty();
+                               }),
+                order.end());
 
     const ConfigReader reader(m_tables);
     QList<Share> shares;

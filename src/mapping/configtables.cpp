@@ -3,6 +3,8 @@
 #include "configdocument.h"
 #include "configvalues.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t scanLimit = 32;
@@ -12,19 +14,31 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-// A bit for a key in any spelling of blanks and case, from its length and last letter
-// in lookup form; keys that share it only cost a comparison.
+// A bit for a key in any spelling of blanks and case, from its first and last letters in
+// lookup form; keys that share it only cost a comparison.
 std::uint64_t keyBit(std::string_view key)
 {
-    unsigned length = 0;
-    unsigned last = 0;
-    for (char c : key) {
-        if (isBlank(c))
-            continue;
-        ++length;
-        last = static_cast<unsigned char>(c) | 0x20u;
-    }
-    return std::uint64_t(1) << ((length * 131u + last) % 64u);
+    std::size_t first = 0;
+    while (first < key.size() && isBlank(key[first]))
+        ++first;
+    std::size_t last = key.size();
+    while (last > first && isBlank(key[last - 1]))
+        --last;
+    if (first == last)
+        return 1;
+    const unsigned a = static_cast<unsigned char>(key[first]) | 0x20u;
+    const unsigned b = static_cast<unsigned char>(key[last - 1]) | 0x20u;
+    return std::uint64_t(1) << ((a * 31u + b) % 64u);
+}
+
+// The first eight bytes of a name as one number: ordering by it, then by the whole name,
+// is byte order, and the number settles most comparisons.
+std::uint64_t prefixOf(std::string_view name)
+{
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
+    return prefix;
 }
 
 } // namespace
@@ -74,43 +88,33 @@ void ConfigTables::Section::set(std::string key, std::string value)
 
 void ConfigTables::build(const ConfigDocument &document)
 {
+    // One section per run of lines in file order first; then one sort by name groups the
+    // runs of a name and gives the order of names that lookups and the share list use.
     m_sections.clear();
-    m_byKey.clear();
-    Section *current = nullptr;
-    auto sectionFor = [this](std::string key) -> Section & {
-        const auto [found, added] = m_byKey.emplace(key, m_sections.size());
-        if (added) {
-            m_sections.emplace_back();
-            m_sections.back().key = std::move(key);
-        }
-        return m_sections[found->second];
-    };
-    auto close = [&current](std::size_t end) {
-        if (current)
-            current->occurrences.back().end = end;
-    };
-
+    m_byName.clear();
     const std::size_t read = document.readLines();
-    // Sized once: growing a table of 100,000 names rehashes it again and again.
     std::size_t headers = 1;
     for (std::size_t i = 0; i < read; ++i)
         headers += document.line(i).kind == ConfigLine::Section;
     m_sections.reserve(headers);
-    m_byKey.reserve(headers);
+
+    Section *current = nullptr;
     for (std::size_t i = 0; i < read; ++i) {
         const ConfigLine &line = document.line(i);
         if (line.kind == ConfigLine::Section) {
-            close(i);
-            std::string name = document.name(i);
-            current = &sectionFor(ConfigValues::sectionKey(name));
-            current->name = std::move(name);
+            if (current)
+                current->occurrences.back().end = i;
+            m_sections.emplace_back();
+            current = &m_sections.back();
+            current->name = document.name(i);
+            current->key = ConfigValues::sectionKey(current->name);
             current->occurrences.push_back({i, read});
         } else if (line.kind == ConfigLine::Parameter) {
             if (!current) {
                 // Samba reads parameters before any header as global ones.
-                current = &sectionFor("global");
-                if (current->name.empty())
-                    current->name = "global";
+                m_sections.emplace_back();
+                current = &m_sections.back();
+                current->name = current->key = "global";
                 current->occurrences.push_back({noHeader, read});
             }
             std::string key = line.continued ? ConfigValues::lookupKey(document.name(i))
@@ -124,11 +128,75 @@ void ConfigTables::build(const ConfigDocument &document)
             current->set(std::move(key), std::move(value));
         }
     }
-    close(read);
+    if (current)
+        current->occurrences.back().end = read;
+
+    // Names compared by their first eight bytes as one number, then whole; equal names stay
+    // in file order.
+    std::vector<Order> order(m_sections.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = {prefixOf(m_sections[i].key), i};
+    std::stable_sort(order.begin(), order.end(), [this](const Order &a, const Order &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        return m_sections[a.index].key < m_sections[b.index].key;
+    });
+
+    // A later run of a name joins the first: its lines follow, and its values win.
+    std::vector<bool> merged(m_sections.size(), false);
+    bool anyMerged = false;
+    m_byName.reserve(order.size());
+    for (std::size_t i = 0; i < order.size();) {
+        m_byName.push_back(order[i]);
+        std::size_t j = i + 1;
+        Section &first = m_sections[order[i].index];
+        for (; j < order.size() && order[j].prefix == order[i].prefix
+             && m_sections[order[j].index].key == first.key;
+             ++j) {
+            Section &later = m_sections[order[j].index];
+            first.occurrences.push_back(later.occurrences.front());
+            for (Entry &entry : later.entries)
+                first.set(std::move(entry.key), std::move(entry.value));
+            first.name = std::move(later.name);
+            merged[order[j].index] = true;
+            anyMerged = true;
+        }
+        i = j;
+    }
+    if (anyMerged) {
+        std::vector<std::uint32_t> newIndex(m_sections.size());
+        std::vector<Section> kept;
+        kept.reserve(m_sections.size());
+        for (std::size_t i = 0; i < m_sections.size(); ++i) {
+            newIndex[i] = static_cast<std::uint32_t>(kept.size());
+            if (!merged[i])
+                kept.push_back(std::move(m_sections[i]));
+        }
+        m_sections = std::move(kept);
+        for (Order &entry : m_byName)
+            entry.index = newIndex[entry.index];
+    }
 }
 
 const ConfigTables::Section *ConfigTables::find(std::string_view key) const
 {
-    const auto found = m_byKey.find(std::string(key));
-    return found == m_byKey.end() ? nullptr : &m_sections[found->second];
+    const std::uint64_t prefix = prefixOf(key);
+    const auto found = std::lower_bound(m_byName.begin(), m_byName.end(), key,
+                                        [this, prefix](const Order &entry, std::string_view wanted) {
+                                            if (entry.prefix != prefix)
+                                                return entry.prefix < prefix;
+                                            return std::string_view(m_sections[entry.index].key) < wanted;
+                                        });
+    if (found == m_byName.end() || m_sections[found->index].key != key)
+        return nullptr;
+    return &m_sections[found->index];
+}
+
+std::vector<const ConfigTables::Section *> ConfigTables::byName() const
+{
+    std::vector<const Section *> sections;
+    sections.reserve(m_byName.size());
+    for (const Order &entry : m_byName)
+        sections.push_back(&m_sections[entry.index]);
+    return sections;
 }

@@ -52,14 +52,22 @@ public:
 
     const Section *find(std::string_view key) const;
     const Section *global() const { return find("global"); }
-    // In file order of their first header.
+    // In file order of their first run.
     const std::vector<Section> &sections() const { return m_sections; }
+    // In byte order of their keys.
+    std::vector<const Section *> byName() const;
     std::size_t indexOf(const Section *section) const
     {
         return static_cast<std::size_t>(section - m_sections.data());
     }
 
 private:
+    struct Order
+    {
+        std::uint64_t prefix;
+        std::uint32_t index;
+    };
+
     std::vector<Section> m_sections;
-    std::unordered_map<std::string, std::size_t> m_byKey;
+    std::vector<Order> m_byName;
 };
