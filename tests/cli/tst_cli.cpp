@@ -1,6 +1,6 @@
 // The command-line tool as administrators run it: the real binary in a process.
 #include "processrun.h"
-#include "smbconfcorpus.h"
+#include "testfiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,12 +19,6 @@ ProcessRun runCli(const QStringList &arguments)
 // A file in a style of its own: CRLF, TAB indentation, capitalised booleans.
 const char editedFile[] = "[global]\r\n\tworkgroup = W\r\n\r\n[data]\r\n\tpath = /srv/data\r\n"
                           "\tcomment = Team data\r\n\tread only = Yes\r\n";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 

@@ -2,7 +2,7 @@
 // ones, and every input of the fuzzer's corpus.
 #include "configdocument.h"
 #include "documentcontent.h"
-#include "smbconfcorpus.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>

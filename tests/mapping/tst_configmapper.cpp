@@ -6,6 +6,7 @@
 #include "configvalues.h"
 #include "fullaudit.h"
 #include "recordjson.h"
+#include "testfiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,18 +20,6 @@
 #include <sstream>
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 // One smb.conf in a temporary directory, loaded the way the window loads it.
 struct Loaded

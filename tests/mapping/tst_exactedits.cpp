@@ -4,7 +4,7 @@
 #include "configdocument.h"
 #include "configmapper.h"
 #include "recordjson.h"
-#include "smbconfcorpus.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,18 +17,6 @@
 namespace {
 
 using Edit = std::function<void(SambaSettings &, Share &)>;
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 // Lines with their endings, so that a changed ending counts as a changed line.
 QList<QByteArray> linesOf(const QByteArray &text)

@@ -2,7 +2,7 @@
 // with no edit leaves the file as it was, modification time included; an edit keeps a
 // valid file valid; and the settings the tool reads can be shown as JSON.
 #include "processrun.h"
-#include "smbconfcorpus.h"
+#include "testfiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -34,12 +34,6 @@ QString runText(const ProcessRun &result)
     return QStringLiteral("exit code %1, standard error:\n%2")
         .arg(result.exitCode)
         .arg(QString::fromUtf8(result.err));
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Samba's own verdict, judged as the tool judges it: a non-zero exit code or an
@@ -148,7 +142,7 @@ QString TestSaveCorpus::save(QByteArray &bytes)
     const ProcessRun result = runCli({QStringLiteral("save"), m_config});
     if (result.exitCode != 0 || !result.err.isEmpty())
         return runText(result);
-    bytes = readAll(m_config);
+    bytes = readFile(m_config);
     return QString();
 }
 
@@ -164,7 +158,7 @@ void TestSaveCorpus::saveWithoutEditKeepsFile()
     QByteArray saved;
     const QString failure = save(saved);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
-    QVERIFY2(saved == readAll(source), qPrintable(firstDifference(readAll(source), saved)));
+    QVERIFY2(saved == readFile(source), qPrintable(firstDifference(readFile(source), saved)));
     QCOMPARE(QFileInfo(m_config).lastModified(), past);
     QCOMPARE(QDir(m_root->path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("smb.conf")});
@@ -194,7 +188,7 @@ void TestSaveCorpus::editKeepsFileValid()
         runCli({QStringLiteral("--config"), m_config, QStringLiteral("share"), QStringLiteral("set"), name,
                 QStringLiteral("--comment"), QStringLiteral("Edited through shareward-cli")});
     QVERIFY2(result.exitCode == 0 && result.err.isEmpty(), qPrintable(runText(result)));
-    QVERIFY(readAll(m_config).contains("Edited through shareward-cli"));
+    QVERIFY(readFile(m_config).contains("Edited through shareward-cli"));
     QCOMPARE(QDir(m_root->path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("smb.conf")});
     const QString rejection = testparmRejection(m_config);

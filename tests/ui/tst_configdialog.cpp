@@ -9,7 +9,7 @@
 #include "globalshare.h"
 #include "recordjson.h"
 #include "sambasettings.h"
-#include "smbconfcorpus.h"
+#include "testfiles.h"
 #include "testparm.h"
 #include "widgetlookup.h"
 
@@ -67,18 +67,6 @@ SambaSettings makeSettings(SambaSettings::SecurityMode security = SambaSettings:
 QByteArray snapshot(const SambaSettings &settings)
 {
     return QJsonDocument(RecordJson::configuration(settings, {})).toJson();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 using Setup = std::function<void(QWidget &)>;
