@@ -177,6 +177,10 @@ void ConfigDocument::setValue(std::size_t index, std::string_view value)
     std::string text;
     text.reserve(old.size() + value.size());
     text.append(old.substr(0, line.valueBegin));
+    // "key =" gets "key = value", as "key = x" would have had; "key=" gets "key=value".
+    const std::string_view separator = this->separator(index);
+    if (line.valueBegin == line.valueEnd && !value.empty() && separator.size() > 1 && separator.back() == '=')
+        text += ' ';
     text.append(value);
     // A continued value is written on one line: what followed its last continuation
     // belongs to the old value.

@@ -46,8 +46,6 @@ public:
     // A parameter's value as Samba reads it: continuations joined, every run of blanks and
     // TABs as one blank, no whitespace at either end.
     std::string value(std::size_t index) const;
-    // The bytes of a parameter's value on its first line.
-    std::string_view rawValue(std::size_t index) const;
     // Between the key and the value: " = ", "=" or whatever the line has.
     std::string_view separator(std::size_t index) const;
 
@@ -71,6 +69,9 @@ public:
     std::ostream &write(std::ostream &out) const;
 
 private:
+    // The bytes of a parameter's value on its first line.
+    std::string_view rawValue(std::size_t index) const;
+
     struct Edit
     {
         std::string before; // whole lines inserted before the line

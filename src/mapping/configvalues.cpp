@@ -26,35 +26,27 @@ bool equalsLowered(std::string_view text, std::string_view lower)
     return true;
 }
 
-// Each canonical key as written, its lookup form, and its other spellings.
+// Each canonical key with its other spellings ("writable" for "read only", "public" for
+// "guest ok", ...), all in lookup form.
 struct Spellings
 {
-    const char *canonical;
-    const char *lookup;
-    std::vector<std::string> synonyms;
-    std::vector<std::string> synonymLookups;
+    std::string_view lookup;
+    std::vector<std::string_view> synonyms;
 };
 
 const std::vector<Spellings> &spellingTable()
 {
-    static const std::vector<Spellings> table = [] {
-        std::vector<Spellings> entries{
-            {"path", "path", {"directory"}, {}},
-            {"read only", "readonly", {"writable", "write ok", "writeable"}, {}},
-            {"browseable", "browseable", {"browsable"}, {}},
-            {"create mask", "createmask", {"create mode"}, {}},
-            {"directory mask", "directorymask", {"directory mode"}, {}},
-            {"guest ok", "guestok", {"public"}, {}},
-            {"guest only", "guestonly", {"only guest"}, {}},
-            {"printable", "printable", {"print ok"}, {}},
-            {"vfs objects", "vfsobjects", {"vfs object"}, {}},
-        };
-        for (Spellings &entry : entries) {
-            for (const std::string &synonym : entry.synonyms)
-                entry.synonymLookups.push_back(ConfigValues::lookupKey(synonym));
-        }
-        return entries;
-    }();
+    static const std::vector<Spellings> table{
+        {"path", {"directory"}},
+        {"readonly", {"writable", "writeok", "writeable"}},
+        {"browseable", {"browsable"}},
+        {"createmask", {"createmode"}},
+        {"directorymask", {"directorymode"}},
+        {"guestok", {"public"}},
+        {"guestonly", {"onlyguest"}},
+        {"printable", {"printok"}},
+        {"vfsobjects", {"vfsobject"}},
+    };
     return table;
 }
 
@@ -109,7 +101,7 @@ bool ConfigValues::sameKey(std::string_view key, std::string_view lookup)
 std::string_view ConfigValues::canonicalOf(std::string_view lookup)
 {
     for (const Spellings &entry : spellingTable()) {
-        for (const std::string &synonym : entry.synonymLookups) {
+        for (const std::string_view synonym : entry.synonyms) {
             if (synonym == lookup)
                 return entry.lookup;
         }
@@ -126,16 +118,6 @@ bool ConfigValues::hasSynonyms(std::string_view lookup)
 {
     return std::any_of(spellingTable().begin(), spellingTable().end(),
                        [lookup](const Spellings &entry) { return entry.lookup == lookup; });
-}
-
-const std::vector<std::string> &ConfigValues::synonymsOf(std::string_view canonicalKey)
-{
-    static const std::vector<std::string> none;
-    for (const Spellings &entry : spellingTable()) {
-        if (entry.canonical == canonicalKey)
-            return entry.synonyms;
-    }
-    return none;
 }
 
 std::string ConfigValues::sectionKey(std::string_view name)
@@ -184,14 +166,6 @@ std::string ConfigValues::formatBool(bool value, std::string_view like)
             return inCaseOf(value ? yes : no, like);
     }
     return value ? "yes" : "no";
-}
-
-std::string_view ConfigValues::trimTrailing(std::string_view value)
-{
-    std::size_t end = value.size();
-    while (end > 0 && isSpace(value[end - 1]))
-        --end;
-    return value.substr(0, end);
 }
 
 bool ConfigValues::isAscii(std::string_view text)

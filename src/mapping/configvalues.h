@@ -23,9 +23,6 @@ public:
     static bool isWritableFamily(std::string_view lookup);
     // Whether a canonical key in lookup form has other spellings.
     static bool hasSynonyms(std::string_view lookup);
-    // The other spellings of a canonical key as written ("read only" gives "writable",
-    // "write ok", "writeable").
-    static const std::vector<std::string> &synonymsOf(std::string_view canonicalKey);
 
     // A section name as Samba compares names: lower-cased; every spelling of [global]
     // ("Global", "globals", "glo bal") gives "global".
@@ -41,8 +38,6 @@ public:
     // the existing value is no boolean.
     static std::string formatBool(bool value, std::string_view like = {});
 
-    // Samba does not count trailing whitespace as part of a value.
-    static std::string_view trimTrailing(std::string_view value);
     // Texts of smb.conf are UTF-8 as a rule; bytes that are not decode to replacement characters.
     static QString decode(std::string_view bytes);
     static std::string encode(const QString &text);

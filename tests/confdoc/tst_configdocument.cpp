@@ -34,9 +34,12 @@ void TestConfigDocument::edits_data()
     QTest::newRow("value keeps indentation, separator, trailing blanks and CRLF")
         << QByteArray("[s]\r\n\tpath\t=  /a  \r\n") << Edit([](ConfigDocument &d) { d.setValue(1, "/b"); })
         << QByteArray("[s]\r\n\tpath\t=  /b  \r\n");
-    QTest::newRow("empty value gets one")
-        << QByteArray("k =\nn = 1\n") << Edit([](ConfigDocument &d) { d.setValue(0, "v"); })
-        << QByteArray("k =v\nn = 1\n");
+    QTest::newRow("empty value gets one, spaced like the line")
+        << QByteArray("k =\nn=\n") << Edit([](ConfigDocument &d) {
+               d.setValue(0, "v");
+               d.setValue(1, "w");
+           })
+        << QByteArray("k = v\nn=w\n");
     QTest::newRow("continued value joined on one line")
         << QByteArray("users = a \\\n  b\nnext = 1\n") << Edit([](ConfigDocument &d) { d.setValue(0, "c"); })
         << QByteArray("users = c\nnext = 1\n");

@@ -94,9 +94,6 @@ void TestConfigMapper::conversions()
     QCOMPARE(ConfigValues::lookupKey(" Read \t Only"), std::string("readonly"));
     QVERIFY(ConfigValues::sameKey("Full_Audit : Prefix", "full_audit:prefix"));
     QVERIFY(!ConfigValues::sameKey("path2", "path"));
-    QCOMPARE(ConfigValues::synonymsOf("read only"),
-             (std::vector<std::string>{"writable", "write ok", "writeable"}));
-    QVERIFY(ConfigValues::synonymsOf("comment").empty());
     QCOMPARE(ConfigValues::sectionKey("Glo Bals"), std::string("global"));
     QCOMPARE(ConfigValues::sectionKey("My Share"), std::string("my share"));
     // Samba's booleans in every spelling and case; inverted and written in the same spelling.
