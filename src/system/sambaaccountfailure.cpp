@@ -40,6 +40,9 @@ QString SambaAccountFailure::text() const
     case DeleteGroup:
         pattern = QCoreApplication::translate("Audit", "Can't delete Samba group %1: %2");
         break;
+    case SetPassword:
+        pattern = QCoreApplication::translate("Audit", "Can't set the password of Samba user %1: %2");
+        break;
     }
     return pattern.arg(m_account, m_message);
 }

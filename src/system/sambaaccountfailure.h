@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-/// A pdbedit command that did not succeed while Samba accounts were written back.
+/// A pdbedit, smbpasswd or net command that did not succeed while Samba accounts were written back.
 class SambaAccountFailure
 {
 public:
@@ -13,6 +13,7 @@ public:
         DeleteUser,
         AddGroup,
         DeleteGroup,
+        SetPassword,
     };
 
     SambaAccountFailure() = default;
@@ -24,7 +25,7 @@ public:
     Operation operation() const { return m_operation; }
     void setOperation(Operation operation);
 
-    /// What pdbedit reported on its error output, or why it gave no answer.
+    /// What the program reported, or why it gave no answer.
     QString message() const { return m_message; }
     void setMessage(const QString &message);
 

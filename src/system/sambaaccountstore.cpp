@@ -59,16 +59,27 @@ void setMessage(QString *errorMessage, const QString &message)
     }
 }
 
+// What becomes the message of a failed change.
+enum class Message {
+    // pdbedit prints the account it created on standard output: only its error output counts.
+    ErrorOutput,
+    // net reports most refusals ("already mapped", "doesn't exist") on standard output.
+    AllOutput,
+};
+
 /**
- * Runs one pdbedit change and judges it: true on a normal exit with code 0. pdbedit prints the
- * account it created on standard output, so only its error output is kept, as the message.
- * A pdbedit still running after the wait is killed when the process object goes.
+ * Runs one change and judges it: true on a normal exit with code 0. A program still running
+ * after the wait is killed when the process object goes.
  */
 bool runChange(const QString &program, const QStringList &arguments, const QByteArray &input,
-               bool waitForStart, QString *errorMessage)
+               bool waitForStart, Message kind, QString *errorMessage)
 {
     QProcess process;
-    process.setStandardOutputFile(QProcess::nullDevice());
+    if (kind == Message::ErrorOutput) {
+        process.setStandardOutputFile(QProcess::nullDevice());
+    } else {
+        process.setProcessChannelMode(QProcess::MergedChannels);
+    }
     process.start(program, arguments);
     if (waitForStart && !process.waitForStarted(ChangeTimeoutMs)) {
         setMessage(errorMessage,
@@ -99,7 +110,9 @@ bool runChange(const QString &program, const QStringList &arguments, const QByte
         return false;
     }
     if (process.exitCode() != 0) {
-        QString message = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        const QByteArray output =
+            kind == Message::ErrorOutput ? process.readAllStandardError() : process.readAllStandardOutput();
+        QString message = QString::fromLocal8Bit(output).trimmed();
         if (message.isEmpty()) {
             message = QCoreApplication::translate("Audit", "%1 exited with code %2.")
                           .arg(program)
@@ -112,11 +125,29 @@ bool runChange(const QString &program, const QStringList &arguments, const QByte
     return true;
 }
 
+// The standard output of a listing; throws errorText when the program did not start, hung,
+// crashed or failed, as it then has no listing to offer.
+QByteArray runListing(const QString &program, const QStringList &arguments, const QString &errorText)
+{
+    QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(ListingTimeoutMs) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        throw std::runtime_error(errorText.toUtf8().toStdString());
+    }
+    return process.readAllStandardOutput();
+}
+
 } // namespace
 
-SambaAccountStore::SambaAccountStore(const QString &pdbeditProgram, const QString &wbinfoProgram)
+SambaAccountStore::SambaAccountStore(const QString &pdbeditProgram, const QString &wbinfoProgram,
+                                     const QString &smbpasswdProgram, const QString &netProgram)
     : m_pdbeditProgram(pdbeditProgram)
     , m_wbinfoProgram(wbinfoProgram)
+    , m_smbpasswdProgram(smbpasswdProgram)
+    , m_netProgram(netProgram)
 {
 }
 
@@ -128,6 +159,16 @@ QString SambaAccountStore::defaultPdbeditProgram()
 QString SambaAccountStore::defaultWbinfoProgram()
 {
     return QStringLiteral("wbinfo");
+}
+
+QString SambaAccountStore::defaultSmbpasswdProgram()
+{
+    return QStringLiteral("/usr/bin/smbpasswd");
+}
+
+QString SambaAccountStore::defaultNetProgram()
+{
+    return QStringLiteral("/usr/bin/net");
 }
 
 QStringList SambaAccountStore::listSystemUsers()
@@ -172,28 +213,15 @@ QStringList SambaAccountStore::runWbinfo(const QString &option) const
     return namesFromWbinfoOutput(process.readAllStandardOutput());
 }
 
-QByteArray SambaAccountStore::listAccounts() const
-{
-    QProcess process;
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(m_pdbeditProgram, {QStringLiteral("-L")});
-    process.closeWriteChannel();
-    // A pdbedit that did not start, hung or crashed has no listing to offer either.
-    if (!process.waitForFinished(ListingTimeoutMs) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
-        throw std::runtime_error(listingErrorText().toUtf8().toStdString());
-    }
-    return process.readAllStandardOutput();
-}
-
 SambaUserMap SambaAccountStore::loadSambaUsers() const
 {
-    return usersFromListing(listAccounts());
+    return usersFromListing(runListing(m_pdbeditProgram, {QStringLiteral("-L")}, listingErrorText()));
 }
 
 SambaGroupMap SambaAccountStore::loadSambaGroups() const
 {
-    return groupsFromListing(listAccounts());
+    return groupsFromMappingListing(runListing(
+        m_netProgram, {QStringLiteral("groupmap"), QStringLiteral("list")}, groupListingErrorText()));
 }
 
 bool SambaAccountStore::addSambaUser(const QString &name, const QString &password,
@@ -201,24 +229,37 @@ bool SambaAccountStore::addSambaUser(const QString &name, const QString &passwor
 {
     return runChange(m_pdbeditProgram,
                      {QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("-u"), name},
-                     passwordInput(password), true, errorMessage);
+                     passwordInput(password), true, Message::ErrorOutput, errorMessage);
+}
+
+bool SambaAccountStore::setSambaPassword(const QString &name, const QString &password,
+                                         QString *errorMessage) const
+{
+    return runChange(m_smbpasswdProgram, {QStringLiteral("-s"), name}, passwordInput(password), true,
+                     Message::ErrorOutput, errorMessage);
 }
 
 bool SambaAccountStore::deleteSambaUser(const QString &name, QString *errorMessage) const
 {
     return runChange(m_pdbeditProgram, {QStringLiteral("-x"), QStringLiteral("-u"), name}, QByteArray(),
-                     false, errorMessage);
+                     false, Message::ErrorOutput, errorMessage);
 }
 
 bool SambaAccountStore::addSambaGroup(const QString &name, QString *errorMessage) const
 {
-    return runChange(m_pdbeditProgram, {QStringLiteral("-g"), name}, QByteArray(), true, errorMessage);
+    // The Windows name is the Unix one: the groups dialog offers the system's groups.
+    return runChange(m_netProgram,
+                     {QStringLiteral("groupmap"), QStringLiteral("add"), QStringLiteral("ntgroup=") + name,
+                      QStringLiteral("unixgroup=") + name, QStringLiteral("type=domain")},
+                     QByteArray(), true, Message::AllOutput, errorMessage);
 }
 
 bool SambaAccountStore::deleteSambaGroup(const QString &name, QString *errorMessage) const
 {
-    return runChange(m_pdbeditProgram, {QStringLiteral("-x"), QStringLiteral("-g"), name}, QByteArray(),
-                     false, errorMessage);
+    return runChange(
+        m_netProgram,
+        {QStringLiteral("groupmap"), QStringLiteral("delete"), QStringLiteral("ntgroup=") + name},
+        QByteArray(), true, Message::AllOutput, errorMessage);
 }
 
 SambaAccountFailures SambaAccountStore::syncSambaUsers(SambaUserMap &current, const SambaUserMap &saved) const
@@ -226,13 +267,17 @@ SambaAccountFailures SambaAccountStore::syncSambaUsers(SambaUserMap &current, co
     SambaAccountFailures failures;
     QString message;
     for (auto it = current.begin(); it != current.end(); ++it) {
-        if (!it->changed()) {
-            continue;
+        if (it->changed()) {
+            if (!saved.contains(it.key())) {
+                if (!addSambaUser(it.key(), it->password(), &message)) {
+                    failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::AddUser, message));
+                }
+            } else if (!it->password().isEmpty() && !setSambaPassword(it.key(), it->password(), &message)) {
+                failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::SetPassword, message));
+            }
         }
-        deleteSambaUser(it.key());
-        if (!addSambaUser(it.key(), it->password(), &message)) {
-            failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::AddUser, message));
-        }
+        // A failed write is reported above; the password is not kept for another try either.
+        it->setPassword(QString());
         it->setChanged(false);
     }
     for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
@@ -243,33 +288,20 @@ SambaAccountFailures SambaAccountStore::syncSambaUsers(SambaUserMap &current, co
     return failures;
 }
 
-SambaAccountFailures SambaAccountStore::syncSambaGroups(SambaGroupMap &current, const SambaGroupMap &saved,
-                                                        const SambaUserMap &users) const
+SambaAccountFailures SambaAccountStore::syncSambaGroups(SambaGroupMap &current,
+                                                        const SambaGroupMap &saved) const
 {
     SambaAccountFailures failures;
     QString message;
     for (auto it = current.begin(); it != current.end(); ++it) {
-        if (!it->changed()) {
-            continue;
-        }
-        if (!users.contains(it.key())) {
-            deleteSambaGroup(it.key());
-        }
-        if (!addSambaGroup(it.key(), &message)) {
+        // A group removed and added again in the dialog is still mapped: nothing to write.
+        if (it->changed() && !saved.contains(it.key()) && !addSambaGroup(it.key(), &message)) {
             failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::AddGroup, message));
         }
         it->setChanged(false);
     }
     for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
-        if (current.contains(it.key())) {
-            continue;
-        }
-        if (users.contains(it.key())) {
-            failures.append(SambaAccountFailure(
-                it.key(), SambaAccountFailure::DeleteGroup,
-                QCoreApplication::translate(
-                    "Audit", "not deleted: pdbedit would delete the Samba user of the same name")));
-        } else if (!deleteSambaGroup(it.key(), &message)) {
+        if (!current.contains(it.key()) && !deleteSambaGroup(it.key(), &message)) {
             failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::DeleteGroup, message));
         }
     }
@@ -314,10 +346,25 @@ SambaUserMap SambaAccountStore::usersFromListing(const QByteArray &listing)
     return users;
 }
 
-SambaGroupMap SambaAccountStore::groupsFromListing(const QByteArray &listing)
+QStringList SambaAccountStore::groupNamesFromMappingListing(const QByteArray &listing)
+{
+    // "NAME (S-1-5-21-...-1001) -> unixgroup"; the greedy NAME reaches the last SID in parentheses.
+    static const QRegularExpression linePattern(QStringLiteral(R"(^(.+) \(S-1(?:-\d+)+\) -> .*$)"));
+    QStringList names;
+    const QList<QByteArray> lines = listing.split('\n');
+    for (const QByteArray &bytes : lines) {
+        const QRegularExpressionMatch match = linePattern.match(QString::fromUtf8(bytes));
+        if (match.hasMatch()) {
+            names.append(match.captured(1));
+        }
+    }
+    return names;
+}
+
+SambaGroupMap SambaAccountStore::groupsFromMappingListing(const QByteArray &listing)
 {
     SambaGroupMap groups;
-    const QStringList names = accountNamesFromListing(listing);
+    const QStringList names = groupNamesFromMappingListing(listing);
     for (const QString &name : names) {
         groups.insert(name, SambaGroup(name));
     }
@@ -331,7 +378,7 @@ QStringList SambaAccountStore::namesFromWbinfoOutput(const QByteArray &output)
 
 QByteArray SambaAccountStore::passwordInput(const QString &password)
 {
-    // pdbedit converts from the unix charset, UTF-8 on Debian, to UTF-16 for the NT hash.
+    // pdbedit and smbpasswd convert from the unix charset, UTF-8 on Debian, to UTF-16 for the NT hash.
     const QByteArray line = password.toUtf8() + '\n';
     return line + line;
 }
@@ -340,4 +387,10 @@ QString SambaAccountStore::listingErrorText()
 {
     return QCoreApplication::translate(
         "Audit", "Error occur during samba user extraction.\nCheck samba installation or access rights.");
+}
+
+QString SambaAccountStore::groupListingErrorText()
+{
+    return QCoreApplication::translate(
+        "Audit", "Error occur during samba group extraction.\nCheck samba installation or access rights.");
 }

@@ -11,30 +11,39 @@
 
 /**
  * The accounts Shareward shows and edits: the system's users and groups (the passwd and group
- * databases), the domain's (wbinfo) and Samba's own account database (pdbedit).
+ * databases), the domain's (wbinfo) and Samba's own account database: its users (pdbedit, and
+ * smbpasswd for passwords) and its groups, which are its group mappings (net groupmap).
  *
- * Every call is synchronous. pdbedit gets at most 30 s for a listing and 10 s to start and 10 s
- * to finish a change; wbinfo is waited for without limit. The programs are given to the
- * constructor so that tests can substitute their own.
+ * Every call is synchronous. pdbedit and net get at most 30 s for a listing and 10 s to start and
+ * 10 s to finish a change, as does smbpasswd; wbinfo is waited for without limit. The programs are
+ * given to the constructor so that tests can substitute their own.
  *
- * Samba groups are read from the same "pdbedit -L" listing as the users, and written with
- * "pdbedit -g NAME" and "pdbedit -x -g NAME". Samba 4's pdbedit applies "-g" only to its import
- * and export options, so "pdbedit -g NAME" succeeds exactly when a Samba user NAME exists and
- * changes nothing, and "pdbedit -x -g NAME" deletes the Samba user NAME.
+ * pdbedit has no group operations: "pdbedit -g NAME" only modifies its import and export options
+ * and "pdbedit -x -g NAME" deletes the Samba user NAME. Nor can it set the password of an existing
+ * account; deleting and adding the account again would give it a new SID, which Windows ACLs
+ * naming the old one no longer match, and drop its full name and flags.
  */
 class SambaAccountStore
 {
 public:
     explicit SambaAccountStore(const QString &pdbeditProgram = defaultPdbeditProgram(),
-                               const QString &wbinfoProgram = defaultWbinfoProgram());
+                               const QString &wbinfoProgram = defaultWbinfoProgram(),
+                               const QString &smbpasswdProgram = defaultSmbpasswdProgram(),
+                               const QString &netProgram = defaultNetProgram());
 
     QString pdbeditProgram() const { return m_pdbeditProgram; }
     QString wbinfoProgram() const { return m_wbinfoProgram; }
+    QString smbpasswdProgram() const { return m_smbpasswdProgram; }
+    QString netProgram() const { return m_netProgram; }
 
     /// "/usr/bin/pdbedit"
     static QString defaultPdbeditProgram();
     /// "wbinfo", found through PATH.
     static QString defaultWbinfoProgram();
+    /// "/usr/bin/smbpasswd"
+    static QString defaultSmbpasswdProgram();
+    /// "/usr/bin/net"
+    static QString defaultNetProgram();
 
     // Account name lists: without duplicates, sorted case-sensitively.
 
@@ -54,42 +63,40 @@ public:
     /// The accounts of "pdbedit -L", unchanged and without passwords. Throws std::runtime_error with
     /// listingErrorText() in UTF-8 when pdbedit does not list successfully.
     SambaUserMap loadSambaUsers() const;
-    /// Groups named after the accounts of "pdbedit -L"; throws like loadSambaUsers().
+    /// The group mappings of "net groupmap list", keyed by their Windows names; throws like
+    /// loadSambaUsers() with groupListingErrorText().
     SambaGroupMap loadSambaGroups() const;
 
-    // Single changes: true exactly when pdbedit exited normally with code 0. On failure, errorMessage
-    // (if given) receives pdbedit's error output, or why it gave no answer.
+    // Single changes: true exactly when the program exited normally with code 0. On failure,
+    // errorMessage (if given) receives the program's error output (net's standard output too, where
+    // it reports most refusals), or why it gave no answer.
 
     /// "pdbedit -t -a -u NAME" with the password and its confirmation on standard input.
     bool addSambaUser(const QString &name, const QString &password, QString *errorMessage = nullptr) const;
+    /// "smbpasswd -s NAME" with the password and its confirmation on standard input: the account
+    /// keeps its SID, full name and flags.
+    bool setSambaPassword(const QString &name, const QString &password,
+                          QString *errorMessage = nullptr) const;
     /// "pdbedit -x -u NAME"
     bool deleteSambaUser(const QString &name, QString *errorMessage = nullptr) const;
-    /// "pdbedit -g NAME"
+    /// "net groupmap add ntgroup=NAME unixgroup=NAME type=domain"
     bool addSambaGroup(const QString &name, QString *errorMessage = nullptr) const;
-    /// "pdbedit -x -g NAME"
+    /// "net groupmap delete ntgroup=NAME"
     bool deleteSambaGroup(const QString &name, QString *errorMessage = nullptr) const;
 
     /**
      * Writes the edited users back, judged against the state last loaded or saved: each changed
-     * user, in name order, is deleted and added again with its password, which also sets a new
-     * password, and marked unchanged; then each saved user that current no longer holds is deleted.
+     * user, in name order, gets its new password in place when saved holds it (an empty password
+     * means unchanged and writes nothing) or is added with its password when it is new; then each
+     * saved user that current no longer holds is deleted. Every user of current is left unchanged
+     * and without a password, written or not: a password is kept no longer than the save.
      *
-     * Returns the commands that failed, in the order they ran, for the caller to show in its own
-     * box: an account deleted and not added again must not go unnoticed. The delete before an add
-     * is left out: it fails for every account new since loading, and what matters is whether the
-     * add that follows succeeds.
+     * Returns the commands that failed, in the order they ran, for the caller to show in its own box.
      */
     SambaAccountFailures syncSambaUsers(SambaUserMap &current, const SambaUserMap &saved) const;
-    /**
-     * The same for groups, with addSambaGroup() and deleteSambaGroup().
-     *
-     * Samba 4's pdbedit has no groups: "pdbedit -x -g NAME" deletes the Samba user NAME. So
-     * no group delete runs for a name in users (the Samba accounts as the user sync left
-     * them); a removed group of such a name is reported as not deleted instead of taking
-     * the user account with it.
-     */
-    SambaAccountFailures syncSambaGroups(SambaGroupMap &current, const SambaGroupMap &saved,
-                                         const SambaUserMap &users) const;
+    /// The same for groups: each changed group that saved does not hold is mapped, each saved
+    /// group that current no longer holds is unmapped. A group has nothing else to change.
+    SambaAccountFailures syncSambaGroups(SambaGroupMap &current, const SambaGroupMap &saved) const;
 
     // Pure parts, public for tests.
 
@@ -99,20 +106,27 @@ public:
     /// "NAME:NUMBER:...", NAME made of ASCII word characters and backslashes (DOMAIN\user).
     static QStringList accountNamesFromListing(const QByteArray &listing);
     static SambaUserMap usersFromListing(const QByteArray &listing);
-    static SambaGroupMap groupsFromListing(const QByteArray &listing);
+    /// The Windows group names of a "net groupmap list" listing in listing order, duplicates kept:
+    /// lines "NAME (SID) -> UNIXGROUP" in UTF-8, NAME possibly with spaces and parentheses.
+    static QStringList groupNamesFromMappingListing(const QByteArray &listing);
+    static SambaGroupMap groupsFromMappingListing(const QByteArray &listing);
     /// The non-empty lines of wbinfo's UTF-8 output, without duplicates, sorted.
     static QStringList namesFromWbinfoOutput(const QByteArray &output);
-    /// What "pdbedit -t" reads: the password and its confirmation, each ended by a line feed, in UTF-8.
+    /// What "pdbedit -t" and "smbpasswd -s" read: the password and its confirmation, each ended by
+    /// a line feed, in UTF-8.
     static QByteArray passwordInput(const QString &password);
-    /// The translated text of a failed listing.
+    /// The translated text of a failed user listing.
     static QString listingErrorText();
+    /// The translated text of a failed group listing.
+    static QString groupListingErrorText();
 
 private:
     QStringList runWbinfo(const QString &option) const;
-    QByteArray listAccounts() const;
 
     QString m_pdbeditProgram;
     QString m_wbinfoProgram;
+    QString m_smbpasswdProgram;
+    QString m_netProgram;
 };
 
 #endif // SAMBAACCOUNTSTORE_H

@@ -27,10 +27,11 @@ char *toString(const SambaAccountFailure &failure)
 
 namespace {
 
-// Stand-in for pdbedit. Appends its arguments to "calls" (each followed by '|', one call a line) and
-// its standard input to "input"; prints "listing" for -L; answers by the first line of "answers"
-// whose second tab-separated field is the call: the first field is the exit code or "kill-SIGNAL",
-// the third a message for the error output. Unlisted calls exit 0.
+// Stand-in for pdbedit, and under its names for smbpasswd and net. Appends its arguments to "calls"
+// (each followed by '|', one call a line) and its standard input to "input"; prints "listing" for
+// -L and "groupmap" for groupmap list; answers by the first line of "answers" whose second
+// tab-separated field is the call: the first field is the exit code or "kill-SIGNAL", the third a
+// message for the error output. Unlisted calls exit 0.
 const char fakePdbedit[] = R"(#!/bin/bash
 dir=${0%/*}
 call=$(printf '%s|' "$@")
@@ -48,7 +49,8 @@ if [[ -f $dir/answers ]]; then
   done <"$dir/answers"
 fi
 if [[ $call == "-L|" && -f $dir/listing ]]; then cat "$dir/listing"; fi
-echo "Unix username:        ${!#}"
+if [[ $call == "groupmap|list|" && -f $dir/groupmap ]]; then cat "$dir/groupmap"; fi
+if [[ ${0##*/} == pdbedit ]]; then echo "Unix username:        ${!#}"; fi
 if [[ -n $message ]]; then printf '%s\n' "$message" >&2; fi
 case $code in
 kill-*) kill -s "${code#kill-}" $$ ;;
@@ -74,7 +76,7 @@ exit "$code"
         }                                                                                                    \
     } while (false)
 
-enum ChangeOperation { AddUser, DeleteUser, AddGroup, DeleteGroup };
+enum ChangeOperation { AddUser, DeleteUser, AddGroup, DeleteGroup, SetPassword };
 
 QStringList names(const char *spaceSeparated)
 {
@@ -130,6 +132,8 @@ private Q_SLOTS:
     void accountNamesFromListing_data();
     void accountNamesFromListing();
     void mapsFromListing();
+    void groupNamesFromMappingListing_data();
+    void groupNamesFromMappingListing();
     void namesFromWbinfoOutput_data();
     void namesFromWbinfoOutput();
     void passwordInput_data();
@@ -149,7 +153,6 @@ private Q_SLOTS:
     void syncUsersReportsFailures();
     void syncGroupsCommandOrder();
     void syncGroupsReportsFailures();
-    void syncGroupsKeepsUserAccounts();
     void syncWithoutChangesRunsNothing();
     void domainListsFromFakeWbinfo();
 
@@ -167,16 +170,28 @@ private Q_SLOTS:
     void realDeleteUser();
     void realSync();
     void realSyncReportsFailures();
+    void realPasswordChangeKeepsAccount_data();
+    void realPasswordChangeKeepsAccount();
     void realGroupCommands();
 
 private:
     void writeFile(const QString &name, const QByteArray &content);
     QByteArray readFile(const QString &name) const;
     void answer(const QByteArray &code, const QByteArray &call, const QByteArray &message = QByteArray());
-    QString fakeProgram() const { return m_fakeDir->filePath(QStringLiteral("pdbedit")); }
+    QString fakeProgram(const char *name = "pdbedit") const
+    {
+        return m_fakeDir->filePath(QLatin1String(name));
+    }
+    // pdbedit, smbpasswd and net all the fake, logging into the same files.
+    SambaAccountStore fakeStore() const
+    {
+        return SambaAccountStore(fakeProgram(), fakeProgram("wbinfo"), fakeProgram("smbpasswd"),
+                                 fakeProgram("net"));
+    }
 
     void runAsRoot(const QString &program, const QStringList &arguments);
     QMap<QString, QByteArray> sambaNtHashes();
+    QStringList groupMappings();
     void clearSambaAccounts();
 
     std::unique_ptr<QTemporaryDir> m_fakeDir;
@@ -221,8 +236,11 @@ void TestSambaAccountStore::init()
 {
     m_fakeDir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_fakeDir->isValid());
-    writeFile(QStringLiteral("pdbedit"), fakePdbedit);
-    QVERIFY(QFile::setPermissions(fakeProgram(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    for (const char *name : {"pdbedit", "smbpasswd", "net"}) {
+        writeFile(QLatin1String(name), fakePdbedit);
+        QVERIFY(
+            QFile::setPermissions(fakeProgram(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
 }
 
 void TestSambaAccountStore::writeFile(const QString &name, const QByteArray &content)
@@ -272,6 +290,13 @@ QMap<QString, QByteArray> TestSambaAccountStore::sambaNtHashes()
     return hashes;
 }
 
+QStringList TestSambaAccountStore::groupMappings()
+{
+    const ProgramRun run = runProgram(QStringLiteral("/usr/bin/net"), names("groupmap list"));
+    return run.exitCode == 0 ? QString::fromUtf8(run.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                             : QStringList{QStringLiteral("net groupmap list failed")};
+}
+
 void TestSambaAccountStore::clearSambaAccounts()
 {
     QVERIFY2(m_sandboxed, "refusing to change the machine's accounts outside the sandbox");
@@ -280,6 +305,14 @@ void TestSambaAccountStore::clearSambaAccounts()
         runProgram(QStringLiteral("/usr/bin/pdbedit"), {QStringLiteral("-x"), QStringLiteral("-u"), account});
     }
     QVERIFY(sambaNtHashes().isEmpty());
+    const QStringList groups =
+        SambaAccountStore::groupNamesFromMappingListing(groupMappings().join(QLatin1Char('\n')).toUtf8());
+    for (const QString &group : groups) {
+        runProgram(
+            QStringLiteral("/usr/bin/net"),
+            {QStringLiteral("groupmap"), QStringLiteral("delete"), QStringLiteral("ntgroup=") + group});
+    }
+    QCOMPARE(groupMappings(), QStringList());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -290,10 +323,15 @@ void TestSambaAccountStore::defaults()
     const SambaAccountStore store;
     QCOMPARE(store.pdbeditProgram(), QStringLiteral("/usr/bin/pdbedit"));
     QCOMPARE(store.wbinfoProgram(), QStringLiteral("wbinfo"));
+    QCOMPARE(store.smbpasswdProgram(), QStringLiteral("/usr/bin/smbpasswd"));
+    QCOMPARE(store.netProgram(), QStringLiteral("/usr/bin/net"));
 
-    const SambaAccountStore custom(QStringLiteral("/opt/pdbedit"), QStringLiteral("/opt/wbinfo"));
+    const SambaAccountStore custom(QStringLiteral("/opt/pdbedit"), QStringLiteral("/opt/wbinfo"),
+                                   QStringLiteral("/opt/smbpasswd"), QStringLiteral("/opt/net"));
     QCOMPARE(custom.pdbeditProgram(), QStringLiteral("/opt/pdbedit"));
     QCOMPARE(custom.wbinfoProgram(), QStringLiteral("/opt/wbinfo"));
+    QCOMPARE(custom.smbpasswdProgram(), QStringLiteral("/opt/smbpasswd"));
+    QCOMPARE(custom.netProgram(), QStringLiteral("/opt/net"));
 }
 
 void TestSambaAccountStore::idLimits_data()
@@ -377,12 +415,52 @@ void TestSambaAccountStore::mapsFromListing()
         QVERIFY(!it->changed());
     }
 
-    const SambaGroupMap groups = SambaAccountStore::groupsFromListing(listing);
-    QCOMPARE(groups.keys(), names("alice bob"));
+    const SambaGroupMap groups = SambaAccountStore::groupsFromMappingListing(
+        "staff (S-1-5-21-1-2-3-1000) -> staff\nweb (S-1-5-21-1-2-3-1001) -> www\nstaff (S-1-5-21-1-2-3-1002) "
+        "-> x\n");
+    QCOMPARE(groups.keys(), names("staff web"));
     for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
         QCOMPARE(it->name(), it.key());
         QVERIFY(!it->changed());
     }
+}
+
+void TestSambaAccountStore::groupNamesFromMappingListing_data()
+{
+    QTest::addColumn<QByteArray>("listing");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("empty") << QByteArray() << QStringList();
+    // Captured from net 4.17 groupmap list.
+    QTest::newRow("captured") << QByteArray(
+        "swstaff (S-1-5-21-1397945597-3020817389-3448997311-1000) -> swstaff\n"
+        "Domain Web (S-1-5-21-1397945597-3020817389-3448997311-1001) -> swweb\n")
+                              << QStringList{QStringLiteral("swstaff"), QStringLiteral("Domain Web")};
+    QTest::newRow("builtin, unmapped")
+        << QByteArray("Administrators (S-1-5-32-544) -> -1\n") << names("Administrators");
+    QTest::newRow("parentheses in name")
+        << QByteArray("ops (old) (S-1-5-21-1-2-3-1000) -> ops\n") << QStringList{QStringLiteral("ops (old)")};
+    QTest::newRow("UTF-8 and backslash")
+        << QByteArray("EXAMPLE\\gr\xc3\xbcn (S-1-5-21-1-2-3-1000) -> gruen\n")
+        << QStringList{QStringLiteral("EXAMPLE\\gr\u00fcn")};
+    QTest::newRow("carriage returns")
+        << QByteArray("a (S-1-5-21-1-1000) -> a\r\nb (S-1-5-32-545) -> b\r\n") << names("a b");
+    QTest::newRow("duplicates kept") << QByteArray("a (S-1-1) -> a\nb (S-1-2) -> b\na (S-1-3) -> c\n")
+                                     << names("a b a");
+    QTest::newRow("verbose listing") << QByteArray("swstaff\n\tSID       : S-1-5-21-1-2-3-1000\n"
+                                                   "\tUnix group: swstaff\n")
+                                     << QStringList();
+    QTest::newRow("no arrow") << QByteArray("a (S-1-5-21-1-1000)\n") << QStringList();
+    QTest::newRow("not a SID") << QByteArray("a (1000) -> a\nb (S-1-x) -> b\n") << QStringList();
+    QTest::newRow("no name") << QByteArray(" (S-1-5-21-1-1000) -> a\n") << QStringList();
+    QTest::newRow("error text") << QByteArray("Unable to resolve group x to a SID\n") << QStringList();
+}
+
+void TestSambaAccountStore::groupNamesFromMappingListing()
+{
+    QFETCH(QByteArray, listing);
+    QFETCH(QStringList, expected);
+    QCOMPARE(SambaAccountStore::groupNamesFromMappingListing(listing), expected);
 }
 
 void TestSambaAccountStore::namesFromWbinfoOutput_data()
@@ -446,6 +524,8 @@ void TestSambaAccountStore::failureText_data()
                                << QStringLiteral("Can't add Samba group alice: why");
     QTest::newRow("delete group") << int(SambaAccountFailure::DeleteGroup)
                                   << QStringLiteral("Can't delete Samba group alice: why");
+    QTest::newRow("set password") << int(SambaAccountFailure::SetPassword)
+                                  << QStringLiteral("Can't set the password of Samba user alice: why");
 }
 
 void TestSambaAccountStore::failureText()
@@ -480,17 +560,18 @@ void TestSambaAccountStore::loadFromListing()
     writeFile(QStringLiteral("listing"),
               "EXAMPLE\\alice:1001:Alice\nbob smith:1002:\ncarol::\n"
               "dave:1003:\ndave:1004:\n\n");
-    const SambaAccountStore store(fakeProgram());
+    writeFile(QStringLiteral("groupmap"), "Domain Web (S-1-5-21-1-2-3-1001) -> web\nbad line\n");
+    const SambaAccountStore store = fakeStore();
 
     const SambaUserMap users = store.loadSambaUsers();
     QCOMPARE(users.keys(), QStringList({QStringLiteral("EXAMPLE\\alice"), QStringLiteral("dave")}));
     QCOMPARE(users.value(QStringLiteral("dave")), SambaUser(QStringLiteral("dave")));
 
     const SambaGroupMap groups = store.loadSambaGroups();
-    QCOMPARE(groups.keys(), QStringList({QStringLiteral("EXAMPLE\\alice"), QStringLiteral("dave")}));
-    QCOMPARE(groups.value(QStringLiteral("dave")), SambaGroup(QStringLiteral("dave")));
+    QCOMPARE(groups.keys(), QStringList{QStringLiteral("Domain Web")});
+    QCOMPARE(groups.value(QStringLiteral("Domain Web")), SambaGroup(QStringLiteral("Domain Web")));
 
-    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-L|\n-L|\n"));
+    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-L|\ngroupmap|list|\n"));
 }
 
 void TestSambaAccountStore::loadFailure_data()
@@ -511,11 +592,15 @@ void TestSambaAccountStore::loadFailure()
     QFETCH(bool, missing);
 
     writeFile(QStringLiteral("listing"), "alice:1001:\n");
+    writeFile(QStringLiteral("groupmap"), "staff (S-1-5-21-1-2-3-1000) -> staff\n");
     answer(code, "-L|", "Unable to open passdb database");
-    const SambaAccountStore store(missing ? m_fakeDir->filePath(QStringLiteral("missing/pdbedit"))
-                                          : fakeProgram());
+    answer(code, "groupmap|list|", "Unable to open group mapping database");
+    const QString absent = m_fakeDir->filePath(QStringLiteral("missing/program"));
+    const SambaAccountStore store = missing ? SambaAccountStore(absent, absent, absent, absent) : fakeStore();
     const QString expected = QStringLiteral(
         "Error occur during samba user extraction.\nCheck samba installation or access rights.");
+    const QString expectedForGroups = QStringLiteral(
+        "Error occur during samba group extraction.\nCheck samba installation or access rights.");
 
     try {
         store.loadSambaUsers();
@@ -527,9 +612,10 @@ void TestSambaAccountStore::loadFailure()
         store.loadSambaGroups();
         QFAIL("loadSambaGroups did not throw");
     } catch (const std::runtime_error &error) {
-        QCOMPARE(QString::fromUtf8(error.what()), expected);
+        QCOMPARE(QString::fromUtf8(error.what()), expectedForGroups);
     }
     QCOMPARE(SambaAccountStore::listingErrorText(), expected);
+    QCOMPARE(SambaAccountStore::groupListingErrorText(), expectedForGroups);
 }
 
 void TestSambaAccountStore::loadFailureTextIsTranslated()
@@ -595,22 +681,39 @@ void TestSambaAccountStore::change_data()
     QTest::newRow("delete user terminated")
         << int(DeleteUser) << alice << QString() << QByteArray("kill-TERM") << QByteArray()
         << QByteArray("-x|-u|alice|\n") << QByteArray() << false << QStringLiteral("%1 crashed.");
+    QTest::newRow("set password") << int(SetPassword) << alice << QStringLiteral("N3w \u20ac")
+                                  << QByteArray("0") << QByteArray() << QByteArray("-s|alice|\n")
+                                  << QByteArray("N3w \xe2\x82\xac\nN3w \xe2\x82\xac\n") << true << QString();
+    QTest::newRow("set password fails")
+        << int(SetPassword) << alice << QStringLiteral("x") << QByteArray("1")
+        << QByteArray("Failed to find entry for user alice.") << QByteArray("-s|alice|\n")
+        << QByteArray("x\nx\n") << false << QStringLiteral("Failed to find entry for user alice.");
+    QTest::newRow("set password crashes")
+        << int(SetPassword) << alice << QStringLiteral("x") << QByteArray("kill-SEGV") << QByteArray()
+        << QByteArray("-s|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed.");
+    const QByteArray addStaff("groupmap|add|ntgroup=staff|unixgroup=staff|type=domain|\n");
     QTest::newRow("add group") << int(AddGroup) << QStringLiteral("staff") << QString() << QByteArray("0")
-                               << QByteArray() << QByteArray("-g|staff|\n") << QByteArray() << true
-                               << QString();
+                               << QByteArray() << addStaff << QByteArray() << true << QString();
     QTest::newRow("add group fails") << int(AddGroup) << QStringLiteral("staff") << QString()
-                                     << QByteArray("255") << QByteArray("Username not found!")
-                                     << QByteArray("-g|staff|\n") << QByteArray() << false
-                                     << QStringLiteral("Username not found!");
+                                     << QByteArray("255") << QByteArray("Can't lookup UNIX group staff")
+                                     << addStaff << QByteArray() << false
+                                     << QStringLiteral("Can't lookup UNIX group staff");
     QTest::newRow("add group with space")
         << int(AddGroup) << QStringLiteral("domain users") << QString() << QByteArray("0") << QByteArray()
-        << QByteArray("-g|domain users|\n") << QByteArray() << true << QString();
+        << QByteArray("groupmap|add|ntgroup=domain users|unixgroup=domain users|type=domain|\n")
+        << QByteArray() << true << QString();
     QTest::newRow("delete group") << int(DeleteGroup) << QStringLiteral("staff") << QString()
-                                  << QByteArray("0") << QByteArray() << QByteArray("-x|-g|staff|\n")
-                                  << QByteArray() << true << QString();
+                                  << QByteArray("0") << QByteArray()
+                                  << QByteArray("groupmap|delete|ntgroup=staff|\n") << QByteArray() << true
+                                  << QString();
     QTest::newRow("delete group fails")
         << int(DeleteGroup) << QStringLiteral("staff") << QString() << QByteArray("3") << QByteArray()
-        << QByteArray("-x|-g|staff|\n") << QByteArray() << false << QStringLiteral("%1 exited with code 3.");
+        << QByteArray("groupmap|delete|ntgroup=staff|\n") << QByteArray() << false
+        << QStringLiteral("%1 exited with code 3.");
+    QTest::newRow("delete group killed")
+        << int(DeleteGroup) << QStringLiteral("staff") << QString() << QByteArray("kill-KILL") << QByteArray()
+        << QByteArray("groupmap|delete|ntgroup=staff|\n") << QByteArray() << false
+        << QStringLiteral("%1 crashed.");
 }
 
 void TestSambaAccountStore::change()
@@ -626,12 +729,15 @@ void TestSambaAccountStore::change()
     QFETCH(QString, expectedMessage);
 
     answer(code, expectedCall.chopped(1), pdbeditMessage);
-    const SambaAccountStore store(fakeProgram());
+    const SambaAccountStore store = fakeStore();
     QString message = QStringLiteral("not set");
     bool result = false;
     switch (operation) {
     case AddUser:
         result = store.addSambaUser(name, password, &message);
+        break;
+    case SetPassword:
+        result = store.setSambaPassword(name, password, &message);
         break;
     case DeleteUser:
         result = store.deleteSambaUser(name, &message);
@@ -644,8 +750,11 @@ void TestSambaAccountStore::change()
         break;
     }
     QCOMPARE(result, expected);
+    const char *program = operation == SetPassword          ? "smbpasswd"
+        : operation == AddGroup || operation == DeleteGroup ? "net"
+                                                            : "pdbedit";
     QCOMPARE(message,
-             expectedMessage.contains(QLatin1String("%1")) ? expectedMessage.arg(fakeProgram())
+             expectedMessage.contains(QLatin1String("%1")) ? expectedMessage.arg(fakeProgram(program))
                                                            : expectedMessage);
     QCOMPARE(readFile(QStringLiteral("calls")), expectedCall);
     QCOMPARE(readFile(QStringLiteral("input")), expectedInput);
@@ -654,6 +763,9 @@ void TestSambaAccountStore::change()
     switch (operation) {
     case AddUser:
         QCOMPARE(store.addSambaUser(name, password), expected);
+        break;
+    case SetPassword:
+        QCOMPARE(store.setSambaPassword(name, password), expected);
         break;
     case DeleteUser:
         QCOMPARE(store.deleteSambaUser(name), expected);
@@ -670,11 +782,14 @@ void TestSambaAccountStore::change()
 
 void TestSambaAccountStore::changeWithoutPdbedit()
 {
-    const QString missing = m_fakeDir->filePath(QStringLiteral("missing/pdbedit"));
-    const SambaAccountStore store(missing);
+    const QString missing = m_fakeDir->filePath(QStringLiteral("missing/program"));
+    const SambaAccountStore store(missing, missing, missing, missing);
     const QString prefix = missing + QStringLiteral(" could not be started: ");
     QString message;
     QVERIFY(!store.addSambaUser(QStringLiteral("alice"), QStringLiteral("x"), &message));
+    QVERIFY2(message.startsWith(prefix), qPrintable(message));
+    message.clear();
+    QVERIFY(!store.setSambaPassword(QStringLiteral("alice"), QStringLiteral("x"), &message));
     QVERIFY2(message.startsWith(prefix), qPrintable(message));
     message.clear();
     QVERIFY(!store.deleteSambaUser(QStringLiteral("alice"), &message));
@@ -690,14 +805,20 @@ void TestSambaAccountStore::changeWithoutPdbedit()
     SambaUser dave(QStringLiteral("dave"));
     dave.setPassword(QStringLiteral("d"));
     current.insert(dave.name(), dave);
-    const SambaUserMap saved{{QStringLiteral("carol"), SambaUser(QStringLiteral("carol"))}};
+    SambaUser erin(QStringLiteral("erin"));
+    erin.setPassword(QStringLiteral("e"));
+    current.insert(erin.name(), erin);
+    const SambaUserMap saved{{QStringLiteral("carol"), SambaUser(QStringLiteral("carol"))},
+                             {QStringLiteral("erin"), SambaUser(QStringLiteral("erin"))}};
     const SambaAccountFailures failures = store.syncSambaUsers(current, saved);
-    QCOMPARE(failures.size(), 2);
+    QCOMPARE(failures.size(), 3);
     QCOMPARE(failures.at(0).account(), QStringLiteral("dave"));
     QCOMPARE(failures.at(0).operation(), SambaAccountFailure::AddUser);
     QVERIFY(failures.at(0).message().startsWith(prefix));
-    QCOMPARE(failures.at(1).account(), QStringLiteral("carol"));
-    QCOMPARE(failures.at(1).operation(), SambaAccountFailure::DeleteUser);
+    QCOMPARE(failures.at(1).account(), QStringLiteral("erin"));
+    QCOMPARE(failures.at(1).operation(), SambaAccountFailure::SetPassword);
+    QCOMPARE(failures.at(2).account(), QStringLiteral("carol"));
+    QCOMPARE(failures.at(2).operation(), SambaAccountFailure::DeleteUser);
 }
 
 namespace {
@@ -716,8 +837,8 @@ SambaGroup changedGroup(const QString &name)
     return group;
 }
 
-// Saved: alice, bob, carol, erin. Current: alice and erin unchanged, bob with a new password,
-// dave new, carol deleted.
+// Saved: alice, bob, carol, erin. Current: alice unchanged, bob with a new password, erin changed
+// with an empty password (unchanged), dave new, carol deleted.
 void usersScenario(SambaUserMap &current, SambaUserMap &saved)
 {
     for (const QString &name : names("alice bob carol erin")) {
@@ -726,6 +847,7 @@ void usersScenario(SambaUserMap &current, SambaUserMap &saved)
     current = saved;
     current.remove(QStringLiteral("carol"));
     current[QStringLiteral("bob")] = changedUser(QStringLiteral("bob"), QStringLiteral("b2"));
+    current[QStringLiteral("erin")].setChanged(true);
     current.insert(QStringLiteral("dave"), changedUser(QStringLiteral("dave"), QStringLiteral("d\u00e9")));
 }
 
@@ -747,25 +869,21 @@ void TestSambaAccountStore::syncUsersCommandOrder()
     SambaUserMap current;
     SambaUserMap saved;
     usersScenario(current, saved);
-    // The delete before adding a new account fails, as it does with pdbedit; that is not a failure.
-    answer("255", "-x|-u|dave|", "user dave does not exist in the passdb");
 
-    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaUsers(current, saved);
+    const SambaAccountFailures failures = fakeStore().syncSambaUsers(current, saved);
     QCOMPARE(failures, SambaAccountFailures());
+    // bob keeps his account; only dave, new, is added.
     QCOMPARE(readFile(QStringLiteral("calls")),
-             QByteArray("-x|-u|bob|\n"
-                        "-t|-a|-u|bob|\n"
-                        "-x|-u|dave|\n"
+             QByteArray("-s|bob|\n"
                         "-t|-a|-u|dave|\n"
                         "-x|-u|carol|\n"));
     QCOMPARE(readFile(QStringLiteral("input")), QByteArray("b2\nb2\nd\xc3\xa9\nd\xc3\xa9\n"));
 
+    // Written, the passwords are gone from memory.
     QCOMPARE(current.keys(), names("alice bob dave erin"));
     for (const SambaUser &user : qAsConst(current)) {
-        QVERIFY2(!user.changed(), qPrintable(user.name()));
+        QCOMPARE(user, SambaUser(user.name()));
     }
-    QCOMPARE(current.value(QStringLiteral("bob")).password(), QStringLiteral("b2"));
-    QCOMPARE(current.value(QStringLiteral("dave")).password(), QStringLiteral("d\u00e9"));
 }
 
 void TestSambaAccountStore::syncUsersReportsFailures()
@@ -773,25 +891,23 @@ void TestSambaAccountStore::syncUsersReportsFailures()
     SambaUserMap current;
     SambaUserMap saved;
     usersScenario(current, saved);
-    answer("255", "-x|-u|bob|", "not reported: the add decides");
-    answer("255", "-t|-a|-u|bob|", "Failed to add entry for user bob.");
+    answer("1", "-s|bob|", "Failed to find entry for user bob.");
     answer("kill-KILL", "-t|-a|-u|dave|");
     answer("255", "-x|-u|carol|", "user carol does not exist in the passdb");
 
-    const SambaAccountFailures failures = SambaAccountStore(fakeProgram()).syncSambaUsers(current, saved);
+    const SambaAccountFailures failures = fakeStore().syncSambaUsers(current, saved);
     const SambaAccountFailures expected{
-        {QStringLiteral("bob"), SambaAccountFailure::AddUser,
-         QStringLiteral("Failed to add entry for user bob.")},
+        {QStringLiteral("bob"), SambaAccountFailure::SetPassword,
+         QStringLiteral("Failed to find entry for user bob.")},
         {QStringLiteral("dave"), SambaAccountFailure::AddUser, fakeProgram() + QStringLiteral(" crashed.")},
         {QStringLiteral("carol"), SambaAccountFailure::DeleteUser,
          QStringLiteral("user carol does not exist in the passdb")},
     };
     QCOMPARE(failures, expected);
     // The order of the commands does not depend on their results.
-    QCOMPARE(readFile(QStringLiteral("calls")),
-             QByteArray("-x|-u|bob|\n-t|-a|-u|bob|\n-x|-u|dave|\n-t|-a|-u|dave|\n-x|-u|carol|\n"));
+    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-s|bob|\n-t|-a|-u|dave|\n-x|-u|carol|\n"));
     for (const SambaUser &user : qAsConst(current)) {
-        QVERIFY(!user.changed());
+        QCOMPARE(user, SambaUser(user.name()));
     }
 }
 
@@ -800,17 +916,13 @@ void TestSambaAccountStore::syncGroupsCommandOrder()
     SambaGroupMap current;
     SambaGroupMap saved;
     groupsScenario(current, saved);
-    answer("255", "-x|-g|backup|", "user backup does not exist in the passdb");
 
-    const SambaAccountFailures failures =
-        SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved, SambaUserMap());
+    const SambaAccountFailures failures = fakeStore().syncSambaGroups(current, saved);
     QCOMPARE(failures, SambaAccountFailures());
+    // staff, removed and added again in the dialog, is still mapped.
     QCOMPARE(readFile(QStringLiteral("calls")),
-             QByteArray("-x|-g|backup|\n"
-                        "-g|backup|\n"
-                        "-x|-g|staff|\n"
-                        "-g|staff|\n"
-                        "-x|-g|old|\n"));
+             QByteArray("groupmap|add|ntgroup=backup|unixgroup=backup|type=domain|\n"
+                        "groupmap|delete|ntgroup=old|\n"));
     QCOMPARE(readFile(QStringLiteral("input")), QByteArray());
     QCOMPARE(current.keys(), names("admins backup staff web"));
     for (const SambaGroup &group : qAsConst(current)) {
@@ -823,48 +935,34 @@ void TestSambaAccountStore::syncGroupsReportsFailures()
     SambaGroupMap current;
     SambaGroupMap saved;
     groupsScenario(current, saved);
-    answer("255", "-g|backup|", "Username not found!");
-    answer("255", "-x|-g|old|", "user old does not exist in the passdb");
+    answer("255", "groupmap|add|ntgroup=backup|unixgroup=backup|type=domain|",
+           "Can't lookup UNIX group backup");
+    answer("kill-TERM", "groupmap|delete|ntgroup=old|");
 
-    const SambaAccountFailures failures =
-        SambaAccountStore(fakeProgram()).syncSambaGroups(current, saved, SambaUserMap());
+    const SambaAccountFailures failures = fakeStore().syncSambaGroups(current, saved);
     const SambaAccountFailures expected{
-        {QStringLiteral("backup"), SambaAccountFailure::AddGroup, QStringLiteral("Username not found!")},
+        {QStringLiteral("backup"), SambaAccountFailure::AddGroup,
+         QStringLiteral("Can't lookup UNIX group backup")},
         {QStringLiteral("old"), SambaAccountFailure::DeleteGroup,
-         QStringLiteral("user old does not exist in the passdb")},
+         fakeProgram("net") + QStringLiteral(" crashed.")},
     };
     QCOMPARE(failures, expected);
-}
-
-// pdbedit's group delete deletes the Samba user of that name: it never runs for one.
-void TestSambaAccountStore::syncGroupsKeepsUserAccounts()
-{
-    const SambaUserMap users{{QStringLiteral("alice"), SambaUser(QStringLiteral("alice"))}};
-    const SambaGroupMap saved{{QStringLiteral("alice"), SambaGroup(QStringLiteral("alice"))},
-                              {QStringLiteral("old"), SambaGroup(QStringLiteral("old"))}};
-    SambaGroupMap current{{QStringLiteral("alice"), changedGroup(QStringLiteral("alice"))}};
-    SambaGroupMap none;
-
-    const SambaAccountStore store(fakeProgram());
-    QVERIFY(store.syncSambaGroups(current, saved, users).isEmpty());
-    const SambaAccountFailures failures = store.syncSambaGroups(none, saved, users);
-    QCOMPARE(failures.size(), 1);
-    QCOMPARE(failures.at(0).account(), QStringLiteral("alice"));
-    QCOMPARE(failures.at(0).operation(), SambaAccountFailure::DeleteGroup);
-    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-g|alice|\n-x|-g|old|\n-x|-g|old|\n"));
+    for (const SambaGroup &group : qAsConst(current)) {
+        QVERIFY(!group.changed());
+    }
 }
 
 void TestSambaAccountStore::syncWithoutChangesRunsNothing()
 {
     SambaUserMap users{{QStringLiteral("alice"), SambaUser(QStringLiteral("alice"))}};
     SambaGroupMap groups{{QStringLiteral("staff"), SambaGroup(QStringLiteral("staff"))}};
-    const SambaAccountStore store(fakeProgram());
+    const SambaAccountStore store = fakeStore();
     QVERIFY(store.syncSambaUsers(users, users).isEmpty());
-    QVERIFY(store.syncSambaGroups(groups, groups, users).isEmpty());
+    QVERIFY(store.syncSambaGroups(groups, groups).isEmpty());
     SambaUserMap noUsers;
     SambaGroupMap noGroups;
     QVERIFY(store.syncSambaUsers(noUsers, SambaUserMap()).isEmpty());
-    QVERIFY(store.syncSambaGroups(noGroups, SambaGroupMap(), noUsers).isEmpty());
+    QVERIFY(store.syncSambaGroups(noGroups, SambaGroupMap()).isEmpty());
     QCOMPARE(readFile(QStringLiteral("calls")), QByteArray());
 }
 
@@ -1036,7 +1134,8 @@ void TestSambaAccountStore::realListing()
         QVERIFY(user.password().isEmpty());
         QVERIFY(!user.changed());
     }
-    QCOMPARE(store.loadSambaGroups().keys(), expected);
+    // Users are no groups.
+    QCOMPARE(store.loadSambaGroups(), SambaGroupMap());
 }
 
 void TestSambaAccountStore::realAddUser_data()
@@ -1165,46 +1264,106 @@ void TestSambaAccountStore::realSyncReportsFailures()
     QCOMPARE(sambaNtHashes().value(QStringLiteral("swalice")), ntHash(QStringLiteral("alice-2")));
 }
 
+void TestSambaAccountStore::realPasswordChangeKeepsAccount_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("throughSync");
+
+    QTest::newRow("ASCII") << QStringLiteral("Secret2") << false;
+    QTest::newRow("outside Latin-1, by the save") << QStringLiteral("n\u00e9w \u20ac\U0001F511") << true;
+    QTest::newRow("shell characters, by the save") << QStringLiteral(" $HOME 'x' \\n; ") << true;
+}
+
+void TestSambaAccountStore::realPasswordChangeKeepsAccount()
+{
+    REQUIRE_SANDBOX();
+    CLEAR_SAMBA_ACCOUNTS();
+    QFETCH(QString, password);
+    QFETCH(bool, throughSync);
+    const SambaAccountStore store;
+    const QString name = QStringLiteral("swbob");
+    QVERIFY(store.addSambaUser(name, QStringLiteral("old")));
+    runAsRoot(QStringLiteral("/usr/bin/pdbedit"),
+              {QStringLiteral("-r"), QStringLiteral("-u"), name, QStringLiteral("-f"),
+               QStringLiteral("Bob Builder"), QStringLiteral("-c"), QStringLiteral("[X]")});
+    // "pdbedit -Lv" without the password time stamps, which do change.
+    const auto details = [&name] {
+        QByteArrayList kept;
+        const QByteArrayList lines =
+            runProgram(QStringLiteral("/usr/bin/pdbedit"), {QStringLiteral("-Lv"), name}).output.split('\n');
+        for (const QByteArray &line : lines) {
+            if (!line.startsWith("Password ")) {
+                kept << line;
+            }
+        }
+        return kept.join('\n');
+    };
+    const QByteArray before = details();
+    QVERIFY2(before.contains("Full Name:            Bob Builder\n") && before.contains("[UX")
+                 && before.contains("User SID:"),
+             before.constData());
+
+    if (throughSync) {
+        const SambaUserMap saved = store.loadSambaUsers();
+        SambaUserMap current = saved;
+        current[name].setPassword(password);
+        QCOMPARE(store.syncSambaUsers(current, saved), SambaAccountFailures());
+    } else {
+        QString message = QStringLiteral("not set");
+        QVERIFY2(store.setSambaPassword(name, password, &message), qPrintable(message));
+        QCOMPARE(message, QString());
+    }
+    QCOMPARE(details(), before);
+    QCOMPARE(sambaNtHashes().value(name), ntHash(password));
+
+    // No account, no password: smbpasswd adds none.
+    QString message;
+    QVERIFY(!store.setSambaPassword(QStringLiteral("swcarol"), password, &message));
+    QVERIFY2(message.contains(QLatin1String("swcarol")), qPrintable(message));
+    QCOMPARE(sambaNtHashes().keys(), QStringList{name});
+}
+
 void TestSambaAccountStore::realGroupCommands()
 {
     REQUIRE_SANDBOX();
     CLEAR_SAMBA_ACCOUNTS();
-    // Samba 4's pdbedit takes "-g" as a modifier of its import and export options: the group
-    // commands act on the Samba user of the same name.
     const SambaAccountStore store;
-    QString message;
+    QString message = QStringLiteral("not set");
+    QVERIFY2(store.addSambaGroup(QStringLiteral("swstaff"), &message), qPrintable(message));
+    QCOMPARE(message, QString());
+    QCOMPARE(store.loadSambaGroups().keys(), names("swstaff"));
+    QVERIFY2(groupMappings().constFirst().endsWith(QLatin1String(") -> swstaff")),
+             qPrintable(groupMappings().join(QLatin1Char('\n'))));
+
+    // net reports these refusals on its standard output.
     QVERIFY(!store.addSambaGroup(QStringLiteral("swstaff"), &message));
-    QVERIFY2(!message.isEmpty(), "no message from pdbedit");
-    QVERIFY(!store.deleteSambaGroup(QStringLiteral("swstaff"), &message));
-    QVERIFY2(message.contains(QLatin1String("swstaff")), qPrintable(message));
+    QVERIFY2(message.contains(QLatin1String("already mapped")), qPrintable(message));
+    QVERIFY(!store.addSambaGroup(QStringLiteral("swghost"), &message));
+    QVERIFY2(message.contains(QLatin1String("swghost")), qPrintable(message));
 
+    // A Samba user is no group: neither listed nor deleted as one.
     QVERIFY(store.addSambaUser(QStringLiteral("swalice"), QStringLiteral("a")));
-    QVERIFY(store.addSambaUser(QStringLiteral("swbob"), QStringLiteral("b")));
-    QVERIFY(store.addSambaGroup(QStringLiteral("swalice")));
-    QCOMPARE(store.loadSambaGroups().keys(), names("swalice swbob"));
-    QVERIFY(store.deleteSambaGroup(QStringLiteral("swalice")));
-    QCOMPARE(store.loadSambaUsers().keys(), names("swbob"));
+    QCOMPARE(store.loadSambaGroups().keys(), names("swstaff"));
+    QVERIFY(!store.deleteSambaGroup(QStringLiteral("swalice"), &message));
+    QVERIFY2(message.contains(QLatin1String("swalice")), qPrintable(message));
+    QCOMPARE(store.loadSambaUsers().keys(), names("swalice"));
 
-    // A new group is reported when pdbedit refuses it.
-    SambaGroupMap current{{QStringLiteral("swstaff"), changedGroup(QStringLiteral("swstaff"))}};
-    SambaAccountFailures failures = store.syncSambaGroups(current, SambaGroupMap(), store.loadSambaUsers());
+    QVERIFY(store.deleteSambaGroup(QStringLiteral("swstaff"), &message));
+    QCOMPARE(message, QString());
+    QCOMPARE(store.loadSambaGroups(), SambaGroupMap());
+
+    // The save: a group the system lacks is reported, the others are mapped and unmapped.
+    SambaGroupMap current{{QStringLiteral("swstaff"), changedGroup(QStringLiteral("swstaff"))},
+                          {QStringLiteral("swghost"), changedGroup(QStringLiteral("swghost"))}};
+    SambaAccountFailures failures = store.syncSambaGroups(current, SambaGroupMap());
     QCOMPARE(failures.size(), 1);
-    QCOMPARE(failures.at(0).account(), QStringLiteral("swstaff"));
+    QCOMPARE(failures.at(0).account(), QStringLiteral("swghost"));
     QCOMPARE(failures.at(0).operation(), SambaAccountFailure::AddGroup);
-    QVERIFY(!current.value(QStringLiteral("swstaff")).changed());
-
-    // Removing the group of a Samba user's name, or changing it, keeps the user account.
-    const SambaGroupMap saved = store.loadSambaGroups();
-    QVERIFY(saved.contains(QStringLiteral("swbob")));
-    SambaGroupMap removed = saved;
-    removed.remove(QStringLiteral("swbob"));
-    failures = store.syncSambaGroups(removed, saved, store.loadSambaUsers());
-    QCOMPARE(failures.size(), 1);
-    QCOMPARE(failures.at(0).account(), QStringLiteral("swbob"));
-    QCOMPARE(failures.at(0).operation(), SambaAccountFailure::DeleteGroup);
-    SambaGroupMap changed{{QStringLiteral("swbob"), changedGroup(QStringLiteral("swbob"))}};
-    QVERIFY(store.syncSambaGroups(changed, saved, store.loadSambaUsers()).size() <= 1);
-    QCOMPARE(store.loadSambaUsers().keys(), names("swbob"));
+    QCOMPARE(store.loadSambaGroups().keys(), names("swstaff"));
+    SambaGroupMap none;
+    QCOMPARE(store.syncSambaGroups(none, store.loadSambaGroups()), SambaAccountFailures());
+    QCOMPARE(store.loadSambaGroups(), SambaGroupMap());
+    QCOMPARE(store.loadSambaUsers().keys(), names("swalice"));
 }
 
 // Runs itself again inside sandbox.sh when it can: there useradd, groupadd and pdbedit work on
