@@ -50,7 +50,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_checker(new TestParm(environment.testparm, environment.configPath, this))
     , m_mapper(std::make_unique<ConfigMapper>(m_document, environment.configPath, environment.testparm))
     , m_systemctl(environment.systemctl)
-    , m_accounts(environment.pdbedit, environment.wbinfo)
+    , m_accounts(environment.pdbedit, environment.wbinfo, environment.smbpasswd, environment.net)
     , m_ui(std::make_unique<Ui::MainWindow>())
     , m_shares(new ShareModel(this))
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
@@ -483,10 +483,10 @@ bool MainWindow::saveAll()
             QMessageBox::critical(this, tr("Info"), tr("Failed to set permissions for %1.").arg(path),
                                   QMessageBox::Ok);
 
+        // The user sync also forgets the passwords typed: they are not kept past the save.
         SambaAccountFailures failures =
             m_accounts.syncSambaUsers(m_currentSettings.users(), m_savedSettings.users());
-        failures += m_accounts.syncSambaGroups(m_currentSettings.groups(), m_savedSettings.groups(),
-                                               m_currentSettings.users());
+        failures += m_accounts.syncSambaGroups(m_currentSettings.groups(), m_savedSettings.groups());
         if (!failures.isEmpty()) {
             QStringList lines{tr("smb.conf is saved, but these Samba account changes failed:")};
             for (const SambaAccountFailure &failure : failures)

@@ -39,6 +39,8 @@ public:
         QString systemctl = SystemCtl::defaultProgram();
         QString pdbedit = SambaAccountStore::defaultPdbeditProgram();
         QString wbinfo = SambaAccountStore::defaultWbinfoProgram();
+        QString smbpasswd = SambaAccountStore::defaultSmbpasswdProgram();
+        QString net = SambaAccountStore::defaultNetProgram();
         QString limitsPath = QStringLiteral("/etc/security/limits.conf");
         QString rebootProgram = QStringLiteral("/usr/bin/quill-wmfunc");
     };
