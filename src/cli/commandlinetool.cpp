@@ -1,11 +1,10 @@
 #include "commandlinetool.h"
 
 #include "configdocument.h"
+#include "configfileinstaller.h"
 #include "configmapper.h"
 #include "recordjson.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 
 #include <algorithm>
@@ -73,20 +72,10 @@ int CommandLineTool::fail(int code, const QString &message)
 
 bool CommandLineTool::readFile(const QString &path, std::string &bytes)
 {
-    QFile file(path);
+    // The same reading as a save's: a FIFO or a device is refused at once, not waited on.
     QString reason;
-    if (QFileInfo(path).isDir())
-        reason = QStringLiteral("Is a directory");
-    else if (!file.open(QIODevice::ReadOnly))
-        reason = file.errorString();
-    if (reason.isEmpty()) {
-        const QByteArray content = file.readAll();
-        if (file.error() == QFileDevice::NoError) {
-            bytes = content.toStdString();
-            return true;
-        }
-        reason = file.errorString();
-    }
+    if (ConfigFileInstaller::readFile(path, bytes, reason))
+        return true;
     fail(UsageError, QStringLiteral("cannot read %1: %2").arg(path, reason));
     return false;
 }
@@ -132,6 +121,9 @@ int CommandLineTool::save(const QStringList &arguments)
 {
     if (arguments.size() != 1)
         return fail(UsageError, QStringLiteral("usage: shareward-cli save FILE"));
+    std::string bytes;
+    if (!readFile(arguments.first(), bytes))
+        return UsageError;
     ConfigDocument document;
     ConfigMapper mapper(document, arguments.first());
     try {

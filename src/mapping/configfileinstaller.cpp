@@ -1,20 +1,31 @@
 #include "configfileinstaller.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Audit", text);
+}
 
 QString errnoText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }
+
+const char temporaryInfix[] = ".shareward-";
 
 } // namespace
 
@@ -22,7 +33,6 @@ ConfigFileInstaller::ConfigFileInstaller(const QString &path)
 {
     const QString canonical = QFileInfo(path).canonicalFilePath();
     m_target = canonical.isEmpty() ? path : canonical;
-    m_temporary = temporaryPathFor(m_target);
 }
 
 ConfigFileInstaller::~ConfigFileInstaller()
@@ -30,15 +40,23 @@ ConfigFileInstaller::~ConfigFileInstaller()
     closeFile();
 }
 
-QString ConfigFileInstaller::temporaryPathFor(const QString &target)
+bool ConfigFileInstaller::isTemporaryName(const QString &target, const QString &name)
 {
-    return target + QStringLiteral(".shareward.temp");
+    const QString prefix = QFileInfo(target).fileName() + QLatin1String(temporaryInfix);
+    return name.startsWith(prefix) && name.size() == prefix.size() + 6;
 }
 
-bool ConfigFileInstaller::fail(int error)
+bool ConfigFileInstaller::fail(const QString &message)
 {
-    m_error = errnoText(error);
+    m_error = message;
     return false;
+}
+
+bool ConfigFileInstaller::failErrno(const QString &message, int error)
+{
+    const bool result = fail(message.arg(errnoText(error)));
+    discard();
+    return result;
 }
 
 void ConfigFileInstaller::closeFile()
@@ -52,20 +70,73 @@ void ConfigFileInstaller::closeFile()
 bool ConfigFileInstaller::open()
 {
     closeFile();
-    const QByteArray temporary = QFile::encodeName(m_temporary);
-    // A stale file, or a link planted at the path, is removed rather than followed.
-    if (::unlink(temporary.constData()) != 0 && errno != ENOENT)
-        return fail(errno);
-    m_fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (m_fd < 0)
-        return fail(errno);
+    const QByteArray target = QFile::encodeName(m_target);
+    struct stat info;
+    if (::stat(target.constData(), &info) == 0) {
+        // Replacing a device or a FIFO by a regular file would break what uses it; with
+        // other hard links, their names would keep the old text.
+        if (!S_ISREG(info.st_mode))
+            return fail(tr("%1 is not a regular file; it is not replaced.").arg(m_target));
+        if (info.st_nlink > 1)
+            return fail(tr("%1 has %2 hard links; replacing it would leave the other names with the old "
+                           "text. Remove the other links first.")
+                            .arg(m_target)
+                            .arg(info.st_nlink));
+    } else if (errno != ENOENT) {
+        return fail(tr("Can't examine %1: %2.").arg(m_target, errnoText(errno)));
+    }
+
+    // mkostemp creates the file with O_EXCL: never through a link, never a file that was
+    // there, and a name no other save uses.
+    QByteArray name = target + temporaryInfix + "XXXXXX";
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        const int error = errno;
+        return fail(tr("Can't create a temporary file beside %1: %2.").arg(m_target, errnoText(error)));
+    }
+    m_temporary = QFile::decodeName(name);
+    struct stat created;
+    if (::fstat(m_fd, &created) != 0) {
+        const int error = errno;
+        return failErrno(tr("Can't examine the temporary file %1: %2.").arg(m_temporary), error);
+    }
+    m_device = created.st_dev;
+    m_inode = created.st_ino;
+    return true;
+}
+
+bool ConfigFileInstaller::copyExtendedAttributes(int from)
+{
+    // POSIX ACLs are extended attributes too (system.posix_acl_access).
+    ssize_t size = ::flistxattr(from, nullptr, 0);
+    std::vector<char> names(size > 0 ? static_cast<std::size_t>(size) + 1 : 1);
+    if (size > 0)
+        size = ::flistxattr(from, names.data(), names.size());
+    if (size < 0) {
+        const int error = errno;
+        return error == ENOTSUP
+            || failErrno(tr("Can't read the extended attributes of %1: %2.").arg(m_target), error);
+    }
+    std::vector<char> value;
+    for (const char *name = names.data(); name < names.data() + size; name += std::strlen(name) + 1) {
+        const ssize_t length = ::fgetxattr(from, name, nullptr, 0);
+        value.resize(length > 0 ? static_cast<std::size_t>(length) : 1);
+        const ssize_t got = length < 0 ? length : ::fgetxattr(from, name, value.data(), value.size());
+        if (got < 0 || ::fsetxattr(m_fd, name, value.data(), static_cast<std::size_t>(got), 0) != 0) {
+            const int error = errno;
+            return failErrno(tr("Can't copy the extended attribute %1 of %2: %3.")
+                                 .arg(QString::fromLocal8Bit(name), m_target),
+                             error);
+        }
+    }
     return true;
 }
 
 bool ConfigFileInstaller::write(const std::string &bytes)
 {
     if (m_fd < 0)
-        return fail(EBADF);
+        return fail(tr("No temporary file is open for %1.").arg(m_target));
+    const QString writeFailure = tr("Can't write a file %1: %2.").arg(m_temporary);
     const char *data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -73,45 +144,56 @@ bool ConfigFileInstaller::write(const std::string &bytes)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            const int error = errno;
-            closeFile();
-            return fail(error);
+            return failErrno(writeFailure, errno);
         }
         data += written;
         left -= static_cast<std::size_t>(written);
     }
 
-    // The new file takes the mode and owner of the one it replaces.
-    struct stat target;
-    if (::stat(QFile::encodeName(m_target).constData(), &target) == 0) {
-        if (::fchown(m_fd, target.st_uid, target.st_gid) != 0
-            || ::fchmod(m_fd, target.st_mode & 07777) != 0) {
-            const int error = errno;
-            closeFile();
-            return fail(error);
-        }
-    } else if (::fchmod(m_fd, 0644) != 0) {
+    // The new file takes the mode, owner, ACLs and extended attributes of the one it replaces.
+    const int target = ::open(QFile::encodeName(m_target).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (target >= 0) {
+        struct stat info;
+        const bool copied = ::fstat(target, &info) == 0 && ::fchown(m_fd, info.st_uid, info.st_gid) == 0
+            && ::fchmod(m_fd, info.st_mode & 07777) == 0;
         const int error = errno;
-        closeFile();
-        return fail(error);
+        if (!copied) {
+            ::close(target);
+            return failErrno(writeFailure, error);
+        }
+        const bool attributes = copyExtendedAttributes(target);
+        ::close(target);
+        if (!attributes)
+            return false;
+    } else if (errno != ENOENT || ::fchmod(m_fd, 0644) != 0) {
+        const int error = errno;
+        return failErrno(writeFailure, error);
     }
 
-    if (::fsync(m_fd) != 0) {
-        const int error = errno;
-        closeFile();
-        return fail(error);
-    }
+    if (::fsync(m_fd) != 0)
+        return failErrno(writeFailure, errno);
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
-        return fail(errno);
+        return failErrno(writeFailure, errno);
     return true;
 }
 
 bool ConfigFileInstaller::install()
 {
-    if (::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData()) != 0)
-        return fail(errno);
+    const QByteArray temporary = QFile::encodeName(m_temporary);
+    // The file renamed must be the file written and judged, not one put in its place.
+    struct stat info;
+    if (::lstat(temporary.constData(), &info) != 0 || info.st_dev != m_device || info.st_ino != m_inode) {
+        m_error = tr("The temporary file %1 was replaced while it was checked; %2 is not changed.")
+                      .arg(m_temporary, m_target);
+        return false;
+    }
+    if (::rename(temporary.constData(), QFile::encodeName(m_target).constData()) != 0) {
+        const int error = errno;
+        return failErrno(tr("Failed to rename file %1 to file %2: %3.").arg(m_temporary, m_target), error);
+    }
+    m_temporary.clear();
     // Make the new directory entry durable too.
     const QByteArray directory = QFile::encodeName(QFileInfo(m_target).absolutePath());
     const int fd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -125,19 +207,37 @@ bool ConfigFileInstaller::install()
 void ConfigFileInstaller::discard()
 {
     closeFile();
-    ::unlink(QFile::encodeName(m_temporary).constData());
+    if (m_temporary.isEmpty())
+        return;
+    // Only the file this installer made.
+    struct stat info;
+    const QByteArray temporary = QFile::encodeName(m_temporary);
+    if (::lstat(temporary.constData(), &info) == 0 && info.st_dev == m_device && info.st_ino == m_inode)
+        ::unlink(temporary.constData());
+    m_temporary.clear();
 }
 
 bool ConfigFileInstaller::readFile(const QString &path, std::string &bytes, QString &error)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = errnoText(errno);
         return false;
     }
-    std::string content;
     struct stat info;
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+    if (::fstat(fd, &info) != 0) {
+        error = errnoText(errno);
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? errnoText(EISDIR) : tr("Not a regular file");
+        ::close(fd);
+        return false;
+    }
+    std::string content;
+    if (info.st_size > 0)
         content.reserve(static_cast<std::size_t>(info.st_size));
     char chunk[65536];
     for (;;) {

@@ -4,11 +4,15 @@
 #include <QString>
 
 #include <string>
+#include <sys/types.h>
 
-// Replaces a configuration file the way careful system-file editors do: the new text
-// goes to a temporary file beside the target, never opened through a symbolic link,
-// flushed to disk and given the target's mode and owner, then renamed over the target
-// in one step. When the path is a symbolic link, the file it points to is replaced.
+// Replaces a configuration file the way careful system-file editors do: the new text goes
+// to a temporary file of its own beside the target (a random name, created exclusively,
+// never through a link), flushed to disk with the target's mode, owner, ACLs and extended
+// attributes, then renamed over the target in one step, provided it is still the very file
+// that was written. When the path is a symbolic link, the file it points to is replaced.
+// A target that is no regular file, or has other hard links, is refused. Every failure
+// removes the temporary file.
 class ConfigFileInstaller
 {
 public:
@@ -19,31 +23,37 @@ public:
 
     // The file that is replaced (the path with symbolic links resolved).
     QString targetPath() const { return m_target; }
+    // The temporary file, once open() made it.
     QString temporaryPath() const { return m_temporary; }
 
-    // Creates the temporary file, replacing whatever stale file or link is there.
+    // Checks the target and creates the temporary file.
     bool open();
-    // Writes the whole text, makes it durable and closes the file.
+    // Writes the whole text, gives it the target's attributes, makes it durable and closes it.
     bool write(const std::string &bytes);
     // Renames the temporary file over the target and makes the rename durable.
     bool install();
     // Removes the temporary file.
     void discard();
 
-    // The reason of the last failure.
+    // The reason of the last failure, a whole sentence naming the file.
     QString errorString() const { return m_error; }
 
-    // The temporary path for a configuration path.
-    static QString temporaryPathFor(const QString &target);
-    // Reads a whole file; on failure returns false and sets error.
+    // Whether a name is one this class gives its temporary files for that target.
+    static bool isTemporaryName(const QString &target, const QString &name);
+    // Reads a whole regular file; refuses anything else (a FIFO, a device, a directory)
+    // at once. On failure returns false and sets error to the system's reason.
     static bool readFile(const QString &path, std::string &bytes, QString &error);
 
 private:
-    bool fail(int error);
+    bool fail(const QString &message);
+    bool failErrno(const QString &message, int error);
+    bool copyExtendedAttributes(int from);
     void closeFile();
 
     QString m_target;
     QString m_temporary;
     int m_fd = -1;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
     QString m_error;
 };

@@ -2,6 +2,7 @@
 
 #include "configdocument.h"
 #include "configfileinstaller.h"
+#include "configfilelock.h"
 #include "configreader.h"
 #include "configvalues.h"
 #include "configwriter.h"
@@ -40,12 +41,8 @@ ConfigMapper::ConfigMapper(ConfigDocument &document, const QString &path, const 
     : m_document(document)
     , m_path(path)
     , m_testparmProgram(testparmProgram)
+    , m_lockDirectory(ConfigFileLock::defaultDirectory())
 {
-}
-
-QString ConfigMapper::temporaryPath() const
-{
-    return ConfigFileInstaller(m_path).temporaryPath();
 }
 
 void ConfigMapper::readTables()
@@ -82,7 +79,7 @@ SambaSettings ConfigMapper::loadGlobal()
     std::string bytes;
     QString error;
     if (!ConfigFileInstaller::readFile(m_path, bytes, error))
-        fail(tr("Can't open smb.conf."));
+        fail(tr("Can't open %1: %2.").arg(m_path, error));
     m_document.load(std::move(bytes));
     m_loaded = true;
     readTables();
@@ -162,15 +159,28 @@ bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share
     return m_document.modified();
 }
 
-void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
+void ConfigMapper::checkUnchanged() const
 {
     // Another editor may have changed smb.conf since it was loaded; writing our document
     // over it would silently undo that.
     std::string current;
     QString error;
-    if (m_loaded && (!ConfigFileInstaller::readFile(m_path, current, error) || current != m_document.bytes()))
-        fail(tr("smb.conf was changed by another program after it was loaded. Reload it before saving."));
-    current.clear();
+    if (!ConfigFileInstaller::readFile(m_path, current, error))
+        fail(tr("Can't read %1: %2.").arg(m_path, error));
+    if (current != m_document.bytes())
+        throw ConfigChangedError(
+            tr("smb.conf was changed by another program after it was loaded. Reload it before saving.")
+                .toStdString());
+}
+
+void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
+{
+    // Saves of one file wait for each other, whichever program makes them.
+    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
+    if (!lock.acquire(m_lockTimeoutMs))
+        fail(lock.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
+    if (m_loaded)
+        checkUnchanged();
 
     if (!applyRecords(settings, shares))
         return; // nothing changed: nothing is written, checked or renamed
@@ -178,13 +188,8 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     const std::string text = m_document.text();
     m_document.discardEdits();
     ConfigFileInstaller installer(m_path);
-    if (!installer.open())
-        fail(tr("Can't open a file %1. No data will be saved.").arg(installer.temporaryPath()));
-    if (!installer.write(text)) {
-        const QString reason = installer.errorString();
-        installer.discard();
-        fail(tr("Can't write a file %1: %2. No data will be saved.").arg(installer.temporaryPath(), reason));
-    }
+    if (!installer.open() || !installer.write(text))
+        fail(installer.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
 
     const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
     if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
@@ -200,9 +205,17 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
                          result.output}
                  .join(QLatin1Char('\n')));
     }
+    // A change made while testparm was checking must not be lost either.
+    if (m_loaded) {
+        try {
+            checkUnchanged();
+        } catch (...) {
+            installer.discard();
+            throw;
+        }
+    }
     if (!installer.install())
-        fail(tr("Failed to rename file %1 to file %2.")
-                 .arg(installer.temporaryPath(), installer.targetPath()));
+        fail(installer.errorString());
 
     // The file installed is now the file as loaded, and the records saved the loaded ones.
     m_document.load(text);

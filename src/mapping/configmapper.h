@@ -8,16 +8,25 @@
 #include <QList>
 #include <QString>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 class ConfigDocument;
 
+// A save refused because smb.conf changed on disk after it was loaded: reloading helps.
+class ConfigChangedError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The bridge between smb.conf and the records the dialogs edit. Loading reads the file into
 // the document and the records from what Samba reads in it, and remembers the records as
-// loaded. Saving writes only what differs from them, as edits of the document; has testparm
-// judge the result in a temporary file beside smb.conf; and only then installs it. A save
-// with nothing to write writes nothing at all.
+// loaded. Saving takes the lock of smb.conf, writes only what differs from the records as
+// loaded, as edits of the document; has testparm judge the result in a temporary file beside
+// smb.conf; and only then installs it, when smb.conf is still the file loaded. A save with
+// nothing to write writes nothing at all.
 class ConfigMapper
 {
 public:
@@ -41,11 +50,15 @@ public:
     bool applyRecords(const SambaSettings &settings, const QList<Share> &shares);
 
     QString path() const { return m_path; }
-    // Where a save writes the text before testparm judges it.
-    QString temporaryPath() const;
+    // Where the saves of this and every other Shareward process take turns.
+    void setLockDirectory(const QString &directory) { m_lockDirectory = directory; }
+    // How long a save waits for another one to finish.
+    void setLockTimeout(int milliseconds) { m_lockTimeoutMs = milliseconds; }
 
 private:
     void readTables();
+    // Throws ConfigChangedError when the file is not the one loaded any more.
+    void checkUnchanged() const;
     // The section of a record: its name as the file writes it.
     std::string sectionOf(const QString &recordName) const;
     const ConfigTables::Section *sectionOfRecord(const QString &recordName) const;
@@ -53,6 +66,8 @@ private:
     ConfigDocument &m_document;
     QString m_path;
     QString m_testparmProgram;
+    QString m_lockDirectory;
+    int m_lockTimeoutMs = 10000;
     ConfigTables m_tables;
     QHash<QString, std::string> m_decodedNames; // section name decoded from UTF-8 -> as written
 

@@ -5,9 +5,14 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
+#include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -35,6 +40,7 @@ private slots:
     void printFailures();
     void usageErrors_data();
     void usageErrors();
+    void parallelEditsLoseNothing();
 };
 
 void TestCli::printRoundTrip_data()
@@ -124,18 +130,30 @@ void TestCli::printFailures_data()
                                     << QByteArray("Not a directory");
     // Opens, but every read fails with an I/O error.
     QTest::newRow("read error") << QStringLiteral("/proc/self/mem") << QByteArray("Input/output error");
+    // Refused at once, neither waited on nor read without end.
+    QTest::newRow("endless device") << QStringLiteral("/dev/zero") << QByteArray("Not a regular file");
+    QTest::newRow("fifo without a writer") << QStringLiteral("{fifo}") << QByteArray("Not a regular file");
 }
 
 void TestCli::printFailures()
 {
     QFETCH(QString, path);
     QFETCH(QByteArray, reason);
-    const ProcessRun result = runCli({QStringLiteral("print"), path});
-    QCOMPARE(result.exitCode, 2);
-    QCOMPARE(result.out, QByteArray());
-    QCOMPARE(result.err.count('\n'), 1);
-    QVERIFY2(result.err.startsWith("shareward-cli: cannot read " + path.toUtf8()), result.err.constData());
-    QVERIFY2(result.err.contains(reason), result.err.constData());
+    QTemporaryDir dir;
+    if (path == QLatin1String("{fifo}")) {
+        path = dir.filePath(QStringLiteral("smb.conf"));
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
+    }
+    // Every command that reads a file says the same.
+    for (const char *command : {"print", "show", "save"}) {
+        const ProcessRun result = runCli({QString::fromLatin1(command), path});
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QByteArray());
+        QCOMPARE(result.err.count('\n'), 1);
+        QVERIFY2(result.err.startsWith("shareward-cli: cannot read " + path.toUtf8()),
+                 result.err.constData());
+        QVERIFY2(result.err.contains(reason), result.err.constData());
+    }
 }
 
 void TestCli::usageErrors_data()
@@ -160,6 +178,49 @@ void TestCli::usageErrors()
         QVERIFY(result.out.contains("print FILE"));
     else
         QVERIFY(!result.err.isEmpty());
+}
+
+// Edits started together: each one either lands whole or fails saying why, none undoes
+// another, and smb.conf is a complete text testparm accepts all the while.
+void TestCli::parallelEditsLoseNothing()
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QByteArray text = "[global]\n   workgroup = W\n";
+    const int count = 8;
+    for (int i = 0; i < count; ++i)
+        text += "\n[share" + QByteArray::number(i) + "]\n   path = /srv/" + QByteArray::number(i) + "\n";
+    QVERIFY(writeFile(config, text));
+
+    std::vector<std::unique_ptr<QProcess>> editors;
+    for (int i = 0; i < count; ++i) {
+        editors.push_back(std::make_unique<QProcess>());
+        editors.back()->setProcessEnvironment(testEnvironment());
+        editors.back()->start(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"),
+                              {QStringLiteral("--config"), config, QStringLiteral("share"),
+                               QStringLiteral("set"), QStringLiteral("share%1").arg(i),
+                               QStringLiteral("--comment"), QStringLiteral("edit %1").arg(i)});
+    }
+    int landed = 0;
+    for (int i = 0; i < count; ++i) {
+        QProcess &editor = *editors[static_cast<std::size_t>(i)];
+        QVERIFY(editor.waitForFinished(60000));
+        const QByteArray err = editor.readAllStandardError();
+        const bool present = readFile(config).contains("comment = edit " + QByteArray::number(i) + '\n');
+        if (editor.exitCode() == 0) {
+            QVERIFY2(present, qPrintable(QStringLiteral("edit %1 was lost").arg(i)));
+            ++landed;
+        } else {
+            QCOMPARE(editor.exitCode(), 1);
+            QVERIFY2(err.contains("changed by another program") || err.contains("Another save"),
+                     err.constData());
+            QVERIFY(!present);
+        }
+    }
+    QVERIFY(landed >= 1);
+    const ProcessRun check = runProcess(QStringLiteral("testparm"), {QStringLiteral("-s"), config});
+    QVERIFY2(check.exitCode == 0, check.err.constData());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("smb.conf")});
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -2,6 +2,7 @@
 #include "aclxattr.h"
 #include "audit.h"
 #include "configdocument.h"
+#include "configfilelock.h"
 #include "configmapper.h"
 #include "configvalues.h"
 #include "fullaudit.h"
@@ -51,6 +52,12 @@ struct Loaded
         return QByteArray::fromStdString(out.str());
     }
 
+    // What the directory of smb.conf holds: no save may leave anything beside it.
+    QStringList files() const
+    {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+
     QTemporaryDir dir;
     QString path;
     ConfigDocument document;
@@ -84,6 +91,9 @@ private slots:
     void saveRejectedByTestparm();
     void lineBreaksAreRefused_data();
     void lineBreaksAreRefused();
+    void saveWaitsForTheLock();
+    void changeWhileCheckingIsKept();
+    void failedSaveLeavesRecords();
 };
 
 void TestConfigMapper::conversions()
@@ -292,7 +302,8 @@ void TestConfigMapper::loadMissingFile()
         mapper.loadGlobal();
         QFAIL("loading a missing file did not throw");
     } catch (const std::runtime_error &error) {
-        QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("Can't open smb.conf."));
+        QCOMPARE(QString::fromUtf8(error.what()),
+                 QStringLiteral("Can't open /nonexistent/smb.conf: No such file or directory."));
     }
 }
 
@@ -588,7 +599,7 @@ void TestConfigMapper::saveInstallsCheckedFile()
     QCOMPARE(loaded.shares.first().originalName(), QStringLiteral("renamed"));
     const QByteArray saved = readFile(loaded.path);
     QVERIFY(saved.contains("[renamed]\n   path = /srv/s\n"));
-    QVERIFY(!QFile::exists(loaded.mapper.temporaryPath()));
+    QCOMPARE(loaded.files(), QStringList{QStringLiteral("smb.conf")});
     // The document and tables describe the new file.
     QCOMPARE(QByteArray::fromStdString(loaded.document.bytes()), saved);
     QCOMPARE(loaded.mapper.loadShares(*loaded.mapper.loadGlobal().global()).first().name(),
@@ -607,7 +618,7 @@ void TestConfigMapper::saveRefusesChangedFile()
         QVERIFY(QString::fromUtf8(error.what()).contains(QLatin1String("Reload it before saving")));
     }
     QCOMPARE(readFile(loaded.path), changed);
-    QVERIFY(!QFile::exists(loaded.mapper.temporaryPath()));
+    QCOMPARE(loaded.files(), QStringList{QStringLiteral("smb.conf")});
     // After a reload the save goes through.
     SambaSettings settings = loaded.mapper.loadGlobal();
     QList<Share> shares = loaded.mapper.loadShares(*settings.global());
@@ -631,7 +642,7 @@ void TestConfigMapper::saveRejectedByTestparm()
         QCOMPARE(lines.value(2), QStringLiteral("testparm output is:"));
     }
     QCOMPARE(readFile(loaded.path), text);
-    QVERIFY(!QFile::exists(loaded.mapper.temporaryPath()));
+    QCOMPARE(loaded.files(), QStringList{QStringLiteral("smb.conf")});
 }
 
 void TestConfigMapper::lineBreaksAreRefused_data()
@@ -681,7 +692,100 @@ void TestConfigMapper::lineBreaksAreRefused()
         QVERIFY2(message.contains(named), qPrintable(message));
     }
     QCOMPARE(readFile(loaded.path), text);
-    QVERIFY(!QFile::exists(loaded.mapper.temporaryPath()));
+    QCOMPARE(loaded.files(), QStringList{QStringLiteral("smb.conf")});
+}
+
+// A save of the same file by another process is waited for; one that takes too long is
+// named, and nothing is written meanwhile.
+void TestConfigMapper::saveWaitsForTheLock()
+{
+    Loaded loaded("[global]\nworkgroup = W\n");
+    loaded.settings.global()->setWorkgroup(QStringLiteral("NEW"));
+    loaded.mapper.setLockTimeout(200);
+    {
+        ConfigFileLock held(QFileInfo(loaded.path).canonicalFilePath());
+        QVERIFY2(held.acquire(0), qPrintable(held.errorString()));
+        QVERIFY2(QFileInfo(held.lockPath()).path() == ConfigFileLock::defaultDirectory(),
+                 qPrintable(held.lockPath()));
+        try {
+            loaded.mapper.save(loaded.settings, loaded.shares);
+            QFAIL("a save went on while another held the lock");
+        } catch (const std::runtime_error &error) {
+            const QString message = QString::fromUtf8(error.what());
+            QVERIFY2(
+                message.contains(QStringLiteral("Another save of this file is under way (tst_configmapper, "
+                                                "process %1)")
+                                     .arg(QCoreApplication::applicationPid())),
+                qPrintable(message));
+        }
+        QCOMPARE(readFile(loaded.path), QByteArray("[global]\nworkgroup = W\n"));
+        QCOMPARE(loaded.files(), QStringList{QStringLiteral("smb.conf")});
+    }
+    loaded.mapper.save(loaded.settings, loaded.shares);
+    QCOMPARE(readFile(loaded.path), QByteArray("[global]\nworkgroup = NEW\n"));
+}
+
+namespace {
+
+// A checker standing in for testparm.
+QString writeChecker(const QString &path, const QByteArray &body)
+{
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body) < 0)
+        return QString();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return path;
+}
+
+} // namespace
+
+// Another program changes smb.conf while testparm checks the new text: the save stops, and
+// the change stays.
+void TestConfigMapper::changeWhileCheckingIsKept()
+{
+    Loaded loaded("[global]\nworkgroup = W\n");
+    const QString checker =
+        writeChecker(loaded.dir.filePath(QStringLiteral("checker")),
+                     "echo 'server string = meanwhile' >> '" + QFile::encodeName(loaded.path) + "'\n");
+    ConfigMapper mapper(loaded.document, loaded.path, checker);
+    SambaSettings settings = mapper.loadGlobal();
+    QList<Share> shares = mapper.loadShares(*settings.global());
+    settings.global()->setWorkgroup(QStringLiteral("NEW"));
+    QVERIFY_EXCEPTION_THROWN(mapper.save(settings, shares), ConfigChangedError);
+    QCOMPARE(readFile(loaded.path), QByteArray("[global]\nworkgroup = W\nserver string = meanwhile\n"));
+    QCOMPARE(loaded.files(), (QStringList{QStringLiteral("checker"), QStringLiteral("smb.conf")}));
+}
+
+// After a refused save the records and the document are as before it, and saving again
+// writes exactly what a first successful save writes.
+void TestConfigMapper::failedSaveLeavesRecords()
+{
+    const QByteArray text =
+        "# a\n[a]\npath = /a\n\n# about b\n[b]\npath = /b\nunmanaged = 1\n\n[c]\npath = /c\n";
+    Loaded reference(text);
+    reference.share(QStringLiteral("b"))->setName(QStringLiteral("bee"));
+    const QByteArray expected = reference.applied();
+    QVERIFY(expected.contains("[bee]\npath = /b\nunmanaged = 1\n"));
+
+    Loaded loaded(text);
+    const QString flag = loaded.dir.filePath(QStringLiteral("refuse-once"));
+    QVERIFY(writeFile(flag, QByteArray()));
+    const QString checker =
+        writeChecker(loaded.dir.filePath(QStringLiteral("checker")),
+                     "if [ -e '" + QFile::encodeName(flag) + "' ]; then rm '" + QFile::encodeName(flag)
+                         + "'; echo 'ERROR: refused once'; exit 1; fi\n");
+    ConfigMapper mapper(loaded.document, loaded.path, checker);
+    SambaSettings settings = mapper.loadGlobal();
+    QList<Share> shares = mapper.loadShares(*settings.global());
+    shares[1].setName(QStringLiteral("bee"));
+    QVERIFY_EXCEPTION_THROWN(mapper.save(settings, shares), std::runtime_error);
+    QCOMPARE(shares[1].originalName(), QStringLiteral("b"));
+    QCOMPARE(readFile(loaded.path), text);
+    QCOMPARE(QByteArray::fromStdString(loaded.document.text()), text);
+
+    mapper.save(settings, shares);
+    QCOMPARE(readFile(loaded.path), expected);
+    QCOMPARE(shares[1].originalName(), QStringLiteral("bee"));
 }
 
 QTEST_GUILESS_MAIN(TestConfigMapper)
