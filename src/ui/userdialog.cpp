@@ -12,8 +12,13 @@ UserDialog::UserDialog(const SambaUser &record, const QStringList &names, const 
     , m_useraddProgram(useraddProgram)
     , m_settingsProgram(settingsProgram)
 {
-    form()->lineEditPassword->setText(m_record.password());
-    form()->lineEditPasswordConfirmation->setText(m_record.password());
+    // The fields start empty, also for an account whose password was entered but not saved yet:
+    // a password is never shown again. Left empty, they keep the account's password.
+    if (!m_record.name().isEmpty()) {
+        for (QLineEdit *field : {form()->lineEditPassword, form()->lineEditPasswordConfirmation})
+            field->setPlaceholderText(tr("unchanged"));
+        enableOk();
+    }
 
     // Connected after filling, so that only the administrator's changes enable Ok.
     connect(form()->comboBoxUserName, qOverload<int>(&QComboBox::currentIndexChanged), this,
@@ -57,9 +62,21 @@ void UserDialog::accept()
         return;
     }
 
-    // Even the same name and password are written again at the next save.
-    m_record.setName(form()->comboBoxUserName->currentText());
-    m_record.setPassword(form()->lineEditPassword->text());
-    m_record.setChanged(true);
+    // A system user created and chosen here, instead of the edited one, is a new account too.
+    const QString name = form()->comboBoxUserName->currentText();
+    const QString password = form()->lineEditPassword->text();
+    if (password.isEmpty()) {
+        if (m_record.name().isEmpty() || name != m_record.name()) {
+            QMessageBox::warning(this, tr("Warning"), tr("A new Samba user needs a password."));
+            form()->lineEditPassword->setFocus();
+            return;
+        }
+        QDialog::accept();
+        return;
+    }
+
+    // Even the same password is written again at the next save.
+    m_record.setName(name);
+    m_record.setPassword(password);
     QDialog::accept();
 }

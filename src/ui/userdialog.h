@@ -3,9 +3,10 @@
 #include "accountdialog.h"
 #include "sambauser.h"
 
-// Chooses the system user behind a Samba account and sets its password. A service user
-// made here with the add button is offered from then on, even if the dialog is cancelled:
-// the system account exists either way.
+// Chooses the system user behind a Samba account and sets its password. The password fields
+// open empty and, left empty, keep the password of an existing account; a new one needs a
+// password. A service user made here with the add button is offered from then on, even if
+// the dialog is cancelled: the system account exists either way.
 class UserDialog : public AccountDialog
 {
     Q_OBJECT
@@ -25,7 +26,7 @@ public:
     SambaUser record() const { return m_record; }
 
 public slots:
-    // Takes the entries when the passwords agree.
+    // Takes the entries when the passwords agree and a new account has a password.
     void accept() override;
 
 private:

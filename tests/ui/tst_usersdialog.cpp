@@ -81,7 +81,9 @@ private slots:
     void showPassword();
     void userDialogOkEnabling_data();
     void userDialogOkEnabling();
+    void userDialogRecord_data();
     void userDialogRecord();
+    void editWithoutPasswordKeepsIt();
     void deleteUser_data() { deletionRows(); }
     void deleteUser() { checkDeletion(); }
     void closing_data() { closingRows(); }
@@ -165,9 +167,12 @@ void TestUsersDialog::userDialogForm()
     QCOMPARE(child<QLabel>(dialog, "labelPasswordConfirmation")->buddy(), confirmation);
     QCOMPARE(password->echoMode(), QLineEdit::Password);
     QCOMPARE(confirmation->echoMode(), QLineEdit::Password);
-    QCOMPARE(password->text(), QStringLiteral("secret"));
-    QCOMPARE(confirmation->text(), QStringLiteral("secret"));
-    QVERIFY(!okButton(dialog)->isEnabled());
+    // A password is never shown again; left empty, the fields keep it.
+    QCOMPARE(password->text(), QString());
+    QCOMPARE(confirmation->text(), QString());
+    QCOMPARE(password->placeholderText(), QStringLiteral("unchanged"));
+    QCOMPARE(confirmation->placeholderText(), QStringLiteral("unchanged"));
+    QVERIFY(okButton(dialog)->isEnabled());
     QCOMPARE(dialog.candidates(), names("alice bob carol"));
     QCOMPARE(dialog.record(), record);
 }
@@ -305,11 +310,11 @@ void TestUsersDialog::editUser()
     child<QPushButton>(*dialog, "pushButtonEditUser")->click();
     QCOMPARE(driver.remaining(), 0);
 
-    // Only the edited user, with its password in both fields.
+    // Only the edited user, its password not shown, Ok possible without one.
     QCOMPARE(offered, names("bob"));
-    QCOMPARE(password, QStringLiteral("old"));
-    QCOMPARE(confirmation, QStringLiteral("old"));
-    QVERIFY(!okAtFirst);
+    QCOMPARE(password, QString());
+    QCOMPARE(confirmation, QString());
+    QVERIFY(okAtFirst);
     QCOMPARE(users.keys(), names("alice bob"));
     QCOMPARE(users.value(QStringLiteral("bob")).password(), QStringLiteral("new"));
     QVERIFY(users.value(QStringLiteral("bob")).changed());
@@ -355,23 +360,27 @@ void TestUsersDialog::showPassword()
 
 void TestUsersDialog::userDialogOkEnabling_data()
 {
+    QTest::addColumn<QString>("record");
     QTest::addColumn<QString>("field");
     QTest::addColumn<bool>("enabled");
 
-    QTest::newRow("nothing changed") << QString() << false;
-    QTest::newRow("another user") << QStringLiteral("comboBoxUserName") << true;
-    QTest::newRow("password") << QStringLiteral("lineEditPassword") << true;
-    QTest::newRow("confirmation") << QStringLiteral("lineEditPasswordConfirmation") << true;
-    QTest::newRow("show password") << QStringLiteral("checkBoxShowPassword") << false;
+    QTest::newRow("new, nothing changed") << QString() << QString() << false;
+    QTest::newRow("new, another user") << QString() << QStringLiteral("comboBoxUserName") << true;
+    QTest::newRow("new, password") << QString() << QStringLiteral("lineEditPassword") << true;
+    QTest::newRow("new, confirmation") << QString() << QStringLiteral("lineEditPasswordConfirmation") << true;
+    QTest::newRow("new, show password") << QString() << QStringLiteral("checkBoxShowPassword") << false;
+    // Empty fields keep an existing user's password: Ok without typing one.
+    QTest::newRow("existing, nothing changed") << QStringLiteral("alice") << QString() << true;
 }
 
 void TestUsersDialog::userDialogOkEnabling()
 {
+    QFETCH(QString, record);
     QFETCH(QString, field);
     QFETCH(bool, enabled);
 
-    UserDialog dialog(SambaUser(), names("alice bob"), names("alice bob"), nullptr, fake("useradd"),
-                      fake("systemsettings"));
+    UserDialog dialog(record.isEmpty() ? SambaUser() : SambaUser(record), names("alice bob"),
+                      names("alice bob"), nullptr, fake("useradd"), fake("systemsettings"));
     QWidget *widget = field.isEmpty() ? nullptr : dialog.findChild<QWidget *>(field);
     if (auto *combo = qobject_cast<QComboBox *>(widget))
         combo->setCurrentIndex(1);
@@ -382,35 +391,94 @@ void TestUsersDialog::userDialogOkEnabling()
     QCOMPARE(okButton(dialog)->isEnabled(), enabled);
 }
 
+void TestUsersDialog::userDialogRecord_data()
+{
+    QTest::addColumn<QString>("edited"); // empty for a new user
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("changed");
+
+    // The record edited holds "same", entered but not saved yet.
+    QTest::newRow("existing, fields empty") << "bob"
+                                            << "bob" << QString() << true << "same" << false;
+    QTest::newRow("existing, same password typed") << "bob"
+                                                   << "bob"
+                                                   << "same" << true << "same" << true;
+    QTest::newRow("existing, new password") << "bob"
+                                            << "bob"
+                                            << "n3w" << true << "n3w" << true;
+    QTest::newRow("new") << QString() << "bob"
+                         << "pw" << true << "pw" << true;
+    QTest::newRow("new without password") << QString() << "bob" << QString() << false << QString() << false;
+    // A user created in the edit dialog and chosen there is a new account as well.
+    QTest::newRow("other user chosen without password")
+        << "bob"
+        << "carol" << QString() << false << QString() << false;
+    QTest::newRow("other user chosen") << "bob"
+                                       << "carol"
+                                       << "pw" << true << "pw" << true;
+}
+
 void TestUsersDialog::userDialogRecord()
 {
-    // Even the same name and password again mark the account changed.
-    SambaUser record(QStringLiteral("bob"));
-    record.setPassword(QStringLiteral("same"));
-    record.setChanged(false);
-    UserDialog dialog(record, names("bob"), names("alice bob"), nullptr, fake("useradd"),
+    QFETCH(QString, edited);
+    QFETCH(QString, chosen);
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    QFETCH(QString, password);
+    QFETCH(bool, changed);
+
+    SambaUser record;
+    if (!edited.isEmpty()) {
+        record = SambaUser(edited);
+        record.setPassword(QStringLiteral("same"));
+        record.setChanged(false);
+    }
+    UserDialog dialog(record, names("bob carol"), names("alice bob carol"), nullptr, fake("useradd"),
                       fake("systemsettings"));
-    BoxDriver boxes;
+    dialog.show();
+    auto *combo = child<QComboBox>(dialog, "comboBoxUserName");
+    combo->setCurrentIndex(combo->findText(chosen));
+    QTest::keyClicks(child<QLineEdit>(dialog, "lineEditPassword"), typed);
+    QTest::keyClicks(child<QLineEdit>(dialog, "lineEditPasswordConfirmation"), typed);
+    BoxDriver boxes({QStringLiteral("OK")});
     okButton(dialog)->setEnabled(true);
     okButton(dialog)->click();
-    QCOMPARE(boxes.seen(), 0);
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.record().name(), QStringLiteral("bob"));
-    QCOMPARE(dialog.record().password(), QStringLiteral("same"));
-    QVERIFY(dialog.record().changed());
-    QCOMPARE(dialog.candidates(), names("alice bob"));
 
-    // Another user chosen: the record takes that name and the new password.
-    UserDialog other(SambaUser(), names("alice bob"), names("alice bob"), nullptr, fake("useradd"),
-                     fake("systemsettings"));
-    child<QComboBox>(other, "comboBoxUserName")->setCurrentIndex(1);
-    QTest::keyClicks(child<QLineEdit>(other, "lineEditPassword"), QStringLiteral("pw"));
-    QTest::keyClicks(child<QLineEdit>(other, "lineEditPasswordConfirmation"), QStringLiteral("pw"));
-    okButton(other)->click();
-    QCOMPARE(other.result(), int(QDialog::Accepted));
-    QCOMPARE(other.record().name(), QStringLiteral("bob"));
-    QCOMPARE(other.record().password(), QStringLiteral("pw"));
-    QVERIFY(other.record().changed());
+    QCOMPARE(dialog.result(), int(accepted ? QDialog::Accepted : QDialog::Rejected));
+    if (!accepted) {
+        // Warned and kept open, the password field focused.
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(boxes.seen(), 1);
+        QCOMPARE(boxes.last().text, QStringLiteral("A new Samba user needs a password."));
+        QCOMPARE(dialog.focusWidget(), child<QLineEdit>(dialog, "lineEditPassword"));
+        QCOMPARE(dialog.record(), record);
+        return;
+    }
+    QCOMPARE(boxes.seen(), 0);
+    QCOMPARE(dialog.record().name(), chosen);
+    QCOMPARE(dialog.record().password(), password);
+    QCOMPARE(dialog.record().changed(), changed);
+}
+
+// An existing user edited with the password fields left empty stays as he was: the list
+// dialog's map, and so the window, see no change.
+void TestUsersDialog::editWithoutPasswordKeepsIt()
+{
+    const SambaUserMap original = makeUsers(names("alice bob"));
+    SambaUserMap users = original;
+    const auto dialog = makeDialog(&users, names("alice bob"));
+    dialog->show();
+    select(*dialog, QStringLiteral("bob"));
+    ModalDriver driver;
+    driver.then(QStringLiteral("UserDialog"), fillIn(QString(), QString(), QString()));
+    BoxDriver boxes;
+    child<QPushButton>(*dialog, "pushButtonEditUser")->click();
+    QCOMPARE(driver.remaining(), 0);
+    QCOMPARE(boxes.seen(), 0);
+    QCOMPARE(users, original);
 }
 
 // Additions, edits and deletions reach the map as they are made; Cancel puts it back.
