@@ -475,11 +475,13 @@ bool MainWindow::saveAll()
         SaveSteps::dropOldGuestAccount(m_currentSettings.global()->guestAccount(),
                                        m_savedSettings.global()->guestAccount(), shares);
         m_mapper->save(m_currentSettings, shares);
+        // Only the directory modes asked for since the last save; the requests are done then.
+        const QStringList unchangedModes = SaveSteps::applyDirectoryPermissions(shares);
         m_shares->setShares(shares);
         m_ui->actionEditShare->setEnabled(false);
         m_ui->actionDeleteShare->setEnabled(false);
 
-        for (const QString &path : SaveSteps::applyDirectoryPermissions(m_shares->shares()))
+        for (const QString &path : unchangedModes)
             QMessageBox::critical(this, tr("Info"), tr("Failed to set permissions for %1.").arg(path),
                                   QMessageBox::Ok);
 
@@ -498,6 +500,25 @@ bool MainWindow::saveAll()
         restartServices();
         m_savedSettings = m_currentSettings;
         return true;
+    } catch (const ConfigChangedError &error) {
+        // A save can never succeed over a file changed since it was loaded: offer to load it
+        // again, which gives up the edits made here.
+        QMessageBox box(this);
+        box.setIcon(QMessageBox::Warning);
+        box.setWindowTitle(tr("Warning"));
+        box.setText(tr("Failed to save samba settings."));
+        box.setInformativeText(tr("smb.conf was changed by another program after it was loaded. Reload it now? "
+                                  "The changes made here since the last save are lost."));
+        box.setDetailedText(QString::fromUtf8(error.what()));
+        QPushButton *reload = box.addButton(tr("Reload"), QMessageBox::AcceptRole);
+        box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.exec();
+        if (box.clickedButton() == reload) {
+            initialLoad();
+            m_ui->actionSave->setEnabled(false);
+        }
+        return false;
     } catch (const std::exception &error) {
         QMessageBox box;
         box.setIcon(QMessageBox::Critical);

@@ -5,26 +5,14 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 namespace {
 
-constexpr QFile::Permissions readAndExecute = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
-    | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
-constexpr QFile::Permissions everything = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-    | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
-    | QFile::ExeOther;
-constexpr QFile::Permissions ownerWrites = readAndExecute | QFile::WriteOwner;
-
-// Permissions as QFile reports them to root: the current user's part always includes
-// write, whatever the mode.
-QFile::Permissions asSeen(QFile::Permissions mode)
-{
-    QFile::Permissions seen = mode;
-    if (mode & QFile::ReadOwner)
-        seen |= QFile::ReadUser;
-    if (mode & QFile::ExeOwner)
-        seen |= QFile::ExeUser;
-    return seen | QFile::WriteUser;
-}
+// The modes this tool sets; only these are undone.
+constexpr mode_t readOnlyMode = 0555;
+constexpr mode_t writableMode = 0777;
+constexpr mode_t usualMode = 0755;
 
 } // namespace
 
@@ -46,29 +34,33 @@ void SaveSteps::dropOldGuestAccount(const QString &currentGuest, const QString &
         share.removeValidUser(dropped);
 }
 
-QStringList SaveSteps::applyDirectoryPermissions(const QList<Share> &shares)
+QStringList SaveSteps::applyDirectoryPermissions(QList<Share> &shares)
 {
     QStringList failed;
-    for (const Share &share : shares) {
-        const QString path = share.path();
-        if (share.setDirectoryPermissions() && share.readOnly()) {
-            if (!QFile::setPermissions(path, readAndExecute))
-                failed << path;
+    for (Share &share : shares) {
+        const Share::DirectoryModeChange change = share.directoryModeChange();
+        if (change == Share::KeepDirectoryMode)
+            continue;
+        share.setDirectoryModeChange(Share::KeepDirectoryMode);
+        const QByteArray path = QFile::encodeName(share.path());
+        struct stat info;
+        if (::stat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            failed << share.path();
             continue;
         }
-        if (share.setDirectoryPermissions() && share.readWrite()) {
-            if (!QFile::setPermissions(path, everything))
-                failed << path;
+        const mode_t current = info.st_mode & 07777;
+        // /var/tmp and its kind keep their bits: 1777 is no 0777.
+        if (current & (S_ISVTX | S_ISUID | S_ISGID))
             continue;
-        }
-        // A mode this tool set earlier (0555 or 0777) goes back to the usual 0755 when no
-        // choice asks for it any more; any other mode is the administrator's.
-        const QFile::Permissions current = QFile::permissions(path);
-        if ((current == asSeen(readAndExecute) || current == asSeen(everything))
-            && !share.setDirectoryPermissions()) {
-            if (!QFile::setPermissions(path, ownerWrites))
-                failed << path;
-        }
+        mode_t wanted = current;
+        if (change == Share::MakeReadOnly)
+            wanted = readOnlyMode;
+        else if (change == Share::MakeWritable)
+            wanted = writableMode;
+        else if (current == readOnlyMode || current == writableMode)
+            wanted = usualMode;
+        if (wanted != current && ::chmod(path.constData(), wanted) != 0)
+            failed << share.path();
     }
     return failed;
 }

@@ -16,9 +16,10 @@ public:
     static void dropOldGuestAccount(const QString &currentGuest, const QString &savedGuest,
                                     QList<Share> &shares);
 
-    // After the file is written: directory modes that follow the share dialog's choices
-    // (0555 read-only, 0777 read/write), and 0755 for a directory left at 0555 or 0777
-    // by an earlier choice that no longer asks for it. Returns the paths whose mode
-    // could not be set.
-    static QStringList applyDirectoryPermissions(const QList<Share> &shares);
+    // After the file is written: the directory mode changes the share dialogs asked for
+    // (0555 read-only, 0777 read/write, 0755 again for a directory still at 0555 or 0777),
+    // and no other. A directory with the sticky, set-user-ID or set-group-ID bit (such as
+    // /var/tmp) is never changed. The changes asked for are cleared. Returns the paths
+    // whose mode could not be set.
+    static QStringList applyDirectoryPermissions(QList<Share> &shares);
 };

@@ -35,6 +35,11 @@ void Share::setReadWrite(bool readWrite)
     m_readWrite = readWrite;
 }
 
+void Share::setDirectoryModeChange(DirectoryModeChange change)
+{
+    m_directoryModeChange = change;
+}
+
 void Share::setSetDirectoryPermissions(bool setDirectoryPermissions)
 {
     m_setDirectoryPermissions = setDirectoryPermissions;

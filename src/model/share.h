@@ -49,6 +49,17 @@ public:
     /// Whether the directory mode is to be set after saving; never in smb.conf.
     bool setDirectoryPermissions() const { return m_setDirectoryPermissions; }
     void setSetDirectoryPermissions(bool setDirectoryPermissions);
+    /// What the next save does to the directory's mode: asked only by a share dialog
+    /// accepted with a change of the "Set directory permissions" box, or of the access
+    /// while the box is ticked; never in smb.conf.
+    enum DirectoryModeChange {
+        KeepDirectoryMode, ///< leave the mode alone
+        MakeReadOnly, ///< 0555
+        MakeWritable, ///< 0777
+        UndoDirectoryMode, ///< back to 0755, when the directory still has 0555 or 0777
+    };
+    DirectoryModeChange directoryModeChange() const { return m_directoryModeChange; }
+    void setDirectoryModeChange(DirectoryModeChange change);
 
     bool guestOk() const { return m_guestOk; }
     void setGuestOk(bool guestOk);
@@ -128,6 +139,7 @@ private:
     bool m_readOnly = true;
     bool m_readWrite = false;
     bool m_setDirectoryPermissions = false;
+    DirectoryModeChange m_directoryModeChange = KeepDirectoryMode;
     bool m_guestOk = false;
     bool m_guestOnly = false;
     bool m_printable = false;

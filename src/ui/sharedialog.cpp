@@ -19,6 +19,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 
 #include <algorithm>
@@ -80,12 +81,13 @@ ShareDialog::ShareDialog(Share &share, const SambaSettings &settings, const QSet
     else
         m_ui->radioButtonReadWrite->setChecked(true);
 
-    // A directory left at 0555 or 0777 is taken to be managed by this dialog; the
-    // record learns it even if the dialog is cancelled.
+    // A directory left at 0555 or 0777 is shown as managed by this dialog; only Ok with a
+    // change of the box or of the access asks the save to change its mode.
     const QFileDevice::Permissions mode = QFileInfo(m_share.path()).permissions();
-    const bool managed = mode == readOnlyMode || mode == everythingMode || m_share.setDirectoryPermissions();
-    m_ui->checkBoxSetDirectoryPermissions->setChecked(managed);
-    m_share.setSetDirectoryPermissions(managed);
+    m_managedAtOpen = mode == readOnlyMode || mode == everythingMode || m_share.setDirectoryPermissions();
+    m_readOnlyAtOpen = m_share.readOnly();
+    m_ui->checkBoxSetDirectoryPermissions->setChecked(m_managedAtOpen);
+    updatePathHint();
 
     m_ui->checkBoxPrintable->setChecked(m_share.printable());
     m_ui->checkBoxBrowseable->setChecked(m_share.browseable());
@@ -271,6 +273,7 @@ void ShareDialog::connectForm()
     connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &ShareDialog::reject);
     connect(m_ui->toolButton, &QToolButton::clicked, this, &ShareDialog::chooseDirectory);
     connect(m_ui->lineEditShareName, &QLineEdit::textEdited, this, [this] { m_autoName = false; });
+    connect(m_ui->lineEditDirectory, &QLineEdit::textChanged, this, &ShareDialog::updatePathHint);
 
     for (QLineEdit *edit : {m_ui->lineEditDirectory, m_ui->lineEditDescription, m_ui->lineEditShareName,
                             m_ui->lineEditCreateMask, m_ui->lineEditAuditPrefix})
@@ -526,6 +529,45 @@ bool ShareDialog::refuseUnsafeText()
     return true;
 }
 
+void ShareDialog::updatePathHint()
+{
+    m_ui->labelPathDependsOnUser->setVisible(m_ui->lineEditDirectory->text().contains(QLatin1Char('%')));
+}
+
+bool ShareDialog::acceptDirectory(const QString &directory)
+{
+    const int substitution = directory.indexOf(QLatin1Char('%'));
+    if (substitution >= 0) {
+        // "/srv/home/%U": the directory that holds the per-user ones must exist.
+        const QString fixed = directory.left(substitution);
+        const QString parent =
+            QDir::cleanPath(fixed.endsWith(QLatin1Char('/')) ? fixed : QFileInfo(fixed).path());
+        if (QFileInfo(parent).isDir())
+            return true;
+        QMessageBox::information(this, tr("Info"),
+                                 tr("Directory %1 not found.\nThe part of the path before the first % must "
+                                    "exist.")
+                                     .arg(parent),
+                                 QMessageBox::Ok);
+        return false;
+    }
+    if (QFileInfo(directory).isDir())
+        return true;
+    // A share of a disk that is not mounted now keeps its path when the administrator says so.
+    if (!m_share.originalName().isEmpty() && directory == m_share.path()) {
+        return QMessageBox::warning(this, tr("Warning"),
+                                    tr("Directory %1 does not exist now (a disk that is not mounted?).\n"
+                                       "Keep this path for the share?")
+                                        .arg(directory),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
+    }
+    QMessageBox::information(this, tr("Info"),
+                             tr("Directory not found.\nPlease check the selected directory path..."),
+                             QMessageBox::Ok);
+    return false;
+}
+
 bool ShareDialog::validate()
 {
     if (refuseUnsafeText())
@@ -543,8 +585,7 @@ bool ShareDialog::validate()
             focusField(0, m_ui->lineEditDirectory);
             return false;
         }
-        if (!QFileInfo(directory).isDir()) {
-            info(tr("Directory not found.\nPlease check the selected directory path..."));
+        if (!acceptDirectory(directory)) {
             focusField(0, m_ui->lineEditDirectory);
             return false;
         }
@@ -568,7 +609,13 @@ bool ShareDialog::validate()
         focusField(0, m_ui->lineEditShareName);
         return false;
     }
-    if (name == QLatin1String("global")) {
+    // Samba reads [global] and [globals], in any case and with any blanks, as its
+    // server-wide settings.
+    const QString compact = QString(name).remove(QRegularExpression(QStringLiteral("\\s")));
+    if (compact == QLatin1String("global") || compact == QLatin1String("globals")) {
+        info(tr("\"%1\" is the name of Samba's server-wide settings, not of a share. Please choose another "
+                "share name.")
+                 .arg(m_ui->lineEditShareName->text().trimmed()));
         focusField(0, m_ui->lineEditShareName);
         return false;
     }
@@ -599,7 +646,12 @@ void ShareDialog::writeBack()
     m_share.setComment(m_ui->lineEditDescription->text().trimmed());
     m_share.setReadOnly(m_ui->radioButtonReadOnly->isChecked());
     m_share.setReadWrite(m_ui->radioButtonReadWrite->isChecked());
-    m_share.setSetDirectoryPermissions(m_ui->checkBoxSetDirectoryPermissions->isChecked());
+    const bool managed = m_ui->checkBoxSetDirectoryPermissions->isChecked();
+    const bool readOnly = m_ui->radioButtonReadOnly->isChecked();
+    if (managed != m_managedAtOpen || (managed && readOnly != m_readOnlyAtOpen))
+        m_share.setDirectoryModeChange(managed ? (readOnly ? Share::MakeReadOnly : Share::MakeWritable)
+                                               : Share::UndoDirectoryMode);
+    m_share.setSetDirectoryPermissions(managed);
     m_share.setGuestOk(m_ui->radioButtonAllGuest->isChecked());
     m_share.setGuestOnly(m_ui->radioButtonAllGuest->isChecked());
     m_share.setPrintable(m_ui->checkBoxPrintable->isChecked());

@@ -82,6 +82,11 @@ private:
     void enableOk();
 
     bool validate();
+    // Whether the directory of the path can be used: it exists, or, for a path Samba
+    // completes per connection, the part before the first '%' exists; for an existing
+    // share whose unchanged directory is missing now, the administrator may keep it.
+    bool acceptDirectory(const QString &directory);
+    void updatePathHint();
     bool refuseUnsafeText();
     void focusField(int tab, QWidget *field);
     void writeBack();
@@ -91,5 +96,9 @@ private:
     QSet<QString> m_existingNames;
     AuditOperationModel *m_operations;
     bool m_autoName = false;
+    // The directory box and the access as the dialog opened: a mode change is asked
+    // for only when Ok comes with a change of them.
+    bool m_managedAtOpen = false;
+    bool m_readOnlyAtOpen = true;
     std::unique_ptr<Ui::ShareDialog> m_ui;
 };

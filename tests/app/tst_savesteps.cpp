@@ -71,37 +71,38 @@ void TestSaveSteps::dropOldGuestAccount()
 void TestSaveSteps::directoryPermissions_data()
 {
     QTest::addColumn<int>("before");
-    QTest::addColumn<bool>("setPermissions");
-    QTest::addColumn<bool>("readOnly");
-    QTest::addColumn<bool>("readWrite");
+    QTest::addColumn<int>("change");
     QTest::addColumn<int>("after");
-    QTest::newRow("read-only chosen") << 0755 << true << true << false << 0555;
-    QTest::newRow("read/write chosen") << 0755 << true << false << true << 0777;
-    QTest::newRow("earlier read-only undone") << 0555 << false << true << false << 0755;
-    QTest::newRow("earlier read/write undone") << 0777 << false << false << true << 0755;
-    QTest::newRow("chosen earlier, nothing now") << 0555 << true << false << false << 0555;
-    QTest::newRow("0750 is the administrator's") << 0750 << false << true << false << 0750;
-    QTest::newRow("0750 read/write") << 0750 << false << false << true << 0750;
-    QTest::newRow("0700 untouched") << 0700 << false << false << false << 0700;
+    QTest::newRow("read-only asked") << 0755 << int(Share::MakeReadOnly) << 0555;
+    QTest::newRow("read/write asked") << 0755 << int(Share::MakeWritable) << 0777;
+    QTest::newRow("read-only undone") << 0555 << int(Share::UndoDirectoryMode) << 0755;
+    QTest::newRow("read/write undone") << 0777 << int(Share::UndoDirectoryMode) << 0755;
+    QTest::newRow("undo leaves the administrator's mode") << 0750 << int(Share::UndoDirectoryMode) << 0750;
+    // Nothing asked: no mode changes, not even one this tool would set.
+    QTest::newRow("0777 not asked about") << 0777 << int(Share::KeepDirectoryMode) << 0777;
+    QTest::newRow("0555 not asked about") << 0555 << int(Share::KeepDirectoryMode) << 0555;
+    // /var/tmp (1777) is no 0777; set-ID directories keep their bits too.
+    QTest::newRow("sticky directory, read-only asked") << 01777 << int(Share::MakeReadOnly) << 01777;
+    QTest::newRow("sticky directory, undo asked") << 01777 << int(Share::UndoDirectoryMode) << 01777;
+    QTest::newRow("set-group-ID directory") << 02775 << int(Share::MakeWritable) << 02775;
+    QTest::newRow("set-user-ID directory") << 04755 << int(Share::MakeReadOnly) << 04755;
 }
 
 void TestSaveSteps::directoryPermissions()
 {
     QFETCH(int, before);
-    QFETCH(bool, setPermissions);
-    QFETCH(bool, readOnly);
-    QFETCH(bool, readWrite);
+    QFETCH(int, change);
     QTemporaryDir root;
     const QString path = root.filePath(QStringLiteral("share"));
     QVERIFY(QDir().mkdir(path));
     QVERIFY(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(before)) == 0);
-    Share share(QStringLiteral("s"));
-    share.setPath(path);
-    share.setSetDirectoryPermissions(setPermissions);
-    share.setReadOnly(readOnly);
-    share.setReadWrite(readWrite);
-    QVERIFY(SaveSteps::applyDirectoryPermissions({share}).isEmpty());
+    QList<Share> shares{Share(QStringLiteral("s"))};
+    shares[0].setPath(path);
+    shares[0].setDirectoryModeChange(static_cast<Share::DirectoryModeChange>(change));
+    QVERIFY(SaveSteps::applyDirectoryPermissions(shares).isEmpty());
     QTEST(int(modeOf(path)), "after");
+    // Done once: the next save asks nothing.
+    QCOMPARE(shares[0].directoryModeChange(), Share::KeepDirectoryMode);
 }
 
 void TestSaveSteps::directoryPermissionFailures()
@@ -110,17 +111,13 @@ void TestSaveSteps::directoryPermissionFailures()
     const QString missing = root.filePath(QStringLiteral("missing"));
     const QString present = root.filePath(QStringLiteral("present"));
     QVERIFY(QDir().mkdir(present));
-    Share first(QStringLiteral("a"));
-    first.setPath(missing);
-    first.setSetDirectoryPermissions(true);
-    first.setReadOnly(true);
-    Share second(QStringLiteral("b"));
-    second.setPath(present);
-    second.setSetDirectoryPermissions(true);
-    second.setReadOnly(false);
-    second.setReadWrite(true);
+    QList<Share> shares{Share(QStringLiteral("a")), Share(QStringLiteral("b"))};
+    shares[0].setPath(missing);
+    shares[0].setDirectoryModeChange(Share::MakeReadOnly);
+    shares[1].setPath(present);
+    shares[1].setDirectoryModeChange(Share::MakeWritable);
     // The failure is reported and the next share is still handled.
-    QCOMPARE(SaveSteps::applyDirectoryPermissions({first, second}), QStringList{missing});
+    QCOMPARE(SaveSteps::applyDirectoryPermissions(shares), QStringList{missing});
     QCOMPARE(int(modeOf(present)), 0777);
 }
 

@@ -21,8 +21,10 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+
 #include <QToolButton>
 #include <QtTest>
+#include <sys/stat.h>
 
 #include <functional>
 
@@ -99,6 +101,9 @@ private slots:
     void checks();
     void srvReminder();
     void cancelKeepsRecord();
+    void directoryModeRequests_data();
+    void directoryModeRequests();
+    void missingDirectoryOfExistingShare();
     void writeBack();
     void shareLevelSecurity();
     void directoryChooser();
@@ -420,8 +425,23 @@ void TestShareDialog::checks_data()
                              << false << 0 << "lineEditShareName";
     QTest::newRow("blank name") << QString() << srv << "   " << none << "Please define a share name..."
                                 << false << 0 << "lineEditShareName";
-    QTest::newRow("global") << QString() << srv << "Global" << none << QString() << false << 0
-                            << "lineEditShareName";
+    QTest::newRow("global")
+        << QString() << srv << "Global" << none
+        << "\"Global\" is the name of Samba's server-wide settings, not of a share. Please "
+           "choose another share name."
+        << false << 0 << "lineEditShareName";
+    QTest::newRow("globals with a blank")
+        << QString() << srv << "glo bals" << none
+        << "\"glo bals\" is the name of Samba's server-wide settings, not of a "
+           "share. Please choose another share name."
+        << false << 0 << "lineEditShareName";
+    QTest::newRow("path per user") << QString() << srv + QStringLiteral("/%U")
+                                   << "private" << none << QString() << true << 0 << QString();
+    QTest::newRow("path per user below a missing directory")
+        << QString() << "/nonexistent/%U"
+        << "private" << none
+        << "Directory /nonexistent not found.\nThe part of the path before the first % must exist." << false
+        << 0 << "lineEditDirectory";
     QTest::newRow("duplicate") << QString() << srv << "DATA" << none
                                << "Share with name \"data\" already exist. Please change current share name."
                                << false << 0 << "lineEditShareName";
@@ -556,19 +576,94 @@ void TestShareDialog::cancelKeepsRecord()
     share.setName(QStringLiteral("data"));
     share.setPath(managed);
     share.setComment(QStringLiteral("old"));
-    QVERIFY(!share.setDirectoryPermissions());
     const SambaSettings settings = makeSettings();
     {
         ShareDialog dialog(share, settings, {QStringLiteral("data")});
         QVERIFY(child<QCheckBox>(dialog, "checkBoxSetDirectoryPermissions")->isChecked());
         child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("new"));
         child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral("renamed"));
+        child<QCheckBox>(dialog, "checkBoxSetDirectoryPermissions")->setChecked(false);
         dialog.reject();
     }
     QCOMPARE(share.comment(), QStringLiteral("old"));
     QCOMPARE(share.name(), QStringLiteral("data"));
-    // The one field a cancelled dialog still writes: the directory is 0555.
-    QVERIFY(share.setDirectoryPermissions());
+    // Not even the box the dialog ticked by itself reaches the record.
+    QVERIFY(!share.setDirectoryPermissions());
+    QCOMPARE(share.directoryModeChange(), Share::KeepDirectoryMode);
+}
+
+void TestShareDialog::directoryModeRequests_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<int>("expected");
+    auto box = [](bool checked) {
+        return Setup([checked](QWidget &d) {
+            child<QCheckBox>(d, "checkBoxSetDirectoryPermissions")->setChecked(checked);
+        });
+    };
+    const Setup description = [](QWidget &d) {
+        child<QLineEdit>(d, "lineEditDescription")->setText(QStringLiteral("edited"));
+    };
+    const Setup readWrite = [](QWidget &d) {
+        child<QRadioButton>(d, "radioButtonReadWrite")->click();
+    };
+    // The box ticked by itself for a 0777 directory asks nothing.
+    QTest::newRow("0777, description edited")
+        << 0777 << false << description << int(Share::KeepDirectoryMode);
+    QTest::newRow("0777, box unticked") << 0777 << false << box(false) << int(Share::UndoDirectoryMode);
+    QTest::newRow("0755, box ticked") << 0755 << true << box(true) << int(Share::MakeReadOnly);
+    QTest::newRow("0555, read/write chosen") << 0555 << true << readWrite << int(Share::MakeWritable);
+    QTest::newRow("0755, read/write chosen without the box")
+        << 0755 << true << readWrite << int(Share::KeepDirectoryMode);
+}
+
+// Only Ok with a change of the box, or of the access while it is ticked, asks the save to
+// change the directory's mode.
+void TestShareDialog::directoryModeRequests()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, readOnly);
+    QFETCH(Setup, setup);
+    QTemporaryDir dir;
+    QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), static_cast<mode_t>(mode)) == 0);
+    Share share(QStringLiteral("data"));
+    share.setName(QStringLiteral("data"));
+    share.setPath(dir.path());
+    share.setReadOnly(readOnly);
+    QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), true);
+    const SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    setup(dialog);
+    BoxDriver driver;
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QTEST(int(share.directoryModeChange()), "expected");
+}
+
+// A share on a disk that is not mounted now can still be edited: the administrator keeps
+// its path, or goes back to the field.
+void TestShareDialog::missingDirectoryOfExistingShare()
+{
+    for (const QString &answer : {QStringLiteral("Yes"), QStringLiteral("No")}) {
+        Share share(QStringLiteral("usb"));
+        share.setName(QStringLiteral("usb"));
+        share.setPath(QStringLiteral("/nonexistent/usb-disk"));
+        const SambaSettings settings = makeSettings();
+        ShareDialog dialog(share, settings, {QStringLiteral("usb")});
+        child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("edited"));
+        BoxDriver driver({answer});
+        dialog.accept();
+        QCOMPARE(driver.seen(), 1);
+        QCOMPARE(driver.last().title, QStringLiteral("Warning"));
+        QVERIFY(driver.last().text.startsWith(
+            QStringLiteral("Directory /nonexistent/usb-disk does not exist now")));
+        const bool kept = answer == QLatin1String("Yes");
+        QCOMPARE(dialog.result(), kept ? int(QDialog::Accepted) : int(QDialog::Rejected));
+        QCOMPARE(share.comment(), kept ? QStringLiteral("edited") : QString());
+        QCOMPARE(share.path(), QStringLiteral("/nonexistent/usb-disk"));
+    }
 }
 
 void TestShareDialog::writeBack()
@@ -606,6 +701,7 @@ void TestShareDialog::writeBack()
     QVERIFY(!share.readOnly());
     QVERIFY(share.readWrite());
     QVERIFY(share.setDirectoryPermissions());
+    QCOMPARE(share.directoryModeChange(), Share::MakeWritable);
     QVERIFY(!share.guestOk());
     QVERIFY(!share.guestOnly());
     QCOMPARE(share.createMask(), QStringLiteral("0644"));
