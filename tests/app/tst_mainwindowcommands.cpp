@@ -1,7 +1,7 @@
 // The window against a real smb.conf and the real testparm: start-up loading and its
 // repairs, the save sequence, the service commands and the questions before closing.
-// systemctl, pdbedit, wbinfo and the reboot helper are fakes that log what they are
-// asked into one file, so the order of the steps can be checked.
+// systemctl, pdbedit, smbpasswd, net, wbinfo and the reboot helper are fakes that log what
+// they are asked into one file, so the order of the steps can be checked.
 #include "boxdriver.h"
 #include "globalshare.h"
 #include "mainwindow.h"
@@ -43,20 +43,23 @@ public:
         QDir(m_dir.path()).mkpath(QStringLiteral("data"));
         writeConfig(baseConfig);
         write(QStringLiteral("passdb"), "alice:1001:Alice\nbob:1002:Bob\n");
+        write(QStringLiteral("groupmap"), "admins (S-1-5-21-1-2-3-1000) -> admins\n");
         write(QStringLiteral("limits.conf"), "# limits\n");
         script(QStringLiteral("systemctl"),
                "echo \"systemctl $*\" >> @DIR@/log\n"
                "grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null && exit 1\n"
                "if [ \"$1\" = is-active ]; then [ -f @DIR@/active ] && exit 0; exit 3; fi\n"
                "exit 0\n");
-        // Logs how many sections smb.conf has at each call: the file is written first.
-        script(QStringLiteral("pdbedit"),
-               "line=\"pdbedit $* [$(grep -c '^\\[' @DIR@/smb.conf)]\"\n"
-               "if [ \"$1\" = -t ]; then read p1; read p2; line=\"$line $p1/$p2\"; fi\n"
-               "echo \"$line\" >> @DIR@/log\n"
-               "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"refused $*\" >&2; exit 1; fi\n"
-               "[ \"$1\" = -L ] && cat @DIR@/passdb\n"
-               "exit 0\n");
+        // Log how many sections smb.conf has at each call: the file is written first.
+        for (const char *name : {"pdbedit", "smbpasswd", "net"})
+            script(QLatin1String(name),
+                   "line=\"${0##*/} $* [$(grep -c '^\\[' @DIR@/smb.conf)]\"\n"
+                   "case $1 in -t|-s) read p1; read p2; line=\"$line $p1/$p2\" ;; esac\n"
+                   "echo \"$line\" >> @DIR@/log\n"
+                   "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"refused $*\" >&2; exit 1; fi\n"
+                   "[ \"$1\" = -L ] && cat @DIR@/passdb\n"
+                   "[ \"$*\" = 'groupmap list' ] && cat @DIR@/groupmap\n"
+                   "exit 0\n");
         // root is a system account as well: the users dialog offers it once.
         script(QStringLiteral("wbinfo"),
                "[ \"$1\" = -u ] && echo 'DOM\\u1' && echo root; [ \"$1\" = -g ] && echo 'DOM\\g1'\n");
@@ -73,6 +76,8 @@ public:
         environment.systemctl = path(QStringLiteral("systemctl"));
         environment.pdbedit = path(QStringLiteral("pdbedit"));
         environment.wbinfo = path(QStringLiteral("wbinfo"));
+        environment.smbpasswd = path(QStringLiteral("smbpasswd"));
+        environment.net = path(QStringLiteral("net"));
         environment.limitsPath = path(QStringLiteral("limits.conf"));
         environment.rebootProgram = path(QStringLiteral("reboot"));
         return environment;
@@ -143,7 +148,8 @@ mode_t modeOf(const QString &path)
 }
 
 // Edits that a save must write: a read-only share whose directory mode follows it, a
-// new guest account, a new Samba user with a password, a removed one and a new group.
+// new guest account, a new Samba user with a password, a new password for another, a
+// removed one, a new group and a removed one.
 void makeChanges(Sandbox &sandbox, MainWindow &window)
 {
     QDir().mkpath(sandbox.path(QStringLiteral("ro")));
@@ -154,6 +160,7 @@ void makeChanges(Sandbox &sandbox, MainWindow &window)
     share.setPath(sandbox.path(QStringLiteral("ro")));
     share.setReadOnly(true);
     share.setSetDirectoryPermissions(true);
+    share.setDirectoryModeChange(Share::MakeReadOnly);
     window.shareModel()->addShare(share);
 
     SambaSettings &settings = window.currentSettings();
@@ -163,9 +170,11 @@ void makeChanges(Sandbox &sandbox, MainWindow &window)
     carol.setChanged(true);
     settings.users().insert(carol.name(), carol);
     settings.users().remove(QStringLiteral("alice"));
+    settings.users()[QStringLiteral("bob")].setPassword(QStringLiteral("n\u00e9u"));
     SambaGroup staff(QStringLiteral("staff"));
     staff.setChanged(true);
     settings.groups().insert(staff.name(), staff);
+    settings.groups().remove(QStringLiteral("admins"));
     window.setModified();
 }
 
@@ -230,8 +239,7 @@ void TestMainWindowCommands::initialLoad()
     QCOMPARE(window.currentSettings().global()->workgroup(), QStringLiteral("TESTGROUP"));
     QCOMPARE(window.currentSettings().users().keys(),
              (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
-    QCOMPARE(window.currentSettings().groups().keys(),
-             (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
+    QCOMPARE(window.currentSettings().groups().keys(), QStringList{QStringLiteral("admins")});
     QCOMPARE(window.savedSettings().users(), window.currentSettings().users());
     QVERIFY(window.savedSettings().global() != window.currentSettings().global());
     QCOMPARE(window.domainUsers(), (QStringList{QStringLiteral("DOM\\u1"), QStringLiteral("root")}));
@@ -245,7 +253,7 @@ void TestMainWindowCommands::initialLoad()
     QStringList log = sandbox.log();
     log.sort();
     QCOMPARE(log,
-             (QStringList{QStringLiteral("pdbedit -L [3]"), QStringLiteral("pdbedit -L [3]"),
+             (QStringList{QStringLiteral("net groupmap list [3]"), QStringLiteral("pdbedit -L [3]"),
                           QStringLiteral("systemctl is-active smbd")}));
 }
 
@@ -271,6 +279,11 @@ void TestMainWindowCommands::startupFailure_data()
         << QByteArray() << QByteArray("-L")
         << QStringLiteral(
                "Failed to initialize application.\nError occur during samba user extraction.\nCheck "
+               "samba installation or access rights.");
+    QTest::newRow("group listing fails")
+        << QByteArray() << QByteArray("groupmap list")
+        << QStringLiteral(
+               "Failed to initialize application.\nError occur during samba group extraction.\nCheck "
                "samba installation or access rights.");
 }
 
@@ -421,14 +434,20 @@ void TestMainWindowCommands::saveSequence()
     // and the restart.
     QCOMPARE(sandbox.log(),
              (QStringList{
-                 QStringLiteral("pdbedit -x -u carol [4]"),
+                 QStringLiteral("smbpasswd -s bob [4] n\u00e9u/n\u00e9u"),
                  QStringLiteral("pdbedit -t -a -u carol [4] pässwörd/pässwörd"),
                  QStringLiteral("pdbedit -x -u alice [4]"),
-                 QStringLiteral("pdbedit -x -g staff [4]"),
-                 QStringLiteral("pdbedit -g staff [4]"),
+                 QStringLiteral("net groupmap add ntgroup=staff unixgroup=staff type=domain [4]"),
+                 QStringLiteral("net groupmap delete ntgroup=admins [4]"),
                  QStringLiteral("systemctl restart smbd"),
                  QStringLiteral("systemctl restart nmbd"),
              }));
+    // Written, the passwords are gone from memory.
+    for (const SambaUserMap &users : {window.currentSettings().users(), window.savedSettings().users()}) {
+        for (const SambaUser &user : users)
+            QCOMPARE(user, SambaUser(user.name()));
+    }
+    QCOMPARE(window.savedSettings().groups().keys(), QStringList{QStringLiteral("staff")});
     const QByteArray config = sandbox.config();
     QVERIFY(config.startsWith("# Shareward test server\n[global]\n"));
     QVERIFY(config.contains("   ; a hand-written comment\n"));
@@ -442,7 +461,6 @@ void TestMainWindowCommands::saveSequence()
     QVERIFY(!action(window, "actionDeleteShare")->isEnabled());
     QCOMPARE(window.savedSettings().users().keys(),
              (QStringList{QStringLiteral("bob"), QStringLiteral("carol")}));
-    QVERIFY(!window.currentSettings().users().value(QStringLiteral("carol")).changed());
     QCOMPARE(window.savedSettings().global()->guestAccount(), QStringLiteral("newguest"));
     QVERIFY(window.savedSettings().global() != window.currentSettings().global());
 
@@ -486,6 +504,7 @@ void TestMainWindowCommands::accountFailuresAreShown()
     Sandbox sandbox;
     sandbox.setSmbdActive(true);
     sandbox.failFor("-t -a -u carol");
+    sandbox.failFor("-s bob");
     MainWindow window(sandbox.environment());
     window.initialLoad();
     makeChanges(sandbox, window);
@@ -498,7 +517,10 @@ void TestMainWindowCommands::accountFailuresAreShown()
     QCOMPARE(driver.last().title, QStringLiteral("Warning"));
     QVERIFY(driver.last().text.contains(QLatin1String("carol")));
     QVERIFY(driver.last().text.contains(QLatin1String("refused -t -a -u carol")));
+    QVERIFY(driver.last().text.contains(
+        QLatin1String("Can't set the password of Samba user bob: refused -s bob")));
     QVERIFY(!driver.last().text.contains(QLatin1String("pässwörd")));
+    QVERIFY(!driver.last().text.contains(QStringLiteral("n\u00e9u")));
     QVERIFY(!window.isModified());
     QVERIFY(sandbox.log().contains(QStringLiteral("systemctl restart nmbd")));
 }

@@ -1,7 +1,7 @@
 // The window's part of the Samba login test, run by sambalogin.sh inside its namespaces: bob
 // made a Samba user and alice given a new password through the users and the user dialog,
-// as an administrator types them, then saved with the real testparm and pdbedit, watched by
-// strace. sambalogin.sh then logs in to the real smbd with these passwords.
+// as an administrator types them, then saved with the real testparm, pdbedit and smbpasswd,
+// watched by strace. sambalogin.sh then logs in to the real smbd with these passwords.
 #include "../privateserverwindow.h"
 #include "modaldriver.h"
 #include "sambaaccountstore.h"
@@ -202,6 +202,19 @@ void fillUserDialog(QWidget *dialog, const QString &name, const QString &passwor
         static_cast<QDialog *>(dialog)->reject();
 }
 
+// The "User SID:" line of "pdbedit -Lv NAME".
+QByteArray sidLine(const QString &name)
+{
+    QProcess pdbedit;
+    pdbedit.start(SambaAccountStore::defaultPdbeditProgram(), {QStringLiteral("-Lv"), name});
+    pdbedit.waitForFinished(30000);
+    for (const QByteArray &line : pdbedit.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("User SID:"))
+            return line;
+    }
+    return QByteArray();
+}
+
 } // namespace
 
 class TestSambaLogin : public QObject
@@ -223,6 +236,7 @@ private:
     QString m_bobPassword;
     QString m_alicePassword;
     QString m_aliceOldPassword;
+    QByteArray m_aliceSid;
     // Each step builds on the ones before it.
     bool m_failed = false;
 };
@@ -252,6 +266,8 @@ void TestSambaLogin::initTestCase()
     QCOMPARE(window()->currentSettings().users().keys(), QStringList{QStringLiteral("alice")});
     QVERIFY2(window()->serviceUsers().contains(QStringLiteral("bob")),
              "bob, with a uid below 2500, is not among the service users");
+    m_aliceSid = sidLine(QStringLiteral("alice"));
+    QVERIFY(!m_aliceSid.isEmpty());
 }
 
 void TestSambaLogin::init()
@@ -333,8 +349,9 @@ void TestSambaLogin::setPasswordsThroughDialogs()
     QVERIFY(window()->isModified());
 }
 
-// The save hands pdbedit the passwords on its standard input only: under strace, the
-// programs the window starts show none in their arguments or environment.
+// The save hands pdbedit and smbpasswd the passwords on their standard input only: under
+// strace, the programs the window starts show none in their arguments or environment.
+// Written, the passwords are gone from the window.
 void TestSambaLogin::saveLeavesPasswordsOffCommandLines()
 {
     const QString log = PrivateServerWindow::variable("SAMBALOGIN_TRACE");
@@ -349,6 +366,8 @@ void TestSambaLogin::saveLeavesPasswordsOffCommandLines()
     QVERIFY2(stopped.isEmpty(), qPrintable(stopped));
     QVERIFY2(m_server.savedConfig().contains(QStringLiteral("\n[common]\n")),
              qPrintable(m_server.savedConfig()));
+    for (const SambaUser &user : window()->currentSettings().users())
+        QCOMPARE(user, SambaUser(user.name()));
     if (log.isEmpty())
         QSKIP("strace cannot trace here: the save ran unwatched");
 
@@ -360,22 +379,29 @@ void TestSambaLogin::saveLeavesPasswordsOffCommandLines()
                  qPrintable(QStringLiteral("a password is in the arguments or environment of a program:\n")
                             + tracedLinesWith(traced, password.toUtf8())));
     }
-    // And the trace did see the save: the adds of both accounts.
-    for (const char *name : {"bob", "alice"}) {
-        const QStringList add{QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("-u"),
-                              QLatin1String(name)};
-        QVERIFY2(traced.contains(hexString(SambaAccountStore::defaultPdbeditProgram().toUtf8()))
-                     && traced.contains(tracedArguments(add)),
-                 qPrintable(
-                     QStringLiteral("no pdbedit -t -a -u %1 in the trace %2").arg(QLatin1String(name), log)));
+    // And the trace did see the save: bob added, alice's password set in place.
+    const QList<QPair<QString, QStringList>> writes{
+        {SambaAccountStore::defaultPdbeditProgram(),
+         {QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("-u"), QStringLiteral("bob")}},
+        {SambaAccountStore::defaultSmbpasswdProgram(), {QStringLiteral("-s"), QStringLiteral("alice")}},
+    };
+    for (const auto &write : writes) {
+        QVERIFY2(traced.contains(hexString(write.first.toUtf8()))
+                     && traced.contains(tracedArguments(write.second)),
+                 qPrintable(QStringLiteral("no %1 %2 in the trace %3")
+                                .arg(write.first, write.second.join(QLatin1Char(' ')), log)));
     }
+    const QStringList readded{QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("-u"),
+                              QStringLiteral("alice")};
+    QVERIFY2(!traced.contains(tracedArguments(readded)), "alice was added again");
 }
 
-// pdbedit lists both accounts after the save.
+// pdbedit lists both accounts after the save; alice's new password left her SID as it was.
 void TestSambaLogin::pdbeditListsBoth()
 {
     const SambaUserMap users = SambaAccountStore().loadSambaUsers();
     QCOMPARE(users.keys(), (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
+    QCOMPARE(sidLine(QStringLiteral("alice")), m_aliceSid);
 }
 
 QTEST_MAIN(TestSambaLogin)
