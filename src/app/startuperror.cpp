@@ -1,5 +1,6 @@
 #include "startuperror.h"
 
+#include "configrepair.h"
 #include "testparmresult.h"
 
 #include <QCoreApplication>
@@ -38,13 +39,24 @@ QString StartupError::loadFailure(const std::exception &error)
 
 StartupError::Offer StartupError::offerFor(const QString &text)
 {
-    if (text.contains(QLatin1String("increasing rlimit_max"))
-        && text.contains(QLatin1String("to minimum Windows limit")))
-        return LimitOffer;
-    if (text.contains(QLatin1String("ERROR: Invalid idmap range for domain *!")))
+    // testparm stops at an invalid security value, before it looks at idmap ranges.
+    if (ConfigRepair::complains(ConfigRepair::InvalidSecurity, text))
         return SecurityOffer;
-    if (text.contains(QLatin1String("WARNING: Ignoring invalid value"))
-        && text.contains(QLatin1String("for parameter 'security'")))
-        return SecurityOffer;
+    if (ConfigRepair::complains(ConfigRepair::DefaultIdmapRange, text))
+        return IdmapOffer;
     return NoOffer;
+}
+
+QString StartupError::withNotes(const QString &text)
+{
+    // Below 16384 open files testparm says this with whatever else it reports. smbd raises
+    // its own limit as it starts (Debian's smbd.service sets LimitNOFILE=16384), so
+    // nothing is to be changed for it, least of all by a reboot.
+    if (!text.contains(QLatin1String("increasing rlimit_max"))
+        || !text.contains(QLatin1String("to minimum Windows limit")))
+        return text;
+    return text + QLatin1String("\n\n")
+        + tr("Note: the line \"rlimit_max: increasing rlimit_max ... to minimum Windows limit\" is "
+             "information, not an error: smbd raises its open-file limit itself when it starts. "
+             "Nothing needs to be changed for it.");
 }

@@ -13,8 +13,8 @@ class StartupError
 public:
     enum Offer {
         NoOffer, // a plain error box
-        LimitOffer, // raise the open-file limit (then the security fix), and load again
-        SecurityOffer, // remove the invalid security setting, and load again
+        SecurityOffer, // remove the security values Samba rejects, and load again
+        IdmapOffer, // give the default idmap domain * a valid range, and load again
     };
 
     // The failure text of a start-up check; empty when the check let loading go on.
@@ -23,4 +23,7 @@ public:
     static QString loadFailure(const std::exception &error);
     // The repair that fits a failure text.
     static Offer offerFor(const QString &text);
+    // The text as shown: testparm's note about the open-file limit is explained as what it
+    // is, information, after it.
+    static QString withNotes(const QString &text);
 };

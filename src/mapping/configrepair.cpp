@@ -1,91 +1,220 @@
 #include "configrepair.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
+#include "configfileinstaller.h"
+#include "configtables.h"
+#include "configvalues.h"
+#include "sectioneditor.h"
+#include "testparm.h"
+
 #include <QRegularExpression>
-#include <QSaveFile>
 
-#include <unistd.h>
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <utility>
+#include <vector>
 
-ConfigRepair::LimitFixResult ConfigRepair::applyLimitFix(const QString &limitsPath)
+namespace {
+
+constexpr std::string_view backendKey = "idmap config * : backend";
+constexpr std::string_view rangeKey = "idmap config * : range";
+constexpr std::uint64_t firstId = 3000;
+constexpr std::uint64_t rangeSize = 5000;
+
+QString decode(std::string_view bytes)
 {
-    QFile limits(limitsPath);
-    // ReadWrite alone would create a missing file.
-    if (!limits.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        return LimitsUnreadable;
-    const QByteArray content = limits.readAll();
-    if (limits.error() != QFileDevice::NoError)
-        return LimitsUnreadable;
-    if (content.contains("nofile\t\t16384"))
-        return LimitAlreadySet;
-
-    // Never glue the new line onto an unterminated last line.
-    QByteArray addition;
-    if (!content.isEmpty() && !content.endsWith('\n'))
-        addition += '\n';
-    addition += limitLine();
-    addition += '\n';
-    if (!limits.seek(content.size()) || limits.write(addition) != addition.size() || !limits.flush())
-        return LimitWriteFailed;
-    limits.close();
-    return limits.error() == QFileDevice::NoError ? LimitWritten : LimitWriteFailed;
+    return ConfigValues::decode(bytes);
 }
 
-bool ConfigRepair::applySecurityFix(const QString &smbConfPath)
+// An idmap range as Samba parses it ("%u - %u"); Samba itself does not insist on low <= high.
+bool parseRange(const std::string &value, unsigned &low, unsigned &high)
 {
-    QFile in(smbConfPath);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        return false;
-    in.close();
+    return std::sscanf(value.c_str(), "%u - %u", &low, &high) == 2;
+}
 
-    // Latin-1 maps every byte to one character and back, so bytes that are not UTF-8
-    // survive the edit untouched (all of them: the QByteArray overload stops at a NUL byte).
-    QString text = QString::fromLatin1(bytes.constData(), bytes.size());
-    // Only a line that is a security parameter: the same words inside a comment or
-    // another value are left alone (removing them there would pull the next line into
-    // the comment). The indentation before the word stays and joins the next line; a
-    // CRLF line goes with its carriage return.
-    static const QRegularExpression securityLine(QStringLiteral("^([ \\t]*)security = \\w+\\S+\\r?\\n"),
-                                                 QRegularExpression::MultilineOption);
-    text.replace(securityLine, QStringLiteral("\\1"));
-    const QByteArray fixed = text.toLatin1();
-    if (fixed == bytes)
-        return true;
-
-    // Replace the file in one step, keeping its permissions.
-    QSaveFile out(smbConfPath);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    // QSaveFile keeps the mode of the file it replaces but not its owner and group, which
-    // may be what lets the group read a mode-0640 file.
-    const QFileInfo original(smbConfPath);
-    if (::fchown(out.handle(), original.ownerId(), original.groupId()) != 0) {
-        out.cancelWriting();
-        return false;
+// The first range of rangeSize IDs from firstId on that no other domain's range overlaps.
+bool freeRange(const std::vector<std::pair<std::uint64_t, std::uint64_t>> &taken, std::uint64_t &low)
+{
+    low = firstId;
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (const auto &[begin, end] : taken) {
+            if (begin <= low + rangeSize - 1 && low <= end) {
+                low = end + 1;
+                moved = true;
+            }
+        }
     }
-    if (out.write(fixed) != fixed.size()) {
-        out.cancelWriting();
-        return false;
+    return low + rangeSize - 1 <= UINT32_MAX;
+}
+
+} // namespace
+
+ConfigRepair::ConfigRepair(const QString &path, const QString &testparmProgram)
+    : m_path(path)
+    , m_testparmProgram(testparmProgram)
+{
+}
+
+bool ConfigRepair::complains(Kind kind, const QString &output)
+{
+    static const QRegularExpression invalidSecurity(
+        QStringLiteral("WARNING: Ignoring invalid value '[^\\n]*' for parameter 'security'"));
+    switch (kind) {
+    case InvalidSecurity:
+        return output.contains(invalidSecurity);
+    case DefaultIdmapRange:
+        return output.contains(QLatin1String("ERROR: Invalid idmap range for domain *!"));
     }
-    return out.commit();
+    return false;
 }
 
-QProcessEnvironment ConfigRepair::rebootEnvironment(const QProcessEnvironment &system)
+bool ConfigRepair::fail(const QString &message)
 {
-    QProcessEnvironment environment = system;
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
-                       QStringLiteral("/run/user/%1").arg(system.value(QStringLiteral("SUDO_UID"))));
-    return environment;
+    m_error = message;
+    return false;
 }
 
-void ConfigRepair::reboot(const QString &program)
+int ConfigRepair::lineNumber(std::size_t line) const
 {
-    QProcess process;
-    process.setProcessEnvironment(rebootEnvironment(QProcessEnvironment::systemEnvironment()));
-    process.start(program, {QStringLiteral("QUILLWM_REBOOT")});
-    process.waitForFinished(30000);
+    const std::string &bytes = m_document.bytes();
+    const auto begin = bytes.begin();
+    return 1 + static_cast<int>(std::count(begin, begin + m_document.line(line).begin, '\n'));
+}
+
+bool ConfigRepair::plan(Kind kind)
+{
+    m_kind = kind;
+    m_changes.clear();
+    m_range.clear();
+    m_error.clear();
+    std::string bytes;
+    QString error;
+    if (!ConfigFileInstaller::readFile(m_path, bytes, error)) {
+        m_document.clear();
+        return fail(tr("Can't read %1: %2").arg(m_path, error));
+    }
+    m_document.load(std::move(bytes));
+    return kind == InvalidSecurity ? planSecurity() : planIdmapRange();
+}
+
+bool ConfigRepair::planSecurity()
+{
+    // Samba compares the values of a list parameter without regard to case or whitespace.
+    static const std::string_view accepted[] = {"auto", "user", "domain", "ads"};
+    QString section = QStringLiteral("global"); // lines before the first header are global
+    for (std::size_t i = 0; i < m_document.readLines(); ++i) {
+        const ConfigLine &line = m_document.line(i);
+        if (line.kind == ConfigLine::Section)
+            section = decode(m_document.name(i));
+        if (line.kind != ConfigLine::Parameter || !ConfigValues::sameKey(m_document.name(i), "security"))
+            continue;
+        const std::string value = m_document.value(i);
+        if (std::find(std::begin(accepted), std::end(accepted), ConfigValues::lookupKey(value))
+            != std::end(accepted))
+            continue;
+        m_changes.append({lineNumber(i), section, decode(m_document.name(i)), decode(value), QString()});
+        m_document.removeLine(i);
+    }
+    if (m_changes.isEmpty())
+        return fail(tr("No line of %1 gives the security parameter a value Samba rejects.").arg(m_path));
+    return true;
+}
+
+bool ConfigRepair::planIdmapRange()
+{
+    ConfigTables tables;
+    tables.build(m_document);
+    const ConfigTables::Section *global = tables.global();
+    if (!global)
+        return fail(tr("%1 has no [global] section.").arg(m_path));
+    const QString section = global->name.empty() ? QStringLiteral("global") : decode(global->name);
+
+    // The other domains' ranges, which the default domain's must not overlap.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> taken;
+    const std::string prefix = ConfigValues::lookupKey("idmap config");
+    const std::string suffix = ":range";
+    for (const ConfigTables::Entry &entry : global->entries) {
+        const std::string &key = entry.key;
+        if (key.size() <= prefix.size() + suffix.size() || key.compare(0, prefix.size(), prefix) != 0
+            || key.compare(key.size() - suffix.size(), suffix.size(), suffix) != 0
+            || key == ConfigValues::lookupKey(rangeKey))
+            continue;
+        unsigned low = 0;
+        unsigned high = 0;
+        if (parseRange(entry.value, low, high) && low <= high)
+            taken.emplace_back(low, high);
+    }
+
+    SectionEditor::Style style;
+    style.ending = std::string(m_document.fileLineEnding());
+    SectionEditor editor(m_document, *global, style);
+    if (!global->find(backendKey)) {
+        editor.set(backendKey, "tdb");
+        m_changes.append({0, section, decode(backendKey), QString(), QStringLiteral("tdb")});
+    }
+    const ConfigTables::Entry *range = global->find(rangeKey);
+    unsigned low = 0;
+    unsigned high = 0;
+    // A range Samba can parse is kept: changing it would map the IDs already handed out anew.
+    if (!range || !parseRange(range->value, low, high)) {
+        std::uint64_t first = 0;
+        if (!freeRange(taken, first))
+            return fail(tr("The other idmap domains of %1 leave no free range of %2 IDs.")
+                            .arg(m_path)
+                            .arg(rangeSize));
+        m_range = QStringLiteral("%1-%2").arg(first).arg(first + rangeSize - 1);
+        Change change{0, section, decode(rangeKey), QString(), m_range};
+        if (range) {
+            // The line Samba takes the value from, the one SectionEditor changes.
+            for (const ConfigTables::Occurrence &run : global->occurrences) {
+                const std::size_t begin = run.header == ConfigTables::noHeader ? 0 : run.header + 1;
+                for (std::size_t i = begin; i < run.end; ++i) {
+                    if (m_document.line(i).kind == ConfigLine::Parameter
+                        && ConfigValues::sameKey(m_document.name(i), ConfigValues::lookupKey(rangeKey))) {
+                        change.line = lineNumber(i);
+                        change.key = decode(m_document.name(i));
+                    }
+                }
+            }
+            change.oldValue = decode(range->value);
+        }
+        editor.set(rangeKey, m_range.toStdString());
+        m_changes.append(change);
+    }
+    if (m_changes.isEmpty())
+        return fail(tr("The idmap domain * already has a backend and a range in %1.").arg(m_path));
+    return true;
+}
+
+bool ConfigRepair::apply()
+{
+    if (m_changes.isEmpty())
+        return fail(tr("There is nothing to repair."));
+    // Another editor may have changed smb.conf since the plan was shown.
+    std::string current;
+    QString error;
+    if (!ConfigFileInstaller::readFile(m_path, current, error))
+        return fail(tr("Can't read %1: %2").arg(m_path, error));
+    if (current != m_document.bytes())
+        return fail(tr("%1 was changed by another program; nothing was repaired.").arg(m_path));
+
+    ConfigFileInstaller installer(m_path);
+    if (!installer.open() || !installer.write(m_document.text())) {
+        const QString reason = installer.errorString();
+        installer.discard();
+        return fail(tr("Can't write the repaired %1: %2").arg(m_path, reason));
+    }
+    const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
+    if (result.status == TestParmResult::Failed || complains(m_kind, result.output)) {
+        installer.discard();
+        return fail(tr("testparm did not accept the repaired %1; nothing was changed.\n%2")
+                        .arg(m_path, result.output));
+    }
+    if (!installer.install()) {
+        const QString reason = installer.errorString();
+        installer.discard();
+        return fail(tr("Can't replace %1: %2").arg(m_path, reason));
+    }
+    return true;
 }

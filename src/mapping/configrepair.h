@@ -1,33 +1,68 @@
 #pragma once
 
-#include <QProcessEnvironment>
+#include "configdocument.h"
+
+#include <QCoreApplication>
+#include <QList>
 #include <QString>
 
-// The automatic repairs offered when the installed smb.conf fails its start-up check.
+// The repairs the start-up offers when testparm rejects smb.conf. A repair is planned
+// first, so the administrator can be told every line it changes before accepting it, and
+// applied only to the file it was planned on. It edits only the lines it names, keeps
+// every other byte, and installs the result only after testparm no longer makes the
+// complaint it repairs.
 class ConfigRepair
 {
+    Q_DECLARE_TR_FUNCTIONS(ConfigRepair)
+
 public:
-    enum LimitFixResult {
-        LimitsUnreadable, // the limits file could not be opened or read: nothing done
-        LimitAlreadySet, // the open-file limit is already there: nothing done
-        LimitWritten, // the limit line was appended: a reboot makes it effective
-        LimitWriteFailed, // appending failed
+    enum Kind {
+        // "Ignoring invalid value '...' for parameter 'security'": the lines that give the
+        // security parameter a value Samba rejects are removed.
+        InvalidSecurity,
+        // "Invalid idmap range for domain *!": the default domain gets a backend when it has
+        // none and a free range of 5000 IDs from 3000 on when its range is missing or malformed.
+        DefaultIdmapRange,
     };
 
-    // Raises the open-file limit that smbd asks for ("increasing rlimit_max ... to
-    // minimum Windows limit") by appending a limits.conf line for every domain.
-    static LimitFixResult
-    applyLimitFix(const QString &limitsPath = QStringLiteral("/etc/security/limits.conf"));
+    // One line the repair removes, adds or changes; values as Samba reads them.
+    struct Change
+    {
+        int line = 0; // the line number in smb.conf, 0 for a new line
+        QString section; // as the file names it
+        QString key; // as written
+        QString oldValue; // null for a new line
+        QString newValue; // null for a removed line
+    };
 
-    // Removes every 'security = <word>' line, so Samba falls back to its default
-    // user-level security. Returns false when the file could not be read or replaced;
-    // a file that cannot be read is never written.
-    static bool applySecurityFix(const QString &smbConfPath = QStringLiteral("/etc/samba/smb.conf"));
+    ConfigRepair(const QString &path, const QString &testparmProgram = QStringLiteral("testparm"));
 
-    // The environment the desktop's reboot helper needs when run through sudo.
-    static QProcessEnvironment rebootEnvironment(const QProcessEnvironment &system);
-    // Asks the desktop to reboot, waiting at most 30 seconds for the helper.
-    static void reboot(const QString &program = QStringLiteral("/usr/bin/quill-wmfunc"));
+    // Whether testparm's output makes the complaint a repair is for.
+    static bool complains(Kind kind, const QString &output);
 
-    static const char *limitLine() { return "*\t\t-\tnofile\t\t16384"; }
+    // Reads smb.conf and works out the edits. False when it cannot be read or the repair
+    // finds nothing to change there; errorString() says which.
+    bool plan(Kind kind);
+    const QList<Change> &changes() const { return m_changes; }
+    // The range the default domain is given, "3000-7999"; empty when it keeps its own.
+    QString defaultRange() const { return m_range; }
+
+    // Installs the planned text when smb.conf is still the file planned on and testparm no
+    // longer makes the complaint. On failure smb.conf is left as it was.
+    bool apply();
+    QString errorString() const { return m_error; }
+
+private:
+    bool planSecurity();
+    bool planIdmapRange();
+    bool fail(const QString &message);
+    int lineNumber(std::size_t line) const;
+
+    QString m_path;
+    QString m_testparmProgram;
+    Kind m_kind = InvalidSecurity;
+    ConfigDocument m_document;
+    QList<Change> m_changes;
+    QString m_range;
+    QString m_error;
 };

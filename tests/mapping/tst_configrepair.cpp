@@ -1,56 +1,38 @@
+// The start-up repairs of smb.conf, applied with the real testparm judging the result.
 #include "configrepair.h"
+#include "testfiles.h"
+#include "testparm.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <iterator>
-#include <memory>
-
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
-// The line the limit fix appends, raising the open-file limit for every domain.
-const QByteArray limitLine = QByteArrayLiteral("*\t\t-\tnofile\t\t16384");
+const QByteArray adMember = "[global]\n   workgroup = X\n   realm = X.COM\n   security = ads\n";
+const QByteArray tdbBackend = "   idmap config * : backend = tdb\n";
 
-// A stand-in for the desktop's reboot helper: writes its argument count, its arguments and the
-// runtime directory it was given to the file "call" beside it.
-const char fakeRebootHelper[] = R"(#!/bin/sh
+// A literal with its NUL bytes.
+template<std::size_t size>
+QByteArray bytes(const char (&text)[size])
 {
-printf '%s|' "$#" "$@"
-printf 'XDG_RUNTIME_DIR=%s\n' "${XDG_RUNTIME_DIR-unset}"
-} >"$(dirname "$0")/call"
-)";
+    return QByteArray(text, size - 1);
+}
 
-// Restores an environment variable when it goes out of scope.
-class EnvironmentGuard
+QStringList describe(const QList<ConfigRepair::Change> &changes)
 {
-public:
-    explicit EnvironmentGuard(const char *name)
-        : m_name(name)
-        , m_wasSet(qEnvironmentVariableIsSet(name))
-        , m_value(qgetenv(name))
-    {
-    }
-    ~EnvironmentGuard()
-    {
-        if (m_wasSet)
-            qputenv(m_name, m_value);
-        else
-            qunsetenv(m_name);
-    }
-    EnvironmentGuard(const EnvironmentGuard &) = delete;
-    EnvironmentGuard &operator=(const EnvironmentGuard &) = delete;
-
-private:
-    const char *m_name;
-    bool m_wasSet;
-    QByteArray m_value;
-};
+    QStringList lines;
+    for (const ConfigRepair::Change &change : changes)
+        lines << QStringLiteral("%1 [%2] %3: %4 -> %5")
+                     .arg(change.line)
+                     .arg(change.section, change.key,
+                          change.oldValue.isNull() ? QStringLiteral("(new)") : change.oldValue,
+                          change.newValue.isNull() ? QStringLiteral("(removed)") : change.newValue);
+    return lines;
+}
 
 } // namespace
 
@@ -61,28 +43,20 @@ class TestConfigRepair : public QObject
 private Q_SLOTS:
     void init();
 
-    void limitFix_data();
-    void limitFix();
-    void limitFixTwice();
-    void limitFixMissingFile();
-    void limitFixOnDirectory();
-
     void securityFix_data();
     void securityFix();
-    void securityFixMissingFile();
-    void securityFixOnDirectory();
-    void securityFixKeepsModeAndOwner();
-    void securityFixThroughSymbolicLink();
-
-    void rebootEnvironment_data();
-    void rebootEnvironment();
-    void reboot_data();
-    void reboot();
-    void rebootWithoutHelper();
+    void idmapFix_data();
+    void idmapFix();
+    void changesNameEveryLine();
+    void nothingToPlan_data();
+    void nothingToPlan();
+    void applyFailures_data();
+    void applyFailures();
+    void keepsModeOwnerAndLink();
 
 private:
-    QString writeFile(const QString &name, const QByteArray &content);
-    QByteArray readFile(const QString &path) const;
+    QString path() const { return m_dir->filePath(QStringLiteral("smb.conf")); }
+    void repairAndCheck(ConfigRepair::Kind kind, const QByteArray &before, const QByteArray &after);
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -93,93 +67,23 @@ void TestConfigRepair::init()
     QVERIFY(m_dir->isValid());
 }
 
-QString TestConfigRepair::writeFile(const QString &name, const QByteArray &content)
+void TestConfigRepair::repairAndCheck(ConfigRepair::Kind kind, const QByteArray &before,
+                                      const QByteArray &after)
 {
-    const QString path = m_dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
+    QVERIFY(writeFile(path(), before));
+    const TestParmResult broken = TestParm().checkConf(path());
+    QVERIFY2(ConfigRepair::complains(kind, broken.output), qPrintable(broken.output));
 
-QByteArray TestConfigRepair::readFile(const QString &path) const
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<unreadable>");
-    return file.readAll();
-}
-
-void TestConfigRepair::limitFix_data()
-{
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("after");
-    QTest::addColumn<int>("result");
-
-    const int written = ConfigRepair::LimitWritten;
-    const int alreadySet = ConfigRepair::LimitAlreadySet;
-    const QByteArray debianStart =
-        "# /etc/security/limits.conf\n#\n#<domain>      <type>  <item>         <value>\n";
-
-    QTest::newRow("empty file") << QByteArray() << limitLine + '\n' << written;
-    QTest::newRow("ends with a line feed") << debianStart << debianStart + limitLine + '\n' << written;
-    QTest::newRow("last line unterminated")
-        << QByteArray("@staff hard nproc 50") << "@staff hard nproc 50\n" + limitLine + '\n'
-        << written;
-    QTest::newRow("only a line feed") << QByteArray("\n") << "\n" + limitLine + '\n' << written;
-    QTest::newRow("CRLF lines") << QByteArray("# limits\r\n") << "# limits\r\n" + limitLine + '\n' << written;
-    QTest::newRow("bytes that are not UTF-8")
-        << QByteArray("# caf\xe9 \xff\xfe\n") << "# caf\xe9 \xff\xfe\n" + limitLine + '\n'
-        << written;
-    QTest::newRow("limit with blanks instead of TABs")
-        << QByteArray("*   -   nofile   16384\n") << "*   -   nofile   16384\n" + limitLine + '\n'
-        << written;
-    QTest::newRow("other nofile value")
-        << QByteArray("*\t\t-\tnofile\t\t4096\n") << "*\t\t-\tnofile\t\t4096\n" + limitLine + '\n'
-        << written;
-
-    const QByteArray ownLine = debianStart + limitLine + '\n';
-    QTest::newRow("already set by the fix") << ownLine << ownLine << alreadySet;
-    const QByteArray otherDomain = "@samba\t\thard\tnofile\t\t16384\n# end\n";
-    QTest::newRow("already set for another domain, first line") << otherDomain << otherDomain << alreadySet;
-    const QByteArray unterminated = debianStart + "root soft nofile\t\t16384";
-    QTest::newRow("already set, last line unterminated") << unterminated << unterminated << alreadySet;
-    const QByteArray commented = "#*\t\t-\tnofile\t\t16384\n";
-    QTest::newRow("already set in a comment") << commented << commented << alreadySet;
-}
-
-void TestConfigRepair::limitFix()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(QByteArray, after);
-    QFETCH(int, result);
-
-    const QString path = writeFile(QStringLiteral("limits.conf"), before);
-    QCOMPARE(int(ConfigRepair::applyLimitFix(path)), result);
-    QCOMPARE(readFile(path), after);
-}
-
-void TestConfigRepair::limitFixTwice()
-{
-    const QString path = writeFile(QStringLiteral("limits.conf"), "@staff hard nproc 50");
-    QCOMPARE(ConfigRepair::applyLimitFix(path), ConfigRepair::LimitWritten);
-    QCOMPARE(ConfigRepair::applyLimitFix(path), ConfigRepair::LimitAlreadySet);
-    QCOMPARE(readFile(path), "@staff hard nproc 50\n" + limitLine + '\n');
-}
-
-void TestConfigRepair::limitFixMissingFile()
-{
-    const QString path = m_dir->filePath(QStringLiteral("limits.conf"));
-    QCOMPARE(ConfigRepair::applyLimitFix(path), ConfigRepair::LimitsUnreadable);
-    QVERIFY(!QFileInfo::exists(path));
-}
-
-void TestConfigRepair::limitFixOnDirectory()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("limits.conf")));
-    QCOMPARE(ConfigRepair::applyLimitFix(m_dir->filePath(QStringLiteral("limits.conf"))),
-             ConfigRepair::LimitsUnreadable);
-    QVERIFY(QDir(m_dir->filePath(QStringLiteral("limits.conf"))).isEmpty());
+    ConfigRepair repair(path());
+    QVERIFY2(repair.plan(kind), qPrintable(repair.errorString()));
+    QVERIFY2(repair.apply(), qPrintable(repair.errorString()));
+    QCOMPARE(readFile(path()), after);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QStringLiteral("smb.conf")});
+    // The real testparm accepts the repaired file.
+    const TestParmResult fixed = TestParm().checkConf(path());
+    QVERIFY2(fixed.status == TestParmResult::Ok || fixed.status == TestParmResult::Warnings,
+             qPrintable(fixed.output));
 }
 
 void TestConfigRepair::securityFix_data()
@@ -187,196 +91,205 @@ void TestConfigRepair::securityFix_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
 
-    QTest::newRow("line removed") << QByteArray("[global]\nsecurity = user\nworkgroup = HOME\n")
-                                  << QByteArray("[global]\nworkgroup = HOME\n");
-    QTest::newRow("invalid value removed")
-        << QByteArray("[global]\n   security = domainx\n") << QByteArray("[global]\n   ");
-    QTest::newRow("indentation joins the next line")
-        << QByteArray("[global]\n\tsecurity = ads\n\tworkgroup = HOME\n")
-        << QByteArray("[global]\n\t\tworkgroup = HOME\n");
-    QTest::newRow("value with punctuation")
-        << QByteArray("[global]\nsecurity = ads-old\n[data]\n") << QByteArray("[global]\n[data]\n");
-    QTest::newRow("several matches") << QByteArray(
-        "[global]\nsecurity = user\nworkgroup = HOME\n[data]\nsecurity = share\npath = /srv\n")
-                                     << QByteArray("[global]\nworkgroup = HOME\n[data]\npath = /srv\n");
-    QTest::newRow("two matches in a row")
-        << QByteArray("security = user\nsecurity = ads\n[data]\n") << QByteArray("[data]\n");
-
-    const QByteArray untouched[] = {
-        "[global]\nsecurity=user\n",        "[global]\nsecurity = X\n",
-        "[global]\nsecurity  = user\n",     "[global]\nsecurity =  user\n",
-        "[global]\nSecurity = user\n",      "[global]\nsecurity = user",
-        "[global]\nsecurity = two words\n", "[global]\nsecurity = user \n",
-        "[global]\nworkgroup = HOME\n",     "",
+    const QByteArray end = "   workgroup = HOME\n[data]\n   path = /tmp\n";
+    // Every spelling Samba reads as the security parameter, with a value it rejects.
+    const char *spellings[][2] = {
+        {"blanks around =", "   security = share\n"},
+        {"no blanks", "security=share\n"},
+        {"key and value capitalised", "Security = SHARE\n"},
+        {"TABs around =", "security\t=\tshare\n"},
+        {"blank inside the key", "   secu rity = share\n"},
+        {"indented with TABs and blanks", " \t security  =  server\n"},
+        {"continued value", "security = sha\\\nre\n"},
     };
-    const char *untouchedNames[] = {
-        "no blanks around =", "one-character value", "two blanks before =", "two blanks after =",
-        "capitalised key",    "no line feed at end", "value of two words",  "trailing blank",
-        "no security line",   "empty file",
-    };
-    static_assert(std::size(untouched) == std::size(untouchedNames));
-    for (size_t i = 0; i < std::size(untouched); ++i)
-        QTest::newRow(untouchedNames[i]) << untouched[i] << untouched[i];
+    for (const auto &[name, line] : spellings)
+        QTest::newRow(name) << "[global]\n" + QByteArray(line) + end << "[global]\n" + end;
 
-    // A CRLF line goes with its carriage return.
-    QTest::newRow("CRLF line removed") << QByteArray("[global]\r\nsecurity = user\r\nworkgroup = HOME\r\n")
-                                       << QByteArray("[global]\r\nworkgroup = HOME\r\n");
-    // The words inside a comment or another value are no security line: removing them
-    // there would pull the next line into the comment.
-    QTest::newRow("inside a comment") << QByteArray("# security = user\n[data]\npath = /srv\n")
-                                      << QByteArray("# security = user\n[data]\npath = /srv\n");
-    QTest::newRow("inside a value") << QByteArray("[global]\ncomment = security = user\nworkgroup = HOME\n")
-                                    << QByteArray("[global]\ncomment = security = user\nworkgroup = HOME\n");
-    QTest::newRow("LF line in CRLF file") << QByteArray("[global]\r\nsecurity = user\nworkgroup = HOME\r\n")
-                                          << QByteArray("[global]\r\nworkgroup = HOME\r\n");
-
-    QTest::newRow("bytes that are not UTF-8 elsewhere")
-        << QByteArray("[global]\ncomment = caf\xe9 \xff\xfe\x80\nsecurity = user\n[d\xfcsseldorf]\npath = "
-                      "/srv/\xc3\xa9\n")
-        << QByteArray("[global]\ncomment = caf\xe9 \xff\xfe\x80\n[d\xfcsseldorf]\npath = /srv/\xc3\xa9\n");
-    QTest::newRow("bytes that are not UTF-8 in the value")
-        << QByteArray("[global]\nsecurity = us\xe9r\n[d\xfc]\n") << QByteArray("[global]\n[d\xfc]\n");
-    QTest::newRow("NUL byte kept") << QByteArray("[global]\ncomment = a\0b\nsecurity = user\n", 39)
-                                   << QByteArray("[global]\ncomment = a\0b\n", 23);
+    QTest::newRow("CRLF lines") << QByteArray("[global]\r\n\tsecurity = share\r\n\tworkgroup = HOME\r\n")
+                                << QByteArray("[global]\r\n\tworkgroup = HOME\r\n");
+    QTest::newRow("last line unterminated") << QByteArray("[global]\nworkgroup = HOME\nsecurity = share")
+                                            << QByteArray("[global]\nworkgroup = HOME\n");
+    QTest::newRow("before the first header, and in a share")
+        << QByteArray("security = share\n[global]\nworkgroup = HOME\n[data]\npath = /tmp\nsecurity = share\n")
+        << QByteArray("[global]\nworkgroup = HOME\n[data]\npath = /tmp\n");
+    // Values Samba accepts stay, in any case and with blanks; so do comments and other values.
+    QTest::newRow("accepted values, comments and other values stay")
+        << QByteArray("# security = share\n[global]\nsecurity = US ER\ncomment = security = share\n"
+                      "security = share\n;security = share\n")
+        << QByteArray("# security = share\n[global]\nsecurity = US ER\ncomment = security = share\n"
+                      ";security = share\n");
+    // Samba stops reading at a NUL byte: the line after it is no parameter to it.
+    QTest::newRow("bytes that are not UTF-8, NUL byte")
+        << bytes("[global]\ncomment = caf\xe9 \xff\nsecurity = share\n[d\xfc]\npath = /tmp\n"
+                 "comment = a\0b\nsecurity = share\n")
+        << bytes(
+               "[global]\ncomment = caf\xe9 \xff\n[d\xfc]\npath = /tmp\ncomment = a\0b\nsecurity = share\n");
 }
 
 void TestConfigRepair::securityFix()
 {
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, after);
+    repairAndCheck(ConfigRepair::InvalidSecurity, before, after);
+}
 
-    const QString path = writeFile(QStringLiteral("smb.conf"), before);
-    QVERIFY(ConfigRepair::applySecurityFix(path));
-    QCOMPARE(readFile(path), after);
+void TestConfigRepair::idmapFix_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("no backend, no range")
+        << adMember << adMember + tdbBackend + "   idmap config * : range = 3000-7999\n";
+    const QByteArray otherDomain =
+        adMember + "   idmap config X : backend = rid\n   idmap config X : range = 5000-9999\n";
+    QTest::newRow("another domain overlaps 3000-7999")
+        << otherDomain << otherDomain + tdbBackend + "   idmap config * : range = 10000-14999\n";
+    const QByteArray twoDomains = adMember
+        + "   idmap config Y : backend = rid\n   idmap config Y : range = 7000-20000\n"
+          "   idmap config X : backend = rid\n   idmap config X : range = 1000-3500\n";
+    QTest::newRow("one domain's range after another's")
+        << twoDomains << twoDomains + tdbBackend + "   idmap config * : range = 20001-25000\n";
+    // A malformed range is replaced in its line; the backend set stays.
+    QTest::newRow("malformed range") << adMember
+            + "   idmap config * : range = 3000\n   idmap config * : backend = tdb\n# end\n"
+                                     << adMember
+            + "   idmap config * : range = 3000-7999\n   idmap config * : backend = tdb\n# end\n";
+    QTest::newRow("CRLF, TAB-indented [global] before a share")
+        << QByteArray("[global]\r\n\tworkgroup = X\r\n\trealm = X.COM\r\n\tsecurity = ads\r\n\r\n[data]\r\n"
+                      "\tpath = /tmp\r\n")
+        << QByteArray("[global]\r\n\tworkgroup = X\r\n\trealm = X.COM\r\n\tsecurity = ads\r\n"
+                      "\tidmap config * : backend = tdb\r\n\tidmap config * : range = 3000-7999\r\n\r\n"
+                      "[data]\r\n\tpath = /tmp\r\n");
+    QTest::newRow("no blanks around =, last line unterminated")
+        << QByteArray("[Global]\nworkgroup=X\nrealm=X.COM\nsecurity=ads")
+        << QByteArray("[Global]\nworkgroup=X\nrealm=X.COM\nsecurity=ads\nidmap config * : backend=tdb\n"
+                      "idmap config * : range=3000-7999\n");
+}
+
+void TestConfigRepair::idmapFix()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    repairAndCheck(ConfigRepair::DefaultIdmapRange, before, after);
+}
+
+void TestConfigRepair::changesNameEveryLine()
+{
+    QVERIFY(
+        writeFile(path(), "security = share\n[global]\n# x\nSecurity=User\n[data]\nsecu rity = server\n"));
+    ConfigRepair security(path());
+    QVERIFY(security.plan(ConfigRepair::InvalidSecurity));
+    QCOMPARE(describe(security.changes()),
+             (QStringList{QStringLiteral("1 [global] security: share -> (removed)"),
+                          QStringLiteral("6 [data] secu rity: server -> (removed)")}));
+
+    QVERIFY(writeFile(path(), "[global]\r\nsecurity = ads\r\n\tIdmap Config * : Range = 1 -\r\n"));
+    ConfigRepair idmap(path());
+    QVERIFY(idmap.plan(ConfigRepair::DefaultIdmapRange));
+    QCOMPARE(describe(idmap.changes()),
+             (QStringList{QStringLiteral("0 [global] idmap config * : backend: (new) -> tdb"),
+                          QStringLiteral("3 [global] Idmap Config * : Range: 1 - -> 3000-7999")}));
+    QCOMPARE(idmap.defaultRange(), QStringLiteral("3000-7999"));
+}
+
+void TestConfigRepair::nothingToPlan_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("content"); // null: no file; "/": a directory
+
+    QTest::newRow("no smb.conf") << int(ConfigRepair::InvalidSecurity) << QByteArray();
+    QTest::newRow("a directory") << int(ConfigRepair::DefaultIdmapRange) << QByteArray("/");
+    QTest::newRow("valid security values")
+        << int(ConfigRepair::InvalidSecurity) << QByteArray("[global]\nsecurity = ads\nsecurity = auto\n");
+    QTest::newRow("range and backend set")
+        << int(ConfigRepair::DefaultIdmapRange) << adMember + tdbBackend + "idmap config * : range = 1-2 x\n";
+    QTest::newRow("no [global]") << int(ConfigRepair::DefaultIdmapRange)
+                                 << QByteArray("[data]\npath = /tmp\n");
+}
+
+void TestConfigRepair::nothingToPlan()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArray, content);
+    if (content == "/")
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("smb.conf")));
+    else if (!content.isNull())
+        QVERIFY(writeFile(path(), content));
+
+    ConfigRepair repair(path());
+    QVERIFY(!repair.plan(ConfigRepair::Kind(kind)));
+    QVERIFY(!repair.errorString().isEmpty());
+    QVERIFY(!repair.apply());
+    QCOMPARE(readFile(path()), content == "/" ? QByteArray() : content);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+             content.isNull() ? 0 : 1);
+}
+
+void TestConfigRepair::applyFailures_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("changed after the plan") << QStringLiteral("changed");
+    QTest::newRow("disk full") << QStringLiteral("full");
+    QTest::newRow("testparm missing") << QStringLiteral("testparm");
+}
+
+void TestConfigRepair::applyFailures()
+{
+    QFETCH(QString, failure);
+    QByteArray content = adMember;
+    QVERIFY(writeFile(path(), content));
+    ConfigRepair repair(path(),
+                        failure == QLatin1String("testparm") ? m_dir->filePath(QStringLiteral("none"))
+                                                             : QStringLiteral("testparm"));
+    QVERIFY(repair.plan(ConfigRepair::DefaultIdmapRange));
+
+    bool applied = true;
+    if (failure == QLatin1String("changed")) {
+        content += "   comment = another editor\n";
+        QVERIFY(writeFile(path(), content));
+        applied = repair.apply();
+    } else if (failure == QLatin1String("full")) {
+        // Writes beyond the size limit fail as on a full disk, for root too.
+        rlimit limit{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlimit small{16, limit.rlim_max};
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        applied = repair.apply();
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, previous);
+    } else {
+        applied = repair.apply();
+    }
+    QVERIFY(!applied);
+    QVERIFY(!repair.errorString().isEmpty());
+    QCOMPARE(readFile(path()), content);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("smb.conf")});
 }
 
-void TestConfigRepair::securityFixMissingFile()
+void TestConfigRepair::keepsModeOwnerAndLink()
 {
-    const QString path = m_dir->filePath(QStringLiteral("smb.conf"));
-    QVERIFY(!ConfigRepair::applySecurityFix(path));
-    QVERIFY(!QFileInfo::exists(path));
-    QVERIFY(QDir(m_dir->path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
-}
-
-void TestConfigRepair::securityFixOnDirectory()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("smb.conf")));
-    const QString path = m_dir->filePath(QStringLiteral("smb.conf"));
-    QVERIFY(!ConfigRepair::applySecurityFix(path));
-    QVERIFY(QFileInfo(path).isDir());
-    QVERIFY(QDir(path).isEmpty());
-}
-
-void TestConfigRepair::securityFixKeepsModeAndOwner()
-{
-    const QString path = writeFile(QStringLiteral("smb.conf"), "[global]\nsecurity = user\n");
-    const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
-    QVERIFY(QFile::setPermissions(path, mode));
-    // A file of another owner and group, as only root can make it; the tool runs as root.
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("real")));
+    const QString target = m_dir->filePath(QStringLiteral("real/smb.conf"));
+    QVERIFY(writeFile(target, "[global]\nsecurity = share\n"));
+    QVERIFY(QFile::link(target, path()));
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    // Another owner and group, as only root can give; the tool runs as root.
     const bool root = ::geteuid() == 0;
     const uid_t owner = root ? 65534 : ::geteuid();
     const gid_t group = root ? 65534 : ::getegid();
-    QCOMPARE(::chown(QFile::encodeName(path).constData(), owner, group), 0);
+    QCOMPARE(::chown(QFile::encodeName(target).constData(), owner, group), 0);
 
-    QVERIFY(ConfigRepair::applySecurityFix(path));
-    QCOMPARE(readFile(path), QByteArray("[global]\n"));
-    // QFile reports the owner's rights twice (as owner and as user); only the mode bits matter here.
-    const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-        | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
-        | QFile::ExeOther;
-    QCOMPARE(QFileInfo(path).permissions() & modeBits, mode);
-    QCOMPARE(QFileInfo(path).ownerId(), uint(owner));
-    QCOMPARE(QFileInfo(path).groupId(), uint(group));
-}
-
-void TestConfigRepair::securityFixThroughSymbolicLink()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("real")));
-    const QString target = writeFile(QStringLiteral("real/smb.conf"), "[global]\nsecurity = user\n[data]\n");
-    const QString link = m_dir->filePath(QStringLiteral("smb.conf"));
-    QVERIFY(QFile::link(target, link));
-
-    QVERIFY(ConfigRepair::applySecurityFix(link));
-    QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(readFile(target), QByteArray("[global]\n[data]\n"));
-}
-
-void TestConfigRepair::rebootEnvironment_data()
-{
-    QTest::addColumn<QStringList>("variables");
-    QTest::addColumn<QString>("runtimeDir");
-
-    QTest::newRow("run through sudo")
-        << QStringList{QStringLiteral("SUDO_UID=1000")} << QStringLiteral("/run/user/1000");
-    QTest::newRow("run through sudo, runtime dir of root")
-        << QStringList{QStringLiteral("SUDO_UID=1001"), QStringLiteral("XDG_RUNTIME_DIR=/run/user/0")}
-        << QStringLiteral("/run/user/1001");
-    QTest::newRow("without sudo") << QStringList() << QStringLiteral("/run/user/");
-    QTest::newRow("without sudo, runtime dir set")
-        << QStringList{QStringLiteral("XDG_RUNTIME_DIR=/run/user/0")} << QStringLiteral("/run/user/");
-}
-
-void TestConfigRepair::rebootEnvironment()
-{
-    QFETCH(QStringList, variables);
-    QFETCH(QString, runtimeDir);
-
-    QProcessEnvironment system;
-    system.insert(QStringLiteral("PATH"), QStringLiteral("/usr/sbin:/usr/bin"));
-    system.insert(QStringLiteral("DISPLAY"), QStringLiteral(":0"));
-    for (const QString &variable : qAsConst(variables)) {
-        const int equals = variable.indexOf(QLatin1Char('='));
-        system.insert(variable.left(equals), variable.mid(equals + 1));
-    }
-
-    const QProcessEnvironment environment = ConfigRepair::rebootEnvironment(system);
-    QCOMPARE(environment.value(QStringLiteral("XDG_RUNTIME_DIR")), runtimeDir);
-    // Everything else is passed on as it is.
-    QProcessEnvironment rest = environment;
-    rest.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    QProcessEnvironment expectedRest = system;
-    expectedRest.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    QCOMPARE(rest.toStringList(), expectedRest.toStringList());
-}
-
-void TestConfigRepair::reboot_data()
-{
-    QTest::addColumn<bool>("sudo");
-    QTest::addColumn<QByteArray>("call");
-
-    QTest::newRow("run through sudo")
-        << true << QByteArray("1|QUILLWM_REBOOT|XDG_RUNTIME_DIR=/run/user/1000\n");
-    QTest::newRow("without sudo") << false << QByteArray("1|QUILLWM_REBOOT|XDG_RUNTIME_DIR=/run/user/\n");
-}
-
-void TestConfigRepair::reboot()
-{
-    QFETCH(bool, sudo);
-    QFETCH(QByteArray, call);
-
-    const QString helper = writeFile(QStringLiteral("quill-wmfunc"), fakeRebootHelper);
-    QVERIFY(QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    EnvironmentGuard sudoUid("SUDO_UID");
-    EnvironmentGuard runtimeDir("XDG_RUNTIME_DIR");
-    if (sudo)
-        qputenv("SUDO_UID", "1000");
-    else
-        qunsetenv("SUDO_UID");
-    qputenv("XDG_RUNTIME_DIR", "/run/user/0");
-
-    ConfigRepair::reboot(helper);
-    QCOMPARE(readFile(m_dir->filePath(QStringLiteral("call"))), call);
-}
-
-void TestConfigRepair::rebootWithoutHelper()
-{
-    // On a desktop without the helper nothing happens, and nothing waits.
-    QElapsedTimer timer;
-    timer.start();
-    ConfigRepair::reboot(m_dir->filePath(QStringLiteral("quill-wmfunc")));
-    QVERIFY(timer.elapsed() < 10000);
+    ConfigRepair repair(path());
+    QVERIFY(repair.plan(ConfigRepair::InvalidSecurity));
+    QVERIFY2(repair.apply(), qPrintable(repair.errorString()));
+    QVERIFY(QFileInfo(path()).isSymLink());
+    QCOMPARE(readFile(target), QByteArray("[global]\n"));
+    QCOMPARE(QFileInfo(target).permissions() & QFile::Permissions(QFlag(0x7077)),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    QCOMPARE(QFileInfo(target).ownerId(), uint(owner));
+    QCOMPARE(QFileInfo(target).groupId(), uint(group));
 }
 
 QTEST_GUILESS_MAIN(TestConfigRepair)
