@@ -41,8 +41,6 @@ public:
         QString wbinfo = SambaAccountStore::defaultWbinfoProgram();
         QString smbpasswd = SambaAccountStore::defaultSmbpasswdProgram();
         QString net = SambaAccountStore::defaultNetProgram();
-        QString limitsPath = QStringLiteral("/etc/security/limits.conf");
-        QString rebootProgram = QStringLiteral("/usr/bin/quill-wmfunc");
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
@@ -107,8 +105,8 @@ private:
     void resizeColumns();
     void showTabOf(const Share &share);
     static Share printersShare();
-    bool askToFixConfig(const QString &text);
-    void fixOpenFileLimit();
+    // The testparm text with what Fix config does; true when the administrator chose it.
+    bool askToFixConfig(const QString &text, const QString &repair);
     // Start for stopped services, Stop for running ones.
     void showServiceState(bool running);
     bool runService(SystemCtl::Command command, const QString &service, const QString &failure);
@@ -135,5 +133,4 @@ private:
     // document over smb.conf, so it must never run on a partial load.
     bool m_loaded = false;
     bool m_exitConfirmed = false;
-    bool m_limitOfferMade = false;
 };

@@ -34,8 +34,6 @@ int main(int argc, char **argv)
             options.environment.systemctl = directory + QStringLiteral("systemctl");
             options.environment.pdbedit = directory + QStringLiteral("pdbedit");
             options.environment.wbinfo = directory + QStringLiteral("wbinfo");
-            options.environment.limitsPath = directory + QStringLiteral("limits.conf");
-            options.environment.rebootProgram = directory + QStringLiteral("reboot");
         } else {
             std::fprintf(stderr, "startupprobe: unknown argument %s\n", argument);
             return 2;
