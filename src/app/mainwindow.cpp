@@ -527,6 +527,7 @@ bool MainWindow::saveAll()
         QPushButton *reload = box.addButton(tr("Reload"), QMessageBox::AcceptRole);
         box.addButton(QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
         box.exec();
         if (box.clickedButton() == reload) {
             initialLoad();

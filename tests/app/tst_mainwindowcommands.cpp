@@ -477,29 +477,45 @@ void TestMainWindowCommands::saveSequence()
 
 void TestMainWindowCommands::saveRefusedKeepsEverything()
 {
-    Sandbox sandbox;
-    sandbox.setSmbdActive(true);
-    MainWindow window(sandbox.environment());
-    window.initialLoad();
-    makeChanges(sandbox, window);
-    // Another editor changes smb.conf after it was loaded.
-    sandbox.append(QStringLiteral("smb.conf"), "[edited]\n   path = /tmp\n");
-    const QByteArray edited = sandbox.config();
-    sandbox.clearLog();
+    for (const QString &answer : {QStringLiteral("Cancel"), QStringLiteral("Reload")}) {
+        Sandbox sandbox;
+        sandbox.setSmbdActive(true);
+        MainWindow window(sandbox.environment());
+        window.initialLoad();
+        makeChanges(sandbox, window);
+        // Another editor changes smb.conf after it was loaded.
+        sandbox.append(QStringLiteral("smb.conf"), "[edited]\n   path = /tmp\n");
+        const QByteArray edited = sandbox.config();
+        sandbox.clearLog();
 
-    BoxDriver driver({QStringLiteral("OK")});
-    action(window, "actionSave")->trigger();
+        BoxDriver driver({answer});
+        action(window, "actionSave")->trigger();
 
-    QCOMPARE(driver.seen(), 1);
-    QCOMPARE(driver.last().text, QStringLiteral("Failed to save samba settings."));
-    QCOMPARE(driver.last().icon, QMessageBox::Critical);
-    QVERIFY(driver.last().details.contains(QLatin1String("Reload")));
-    QCOMPARE(sandbox.config(), edited);
-    QCOMPARE(sandbox.log(), QStringList());
-    QVERIFY(window.isModified());
-    QVERIFY(window.savedSettings().users().contains(QStringLiteral("alice")));
-    QCOMPARE(window.savedSettings().global()->guestAccount(), QStringLiteral("oldguest"));
-    QCOMPARE(modeOf(sandbox.path(QStringLiteral("ro"))), mode_t(0700));
+        QCOMPARE(driver.seen(), 1);
+        QCOMPARE(driver.last().title, QStringLiteral("Warning"));
+        QCOMPARE(driver.last().text, QStringLiteral("Failed to save samba settings."));
+        QVERIFY(driver.last().buttons.contains(QStringLiteral("Reload")));
+        QVERIFY(driver.last().buttons.contains(QStringLiteral("Cancel")));
+        QVERIFY(driver.last().details.contains(QLatin1String("Reload it before saving")));
+        QCOMPARE(sandbox.config(), edited);
+        QCOMPARE(modeOf(sandbox.path(QStringLiteral("ro"))), mode_t(0700));
+        if (answer == QLatin1String("Cancel")) {
+            // Nothing written, no account touched, the edits still there to save later.
+            QCOMPARE(sandbox.log(), QStringList());
+            QVERIFY(window.isModified());
+            QVERIFY(window.savedSettings().users().contains(QStringLiteral("alice")));
+            QCOMPARE(window.savedSettings().global()->guestAccount(), QStringLiteral("oldguest"));
+        } else {
+            // The file as it is now: the other editor's share is there, the edits are gone.
+            QVERIFY(!window.isModified());
+            QCOMPARE(window.currentSettings().global()->guestAccount(), QStringLiteral("oldguest"));
+            QStringList names;
+            for (const Share &share : window.shareModel()->shares())
+                names << share.name();
+            QVERIFY2(names.contains(QStringLiteral("edited")) && !names.contains(QStringLiteral("newshare")),
+                     qPrintable(names.join(QLatin1Char(' '))));
+        }
+    }
 }
 
 void TestMainWindowCommands::accountFailuresAreShown()
@@ -670,14 +686,14 @@ void TestMainWindowCommands::quitAndClose_data()
     // A failed save keeps the window open: after Quit the close asks again, and a close
     // does not throw the changes away.
     QTest::newRow("quit, save fails, then cancel")
-        << true << true << true << QStringList{saveAndExit, QStringLiteral("OK"), cancel}
-        << QStringList{question, QString(), question} << false << false;
+        << true << true << true << QStringList{saveAndExit, QStringLiteral("Cancel"), cancel}
+        << QStringList{question, QStringLiteral("Warning"), question} << false << false;
     QTest::newRow("quit, save fails, then exit")
-        << true << true << true << QStringList{saveAndExit, QStringLiteral("OK"), exit}
-        << QStringList{question, QString(), question} << true << false;
+        << true << true << true << QStringList{saveAndExit, QStringLiteral("Cancel"), exit}
+        << QStringList{question, QStringLiteral("Warning"), question} << true << false;
     QTest::newRow("close, save fails")
-        << false << true << true << QStringList{saveAndExit, QStringLiteral("OK")}
-        << QStringList{question, QString()} << false << false;
+        << false << true << true << QStringList{saveAndExit, QStringLiteral("Cancel")}
+        << QStringList{question, QStringLiteral("Warning")} << false << false;
 }
 
 void TestMainWindowCommands::quitAndClose()
