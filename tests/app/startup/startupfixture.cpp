@@ -71,7 +71,9 @@ StartupFixture::StartupFixture(uid_t user)
     writeScript(QStringLiteral("programs/testparm"), "exec '" + testparm.toUtf8() + "' \"$@\"\n");
     writeScript(QStringLiteral("programs/systemctl"),
                 "echo \"$*\" >>'" + log + "/systemctl'\necho inactive\nexit 3\n");
-    writeScript(QStringLiteral("programs/pdbedit"), "exit 0\n");
+    // Samba's account programs would write the machine's own databases.
+    for (const char *name : {"pdbedit", "smbpasswd", "net"})
+        writeScript(QStringLiteral("programs/") + QLatin1String(name), "exit 0\n");
     writeScript(QStringLiteral("programs/wbinfo"), "exit 1\n");
     for (const char *name : {"testparm", "systemctl", "wbinfo"}) {
         writeScript(QStringLiteral("guard/") + QLatin1String(name),

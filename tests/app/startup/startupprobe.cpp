@@ -4,8 +4,8 @@
 //   startupprobe [--root] [--low-integrity] [--config FILE] [--programs DIR]
 //
 // --root makes the root check pass whoever runs it, --low-integrity makes the integrity
-// check fail; without them the real checks run. DIR holds the testparm, systemctl, pdbedit
-// and wbinfo the window runs.
+// check fail; without them the real checks run. DIR holds the testparm, systemctl, pdbedit,
+// wbinfo, smbpasswd and net the window runs.
 #include "startup.h"
 
 #include <cstdio>
@@ -34,6 +34,8 @@ int main(int argc, char **argv)
             options.environment.systemctl = directory + QStringLiteral("systemctl");
             options.environment.pdbedit = directory + QStringLiteral("pdbedit");
             options.environment.wbinfo = directory + QStringLiteral("wbinfo");
+            options.environment.smbpasswd = directory + QStringLiteral("smbpasswd");
+            options.environment.net = directory + QStringLiteral("net");
         } else {
             std::fprintf(stderr, "startupprobe: unknown argument %s\n", argument);
             return 2;
