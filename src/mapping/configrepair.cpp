@@ -1,6 +1,7 @@
 #include "configrepair.h"
 
 #include "configfileinstaller.h"
+#include "configfilelock.h"
 #include "configtables.h"
 #include "configvalues.h"
 #include "sectioneditor.h"
@@ -191,13 +192,22 @@ bool ConfigRepair::apply()
 {
     if (m_changes.isEmpty())
         return fail(tr("There is nothing to repair."));
+    // A repair is a save like any other: it waits for the others.
+    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath());
+    if (!lock.acquire(10000))
+        return fail(lock.errorString());
     // Another editor may have changed smb.conf since the plan was shown.
-    std::string current;
-    QString error;
-    if (!ConfigFileInstaller::readFile(m_path, current, error))
-        return fail(tr("Can't read %1: %2").arg(m_path, error));
-    if (current != m_document.bytes())
-        return fail(tr("%1 was changed by another program; nothing was repaired.").arg(m_path));
+    const auto unchanged = [this] {
+        std::string current;
+        QString error;
+        if (!ConfigFileInstaller::readFile(m_path, current, error))
+            return fail(tr("Can't read %1: %2").arg(m_path, error));
+        if (current != m_document.bytes())
+            return fail(tr("%1 was changed by another program; nothing was repaired.").arg(m_path));
+        return true;
+    };
+    if (!unchanged())
+        return false;
 
     ConfigFileInstaller installer(m_path);
     if (!installer.open() || !installer.write(m_document.text())) {
@@ -210,6 +220,10 @@ bool ConfigRepair::apply()
         installer.discard();
         return fail(tr("testparm did not accept the repaired %1; nothing was changed.\n%2")
                         .arg(m_path, result.output));
+    }
+    if (!unchanged()) {
+        installer.discard();
+        return false;
     }
     if (!installer.install()) {
         const QString reason = installer.errorString();
