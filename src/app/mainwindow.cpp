@@ -15,18 +15,49 @@
 #include "ui_mainwindow.h"
 #include "usersdialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QIcon>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 
+#include <chrono>
 #include <exception>
 #include <future>
+#include <limits>
 #include <stdexcept>
 
 namespace {
+
+// Runs work on another thread while the window says it is busy: a slow or hung program
+// (testparm on a large file, pdbedit) must not freeze it. Input waits until the work is
+// done, so no second command starts meanwhile.
+template<class Work>
+auto whileBusy(QWidget *parent, const QString &text, Work work) -> decltype(work())
+{
+    QProgressDialog busy(text, QString(), 0, 0, parent);
+    busy.setObjectName(QStringLiteral("busyIndicator"));
+    busy.setWindowTitle(QCoreApplication::applicationName());
+    busy.setWindowModality(Qt::WindowModal);
+    busy.setCancelButton(nullptr);
+    busy.setMinimumDuration(std::numeric_limits<int>::max());
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    auto result = std::async(std::launch::async, std::move(work));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+        // A quick save shows nothing; a slow one shows the indicator.
+        if (!busy.isVisible() && elapsed.elapsed() > 300)
+            busy.show();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    }
+    QApplication::restoreOverrideCursor();
+    return result.get();
+}
 
 QIcon themeIcon(const char *name, const char *fallback)
 {
@@ -251,12 +282,18 @@ void MainWindow::showTabOf(const Share &share)
     m_ui->tabWidget->setCurrentIndex(share.printable() ? 1 : 0);
 }
 
+ShareDialog::Accounts MainWindow::regularAccounts() const
+{
+    // Read when a share dialog opens: accounts made since start-up are offered too.
+    return {SambaAccountStore::listRegularUsers(), SambaAccountStore::listRegularGroups()};
+}
+
 void MainWindow::addShare()
 {
     Share share;
     if (m_ui->tabWidget->currentIndex() == 1)
         share.setPrintable(true);
-    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), this);
+    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), regularAccounts(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_shares->addShare(share);
@@ -272,7 +309,7 @@ void MainWindow::editShare()
     if (!share)
         return;
     // The dialog edits the model's record itself.
-    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), this);
+    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), regularAccounts(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_shares->updateShare(index, Share(*share));
@@ -488,7 +525,8 @@ bool MainWindow::saveAll()
         QList<Share> shares = m_shares->shares();
         SaveSteps::dropOldGuestAccount(m_currentSettings.global()->guestAccount(),
                                        m_savedSettings.global()->guestAccount(), shares);
-        m_mapper->save(m_currentSettings, shares);
+        whileBusy(this, tr("Checking smb.conf with testparm and saving it..."),
+                  [this, &shares] { m_mapper->save(m_currentSettings, shares); });
         // Only the directory modes asked for since the last save; the requests are done then.
         const QStringList unchangedModes = SaveSteps::applyDirectoryPermissions(shares);
         m_shares->setShares(shares);
@@ -500,9 +538,12 @@ bool MainWindow::saveAll()
                                   QMessageBox::Ok);
 
         // The user sync also forgets the passwords typed: they are not kept past the save.
-        SambaAccountFailures failures =
-            m_accounts.syncSambaUsers(m_currentSettings.users(), m_savedSettings.users());
-        failures += m_accounts.syncSambaGroups(m_currentSettings.groups(), m_savedSettings.groups());
+        const SambaAccountFailures failures = whileBusy(this, tr("Saving Samba users and groups..."), [this] {
+            SambaAccountFailures found =
+                m_accounts.syncSambaUsers(m_currentSettings.users(), m_savedSettings.users());
+            found += m_accounts.syncSambaGroups(m_currentSettings.groups(), m_savedSettings.groups());
+            return found;
+        });
         if (!failures.isEmpty()) {
             QStringList lines{tr("smb.conf is saved, but these Samba account changes failed:")};
             for (const SambaAccountFailure &failure : failures)
@@ -521,8 +562,9 @@ bool MainWindow::saveAll()
         box.setIcon(QMessageBox::Warning);
         box.setWindowTitle(tr("Warning"));
         box.setText(tr("Failed to save samba settings."));
-        box.setInformativeText(tr("smb.conf was changed by another program after it was loaded. Reload it now? "
-                                  "The changes made here since the last save are lost."));
+        box.setInformativeText(
+            tr("smb.conf was changed by another program after it was loaded. Reload it now? "
+               "The changes made here since the last save are lost."));
         box.setDetailedText(QString::fromUtf8(error.what()));
         QPushButton *reload = box.addButton(tr("Reload"), QMessageBox::AcceptRole);
         box.addButton(QMessageBox::Cancel);

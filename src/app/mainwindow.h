@@ -3,6 +3,7 @@
 #include "configdocument.h"
 #include "sambaaccountstore.h"
 #include "sambasettings.h"
+#include "sharedialog.h"
 #include "systemctl.h"
 
 #include <QMainWindow>
@@ -104,6 +105,7 @@ private:
     void saveSize();
     void resizeColumns();
     void showTabOf(const Share &share);
+    ShareDialog::Accounts regularAccounts() const;
     static Share printersShare();
     // The testparm text with what Fix config does; true when the administrator chose it.
     bool askToFixConfig(const QString &text, const QString &repair);

@@ -4,7 +4,6 @@
 #include "auditedoperation.h"
 #include "auditoperationmodel.h"
 #include "fullaudit.h"
-#include "sambaaccountstore.h"
 #include "sambasettings.h"
 #include "share.h"
 #include "syslogfacility.h"
@@ -56,7 +55,7 @@ bool isUnsafeShareName(const QString &name)
 } // namespace
 
 ShareDialog::ShareDialog(Share &share, const SambaSettings &settings, const QSet<QString> &existingNames,
-                         QWidget *parent)
+                         const Accounts &accounts, QWidget *parent)
     : QDialog(parent)
     , m_share(share)
     , m_settings(settings)
@@ -71,7 +70,7 @@ ShareDialog::ShareDialog(Share &share, const SambaSettings &settings, const QSet
     m_ui->pushButtonRemove->setIcon(
         QIcon::fromTheme(QStringLiteral("list-remove"), QIcon(QStringLiteral(":/images/minus.png"))));
 
-    fillLists();
+    fillLists(accounts);
     m_autoName = m_share.path().isEmpty();
     m_ui->lineEditDirectory->setText(m_share.path());
     m_ui->lineEditShareName->setText(m_share.name());
@@ -108,7 +107,7 @@ ShareDialog::ShareDialog(Share &share, const SambaSettings &settings, const QSet
 
 ShareDialog::~ShareDialog() = default;
 
-void ShareDialog::fillLists()
+void ShareDialog::fillLists(const Accounts &accounts)
 {
     // A Samba user of tdbsam is a system user too, so most names come twice: each is offered
     // once, or choosing it would leave its twin behind, and editing the share would later
@@ -116,13 +115,13 @@ void ShareDialog::fillLists()
     QStringList users;
     for (const SambaUser &user : m_settings.users())
         users << user.name();
-    users << SambaAccountStore::listRegularUsers();
+    users << accounts.users;
     users.removeDuplicates();
     m_ui->listWidgetSambaUsers->addItems(users);
     QStringList groups;
     for (const SambaGroup &group : m_settings.groups())
         groups << group.name();
-    groups << SambaAccountStore::listRegularGroups();
+    groups << accounts.groups;
     groups.removeDuplicates();
     m_ui->listWidgetSambaGroup->addItems(groups);
 }

@@ -19,16 +19,22 @@ class Share;
 
 // Creates or edits one share: directory, name and description, who may use it, the
 // create mask, auditing and ACLs. The record is rewritten from the form only when Ok
-// passes the checks; Cancel leaves it as it was, except for whether the directory mode
-// is managed, which is read from the directory when the dialog opens.
+// passes the checks; Cancel leaves it as it was.
 class ShareDialog : public QDialog
 {
     Q_OBJECT
 
 public:
+    // The system's own users and groups offered beside the Samba ones; the caller reads them.
+    struct Accounts
+    {
+        QStringList users;
+        QStringList groups;
+    };
+
     // existingNames: the lower-cased names of all shares, the edited one included.
     ShareDialog(Share &share, const SambaSettings &settings, const QSet<QString> &existingNames,
-                QWidget *parent = nullptr);
+                const Accounts &accounts = {}, QWidget *parent = nullptr);
     ~ShareDialog() override;
 
     AuditOperationModel *operationModel() const { return m_operations; }
@@ -63,7 +69,7 @@ private:
     static void updateButtons(const AccessPage &page);
     static void moveInto(QListWidget *from, const QStringList &names, QListWidget *to);
 
-    void fillLists();
+    void fillLists(const Accounts &accounts);
     void setAccessMode();
     void fillAudit();
     void connectForm();

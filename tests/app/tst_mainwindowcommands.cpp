@@ -12,10 +12,13 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -192,6 +195,7 @@ private slots:
     void limitNote();
     void saveSequence();
     void saveRefusedKeepsEverything();
+    void slowCheckKeepsWindowResponsive();
     void accountFailuresAreShown();
     void services_data();
     void services();
@@ -473,6 +477,42 @@ void TestMainWindowCommands::saveSequence()
     action(window, "actionSave")->trigger();
     QCOMPARE(sandbox.config(), config);
     QCOMPARE(driver.seen(), 0);
+}
+
+// While a slow testparm judges the new text, the window keeps painting and says it is busy,
+// and the save still goes through.
+void TestMainWindowCommands::slowCheckKeepsWindowResponsive()
+{
+    Sandbox sandbox;
+    sandbox.useChecker("exec testparm \"$@\"\n");
+    MainWindow::Environment environment = sandbox.environment();
+    environment.testparm = sandbox.path(QStringLiteral("testparm"));
+    MainWindow window(environment);
+    window.initialLoad();
+    makeChanges(sandbox, window);
+    sandbox.useChecker("sleep 1.5\nexec testparm \"$@\"\n");
+    window.show();
+
+    QStringList seen;
+    QTimer probe;
+    connect(&probe, &QTimer::timeout, &probe, [&seen] {
+        QWidget *modal = QApplication::activeModalWidget();
+        seen << (modal ? modal->objectName() : QString());
+    });
+    probe.start(100);
+    BoxDriver driver;
+    QElapsedTimer timer;
+    timer.start();
+    action(window, "actionSave")->trigger();
+    probe.stop();
+
+    QVERIFY(timer.elapsed() >= 1500);
+    QCOMPARE(driver.seen(), 0);
+    QVERIFY2(seen.size() >= 10, qPrintable(seen.join(QLatin1Char(','))));
+    QVERIFY2(seen.contains(QStringLiteral("busyIndicator")), qPrintable(seen.join(QLatin1Char(','))));
+    QVERIFY(!window.isModified());
+    QVERIFY(sandbox.config().contains("[newshare]"));
+    QVERIFY(!qobject_cast<QProgressDialog *>(QApplication::activeModalWidget()));
 }
 
 void TestMainWindowCommands::saveRefusedKeepsEverything()
