@@ -34,7 +34,7 @@ const char *const baseConfig = "# Shareward test server\n"
                                "   path = @DIR@/data\n"
                                "   valid users = alice oldguest bob\n"
                                "[printers]\n"
-                               "   path = /var/tmp\n"
+                               "   path = @DIR@/spool\n"
                                "   printable = yes\n";
 
 // A configuration directory with the fake programs beside it.
@@ -44,6 +44,9 @@ public:
     Sandbox()
     {
         QDir(m_dir.path()).mkpath(QStringLiteral("data"));
+        // A spool directory like Debian's /var/tmp: sticky and open to all.
+        QDir(m_dir.path()).mkpath(QStringLiteral("spool"));
+        ::chmod(QFile::encodeName(path(QStringLiteral("spool"))).constData(), 01777);
         writeConfig(baseConfig);
         write(QStringLiteral("passdb"), "alice:1001:Alice\nbob:1002:Bob\n");
         write(QStringLiteral("groupmap"), "admins (S-1-5-21-1-2-3-1000) -> admins\n");
@@ -462,6 +465,8 @@ void TestMainWindowCommands::saveSequence()
     QVERIFY(config.contains("guest account = newguest"));
     QVERIFY2(!config.contains("oldguest"), config.constData()); // gone from valid users too
     QCOMPARE(modeOf(sandbox.path(QStringLiteral("ro"))), mode_t(0555));
+    // The printers' spool directory was not asked about and keeps its sticky mode.
+    QCOMPARE(modeOf(sandbox.path(QStringLiteral("spool"))), mode_t(01777));
 
     QVERIFY(!window.isModified());
     QVERIFY(!action(window, "actionEditShare")->isEnabled());
