@@ -87,6 +87,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
 {
+    m_mapper->setLockDirectory(environment.lockDirectory);
     m_ui->setupUi(this);
     setUpActions();
     menuBar()->addMenu(new QuillHelpMenu(this));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configdocument.h"
+#include "configfilelock.h"
 #include "sambaaccountstore.h"
 #include "sambasettings.h"
 #include "sharedialog.h"
@@ -42,6 +43,8 @@ public:
         QString wbinfo = SambaAccountStore::defaultWbinfoProgram();
         QString smbpasswd = SambaAccountStore::defaultSmbpasswdProgram();
         QString net = SambaAccountStore::defaultNetProgram();
+        // Where saves of smb.conf take turns with other Shareward processes.
+        QString lockDirectory = ConfigFileLock::defaultDirectory();
     };
 
     explicit MainWindow(QWidget *parent = nullptr);

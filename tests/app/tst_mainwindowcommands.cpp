@@ -82,6 +82,7 @@ public:
         environment.wbinfo = path(QStringLiteral("wbinfo"));
         environment.smbpasswd = path(QStringLiteral("smbpasswd"));
         environment.net = path(QStringLiteral("net"));
+        environment.lockDirectory = path(QStringLiteral("run"));
         return environment;
     }
 
