@@ -1,27 +1,27 @@
 #include "testparm.h"
 
+#include "processrunner.h"
+
 TestParm::TestParm(const QString &program, const QString &configPath, QObject *parent)
     : QObject(parent)
     , m_program(program)
     , m_configPath(configPath)
-    , m_process(std::make_unique<QProcess>())
+    , m_runner(new ProcessRunner(program, arguments(configPath), this))
 {
     qRegisterMetaType<TestParmResult>();
     // The dump of the configuration on standard output is never looked at.
-    m_process->setStandardOutputFile(QProcess::nullDevice());
-    connect(m_process.get(), qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            &TestParm::onProcessFinished);
-    connect(m_process.get(), &QProcess::errorOccurred, this, &TestParm::onErrorOccurred);
+    m_runner->setChannels(ProcessRunner::ErrorChannelOnly);
+    m_runner->setTimeLimit(m_timeLimitMs);
+    connect(m_runner, &ProcessRunner::finished, this, &TestParm::onCheckFinished);
 }
 
-TestParm::~TestParm()
+// The runner, a child, kills a running check before its end could reach this object.
+TestParm::~TestParm() = default;
+
+void TestParm::setTimeLimit(int milliseconds)
 {
-    // Don't let a running check outlive its receiver.
-    m_process->disconnect(this);
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->kill();
-        m_process->waitForFinished(5000);
-    }
+    m_timeLimitMs = milliseconds;
+    m_runner->setTimeLimit(milliseconds);
 }
 
 QStringList TestParm::arguments(const QString &path)
@@ -43,57 +43,41 @@ TestParmResult TestParm::classify(int exitCode, const QByteArray &standardError)
     return result;
 }
 
+QString TestParm::failureText(const ProcessResult &result)
+{
+    // The start-up and save boxes put "Failed to run testparm." above this line already.
+    if (result.crashed)
+        return tr("Process crashed");
+    return result.errorText;
+}
+
 TestParmResult TestParm::checkConf(const QString &path)
 {
-    QProcess process;
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(m_program, arguments(path));
-    if (!process.waitForStarted(-1)) {
-        // A checker that never ran has not accepted anything.
-        return {TestParmResult::Failed,
-                tr("Failed to start") + QStringLiteral(": ") + m_program + QStringLiteral(": ")
-                    + process.errorString()};
-    }
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    if (process.exitStatus() == QProcess::CrashExit)
-        return {TestParmResult::Failed, tr("Process crashed")};
-    return classify(process.exitCode(), process.readAllStandardError());
+    ProcessRunner runner(m_program, arguments(path));
+    runner.setChannels(ProcessRunner::ErrorChannelOnly);
+    runner.setTimeLimit(m_timeLimitMs);
+    const ProcessResult run = runner.run();
+    // A checker that gave no verdict has not accepted anything.
+    if (!run.exitedNormally())
+        return {TestParmResult::Failed, failureText(run)};
+    return classify(run.exitCode, run.standardError);
 }
 
 void TestParm::requestCheckConf()
 {
-    m_process->start(m_program, arguments(m_configPath));
+    m_runner->start();
 }
 
-void TestParm::onProcessFinished(int exitCode, QProcess::ExitStatus exitStatus)
+void TestParm::onCheckFinished(const ProcessResult &result)
 {
-    if (exitStatus == QProcess::CrashExit) {
-        emit processError(tr("Process crashed"));
+    if (!result.started) {
+        // The window's box is titled as a testparm error already.
+        emit processError(tr("Failed to start"));
         return;
     }
-    emit confChecked(classify(exitCode, m_process->readAllStandardError()));
-}
-
-QString TestParm::processErrorText(QProcess::ProcessError error)
-{
-    switch (error) {
-    case QProcess::FailedToStart:
-        return tr("Failed to start");
-    case QProcess::Crashed:
-        return tr("Crashed");
-    case QProcess::Timedout:
-        return tr("Timedout");
-    case QProcess::ReadError:
-        return tr("Read error");
-    case QProcess::WriteError:
-        return tr("Write error");
-    default:
-        return tr("Unknown error");
+    if (!result.exitedNormally()) {
+        emit processError(failureText(result));
+        return;
     }
-}
-
-void TestParm::onErrorOccurred(QProcess::ProcessError error)
-{
-    emit processError(processErrorText(error));
+    emit confChecked(classify(result.exitCode, result.standardError));
 }

@@ -3,23 +3,28 @@
 #include "testparmresult.h"
 
 #include <QObject>
-#include <QProcess>
 
-#include <memory>
+class ProcessRunner;
+struct ProcessResult;
 
 // Runs Samba's testparm on a configuration file, synchronously (start-up, save) or
-// asynchronously (the Check config command), and classifies what it says.
+// asynchronously (the Check config command), and classifies what it says. Either way it gets
+// at most a minute, which a large file with many shares still stays well within.
 class TestParm : public QObject
 {
     Q_OBJECT
 
 public:
+    static constexpr int DefaultTimeLimitMs = 60000;
+
     explicit TestParm(const QString &program = QStringLiteral("testparm"),
                       const QString &configPath = QStringLiteral("/etc/samba/smb.conf"),
                       QObject *parent = nullptr);
     ~TestParm() override;
 
-    // Checks a file and waits for the checker however long it takes. Uses a process of
+    void setTimeLimit(int milliseconds);
+
+    // Checks a file and waits for the checker, at most the time limit. Uses a process of
     // its own, so a running asynchronous check is not disturbed.
     TestParmResult checkConf(const QString &path);
 
@@ -27,20 +32,24 @@ public:
     // standard error is an error, "WARNING:" a warning.
     static TestParmResult classify(int exitCode, const QByteArray &standardError);
     static QStringList arguments(const QString &path);
-    static QString processErrorText(QProcess::ProcessError error);
 
 signals:
     void confChecked(const TestParmResult &result);
+    // The checker gave no verdict: it did not start, crashed or ran out of time.
     void processError(const QString &error);
 
 public slots:
-    // Starts an asynchronous check of the installed smb.conf and returns at once.
+    // Starts an asynchronous check of the installed smb.conf and returns at once; ignored
+    // while one is running.
     void requestCheckConf();
-    void onProcessFinished(int exitCode, QProcess::ExitStatus exitStatus);
-    void onErrorOccurred(QProcess::ProcessError error);
 
 private:
+    void onCheckFinished(const ProcessResult &result);
+    // The text of a run that gave no verdict.
+    static QString failureText(const ProcessResult &result);
+
     QString m_program;
     QString m_configPath;
-    std::unique_ptr<QProcess> m_process;
+    int m_timeLimitMs = DefaultTimeLimitMs;
+    ProcessRunner *m_runner;
 };
