@@ -1,6 +1,6 @@
 #include "systemctl.h"
 
-#include <QProcess>
+#include "processrunner.h"
 
 SystemCtl::SystemCtl(const QString &program, QObject *parent)
     : QObject(parent)
@@ -30,32 +30,32 @@ bool SystemCtl::restart(const QString &service) const
     return run(Restart, service).succeeded;
 }
 
+int SystemCtl::timeLimit(Command command) const
+{
+    if (m_timeLimitMs > 0)
+        return m_timeLimitMs;
+    return command == IsActive ? 10000 : 30000;
+}
+
 SystemCtl::Result SystemCtl::run(Command command, const QString &service) const
 {
-    QProcess process;
+    ProcessRunner runner(m_program, {commandText(command), service});
     // Only the exit code counts; "is-active" prints the state, which nobody reads.
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(m_program, {commandText(command), service});
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
+    runner.setChannels(ProcessRunner::ErrorChannelOnly);
+    runner.setTimeLimit(timeLimit(command));
+    const ProcessResult run = runner.run();
 
     Result result;
-    // A program that never started reports a normal exit with code 0, which would read as
-    // success, so the process error decides that case.
-    if (process.error() == QProcess::FailedToStart) {
-        result.errorText = tr("%1 could not be started: %2").arg(m_program, process.errorString());
+    if (!run.exitedNormally()) {
+        result.errorText = run.errorText;
         return result;
     }
-    if (process.exitStatus() != QProcess::NormalExit) {
-        result.errorText = tr("%1 %2 %3 crashed.").arg(m_program, commandText(command), service);
-        return result;
-    }
-    if (process.exitCode() != 0) {
-        result.errorText = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    if (run.exitCode != 0) {
+        result.errorText = QString::fromLocal8Bit(run.standardError).trimmed();
         if (result.errorText.isEmpty()) {
             result.errorText = tr("%1 %2 %3 exited with code %4.")
                                    .arg(m_program, commandText(command), service)
-                                   .arg(process.exitCode());
+                                   .arg(run.exitCode);
         }
         return result;
     }

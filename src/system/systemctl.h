@@ -7,7 +7,9 @@
 /**
  * Queries, starts, stops and restarts systemd services such as smbd and nmbd by running
  * systemctl synchronously. Only the exit is judged: success is a normal exit with code 0
- * ("is-active" answers 0 exactly for an active unit). There is no time limit.
+ * ("is-active" answers 0 exactly for an active unit). A query gets 10 s, a start, stop or restart
+ * 30 s, as a service may take a while to stop serving its clients; a systemctl still running then
+ * is killed and the run failed.
  *
  * The program is found through PATH unless given with a path; tests pass a fake one.
  */
@@ -37,13 +39,17 @@ public:
     ~SystemCtl() override;
 
     QString program() const { return m_program; }
+    /// One limit for every command instead of the defaults; tests shorten it.
+    void setTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
+    /// The limit a command gets.
+    int timeLimit(Command command) const;
 
     bool isActive(const QString &service) const;
     bool start(const QString &service) const;
     bool stop(const QString &service) const;
     bool restart(const QString &service) const;
 
-    /// Runs "program command service" and waits for it without limit.
+    /// Runs "program command service" and waits for it, at most timeLimit(command).
     Result run(Command command, const QString &service) const;
 
     /// "systemctl"
@@ -55,6 +61,8 @@ public:
 
 private:
     QString m_program;
+    // 0: the default of each command.
+    int m_timeLimitMs = 0;
 };
 
 #endif // SYSTEMCTL_H

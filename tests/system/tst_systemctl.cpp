@@ -10,8 +10,8 @@ namespace {
 
 // A stand-in for systemctl: appends its arguments to "calls" (each followed by '|', one call a line)
 // and answers as the file "answer-COMMAND-SERVICE" says: an exit code, "kill-SIGNAL" to die by that
-// signal, or "sleep" to answer 0 after a pause. The file "stderr", when present, is copied to the
-// error output.
+// signal, "sleep" to answer 0 after a pause, or "hang" never to answer. The file "stderr", when present, is
+// copied to the error output.
 const char fakeSystemctl[] = R"(#!/bin/sh
 dir=$(dirname "$0")
 for argument in "$@"; do printf '%s|' "$argument"; done >>"$dir/calls"
@@ -22,6 +22,7 @@ if [ -f "$dir/stderr" ]; then cat "$dir/stderr" >&2; fi
 case $answer in
 kill-*) kill -s "${answer#kill-}" $$ ;;
 sleep) sleep 0.3; exit 0 ;;
+hang) sleep 30 ;;
 *) exit "$answer" ;;
 esac
 )";
@@ -59,6 +60,7 @@ private Q_SLOTS:
     void foundThroughPath();
     void missingProgram();
     void waitsWithoutShortLimit();
+    void hangingSystemctlTimesOut();
 
 private:
     QString fakeDir() const { return m_dir->path(); }
@@ -185,7 +187,7 @@ void TestSystemCtl::errorTextOfCrash()
     writeFile(QStringLiteral("answer-restart-smbd"), "kill-KILL");
     const SystemCtl::Result result = SystemCtl(fakeProgram()).run(SystemCtl::Restart, QStringLiteral("smbd"));
     QVERIFY(!result.succeeded);
-    QCOMPARE(result.errorText, fakeProgram() + QStringLiteral(" restart smbd crashed."));
+    QCOMPARE(result.errorText, fakeProgram() + QStringLiteral(" crashed"));
 }
 
 void TestSystemCtl::foundThroughPath()
@@ -214,8 +216,9 @@ void TestSystemCtl::missingProgram()
 
     const SystemCtl::Result result = systemCtl.run(SystemCtl::Start, QStringLiteral("smbd"));
     QVERIFY(!result.succeeded);
-    QVERIFY2(result.errorText.startsWith(missing + QStringLiteral(" could not be started: ")),
-             qPrintable(result.errorText));
+    QVERIFY2(
+        result.errorText.startsWith(QStringLiteral("Failed to start: ") + missing + QStringLiteral(": ")),
+        qPrintable(result.errorText));
 
     // Not found through PATH either.
     const QByteArray path = qgetenv("PATH");
@@ -230,6 +233,18 @@ void TestSystemCtl::waitsWithoutShortLimit()
     writeFile(QStringLiteral("answer-restart-smbd"), "sleep");
     QVERIFY(SystemCtl(fakeProgram()).restart(QStringLiteral("smbd")));
     QCOMPARE(calls(), QByteArray("restart|smbd|\n"));
+}
+
+void TestSystemCtl::hangingSystemctlTimesOut()
+{
+    writeFile(QStringLiteral("answer-restart-smbd"), "hang");
+    SystemCtl systemCtl(fakeProgram());
+    QCOMPARE(systemCtl.timeLimit(SystemCtl::IsActive), 10000);
+    QCOMPARE(systemCtl.timeLimit(SystemCtl::Restart), 30000);
+    systemCtl.setTimeLimit(300);
+    const SystemCtl::Result result = systemCtl.run(SystemCtl::Restart, QStringLiteral("smbd"));
+    QVERIFY(!result.succeeded);
+    QCOMPARE(result.errorText, fakeProgram() + QStringLiteral(" did not finish within a second"));
 }
 
 QTEST_GUILESS_MAIN(TestSystemCtl)
