@@ -1,7 +1,8 @@
 #include "sambaaccountstore.h"
 
+#include "processrunner.h"
+
 #include <QCoreApplication>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <grp.h>
@@ -12,7 +13,9 @@
 namespace {
 
 constexpr int ListingTimeoutMs = 30000;
-constexpr int ChangeTimeoutMs = 10000;
+constexpr int ChangeTimeoutMs = 30000;
+// winbindd answers at once or hangs; a hang must not hold up the account lists.
+constexpr int WbinfoTimeoutMs = 10000;
 // The nobody user and the nogroup group of Debian and most other systems.
 constexpr quint32 OverflowId = 65534;
 constexpr quint32 FirstRegularId = 2500;
@@ -67,56 +70,27 @@ enum class Message {
     AllOutput,
 };
 
-/**
- * Runs one change and judges it: true on a normal exit with code 0. A program still running
- * after the wait is killed when the process object goes.
- */
-bool runChange(const QString &program, const QStringList &arguments, const QByteArray &input,
-               bool waitForStart, Message kind, QString *errorMessage)
+// Runs one change and judges it: true on a normal exit with code 0.
+bool runChange(const QString &program, const QStringList &arguments, const QByteArray &input, int timeLimitMs,
+               Message kind, QString *errorMessage)
 {
-    QProcess process;
-    if (kind == Message::ErrorOutput) {
-        process.setStandardOutputFile(QProcess::nullDevice());
-    } else {
-        process.setProcessChannelMode(QProcess::MergedChannels);
-    }
-    process.start(program, arguments);
-    if (waitForStart && !process.waitForStarted(ChangeTimeoutMs)) {
-        setMessage(errorMessage,
-                   QCoreApplication::translate("Audit", "%1 could not be started: %2")
-                       .arg(program, process.errorString()));
+    ProcessRunner runner(program, arguments);
+    runner.setStandardInput(input);
+    runner.setChannels(kind == Message::ErrorOutput ? ProcessRunner::ErrorChannelOnly
+                                                    : ProcessRunner::MergedChannels);
+    runner.setTimeLimit(timeLimitMs);
+    const ProcessResult run = runner.run();
+    if (!run.exitedNormally()) {
+        setMessage(errorMessage, run.errorText);
         return false;
     }
-    if (!input.isEmpty()) {
-        process.write(input);
-    }
-    process.closeWriteChannel();
-
-    if (!process.waitForFinished(ChangeTimeoutMs)) {
-        if (process.error() == QProcess::FailedToStart) {
-            setMessage(errorMessage,
-                       QCoreApplication::translate("Audit", "%1 could not be started: %2")
-                           .arg(program, process.errorString()));
-        } else {
-            setMessage(errorMessage,
-                       QCoreApplication::translate("Audit", "%1 did not finish within %2 seconds.")
-                           .arg(program)
-                           .arg(ChangeTimeoutMs / 1000));
-        }
-        return false;
-    }
-    if (process.exitStatus() != QProcess::NormalExit) {
-        setMessage(errorMessage, QCoreApplication::translate("Audit", "%1 crashed.").arg(program));
-        return false;
-    }
-    if (process.exitCode() != 0) {
-        const QByteArray output =
-            kind == Message::ErrorOutput ? process.readAllStandardError() : process.readAllStandardOutput();
+    if (run.exitCode != 0) {
+        const QByteArray output = kind == Message::ErrorOutput ? run.standardError : run.standardOutput;
         QString message = QString::fromLocal8Bit(output).trimmed();
         if (message.isEmpty()) {
             message = QCoreApplication::translate("Audit", "%1 exited with code %2.")
                           .arg(program)
-                          .arg(process.exitCode());
+                          .arg(run.exitCode);
         }
         setMessage(errorMessage, message);
         return false;
@@ -127,17 +101,15 @@ bool runChange(const QString &program, const QStringList &arguments, const QByte
 
 // The standard output of a listing; throws errorText when the program did not start, hung,
 // crashed or failed, as it then has no listing to offer.
-QByteArray runListing(const QString &program, const QStringList &arguments, const QString &errorText)
+QByteArray runListing(const QString &program, const QStringList &arguments, int timeLimitMs,
+                      const QString &errorText)
 {
-    QProcess process;
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(ListingTimeoutMs) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
+    ProcessRunner runner(program, arguments);
+    runner.setTimeLimit(timeLimitMs);
+    const ProcessResult run = runner.run();
+    if (!run.succeeded())
         throw std::runtime_error(errorText.toUtf8().toStdString());
-    }
-    return process.readAllStandardOutput();
+    return run.standardOutput;
 }
 
 } // namespace
@@ -169,6 +141,11 @@ QString SambaAccountStore::defaultSmbpasswdProgram()
 QString SambaAccountStore::defaultNetProgram()
 {
     return QStringLiteral("/usr/bin/net");
+}
+
+int SambaAccountStore::timeLimit(int defaultMs) const
+{
+    return m_timeLimitMs > 0 ? m_timeLimitMs : defaultMs;
 }
 
 QStringList SambaAccountStore::listSystemUsers()
@@ -205,23 +182,26 @@ QStringList SambaAccountStore::runWbinfo(const QString &option) const
 {
     // Without winbindd, wbinfo complains on its error output and prints nothing on standard output,
     // so its exit code need not be looked at.
-    QProcess process;
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(m_wbinfoProgram, {option});
-    process.closeWriteChannel();
-    process.waitForFinished(-1);
-    return namesFromWbinfoOutput(process.readAllStandardOutput());
+    ProcessRunner runner(m_wbinfoProgram, {option});
+    runner.setTimeLimit(timeLimit(WbinfoTimeoutMs));
+    const ProcessResult run = runner.run();
+    // A wbinfo killed at its limit may have printed part of a list: none is better than that.
+    if (!run.exitedNormally())
+        return {};
+    return namesFromWbinfoOutput(run.standardOutput);
 }
 
 SambaUserMap SambaAccountStore::loadSambaUsers() const
 {
-    return usersFromListing(runListing(m_pdbeditProgram, {QStringLiteral("-L")}, listingErrorText()));
+    return usersFromListing(runListing(m_pdbeditProgram, {QStringLiteral("-L")}, timeLimit(ListingTimeoutMs),
+                                       listingErrorText()));
 }
 
 SambaGroupMap SambaAccountStore::loadSambaGroups() const
 {
-    return groupsFromMappingListing(runListing(
-        m_netProgram, {QStringLiteral("groupmap"), QStringLiteral("list")}, groupListingErrorText()));
+    return groupsFromMappingListing(runListing(m_netProgram,
+                                               {QStringLiteral("groupmap"), QStringLiteral("list")},
+                                               timeLimit(ListingTimeoutMs), groupListingErrorText()));
 }
 
 bool SambaAccountStore::addSambaUser(const QString &name, const QString &password,
@@ -229,20 +209,20 @@ bool SambaAccountStore::addSambaUser(const QString &name, const QString &passwor
 {
     return runChange(m_pdbeditProgram,
                      {QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("-u"), name},
-                     passwordInput(password), true, Message::ErrorOutput, errorMessage);
+                     passwordInput(password), timeLimit(ChangeTimeoutMs), Message::ErrorOutput, errorMessage);
 }
 
 bool SambaAccountStore::setSambaPassword(const QString &name, const QString &password,
                                          QString *errorMessage) const
 {
-    return runChange(m_smbpasswdProgram, {QStringLiteral("-s"), name}, passwordInput(password), true,
-                     Message::ErrorOutput, errorMessage);
+    return runChange(m_smbpasswdProgram, {QStringLiteral("-s"), name}, passwordInput(password),
+                     timeLimit(ChangeTimeoutMs), Message::ErrorOutput, errorMessage);
 }
 
 bool SambaAccountStore::deleteSambaUser(const QString &name, QString *errorMessage) const
 {
     return runChange(m_pdbeditProgram, {QStringLiteral("-x"), QStringLiteral("-u"), name}, QByteArray(),
-                     false, Message::ErrorOutput, errorMessage);
+                     timeLimit(ChangeTimeoutMs), Message::ErrorOutput, errorMessage);
 }
 
 bool SambaAccountStore::addSambaGroup(const QString &name, QString *errorMessage) const
@@ -251,7 +231,7 @@ bool SambaAccountStore::addSambaGroup(const QString &name, QString *errorMessage
     return runChange(m_netProgram,
                      {QStringLiteral("groupmap"), QStringLiteral("add"), QStringLiteral("ntgroup=") + name,
                       QStringLiteral("unixgroup=") + name, QStringLiteral("type=domain")},
-                     QByteArray(), true, Message::AllOutput, errorMessage);
+                     QByteArray(), timeLimit(ChangeTimeoutMs), Message::AllOutput, errorMessage);
 }
 
 bool SambaAccountStore::deleteSambaGroup(const QString &name, QString *errorMessage) const
@@ -259,7 +239,7 @@ bool SambaAccountStore::deleteSambaGroup(const QString &name, QString *errorMess
     return runChange(
         m_netProgram,
         {QStringLiteral("groupmap"), QStringLiteral("delete"), QStringLiteral("ntgroup=") + name},
-        QByteArray(), true, Message::AllOutput, errorMessage);
+        QByteArray(), timeLimit(ChangeTimeoutMs), Message::AllOutput, errorMessage);
 }
 
 SambaAccountFailures SambaAccountStore::syncSambaUsers(SambaUserMap &current, const SambaUserMap &saved) const

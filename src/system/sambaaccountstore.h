@@ -14,9 +14,9 @@
  * databases), the domain's (wbinfo) and Samba's own account database: its users (pdbedit, and
  * smbpasswd for passwords) and its groups, which are its group mappings (net groupmap).
  *
- * Every call is synchronous. pdbedit and net get at most 30 s for a listing and 10 s to start and
- * 10 s to finish a change, as does smbpasswd; wbinfo is waited for without limit. The programs are
- * given to the constructor so that tests can substitute their own.
+ * Every call is synchronous. pdbedit and net get at most 30 s for a listing, pdbedit, smbpasswd and
+ * net 30 s for a change and wbinfo 10 s; a program still running then is killed and its run
+ * failed. The programs are given to the constructor so that tests can substitute their own.
  *
  * pdbedit has no group operations: "pdbedit -g NAME" only modifies its import and export options
  * and "pdbedit -x -g NAME" deletes the Samba user NAME. Nor can it set the password of an existing
@@ -35,6 +35,8 @@ public:
     QString wbinfoProgram() const { return m_wbinfoProgram; }
     QString smbpasswdProgram() const { return m_smbpasswdProgram; }
     QString netProgram() const { return m_netProgram; }
+    /// One time limit for every program instead of the defaults; tests shorten it.
+    void setTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
 
     /// "/usr/bin/pdbedit"
     static QString defaultPdbeditProgram();
@@ -122,11 +124,14 @@ public:
 
 private:
     QStringList runWbinfo(const QString &option) const;
+    int timeLimit(int defaultMs) const;
 
     QString m_pdbeditProgram;
     QString m_wbinfoProgram;
     QString m_smbpasswdProgram;
     QString m_netProgram;
+    // 0: the default of each kind of run.
+    int m_timeLimitMs = 0;
 };
 
 #endif // SAMBAACCOUNTSTORE_H

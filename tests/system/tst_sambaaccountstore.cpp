@@ -30,7 +30,7 @@ namespace {
 // Stand-in for pdbedit, and under its names for smbpasswd and net. Appends its arguments to "calls"
 // (each followed by '|', one call a line) and its standard input to "input"; prints "listing" for
 // -L and "groupmap" for groupmap list; answers by the first line of "answers" whose second
-// tab-separated field is the call: the first field is the exit code or "kill-SIGNAL", the third a
+// tab-separated field is the call: the first field is the exit code, "kill-SIGNAL" or "hang", the third a
 // message for the error output. Unlisted calls exit 0.
 const char fakePdbedit[] = R"(#!/bin/bash
 dir=${0%/*}
@@ -54,6 +54,7 @@ if [[ ${0##*/} == pdbedit ]]; then echo "Unix username:        ${!#}"; fi
 if [[ -n $message ]]; then printf '%s\n' "$message" >&2; fi
 case $code in
 kill-*) kill -s "${code#kill-}" $$ ;;
+hang) sleep 30 ;;
 esac
 exit "$code"
 )";
@@ -668,7 +669,7 @@ void TestSambaAccountStore::change_data()
         << QStringLiteral("%1 exited with code 1.");
     QTest::newRow("add user crashes")
         << int(AddUser) << alice << QStringLiteral("x") << QByteArray("kill-KILL") << QByteArray()
-        << QByteArray("-t|-a|-u|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed.");
+        << QByteArray("-t|-a|-u|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed");
     QTest::newRow("delete user") << int(DeleteUser) << alice << QString() << QByteArray("0") << QByteArray()
                                  << QByteArray("-x|-u|alice|\n") << QByteArray() << true << QString();
     QTest::newRow("delete user fails")
@@ -680,7 +681,7 @@ void TestSambaAccountStore::change_data()
         << QByteArray("-x|-u|EXAMPLE\\alice|\n") << QByteArray() << true << QString();
     QTest::newRow("delete user terminated")
         << int(DeleteUser) << alice << QString() << QByteArray("kill-TERM") << QByteArray()
-        << QByteArray("-x|-u|alice|\n") << QByteArray() << false << QStringLiteral("%1 crashed.");
+        << QByteArray("-x|-u|alice|\n") << QByteArray() << false << QStringLiteral("%1 crashed");
     QTest::newRow("set password") << int(SetPassword) << alice << QStringLiteral("N3w \u20ac")
                                   << QByteArray("0") << QByteArray() << QByteArray("-s|alice|\n")
                                   << QByteArray("N3w \xe2\x82\xac\nN3w \xe2\x82\xac\n") << true << QString();
@@ -690,7 +691,11 @@ void TestSambaAccountStore::change_data()
         << QByteArray("x\nx\n") << false << QStringLiteral("Failed to find entry for user alice.");
     QTest::newRow("set password crashes")
         << int(SetPassword) << alice << QStringLiteral("x") << QByteArray("kill-SEGV") << QByteArray()
-        << QByteArray("-s|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed.");
+        << QByteArray("-s|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed");
+    QTest::newRow("set password hangs")
+        << int(SetPassword) << alice << QStringLiteral("x") << QByteArray("hang") << QByteArray()
+        << QByteArray("-s|alice|\n") << QByteArray("x\nx\n") << false
+        << QStringLiteral("%1 did not finish within a second");
     const QByteArray addStaff("groupmap|add|ntgroup=staff|unixgroup=staff|type=domain|\n");
     QTest::newRow("add group") << int(AddGroup) << QStringLiteral("staff") << QString() << QByteArray("0")
                                << QByteArray() << addStaff << QByteArray() << true << QString();
@@ -713,7 +718,7 @@ void TestSambaAccountStore::change_data()
     QTest::newRow("delete group killed")
         << int(DeleteGroup) << QStringLiteral("staff") << QString() << QByteArray("kill-KILL") << QByteArray()
         << QByteArray("groupmap|delete|ntgroup=staff|\n") << QByteArray() << false
-        << QStringLiteral("%1 crashed.");
+        << QStringLiteral("%1 crashed");
 }
 
 void TestSambaAccountStore::change()
@@ -729,7 +734,9 @@ void TestSambaAccountStore::change()
     QFETCH(QString, expectedMessage);
 
     answer(code, expectedCall.chopped(1), pdbeditMessage);
-    const SambaAccountStore store = fakeStore();
+    SambaAccountStore store = fakeStore();
+    if (code == "hang")
+        store.setTimeLimit(300);
     QString message = QStringLiteral("not set");
     bool result = false;
     switch (operation) {
@@ -784,7 +791,7 @@ void TestSambaAccountStore::changeWithoutPdbedit()
 {
     const QString missing = m_fakeDir->filePath(QStringLiteral("missing/program"));
     const SambaAccountStore store(missing, missing, missing, missing);
-    const QString prefix = missing + QStringLiteral(" could not be started: ");
+    const QString prefix = QStringLiteral("Failed to start: ") + missing + QStringLiteral(": ");
     QString message;
     QVERIFY(!store.addSambaUser(QStringLiteral("alice"), QStringLiteral("x"), &message));
     QVERIFY2(message.startsWith(prefix), qPrintable(message));
@@ -899,7 +906,7 @@ void TestSambaAccountStore::syncUsersReportsFailures()
     const SambaAccountFailures expected{
         {QStringLiteral("bob"), SambaAccountFailure::SetPassword,
          QStringLiteral("Failed to find entry for user bob.")},
-        {QStringLiteral("dave"), SambaAccountFailure::AddUser, fakeProgram() + QStringLiteral(" crashed.")},
+        {QStringLiteral("dave"), SambaAccountFailure::AddUser, fakeProgram() + QStringLiteral(" crashed")},
         {QStringLiteral("carol"), SambaAccountFailure::DeleteUser,
          QStringLiteral("user carol does not exist in the passdb")},
     };
@@ -944,7 +951,7 @@ void TestSambaAccountStore::syncGroupsReportsFailures()
         {QStringLiteral("backup"), SambaAccountFailure::AddGroup,
          QStringLiteral("Can't lookup UNIX group backup")},
         {QStringLiteral("old"), SambaAccountFailure::DeleteGroup,
-         fakeProgram("net") + QStringLiteral(" crashed.")},
+         fakeProgram("net") + QStringLiteral(" crashed")},
     };
     QCOMPARE(failures, expected);
     for (const SambaGroup &group : qAsConst(current)) {
