@@ -1,18 +1,13 @@
 #include "createuserdialog.h"
 
 #include "accountcommand.h"
+#include "processrunner.h"
 #include "ui_createuserdialog.h"
 
 #include <QFileInfo>
-#include <QProcess>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
-
-namespace {
-
-constexpr int settingsTimeout = 30000;
-
-} // namespace
 
 CreateUserDialog::CreateUserDialog(QWidget *parent, const QString &program, const QString &settingsProgram)
     : QDialog(parent)
@@ -64,15 +59,9 @@ void CreateUserDialog::create()
 
 void CreateUserDialog::openSecurityPolicy()
 {
-    // Owned by the dialog, so that a settings window still open after the wait is not
-    // closed at once; it goes when it ends, or with the dialog.
-    auto *process = new QProcess(this);
-    connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), process,
-            &QObject::deleteLater);
-    connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            process->deleteLater();
-    });
-    process->start(m_settingsProgram, {QStringLiteral("norva_kcm_users")});
-    process->waitForFinished(settingsTimeout);
+    // The settings window is the administrator's to close: it is not waited for, so the
+    // dialog stays usable, and it stays open when the dialog goes.
+    QString error;
+    if (!ProcessRunner::startDetached(m_settingsProgram, {QStringLiteral("norva_kcm_users")}, &error))
+        QMessageBox::critical(this, tr("Error"), error);
 }
