@@ -39,6 +39,8 @@ public:
         MainWindow::Environment environment;
         environment.configPath = configPath;
         environment.systemctl = systemctl;
+        // Beside the settings, in the script's private directory: not the machine's /run.
+        environment.lockDirectory = settingsPath + QStringLiteral("-locks");
         boxes = std::make_unique<BoxDriver>();
         window = std::make_unique<MainWindow>(environment);
         window->show();
