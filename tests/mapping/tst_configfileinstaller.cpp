@@ -129,7 +129,8 @@ void TestConfigFileInstaller::keepsAttributes()
     QVERIFY(::chmod(name.constData(), 0640) == 0);
     const ProcessRun acl =
         runProcess(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("u:nobody:r"), config});
-    QVERIFY2(acl.exitCode == 0, acl.err.constData());
+    if (acl.exitCode != 0)
+        QSKIP(qPrintable(QStringLiteral("no POSIX ACLs here: ") + QString::fromUtf8(acl.err)));
     auto attributes = [&name] {
         QStringList found;
         for (const char *key : {"user.shareward", "system.posix_acl_access"}) {
