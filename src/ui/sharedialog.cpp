@@ -6,6 +6,7 @@
 #include "fullaudit.h"
 #include "sambasettings.h"
 #include "share.h"
+#include "sharerules.h"
 #include "syslogfacility.h"
 #include "syslogpriority.h"
 #include "ui_sharedialog.h"
@@ -18,7 +19,6 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSettings>
 
 #include <algorithm>
@@ -530,30 +530,18 @@ bool ShareDialog::refuseUnsafeText()
 
 void ShareDialog::updatePathHint()
 {
-    m_ui->labelPathDependsOnUser->setVisible(m_ui->lineEditDirectory->text().contains(QLatin1Char('%')));
+    m_ui->labelPathDependsOnUser->setVisible(
+        ShareRules::dependsOnConnection(m_ui->lineEditDirectory->text()));
 }
 
 bool ShareDialog::acceptDirectory(const QString &directory)
 {
-    const int substitution = directory.indexOf(QLatin1Char('%'));
-    if (substitution >= 0) {
-        // "/srv/home/%U": the directory that holds the per-user ones must exist.
-        const QString fixed = directory.left(substitution);
-        const QString parent =
-            QDir::cleanPath(fixed.endsWith(QLatin1Char('/')) ? fixed : QFileInfo(fixed).path());
-        if (QFileInfo(parent).isDir())
-            return true;
-        QMessageBox::information(this, tr("Info"),
-                                 tr("Directory %1 not found.\nThe part of the path before the first % must "
-                                    "exist.")
-                                     .arg(parent),
-                                 QMessageBox::Ok);
-        return false;
-    }
-    if (QFileInfo(directory).isDir())
+    const QString problem = ShareRules::directoryProblem(directory);
+    if (problem.isEmpty())
         return true;
     // A share of a disk that is not mounted now keeps its path when the administrator says so.
-    if (!m_share.originalName().isEmpty() && directory == m_share.path()) {
+    if (!ShareRules::dependsOnConnection(directory) && !m_share.originalName().isEmpty()
+        && directory == m_share.path()) {
         return QMessageBox::warning(this, tr("Warning"),
                                     tr("Directory %1 does not exist now (a disk that is not mounted?).\n"
                                        "Keep this path for the share?")
@@ -561,9 +549,7 @@ bool ShareDialog::acceptDirectory(const QString &directory)
                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             == QMessageBox::Yes;
     }
-    QMessageBox::information(this, tr("Info"),
-                             tr("Directory not found.\nPlease check the selected directory path..."),
-                             QMessageBox::Ok);
+    QMessageBox::information(this, tr("Info"), problem, QMessageBox::Ok);
     return false;
 }
 
@@ -610,11 +596,9 @@ bool ShareDialog::validate()
     }
     // Samba reads [global] and [globals], in any case and with any blanks, as its
     // server-wide settings.
-    const QString compact = QString(name).remove(QRegularExpression(QStringLiteral("\\s")));
-    if (compact == QLatin1String("global") || compact == QLatin1String("globals")) {
-        info(tr("\"%1\" is the name of Samba's server-wide settings, not of a share. Please choose another "
-                "share name.")
-                 .arg(m_ui->lineEditShareName->text().trimmed()));
+    if (const QString reserved = ShareRules::nameProblem(m_ui->lineEditShareName->text(), {});
+        !reserved.isEmpty()) {
+        info(reserved);
         focusField(0, m_ui->lineEditShareName);
         return false;
     }

@@ -1,0 +1,52 @@
+#include "sharerules.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ShareDialog", text);
+}
+
+} // namespace
+
+QString ShareRules::nameProblem(const QString &name, const QSet<QString> &existing)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        return tr("Please define a share name...");
+    for (const QChar c : trimmed) {
+        if (c == QLatin1Char('[') || c == QLatin1Char(']') || c.category() == QChar::Other_Control)
+            return tr("The share name must not contain '[', ']', a line break or another control character.");
+    }
+    const QString compact = trimmed.toLower().remove(QRegularExpression(QStringLiteral("\\s")));
+    if (compact == QLatin1String("global") || compact == QLatin1String("globals"))
+        return tr("\"%1\" is the name of Samba's server-wide settings, not of a share. Please choose another "
+                  "share name.")
+            .arg(trimmed);
+    if (existing.contains(trimmed.toLower()))
+        return tr("Share with name \"%1\" already exist. Please change current share name.")
+            .arg(trimmed.toLower());
+    return QString();
+}
+
+QString ShareRules::directoryProblem(const QString &path)
+{
+    if (path.isEmpty())
+        return tr("Please select a directory for share...");
+    const int substitution = path.indexOf(QLatin1Char('%'));
+    if (substitution >= 0) {
+        const QString fixed = path.left(substitution);
+        const QString parent =
+            QDir::cleanPath(fixed.endsWith(QLatin1Char('/')) ? fixed : QFileInfo(fixed).path());
+        return QFileInfo(parent).isDir()
+            ? QString()
+            : tr("Directory %1 not found.\nThe part of the path before the first % must exist.").arg(parent);
+    }
+    return QFileInfo(path).isDir() ? QString()
+                                   : tr("Directory not found.\nPlease check the selected directory path...");
+}
