@@ -9,7 +9,7 @@ packages=(
   samba samba-common-bin winbind
   xvfb xauth
   smbclient strace xdotool x11-utils
-  acl
+  acl libdtl-dev
   clang libclang-rt-14-dev
 )
 

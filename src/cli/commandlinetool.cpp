@@ -3,7 +3,11 @@
 #include "configdocument.h"
 #include "configfileinstaller.h"
 #include "configmapper.h"
+#include "globalcommand.h"
 #include "recordjson.h"
+#include "sharecommand.h"
+#include "testparm.h"
+#include "unifieddiff.h"
 
 #include <QJsonDocument>
 
@@ -23,10 +27,12 @@ const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
         {"print", "FILE", "load an smb.conf file and write it back to standard output",
          &CommandLineTool::print},
         {"show", "FILE", "print the settings and shares of an smb.conf file as JSON", &CommandLineTool::show},
-        {"save", "FILE", "save an smb.conf file back unchanged, checked by testparm", &CommandLineTool::save},
-        {"share", "set NAME [--comment TEXT] [--path DIR] [--read-only|--writable]",
-         "change a share of the --config file", &CommandLineTool::share},
-        {"global", "set [--workgroup NAME] [--server-string TEXT]", "change [global] of the --config file",
+        {"save", "FILE", "save an smb.conf file back with no edit (writes nothing)", &CommandLineTool::save},
+        {"check", "", "testparm's verdict on the --config file, its warnings and errors",
+         &CommandLineTool::check},
+        {"share", "list|show|add|set|remove|rename ...", "list and edit the shares (share --help)",
+         &CommandLineTool::share},
+        {"global", "show|set ...", "show and edit the server-wide settings (global --help)",
          &CommandLineTool::global},
     };
     return table;
@@ -34,10 +40,27 @@ const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
 
 int CommandLineTool::run(const QStringList &given)
 {
-    QStringList arguments = given;
-    if (arguments.size() >= 2 && arguments.first() == QLatin1String("--config")) {
-        m_config = arguments.at(1);
-        arguments = arguments.mid(2);
+    // Options of every command, wherever they stand.
+    QStringList arguments;
+    for (int i = 0; i < given.size(); ++i) {
+        const QString &argument = given.at(i);
+        if (argument == QLatin1String("--config") || argument == QLatin1String("--changed-exit-code")) {
+            if (i + 1 >= given.size())
+                return fail(UsageError, QStringLiteral("%1 needs a value").arg(argument));
+            const QString value = given.at(++i);
+            if (argument == QLatin1String("--config")) {
+                m_config = value;
+                continue;
+            }
+            bool number = false;
+            m_changedExitCode = value.toInt(&number);
+            if (!number || m_changedExitCode < 0 || m_changedExitCode > 255)
+                return fail(UsageError, QStringLiteral("--changed-exit-code needs a number from 0 to 255"));
+        } else if (argument == QLatin1String("--dry-run")) {
+            m_dryRun = true;
+        } else {
+            arguments << argument;
+        }
     }
     if (arguments.isEmpty())
         return usage(m_err, UsageError);
@@ -53,9 +76,13 @@ int CommandLineTool::run(const QStringList &given)
 
 int CommandLineTool::usage(std::ostream &stream, int code)
 {
-    stream << "usage: shareward-cli [--config FILE] COMMAND [ARGUMENTS]\n\n"
-              "--config FILE: the smb.conf that share and global change (default /etc/samba/smb.conf)\n\n"
-              "commands:\n";
+    stream
+        << "usage: shareward-cli [--config FILE] [--dry-run] [--changed-exit-code N] COMMAND [ARGUMENTS]\n\n"
+           "  --config FILE           the smb.conf that check, share and global use (default "
+           "/etc/samba/smb.conf)\n"
+           "  --dry-run               print the diff an edit would make and change nothing\n"
+           "  --changed-exit-code N   exit with N when an edit changed the file\n\n"
+           "commands:\n";
     for (const Command &command : commands()) {
         std::string head = std::string(command.name) + ' ' + command.arguments;
         head.resize(std::max<std::size_t>(head.size() + 2, 16), ' ');
@@ -136,7 +163,22 @@ int CommandLineTool::save(const QStringList &arguments)
     return Success;
 }
 
-int CommandLineTool::edit(const std::function<QString(SambaSettings &, QList<Share> &)> &change)
+int CommandLineTool::read(const Use &use)
+{
+    std::string bytes;
+    if (!readFile(m_config, bytes))
+        return UsageError;
+    ConfigDocument document;
+    ConfigMapper mapper(document, m_config);
+    try {
+        const SambaSettings settings = mapper.loadGlobal();
+        return use(settings, mapper.loadShares(*settings.global()));
+    } catch (const std::exception &error) {
+        return fail(Failure, QString::fromStdString(error.what()));
+    }
+}
+
+int CommandLineTool::edit(const Change &change)
 {
     std::string bytes;
     if (!readFile(m_config, bytes))
@@ -149,70 +191,44 @@ int CommandLineTool::edit(const std::function<QString(SambaSettings &, QList<Sha
         const QString refusal = change(settings, shares);
         if (!refusal.isEmpty())
             return fail(Failure, refusal);
-        mapper.save(settings, shares);
+        if (!mapper.applyRecords(settings, shares))
+            return Success; // nothing to change: nothing printed, nothing written
+        const std::string path = m_config.toStdString();
+        const std::string diff = unifiedDiff(document.bytes(), document.text(), path, path);
+        if (!m_dryRun)
+            mapper.save(settings, shares);
+        m_out << diff;
+        m_out.flush();
     } catch (const std::exception &error) {
         return fail(Failure, QString::fromStdString(error.what()));
     }
+    return m_dryRun ? Success : m_changedExitCode;
+}
+
+int CommandLineTool::check(const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        return fail(UsageError, QStringLiteral("usage: shareward-cli [--config FILE] check"));
+    std::string bytes;
+    if (!readFile(m_config, bytes))
+        return UsageError;
+    // Judged as the window judges it: by the markers testparm prints, not its exit code alone.
+    const TestParmResult result = TestParm().checkConf(m_config);
+    m_out << result.output.toStdString();
+    if (!result.output.endsWith(QLatin1Char('\n')) && !result.output.isEmpty())
+        m_out << '\n';
+    m_out.flush();
+    if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
+        return Failure;
     return Success;
 }
 
 int CommandLineTool::share(const QStringList &arguments)
 {
-    const QString usageText =
-        QStringLiteral("usage: shareward-cli [--config FILE] share set NAME [--comment TEXT] [--path DIR] "
-                       "[--read-only|--writable]");
-    if (arguments.size() < 2 || arguments.first() != QLatin1String("set"))
-        return fail(UsageError, usageText);
-    const QString name = arguments.at(1);
-    std::vector<std::function<void(Share &)>> changes;
-    for (int i = 2; i < arguments.size(); ++i) {
-        const QString option = arguments.at(i);
-        if (option == QLatin1String("--read-only") || option == QLatin1String("--writable")) {
-            const bool readOnly = option == QLatin1String("--read-only");
-            changes.push_back([readOnly](Share &share) { share.setReadOnly(readOnly); });
-            continue;
-        }
-        if (i + 1 >= arguments.size())
-            return fail(UsageError, usageText);
-        const QString value = arguments.at(++i);
-        if (option == QLatin1String("--comment"))
-            changes.push_back([value](Share &share) { share.setComment(value); });
-        else if (option == QLatin1String("--path"))
-            changes.push_back([value](Share &share) { share.setPath(value); });
-        else
-            return fail(UsageError, usageText);
-    }
-    return edit([&](SambaSettings &, QList<Share> &shares) {
-        for (Share &share : shares) {
-            if (share.name().compare(name, Qt::CaseInsensitive) != 0)
-                continue;
-            for (const auto &change : changes)
-                change(share);
-            return QString();
-        }
-        return QStringLiteral("unknown share '%1'").arg(name);
-    });
+    return ShareCommand(*this).run(arguments);
 }
 
 int CommandLineTool::global(const QStringList &arguments)
 {
-    const QString usageText = QStringLiteral(
-        "usage: shareward-cli [--config FILE] global set [--workgroup NAME] [--server-string TEXT]");
-    if (arguments.isEmpty() || arguments.first() != QLatin1String("set") || arguments.size() % 2 == 0)
-        return fail(UsageError, usageText);
-    std::vector<std::function<void(GlobalShare &)>> changes;
-    for (int i = 1; i + 1 < arguments.size(); i += 2) {
-        const QString value = arguments.at(i + 1);
-        if (arguments.at(i) == QLatin1String("--workgroup"))
-            changes.push_back([value](GlobalShare &global) { global.setWorkgroup(value); });
-        else if (arguments.at(i) == QLatin1String("--server-string"))
-            changes.push_back([value](GlobalShare &global) { global.setServerString(value); });
-        else
-            return fail(UsageError, usageText);
-    }
-    return edit([&](SambaSettings &settings, QList<Share> &) {
-        for (const auto &change : changes)
-            change(*settings.global());
-        return QString();
-    });
+    return GlobalCommand(*this).run(arguments);
 }

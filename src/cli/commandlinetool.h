@@ -7,12 +7,12 @@
 #include <QStringList>
 
 #include <functional>
-
 #include <ostream>
 #include <vector>
 
 // shareward-cli: the headless face of Shareward for administrators and scripts.
-// Exit codes: 0 success, 1 the operation failed, 2 bad usage or unreadable input.
+// Exit codes: 0 success, 1 the operation failed, 2 bad usage or unreadable input; an edit
+// that changed the file exits with --changed-exit-code when one is given.
 class CommandLineTool
 {
 public:
@@ -27,6 +27,19 @@ public:
     // Runs one command; the arguments exclude the program name.
     int run(const QStringList &arguments);
 
+    // For the command classes.
+    std::ostream &out() { return m_out; }
+    int fail(int code, const QString &message);
+    // Changes the records of the --config file: change returns a refusal, or nothing. The
+    // unified diff of what the save writes goes to standard output; with --dry-run nothing is
+    // written. An edit that changes nothing prints and writes nothing.
+    using Change = std::function<QString(SambaSettings &, QList<Share> &)>;
+    int edit(const Change &change);
+    // Loads the --config file and hands its records to use.
+    using Use = std::function<int(const SambaSettings &, const QList<Share> &)>;
+    int read(const Use &use);
+    QString configPath() const { return m_config; }
+
 private:
     struct Command
     {
@@ -40,18 +53,17 @@ private:
     int print(const QStringList &arguments);
     int show(const QStringList &arguments);
     int save(const QStringList &arguments);
+    int check(const QStringList &arguments);
     int share(const QStringList &arguments);
     int global(const QStringList &arguments);
-    // Loads the file, lets edit change the records and saves them: nothing is written
-    // when the edit changes nothing.
-    int edit(const std::function<QString(SambaSettings &, QList<Share> &)> &change);
 
     int usage(std::ostream &stream, int code);
-    int fail(int code, const QString &message);
     // Reads a whole file; on failure reports it and returns false.
     bool readFile(const QString &path, std::string &bytes);
 
     std::ostream &m_out;
     std::ostream &m_err;
     QString m_config = QStringLiteral("/etc/samba/smb.conf");
+    bool m_dryRun = false;
+    int m_changedExitCode = Success;
 };

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <QTemporaryDir>
@@ -41,6 +43,8 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void parallelEditsLoseNothing();
+    void dryRunAndExitCodes();
+    void readingCommands();
 };
 
 void TestCli::printRoundTrip_data()
@@ -90,6 +94,42 @@ void TestCli::edits_data()
                                     << 2 << QByteArray();
     QTest::newRow("option without value")
         << share + QStringList{QStringLiteral("--comment")} << 2 << QByteArray();
+    auto words = [](const char *text) {
+        return QString::fromLatin1(text).split(QLatin1Char(' '));
+    };
+    const QByteArray file(editedFile);
+    QTest::newRow("share set guests only")
+        << words("share set data --guest only") << 0 << file + "\tguest ok = yes\r\n\tguest only = yes\r\n";
+    QTest::newRow("share set, a value that is no boolean")
+        << words("share set data --browseable maybe") << 1 << QByteArray();
+    QTest::newRow("share add, in the file's style")
+        << words("share add pub --path /tmp --guest ok --create-mask 0644") << 0
+        << file
+            + "\r\n[pub]\r\n\tpath = /tmp\r\n\tread only = yes\r\n\tprintable = no\r\n\tbrowseable = "
+              "yes\r\n\tcreate mask = 0644\r\n\tguest ok = yes\r\n\tguest only = no\r\n\r\n";
+    // /srv/data does not exist here, like a disk not mounted: the share keeps it.
+    QTest::newRow("share set, its missing directory kept")
+        << words("share set data --path /srv/data --comment Kept") << 0
+        << QByteArray(file).replace("Team data", "Kept");
+    QTest::newRow("share set, another missing directory")
+        << words("share set data --path /nonexistent/x") << 1 << QByteArray();
+    QTest::newRow("share add without a path") << words("share add pub") << 1 << QByteArray();
+    QTest::newRow("share add, missing directory")
+        << words("share add pub --path /nonexistent/dir") << 1 << QByteArray();
+    QTest::newRow("share add, a name in use") << words("share add DATA --path /tmp") << 1 << QByteArray();
+    QTest::newRow("share add, the global name")
+        << words("share add Globals --path /tmp") << 1 << QByteArray();
+    QTest::newRow("share rename") << words("share rename data archive") << 0
+                                  << QByteArray(file).replace("[data]", "[archive]");
+    QTest::newRow("share remove") << words("share remove Data") << 0
+                                  << QByteArray("[global]\r\n\tworkgroup = W\r\n\r\n");
+    QTest::newRow("global security domain")
+        << words("global set --security domain") << 0
+        << QByteArray(file).replace("\tworkgroup = W\r\n",
+                                    "\tworkgroup = W\r\n\tsecurity = domain\r\n\tidmap config * : backend = "
+                                    "tdb\r\n\tidmap config * : range = 3000-7999\r\n");
+    QTest::newRow("global ads without a realm") << words("global set --security ads") << 1 << QByteArray();
+    QTest::newRow("global unknown mode") << words("global set --security share-level") << 1 << QByteArray();
 }
 
 // Each edit changes exactly its line, in the line's own style; an edit that changes nothing
@@ -221,6 +261,74 @@ void TestCli::parallelEditsLoseNothing()
     const ProcessRun check = runProcess(QStringLiteral("testparm"), {QStringLiteral("-s"), config});
     QVERIFY2(check.exitCode == 0, check.err.constData());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("smb.conf")});
+}
+
+// --dry-run prints the diff and changes nothing; the edit itself prints the same diff and
+// exits with --changed-exit-code; repeated, it changes, prints and writes nothing.
+void TestCli::dryRunAndExitCodes()
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(config, editedFile));
+    const QStringList edit{QStringLiteral("--config"),
+                           config,
+                           QStringLiteral("share"),
+                           QStringLiteral("set"),
+                           QStringLiteral("data"),
+                           QStringLiteral("--comment"),
+                           QStringLiteral("Shared files"),
+                           QStringLiteral("--changed-exit-code"),
+                           QStringLiteral("5")};
+    const QByteArray diff = "--- " + config.toUtf8() + "\n+++ " + config.toUtf8()
+        + "\n@@ -3,5 +3,5 @@\n \r\n [data]\r\n \tpath = /srv/data\r\n-\tcomment = Team data\r\n+\tcomment = "
+          "Shared "
+          "files\r\n \tread only = Yes\r\n";
+
+    const ProcessRun dry = runCli(QStringList{QStringLiteral("--dry-run")} + edit);
+    QCOMPARE(dry.exitCode, 0);
+    QCOMPARE(dry.out, diff);
+    QCOMPARE(readFile(config), QByteArray(editedFile));
+
+    const ProcessRun done = runCli(edit);
+    QCOMPARE(done.exitCode, 5);
+    QCOMPARE(done.out, diff);
+    QVERIFY(readFile(config).contains("\tcomment = Shared files\r\n"));
+
+    const ProcessRun again = runCli(edit);
+    QCOMPARE(again.exitCode, 0);
+    QCOMPARE(again.out, QByteArray());
+    QCOMPARE(again.err, QByteArray());
+}
+
+void TestCli::readingCommands()
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(config, editedFile));
+    auto run = [&config](const char *command) {
+        return runCli(QStringList{QStringLiteral("--config"), config}
+                      + QString::fromLatin1(command).split(QLatin1Char(' ')));
+    };
+    QCOMPARE(run("share list").out, QByteArray("data\t/srv/data\tTeam data\tread-only\tno-guests\tshare\n"));
+    const ProcessRun shown = run("share show DATA --json");
+    QCOMPARE(shown.exitCode, 0);
+    QCOMPARE(QJsonDocument::fromJson(shown.out).object().value(QLatin1String("comment")).toString(),
+             QStringLiteral("Team data"));
+    QVERIFY(run("share show data").out.contains("path: /srv/data\n"));
+    QCOMPARE(run("share show nope").exitCode, 1);
+    const QJsonObject global = QJsonDocument::fromJson(run("global show --json").out).object();
+    QCOMPARE(global.value(QLatin1String("workgroup")).toString(), QStringLiteral("W"));
+    QCOMPARE(global.value(QLatin1String("security")).toString(), QStringLiteral("user"));
+    QCOMPARE(global.value(QLatin1String("guestAccount")).toString(), QStringLiteral("none"));
+    // testparm's verdict: accepted here, refused for a broken file.
+    const ProcessRun accepted = run("check");
+    QVERIFY2(accepted.exitCode == 0, accepted.out.constData());
+    QVERIFY(accepted.out.contains("Loaded services file OK."));
+    QVERIFY(writeFile(config, "[global]\n   security = bogus\n"));
+    const ProcessRun refused = run("check");
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY(refused.out.contains("bogus"));
+    QCOMPARE(run("share --help").exitCode, 0);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -1,0 +1,142 @@
+#include "globalcommand.h"
+
+#include "commandlinetool.h"
+#include "configvalues.h"
+#include "recordjson.h"
+#include "recordoption.h"
+
+#include <QJsonDocument>
+
+namespace {
+
+// The authentication modes by their command-line names, in the order of SecurityMode.
+const QStringList &securityNames()
+{
+    static const QStringList names{QStringLiteral("user"), QStringLiteral("kerberos-domain"),
+                                   QStringLiteral("share"), QStringLiteral("domain"), QStringLiteral("ads")};
+    return names;
+}
+
+const std::vector<RecordOption<SambaSettings>> &globalOptions()
+{
+    static const std::vector<RecordOption<SambaSettings>> options{
+        {"--workgroup", "NAME", "the workgroup or NT domain name",
+         [](SambaSettings &settings, const QString &value) {
+             settings.global()->setWorkgroup(value);
+             return QString();
+         }},
+        {"--server-string", "TEXT", "the server's description",
+         [](SambaSettings &settings, const QString &value) {
+             settings.global()->setServerString(value);
+             return QString();
+         }},
+        {"--security", "MODE",
+         "user, kerberos-domain, share, domain or ads; share is user-level security with unknown users "
+         "mapped to the guest account (security = user, map to guest = Bad User), not Samba's removed "
+         "security = share",
+         [](SambaSettings &settings, const QString &value) {
+             const int mode = securityNames().indexOf(value);
+             if (mode < 0)
+                 return QStringLiteral("--security takes %1, not '%2'")
+                     .arg(securityNames().join(QStringLiteral(", ")), value);
+             settings.setSecurity(static_cast<SambaSettings::SecurityMode>(mode));
+             return QString();
+         }},
+        {"--realm", "REALM", "the Kerberos realm of kerberos-domain and ads (upper case)",
+         [](SambaSettings &settings, const QString &value) {
+             settings.global()->setRealm(value.toUpper());
+             return QString();
+         }},
+        {"--guest-account", "NAME|none", "the account guests act as",
+         [](SambaSettings &settings, const QString &value) {
+             settings.global()->setGuestAccount(value == QLatin1String("none") ? GlobalShare::noGuestAccount()
+                                                                               : value.toLower());
+             return QString();
+         }},
+        {"--encrypt-passwords", "yes|no", "whether clients must send encrypted passwords",
+         [](SambaSettings &settings, const QString &value) {
+             if (!ConfigValues::isBool(ConfigValues::encode(value)))
+                 return QStringLiteral("'%1' is not yes or no").arg(value);
+             settings.global()->setEncryptPasswords(ConfigValues::parseBool(value));
+             return QString();
+         }},
+    };
+    return options;
+}
+
+} // namespace
+
+GlobalCommand::GlobalCommand(CommandLineTool &tool)
+    : m_tool(tool)
+{
+}
+
+int GlobalCommand::usage(int code)
+{
+    m_tool.out() << "usage: shareward-cli [--config FILE] [--dry-run] global COMMAND\n\n"
+                    "  global show [--json]    the server-wide settings\n"
+                    "  global set OPTION...\n\n"
+                    "options:\n"
+                 << optionHelp(globalOptions());
+    return code;
+}
+
+int GlobalCommand::run(const QStringList &arguments)
+{
+    const QString command = arguments.value(0);
+    if (command == QLatin1String("--help") || command == QLatin1String("help"))
+        return usage(CommandLineTool::Success);
+    if (command == QLatin1String("show"))
+        return show(arguments.mid(1));
+    if (command == QLatin1String("set"))
+        return set(arguments.mid(1));
+    m_tool.fail(CommandLineTool::UsageError, QStringLiteral("unknown global command '%1'").arg(command));
+    return usage(CommandLineTool::UsageError);
+}
+
+int GlobalCommand::show(const QStringList &arguments)
+{
+    const bool json = arguments == QStringList{QStringLiteral("--json")};
+    if (!arguments.isEmpty() && !json)
+        return usage(CommandLineTool::UsageError);
+    return m_tool.read([this, json](const SambaSettings &settings, const QList<Share> &) {
+        QJsonObject object = RecordJson::global(*settings.global());
+        object.insert(QStringLiteral("security"), securityNames().value(settings.security()));
+        if (!settings.global()->hasGuestAccount())
+            object.insert(QStringLiteral("guestAccount"), QStringLiteral("none"));
+        if (json) {
+            m_tool.out() << QJsonDocument(object).toJson().toStdString();
+            return int(CommandLineTool::Success);
+        }
+        for (const char *key :
+             {"workgroup", "serverString", "security", "realm", "guestAccount", "encryptPasswords"}) {
+            const QJsonValue value = object.value(QLatin1String(key));
+            const QString text = value.isBool()
+                ? (value.toBool() ? QStringLiteral("yes") : QStringLiteral("no"))
+                : value.toString();
+            m_tool.out() << key << ": " << text.toStdString() << '\n';
+        }
+        return int(CommandLineTool::Success);
+    });
+}
+
+int GlobalCommand::set(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return usage(CommandLineTool::UsageError);
+    std::vector<std::function<QString(SambaSettings &)>> changes;
+    const QString problem = parseOptions(globalOptions(), arguments, 0, changes);
+    if (!problem.isEmpty())
+        return m_tool.fail(CommandLineTool::UsageError, problem);
+    return m_tool.edit([&](SambaSettings &settings, QList<Share> &) {
+        for (const auto &change : changes) {
+            if (const QString refused = change(settings); !refused.isEmpty())
+                return refused;
+        }
+        const SambaSettings::SecurityMode mode = settings.security();
+        if ((mode == SambaSettings::SecurityKerberosDomain || mode == SambaSettings::SecurityAds)
+            && settings.global()->realm().trimmed().isEmpty())
+            return QStringLiteral("this security mode needs --realm");
+        return QString();
+    });
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// One option of an editing command: "--comment TEXT" or a flag like "--read-only", and what
+// it does to a record. apply returns what is wrong with the value, or nothing.
+template<class Record>
+struct RecordOption
+{
+    const char *name;
+    const char *value; // null for a flag
+    const char *help;
+    std::function<QString(Record &, const QString &)> apply;
+};
+
+// Reads options from arguments[from...] into changes for a record; returns a usage problem,
+// or nothing.
+template<class Record>
+QString parseOptions(const std::vector<RecordOption<Record>> &options, const QStringList &arguments, int from,
+                     std::vector<std::function<QString(Record &)>> &changes)
+{
+    for (int i = from; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const RecordOption<Record> *found = nullptr;
+        for (const RecordOption<Record> &option : options) {
+            if (argument == QLatin1String(option.name))
+                found = &option;
+        }
+        if (!found)
+            return QStringLiteral("unknown option '%1'").arg(argument);
+        QString value;
+        if (found->value) {
+            if (i + 1 >= arguments.size())
+                return QStringLiteral("%1 needs a value (%2)").arg(argument, QLatin1String(found->value));
+            value = arguments.at(++i);
+        }
+        const auto apply = found->apply;
+        changes.push_back([apply, value](Record &record) { return apply(record, value); });
+    }
+    return QString();
+}
+
+// The options' lines of a command's help.
+template<class Record>
+std::string optionHelp(const std::vector<RecordOption<Record>> &options)
+{
+    std::string text;
+    for (const RecordOption<Record> &option : options) {
+        std::string head =
+            std::string("  ") + option.name + (option.value ? std::string(" ") + option.value : "");
+        head.resize(std::max<std::size_t>(head.size() + 2, 34), ' ');
+        text += head + option.help + '\n';
+    }
+    return text;
+}

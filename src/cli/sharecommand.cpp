@@ -1,0 +1,315 @@
+#include "sharecommand.h"
+
+#include "commandlinetool.h"
+#include "configvalues.h"
+#include "recordjson.h"
+#include "recordoption.h"
+#include "sharerules.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+QString yesNo(const QString &value, bool &result)
+{
+    if (!ConfigValues::isBool(ConfigValues::encode(value)))
+        return QStringLiteral("'%1' is not yes or no").arg(value);
+    result = ConfigValues::parseBool(value);
+    return QString();
+}
+
+QStringList listOf(const QString &value)
+{
+    QStringList names;
+    for (const QString &name : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (!name.trimmed().isEmpty())
+            names << name.trimmed();
+    }
+    return names;
+}
+
+const std::vector<RecordOption<Share>> &shareOptions()
+{
+    static const std::vector<RecordOption<Share>> options{
+        {"--path", "DIR", "the shared directory (%U and other substitutions allowed)",
+         [](Share &share, const QString &value) {
+             // A share of a disk not mounted now keeps its path.
+             const bool unchanged = !share.originalName().isEmpty() && value == share.path();
+             share.setPath(value);
+             return unchanged ? QString() : ShareRules::directoryProblem(value);
+         }},
+        {"--comment", "TEXT", "the description clients see",
+         [](Share &share, const QString &value) {
+             share.setComment(value);
+             return QString();
+         }},
+        {"--read-only", nullptr, "clients may only read",
+         [](Share &share, const QString &) {
+             share.setReadOnly(true);
+             return QString();
+         }},
+        {"--writable", nullptr, "clients may write",
+         [](Share &share, const QString &) {
+             share.setReadOnly(false);
+             return QString();
+         }},
+        {"--guest", "ok|only|no", "guests allowed, guests only, or no guests",
+         [](Share &share, const QString &value) {
+             if (value != QLatin1String("ok") && value != QLatin1String("only")
+                 && value != QLatin1String("no"))
+                 return QStringLiteral("--guest takes ok, only or no, not '%1'").arg(value);
+             share.setGuestOk(value != QLatin1String("no"));
+             share.setGuestOnly(value == QLatin1String("only"));
+             return QString();
+         }},
+        {"--valid-users", "LIST", "the only users and @groups admitted, comma-separated (empty: all)",
+         [](Share &share, const QString &value) {
+             share.setValidUsers(listOf(value));
+             return QString();
+         }},
+        {"--browseable", "yes|no", "whether clients see the share in lists",
+         [](Share &share, const QString &value) {
+             bool flag = true;
+             const QString problem = yesNo(value, flag);
+             share.setBrowseable(flag);
+             return problem;
+         }},
+        {"--printable", "yes|no", "whether the share is a printer",
+         [](Share &share, const QString &value) {
+             bool flag = false;
+             const QString problem = yesNo(value, flag);
+             share.setPrintable(flag);
+             return problem;
+         }},
+        {"--create-mask", "MODE", "the octal mask of new files, such as 0644 (empty: Samba's default)",
+         [](Share &share, const QString &value) {
+             static const QRegularExpression octal(QStringLiteral("^0?[0-7]{3,4}$"));
+             share.setCreateMask(value);
+             return value.isEmpty() || octal.match(value).hasMatch()
+                 ? QString()
+                 : QStringLiteral("--create-mask takes an octal mode such as 0644, not '%1'").arg(value);
+         }},
+    };
+    return options;
+}
+
+// Samba compares share names without regard to case.
+int indexOf(const QList<Share> &shares, const QString &name)
+{
+    for (int i = 0; i < shares.size(); ++i) {
+        if (shares.at(i).name().compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QSet<QString> otherNames(const QList<Share> &shares, const Share *except)
+{
+    QSet<QString> names;
+    for (const Share &share : shares) {
+        if (&share != except)
+            names.insert(share.name().trimmed().toLower());
+    }
+    return names;
+}
+
+QString unknown(const QString &name)
+{
+    return QStringLiteral("unknown share '%1'").arg(name);
+}
+
+} // namespace
+
+ShareCommand::ShareCommand(CommandLineTool &tool)
+    : m_tool(tool)
+{
+}
+
+int ShareCommand::usage(int code)
+{
+    std::ostream &stream = m_tool.out();
+    stream
+        << "usage: shareward-cli [--config FILE] [--dry-run] share COMMAND\n\n"
+           "  share list [--json]                 the shares: name, path, comment, access, guests, printer\n"
+           "  share show NAME [--json]            one share's settings\n"
+           "  share add NAME --path DIR [OPTION...]\n"
+           "  share set NAME OPTION...\n"
+           "  share remove NAME\n"
+           "  share rename NAME NEWNAME\n\n"
+           "options:\n"
+        << optionHelp(shareOptions());
+    return code;
+}
+
+int ShareCommand::run(const QStringList &arguments)
+{
+    const QString command = arguments.value(0);
+    const QStringList rest = arguments.mid(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("help"))
+        return usage(CommandLineTool::Success);
+    if (command == QLatin1String("list"))
+        return list(rest);
+    if (command == QLatin1String("show"))
+        return show(rest);
+    if (command == QLatin1String("add"))
+        return add(rest);
+    if (command == QLatin1String("set"))
+        return set(rest);
+    if (command == QLatin1String("remove"))
+        return remove(rest);
+    if (command == QLatin1String("rename"))
+        return rename(rest);
+    m_tool.fail(CommandLineTool::UsageError, QStringLiteral("unknown share command '%1'").arg(command));
+    return usage(CommandLineTool::UsageError);
+}
+
+int ShareCommand::list(const QStringList &arguments)
+{
+    const bool json = arguments == QStringList{QStringLiteral("--json")};
+    if (!arguments.isEmpty() && !json)
+        return usage(CommandLineTool::UsageError);
+    return m_tool.read([this, json](const SambaSettings &, const QList<Share> &shares) {
+        std::ostream &out = m_tool.out();
+        if (json) {
+            QJsonArray array;
+            for (const Share &share : shares)
+                array.append(RecordJson::share(share));
+            out << QJsonDocument(array).toJson().toStdString();
+            return int(CommandLineTool::Success);
+        }
+        for (const Share &share : shares) {
+            const QString guests = share.guestOnly() ? QStringLiteral("guests-only")
+                : share.guestOk()                    ? QStringLiteral("guests")
+                                                     : QStringLiteral("no-guests");
+            out << QStringList{share.name(),
+                               share.path(),
+                               share.comment(),
+                               share.readOnly() ? QStringLiteral("read-only") : QStringLiteral("writable"),
+                               guests,
+                               share.printable() ? QStringLiteral("printer") : QStringLiteral("share")}
+                       .join(QLatin1Char('\t'))
+                       .toStdString()
+                << '\n';
+        }
+        return int(CommandLineTool::Success);
+    });
+}
+
+int ShareCommand::show(const QStringList &arguments)
+{
+    if (arguments.isEmpty() || arguments.size() > 2
+        || (arguments.size() == 2 && arguments.at(1) != QLatin1String("--json")))
+        return usage(CommandLineTool::UsageError);
+    const QString name = arguments.first();
+    const bool json = arguments.size() == 2;
+    return m_tool.read([this, name, json](const SambaSettings &, const QList<Share> &shares) {
+        const int index = indexOf(shares, name);
+        if (index < 0)
+            return m_tool.fail(CommandLineTool::Failure, unknown(name));
+        const QJsonObject object = RecordJson::share(shares.at(index));
+        if (json) {
+            m_tool.out() << QJsonDocument(object).toJson().toStdString();
+            return int(CommandLineTool::Success);
+        }
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            const QJsonValue value = it.value();
+            QString text;
+            if (value.isArray()) {
+                QStringList items;
+                for (const QJsonValue &item : value.toArray())
+                    items << (item.isObject() ? item.toObject().value(QLatin1String("name")).toString()
+                                              : item.toString());
+                text = items.join(QLatin1Char(','));
+            } else {
+                text = value.isBool() ? (value.toBool() ? QStringLiteral("yes") : QStringLiteral("no"))
+                                      : value.toString();
+            }
+            m_tool.out() << it.key().toStdString() << ": " << text.toStdString() << '\n';
+        }
+        return int(CommandLineTool::Success);
+    });
+}
+
+int ShareCommand::add(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return usage(CommandLineTool::UsageError);
+    const QString name = arguments.first().trimmed();
+    std::vector<std::function<QString(Share &)>> changes;
+    const QString problem = parseOptions(shareOptions(), arguments, 1, changes);
+    if (!problem.isEmpty())
+        return m_tool.fail(CommandLineTool::UsageError, problem);
+    return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
+        if (const QString refused = ShareRules::nameProblem(name, otherNames(shares, nullptr));
+            !refused.isEmpty())
+            return refused;
+        Share share;
+        share.setName(name);
+        for (const auto &change : changes) {
+            if (const QString refused = change(share); !refused.isEmpty())
+                return refused;
+        }
+        // [homes] needs no path: each user gets his home.
+        if (name.toLower() != QLatin1String("homes") && share.path().isEmpty())
+            return QStringLiteral("share add needs --path DIR");
+        shares.append(share);
+        return QString();
+    });
+}
+
+int ShareCommand::set(const QStringList &arguments)
+{
+    if (arguments.size() < 2)
+        return usage(CommandLineTool::UsageError);
+    const QString name = arguments.first();
+    std::vector<std::function<QString(Share &)>> changes;
+    const QString problem = parseOptions(shareOptions(), arguments, 1, changes);
+    if (!problem.isEmpty())
+        return m_tool.fail(CommandLineTool::UsageError, problem);
+    return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
+        const int index = indexOf(shares, name);
+        if (index < 0)
+            return unknown(name);
+        for (const auto &change : changes) {
+            if (const QString refused = change(shares[index]); !refused.isEmpty())
+                return refused;
+        }
+        return QString();
+    });
+}
+
+int ShareCommand::remove(const QStringList &arguments)
+{
+    if (arguments.size() != 1)
+        return usage(CommandLineTool::UsageError);
+    const QString name = arguments.first();
+    return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
+        const int index = indexOf(shares, name);
+        if (index < 0)
+            return unknown(name);
+        shares.removeAt(index);
+        return QString();
+    });
+}
+
+int ShareCommand::rename(const QStringList &arguments)
+{
+    if (arguments.size() != 2)
+        return usage(CommandLineTool::UsageError);
+    const QString name = arguments.at(0);
+    const QString newName = arguments.at(1).trimmed();
+    return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
+        const int index = indexOf(shares, name);
+        if (index < 0)
+            return unknown(name);
+        Share *share = &shares[index];
+        if (const QString refused = ShareRules::nameProblem(newName, otherNames(shares, share));
+            !refused.isEmpty())
+            return refused;
+        share->setName(newName);
+        return QString();
+    });
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QStringList>
+
+class CommandLineTool;
+
+// shareward-cli share list|show|add|set|remove|rename: the shares of smb.conf, edited through
+// the fields the share dialog edits and with its checks.
+class ShareCommand
+{
+public:
+    explicit ShareCommand(CommandLineTool &tool);
+    int run(const QStringList &arguments);
+
+private:
+    int list(const QStringList &arguments);
+    int show(const QStringList &arguments);
+    int add(const QStringList &arguments);
+    int set(const QStringList &arguments);
+    int remove(const QStringList &arguments);
+    int rename(const QStringList &arguments);
+    int usage(int code);
+
+    CommandLineTool &m_tool;
+};
