@@ -60,6 +60,20 @@ const std::vector<RecordOption<SambaSettings>> &globalOptions()
              settings.global()->setEncryptPasswords(ConfigValues::parseBool(value));
              return QString();
          }},
+        {"--param", "KEY=VALUE", "any other smb.conf parameter of [global] (repeatable)",
+         [](SambaSettings &settings, const QString &value) {
+             QString key;
+             QString text;
+             const QString problem = splitParameter(value, key, text);
+             if (problem.isEmpty())
+                 settings.global()->setOtherParameter(key, text);
+             return problem;
+         }},
+        {"--unset", "KEY", "removes a parameter from [global], in every spelling",
+         [](SambaSettings &settings, const QString &value) {
+             settings.global()->unsetOtherParameter(value.trimmed());
+             return QString();
+         }},
     };
     return options;
 }

@@ -17,6 +17,18 @@ struct RecordOption
     std::function<QString(Record &, const QString &)> apply;
 };
 
+// "KEY=VALUE" of --param: the key, and the value after the first '='; a problem when there
+// is no '=' or no key.
+inline QString splitParameter(const QString &text, QString &key, QString &value)
+{
+    const int equals = text.indexOf(QLatin1Char('='));
+    key = text.left(equals).trimmed();
+    value = text.mid(equals + 1).trimmed();
+    if (equals < 0 || key.isEmpty())
+        return QStringLiteral("--param takes KEY=VALUE, not '%1'").arg(text);
+    return QString();
+}
+
 // Reads options from arguments[from...] into changes for a record; returns a usage problem,
 // or nothing.
 template<class Record>

@@ -92,6 +92,20 @@ const std::vector<RecordOption<Share>> &shareOptions()
                  ? QString()
                  : QStringLiteral("--create-mask takes an octal mode such as 0644, not '%1'").arg(value);
          }},
+        {"--param", "KEY=VALUE", "any other smb.conf parameter of the share (repeatable)",
+         [](Share &share, const QString &value) {
+             QString key;
+             QString text;
+             const QString problem = splitParameter(value, key, text);
+             if (problem.isEmpty())
+                 share.setOtherParameter(key, text);
+             return problem;
+         }},
+        {"--unset", "KEY", "removes a parameter from the share, in every spelling",
+         [](Share &share, const QString &value) {
+             share.unsetOtherParameter(value.trimmed());
+             return QString();
+         }},
     };
     return options;
 }

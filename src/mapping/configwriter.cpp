@@ -149,6 +149,7 @@ void ConfigWriter::writeGlobal(const SambaSettings &settings, const SambaSetting
 
     writeModules(s, section, global, &before);
     writeAclOptions(s, global, &before);
+    writeOtherParameters(s, global);
     added(s);
 }
 
@@ -206,6 +207,7 @@ void ConfigWriter::writeShare(const Share &share, const ConfigTables::Section *s
     writeModules(s, section, share, loaded);
     writeAclOptions(s, share, loaded);
     writeWriteList(s, section, share, loaded);
+    writeOtherParameters(s, share);
     added(s);
 }
 
@@ -268,6 +270,18 @@ void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *s
             ordered << name;
     }
     s.setOrRemove("vfs objects", encode(ordered.join(QLatin1Char(' '))));
+}
+
+void ConfigWriter::writeOtherParameters(SectionEditor &s, const Share &record)
+{
+    const QMap<QString, QString> parameters = record.otherParameters();
+    for (auto it = parameters.begin(); it != parameters.end(); ++it) {
+        const std::string key = encode(it.key().simplified());
+        if (it.value().isNull())
+            s.remove(key);
+        else
+            s.set(key, encode(it.value()));
+    }
 }
 
 void ConfigWriter::writeAclOptions(SectionEditor &s, const Share &record, const Share *loaded)

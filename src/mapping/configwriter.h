@@ -32,6 +32,8 @@ private:
     void writeAclOptions(SectionEditor &editor, const Share &record, const Share *loaded);
     void writeWriteList(SectionEditor &editor, const ConfigTables::Section *section, const Share &share,
                         const Share *loaded);
+    // Parameters the records do not know, as given: set, or removed in every spelling.
+    void writeOtherParameters(SectionEditor &editor, const Share &record);
     void added(const SectionEditor &editor);
 
     ConfigDocument &m_document;

@@ -35,6 +35,16 @@ void Share::setReadWrite(bool readWrite)
     m_readWrite = readWrite;
 }
 
+void Share::setOtherParameter(const QString &key, const QString &value)
+{
+    m_otherParameters.insert(key, value.isNull() ? QStringLiteral("") : value);
+}
+
+void Share::unsetOtherParameter(const QString &key)
+{
+    m_otherParameters.insert(key, QString());
+}
+
 void Share::setDirectoryModeChange(DirectoryModeChange change)
 {
     m_directoryModeChange = change;

@@ -128,6 +128,12 @@ public:
     /// All modules in ascending, case-sensitive order of name: the order "vfs objects" is written in.
     QList<std::shared_ptr<VFSModule>> vfsModuleList() const;
 
+    /// Other smb.conf parameters to write, by key as given: a null value removes the key.
+    /// Set by shareward-cli's --param and --unset; never read from smb.conf.
+    QMap<QString, QString> otherParameters() const { return m_otherParameters; }
+    void setOtherParameter(const QString &key, const QString &value);
+    void unsetOtherParameter(const QString &key);
+
     /// Removes every valid user of exactly that name (case-sensitive).
     void removeValidUser(const QString &name);
 
@@ -149,6 +155,7 @@ private:
     QStringList m_validUsers;
     QStringList m_writeList;
     VfsModuleMap m_vfsModules;
+    QMap<QString, QString> m_otherParameters;
     bool m_aclByDefault = true;
     bool m_ntAclSupport = true;
     bool m_inheritAcls = false;

@@ -128,6 +128,18 @@ void TestCli::edits_data()
         << QByteArray(file).replace("\tworkgroup = W\r\n",
                                     "\tworkgroup = W\r\n\tsecurity = domain\r\n\tidmap config * : backend = "
                                     "tdb\r\n\tidmap config * : range = 3000-7999\r\n");
+    // Parameters the dialogs do not know, with the file's key rules: the last line of any
+    // spelling is the one changed.
+    QTest::newRow("share param") << words("share set data --param hide\tdot\tfiles=no --param Read\tOnly=no")
+                                 << 0
+                                 << QByteArray(file).replace("read only = Yes", "read only = no")
+            + "\thide dot files = no\r\n";
+    QTest::newRow("share unset in every spelling") << words("share set data --unset readonly") << 0
+                                                   << QByteArray(file).replace("\tread only = Yes\r\n", "");
+    QTest::newRow("global param") << words("global set --param log\tlevel=2") << 0
+                                  << QByteArray(file).replace("\tworkgroup = W\r\n",
+                                                              "\tworkgroup = W\r\n\tlog level = 2\r\n");
+    QTest::newRow("param without '='") << words("share set data --param oops") << 1 << QByteArray();
     QTest::newRow("global ads without a realm") << words("global set --security ads") << 1 << QByteArray();
     QTest::newRow("global unknown mode") << words("global set --security share-level") << 1 << QByteArray();
 }
