@@ -9,7 +9,7 @@ packages=(
   samba samba-common-bin winbind
   xvfb xauth
   smbclient strace xdotool x11-utils
-  acl libdtl-dev
+  acl libdtl-dev man-db
   clang libclang-rt-14-dev
 )
 

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -45,6 +46,9 @@ private slots:
     void parallelEditsLoseNothing();
     void dryRunAndExitCodes();
     void readingCommands();
+    void manPageCoversOptions();
+    void bashCompletion_data();
+    void bashCompletion();
 };
 
 void TestCli::printRoundTrip_data()
@@ -341,6 +345,76 @@ void TestCli::readingCommands()
     QCOMPARE(refused.exitCode, 1);
     QVERIFY(refused.out.contains("bogus"));
     QCOMPARE(run("share --help").exitCode, 0);
+}
+
+// The manual page renders without warnings and names every command and option the tool's
+// own help lists.
+void TestCli::manPageCoversOptions()
+{
+    const QString page = QStringLiteral(SHAREWARD_SOURCE_DIR "/resources/man/shareward-cli.1");
+    QProcessEnvironment environment = testEnvironment();
+    environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("200"));
+    const ProcessRun rendered = runProcess(
+        QStringLiteral("man"), {QStringLiteral("--warnings"), QStringLiteral("-l"), page}, environment);
+    QCOMPARE(rendered.exitCode, 0);
+    QCOMPARE(rendered.err, QByteArray());
+    const QString text = QString::fromUtf8(rendered.out).replace(QChar(0x2010), QLatin1Char('-'));
+    QStringList missing;
+    for (const QStringList &help :
+         {QStringList{QStringLiteral("help")}, QStringList{QStringLiteral("share"), QStringLiteral("--help")},
+          QStringList{QStringLiteral("global"), QStringLiteral("--help")}}) {
+        static const QRegularExpression option(QStringLiteral("(--[a-z-]+)"));
+        auto matches = option.globalMatch(QString::fromUtf8(runCli(help).out));
+        while (matches.hasNext()) {
+            const QString name = matches.next().captured(1);
+            if (!text.contains(name) && !missing.contains(name))
+                missing << name;
+        }
+    }
+    for (const char *command : {"print", "show", "save", "check", "share list", "share add", "share set",
+                                "share remove", "share rename", "global show", "global set"}) {
+        if (!text.contains(QLatin1String(command)))
+            missing << QLatin1String(command);
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
+}
+
+void TestCli::bashCompletion_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("commands") << "sh"
+                              << "show share";
+    QTest::newRow("share commands") << "share re"
+                                    << "remove rename";
+    QTest::newRow("share names of --config") << "--config {config} share set ''"
+                                             << "data";
+    QTest::newRow("share options") << "share set data --wr"
+                                   << "--writable";
+    QTest::newRow("guest values") << "share set data --guest ''"
+                                  << "ok only no";
+    QTest::newRow("security modes") << "global set --security k"
+                                    << "kerberos-domain";
+}
+
+// The completion offers commands, options, their values and the shares of the file in use.
+void TestCli::bashCompletion()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(config, editedFile));
+    const QString script =
+        QStringLiteral(
+            "PATH=%1:$PATH; source %2; COMP_WORDS=(shareward-cli %3); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+            "_shareward_cli; echo \"${COMPREPLY[*]}\"")
+            .arg(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli"),
+                 QStringLiteral(SHAREWARD_SOURCE_DIR "/resources/completion/shareward-cli"),
+                 QString(line).replace(QLatin1String("{config}"), config));
+    const ProcessRun result = runProcess(QStringLiteral("bash"), {QStringLiteral("-c"), script});
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(QString::fromUtf8(result.out).trimmed(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
