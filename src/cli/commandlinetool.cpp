@@ -5,6 +5,7 @@
 #include "configmapper.h"
 #include "globalcommand.h"
 #include "recordjson.h"
+#include "serveraccountcommand.h"
 #include "sharecommand.h"
 #include "testparm.h"
 #include "unifieddiff.h"
@@ -34,6 +35,11 @@ const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
          &CommandLineTool::share},
         {"global", "show|set ...", "show and edit the server-wide settings (global --help)",
          &CommandLineTool::global},
+        {"user", "list|add|passwd|remove ...", "Samba's user accounts; passwords on standard input",
+         &CommandLineTool::user},
+        {"group", "list|add|remove ...", "Samba's groups (group mappings of Unix groups)",
+         &CommandLineTool::group},
+        {"service", "status|start|stop|restart", "the smbd and nmbd services", &CommandLineTool::service},
     };
     return table;
 }
@@ -231,4 +237,19 @@ int CommandLineTool::share(const QStringList &arguments)
 int CommandLineTool::global(const QStringList &arguments)
 {
     return GlobalCommand(*this).run(arguments);
+}
+
+int CommandLineTool::user(const QStringList &arguments)
+{
+    return ServerAccountCommand(*this).user(arguments);
+}
+
+int CommandLineTool::group(const QStringList &arguments)
+{
+    return ServerAccountCommand(*this).group(arguments);
+}
+
+int CommandLineTool::service(const QStringList &arguments)
+{
+    return ServerAccountCommand(*this).service(arguments);
 }

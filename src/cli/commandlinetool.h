@@ -39,6 +39,8 @@ public:
     using Use = std::function<int(const SambaSettings &, const QList<Share> &)>;
     int read(const Use &use);
     QString configPath() const { return m_config; }
+    bool isDryRun() const { return m_dryRun; }
+    int changedExitCode() const { return m_changedExitCode; }
 
 private:
     struct Command
@@ -56,6 +58,9 @@ private:
     int check(const QStringList &arguments);
     int share(const QStringList &arguments);
     int global(const QStringList &arguments);
+    int user(const QStringList &arguments);
+    int group(const QStringList &arguments);
+    int service(const QStringList &arguments);
 
     int usage(std::ostream &stream, int code);
     // Reads a whole file; on failure reports it and returns false.

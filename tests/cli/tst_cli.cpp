@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -47,6 +48,8 @@ private slots:
     void dryRunAndExitCodes();
     void readingCommands();
     void manPageCoversOptions();
+    void serviceCommands();
+    void accountCommandsInSandbox();
     void bashCompletion_data();
     void bashCompletion();
 };
@@ -415,6 +418,92 @@ void TestCli::bashCompletion()
     const ProcessRun result = runProcess(QStringLiteral("bash"), {QStringLiteral("-c"), script});
     QCOMPARE(result.err, QByteArray());
     QCOMPARE(QString::fromUtf8(result.out).trimmed(), expected);
+}
+
+// smbd, then nmbd, as the window runs them; systemctl is the one program faked (no systemd here).
+void TestCli::serviceCommands()
+{
+    QTemporaryDir dir;
+    const QByteArray log = QFile::encodeName(dir.filePath(QStringLiteral("log")));
+    QVERIFY(writeFile(
+        dir.filePath(QStringLiteral("systemctl")),
+        "#!/bin/sh\necho \"$*\" >> '" + log
+            + "'\ncase \"$*\" in\n  'is-active smbd') exit 0 ;;\n  'is-active nmbd') exit 3 ;;\n"
+              "  'start nmbd') echo 'Job for nmbd.service failed.' >&2; exit 1 ;;\nesac\nexit 0\n"));
+    QVERIFY(
+        QFile::setPermissions(dir.filePath(QStringLiteral("systemctl")), QFile::ReadOwner | QFile::ExeOwner));
+    QProcessEnvironment environment = testEnvironment();
+    environment.insert(QStringLiteral("PATH"),
+                       dir.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    auto run = [&](const QStringList &arguments) {
+        QFile::remove(QFile::decodeName(log));
+        return runProcess(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"), arguments,
+                          environment);
+    };
+
+    ProcessRun result = run({QStringLiteral("service"), QStringLiteral("status")});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.out, QByteArray("smbd: active\nnmbd: inactive\n"));
+    result = run({QStringLiteral("service"), QStringLiteral("restart"), QStringLiteral("--changed-exit-code"),
+                  QStringLiteral("4")});
+    QCOMPARE(result.exitCode, 4);
+    QCOMPARE(readFile(QFile::decodeName(log)), QByteArray("restart smbd\nrestart nmbd\n"));
+    result = run({QStringLiteral("service"), QStringLiteral("start")});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("start nmbd") && result.err.contains("Job for nmbd.service failed."),
+             result.err.constData());
+    QCOMPARE(readFile(QFile::decodeName(log)), QByteArray("start smbd\nstart nmbd\n"));
+    result = run({QStringLiteral("--dry-run"), QStringLiteral("service"), QStringLiteral("stop")});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QByteArray("would stop smbd\nwould stop nmbd\n"));
+    QCOMPARE(readFile(QFile::decodeName(log)), QByteArray());
+}
+
+// The account commands with the real useradd, pdbedit, smbpasswd and net, in the account
+// sandbox (a private mount namespace with a copy of /etc): the machine's accounts are never
+// touched, and without the sandbox nothing runs.
+void TestCli::accountCommandsInSandbox()
+{
+    if (::geteuid() != 0)
+        QSKIP("the account sandbox needs root");
+    const QByteArray cli = SHAREWARD_BINARY_DIR "/src/cli/shareward-cli";
+    const QByteArray script = "[ -n \"${SHAREWARD_SANDBOX:-}\" ] || exit 77\n"
+                              "set -e\n"
+                              "cli="
+        + cli
+        + "\n"
+          "printf 'p\\303\\244sswort\\n' | $cli user add carol && r=0 || r=$?; echo \"add without Unix "
+          "account: $r\"\n"
+          "printf 'p\\303\\244sswort\\n' | $cli user add carol --create-unix-account\n"
+          "getent passwd carol >/dev/null && echo 'carol is a Unix user'\n"
+          "$cli user list\n"
+          "sid=$(pdbedit -Lv carol | grep 'User SID')\n"
+          "printf 'neu\\n' | $cli user passwd carol\n"
+          "[ \"$(pdbedit -Lv carol | grep 'User SID')\" = \"$sid\" ] && echo 'same SID'\n"
+          "groupadd staffers\n"
+          "$cli group add staffers\n"
+          "$cli group list\n"
+          "$cli --dry-run user remove carol\n"
+          "$cli user list\n"
+          "$cli user remove carol\n"
+          "$cli group remove staffers\n"
+          "echo \"left: $($cli user list)$($cli group list)\"\n";
+    QProcessEnvironment environment = testEnvironment();
+    const ProcessRun result =
+        runProcess(QStringLiteral(SHAREWARD_SOURCE_DIR "/tests/system/accounts/sandbox.sh"),
+                   {QStringLiteral("sh"), QStringLiteral("-c"), QString::fromUtf8(script)}, environment);
+    if (result.exitCode == 77)
+        QSKIP("no private mount namespace here");
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QCOMPARE(QString::fromUtf8(result.out).split(QLatin1Char('\n')),
+             (QStringList{
+                 QStringLiteral("add without Unix account: 1"), QStringLiteral("add Samba user carol"),
+                 QStringLiteral("carol is a Unix user"), QStringLiteral("carol"),
+                 QStringLiteral("set the password of Samba user carol"), QStringLiteral("same SID"),
+                 QStringLiteral("map Unix group staffers as a Samba group"), QStringLiteral("staffers"),
+                 QStringLiteral("would remove Samba user carol"), QStringLiteral("carol"),
+                 QStringLiteral("remove Samba user carol"), QStringLiteral("remove the Samba group staffers"),
+                 QStringLiteral("left: "), QString()}));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QStringList>
+
+class CommandLineTool;
+
+// shareward-cli user|group|service: Samba's accounts and group mappings, and the smbd and
+// nmbd services, changed as the users, groups and service commands of the window change them.
+class ServerAccountCommand
+{
+public:
+    explicit ServerAccountCommand(CommandLineTool &tool);
+    int user(const QStringList &arguments);
+    int group(const QStringList &arguments);
+    int service(const QStringList &arguments);
+
+private:
+    // One line of standard input; on a terminal asked twice without echo.
+    bool readPassword(QString &password);
+    // Reports an action: what would run with --dry-run, else what ran or why it failed.
+    int done(const QString &action, const QString &error);
+    bool dryRun() const;
+
+    CommandLineTool &m_tool;
+};
