@@ -47,6 +47,16 @@ const std::vector<RecordOption<SambaSettings>> &globalOptions()
              settings.global()->setRealm(value.toUpper());
              return QString();
          }},
+        {"--kerberos-method", "METHOD",
+         "default, secrets-only, system-keytab, dedicated-keytab or secrets-and-keytab",
+         [](SambaSettings &settings, const QString &value) {
+             const QString text = QString(value).replace(QLatin1Char('-'), QLatin1Char(' '));
+             const SambaSettings::KerberosMethod method = SambaSettings::kerberosMethodFromText(text);
+             if (method == SambaSettings::KerberosDefault && value != QLatin1String("default"))
+                 return QStringLiteral("unknown Kerberos method '%1'").arg(value);
+             settings.setKerberosMethod(method);
+             return QString();
+         }},
         {"--guest-account", "NAME|none", "the account guests act as",
          [](SambaSettings &settings, const QString &value) {
              settings.global()->setGuestAccount(value == QLatin1String("none") ? GlobalShare::noGuestAccount()

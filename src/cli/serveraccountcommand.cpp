@@ -89,6 +89,17 @@ int ServerAccountCommand::done(const QString &action, const QString &error)
 int ServerAccountCommand::user(const QStringList &arguments)
 {
     const QString command = arguments.value(0);
+    if (command == QLatin1String("--help") || command == QLatin1String("help")) {
+        m_tool.out() << "usage: shareward-cli [--dry-run] user COMMAND\n\n"
+                        "  user list [--json]                          Samba's user accounts\n"
+                        "  user add NAME [--create-unix-account]       a Samba account; the option makes the "
+                        "Unix account too\n"
+                        "  user passwd NAME                            a new password, kept SID and flags\n"
+                        "  user remove NAME\n\n"
+                        "Passwords are read from standard input (one line; on a terminal asked twice without "
+                        "echo).\n";
+        return CommandLineTool::Success;
+    }
     const QString name = arguments.value(1);
     const SambaAccountStore store;
     if (command == QLatin1String("list") && arguments.size() <= 2) {
@@ -157,6 +168,11 @@ int ServerAccountCommand::user(const QStringList &arguments)
 int ServerAccountCommand::group(const QStringList &arguments)
 {
     const QString command = arguments.value(0);
+    if (command == QLatin1String("--help") || command == QLatin1String("help")) {
+        m_tool.out() << "usage: shareward-cli [--dry-run] group list | add NAME | remove NAME\n\n"
+                        "Samba's groups are mappings of Unix groups (net groupmap).\n";
+        return CommandLineTool::Success;
+    }
     const QString name = arguments.value(1);
     const SambaAccountStore store;
     if (command == QLatin1String("list") && arguments.size() == 1) {
@@ -191,6 +207,11 @@ int ServerAccountCommand::group(const QStringList &arguments)
 int ServerAccountCommand::service(const QStringList &arguments)
 {
     const QString command = arguments.value(0);
+    if (command == QLatin1String("--help") || command == QLatin1String("help")) {
+        m_tool.out() << "usage: shareward-cli [--dry-run] service status|start|stop|restart\n\n"
+                        "smbd, then nmbd, through systemctl; status exits 1 unless both run.\n";
+        return CommandLineTool::Success;
+    }
     const SystemCtl systemctl;
     const QStringList services{SystemCtl::smbdService(), SystemCtl::nmbdService()};
     if (arguments.size() != 1)

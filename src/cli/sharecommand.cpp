@@ -1,9 +1,14 @@
 #include "sharecommand.h"
 
+#include "acltdb.h"
+#include "aclxattr.h"
+#include "audit.h"
 #include "commandlinetool.h"
 #include "configvalues.h"
+#include "fullaudit.h"
 #include "recordjson.h"
 #include "recordoption.h"
+#include "shareoptions.h"
 #include "sharerules.h"
 
 #include <QJsonArray>
@@ -91,6 +96,74 @@ const std::vector<RecordOption<Share>> &shareOptions()
              return value.isEmpty() || octal.match(value).hasMatch()
                  ? QString()
                  : QStringLiteral("--create-mask takes an octal mode such as 0644, not '%1'").arg(value);
+         }},
+        {"--audit", "none|simple|full|simple,full", "the audit modules of the share",
+         [](Share &share, const QString &value) {
+             const QStringList kinds = value.split(QLatin1Char(','), Qt::SkipEmptyParts);
+             for (const QString &kind : kinds) {
+                 if (kind != QLatin1String("none") && kind != QLatin1String("simple")
+                     && kind != QLatin1String("full"))
+                     return QStringLiteral("--audit takes none, simple, full or simple,full, not '%1'")
+                         .arg(value);
+             }
+             // A module kept keeps its settings; one added gets the dialog's defaults.
+             const bool simple = kinds.contains(QLatin1String("simple"));
+             const bool full = kinds.contains(QLatin1String("full"));
+             if (!simple)
+                 share.removeVfsModule(QStringLiteral("audit"));
+             else if (!share.hasVfsModule(QStringLiteral("audit")))
+                 share.addVfsModule(std::make_shared<Audit>());
+             if (!full)
+                 share.removeVfsModule(QStringLiteral("full_audit"));
+             else if (!share.hasVfsModule(QStringLiteral("full_audit")))
+                 share.addVfsModule(std::make_shared<FullAudit>());
+             return QString();
+         }},
+        {"--acl-module", "none|xattr|tdb",
+         "where Windows ACLs are kept: Samba's default, acl_xattr or acl_tdb",
+         [](Share &share, const QString &value) {
+             if (value != QLatin1String("none") && value != QLatin1String("xattr")
+                 && value != QLatin1String("tdb"))
+                 return QStringLiteral("--acl-module takes none, xattr or tdb, not '%1'").arg(value);
+             const QString wanted =
+                 value == QLatin1String("none") ? QString() : QStringLiteral("acl_") + value;
+             for (const QString &name : {QStringLiteral("acl_xattr"), QStringLiteral("acl_tdb")}) {
+                 if (name != wanted)
+                     share.removeVfsModule(name);
+             }
+             if (!wanted.isEmpty() && !share.hasVfsModule(wanted)) {
+                 share.addVfsModule(wanted == QLatin1String("acl_xattr")
+                                        ? std::shared_ptr<VFSModule>(std::make_shared<ACLXAttr>())
+                                        : std::make_shared<ACLTDB>());
+                 share.setAclByDefault(false);
+             }
+             return QString();
+         }},
+        {"--acl", "FLAG=yes|no", "one of the nine ACL settings, such as inherit-acls=yes (repeatable)",
+         [](Share &share, const QString &value) {
+             QString flag;
+             QString text;
+             const int equals = value.indexOf(QLatin1Char('='));
+             flag = value.left(equals).trimmed().replace(QLatin1Char('-'), QLatin1Char(' '));
+             text = value.mid(equals + 1).trimmed();
+             bool on = false;
+             if (equals < 0 || !yesNo(text, on).isEmpty())
+                 return QStringLiteral("--acl takes FLAG=yes|no, not '%1'").arg(value);
+             for (const ShareOptions::AclOption &option : ShareOptions::aclOptions()) {
+                 if (flag != QLatin1String(option.key))
+                     continue;
+                 if (share.aclByDefault()) {
+                     // The other eight keep the values they have now, written out with this one.
+                     share.setAclByDefault(false);
+                 }
+                 (share.*option.set)(on);
+                 return QString();
+             }
+             QStringList flags;
+             for (const ShareOptions::AclOption &option : ShareOptions::aclOptions())
+                 flags << QString::fromLatin1(option.key).replace(QLatin1Char(' '), QLatin1Char('-'));
+             return QStringLiteral("unknown ACL setting '%1'; the settings are %2")
+                 .arg(value, flags.join(QStringLiteral(", ")));
          }},
         {"--param", "KEY=VALUE", "any other smb.conf parameter of the share (repeatable)",
          [](Share &share, const QString &value) {

@@ -146,6 +146,24 @@ void TestCli::edits_data()
     QTest::newRow("global param") << words("global set --param log\tlevel=2") << 0
                                   << QByteArray(file).replace("\tworkgroup = W\r\n",
                                                               "\tworkgroup = W\r\n\tlog level = 2\r\n");
+    QTest::newRow("share audit") << words("share set data --audit simple") << 0
+                                 << file
+            + "\taudit:facility = USER\r\n\taudit:priority = INFO\r\n\tvfs objects = audit\r\n";
+    QTest::newRow("share acl setting makes all nine explicit")
+        << words("share set data --acl inherit-acls=yes") << 0
+        << file
+            + "\tnt acl support = true\r\n\tinherit acls = true\r\n\tmap acl inherit = false\r\n\tdos "
+              "filemode = "
+              "false\r\n\tstore dos attributes = true\r\n\tacl allow execute always = false\r\n\tacl group "
+              "control "
+              "= false\r\n\tacl map full control = true\r\n\tforce unknown acl user = false\r\n";
+    QTest::newRow("share unknown acl setting")
+        << words("share set data --acl sharing=yes") << 1 << QByteArray();
+    QTest::newRow("global kerberos domain")
+        << words("global set --security kerberos-domain --realm ex.com --kerberos-method system-keytab") << 0
+        << QByteArray(file).replace("\tworkgroup = W\r\n",
+                                    "\tworkgroup = W\r\n\tsecurity = user\r\n\trealm = "
+                                    "EX.COM\r\n\tkerberos method = system keytab\r\n");
     QTest::newRow("param without '='") << words("share set data --param oops") << 1 << QByteArray();
     QTest::newRow("global ads without a realm") << words("global set --security ads") << 1 << QByteArray();
     QTest::newRow("global unknown mode") << words("global set --security share-level") << 1 << QByteArray();
