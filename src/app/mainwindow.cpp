@@ -10,6 +10,7 @@
 #include "sharedialog.h"
 #include "sharemodel.h"
 #include "shareproxymodel.h"
+#include "standardshares.h"
 #include "startuperror.h"
 #include "testparm.h"
 #include "ui_mainwindow.h"
@@ -335,31 +336,17 @@ void MainWindow::deleteShare()
     setModified();
 }
 
-Share MainWindow::printersShare()
-{
-    Share printers;
-    printers.setName(QStringLiteral("printers"));
-    printers.setComment(QStringLiteral("All Printers"));
-    printers.setPath(QStringLiteral("/var/spool/samba"));
-    printers.setBrowseable(false);
-    printers.setPrintable(true);
-    printers.setGuestOk(false);
-    printers.setReadOnly(true);
-    printers.setCreateMask(QStringLiteral("0700"));
-    return printers;
-}
-
 void MainWindow::editConfig()
 {
-    const bool sharing = m_shares->shareNames().contains(QStringLiteral("printers"));
+    const bool sharing = m_shares->shareNames().contains(StandardShares::printersName());
     ConfigDialog dialog(&m_currentSettings, sharing, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (dialog.sharePrinters() && !sharing) {
-        m_shares->addShare(printersShare());
+        m_shares->addShare(StandardShares::printers());
         resizeColumns();
     } else if (!dialog.sharePrinters() && sharing) {
-        m_shares->removeSharesNamed(QStringLiteral("printers"));
+        m_shares->removeSharesNamed(StandardShares::printersName());
         resizeColumns();
     }
     setModified();

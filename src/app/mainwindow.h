@@ -109,7 +109,7 @@ private:
     void resizeColumns();
     void showTabOf(const Share &share);
     ShareDialog::Accounts regularAccounts() const;
-    static Share printersShare();
+
     // The testparm text with what Fix config does; true when the administrator chose it.
     bool askToFixConfig(const QString &text, const QString &repair);
     // Start for stopped services, Stop for running ones.

@@ -4,6 +4,7 @@
 #include "configvalues.h"
 #include "recordjson.h"
 #include "recordoption.h"
+#include "standardshares.h"
 
 #include <QJsonDocument>
 
@@ -97,11 +98,13 @@ GlobalCommand::GlobalCommand(CommandLineTool &tool)
 
 int GlobalCommand::usage(int code)
 {
-    m_tool.out() << "usage: shareward-cli [--config FILE] [--dry-run] global COMMAND\n\n"
-                    "  global show [--json]    the server-wide settings\n"
-                    "  global set OPTION...\n\n"
-                    "options:\n"
-                 << optionHelp(globalOptions());
+    m_tool.out()
+        << "usage: shareward-cli [--config FILE] [--dry-run] global COMMAND\n\n"
+           "  global show [--json]    the server-wide settings\n"
+           "  global set OPTION...\n\n"
+           "options:\n"
+        << optionHelp(globalOptions())
+        << "  --share-printers yes|no           adds or removes [printers], the spooler's printers\n";
     return code;
 }
 
@@ -144,15 +147,37 @@ int GlobalCommand::show(const QStringList &arguments)
     });
 }
 
-int GlobalCommand::set(const QStringList &arguments)
+int GlobalCommand::set(const QStringList &given)
 {
-    if (arguments.isEmpty())
+    if (given.isEmpty())
         return usage(CommandLineTool::UsageError);
+    // --share-printers adds or removes [printers], as the server settings dialog does.
+    QStringList arguments = given;
+    QString sharePrinters;
+    const int printers = arguments.indexOf(QStringLiteral("--share-printers"));
+    if (printers >= 0) {
+        sharePrinters = arguments.value(printers + 1);
+        if (!ConfigValues::isBool(ConfigValues::encode(sharePrinters)))
+            return m_tool.fail(CommandLineTool::Failure, QStringLiteral("--share-printers takes yes or no"));
+        arguments.erase(arguments.begin() + printers, arguments.begin() + printers + 2);
+    }
     std::vector<std::function<QString(SambaSettings &)>> changes;
     const QString problem = parseOptions(globalOptions(), arguments, 0, changes);
     if (!problem.isEmpty())
         return m_tool.fail(CommandLineTool::UsageError, problem);
-    return m_tool.edit([&](SambaSettings &settings, QList<Share> &) {
+    return m_tool.edit([&](SambaSettings &settings, QList<Share> &shares) {
+        if (!sharePrinters.isEmpty()) {
+            int found = -1;
+            for (int i = 0; i < shares.size() && found < 0; ++i) {
+                if (shares.at(i).name().compare(StandardShares::printersName(), Qt::CaseInsensitive) == 0)
+                    found = i;
+            }
+            const bool wanted = ConfigValues::parseBool(sharePrinters);
+            if (wanted && found < 0)
+                shares.append(StandardShares::printers());
+            else if (!wanted && found >= 0)
+                shares.removeAt(found);
+        }
         for (const auto &change : changes) {
             if (const QString refused = change(settings); !refused.isEmpty())
                 return refused;

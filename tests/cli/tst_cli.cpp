@@ -164,6 +164,11 @@ void TestCli::edits_data()
         << QByteArray(file).replace("\tworkgroup = W\r\n",
                                     "\tworkgroup = W\r\n\tsecurity = user\r\n\trealm = "
                                     "EX.COM\r\n\tkerberos method = system keytab\r\n");
+    QTest::newRow("global share printers") << words("global set --share-printers yes") << 0
+                                           << file
+            + "\r\n[printers]\r\n\tpath = /var/spool/samba\r\n\tcomment = All Printers\r\n\tread only = "
+              "yes\r\n\tprintable = yes\r\n\tbrowseable = no\r\n\tcreate mask = 0700\r\n\tguest ok = "
+              "no\r\n\tguest only = no\r\n\r\n";
     QTest::newRow("param without '='") << words("share set data --param oops") << 1 << QByteArray();
     QTest::newRow("global ads without a realm") << words("global set --security ads") << 1 << QByteArray();
     QTest::newRow("global unknown mode") << words("global set --security share-level") << 1 << QByteArray();
