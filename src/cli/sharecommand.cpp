@@ -75,6 +75,16 @@ const std::vector<RecordOption<Share>> &shareOptions()
              share.setValidUsers(listOf(value));
              return QString();
          }},
+        {"--write-list", "LIST", "users and @groups who may write even to a read-only share, comma-separated",
+         [](Share &share, const QString &value) {
+             // As given: plain names are users, @names groups.
+             const QStringList names = listOf(value);
+             if (names.isEmpty())
+                 share.unsetOtherParameter(QStringLiteral("write list"));
+             else
+                 share.setOtherParameter(QStringLiteral("write list"), names.join(QLatin1Char(' ')));
+             return QString();
+         }},
         {"--browseable", "yes|no", "whether clients see the share in lists",
          [](Share &share, const QString &value) {
              bool flag = true;

@@ -164,6 +164,8 @@ void TestCli::edits_data()
         << QByteArray(file).replace("\tworkgroup = W\r\n",
                                     "\tworkgroup = W\r\n\tsecurity = user\r\n\trealm = "
                                     "EX.COM\r\n\tkerberos method = system keytab\r\n");
+    QTest::newRow("share write list of users and groups")
+        << words("share set data --write-list alice,@staff") << 0 << file + "\twrite list = alice @staff\r\n";
     QTest::newRow("global share printers") << words("global set --share-printers yes") << 0
                                            << file
             + "\r\n[printers]\r\n\tpath = /var/spool/samba\r\n\tcomment = All Printers\r\n\tread only = "
