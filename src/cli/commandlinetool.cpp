@@ -5,6 +5,7 @@
 #include "configmapper.h"
 #include "globalcommand.h"
 #include "recordjson.h"
+#include "savesteps.h"
 #include "serveraccountcommand.h"
 #include "sharecommand.h"
 #include "testparm.h"
@@ -197,14 +198,25 @@ int CommandLineTool::edit(const Change &change)
         const QString refusal = change(settings, shares);
         if (!refusal.isEmpty())
             return fail(Failure, refusal);
-        if (!mapper.applyRecords(settings, shares))
-            return Success; // nothing to change: nothing printed, nothing written
+        if (!mapper.applyRecords(settings, shares)) {
+            // smb.conf already says so; a directory mode asked for is still set.
+            if (!m_dryRun && !SaveSteps::applyDirectoryPermissions(shares).isEmpty())
+                return fail(Failure, QStringLiteral("the directory mode could not be set"));
+            return Success;
+        }
         const std::string path = m_config.toStdString();
         const std::string diff = unifiedDiff(document.bytes(), document.text(), path, path);
-        if (!m_dryRun)
+        QStringList modesNotSet;
+        if (!m_dryRun) {
             mapper.save(settings, shares);
+            modesNotSet = SaveSteps::applyDirectoryPermissions(shares);
+        }
         m_out << diff;
         m_out.flush();
+        if (!modesNotSet.isEmpty())
+            return fail(Failure,
+                        QStringLiteral("smb.conf is saved, but the mode of %1 could not be set")
+                            .arg(modesNotSet.join(QStringLiteral(", "))));
     } catch (const std::exception &error) {
         return fail(Failure, QString::fromStdString(error.what()));
     }

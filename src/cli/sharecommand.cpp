@@ -175,6 +175,13 @@ const std::vector<RecordOption<Share>> &shareOptions()
              return QStringLiteral("unknown ACL setting '%1'; the settings are %2")
                  .arg(value, flags.join(QStringLiteral(", ")));
          }},
+        {"--set-directory-permissions", nullptr,
+         "after the save, gives the directory mode 0555 (read-only) or 0777 (writable)",
+         [](Share &share, const QString &) {
+             // Decided from the access once every option is applied: see finishOptions.
+             share.setSetDirectoryPermissions(true);
+             return QString();
+         }},
         {"--param", "KEY=VALUE", "any other smb.conf parameter of the share (repeatable)",
          [](Share &share, const QString &value) {
              QString key;
@@ -191,6 +198,18 @@ const std::vector<RecordOption<Share>> &shareOptions()
          }},
     };
     return options;
+}
+
+// The directory mode follows the share's final access, as the dialog's box does.
+void finishOptions(Share &share, bool setDirectoryPermissions)
+{
+    if (setDirectoryPermissions)
+        share.setDirectoryModeChange(share.readOnly() ? Share::MakeReadOnly : Share::MakeWritable);
+}
+
+bool asksDirectoryPermissions(const QStringList &arguments)
+{
+    return arguments.contains(QStringLiteral("--set-directory-permissions"));
 }
 
 // Samba compares share names without regard to case.
@@ -349,6 +368,7 @@ int ShareCommand::add(const QStringList &arguments)
             if (const QString refused = change(share); !refused.isEmpty())
                 return refused;
         }
+        finishOptions(share, asksDirectoryPermissions(arguments));
         // [homes] needs no path: each user gets his home.
         if (name.toLower() != QLatin1String("homes") && share.path().isEmpty())
             return QStringLiteral("share add needs --path DIR");
@@ -374,6 +394,7 @@ int ShareCommand::set(const QStringList &arguments)
             if (const QString refused = change(shares[index]); !refused.isEmpty())
                 return refused;
         }
+        finishOptions(shares[index], asksDirectoryPermissions(arguments));
         return QString();
     });
 }

@@ -45,6 +45,7 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void parallelEditsLoseNothing();
+    void directoryPermissions();
     void dryRunAndExitCodes();
     void readingCommands();
     void manPageCoversOptions();
@@ -305,6 +306,52 @@ void TestCli::parallelEditsLoseNothing()
     const ProcessRun check = runProcess(QStringLiteral("testparm"), {QStringLiteral("-s"), config});
     QVERIFY2(check.exitCode == 0, check.err.constData());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("smb.conf")});
+}
+
+// --set-directory-permissions sets the mode the access asks for, after the save; never for a
+// sticky directory such as /var/tmp.
+void TestCli::directoryPermissions()
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(config, editedFile));
+    const QString open = dir.filePath(QStringLiteral("open"));
+    const QString spool = dir.filePath(QStringLiteral("spool"));
+    QVERIFY(QDir().mkdir(open) && QDir().mkdir(spool));
+    QVERIFY(::chmod(QFile::encodeName(open).constData(), 0755) == 0);
+    QVERIFY(::chmod(QFile::encodeName(spool).constData(), 01777) == 0);
+    auto mode = [](const QString &path) {
+        struct stat info = {};
+        ::stat(QFile::encodeName(path).constData(), &info);
+        return int(info.st_mode & 07777);
+    };
+    auto run = [&config](const QStringList &arguments) {
+        return runCli(QStringList{QStringLiteral("--config"), config} + arguments);
+    };
+    QCOMPARE(
+        run({QStringLiteral("share"), QStringLiteral("add"), QStringLiteral("open"), QStringLiteral("--path"),
+             open, QStringLiteral("--set-directory-permissions"), QStringLiteral("--writable")})
+            .exitCode,
+        0);
+    QCOMPARE(mode(open), 0777);
+    // Without the option, nothing changes the mode.
+    QCOMPARE(run({QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("open"),
+                  QStringLiteral("--read-only")})
+                 .exitCode,
+             0);
+    QCOMPARE(mode(open), 0777);
+    QCOMPARE(run({QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("open"),
+                  QStringLiteral("--set-directory-permissions")})
+                 .exitCode,
+             0);
+    QCOMPARE(mode(open), 0555);
+    QCOMPARE(run({QStringLiteral("share"), QStringLiteral("add"), QStringLiteral("spool"),
+                  QStringLiteral("--path"), spool, QStringLiteral("--writable"),
+                  QStringLiteral("--set-directory-permissions")})
+                 .exitCode,
+             0);
+    QCOMPARE(mode(spool), 01777);
+    QVERIFY(::chmod(QFile::encodeName(open).constData(), 0755) == 0);
 }
 
 // --dry-run prints the diff and changes nothing; the edit itself prints the same diff and

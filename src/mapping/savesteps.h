@@ -5,8 +5,8 @@
 
 class Share;
 
-// Steps of the window's save that work on the share records and the file system, apart
-// from the window so they can be tested alone.
+// Steps of a save that work on the share records and the file system beside smb.conf,
+// shared by the window and shareward-cli.
 class SaveSteps
 {
 public:
