@@ -75,8 +75,19 @@ int CommandLineTool::run(const QStringList &given)
     if (name == QLatin1String("help") || name == QLatin1String("--help") || name == QLatin1String("-h"))
         return usage(m_out, Success);
     for (const Command &command : commands()) {
-        if (name == QLatin1String(command.name))
-            return (this->*command.handler)(arguments.mid(1));
+        if (name != QLatin1String(command.name))
+            continue;
+        // Every command answers --help; share, global and the account commands in detail.
+        const QString first = arguments.value(1);
+        const bool simple = QStringList{QStringLiteral("print"), QStringLiteral("show"),
+                                        QStringLiteral("save"), QStringLiteral("check")}
+                                .contains(name);
+        if (simple && (first == QLatin1String("--help") || first == QLatin1String("-h"))) {
+            m_out << "usage: shareward-cli " << command.name << ' ' << command.arguments << "\n  "
+                  << command.summary << '\n';
+            return Success;
+        }
+        return (this->*command.handler)(arguments.mid(1));
     }
     return fail(UsageError, QStringLiteral("unknown command '%1' (try 'shareward-cli help')").arg(name));
 }

@@ -129,6 +129,21 @@ const std::vector<RecordOption<Share>> &shareOptions()
                  share.addVfsModule(std::make_shared<FullAudit>());
              return QString();
          }},
+        {"--audit-operations", "LIST",
+         "what full audit logs, on success and on failure: operation names, all or none, comma-separated",
+         [](Share &share, const QString &value) {
+             const std::shared_ptr<VFSModule> module = share.vfsModule(QStringLiteral("full_audit"));
+             const auto full = std::dynamic_pointer_cast<FullAudit>(module);
+             if (!full)
+                 return QStringLiteral("--audit-operations needs full audit (--audit full)");
+             // Stored modules are shared by copies of the record: a changed one is a new one.
+             auto changed = std::make_shared<FullAudit>(*full);
+             const VfsOperationSet operations = parseOperationSet(listOf(value).join(QLatin1Char(' ')));
+             changed->setSuccessOperations(operations);
+             changed->setFailureOperations(operations);
+             share.addVfsModule(changed);
+             return QString();
+         }},
         {"--acl-module", "none|xattr|tdb",
          "where Windows ACLs are kept: Samba's default, acl_xattr or acl_tdb",
          [](Share &share, const QString &value) {

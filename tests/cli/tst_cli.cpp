@@ -158,6 +158,16 @@ void TestCli::edits_data()
               "false\r\n\tstore dos attributes = true\r\n\tacl allow execute always = false\r\n\tacl group "
               "control "
               "= false\r\n\tacl map full control = true\r\n\tforce unknown acl user = false\r\n";
+    QTest::newRow("share full audit of two operations")
+        << words("share set data --audit full --audit-operations open,unlink") << 0
+        << file
+            + "\tfull_audit:prefix = %u|%I\r\n\tfull_audit:success = open unlink\r\n\tfull_audit:failure = "
+              "open "
+              "unlink\r\n\tfull_audit:facility = USER\r\n\tfull_audit:priority = INFO\r\n\tfull_audit:syslog "
+              "= "
+              "true\r\n\tfull_audit:log_secdesc = false\r\n\tvfs objects = full_audit\r\n";
+    QTest::newRow("audit operations without full audit")
+        << words("share set data --audit-operations open") << 1 << QByteArray();
     QTest::newRow("share unknown acl setting")
         << words("share set data --acl sharing=yes") << 1 << QByteArray();
     QTest::newRow("global kerberos domain")
@@ -420,6 +430,11 @@ void TestCli::readingCommands()
     QCOMPARE(refused.exitCode, 1);
     QVERIFY(refused.out.contains("bogus"));
     QCOMPARE(run("share --help").exitCode, 0);
+    for (const char *command :
+         {"print --help", "check --help", "user --help", "group --help", "service --help"}) {
+        const ProcessRun help = run(command);
+        QVERIFY2(help.exitCode == 0 && help.out.startsWith("usage: shareward-cli"), command);
+    }
 }
 
 // The manual page renders without warnings and names every command and option the tool's
@@ -464,7 +479,7 @@ void TestCli::bashCompletion_data()
                                     << "remove rename";
     QTest::newRow("share names of --config") << "--config {config} share set ''"
                                              << "data";
-    QTest::newRow("share options") << "share set data --wr"
+    QTest::newRow("share options") << "share set data --writa"
                                    << "--writable";
     QTest::newRow("guest values") << "share set data --guest ''"
                                   << "ok only no";
