@@ -144,45 +144,27 @@ int CommandLineTool::show(const QStringList &arguments)
 {
     if (arguments.size() != 1)
         return fail(UsageError, QStringLiteral("usage: shareward-cli show FILE"));
-    // The same reading as the window's: a file the document cannot get is a usage error.
-    std::string bytes;
-    if (!readFile(arguments.first(), bytes))
-        return UsageError;
-    ConfigDocument document;
-    ConfigMapper mapper(document, arguments.first());
-    try {
-        const SambaSettings settings = mapper.loadGlobal();
-        const QList<Share> shares = mapper.loadShares(*settings.global());
+    m_config = arguments.first();
+    return read([this](const SambaSettings &settings, const QList<Share> &shares) {
         const QByteArray json = QJsonDocument(RecordJson::configuration(settings, shares)).toJson();
         m_out.write(json.constData(), json.size());
         m_out.flush();
-    } catch (const std::exception &error) {
-        return fail(Failure, QString::fromStdString(error.what()));
-    }
-    return m_out.good() ? Success : fail(Failure, QStringLiteral("cannot write to standard output"));
+        return m_out.good() ? int(Success) : fail(Failure, QStringLiteral("cannot write to standard output"));
+    });
 }
 
 int CommandLineTool::save(const QStringList &arguments)
 {
     if (arguments.size() != 1)
         return fail(UsageError, QStringLiteral("usage: shareward-cli save FILE"));
-    std::string bytes;
-    if (!readFile(arguments.first(), bytes))
-        return UsageError;
-    ConfigDocument document;
-    ConfigMapper mapper(document, arguments.first());
-    try {
-        SambaSettings settings = mapper.loadGlobal();
-        QList<Share> shares = mapper.loadShares(*settings.global());
-        mapper.save(settings, shares);
-    } catch (const std::exception &error) {
-        return fail(Failure, QString::fromStdString(error.what()));
-    }
-    return Success;
+    // A save with no edit: checked and locked like any, and it writes nothing.
+    m_config = arguments.first();
+    return edit([](SambaSettings &, QList<Share> &) { return QString(); });
 }
 
 int CommandLineTool::read(const Use &use)
 {
+    // The same reading as the window's; a file that cannot be read is a usage error.
     std::string bytes;
     if (!readFile(m_config, bytes))
         return UsageError;
