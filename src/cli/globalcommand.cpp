@@ -66,10 +66,10 @@ const std::vector<RecordOption<SambaSettings>> &globalOptions()
          }},
         {"--encrypt-passwords", "yes|no", "whether clients must send encrypted passwords",
          [](SambaSettings &settings, const QString &value) {
-             if (!ConfigValues::isBool(ConfigValues::encode(value)))
-                 return QStringLiteral("'%1' is not yes or no").arg(value);
-             settings.global()->setEncryptPasswords(ConfigValues::parseBool(value));
-             return QString();
+             bool encrypt = true;
+             const QString problem = parseYesNo(value, encrypt);
+             settings.global()->setEncryptPasswords(encrypt);
+             return problem;
          }},
         {"--param", "KEY=VALUE", "any other smb.conf parameter of [global] (repeatable)",
          [](SambaSettings &settings, const QString &value) {
@@ -137,11 +137,8 @@ int GlobalCommand::show(const QStringList &arguments)
         }
         for (const char *key :
              {"workgroup", "serverString", "security", "realm", "guestAccount", "encryptPasswords"}) {
-            const QJsonValue value = object.value(QLatin1String(key));
-            const QString text = value.isBool()
-                ? (value.toBool() ? QStringLiteral("yes") : QStringLiteral("no"))
-                : value.toString();
-            m_tool.out() << key << ": " << text.toStdString() << '\n';
+            m_tool.out() << key << ": " << RecordJson::text(object.value(QLatin1String(key))).toStdString()
+                         << '\n';
         }
         return int(CommandLineTool::Success);
     });
@@ -154,10 +151,11 @@ int GlobalCommand::set(const QStringList &given)
     // --share-printers adds or removes [printers], as the server settings dialog does.
     QStringList arguments = given;
     QString sharePrinters;
+    bool wantPrinters = false;
     const int printers = arguments.indexOf(QStringLiteral("--share-printers"));
     if (printers >= 0) {
         sharePrinters = arguments.value(printers + 1);
-        if (!ConfigValues::isBool(ConfigValues::encode(sharePrinters)))
+        if (!parseYesNo(sharePrinters, wantPrinters).isEmpty())
             return m_tool.fail(CommandLineTool::Failure, QStringLiteral("--share-printers takes yes or no"));
         arguments.erase(arguments.begin() + printers, arguments.begin() + printers + 2);
     }
@@ -172,10 +170,9 @@ int GlobalCommand::set(const QStringList &given)
                 if (shares.at(i).name().compare(StandardShares::printersName(), Qt::CaseInsensitive) == 0)
                     found = i;
             }
-            const bool wanted = ConfigValues::parseBool(sharePrinters);
-            if (wanted && found < 0)
+            if (wantPrinters && found < 0)
                 shares.append(StandardShares::printers());
-            else if (!wanted && found >= 0)
+            else if (!wantPrinters && found >= 0)
                 shares.removeAt(found);
         }
         for (const auto &change : changes) {

@@ -101,3 +101,16 @@ QJsonArray RecordJson::modules(const Share &record)
     }
     return list;
 }
+
+QString RecordJson::text(const QJsonValue &value)
+{
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+    if (!value.isArray())
+        return value.toString();
+    QStringList items;
+    for (const QJsonValue &item : value.toArray())
+        items << (item.isObject() ? item.toObject().value(QLatin1String("name")).toString()
+                                  : item.toString());
+    return items.join(QLatin1Char(','));
+}

@@ -17,4 +17,6 @@ public:
     static QJsonObject share(const Share &share);
     static QJsonObject global(const GlobalShare &global);
     static QJsonArray modules(const Share &record);
+    // A field as a line of text for people: yes/no, a list comma-separated (modules by name).
+    static QString text(const QJsonValue &value);
 };

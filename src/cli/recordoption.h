@@ -1,5 +1,7 @@
 #pragma once
 
+#include "configvalues.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +18,15 @@ struct RecordOption
     const char *help;
     std::function<QString(Record &, const QString &)> apply;
 };
+
+// A yes|no value in any of Samba's spellings; a problem when it is none.
+inline QString parseYesNo(const QString &value, bool &result)
+{
+    if (!ConfigValues::isBool(ConfigValues::encode(value)))
+        return QStringLiteral("'%1' is not yes or no").arg(value);
+    result = ConfigValues::parseBool(value);
+    return QString();
+}
 
 // "KEY=VALUE" of --param: the key, and the value after the first '='; a problem when there
 // is no '=' or no key.

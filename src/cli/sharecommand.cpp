@@ -18,14 +18,6 @@
 
 namespace {
 
-QString yesNo(const QString &value, bool &result)
-{
-    if (!ConfigValues::isBool(ConfigValues::encode(value)))
-        return QStringLiteral("'%1' is not yes or no").arg(value);
-    result = ConfigValues::parseBool(value);
-    return QString();
-}
-
 QStringList listOf(const QString &value)
 {
     QStringList names;
@@ -88,14 +80,14 @@ const std::vector<RecordOption<Share>> &shareOptions()
         {"--browseable", "yes|no", "whether clients see the share in lists",
          [](Share &share, const QString &value) {
              bool flag = true;
-             const QString problem = yesNo(value, flag);
+             const QString problem = parseYesNo(value, flag);
              share.setBrowseable(flag);
              return problem;
          }},
         {"--printable", "yes|no", "whether the share is a printer",
          [](Share &share, const QString &value) {
              bool flag = false;
-             const QString problem = yesNo(value, flag);
+             const QString problem = parseYesNo(value, flag);
              share.setPrintable(flag);
              return problem;
          }},
@@ -172,7 +164,7 @@ const std::vector<RecordOption<Share>> &shareOptions()
              flag = value.left(equals).trimmed().replace(QLatin1Char('-'), QLatin1Char(' '));
              text = value.mid(equals + 1).trimmed();
              bool on = false;
-             if (equals < 0 || !yesNo(text, on).isEmpty())
+             if (equals < 0 || !parseYesNo(text, on).isEmpty())
                  return QStringLiteral("--acl takes FLAG=yes|no, not '%1'").arg(value);
              for (const ShareOptions::AclOption &option : ShareOptions::aclOptions()) {
                  if (flag != QLatin1String(option.key))
@@ -345,21 +337,9 @@ int ShareCommand::show(const QStringList &arguments)
             m_tool.out() << QJsonDocument(object).toJson().toStdString();
             return int(CommandLineTool::Success);
         }
-        for (auto it = object.begin(); it != object.end(); ++it) {
-            const QJsonValue value = it.value();
-            QString text;
-            if (value.isArray()) {
-                QStringList items;
-                for (const QJsonValue &item : value.toArray())
-                    items << (item.isObject() ? item.toObject().value(QLatin1String("name")).toString()
-                                              : item.toString());
-                text = items.join(QLatin1Char(','));
-            } else {
-                text = value.isBool() ? (value.toBool() ? QStringLiteral("yes") : QStringLiteral("no"))
-                                      : value.toString();
-            }
-            m_tool.out() << it.key().toStdString() << ": " << text.toStdString() << '\n';
-        }
+        for (auto it = object.begin(); it != object.end(); ++it)
+            m_tool.out() << it.key().toStdString() << ": " << RecordJson::text(it.value()).toStdString()
+                         << '\n';
         return int(CommandLineTool::Success);
     });
 }
