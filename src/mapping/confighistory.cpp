@@ -1,0 +1,382 @@
+#include "confighistory.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ConfigHistory", text);
+}
+
+QString errnoText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Metadata beyond this is not ours: skip it rather than read it.
+constexpr qint64 MaximumMetadataSize = 1 << 20;
+// How many taken numbers a record steps over before it gives up.
+constexpr int NumberAttempts = 1000;
+
+QString baseName(int number)
+{
+    return QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0'));
+}
+
+QByteArray sha256(const std::string &bytes)
+{
+    return QCryptographicHash::hash(QByteArray::fromRawData(bytes.data(), static_cast<int>(bytes.size())),
+                                    QCryptographicHash::Sha256)
+        .toHex();
+}
+
+struct StoredVersion
+{
+    ConfigHistory::Version version;
+    QByteArray sha256;
+};
+
+// The numbers of the store's versions (those with metadata), newest first, and the highest
+// number any file of the store uses, orphans included.
+struct Listing
+{
+    QList<int> versions;
+    int highest = 0;
+};
+
+Listing list(const QString &directory)
+{
+    static const QRegularExpression name(QStringLiteral("^([0-9]{6,})\\.(conf|json)$"));
+    Listing listing;
+    const QStringList names =
+        QDir(directory).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &entry : names) {
+        const QRegularExpressionMatch match = name.match(entry);
+        bool ok = false;
+        const int number = match.hasMatch() ? match.captured(1).toInt(&ok) : 0;
+        if (!ok || number <= 0)
+            continue;
+        listing.highest = std::max(listing.highest, number);
+        if (match.captured(2) == QLatin1String("json"))
+            listing.versions.append(number);
+    }
+    std::sort(listing.versions.begin(), listing.versions.end(), std::greater<int>());
+    return listing;
+}
+
+// False for metadata that is missing, garbled or not of this number.
+bool readMetadata(const QString &directory, int number, StoredVersion &stored)
+{
+    QFile file(QDir(directory).filePath(baseName(number) + QLatin1String(".json")));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaximumMetadataSize)
+        return false;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return false;
+    const QJsonObject object = document.object();
+    const QString path = object.value(QLatin1String("file")).toString();
+    if (object.value(QLatin1String("number")).toInt() != number || path.isEmpty())
+        return false;
+    ConfigHistory::Version &version = stored.version;
+    version.number = number;
+    version.file = path;
+    version.time =
+        QDateTime::fromString(object.value(QLatin1String("time")).toString(), Qt::ISODateWithMs).toUTC();
+    version.user = object.value(QLatin1String("user")).toString();
+    version.program = object.value(QLatin1String("program")).toString();
+    version.summary = object.value(QLatin1String("summary")).toString();
+    version.size = static_cast<qint64>(object.value(QLatin1String("size")).toDouble());
+    stored.sha256 = object.value(QLatin1String("sha256")).toString().toLatin1();
+    return true;
+}
+
+// Creates name in the directory, never through a link nor over a file that is there, with
+// mode 0600 whatever the umask, and makes its bytes durable. Returns 0 or the errno; on a
+// failure nothing it created stays.
+int writeNewFile(int directory, const QByteArray &name, const char *data, std::size_t size)
+{
+    const int fd =
+        ::openat(directory, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    int error = ::fchmod(fd, 0600) == 0 ? 0 : errno;
+    while (error == 0 && size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno != EINTR)
+                error = errno;
+            continue;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        ::unlinkat(directory, name.constData(), 0);
+    return error;
+}
+
+// Writes version number: its bytes first, its metadata last, since a version exists once its
+// metadata does. Returns 0 or the errno, with failed naming what could not be written; on a
+// failure nothing of the version stays.
+int writeVersion(int directory, int number, const std::string &bytes, const QByteArray &metadata,
+                 QString &failed)
+{
+    failed = baseName(number) + QLatin1String(".conf");
+    const QByteArray bytesName = QFile::encodeName(failed);
+    if (const int error = writeNewFile(directory, bytesName, bytes.data(), bytes.size()))
+        return error;
+    failed = baseName(number) + QLatin1String(".json");
+    const QByteArray metadataName = QFile::encodeName(failed);
+    int error = writeNewFile(directory, metadataName, metadata.constData(),
+                             static_cast<std::size_t>(metadata.size()));
+    if (error == 0 && ::fsync(directory) != 0) {
+        error = errno;
+        ::unlinkat(directory, metadataName.constData(), 0);
+    }
+    if (error != 0)
+        ::unlinkat(directory, bytesName.constData(), 0);
+    return error;
+}
+
+// Removes the oldest versions of file beyond keep, each one's metadata first so that no
+// listed version lacks its bytes. A failure here costs only space: it is not reported.
+void prune(const QString &path, int directory, const QString &file, int keep)
+{
+    int kept = 0;
+    bool removed = false;
+    for (const int number : list(path).versions) {
+        StoredVersion stored;
+        if (!readMetadata(path, number, stored) || stored.version.file != file || ++kept <= keep)
+            continue;
+        ::unlinkat(directory, QFile::encodeName(baseName(number) + QLatin1String(".json")).constData(), 0);
+        ::unlinkat(directory, QFile::encodeName(baseName(number) + QLatin1String(".conf")).constData(), 0);
+        removed = true;
+    }
+    if (removed)
+        ::fsync(directory);
+}
+
+// Closes the descriptor it holds when it goes.
+struct Descriptor
+{
+    explicit Descriptor(int descriptor)
+        : fd(descriptor)
+    {
+    }
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    const int fd;
+};
+
+// Makes path a directory, its missing parents with mode 0755 and itself with mode.
+int makeDirectory(const QByteArray &path, mode_t mode)
+{
+    if (::mkdir(path.constData(), mode) == 0)
+        return 0;
+    if (errno == EEXIST)
+        return 0;
+    if (errno != ENOENT)
+        return errno;
+    const QByteArray parent = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
+    if (parent == path)
+        return ENOENT;
+    if (const int error = makeDirectory(parent, 0755))
+        return error;
+    return ::mkdir(path.constData(), mode) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+} // namespace
+
+ConfigHistory::ConfigHistory(const QString &directory)
+    : m_directory(directory.isEmpty() ? directory : QDir::cleanPath(directory))
+{
+}
+
+QString ConfigHistory::defaultDirectory()
+{
+    const QString directory = qEnvironmentVariable("SHAREWARD_HISTORY_DIRECTORY");
+    return directory.isEmpty() ? QStringLiteral("/var/lib/shareward/history") : directory;
+}
+
+QString ConfigHistory::outsideChangeSummary()
+{
+    return tr("changed outside Shareward");
+}
+
+QString ConfigHistory::currentUser()
+{
+    const QString sudoUser = qEnvironmentVariable("SUDO_USER");
+    if (!sudoUser.isEmpty())
+        return sudoUser;
+    uid_t uid = ::getuid();
+    const QString pkexecUid = qEnvironmentVariable("PKEXEC_UID");
+    if (!pkexecUid.isEmpty()) {
+        bool ok = false;
+        const uint number = pkexecUid.toUInt(&ok);
+        if (!ok)
+            return pkexecUid;
+        uid = static_cast<uid_t>(number);
+    }
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    struct passwd entry;
+    struct passwd *found = nullptr;
+    int error;
+    while ((error = ::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found)) == ERANGE
+           && buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (error == 0 && found && found->pw_name && *found->pw_name)
+        return QString::fromLocal8Bit(found->pw_name);
+    return QString::number(uid);
+}
+
+void ConfigHistory::setKeep(int count)
+{
+    m_keep = std::max(count, 1);
+}
+
+QList<ConfigHistory::Version> ConfigHistory::versions(const QString &file) const
+{
+    QList<Version> found;
+    for (const int number : list(m_directory).versions) {
+        StoredVersion stored;
+        if (readMetadata(m_directory, number, stored) && stored.version.file == file)
+            found.append(stored.version);
+    }
+    return found;
+}
+
+ConfigHistory::Version ConfigHistory::version(int number) const
+{
+    StoredVersion stored;
+    return number > 0 && readMetadata(m_directory, number, stored) ? stored.version : Version();
+}
+
+bool ConfigHistory::read(int number, std::string &bytes) const
+{
+    StoredVersion stored;
+    if (number <= 0 || !readMetadata(m_directory, number, stored)) {
+        m_error = tr("There is no version %1 in the history %2.").arg(number).arg(m_directory);
+        return false;
+    }
+    const QString path = QDir(m_directory).filePath(baseName(number) + QLatin1String(".conf"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = tr("Can't read %1: %2.").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_error = tr("Can't read %1: %2.").arg(path, file.errorString());
+        return false;
+    }
+    std::string result(content.constData(), static_cast<std::size_t>(content.size()));
+    // Restoring damaged bytes would install something nobody wrote.
+    if (static_cast<qint64>(result.size()) != stored.version.size
+        || (!stored.sha256.isEmpty() && sha256(result) != stored.sha256)) {
+        m_error = tr("%1 is damaged: its bytes are not those recorded for version %2.").arg(path).arg(number);
+        return false;
+    }
+    bytes = std::move(result);
+    return true;
+}
+
+int ConfigHistory::record(const QString &file, const std::string &bytes, const QString &summary,
+                          const QString &program)
+{
+    const QByteArray directoryName = QFile::encodeName(m_directory);
+    if (const int error = makeDirectory(directoryName, 0700)) {
+        m_error = tr("Can't create the history directory %1: %2.").arg(m_directory, errnoText(error));
+        return 0;
+    }
+    const Descriptor directory(::open(directoryName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat info;
+    if (directory.fd < 0 || ::fstat(directory.fd, &info) != 0) {
+        const int error = errno;
+        m_error = tr("Can't open the history directory %1: %2.").arg(m_directory, errnoText(error));
+        return 0;
+    }
+    // The versions are whole smb.conf files: only their owner may list and read them.
+    if ((info.st_mode & 07777) != 0700 && info.st_uid == ::geteuid() && ::fchmod(directory.fd, 0700) != 0) {
+        const int error = errno;
+        m_error = tr("Can't make the history directory %1 private to its owner: %2.")
+                      .arg(m_directory, errnoText(error));
+        return 0;
+    }
+
+    const Listing listing = list(m_directory);
+    const QByteArray hash = sha256(bytes);
+    const qint64 size = static_cast<qint64>(bytes.size());
+    // Only the newest version of file matters: the same bytes after other ones are new again.
+    for (const int number : listing.versions) {
+        StoredVersion newest;
+        if (!readMetadata(m_directory, number, newest) || newest.version.file != file)
+            continue;
+        if (newest.version.size == size && newest.sha256 == hash)
+            return number;
+        break;
+    }
+
+    QJsonObject metadata;
+    metadata.insert(QLatin1String("file"), file);
+    metadata.insert(QLatin1String("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+    metadata.insert(QLatin1String("user"), currentUser());
+    metadata.insert(QLatin1String("program"), program);
+    metadata.insert(QLatin1String("summary"), summary);
+    metadata.insert(QLatin1String("size"), static_cast<double>(size));
+    metadata.insert(QLatin1String("sha256"), QString::fromLatin1(hash));
+
+    // Numbers only grow, past orphaned bytes too. Another process may take a number first:
+    // O_EXCL tells, and the next one is tried.
+    int number = listing.highest;
+    for (int attempt = 0; attempt < NumberAttempts; ++attempt) {
+        ++number;
+        metadata.insert(QLatin1String("number"), number);
+        QString failed;
+        const int error = writeVersion(directory.fd, number, bytes, QJsonDocument(metadata).toJson(), failed);
+        if (error == EEXIST)
+            continue;
+        if (error != 0) {
+            m_error = tr("Can't write %1: %2.").arg(QDir(m_directory).filePath(failed), errnoText(error));
+            return 0;
+        }
+        // Without other versions in the store, none of file can be past the bound.
+        if (listing.versions.size() >= m_keep)
+            prune(m_directory, directory.fd, file, m_keep);
+        return number;
+    }
+    m_error = tr("Can't find a free version number in the history directory %1.").arg(m_directory);
+    return 0;
+}
+
+int ConfigHistory::recordOutsideChange(const QString &file, const std::string &bytes, const QString &program)
+{
+    return record(file, bytes, outsideChangeSummary(), program);
+}
