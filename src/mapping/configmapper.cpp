@@ -3,12 +3,14 @@
 #include "configdocument.h"
 #include "configfileinstaller.h"
 #include "configfilelock.h"
+#include "confighistory.h"
 #include "configreader.h"
 #include "configvalues.h"
 #include "configwriter.h"
 #include "testparm.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <stdexcept>
@@ -173,20 +175,61 @@ void ConfigMapper::checkUnchanged() const
                 .toStdString());
 }
 
-void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
+void ConfigMapper::setHistory(ConfigHistory *history, const QString &program)
 {
-    // Saves of one file wait for each other, whichever program makes them.
-    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
-    if (!lock.acquire(m_lockTimeoutMs))
-        fail(lock.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
+    m_history = history;
+    m_program = program;
+}
+
+QString ConfigMapper::historyFile() const
+{
+    return QFileInfo(m_path).absoluteFilePath();
+}
+
+void ConfigMapper::recordOutsideChange()
+{
+    m_historyError.clear();
+    if (m_history && m_loaded
+        && !m_history->recordOutsideChange(historyFile(), m_document.bytes(), m_program))
+        m_historyError = m_history->errorString();
+}
+
+ConfigMapper::Preview ConfigMapper::preview(const SambaSettings &settings, const QList<Share> &shares)
+{
     if (m_loaded)
         checkUnchanged();
-
-    if (!applyRecords(settings, shares))
-        return; // nothing changed: nothing is written, checked or renamed
-
-    const std::string text = m_document.text();
+    Preview preview;
+    preview.current = m_document.bytes();
+    if (!applyRecords(settings, shares)) {
+        preview.proposed = preview.current;
+        return preview;
+    }
+    preview.proposed = m_document.text();
     m_document.discardEdits();
+    preview.changes = ConfigChanges::between(preview.current, preview.proposed);
+    // Judged where the save would judge it: beside smb.conf, so that relative includes
+    // resolve alike.
+    ConfigFileInstaller installer(m_path);
+    if (!installer.open() || !installer.write(preview.proposed)) {
+        preview.verdict.status = TestParmResult::Failed;
+        preview.verdict.output = installer.errorString();
+        return preview;
+    }
+    preview.verdict = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
+    installer.discard();
+    return preview;
+}
+
+void ConfigMapper::install(const std::string &text, const QString &summary)
+{
+    m_installed = false;
+    m_historyError.clear();
+    m_replacedText = m_document.bytes();
+    // The file replaced is kept first, so that the history has no gaps.
+    if (m_history && m_loaded
+        && !m_history->recordOutsideChange(historyFile(), m_document.bytes(), m_program))
+        m_historyError = m_history->errorString();
+
     ConfigFileInstaller installer(m_path);
     if (!installer.open() || !installer.write(text))
         fail(installer.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
@@ -216,6 +259,31 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     }
     if (!installer.install())
         fail(installer.errorString());
+    m_installed = true;
+
+    if (m_history && !m_history->record(historyFile(), text, summary, m_program) && m_historyError.isEmpty())
+        m_historyError = m_history->errorString();
+}
+
+void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
+{
+    // Saves of one file wait for each other, whichever program makes them.
+    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
+    if (!lock.acquire(m_lockTimeoutMs))
+        fail(lock.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
+    if (m_loaded)
+        checkUnchanged();
+
+    m_historyError.clear();
+    m_lastChanges = ConfigChanges();
+    m_installed = false;
+    if (!applyRecords(settings, shares))
+        return; // nothing changed: nothing is written, checked or renamed
+
+    const std::string text = m_document.text();
+    m_document.discardEdits();
+    m_lastChanges = ConfigChanges::between(m_document.bytes(), text);
+    install(text, m_lastChanges.summary());
 
     // The file installed is now the file as loaded, and the records saved the loaded ones.
     m_document.load(text);
@@ -233,4 +301,25 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
             m_loadedShares.append(share);
         }
     }
+}
+
+void ConfigMapper::restore(const std::string &bytes, const QString &summary)
+{
+    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
+    if (!lock.acquire(m_lockTimeoutMs))
+        fail(lock.errorString() + QLatin1Char(' ') + tr("Nothing is restored."));
+    if (m_loaded)
+        checkUnchanged();
+    m_historyError.clear();
+    m_installed = false;
+    m_lastChanges = ConfigChanges::between(m_document.bytes(), bytes);
+    if (m_loaded && bytes == m_document.bytes()) {
+        m_replacedText = bytes;
+        return; // smb.conf is that version already
+    }
+    install(bytes, summary);
+    m_document.load(bytes);
+    m_loaded = true;
+    readTables();
+    m_loadedSettings = ConfigReader(m_tables).readSettings();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "configchanges.h"
 #include "configtables.h"
 #include "sambasettings.h"
 #include "share.h"
+#include "testparmresult.h"
 
 #include <QHash>
 #include <QList>
@@ -13,6 +15,7 @@
 #include <vector>
 
 class ConfigDocument;
+class ConfigHistory;
 
 // A save refused because smb.conf changed on disk after it was loaded: reloading helps.
 class ConfigChangedError : public std::runtime_error
@@ -49,6 +52,36 @@ public:
     // is anything to write. Each call starts from the document as read.
     bool applyRecords(const SambaSettings &settings, const QList<Share> &shares);
 
+    // What a save of these records would install, judged by testparm in a temporary file
+    // beside smb.conf; nothing is installed and the document keeps no edits.
+    struct Preview
+    {
+        std::string current;
+        std::string proposed; // equal to current when the save writes nothing
+        TestParmResult verdict; // Ok, unchecked, when nothing is written
+        ConfigChanges changes;
+    };
+    Preview preview(const SambaSettings &settings, const QList<Share> &shares);
+
+    // Installs bytes (an earlier version) through the same gate as a save: the lock, the
+    // check that smb.conf is the file loaded, testparm, and the history. The records must be
+    // loaded again afterwards. Throws std::runtime_error, ConfigChangedError.
+    void restore(const std::string &bytes, const QString &summary);
+
+    // Saves and restores record the versions they replace and install in history, as made by
+    // program; nullptr records nothing. The history is not owned.
+    void setHistory(ConfigHistory *history, const QString &program);
+    // Records the file as loaded when another editor changed it since the newest version.
+    void recordOutsideChange();
+    // Why the last save, restore or recordOutsideChange could not record history; empty when
+    // it could. A failure to record does not stop a save.
+    QString historyError() const { return m_historyError; }
+    // The file as the last save or restore found it, and what that save changed.
+    const std::string &replacedText() const { return m_replacedText; }
+    const ConfigChanges &lastChanges() const { return m_lastChanges; }
+    // Whether the last save or restore installed a new smb.conf.
+    bool installedLast() const { return m_installed; }
+
     QString path() const { return m_path; }
     // Where the saves of this and every other Shareward process take turns.
     void setLockDirectory(const QString &directory) { m_lockDirectory = directory; }
@@ -57,6 +90,9 @@ public:
 
 private:
     void readTables();
+    // The gate every installed text passes once the lock is held; records history.
+    void install(const std::string &text, const QString &summary);
+    QString historyFile() const;
     // Throws ConfigChangedError when the file is not the one loaded any more.
     void checkUnchanged() const;
     // The section of a record: its name as the file writes it.
@@ -77,4 +113,11 @@ private:
     mutable std::vector<int> m_loadedShareOf; // per section of the tables, -1 for none
     mutable std::vector<std::size_t> m_loadedSectionOf; // per loaded share, its section
     bool m_loaded = false;
+
+    ConfigHistory *m_history = nullptr;
+    QString m_program;
+    QString m_historyError;
+    std::string m_replacedText;
+    ConfigChanges m_lastChanges;
+    bool m_installed = false;
 };

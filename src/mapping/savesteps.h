@@ -22,4 +22,15 @@ public:
     // /var/tmp) is never changed. The changes asked for are cleared. Returns the paths
     // whose mode could not be set.
     static QStringList applyDirectoryPermissions(QList<Share> &shares);
+
+    // A directory mode the next applyDirectoryPermissions would set.
+    struct ModeChange
+    {
+        QString path;
+        int oldMode = 0;
+        int newMode = 0;
+    };
+    // What applyDirectoryPermissions would change, without changing anything; directories
+    // that are missing are left out (the save reports them).
+    static QList<ModeChange> plannedDirectoryModes(const QList<Share> &shares);
 };

@@ -63,6 +63,46 @@ SystemCtl::Result SystemCtl::run(Command command, const QString &service) const
     return result;
 }
 
+SystemCtl::State SystemCtl::state(const QString &service, QString *errorText) const
+{
+    ProcessRunner runner(m_program, {commandText(IsActive), service});
+    runner.setTimeLimit(timeLimit(IsActive));
+    const ProcessResult run = runner.run();
+    const State found = run.exitedNormally() ? stateFromOutput(run.exitCode, run.standardOutput) : Unknown;
+    if (found == Unknown && errorText) {
+        *errorText =
+            run.exitedNormally() ? QString::fromLocal8Bit(run.standardError).trimmed() : run.errorText;
+        if (errorText->isEmpty())
+            *errorText = tr("%1 gave no state for %2.").arg(m_program, service);
+    }
+    return found;
+}
+
+QString SystemCtl::status(const QString &service) const
+{
+    ProcessRunner runner(
+        m_program,
+        {QStringLiteral("status"), QStringLiteral("--no-pager"), QStringLiteral("--lines=20"), service});
+    runner.setChannels(ProcessRunner::MergedChannels);
+    runner.setTimeLimit(timeLimit(IsActive));
+    const ProcessResult run = runner.run();
+    const QString output = QString::fromLocal8Bit(run.standardOutput).trimmed();
+    return output.isEmpty() ? run.errorText : output;
+}
+
+SystemCtl::State SystemCtl::stateFromOutput(int exitCode, const QByteArray &standardOutput)
+{
+    // systemctl answers 0 exactly for an active unit; any other answer names the state.
+    if (exitCode == 0)
+        return Active;
+    const QByteArray word = standardOutput.trimmed().split('\n').value(0).trimmed();
+    if (word == "failed")
+        return Failed;
+    if (word == "inactive" || word == "deactivating" || word == "activating" || word == "reloading")
+        return Inactive;
+    return Unknown;
+}
+
 QString SystemCtl::defaultProgram()
 {
     return QStringLiteral("systemctl");

@@ -35,6 +35,15 @@ public:
         QString errorText;
     };
 
+    /// What "is-active" answers for a unit. Unknown: systemctl gave no state, as where
+    /// systemd does not run (a container) or the program is missing.
+    enum State {
+        Active,
+        Inactive,
+        Failed,
+        Unknown,
+    };
+
     explicit SystemCtl(const QString &program = defaultProgram(), QObject *parent = nullptr);
     ~SystemCtl() override;
 
@@ -51,6 +60,14 @@ public:
 
     /// Runs "program command service" and waits for it, at most timeLimit(command).
     Result run(Command command, const QString &service) const;
+
+    /// The state of a unit; when Unknown, errorText (if given) says why.
+    State state(const QString &service, QString *errorText = nullptr) const;
+    /// What "status --no-pager --lines=20 service" prints, its error output included: the
+    /// unit's recent log lines, for the box that says the service failed.
+    QString status(const QString &service) const;
+    /// The state "is-active" reports by its exit code and its first word of output.
+    static State stateFromOutput(int exitCode, const QByteArray &standardOutput);
 
     /// "systemctl"
     static QString defaultProgram();

@@ -99,8 +99,17 @@ void TestSaveSteps::directoryPermissions()
     QList<Share> shares{Share(QStringLiteral("s"))};
     shares[0].setPath(path);
     shares[0].setDirectoryModeChange(static_cast<Share::DirectoryModeChange>(change));
+    // The plan shown before a save names exactly the change the save then makes.
+    const QList<SaveSteps::ModeChange> plan = SaveSteps::plannedDirectoryModes(shares);
+    QFETCH(int, after);
+    QCOMPARE(plan.size(), after == before ? 0 : 1);
+    if (!plan.isEmpty()) {
+        QCOMPARE(plan.first().path, path);
+        QCOMPARE(plan.first().oldMode, before);
+        QCOMPARE(plan.first().newMode, after);
+    }
     QVERIFY(SaveSteps::applyDirectoryPermissions(shares).isEmpty());
-    QTEST(int(modeOf(path)), "after");
+    QCOMPARE(int(modeOf(path)), after);
     // Done once: the next save asks nothing.
     QCOMPARE(shares[0].directoryModeChange(), Share::KeepDirectoryMode);
 }
@@ -116,6 +125,8 @@ void TestSaveSteps::directoryPermissionFailures()
     shares[0].setDirectoryModeChange(Share::MakeReadOnly);
     shares[1].setPath(present);
     shares[1].setDirectoryModeChange(Share::MakeWritable);
+    // A missing directory is not planned; the save reports it.
+    QCOMPARE(SaveSteps::plannedDirectoryModes(shares).size(), 1);
     // The failure is reported and the next share is still handled.
     QCOMPARE(SaveSteps::applyDirectoryPermissions(shares), QStringList{missing});
     QCOMPARE(int(modeOf(present)), 0777);
