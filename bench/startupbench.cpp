@@ -96,6 +96,8 @@ Launch launchChild(const QString &file, const QString &testparm, const QString &
     QDir().mkpath(tmp);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TMPDIR"), tmp);
+    // Its history is the run's too: the machine's /var/lib stays untouched.
+    environment.insert(QStringLiteral("SHAREWARD_HISTORY_DIRECTORY"), runDir + QStringLiteral("/history"));
     if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM"))
         && environment.value(QStringLiteral("DISPLAY")).isEmpty())
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

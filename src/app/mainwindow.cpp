@@ -1,11 +1,16 @@
 #include "mainwindow.h"
 
 #include "configdialog.h"
+#include "configfileinstaller.h"
 #include "configmapper.h"
 #include "configrepair.h"
 #include "groupsdialog.h"
+#include "historydialog.h"
 #include "quill.h"
+#include "reviewchangesdialog.h"
+#include "saveplan.h"
 #include "savesteps.h"
+#include "serviceupdate.h"
 #include "share.h"
 #include "sharedialog.h"
 #include "sharemodel.h"
@@ -14,17 +19,21 @@
 #include "startuperror.h"
 #include "testparm.h"
 #include "ui_mainwindow.h"
+#include "unifieddiff.h"
 #include "usersdialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QIcon>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 
 #include <chrono>
 #include <exception>
@@ -68,6 +77,15 @@ QIcon themeIcon(const char *name, const char *fallback)
 
 const char *const sizeGroup = "MainWindow";
 const char *const sizeKey = "size";
+const char *const reviewKey = "Save/review";
+const char *const keepKey = "History/keep";
+
+QString diffText(const std::string &before, const std::string &after, const QString &beforeName,
+                 const QString &afterName)
+{
+    return QString::fromStdString(
+        unifiedDiff(before, after, beforeName.toStdString(), afterName.toStdString()));
+}
 
 } // namespace
 
@@ -82,6 +100,8 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_checker(new TestParm(environment.testparm, environment.configPath, this))
     , m_mapper(std::make_unique<ConfigMapper>(m_document, environment.configPath, environment.testparm))
     , m_systemctl(environment.systemctl)
+    , m_smbcontrol(environment.smbcontrol)
+    , m_history(environment.historyDirectory)
     , m_accounts(environment.pdbedit, environment.wbinfo, environment.smbpasswd, environment.net)
     , m_ui(std::make_unique<Ui::MainWindow>())
     , m_shares(new ShareModel(this))
@@ -89,6 +109,8 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
 {
     m_mapper->setLockDirectory(environment.lockDirectory);
+    m_history.setKeep(QSettings().value(QLatin1String(keepKey), ConfigHistory::DefaultKeep).toInt());
+    m_mapper->setHistory(&m_history, QStringLiteral("shareward"));
     m_ui->setupUi(this);
     setUpActions();
     menuBar()->addMenu(new QuillHelpMenu(this));
@@ -146,6 +168,47 @@ void MainWindow::setUpActions()
     m_ui->actionEditConfig->setIcon(themeIcon("configure", ":/images/configure.png"));
     m_ui->actionSambaUsers->setIcon(themeIcon("users", ":/images/users.png"));
     m_ui->actionSambaGroups->setIcon(themeIcon("group-users", nullptr));
+
+    auto *history = new QAction(themeIcon("document-open-recent", nullptr), tr("&History..."), this);
+    history->setObjectName(QStringLiteral("actionHistory"));
+    // Beside Save, before the separator above Quit.
+    const QList<QAction *> entries = m_ui->menuFile->actions();
+    m_ui->menuFile->insertAction(entries.value(entries.indexOf(m_ui->actionQuit) - 1), history);
+    connect(history, &QAction::triggered, this, &MainWindow::showHistory);
+
+    m_ui->menuPreferencies->addSeparator();
+    auto *review = new QAction(tr("&Review changes before saving"), this);
+    review->setObjectName(QStringLiteral("actionReviewChanges"));
+    review->setCheckable(true);
+    review->setChecked(reviewsChanges());
+    connect(review, &QAction::toggled, this, &MainWindow::setReviewsChanges);
+    m_ui->menuPreferencies->addAction(review);
+    auto *keep = new QAction(tr("Versions &kept in the history..."), this);
+    keep->setObjectName(QStringLiteral("actionHistoryKeep"));
+    connect(keep, &QAction::triggered, this, &MainWindow::editHistoryKeep);
+    m_ui->menuPreferencies->addAction(keep);
+}
+
+bool MainWindow::reviewsChanges()
+{
+    return QSettings().value(QLatin1String(reviewKey), true).toBool();
+}
+
+void MainWindow::setReviewsChanges(bool review)
+{
+    QSettings().setValue(QLatin1String(reviewKey), review);
+}
+
+void MainWindow::editHistoryKeep()
+{
+    bool ok = false;
+    const int keep =
+        QInputDialog::getInt(this, tr("History"), tr("How many versions of smb.conf the history keeps:"),
+                             m_history.keep(), 1, 100000, 1, &ok);
+    if (!ok)
+        return;
+    m_history.setKeep(keep);
+    QSettings().setValue(QLatin1String(keepKey), keep);
 }
 
 void MainWindow::setUpView(QTableView *view, ShareProxyModel *proxy)
@@ -408,6 +471,9 @@ void MainWindow::initialLoad()
     try {
         settings = m_mapper->loadGlobal();
         shares = m_mapper->loadShares(*settings.global());
+        // Another editor's change since the newest version is kept, so the history has no
+        // gaps; a store that cannot be written is reported by the next save.
+        m_mapper->recordOutsideChange();
     } catch (const std::exception &) {
         loadError = std::current_exception();
     }
@@ -513,8 +579,11 @@ bool MainWindow::saveAll()
         QList<Share> shares = m_shares->shares();
         SaveSteps::dropOldGuestAccount(m_currentSettings.global()->guestAccount(),
                                        m_savedSettings.global()->guestAccount(), shares);
+        if (!reviewSave(shares))
+            return false;
         whileBusy(this, tr("Checking smb.conf with testparm and saving it..."),
                   [this, &shares] { m_mapper->save(m_currentSettings, shares); });
+        showHistoryError();
         // Only the directory modes asked for since the last save; the requests are done then.
         const QStringList unchangedModes = SaveSteps::applyDirectoryPermissions(shares);
         m_shares->setShares(shares);
@@ -540,8 +609,9 @@ bool MainWindow::saveAll()
         }
 
         m_ui->actionSave->setEnabled(false);
-        restartServices();
         m_savedSettings = m_currentSettings;
+        if (m_mapper->installedLast())
+            updateServices(m_mapper->lastChanges(), m_mapper->replacedText());
         return true;
     } catch (const ConfigChangedError &error) {
         // A save can never succeed over a file changed since it was loaded: offer to load it
@@ -572,6 +642,172 @@ bool MainWindow::saveAll()
         box.exec();
         return false;
     }
+}
+
+bool MainWindow::reviewSave(const QList<Share> &shares)
+{
+    if (!reviewsChanges())
+        return true;
+    const ConfigMapper::Preview preview =
+        whileBusy(this, tr("Checking the new smb.conf with testparm..."),
+                  [this, &shares] { return m_mapper->preview(m_currentSettings, shares); });
+    ReviewChangesDialog::Review review;
+    review.diff =
+        diffText(preview.current, preview.proposed, m_environment.configPath, m_environment.configPath);
+    review.verdict = preview.verdict;
+    SavePlan::ServiceStep services = SavePlan::NoServiceStep;
+    if (!review.diff.isEmpty() && m_ui->actionStop->isEnabled())
+        services = preview.changes.needsRestart() ? SavePlan::RestartServices : SavePlan::ReloadServices;
+    review.actions = SavePlan::describe(SaveSteps::plannedDirectoryModes(shares), m_currentSettings,
+                                        m_savedSettings, services, preview.changes.restartParameters());
+    ReviewChangesDialog dialog(review, this);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (dialog.dontShowAgain()) {
+        setReviewsChanges(false);
+        if (auto *action = findChild<QAction *>(QStringLiteral("actionReviewChanges")))
+            action->setChecked(false);
+    }
+    return accepted;
+}
+
+void MainWindow::showHistoryError()
+{
+    const QString error = m_mapper->historyError();
+    if (!error.isEmpty())
+        QMessageBox::warning(
+            this, tr("Warning"),
+            tr("smb.conf is installed, but its history could not be recorded.\n%1").arg(error),
+            QMessageBox::Ok);
+}
+
+void MainWindow::updateServices(ConfigChanges changes, std::string previous)
+{
+    if (!m_ui->actionStop->isEnabled())
+        return;
+    const bool restart = changes.needsRestart();
+    const ServiceUpdate::Outcome outcome =
+        whileBusy(this, restart ? tr("Restarting smbd and nmbd...") : tr("Reloading smbd and nmbd..."),
+                  [this, restart] { return ServiceUpdate(m_systemctl, m_smbcontrol).apply(restart); });
+    if (!outcome.unchecked.isEmpty()) {
+        statusBar()->showMessage(
+            tr("smb.conf is saved; whether smbd and nmbd still run could not be checked: %1")
+                .arg(outcome.unchecked));
+        return;
+    }
+    if (outcome.down.isEmpty()) {
+        statusBar()->showMessage(outcome.restarted ? tr("smb.conf is saved; smbd and nmbd were restarted.")
+                                                   : tr("smb.conf is saved; smbd and nmbd read it again."),
+                                 10000);
+        return;
+    }
+
+    QMessageBox box(this);
+    box.setIcon(QMessageBox::Critical);
+    box.setWindowTitle(tr("Error"));
+    box.setText(tr("%1 is not running after smb.conf changed.").arg(outcome.down.join(tr(" and "))));
+    box.setInformativeText(outcome.failures.join(QLatin1Char('\n')));
+    box.setDetailedText(outcome.status);
+    QPushButton *restore = previous.empty()
+        ? nullptr
+        : box.addButton(tr("Restore the previous version and restart"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Close);
+    box.setEscapeButton(QMessageBox::Close);
+    box.exec();
+    if (!restore || box.clickedButton() != restore)
+        return;
+    if (!restoreText(previous,
+                     tr("previous version restored after %1 failed").arg(outcome.down.join(tr(" and ")))))
+        return;
+    const bool nmbd =
+        outcome.down.contains(SystemCtl::nmbdService()) || m_systemctl.isActive(SystemCtl::nmbdService());
+    const ServiceUpdate::Outcome again = whileBusy(this, tr("Restarting smbd and nmbd..."), [this, nmbd] {
+        return ServiceUpdate(m_systemctl, m_smbcontrol).restart(nmbd);
+    });
+    if (!again.down.isEmpty()) {
+        QMessageBox failed(
+            QMessageBox::Critical, tr("Error"),
+            tr("%1 is still not running with the previous smb.conf.").arg(again.down.join(tr(" and "))),
+            QMessageBox::Ok, this);
+        failed.setDetailedText(again.status);
+        failed.exec();
+    } else {
+        statusBar()->showMessage(tr("The previous smb.conf is restored and the services were restarted."),
+                                 10000);
+    }
+}
+
+bool MainWindow::restoreText(const std::string &bytes, const QString &summary)
+{
+    try {
+        whileBusy(this, tr("Checking smb.conf with testparm and installing it..."),
+                  [this, &bytes, &summary] { m_mapper->restore(bytes, summary); });
+    } catch (const std::exception &error) {
+        QMessageBox box(QMessageBox::Critical, tr("Error"), tr("smb.conf was not restored."), QMessageBox::Ok,
+                        this);
+        box.setDetailedText(QString::fromUtf8(error.what()));
+        box.exec();
+        return false;
+    }
+    showHistoryError();
+    // The window shows the restored file; edits not saved are given up with it.
+    initialLoad();
+    m_ui->actionSave->setEnabled(false);
+    return true;
+}
+
+void MainWindow::showHistory()
+{
+    const QString file = QFileInfo(m_environment.configPath).absoluteFilePath();
+    const QString name = QFileInfo(file).fileName();
+    const HistoryDialog::DiffSource diffOf = [this, file, name](int number, bool againstCurrent) {
+        std::string version;
+        if (!m_history.read(number, version))
+            return m_history.errorString();
+        std::string other;
+        QString otherName;
+        QString error;
+        if (againstCurrent) {
+            if (!ConfigFileInstaller::readFile(file, other, error))
+                return error;
+            return diffText(version, other, tr("%1 (version %2)").arg(name).arg(number),
+                            tr("%1 (current)").arg(name));
+        }
+        const QList<ConfigHistory::Version> versions = m_history.versions(file);
+        for (const ConfigHistory::Version &older : versions) {
+            if (older.number < number) {
+                if (!m_history.read(older.number, other))
+                    return m_history.errorString();
+                otherName = tr("%1 (version %2)").arg(name).arg(older.number);
+                break;
+            }
+        }
+        return diffText(other, version, otherName.isEmpty() ? tr("(no earlier version)") : otherName,
+                        tr("%1 (version %2)").arg(name).arg(number));
+    };
+    HistoryDialog dialog(m_history.versions(file), m_history.keep(), diffOf, this);
+    connect(&dialog, &HistoryDialog::restoreRequested, this, [this, &dialog, file](int number) {
+        const ConfigHistory::Version version = m_history.version(number);
+        QString question =
+            tr("Restore version %1 of smb.conf (%2, %3)? It is checked with testparm and "
+               "installed like a save.")
+                .arg(number)
+                .arg(QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat), version.summary);
+        if (isModified())
+            question += QLatin1Char(' ') + tr("The changes made here since the last save are lost.");
+        if (QMessageBox::question(&dialog, tr("History"), question, QMessageBox::Yes | QMessageBox::No,
+                                  QMessageBox::No)
+            != QMessageBox::Yes)
+            return;
+        std::string bytes;
+        if (!m_history.read(number, bytes)) {
+            QMessageBox::critical(&dialog, tr("Error"), m_history.errorString(), QMessageBox::Ok);
+            return;
+        }
+        if (restoreText(bytes, tr("version %1 restored").arg(number)) && m_mapper->installedLast())
+            updateServices(m_mapper->lastChanges(), m_mapper->replacedText());
+        dialog.setVersions(m_history.versions(file));
+    });
+    dialog.exec();
 }
 
 bool MainWindow::runService(SystemCtl::Command command, const QString &service, const QString &failure)

@@ -2,9 +2,11 @@
 
 #include "configdocument.h"
 #include "configfilelock.h"
+#include "confighistory.h"
 #include "sambaaccountstore.h"
 #include "sambasettings.h"
 #include "sharedialog.h"
+#include "smbcontrol.h"
 #include "systemctl.h"
 
 #include <QMainWindow>
@@ -17,6 +19,7 @@ namespace Ui {
 class MainWindow;
 }
 
+class ConfigChanges;
 class ConfigMapper;
 class QAction;
 class QTableView;
@@ -43,8 +46,11 @@ public:
         QString wbinfo = SambaAccountStore::defaultWbinfoProgram();
         QString smbpasswd = SambaAccountStore::defaultSmbpasswdProgram();
         QString net = SambaAccountStore::defaultNetProgram();
+        QString smbcontrol = SmbControl::defaultProgram();
         // Where saves of smb.conf take turns with other Shareward processes.
         QString lockDirectory = ConfigFileLock::defaultDirectory();
+        // Where every installed version of smb.conf is kept.
+        QString historyDirectory = ConfigHistory::defaultDirectory();
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
@@ -80,9 +86,15 @@ public slots:
     // A failure of the start-up check or load, with the repair that fits it.
     void showStartupError(const QString &text);
 
-    // Writes everything: smb.conf, directory modes, Samba accounts and groups, then
-    // restarts the running services. False when smb.conf could not be saved.
+    // Shows what a save will do (unless the administrator turned the review off), then
+    // writes everything: smb.conf, directory modes, Samba accounts and groups, and has the
+    // running services take the new smb.conf up. False when nothing was saved.
     bool saveAll();
+    // The versions of smb.conf in the history, and restoring one.
+    void showHistory();
+    // Whether saves show the review first (a setting, on unless turned off).
+    static bool reviewsChanges();
+    static void setReviewsChanges(bool review);
     void startServices();
     void stopServices();
     // Restarts smbd and nmbd when they run; true when both restarted.
@@ -115,6 +127,17 @@ private:
     // Start for stopped services, Stop for running ones.
     void showServiceState(bool running);
     bool runService(SystemCtl::Command command, const QString &service, const QString &failure);
+    // The review of a save; false when the administrator cancelled it.
+    bool reviewSave(const QList<Share> &shares);
+    // After smb.conf changed: a reload of the running services, or a restart where a changed
+    // setting needs one; then the check that they still run, with the offer to go back to
+    // previous when they do not.
+    // Takes copies: a restore replaces what the mapper remembers of the last save.
+    void updateServices(ConfigChanges changes, std::string previous);
+    // Installs bytes as smb.conf through the save's gate and loads it; false when refused.
+    bool restoreText(const std::string &bytes, const QString &summary);
+    void showHistoryError();
+    void editHistoryKeep();
     // Asks what to do with unsaved changes before the window closes; true to close.
     bool confirmClose();
 
@@ -125,6 +148,8 @@ private:
     SambaSettings m_currentSettings;
     SambaSettings m_savedSettings;
     SystemCtl m_systemctl;
+    SmbControl m_smbcontrol;
+    ConfigHistory m_history;
     SambaAccountStore m_accounts;
     std::unique_ptr<Ui::MainWindow> m_ui;
     ShareModel *m_shares;

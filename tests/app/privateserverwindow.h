@@ -41,6 +41,9 @@ public:
         environment.systemctl = systemctl;
         // Beside the settings, in the script's private directory: not the machine's /run.
         environment.lockDirectory = settingsPath + QStringLiteral("-locks");
+        environment.historyDirectory = settingsPath + QStringLiteral("-history");
+        // The drivers save through the Save command directly; the review has tests of its own.
+        MainWindow::setReviewsChanges(false);
         boxes = std::make_unique<BoxDriver>();
         window = std::make_unique<MainWindow>(environment);
         window->show();

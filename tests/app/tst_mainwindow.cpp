@@ -180,7 +180,14 @@ void TestMainWindow::menusAndToolBar()
         actions << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     QCOMPARE(actions,
              QStringLiteral("actionAddShare actionEditShare actionDeleteShare - actionStart actionStop - "
-                            "actionCheckConfig actionSave - actionQuit")
+                            "actionCheckConfig actionSave actionHistory - actionQuit")
+                 .split(QLatin1Char(' ')));
+    actions.clear();
+    for (QAction *action : menus.at(1)->menu()->actions())
+        actions << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    QCOMPARE(actions,
+             QStringLiteral("actionEditConfig actionSambaUsers actionSambaGroups - actionReviewChanges "
+                            "actionHistoryKeep")
                  .split(QLatin1Char(' ')));
 
     auto *toolBar = window.findChild<QToolBar *>(QStringLiteral("toolBar"));
