@@ -4,6 +4,7 @@
 #include "configfileinstaller.h"
 #include "configmapper.h"
 #include "globalcommand.h"
+#include "historycommand.h"
 #include "recordjson.h"
 #include "savesteps.h"
 #include "serveraccountcommand.h"
@@ -41,6 +42,12 @@ const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
         {"group", "list|add|remove ...", "Samba's groups (group mappings of Unix groups)",
          &CommandLineTool::group},
         {"service", "status|start|stop|restart", "the smbd and nmbd services", &CommandLineTool::service},
+        {"history", "[--json]", "the versions of the --config file in the history, newest first",
+         &CommandLineTool::historyList},
+        {"diff", "VERSION [VERSION2]", "the unified diff of a version against another or the current file",
+         &CommandLineTool::historyDiff},
+        {"restore", "VERSION", "install a version again, checked by testparm like any save",
+         &CommandLineTool::historyRestore},
     };
     return table;
 }
@@ -51,12 +58,24 @@ int CommandLineTool::run(const QStringList &given)
     QStringList arguments;
     for (int i = 0; i < given.size(); ++i) {
         const QString &argument = given.at(i);
-        if (argument == QLatin1String("--config") || argument == QLatin1String("--changed-exit-code")) {
+        if (argument == QLatin1String("--config") || argument == QLatin1String("--changed-exit-code")
+            || argument == QLatin1String("--history-dir") || argument == QLatin1String("--keep")) {
             if (i + 1 >= given.size())
                 return fail(UsageError, QStringLiteral("%1 needs a value").arg(argument));
             const QString value = given.at(++i);
             if (argument == QLatin1String("--config")) {
                 m_config = value;
+                continue;
+            }
+            if (argument == QLatin1String("--history-dir")) {
+                m_historyDirectory = value;
+                continue;
+            }
+            if (argument == QLatin1String("--keep")) {
+                bool number = false;
+                m_keep = value.toInt(&number);
+                if (!number || m_keep < 1)
+                    return fail(UsageError, QStringLiteral("--keep needs a number of at least 1"));
                 continue;
             }
             bool number = false;
@@ -79,9 +98,11 @@ int CommandLineTool::run(const QStringList &given)
             continue;
         // Every command answers --help; share, global and the account commands in detail.
         const QString first = arguments.value(1);
-        const bool simple = QStringList{QStringLiteral("print"), QStringLiteral("show"),
-                                        QStringLiteral("save"), QStringLiteral("check")}
-                                .contains(name);
+        const bool simple =
+            QStringList{QStringLiteral("print"),  QStringLiteral("show"),    QStringLiteral("save"),
+                        QStringLiteral("check"),  QStringLiteral("history"), QStringLiteral("diff"),
+                        QStringLiteral("restore")}
+                .contains(name);
         if (simple && (first == QLatin1String("--help") || first == QLatin1String("-h"))) {
             m_out << "usage: shareward-cli " << command.name << ' ' << command.arguments << "\n  "
                   << command.summary << '\n';
@@ -94,13 +115,18 @@ int CommandLineTool::run(const QStringList &given)
 
 int CommandLineTool::usage(std::ostream &stream, int code)
 {
-    stream
-        << "usage: shareward-cli [--config FILE] [--dry-run] [--changed-exit-code N] COMMAND [ARGUMENTS]\n\n"
-           "  --config FILE           the smb.conf that check, share and global use (default "
-           "/etc/samba/smb.conf)\n"
-           "  --dry-run               print the diff an edit would make and change nothing\n"
-           "  --changed-exit-code N   exit with N when an edit changed the file\n\n"
-           "commands:\n";
+    stream << "usage: shareward-cli [--config FILE] [--dry-run] [--changed-exit-code N] [--history-dir DIR] "
+              "[--keep N]\n"
+              "                     COMMAND [ARGUMENTS]\n\n"
+              "  --config FILE           the smb.conf that check, share and global use (default "
+              "/etc/samba/smb.conf)\n"
+              "  --dry-run               print the diff an edit would make and change nothing\n"
+              "  --changed-exit-code N   exit with N when an edit changed the file\n"
+              "  --history-dir DIR       where the versions of smb.conf are kept (default "
+           << ConfigHistory::defaultDirectory().toStdString()
+           << ")\n"
+              "  --keep N                how many versions of the file the history keeps (default 100)\n\n"
+              "commands:\n";
     for (const Command &command : commands()) {
         std::string head = std::string(command.name) + ' ' + command.arguments;
         head.resize(std::max<std::size_t>(head.size() + 2, 16), ' ');
@@ -201,11 +227,18 @@ int CommandLineTool::edit(const Change &change)
         const std::string diff = unifiedDiff(document.bytes(), document.text(), path, path);
         QStringList modesNotSet;
         if (!m_dryRun) {
+            ConfigHistory versions = history();
+            mapper.setHistory(&versions, QStringLiteral("shareward-cli"));
             mapper.save(settings, shares);
             modesNotSet = SaveSteps::applyDirectoryPermissions(shares);
         }
         m_out << diff;
         m_out.flush();
+        // The file is installed: a history that could not be written is said, not failed.
+        if (!mapper.historyError().isEmpty())
+            fail(Success,
+                 QStringLiteral("smb.conf is saved, but its history could not be recorded: %1")
+                     .arg(mapper.historyError()));
         if (!modesNotSet.isEmpty())
             return fail(Failure,
                         QStringLiteral("smb.conf is saved, but the mode of %1 could not be set")
@@ -232,6 +265,28 @@ int CommandLineTool::check(const QStringList &arguments)
     if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
         return Failure;
     return Success;
+}
+
+ConfigHistory CommandLineTool::history() const
+{
+    ConfigHistory versions(m_historyDirectory);
+    versions.setKeep(m_keep);
+    return versions;
+}
+
+int CommandLineTool::historyList(const QStringList &arguments)
+{
+    return HistoryCommand(*this).list(arguments);
+}
+
+int CommandLineTool::historyDiff(const QStringList &arguments)
+{
+    return HistoryCommand(*this).diff(arguments);
+}
+
+int CommandLineTool::historyRestore(const QStringList &arguments)
+{
+    return HistoryCommand(*this).restore(arguments);
 }
 
 int CommandLineTool::share(const QStringList &arguments)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "confighistory.h"
 #include "sambasettings.h"
 #include "share.h"
 
@@ -41,6 +42,8 @@ public:
     QString configPath() const { return m_config; }
     bool isDryRun() const { return m_dryRun; }
     int changedExitCode() const { return m_changedExitCode; }
+    // The history of --history-dir (default: the system's), keeping --keep versions.
+    ConfigHistory history() const;
 
 private:
     struct Command
@@ -61,6 +64,9 @@ private:
     int user(const QStringList &arguments);
     int group(const QStringList &arguments);
     int service(const QStringList &arguments);
+    int historyList(const QStringList &arguments);
+    int historyDiff(const QStringList &arguments);
+    int historyRestore(const QStringList &arguments);
 
     int usage(std::ostream &stream, int code);
     // Reads a whole file; on failure reports it and returns false.
@@ -69,6 +75,8 @@ private:
     std::ostream &m_out;
     std::ostream &m_err;
     QString m_config = QStringLiteral("/etc/samba/smb.conf");
+    QString m_historyDirectory = ConfigHistory::defaultDirectory();
+    int m_keep = ConfigHistory::DefaultKeep;
     bool m_dryRun = false;
     int m_changedExitCode = Success;
 };

@@ -25,6 +25,7 @@ private_server_enter -- "$@"
 # Inside the namespaces from here on, as PID 1.
 write_global_config CLISERVER "Shareward command-line test"
 export SHAREWARD_RUN_DIRECTORY=$root/locks
+export SHAREWARD_HISTORY_DIRECTORY=$root/history
 getent group users >/dev/null || groupadd users
 
 declare -A passwords=([carol]='Carol-pw-2701')

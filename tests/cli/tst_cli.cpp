@@ -53,6 +53,7 @@ private slots:
     void accountCommandsInSandbox();
     void bashCompletion_data();
     void bashCompletion();
+    void historyDiffAndRestore();
 };
 
 void TestCli::printRoundTrip_data()
@@ -591,6 +592,101 @@ void TestCli::accountCommandsInSandbox()
                  QStringLiteral("would remove Samba user carol"), QStringLiteral("carol"),
                  QStringLiteral("remove Samba user carol"), QStringLiteral("remove the Samba group staffers"),
                  QStringLiteral("left: "), QString()}));
+}
+
+// Every save and restore is recorded, with the file as another editor left it before; a
+// version can be compared and installed again, and a restore testparm refuses changes nothing.
+void TestCli::historyDiffAndRestore()
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    const QString store = dir.filePath(QStringLiteral("history"));
+    QVERIFY(writeFile(config, editedFile));
+    QProcessEnvironment environment = testEnvironment();
+    environment.insert(QStringLiteral("SUDO_USER"), QStringLiteral("alice"));
+    auto run = [&](const QString &command, const QStringList &more = {}) {
+        return runProcess(
+            QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"),
+            QStringList{QStringLiteral("--config"), config, QStringLiteral("--history-dir"), store}
+                + command.split(QLatin1Char(' ')) + more,
+            environment);
+    };
+    auto summaries = [&] {
+        QStringList result;
+        const QJsonObject history =
+            QJsonDocument::fromJson(run(QStringLiteral("history --json")).out).object();
+        for (const QJsonValue &version : history.value(QLatin1String("versions")).toArray())
+            result << QString::number(version[QLatin1String("number")].toInt()) + QLatin1Char(' ')
+                    + version[QLatin1String("summary")].toString();
+        return result;
+    };
+
+    QCOMPARE(run(QStringLiteral("share set data --comment One")).exitCode, 0);
+    QCOMPARE(run(QStringLiteral("global set --server-string Files")).exitCode, 0);
+    const QByteArray edited = readFile(config);
+    QCOMPARE(summaries(),
+             (QStringList{QStringLiteral("3 server string changed"), QStringLiteral("2 share data changed"),
+                          QStringLiteral("1 changed outside Shareward")}));
+    const QJsonObject newest = QJsonDocument::fromJson(run(QStringLiteral("history --json")).out)
+                                   .object()
+                                   .value(QLatin1String("versions"))
+                                   .toArray()
+                                   .first()
+                                   .toObject();
+    QCOMPARE(newest.value(QLatin1String("user")).toString(), QStringLiteral("alice"));
+    QCOMPARE(newest.value(QLatin1String("program")).toString(), QStringLiteral("shareward-cli"));
+    const ProcessRun listed = run(QStringLiteral("history"));
+    QVERIFY2(listed.out.startsWith("# 3 versions of " + config.toUtf8()), listed.out.constData());
+    QVERIFY(listed.out.contains("the newest 100 are kept"));
+    QVERIFY(listed.out.contains("\talice\tshareward-cli\tshare data changed\n"));
+    struct stat info;
+    QVERIFY(::stat(QFile::encodeName(store).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(0700));
+
+    // Against the current file, and between two versions.
+    const ProcessRun sinceFirst = run(QStringLiteral("diff 1"));
+    QCOMPARE(sinceFirst.exitCode, 0);
+    QVERIFY(sinceFirst.out.contains("-\tcomment = Team data\r\n+\tcomment = One\r\n"));
+    QVERIFY(sinceFirst.out.contains("+\tserver string = Files\r\n"));
+    const ProcessRun between = run(QStringLiteral("diff 1 2"));
+    QVERIFY(between.out.contains("+\tcomment = One\r\n"));
+    QVERIFY(!between.out.contains("server string"));
+    QCOMPARE(run(QStringLiteral("diff 9")).exitCode, 1);
+    QCOMPARE(run(QStringLiteral("diff x")).exitCode, 2);
+
+    // A restore testparm refuses leaves the file and the history as they were.
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("testparm")),
+                      "#!/bin/sh\necho 'ERROR: refused for the test' >&2\nexit 1\n"));
+    QVERIFY(
+        QFile::setPermissions(dir.filePath(QStringLiteral("testparm")), QFile::ReadOwner | QFile::ExeOwner));
+    QProcessEnvironment refusing = environment;
+    refusing.insert(QStringLiteral("PATH"),
+                    dir.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    const ProcessRun refused =
+        runProcess(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"),
+                   {QStringLiteral("--config"), config, QStringLiteral("--history-dir"), store,
+                    QStringLiteral("restore"), QStringLiteral("1")},
+                   refusing);
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY2(refused.err.contains("refused for the test"), refused.err.constData());
+    QCOMPARE(readFile(config), edited);
+    QCOMPARE(summaries().size(), 3);
+
+    QCOMPARE(run(QStringLiteral("restore 1")).exitCode, 0);
+    QCOMPARE(readFile(config), QByteArray(editedFile));
+    QCOMPARE(summaries().first(), QStringLiteral("4 version 1 restored"));
+
+    // Another editor's change is kept before the next save's version; --keep bounds the store.
+    QVERIFY(writeFile(config, QByteArray(editedFile) + "; a note by hand\r\n"));
+    QCOMPARE(run(QStringLiteral("--keep 3 share set data --comment Two")).exitCode, 0);
+    QCOMPARE(
+        summaries(),
+        (QStringList{QStringLiteral("6 share data changed"), QStringLiteral("5 changed outside Shareward"),
+                     QStringLiteral("4 version 1 restored")}));
+    QVERIFY(run(QStringLiteral("--keep 3 history")).out.contains("the newest 3 are kept"));
+    // Nothing but smb.conf and the store beside it: no temporary file is left.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("smb.conf"), QStringLiteral("testparm")}));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
