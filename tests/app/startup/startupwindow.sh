@@ -106,6 +106,8 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0
 # load for them leak, which the sanitized build would report).
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-session-bus QT_XCB_GL_INTEGRATION=none
 unset QT_QPA_PLATFORM LD_PRELOAD
+# Its saves' lock and history in the work directory, not in the machine's /run and /var/lib.
+export SHAREWARD_RUN_DIRECTORY=$work/locks SHAREWARD_HISTORY_DIRECTORY=$work/history
 
 # The watcher is given to the program alone: bash and env do not load it.
 start_shareward() {
