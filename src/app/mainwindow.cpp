@@ -688,15 +688,15 @@ void MainWindow::updateServices(ConfigChanges changes, std::string previous)
     const ServiceUpdate::Outcome outcome =
         whileBusy(this, restart ? tr("Restarting smbd and nmbd...") : tr("Reloading smbd and nmbd..."),
                   [this, restart] { return ServiceUpdate(m_systemctl, m_smbcontrol).apply(restart); });
+    const QString names = outcome.services.join(tr(" and "));
     if (!outcome.unchecked.isEmpty()) {
-        statusBar()->showMessage(
-            tr("smb.conf is saved; whether smbd and nmbd still run could not be checked: %1")
-                .arg(outcome.unchecked));
+        statusBar()->showMessage(tr("smb.conf is saved, but the state of %1 could not be checked: %2")
+                                     .arg(names, outcome.unchecked));
         return;
     }
     if (outcome.down.isEmpty()) {
-        statusBar()->showMessage(outcome.restarted ? tr("smb.conf is saved; smbd and nmbd were restarted.")
-                                                   : tr("smb.conf is saved; smbd and nmbd read it again."),
+        statusBar()->showMessage(outcome.restarted ? tr("smb.conf is saved; %1 restarted.").arg(names)
+                                                   : tr("smb.conf is saved; %1 read it again.").arg(names),
                                  10000);
         return;
     }

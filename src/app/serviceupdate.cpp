@@ -30,6 +30,7 @@ ServiceUpdate::Outcome ServiceUpdate::apply(bool restart) const
                                 .arg(service, reload.errorText);
         restartService(service, outcome);
     }
+    outcome.services = services;
     check(services, outcome);
     return outcome;
 }
@@ -42,6 +43,7 @@ ServiceUpdate::Outcome ServiceUpdate::restart(bool nmbd) const
         services << SystemCtl::nmbdService();
     for (const QString &service : qAsConst(services))
         restartService(service, outcome);
+    outcome.services = services;
     check(services, outcome);
     return outcome;
 }

@@ -15,6 +15,8 @@ class ServiceUpdate
 public:
     struct Outcome
     {
+        // The services that were running and were told, and whether one was restarted.
+        QStringList services;
         bool restarted = false;
         // The services that do not run afterwards, and systemctl's account of the first.
         QStringList down;

@@ -75,6 +75,7 @@ private slots:
     void reviewOfRefusedFile();
     void reviewTurnedOff();
     void restartWhereNeeded();
+    void reloadNotDeliveredRestarts();
     void failedServiceOffersRestore();
     void servicesThatCannotBeChecked();
     void historyWindowRestores();
@@ -217,6 +218,29 @@ void TestMainWindowHistory::restartWhereNeeded()
         (QStringList{QStringLiteral("systemctl is-active nmbd"), QStringLiteral("systemctl restart smbd"),
                      QStringLiteral("systemctl restart nmbd"), QStringLiteral("systemctl is-active smbd"),
                      QStringLiteral("systemctl is-active nmbd")}));
+}
+
+// A reload smbd did not get is made up for by a restart, and a stopped nmbd stays stopped.
+void TestMainWindowHistory::reloadNotDeliveredRestarts()
+{
+    Sandbox sandbox;
+    sandbox.setSmbdActive(true);
+    MainWindow::setReviewsChanges(false);
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    setComment(window, QStringLiteral("reloaded"));
+    sandbox.failFor("smbd reload-config");
+    sandbox.failFor("is-active nmbd");
+    sandbox.clearLog();
+    BoxDriver boxes;
+    QVERIFY(window.saveAll());
+    QCOMPARE(boxes.seen(), 0);
+    QCOMPARE(sandbox.log(),
+             (QStringList{
+                 QStringLiteral("systemctl is-active nmbd"), QStringLiteral("smbcontrol smbd reload-config"),
+                 QStringLiteral("systemctl restart smbd"), QStringLiteral("systemctl is-active smbd")}));
+    QCOMPARE(window.statusBar()->currentMessage(),
+             QStringLiteral("smb.conf is saved; smbd restarted."));
 }
 
 // smbd down after a save: the box says so with systemctl's account, and one click puts the
