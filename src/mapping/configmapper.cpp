@@ -222,13 +222,9 @@ ConfigMapper::Preview ConfigMapper::preview(const SambaSettings &settings, const
 
 void ConfigMapper::install(const std::string &text, const QString &summary)
 {
-    m_installed = false;
-    m_historyError.clear();
     m_replacedText = m_document.bytes();
     // The file replaced is kept first, so that the history has no gaps.
-    if (m_history && m_loaded
-        && !m_history->recordOutsideChange(historyFile(), m_document.bytes(), m_program))
-        m_historyError = m_history->errorString();
+    recordOutsideChange();
 
     ConfigFileInstaller installer(m_path);
     if (!installer.open() || !installer.write(text))
@@ -265,18 +261,22 @@ void ConfigMapper::install(const std::string &text, const QString &summary)
         m_historyError = m_history->errorString();
 }
 
-void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
+void ConfigMapper::beginInstall(ConfigFileLock &lock, const QString &refusal)
 {
     // Saves of one file wait for each other, whichever program makes them.
-    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
     if (!lock.acquire(m_lockTimeoutMs))
-        fail(lock.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
+        fail(lock.errorString() + QLatin1Char(' ') + refusal);
     if (m_loaded)
         checkUnchanged();
-
     m_historyError.clear();
     m_lastChanges = ConfigChanges();
     m_installed = false;
+}
+
+void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
+{
+    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
+    beginInstall(lock, tr("No data will be saved."));
     if (!applyRecords(settings, shares))
         return; // nothing changed: nothing is written, checked or renamed
 
@@ -306,12 +306,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 void ConfigMapper::restore(const std::string &bytes, const QString &summary)
 {
     ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
-    if (!lock.acquire(m_lockTimeoutMs))
-        fail(lock.errorString() + QLatin1Char(' ') + tr("Nothing is restored."));
-    if (m_loaded)
-        checkUnchanged();
-    m_historyError.clear();
-    m_installed = false;
+    beginInstall(lock, tr("Nothing is restored."));
     m_lastChanges = ConfigChanges::between(m_document.bytes(), bytes);
     if (m_loaded && bytes == m_document.bytes()) {
         m_replacedText = bytes;

@@ -15,6 +15,7 @@
 #include <vector>
 
 class ConfigDocument;
+class ConfigFileLock;
 class ConfigHistory;
 
 // A save refused because smb.conf changed on disk after it was loaded: reloading helps.
@@ -90,6 +91,9 @@ public:
 
 private:
     void readTables();
+    // Takes the lock (refusal ends the message when it cannot), checks that smb.conf is the
+    // file loaded, and clears what the last save or restore did.
+    void beginInstall(ConfigFileLock &lock, const QString &refusal);
     // The gate every installed text passes once the lock is held; records history.
     void install(const std::string &text, const QString &summary);
     QString historyFile() const;
