@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 
 #include "configdialog.h"
-#include "configfileinstaller.h"
 #include "configmapper.h"
 #include "configrepair.h"
 #include "groupsdialog.h"
@@ -21,6 +20,7 @@
 #include "ui_mainwindow.h"
 #include "unifieddiff.h"
 #include "usersdialog.h"
+#include "versiondiff.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -79,13 +79,6 @@ const char *const sizeGroup = "MainWindow";
 const char *const sizeKey = "size";
 const char *const reviewKey = "Save/review";
 const char *const keepKey = "History/keep";
-
-QString diffText(const std::string &before, const std::string &after, const QString &beforeName,
-                 const QString &afterName)
-{
-    return QString::fromStdString(
-        unifiedDiff(before, after, beforeName.toStdString(), afterName.toStdString()));
-}
 
 } // namespace
 
@@ -652,8 +645,8 @@ bool MainWindow::reviewSave(const QList<Share> &shares)
         whileBusy(this, tr("Checking the new smb.conf with testparm..."),
                   [this, &shares] { return m_mapper->preview(m_currentSettings, shares); });
     ReviewChangesDialog::Review review;
-    review.diff =
-        diffText(preview.current, preview.proposed, m_environment.configPath, m_environment.configPath);
+    const std::string name = m_environment.configPath.toStdString();
+    review.diff = QString::fromStdString(unifiedDiff(preview.current, preview.proposed, name, name));
     review.verdict = preview.verdict;
     SavePlan::ServiceStep services = SavePlan::NoServiceStep;
     if (!review.diff.isEmpty() && m_ui->actionStop->isEnabled())
@@ -758,31 +751,14 @@ bool MainWindow::restoreText(const std::string &bytes, const QString &summary)
 void MainWindow::showHistory()
 {
     const QString file = QFileInfo(m_environment.configPath).absoluteFilePath();
-    const QString name = QFileInfo(file).fileName();
-    const HistoryDialog::DiffSource diffOf = [this, file, name](int number, bool againstCurrent) {
-        std::string version;
-        if (!m_history.read(number, version))
-            return m_history.errorString();
-        std::string other;
-        QString otherName;
+    const HistoryDialog::DiffSource diffOf = [this, file](int number, bool againstCurrent) {
+        std::string diff;
         QString error;
-        if (againstCurrent) {
-            if (!ConfigFileInstaller::readFile(file, other, error))
-                return error;
-            return diffText(version, other, tr("%1 (version %2)").arg(name).arg(number),
-                            tr("%1 (current)").arg(name));
-        }
-        const QList<ConfigHistory::Version> versions = m_history.versions(file);
-        for (const ConfigHistory::Version &older : versions) {
-            if (older.number < number) {
-                if (!m_history.read(older.number, other))
-                    return m_history.errorString();
-                otherName = tr("%1 (version %2)").arg(name).arg(older.number);
-                break;
-            }
-        }
-        return diffText(other, version, otherName.isEmpty() ? tr("(no earlier version)") : otherName,
-                        tr("%1 (version %2)").arg(name).arg(number));
+        if (!VersionDiff::diff(m_history, file, number,
+                               againstCurrent ? VersionDiff::CurrentFile : VersionDiff::PreviousVersion, diff,
+                               error))
+            return error;
+        return QString::fromStdString(diff);
     };
     HistoryDialog dialog(m_history.versions(file), m_history.keep(), diffOf, this);
     connect(&dialog, &HistoryDialog::restoreRequested, this, [this, &dialog, file](int number) {

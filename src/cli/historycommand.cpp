@@ -2,10 +2,10 @@
 
 #include "commandlinetool.h"
 #include "configdocument.h"
-#include "configfileinstaller.h"
 #include "confighistory.h"
 #include "configmapper.h"
 #include "unifieddiff.h"
+#include "versiondiff.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -24,8 +24,7 @@ QString HistoryCommand::file() const
     return QFileInfo(m_tool.configPath()).absoluteFilePath();
 }
 
-int HistoryCommand::readVersion(const ConfigHistory &history, const QString &argument, std::string &bytes,
-                                int &number)
+int HistoryCommand::findVersion(const ConfigHistory &history, const QString &argument, int &number)
 {
     bool ok = false;
     number = argument.toInt(&ok);
@@ -36,8 +35,6 @@ int HistoryCommand::readVersion(const ConfigHistory &history, const QString &arg
     if (version.number == 0 || version.file != file())
         return m_tool.fail(CommandLineTool::Failure,
                            QStringLiteral("the history of %1 has no version %2").arg(file()).arg(number));
-    if (!history.read(number, bytes))
-        return m_tool.fail(CommandLineTool::Failure, history.errorString());
     return CommandLineTool::Success;
 }
 
@@ -86,26 +83,19 @@ int HistoryCommand::diff(const QStringList &arguments)
         return m_tool.fail(CommandLineTool::UsageError,
                            QStringLiteral("usage: shareward-cli diff VERSION [VERSION2]"));
     const ConfigHistory history = m_tool.history();
-    std::string before;
     int number = 0;
-    if (const int code = readVersion(history, arguments.first(), before, number))
+    int other = VersionDiff::CurrentFile;
+    if (const int code = findVersion(history, arguments.first(), number))
         return code;
-    std::string after;
-    std::string afterName;
     if (arguments.size() == 2) {
-        int second = 0;
-        if (const int code = readVersion(history, arguments.at(1), after, second))
+        if (const int code = findVersion(history, arguments.at(1), other))
             return code;
-        afterName = QStringLiteral("%1 (version %2)").arg(file()).arg(second).toStdString();
-    } else {
-        QString error;
-        if (!ConfigFileInstaller::readFile(file(), after, error))
-            return m_tool.fail(CommandLineTool::Failure,
-                               QStringLiteral("cannot read %1: %2").arg(file(), error));
-        afterName = file().toStdString();
     }
-    m_tool.out() << unifiedDiff(
-        before, after, QStringLiteral("%1 (version %2)").arg(file()).arg(number).toStdString(), afterName);
+    std::string diff;
+    QString error;
+    if (!VersionDiff::diff(history, file(), number, other, diff, error))
+        return m_tool.fail(CommandLineTool::Failure, error);
+    m_tool.out() << diff;
     m_tool.out().flush();
     return CommandLineTool::Success;
 }
@@ -116,10 +106,12 @@ int HistoryCommand::restore(const QStringList &arguments)
         return m_tool.fail(CommandLineTool::UsageError,
                            QStringLiteral("usage: shareward-cli restore VERSION"));
     ConfigHistory history = m_tool.history();
-    std::string bytes;
     int number = 0;
-    if (const int code = readVersion(history, arguments.first(), bytes, number))
+    if (const int code = findVersion(history, arguments.first(), number))
         return code;
+    std::string bytes;
+    if (!history.read(number, bytes))
+        return m_tool.fail(CommandLineTool::Failure, history.errorString());
     ConfigDocument document;
     ConfigMapper mapper(document, m_tool.configPath());
     try {

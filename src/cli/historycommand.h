@@ -2,8 +2,6 @@
 
 #include <QStringList>
 
-#include <string>
-
 class CommandLineTool;
 class ConfigHistory;
 
@@ -18,9 +16,9 @@ public:
     int restore(const QStringList &arguments);
 
 private:
-    // The bytes of version argument ("12"); reports a bad number or a missing version and
-    // returns the exit code for it, 0 when read.
-    int readVersion(const ConfigHistory &history, const QString &argument, std::string &bytes, int &number);
+    // The number of version argument ("12"); reports a bad number or a version the history
+    // of the file lacks and returns the exit code for it, 0 when found.
+    int findVersion(const ConfigHistory &history, const QString &argument, int &number);
     QString file() const;
 
     CommandLineTool &m_tool;
