@@ -9,7 +9,7 @@
 #include "reviewchangesdialog.h"
 #include "saveplan.h"
 #include "savesteps.h"
-#include "serviceupdate.h"
+#include "servicecommands.h"
 #include "share.h"
 #include "sharedialog.h"
 #include "sharemodel.h"
@@ -21,53 +21,24 @@
 #include "unifieddiff.h"
 #include "usersdialog.h"
 #include "versiondiff.h"
+#include "whilebusy.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QIcon>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 
-#include <chrono>
 #include <exception>
 #include <future>
-#include <limits>
 #include <stdexcept>
 
 namespace {
-
-// Runs work on another thread while the window says it is busy: a slow or hung program
-// (testparm on a large file, pdbedit) must not freeze it. Input waits until the work is
-// done, so no second command starts meanwhile.
-template<class Work>
-auto whileBusy(QWidget *parent, const QString &text, Work work) -> decltype(work())
-{
-    QProgressDialog busy(text, QString(), 0, 0, parent);
-    busy.setObjectName(QStringLiteral("busyIndicator"));
-    busy.setWindowTitle(QCoreApplication::applicationName());
-    busy.setWindowModality(Qt::WindowModal);
-    busy.setCancelButton(nullptr);
-    busy.setMinimumDuration(std::numeric_limits<int>::max());
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    auto result = std::async(std::launch::async, std::move(work));
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
-        // A quick save shows nothing; a slow one shows the indicator.
-        if (!busy.isVisible() && elapsed.elapsed() > 300)
-            busy.show();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-    }
-    QApplication::restoreOverrideCursor();
-    return result.get();
-}
 
 QIcon themeIcon(const char *name, const char *fallback)
 {
@@ -92,8 +63,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_environment(environment)
     , m_checker(new TestParm(environment.testparm, environment.configPath, this))
     , m_mapper(std::make_unique<ConfigMapper>(m_document, environment.configPath, environment.testparm))
-    , m_systemctl(environment.systemctl)
-    , m_smbcontrol(environment.smbcontrol)
+    , m_services(new ServiceCommands(environment.systemctl, environment.smbcontrol, this))
     , m_history(environment.historyDirectory)
     , m_accounts(environment.pdbedit, environment.wbinfo, environment.smbpasswd, environment.net)
     , m_ui(std::make_unique<Ui::MainWindow>())
@@ -124,6 +94,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     });
     connect(m_ui->tabWidget, &QTabWidget::currentChanged, this, &MainWindow::updateSelection);
 
+    connect(m_services, &ServiceCommands::message, statusBar(), &QStatusBar::showMessage);
     connect(m_ui->actionCheckConfig, &QAction::triggered, m_checker, &TestParm::requestCheckConf);
     connect(m_checker, &TestParm::confChecked, this, &MainWindow::showCheckResult);
     connect(m_checker, &TestParm::processError, this, &MainWindow::showProcessError);
@@ -455,8 +426,8 @@ void MainWindow::initialLoad()
     auto domainGroups = std::async(std::launch::async, [this] { return m_accounts.listDomainGroups(); });
     auto sambaUsers = std::async(std::launch::async, [this] { return m_accounts.loadSambaUsers(); });
     auto sambaGroups = std::async(std::launch::async, [this] { return m_accounts.loadSambaGroups(); });
-    auto smbdActive =
-        std::async(std::launch::async, [this] { return m_systemctl.isActive(SystemCtl::smbdService()); });
+    auto smbdActive = std::async(
+        std::launch::async, [this] { return m_services->systemctl().isActive(SystemCtl::smbdService()); });
 
     SambaSettings settings;
     QList<Share> shares;
@@ -675,58 +646,10 @@ void MainWindow::showHistoryError()
 
 void MainWindow::updateServices(ConfigChanges changes, std::string previous)
 {
-    if (!m_ui->actionStop->isEnabled())
-        return;
-    const bool restart = changes.needsRestart();
-    const ServiceUpdate::Outcome outcome =
-        whileBusy(this, restart ? tr("Restarting smbd and nmbd...") : tr("Reloading smbd and nmbd..."),
-                  [this, restart] { return ServiceUpdate(m_systemctl, m_smbcontrol).apply(restart); });
-    const QString names = outcome.services.join(tr(" and "));
-    if (!outcome.unchecked.isEmpty()) {
-        statusBar()->showMessage(tr("smb.conf is saved, but the state of %1 could not be checked: %2")
-                                     .arg(names, outcome.unchecked));
-        return;
-    }
-    if (outcome.down.isEmpty()) {
-        statusBar()->showMessage(outcome.restarted ? tr("smb.conf is saved; %1 restarted.").arg(names)
-                                                   : tr("smb.conf is saved; %1 read it again.").arg(names),
-                                 10000);
-        return;
-    }
-
-    QMessageBox box(this);
-    box.setIcon(QMessageBox::Critical);
-    box.setWindowTitle(tr("Error"));
-    box.setText(tr("%1 is not running after smb.conf changed.").arg(outcome.down.join(tr(" and "))));
-    box.setInformativeText(outcome.failures.join(QLatin1Char('\n')));
-    box.setDetailedText(outcome.status);
-    QPushButton *restore = previous.empty()
-        ? nullptr
-        : box.addButton(tr("Restore the previous version and restart"), QMessageBox::AcceptRole);
-    box.addButton(QMessageBox::Close);
-    box.setEscapeButton(QMessageBox::Close);
-    box.exec();
-    if (!restore || box.clickedButton() != restore)
-        return;
-    if (!restoreText(previous,
-                     tr("previous version restored after %1 failed").arg(outcome.down.join(tr(" and ")))))
-        return;
-    const bool nmbd =
-        outcome.down.contains(SystemCtl::nmbdService()) || m_systemctl.isActive(SystemCtl::nmbdService());
-    const ServiceUpdate::Outcome again = whileBusy(this, tr("Restarting smbd and nmbd..."), [this, nmbd] {
-        return ServiceUpdate(m_systemctl, m_smbcontrol).restart(nmbd);
-    });
-    if (!again.down.isEmpty()) {
-        QMessageBox failed(
-            QMessageBox::Critical, tr("Error"),
-            tr("%1 is still not running with the previous smb.conf.").arg(again.down.join(tr(" and "))),
-            QMessageBox::Ok, this);
-        failed.setDetailedText(again.status);
-        failed.exec();
-    } else {
-        statusBar()->showMessage(tr("The previous smb.conf is restored and the services were restarted."),
-                                 10000);
-    }
+    if (m_ui->actionStop->isEnabled())
+        m_services->takeUp(changes, previous, [this](const std::string &bytes, const QString &summary) {
+            return restoreText(bytes, summary);
+        });
 }
 
 bool MainWindow::restoreText(const std::string &bytes, const QString &summary)
@@ -786,14 +709,6 @@ void MainWindow::showHistory()
     dialog.exec();
 }
 
-bool MainWindow::runService(SystemCtl::Command command, const QString &service, const QString &failure)
-{
-    if (m_systemctl.run(command, service).succeeded)
-        return true;
-    QMessageBox::critical(this, tr("Error"), failure, QMessageBox::Ok);
-    return false;
-}
-
 void MainWindow::startServices()
 {
     if (isModified()
@@ -801,20 +716,14 @@ void MainWindow::startServices()
                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             == QMessageBox::Yes)
         saveAll();
-    if (!runService(SystemCtl::Start, SystemCtl::smbdService(),
-                    tr("Can't start smbd service.\nCheck samba installation."))
-        || !runService(SystemCtl::Start, SystemCtl::nmbdService(),
-                       tr("Can't start nmbd service.\nCheck samba installation.")))
+    if (!m_services->start())
         return;
     showServiceState(true);
 }
 
 void MainWindow::stopServices()
 {
-    if (!runService(SystemCtl::Stop, SystemCtl::smbdService(),
-                    tr("Can't stop smbd service.\nCheck samba installation."))
-        || !runService(SystemCtl::Stop, SystemCtl::nmbdService(),
-                       tr("Can't stop nmbd service.\nCheck samba installation.")))
+    if (!m_services->stop())
         return;
     showServiceState(false);
 }
@@ -823,15 +732,12 @@ bool MainWindow::restartServices()
 {
     if (!m_ui->actionStop->isEnabled())
         return false;
-    return runService(SystemCtl::Restart, SystemCtl::smbdService(),
-                      tr("Can't restart smbd service.\nCheck samba installation."))
-        && runService(SystemCtl::Restart, SystemCtl::nmbdService(),
-                      tr("Can't restart nmbd service.\nCheck samba installation or samba script."));
+    return m_services->restart();
 }
 
 void MainWindow::updateServiceActions()
 {
-    showServiceState(m_systemctl.isActive(SystemCtl::smbdService()));
+    showServiceState(m_services->systemctl().isActive(SystemCtl::smbdService()));
 }
 
 void MainWindow::showServiceState(bool running)

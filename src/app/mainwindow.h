@@ -22,6 +22,7 @@ class MainWindow;
 class ConfigChanges;
 class ConfigMapper;
 class QAction;
+class ServiceCommands;
 class QTableView;
 class Share;
 class ShareModel;
@@ -126,7 +127,6 @@ private:
     bool askToFixConfig(const QString &text, const QString &repair);
     // Start for stopped services, Stop for running ones.
     void showServiceState(bool running);
-    bool runService(SystemCtl::Command command, const QString &service, const QString &failure);
     // The review of a save; false when the administrator cancelled it.
     bool reviewSave(const QList<Share> &shares);
     // After smb.conf changed: a reload of the running services, or a restart where a changed
@@ -147,8 +147,7 @@ private:
     std::unique_ptr<ConfigMapper> m_mapper;
     SambaSettings m_currentSettings;
     SambaSettings m_savedSettings;
-    SystemCtl m_systemctl;
-    SmbControl m_smbcontrol;
+    ServiceCommands *m_services;
     ConfigHistory m_history;
     SambaAccountStore m_accounts;
     std::unique_ptr<Ui::MainWindow> m_ui;
