@@ -123,8 +123,6 @@ private:
     void showTabOf(const Share &share);
     ShareDialog::Accounts regularAccounts() const;
 
-    // The testparm text with what Fix config does; true when the administrator chose it.
-    bool askToFixConfig(const QString &text, const QString &repair);
     // Start for stopped services, Stop for running ones.
     void showServiceState(bool running);
     // The review of a save; false when the administrator cancelled it.

@@ -1,0 +1,84 @@
+#include "repairoffer.h"
+
+#include "configrepair.h"
+#include "startuperror.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("RepairOffer", text);
+}
+
+} // namespace
+
+bool RepairOffer::run(QWidget *window, const QString &text, const QString &configPath,
+                      const QString &testparm)
+{
+    const QString shown = StartupError::withNotes(text);
+    const StartupError::Offer offer = StartupError::offerFor(text);
+    const ConfigRepair::Kind kind = offer == StartupError::SecurityOffer ? ConfigRepair::InvalidSecurity
+                                                                         : ConfigRepair::DefaultIdmapRange;
+    ConfigRepair repair(configPath, testparm);
+    // Without a repair, or when it finds nothing to change in smb.conf itself (an included
+    // file), there is nothing to offer.
+    if (offer == StartupError::NoOffer || !repair.plan(kind)) {
+        QMessageBox::critical(window, QCoreApplication::applicationName(), shown, QMessageBox::Ok);
+        return false;
+    }
+
+    QStringList lines;
+    for (const ConfigRepair::Change &change : repair.changes()) {
+        const QString before = change.key + QStringLiteral(" = ") + change.oldValue;
+        const QString after = change.key + QStringLiteral(" = ") + change.newValue;
+        if (change.oldValue.isNull())
+            lines << tr("- add \"%1\" to [%2]").arg(after, change.section);
+        else if (change.newValue.isNull())
+            lines << tr("- remove \"%1\" (line %2, [%3])").arg(before).arg(change.line).arg(change.section);
+        else
+            lines << tr("- change \"%1\" (line %2, [%3]) to \"%4\"")
+                         .arg(before)
+                         .arg(change.line)
+                         .arg(change.section, after);
+    }
+    const QString summary = offer == StartupError::SecurityOffer
+        ? tr("Fix config removes the security lines of smb.conf whose value Samba rejects.")
+        : tr("Fix config gives the default idmap domain * a valid ID range in the [global] section of "
+             "smb.conf; the server stays a member of its domain.");
+    const QString effect = offer == StartupError::SecurityOffer
+        ? tr("Samba then uses its default, \"security = user\": a user name and password are required to "
+             "connect to the shares.")
+        : tr("Users and groups of domains without an idmap range of their own are then given IDs from %1.")
+              .arg(repair.defaultRange().isEmpty() ? tr("the range already set") : repair.defaultRange());
+    if (!ask(shown, summary))
+        return false;
+    if (QMessageBox::question(
+            window, QCoreApplication::applicationName(),
+            tr("Fix config will change smb.conf as follows:\n%1\n%2\nNothing else in smb.conf "
+               "changes. Would you like to continue?")
+                .arg(lines.join(QLatin1Char('\n')), effect),
+            QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return false;
+    if (!repair.apply()) {
+        QMessageBox::critical(window, QCoreApplication::applicationName(),
+                              tr("smb.conf was not repaired.\n%1").arg(repair.errorString()),
+                              QMessageBox::Ok);
+        return false;
+    }
+    return true;
+}
+
+bool RepairOffer::ask(const QString &text, const QString &repair)
+{
+    QMessageBox box(QMessageBox::Critical, QString(), text + QStringLiteral("\n\n") + repair);
+    box.addButton(tr("Close"), QMessageBox::RejectRole);
+    QPushButton *fix = box.addButton(tr("Fix config"), QMessageBox::AcceptRole);
+    box.exec();
+    return box.clickedButton() == fix;
+}
