@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qtbase5-dev qttools5-dev-tools
-  samba samba-common-bin winbind
+  samba samba-common-bin samba-vfs-modules winbind
   xvfb xauth
   smbclient strace xdotool x11-utils
   acl libdtl-dev man-db
