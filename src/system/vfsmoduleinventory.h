@@ -16,7 +16,7 @@ public:
     static VfsModuleInventory load(const QString &smbd = QStringLiteral("smbd"));
     // What a "smbd -b" output says: the MODULESDIR and the built-in vfs_ modules.
     static VfsModuleInventory fromBuildOptions(const QByteArray &output);
-    // The same with the loadable modules given instead of listed from the directory.
+    // Nothing known: every module counts as installed.
     VfsModuleInventory() = default;
 
     bool known() const { return m_known; }
@@ -30,7 +30,7 @@ public:
     // The Debian package that ships Samba's optional VFS modules.
     static QString package() { return QStringLiteral("samba-vfs-modules"); }
 
-    // Adds the .so files of directory/vfs; for load() and tests.
+    // Adds the .so files of vfsDirectory (MODULESDIR/vfs); for load() and tests.
     void addDirectory(const QString &vfsDirectory);
 
 private:
