@@ -3,7 +3,10 @@
 #include "acltdb.h"
 #include "aclxattr.h"
 #include "audit.h"
+#include "fruit.h"
 #include "fullaudit.h"
+#include "recyclebin.h"
+#include "shadowcopy.h"
 
 VFSModule::VFSModule(const QString &name)
     : m_name(name)
@@ -26,6 +29,15 @@ std::shared_ptr<VFSModule> VFSModule::create(const QString &word)
     }
     if (name == QLatin1String("acl_xattr")) {
         return std::make_shared<ACLXAttr>();
+    }
+    if (name == QLatin1String("recycle")) {
+        return std::make_shared<RecycleBin>();
+    }
+    if (name == QLatin1String("fruit")) {
+        return std::make_shared<Fruit>();
+    }
+    if (name == QLatin1String("shadow_copy2")) {
+        return std::make_shared<ShadowCopy>();
     }
     return std::make_shared<VFSModule>(name);
 }
