@@ -4,6 +4,7 @@
 #include "audit.h"
 #include "configvalues.h"
 #include "fullaudit.h"
+#include "optionmodule.h"
 #include "shareoptions.h"
 
 #include <QRegularExpression>
@@ -190,8 +191,21 @@ void ConfigReader::readModules(Share &record, const Section &values) const
             if (const Entry *e = option(prefix + "default acl style"))
                 acl->setDefaultAclStyle(decode(e->value).toLower());
             record.setAclByDefault(false);
+        } else if (auto options = std::dynamic_pointer_cast<OptionModule>(module)) {
+            readOptions(*options, values);
         }
         record.addVfsModule(module);
+    }
+}
+
+void ConfigReader::readOptions(OptionModule &module, const Section &values)
+{
+    // Only the share's own lines: [global]'s would be written into the share once edited.
+    // Entries hold keys in lookup form, as Samba compares the keys of parametric options.
+    const std::string prefix = ConfigValues::lookupKey(ConfigValues::encode(module.optionPrefix())) + ':';
+    for (const Entry &entry : values.entries) {
+        if (entry.key.size() > prefix.size() && entry.key.compare(0, prefix.size(), prefix) == 0)
+            module.setOption(decode(entry.key.substr(prefix.size())), decode(entry.value));
     }
 }
 

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+class OptionModule;
+
 // The records the dialogs edit, read from what Samba reads in smb.conf.
 class ConfigReader
 {
@@ -32,6 +34,8 @@ public:
 private:
     void readRecord(Share &record, const ConfigTables::Section &values, const Share &fallback) const;
     void readModules(Share &record, const ConfigTables::Section &values) const;
+    // Every "PREFIX:KEY" line of the section into the module's options.
+    static void readOptions(OptionModule &module, const ConfigTables::Section &values);
     void readAclOptions(Share &record, const ConfigTables::Section &values, const Share &fallback) const;
 
     const ConfigTables &m_tables;

@@ -4,24 +4,17 @@
 #include "configreader.h"
 #include "configvalues.h"
 #include "shareoptions.h"
+#include "vfsorder.h"
 
 #include <QSet>
+
+#include <map>
 
 namespace {
 
 std::string encode(const QString &text)
 {
     return ConfigValues::encode(text);
-}
-
-std::string lookupValue(const std::vector<std::pair<std::string, std::string>> &options,
-                        const std::string &key)
-{
-    for (const auto &[name, text] : options) {
-        if (name == key)
-            return text;
-    }
-    return std::string();
 }
 
 } // namespace
@@ -224,15 +217,26 @@ void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *s
     if (modules.isEmpty() && before.isEmpty())
         return;
     QStringList names;
-    for (const auto &module : modules)
-        names << module->name();
     for (const auto &module : modules) {
+        names << module->name();
         const std::shared_ptr<VFSModule> old = loaded ? loaded->vfsModule(module->name()) : nullptr;
-        const auto oldOptions =
-            old ? ShareOptions::moduleOptions(*old) : std::vector<std::pair<std::string, std::string>>();
+        // By key as Samba compares keys, so that a key spelt otherwise is the same option.
+        std::map<std::string, std::string> oldOptions;
+        if (old) {
+            for (auto &[key, text] : ShareOptions::moduleOptions(*old))
+                oldOptions.emplace(ConfigValues::lookupKey(key), std::move(text));
+        }
         for (const auto &[key, text] : ShareOptions::moduleOptions(*module)) {
-            if (!old || lookupValue(oldOptions, key) != text)
+            const auto found = oldOptions.find(ConfigValues::lookupKey(key));
+            if (!old || found == oldOptions.end() || found->second != text)
                 s.set(key, text);
+            if (found != oldOptions.end())
+                oldOptions.erase(found);
+        }
+        // What the loaded module had and the record's has not is gone.
+        if (old) {
+            for (const auto &option : oldOptions)
+                s.remove(option.first);
         }
     }
     QStringList loadedNames;
@@ -246,11 +250,12 @@ void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *s
         }
     }
     // Both lists are in name order: equal names are the same modules, and the line stays
-    // as written.
+    // as written, even in an order VfsOrder would change.
     if (loaded ? loadedNames == names : names.isEmpty())
         return;
 
-    // Samba stacks modules in the written order: keep the order of the line as read.
+    // Samba stacks modules in the written order: keep the order of the line as read where
+    // Samba's manual pages allow it.
     const ConfigTables::Entry *objects = section ? section->find("vfs objects") : nullptr;
     QStringList read;
     if (objects) {
@@ -260,16 +265,7 @@ void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *s
                 read << name;
         }
     }
-    QStringList ordered;
-    for (const QString &name : read) {
-        if (names.contains(name))
-            ordered << name;
-    }
-    for (const QString &name : names) {
-        if (!read.contains(name))
-            ordered << name;
-    }
-    s.setOrRemove("vfs objects", encode(ordered.join(QLatin1Char(' '))));
+    s.setOrRemove("vfs objects", encode(VfsOrder::arrange(read, names).join(QLatin1Char(' '))));
 }
 
 void ConfigWriter::writeOtherParameters(SectionEditor &s, const Share &record)

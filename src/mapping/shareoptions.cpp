@@ -4,6 +4,7 @@
 #include "audit.h"
 #include "configvalues.h"
 #include "fullaudit.h"
+#include "optionmodule.h"
 
 const std::vector<ShareOptions::AclOption> &ShareOptions::aclOptions()
 {
@@ -52,6 +53,14 @@ std::vector<std::pair<std::string, std::string>> ShareOptions::moduleOptions(con
             {prefix + "ignore system acls", flag(acl->ignoreSystemAcls())},
             {prefix + "default acl style", text(acl->defaultAclStyle())},
         };
+    }
+    if (const auto *options = dynamic_cast<const OptionModule *>(&module)) {
+        // Every option it holds, known or not: one left out would be taken for removed.
+        const QString prefix = options->optionPrefix() + QLatin1Char(':');
+        std::vector<std::pair<std::string, std::string>> all;
+        for (auto it = options->options().begin(); it != options->options().end(); ++it)
+            all.emplace_back(text(prefix + it.key()), text(it.value()));
+        return all;
     }
     return {};
 }

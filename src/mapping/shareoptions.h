@@ -23,6 +23,7 @@ public:
     static const std::vector<AclOption> &aclOptions();
 
     // The options a module Shareward understands writes, with their smb.conf texts, in the
-    // order they are written; none for other modules.
+    // order they are written; none for other modules. An OptionModule gives every option it
+    // holds, and only those: an option it does not hold is not in the file.
     static std::vector<std::pair<std::string, std::string>> moduleOptions(const VFSModule &module);
 };
