@@ -125,7 +125,8 @@ public:
     /// Stores the module under its own name, replacing any module of that name.
     void addVfsModule(const std::shared_ptr<VFSModule> &module);
     void removeVfsModule(const QString &name);
-    /// All modules in ascending, case-sensitive order of name: the order "vfs objects" is written in.
+    /// All modules in ascending, case-sensitive order of name; the writer decides the order of
+    /// "vfs objects" (the line's own order, and the stacking rules of the modules).
     QList<std::shared_ptr<VFSModule>> vfsModuleList() const;
 
     /// Other smb.conf parameters to write, by key as given: a null value removes the key.

@@ -24,9 +24,9 @@ public:
     QString name() const { return m_name; }
 
     /**
-     * The module for one word of "vfs objects": Audit, FullAudit, ACLTDB or
-     * ACLXAttr for their names in any case, otherwise a bare module named after
-     * the lower-cased word.
+     * The module for one word of "vfs objects": Audit, FullAudit, ACLTDB, ACLXAttr,
+     * RecycleBin, Fruit or ShadowCopy for their names in any case, otherwise a bare
+     * module named after the lower-cased word.
      */
     static std::shared_ptr<VFSModule> create(const QString &word);
 

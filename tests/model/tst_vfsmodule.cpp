@@ -1,7 +1,10 @@
 #include "acltdb.h"
 #include "aclxattr.h"
 #include "audit.h"
+#include "fruit.h"
 #include "fullaudit.h"
+#include "recyclebin.h"
+#include "shadowcopy.h"
 
 #include <QTest>
 
@@ -81,8 +84,12 @@ void TestVfsModule::createFromWord_data()
     QTest::newRow("prefix of full_audit") << "full_audit2" << generic << "full_audit2";
     QTest::newRow("acl_tdb") << "acl_tdb" << QString::fromLatin1(typeid(ACLTDB).name()) << "acl_tdb";
     QTest::newRow("acl_xattr") << "ACL_XATTR" << QString::fromLatin1(typeid(ACLXAttr).name()) << "acl_xattr";
-    QTest::newRow("other module") << "recycle" << generic << "recycle";
-    QTest::newRow("other module in capitals") << "Recycle" << generic << "recycle";
+    QTest::newRow("recycle") << "Recycle" << QString::fromLatin1(typeid(RecycleBin).name()) << "recycle";
+    QTest::newRow("fruit") << "fruit" << QString::fromLatin1(typeid(Fruit).name()) << "fruit";
+    QTest::newRow("shadow_copy2") << "shadow_copy2" << QString::fromLatin1(typeid(ShadowCopy).name())
+                                  << "shadow_copy2";
+    QTest::newRow("other module") << "catia" << generic << "catia";
+    QTest::newRow("other module in capitals") << "Streams_Xattr" << generic << "streams_xattr";
 }
 
 void TestVfsModule::createFromWord()
