@@ -426,6 +426,8 @@ void MainWindow::initialLoad()
     auto domainGroups = std::async(std::launch::async, [this] { return m_accounts.listDomainGroups(); });
     auto sambaUsers = std::async(std::launch::async, [this] { return m_accounts.loadSambaUsers(); });
     auto sambaGroups = std::async(std::launch::async, [this] { return m_accounts.loadSambaGroups(); });
+    const QString smbd = m_environment.smbd;
+    auto modules = std::async(std::launch::async, [smbd] { return VfsModuleInventory::load(smbd); });
     auto smbdActive = std::async(
         std::launch::async, [this] { return m_services->systemctl().isActive(SystemCtl::smbdService()); });
 
@@ -461,6 +463,7 @@ void MainWindow::initialLoad()
         m_currentSettings.setGroups(sambaGroups.get());
         m_savedSettings = m_currentSettings;
         m_shares->setShares(shares);
+        m_modules = modules.get();
         m_loaded = true;
         resizeColumns();
         showServiceState(smbdActive.get());
@@ -484,7 +487,7 @@ bool MainWindow::saveAll()
         QList<Share> shares = m_shares->shares();
         SaveSteps::dropOldGuestAccount(m_currentSettings.global()->guestAccount(),
                                        m_savedSettings.global()->guestAccount(), shares);
-        if (!reviewSave(shares))
+        if (!acceptMissingModules(shares) || !reviewSave(shares))
             return false;
         whileBusy(this, tr("Checking smb.conf with testparm and saving it..."),
                   [this, &shares] { m_mapper->save(m_currentSettings, shares); });
@@ -547,6 +550,27 @@ bool MainWindow::saveAll()
         box.exec();
         return false;
     }
+}
+
+bool MainWindow::acceptMissingModules(const QList<Share> &shares)
+{
+    const QStringList missing = m_modules.missing(m_mapper->modulesAdded(m_currentSettings, shares));
+    if (missing.isEmpty())
+        return true;
+    QMessageBox box(QMessageBox::Warning, tr("Warning"),
+                    tr("The Samba modules %1 are not installed: every connection to a share that uses them "
+                       "is refused.")
+                        .arg(missing.join(QStringLiteral(", "))),
+                    QMessageBox::NoButton, this);
+    box.setInformativeText(tr("Install the package %1 first, or save anyway when the modules are provided "
+                              "another way.")
+                               .arg(VfsModuleInventory::package()));
+    QPushButton *save = box.addButton(tr("Save anyway"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == save;
 }
 
 bool MainWindow::reviewSave(const QList<Share> &shares)

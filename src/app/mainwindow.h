@@ -8,6 +8,7 @@
 #include "sharedialog.h"
 #include "smbcontrol.h"
 #include "systemctl.h"
+#include "vfsmoduleinventory.h"
 
 #include <QMainWindow>
 #include <QModelIndex>
@@ -48,6 +49,7 @@ public:
         QString smbpasswd = SambaAccountStore::defaultSmbpasswdProgram();
         QString net = SambaAccountStore::defaultNetProgram();
         QString smbcontrol = SmbControl::defaultProgram();
+        QString smbd = QStringLiteral("smbd");
         // Where saves of smb.conf take turns with other Shareward processes.
         QString lockDirectory = ConfigFileLock::defaultDirectory();
         // Where every installed version of smb.conf is kept.
@@ -125,6 +127,8 @@ private:
 
     // Start for stopped services, Stop for running ones.
     void showServiceState(bool running);
+    // Whether to go on with a save that starts to use VFS modules this Samba lacks.
+    bool acceptMissingModules(const QList<Share> &shares);
     // The review of a save; false when the administrator cancelled it.
     bool reviewSave(const QList<Share> &shares);
     // After smb.conf changed: a reload of the running services, or a restart where a changed
@@ -146,6 +150,8 @@ private:
     SambaSettings m_currentSettings;
     SambaSettings m_savedSettings;
     ServiceCommands *m_services;
+    // The VFS modules this Samba can load, read at start-up.
+    VfsModuleInventory m_modules;
     ConfigHistory m_history;
     SambaAccountStore m_accounts;
     std::unique_ptr<Ui::MainWindow> m_ui;

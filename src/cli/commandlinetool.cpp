@@ -11,6 +11,7 @@
 #include "sharecommand.h"
 #include "testparm.h"
 #include "unifieddiff.h"
+#include "vfsmoduleinventory.h"
 
 #include <QJsonDocument>
 
@@ -84,6 +85,8 @@ int CommandLineTool::run(const QStringList &given)
                 return fail(UsageError, QStringLiteral("--changed-exit-code needs a number from 0 to 255"));
         } else if (argument == QLatin1String("--dry-run")) {
             m_dryRun = true;
+        } else if (argument == QLatin1String("--allow-missing-modules")) {
+            m_allowMissingModules = true;
         } else {
             arguments << argument;
         }
@@ -125,7 +128,8 @@ int CommandLineTool::usage(std::ostream &stream, int code)
               "  --history-dir DIR       where the versions of smb.conf are kept (default "
            << ConfigHistory::defaultDirectory().toStdString()
            << ")\n"
-              "  --keep N                how many versions of the file the history keeps (default 100)\n\n"
+              "  --keep N                how many versions of the file the history keeps (default 100)\n"
+              "  --allow-missing-modules save shares that use VFS modules this Samba lacks\n\n"
               "commands:\n";
     for (const Command &command : commands()) {
         std::string head = std::string(command.name) + ' ' + command.arguments;
@@ -222,6 +226,16 @@ int CommandLineTool::edit(const Change &change)
             if (!m_dryRun && !SaveSteps::applyDirectoryPermissions(shares).isEmpty())
                 return fail(Failure, QStringLiteral("the directory mode could not be set"));
             return Success;
+        }
+        // A share naming a module smbd cannot load refuses every connection.
+        const QStringList missing = VfsModuleInventory::load().missing(mapper.modulesAdded(settings, shares));
+        if (!missing.isEmpty()) {
+            const QString text = QStringLiteral("the Samba modules %1 are not installed (package %2): every "
+                                                "connection to a share that uses them is refused")
+                                     .arg(missing.join(QStringLiteral(", ")), VfsModuleInventory::package());
+            if (!m_allowMissingModules && !m_dryRun)
+                return fail(Failure, text + QStringLiteral("; --allow-missing-modules saves anyway"));
+            fail(Success, text);
         }
         const std::string path = m_config.toStdString();
         const std::string diff = unifiedDiff(document.bytes(), document.text(), path, path);

@@ -78,5 +78,6 @@ private:
     QString m_historyDirectory = ConfigHistory::defaultDirectory();
     int m_keep = ConfigHistory::DefaultKeep;
     bool m_dryRun = false;
+    bool m_allowMissingModules = false;
     int m_changedExitCode = Success;
 };

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <stdexcept>
@@ -159,6 +160,33 @@ bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share
         throw;
     }
     return m_document.modified();
+}
+
+namespace {
+
+void addModuleNames(const Share &share, QSet<QString> &names)
+{
+    for (const auto &module : share.vfsModuleList())
+        names.insert(module->name());
+}
+
+} // namespace
+
+QStringList ConfigMapper::modulesAdded(const SambaSettings &settings, const QList<Share> &shares) const
+{
+    QSet<QString> loaded;
+    if (m_loadedSettings.global())
+        addModuleNames(*m_loadedSettings.global(), loaded);
+    for (const Share &share : m_loadedShares)
+        addModuleNames(share, loaded);
+    QSet<QString> named;
+    if (settings.global())
+        addModuleNames(*settings.global(), named);
+    for (const Share &share : shares)
+        addModuleNames(share, named);
+    QStringList added = (named - loaded).values();
+    added.sort();
+    return added;
 }
 
 void ConfigMapper::checkUnchanged() const

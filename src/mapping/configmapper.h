@@ -64,6 +64,10 @@ public:
     };
     Preview preview(const SambaSettings &settings, const QList<Share> &shares);
 
+    // The VFS modules these records name that the records as loaded name nowhere, in name
+    // order: the modules a save would start to use.
+    QStringList modulesAdded(const SambaSettings &settings, const QList<Share> &shares) const;
+
     // Installs bytes (an earlier version) through the same gate as a save: the lock, the
     // check that smb.conf is the file loaded, testparm, and the history. The records must be
     // loaded again afterwards. Throws std::runtime_error, ConfigChangedError.

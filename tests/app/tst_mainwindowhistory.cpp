@@ -5,6 +5,7 @@
 #include "confighistory.h"
 #include "diffview.h"
 #include "modaldriver.h"
+#include "vfsmodule.h"
 #include "widgetlookup.h"
 #include "windowsandbox.h"
 
@@ -74,6 +75,8 @@ private slots:
     void reviewListsEveryStep();
     void reviewOfRefusedFile();
     void reviewTurnedOff();
+    void missingModulesAskFirst_data();
+    void missingModulesAskFirst();
     void restartWhereNeeded();
     void reloadNotDeliveredRestarts();
     void failedServiceOffersRestore();
@@ -195,6 +198,47 @@ void TestMainWindowHistory::reviewTurnedOff()
     QVERIFY(MainWindow::reviewsChanges());
 }
 
+void TestMainWindowHistory::missingModulesAskFirst_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("missing, cancelled") << false << QStringLiteral("Cancel") << false;
+    QTest::newRow("missing, saved anyway") << false << QStringLiteral("Save anyway") << true;
+    QTest::newRow("installed") << true << QString() << true;
+}
+
+// A save that starts to use a VFS module smbd cannot load says so first.
+void TestMainWindowHistory::missingModulesAskFirst()
+{
+    QFETCH(bool, installed);
+    QFETCH(QString, answer);
+    QFETCH(bool, saved);
+    Sandbox sandbox;
+    if (installed)
+        sandbox.write(QStringLiteral("modules/vfs/full_audit.so"), QByteArray());
+    MainWindow::setReviewsChanges(false);
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    const QModelIndex index = window.shareModel()->index(0, 0);
+    Share share = *window.shareModel()->share(index);
+    share.addVfsModule(VFSModule::create(QStringLiteral("full_audit")));
+    window.shareModel()->updateShare(index, share);
+    window.setModified();
+    const QByteArray before = sandbox.config();
+
+    BoxDriver boxes(answer.isEmpty() ? QStringList() : QStringList{answer});
+    QCOMPARE(window.saveAll(), saved);
+    QCOMPARE(boxes.seen(), installed ? 0 : 1);
+    if (!installed) {
+        QCOMPARE(boxes.last().text,
+                 QStringLiteral("The Samba modules full_audit are not installed: every "
+                                "connection to a share that uses them is refused."));
+    }
+    QCOMPARE(sandbox.config() == before, !saved);
+    QCOMPARE(sandbox.config().contains("vfs objects = full_audit"), saved);
+}
+
 // A setting Samba takes up only at start restarts the services, and the review says so.
 void TestMainWindowHistory::restartWhereNeeded()
 {
@@ -239,8 +283,7 @@ void TestMainWindowHistory::reloadNotDeliveredRestarts()
              (QStringList{
                  QStringLiteral("systemctl is-active nmbd"), QStringLiteral("smbcontrol smbd reload-config"),
                  QStringLiteral("systemctl restart smbd"), QStringLiteral("systemctl is-active smbd")}));
-    QCOMPARE(window.statusBar()->currentMessage(),
-             QStringLiteral("smb.conf is saved; smbd restarted."));
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("smb.conf is saved; smbd restarted."));
 }
 
 // smbd down after a save: the box says so with systemctl's account, and one click puts the

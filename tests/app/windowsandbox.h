@@ -55,6 +55,15 @@ public:
             "fi\n"
             "[ \"$1\" = status ] && echo \"the status of $4\"\n"
             "exit 0\n");
+        // smbd -b as a Samba with the VFS modules whose .so files are in modules/vfs: audit
+        // and the ACL modules; full_audit only when a test adds it.
+        QDir(m_dir.path()).mkpath(QStringLiteral("modules/vfs"));
+        for (const char *module : {"audit", "acl_xattr", "acl_tdb"})
+            write(QStringLiteral("modules/vfs/%1.so").arg(QLatin1String(module)), QByteArray());
+        script(QStringLiteral("smbd"),
+               "[ \"$1\" = -b ] || exit 1\n"
+               "echo 'Paths:'\necho '   MODULESDIR: @DIR@/modules'\n"
+               "echo 'Builtin modules:'\necho '   vfs_default vfs_posixacl auth_sam'\n");
         script(QStringLiteral("smbcontrol"),
                "echo \"smbcontrol $*\" >> @DIR@/log\n"
                "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"Can't find pid for destination "
@@ -88,6 +97,7 @@ public:
         environment.smbpasswd = path(QStringLiteral("smbpasswd"));
         environment.net = path(QStringLiteral("net"));
         environment.smbcontrol = path(QStringLiteral("smbcontrol"));
+        environment.smbd = path(QStringLiteral("smbd"));
         environment.lockDirectory = path(QStringLiteral("run"));
         environment.historyDirectory = path(QStringLiteral("history"));
         return environment;

@@ -54,6 +54,7 @@ private slots:
     void bashCompletion_data();
     void bashCompletion();
     void historyDiffAndRestore();
+    void missingModules();
 };
 
 void TestCli::printRoundTrip_data()
@@ -687,6 +688,44 @@ void TestCli::historyDiffAndRestore()
     // Nothing but smb.conf and the store beside it: no temporary file is left.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{QStringLiteral("smb.conf"), QStringLiteral("testparm")}));
+}
+
+// An edit that starts to use a VFS module smbd cannot load is refused unless allowed; smbd
+// is a fake on PATH that reports a module directory without full_audit.
+void TestCli::missingModules()
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(config, editedFile));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("modules/vfs")));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("modules/vfs/audit.so")), QByteArray()));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("smbd")),
+                      "#!/bin/sh\necho '   MODULESDIR: "
+                          + QFile::encodeName(dir.filePath(QStringLiteral("modules")))
+                          + "'\necho 'Builtin modules:'\necho '   vfs_default'\n"));
+    QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("smbd")), QFile::ReadOwner | QFile::ExeOwner));
+    QProcessEnvironment environment = testEnvironment();
+    environment.insert(QStringLiteral("PATH"),
+                       dir.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    auto run = [&](const QString &arguments) {
+        return runProcess(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"),
+                          QStringList{QStringLiteral("--config"), config} + arguments.split(QLatin1Char(' ')),
+                          environment);
+    };
+
+    const ProcessRun refused = run(QStringLiteral("share set data --audit full"));
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY2(
+        refused.err.contains("the Samba modules full_audit are not installed (package samba-vfs-modules)"),
+        refused.err.constData());
+    QCOMPARE(readFile(config), QByteArray(editedFile));
+    // A module that is there, and a dry run, go on.
+    QCOMPARE(run(QStringLiteral("--dry-run share set data --audit full")).exitCode, 0);
+    QCOMPARE(run(QStringLiteral("share set data --audit simple")).exitCode, 0);
+    QVERIFY(readFile(config).contains("vfs objects = audit"));
+    const ProcessRun allowed = run(QStringLiteral("--allow-missing-modules share set data --audit full"));
+    QCOMPARE(allowed.exitCode, 0);
+    QVERIFY(readFile(config).contains("full_audit"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
