@@ -2,6 +2,7 @@
 
 #include "acltdb.h"
 #include "aclxattr.h"
+#include "modulecontrol.h"
 #include "share.h"
 #include "ui_aclwidget.h"
 
@@ -67,6 +68,9 @@ void ACLWidget::setRecord(const Share &record)
     } else {
         m_ui->radioButtonNone->setChecked(true);
     }
+    m_usesTdb = record.hasVfsModule(s_tdbModule);
+    m_usesXattr = record.hasVfsModule(s_xattrModule);
+    applyInventory();
     if (module) {
         m_ui->checkBoxIgnoreSystemACLs->setChecked(module->ignoreSystemAcls());
         // A style the combo does not offer leaves it where it is.
@@ -130,6 +134,18 @@ void ACLWidget::writeRecord(Share &record) const
     } else {
         record.setAclByDefault(false);
     }
+}
+
+void ACLWidget::setInstalledModules(const VfsModuleInventory &inventory)
+{
+    m_inventory = inventory;
+    applyInventory();
+}
+
+void ACLWidget::applyInventory()
+{
+    ModuleControl::require(m_ui->radioButtonTDB, m_inventory, {s_tdbModule}, m_usesTdb);
+    ModuleControl::require(m_ui->radioButtonXattr, m_inventory, {s_xattrModule}, m_usesXattr);
 }
 
 QList<QCheckBox *> ACLWidget::parameterBoxes() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vfsmoduleinventory.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -28,6 +30,9 @@ public:
     // Stores a new module object rather than changing the record's: copies of a record
     // share their modules.
     void writeRecord(Share &record) const;
+    // Disables the choice of a module this Samba lacks, unless the record uses it; without a
+    // call every module counts as installed.
+    void setInstalledModules(const VfsModuleInventory &inventory);
 
 signals:
     // Anything in the form changed after setRecord().
@@ -38,6 +43,11 @@ private:
     QList<QCheckBox *> parameterBoxes() const;
     void updateEnabled();
     void updateModuleOptionsEnabled();
+    void applyInventory();
 
     std::unique_ptr<Ui::ACLWidget> m_ui;
+    VfsModuleInventory m_inventory;
+    // The modules the record named when the form was filled.
+    bool m_usesTdb = false;
+    bool m_usesXattr = false;
 };

@@ -1,9 +1,13 @@
 #include "configdialog.h"
 
 #include "aclwidget.h"
+#include "fruit.h"
 #include "globalshare.h"
+#include "modulecontrol.h"
 #include "sambasettings.h"
+#include "sharefeatures.h"
 #include "ui_configdialog.h"
+#include "vfsmoduleinventory.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
@@ -11,6 +15,10 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QSettings>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -23,6 +31,45 @@ constexpr int securityTab = 1;
 bool hasLineBreak(const QString &text)
 {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+// The fruit options Samba recommends in [global] for macOS clients (see vfs_fruit(8)): the
+// metadata in streams, POSIX renames, no vetoed or empty AppleDouble files, and no NFS ACEs,
+// which would let macOS change the Unix modes.
+struct FruitSetting
+{
+    const QString &key;
+    const char *value;
+    bool flag;
+};
+
+const std::vector<FruitSetting> &macOsSettings()
+{
+    static const std::vector<FruitSetting> settings{
+        {Fruit::Metadata, "stream", false},
+        {Fruit::Model, "MacSamba", false},
+        {Fruit::PosixRename, "yes", true},
+        {Fruit::VetoAppleDouble, "no", true},
+        {Fruit::NfsAces, "no", true},
+        {Fruit::WipeIntentionallyLeftBlankRfork, "yes", true},
+        {Fruit::DeleteEmptyAdfiles, "yes", true},
+    };
+    return settings;
+}
+
+// Whether [global] loads the Apple modules with every recommended setting, in any
+// spelling Samba takes.
+bool hasMacOsSettings(const GlobalShare &global)
+{
+    const auto fruit = std::dynamic_pointer_cast<const Fruit>(global.vfsModule(QStringLiteral("fruit")));
+    if (!fruit || !ShareFeatures::appleClients(global))
+        return false;
+    return std::all_of(macOsSettings().begin(), macOsSettings().end(), [&fruit](const FruitSetting &setting) {
+        const QString value = QLatin1String(setting.value);
+        if (setting.flag)
+            return fruit->flag(setting.key, value != QLatin1String("yes")) == (value == QLatin1String("yes"));
+        return fruit->option(setting.key).compare(value, Qt::CaseInsensitive) == 0;
+    });
 }
 
 // The modes that write a Kerberos realm into [global].
@@ -74,6 +121,7 @@ void ConfigDialog::connectForm()
     for (QLineEdit *edit : {m_ui->lineEditWorkgroup, m_ui->lineEditDescription, m_ui->lineEditRealm})
         connect(edit, &QLineEdit::textChanged, this, &ConfigDialog::enableOk);
     connect(m_ui->widgetACL, &ACLWidget::stateChanged, this, &ConfigDialog::enableOk);
+    connect(m_ui->checkBoxMacOsClients, &QCheckBox::toggled, this, &ConfigDialog::enableOk);
 
     connect(m_ui->comboBoxEncrypt, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &ConfigDialog::updateUnsafe);
@@ -103,7 +151,17 @@ void ConfigDialog::fillForm(bool sharePrinters)
     updateUnsafe(m_ui->comboBoxEncrypt->currentIndex());
 
     fillGuestAccounts();
+    m_macOsAtOpen = hasMacOsSettings(global);
+    m_ui->checkBoxMacOsClients->setChecked(m_macOsAtOpen);
     m_ui->widgetACL->setRecord(global);
+}
+
+void ConfigDialog::setInstalledModules(const VfsModuleInventory &inventory)
+{
+    // catia or streams_xattr alone serve other ends; with fruit the box can take the settings away.
+    ModuleControl::require(m_ui->checkBoxMacOsClients, inventory, Fruit::appleModules(),
+                           m_settings->global()->hasVfsModule(QStringLiteral("fruit")));
+    m_ui->widgetACL->setInstalledModules(inventory);
 }
 
 void ConfigDialog::fillGuestAccounts()
@@ -254,4 +312,24 @@ void ConfigDialog::writeBack()
     if (m_ui->comboBoxGuestAccount->currentIndex() != m_shownGuestAccount)
         global.setGuestAccount(m_ui->comboBoxGuestAccount->currentText());
     m_ui->widgetACL->writeRecord(global);
+    writeMacOsSettings();
+}
+
+void ConfigDialog::writeMacOsSettings()
+{
+    const bool on = m_ui->checkBoxMacOsClients->isChecked();
+    if (on == m_macOsAtOpen)
+        return;
+    GlobalShare &global = *m_settings->global();
+    if (!on) {
+        ShareFeatures::setAppleClients(global, false);
+        return;
+    }
+    ShareFeatures::setAppleClients(global, true);
+    // A new module object: copies of the record share their modules.
+    const auto current = std::dynamic_pointer_cast<const Fruit>(global.vfsModule(QStringLiteral("fruit")));
+    auto fruit = current ? std::make_shared<Fruit>(*current) : std::make_shared<Fruit>();
+    for (const FruitSetting &setting : macOsSettings())
+        fruit->setOption(setting.key, QLatin1String(setting.value));
+    global.addVfsModule(fruit);
 }

@@ -10,11 +10,12 @@ class ConfigDialog;
 
 class QCloseEvent;
 class SambaSettings;
+class VfsModuleInventory;
 
 // The server-wide settings: workgroup, server description, authentication mode and
-// realm, guest account, password encryption and the ACL settings of [global], and
-// whether the printers share should exist. The settings are written only when Ok
-// passes the checks; Cancel leaves them as they were.
+// realm, guest account, password encryption, the settings for macOS clients and the ACL
+// settings of [global], and whether the printers share should exist. The settings are
+// written only when Ok passes the checks; Cancel leaves them as they were.
 class ConfigDialog : public QDialog
 {
     Q_OBJECT
@@ -26,6 +27,9 @@ public:
 
     // The administrator's choice about the printers share.
     bool sharePrinters() const;
+    // Disables the controls of modules this Samba lacks, except those [global] uses;
+    // without a call every module counts as installed.
+    void setInstalledModules(const VfsModuleInventory &inventory);
 
 public slots:
     void accept() override;
@@ -46,8 +50,10 @@ private:
     bool refuseUnsafeText();
     void focusField(int tab, QWidget *field);
     void writeBack();
+    void writeMacOsSettings();
 
     SambaSettings *m_settings;
     std::unique_ptr<Ui::ConfigDialog> m_ui;
     int m_shownGuestAccount = -1; // the guest account chosen when the form was filled
+    bool m_macOsAtOpen = false;
 };

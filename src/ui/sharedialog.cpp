@@ -4,12 +4,15 @@
 #include "auditedoperation.h"
 #include "auditoperationmodel.h"
 #include "fullaudit.h"
+#include "modulecontrol.h"
 #include "sambasettings.h"
 #include "share.h"
+#include "sharefeatures.h"
 #include "sharerules.h"
 #include "syslogfacility.h"
 #include "syslogpriority.h"
 #include "ui_sharedialog.h"
+#include "vfsmoduleinventory.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -26,6 +29,9 @@
 namespace {
 
 const char *const doNotRemindKey = "do-not-remind-about-srv";
+
+constexpr int auditTab = 3;
+constexpr int featuresTab = 5;
 
 // Permissions as root sees them: mode 0555 and mode 0777.
 constexpr QFileDevice::Permissions readOnlyMode(0x5755);
@@ -54,7 +60,7 @@ bool isUnsafeShareName(const QString &name)
 
 } // namespace
 
-ShareDialog::ShareDialog(Share &share, const SambaSettings &settings, const QSet<QString> &existingNames,
+ShareDialog::ShareDialog(Share &share, SambaSettings &settings, const QSet<QString> &existingNames,
                          const Accounts &accounts, QWidget *parent)
     : QDialog(parent)
     , m_share(share)
@@ -97,6 +103,8 @@ ShareDialog::ShareDialog(Share &share, const SambaSettings &settings, const QSet
 
     fillAudit();
     m_ui->widgetACL->setRecord(m_share);
+    m_ui->widgetFeatures->setGlobalRecord(*m_settings.global());
+    m_ui->widgetFeatures->setRecord(m_share);
 
     connectForm();
     m_ui->tabWidget->setCurrentIndex(0);
@@ -106,6 +114,15 @@ ShareDialog::ShareDialog(Share &share, const SambaSettings &settings, const QSet
 }
 
 ShareDialog::~ShareDialog() = default;
+
+void ShareDialog::setInstalledModules(const VfsModuleInventory &inventory)
+{
+    for (const auto &[box, module] : {std::pair(m_ui->checkBoxAuditSimple, QStringLiteral("audit")),
+                                      std::pair(m_ui->checkBoxAuditFull, QStringLiteral("full_audit"))})
+        ModuleControl::require(box, inventory, {module}, m_share.hasVfsModule(module));
+    m_ui->widgetACL->setInstalledModules(inventory);
+    m_ui->widgetFeatures->setInstalledModules(inventory);
+}
 
 void ShareDialog::fillLists(const Accounts &accounts)
 {
@@ -289,6 +306,7 @@ void ShareDialog::connectForm()
         connect(combo, &QComboBox::currentTextChanged, this, &ShareDialog::enableOk);
     connect(m_operations, &QAbstractItemModel::dataChanged, this, &ShareDialog::enableOk);
     connect(m_ui->widgetACL, &ACLWidget::stateChanged, this, &ShareDialog::enableOk);
+    connect(m_ui->widgetFeatures, &ShareFeaturesWidget::stateChanged, this, &ShareDialog::enableOk);
 
     connect(m_ui->radioButtonAllGuest, &QRadioButton::toggled, this, [this](bool checked) {
         if (checked)
@@ -520,7 +538,10 @@ bool ShareDialog::refuseUnsafeText()
                     tr("Group for share"));
     lineBreakIn(m_ui->lineEditCreateMask->text(), m_ui->lineEditCreateMask, 2, tr("Create mask"));
     if (m_ui->checkBoxAuditFull->isChecked())
-        lineBreakIn(m_ui->lineEditAuditPrefix->text(), m_ui->lineEditAuditPrefix, 3, tr("Prefix"));
+        lineBreakIn(m_ui->lineEditAuditPrefix->text(), m_ui->lineEditAuditPrefix, auditTab, tr("Prefix"));
+    QString featureLabel;
+    if (QLineEdit *feature = m_ui->widgetFeatures->fieldWithLineBreak(&featureLabel))
+        lineBreakIn(feature->text(), feature, featuresTab, featureLabel);
     if (!field)
         return false;
     QMessageBox::information(this, tr("Info"), message, QMessageBox::Ok);
@@ -670,4 +691,9 @@ void ShareDialog::writeBack()
         m_share.addVfsModule(module);
     }
     m_ui->widgetACL->writeRecord(m_share);
+    m_ui->widgetFeatures->writeRecord(m_share);
+    // vfs_fruit(8): the Apple extensions work for every share only when [global] loads fruit.
+    GlobalShare &global = *m_settings.global();
+    if (m_ui->widgetFeatures->addsAppleModulesToGlobal() && !ShareFeatures::appleClients(global))
+        ShareFeatures::setAppleClients(global, true);
 }

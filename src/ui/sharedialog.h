@@ -16,10 +16,13 @@ class QListWidget;
 class QPushButton;
 class SambaSettings;
 class Share;
+class VfsModuleInventory;
 
 // Creates or edits one share: directory, name and description, who may use it, the
-// create mask, auditing and ACLs. The record is rewritten from the form only when Ok
-// passes the checks; Cancel leaves it as it was.
+// create mask, auditing, ACLs and the features of the Features tab. The record is
+// rewritten from the form only when Ok passes the checks; Cancel leaves it as it was. The
+// [global] record of the settings changes only when the administrator agrees to add the
+// Apple modules there, and only with Ok.
 class ShareDialog : public QDialog
 {
     Q_OBJECT
@@ -33,9 +36,13 @@ public:
     };
 
     // existingNames: the lower-cased names of all shares, the edited one included.
-    ShareDialog(Share &share, const SambaSettings &settings, const QSet<QString> &existingNames,
+    ShareDialog(Share &share, SambaSettings &settings, const QSet<QString> &existingNames,
                 const Accounts &accounts = {}, QWidget *parent = nullptr);
     ~ShareDialog() override;
+
+    // Disables the controls of modules this Samba lacks, except those the share uses;
+    // without a call every module counts as installed.
+    void setInstalledModules(const VfsModuleInventory &inventory);
 
     AuditOperationModel *operationModel() const { return m_operations; }
 
@@ -98,7 +105,7 @@ private:
     void writeBack();
 
     Share &m_share;
-    const SambaSettings &m_settings;
+    SambaSettings &m_settings;
     QSet<QString> m_existingNames;
     AuditOperationModel *m_operations;
     bool m_autoName = false;

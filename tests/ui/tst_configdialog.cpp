@@ -6,9 +6,12 @@
 #include "configdocument.h"
 #include "configmapper.h"
 #include "contexttranslator.h"
+#include "fruit.h"
 #include "globalshare.h"
 #include "recordjson.h"
 #include "sambasettings.h"
+#include "sharefeatures.h"
+#include "sharerecordsupport.h"
 #include "testfiles.h"
 #include "testparm.h"
 #include "widgetlookup.h"
@@ -114,6 +117,10 @@ private slots:
     void saveThroughMapper();
     void okWithoutChangeWritesNothing_data();
     void okWithoutChangeWritesNothing();
+    void macOsClients_data();
+    void macOsClients();
+    void missingModules_data();
+    void missingModules();
 
 private:
     QTemporaryDir m_dir;
@@ -177,6 +184,9 @@ void TestConfigDialog::form()
     }
     QVERIFY(child<QTextBrowser>(dialog, "textBrowserADSMode")->toPlainText().contains(QLatin1String("net")));
     QVERIFY(child<QWidget>(dialog, "widgetACL")->inherits("ACLWidget"));
+    QCOMPARE(child<QCheckBox>(dialog, "checkBoxMacOsClients")->text(),
+             QStringLiteral("Settings for macOS clients"));
+    QCOMPARE(child<QCheckBox>(dialog, "checkBoxMacOsClients")->parentWidget(), tabs->widget(0));
 }
 
 void TestConfigDialog::filling()
@@ -594,6 +604,8 @@ void TestConfigDialog::okEnabling_data()
     QTest::newRow("encryption") << pick("comboBoxEncrypt", 1);
     QTest::newRow("acl panel") << Setup(
         [](QWidget &d) { child<QCheckBox>(d, "checkBoxByDefault")->click(); });
+    QTest::newRow("macOS clients") << Setup(
+        [](QWidget &d) { child<QCheckBox>(d, "checkBoxMacOsClients")->click(); });
 }
 
 void TestConfigDialog::okEnabling()
@@ -842,6 +854,161 @@ void TestConfigDialog::okWithoutChangeWritesNothing()
     const bool written = mapper.applyRecords(settings, shares);
     QCOMPARE(QString::fromStdString(document.text()), QString::fromStdString(document.bytes()));
     QVERIFY(!written);
+}
+
+namespace {
+
+// What the macOS box adds to [global], as vfs_fruit(8) names the options.
+const QStringList macOsLines{
+    QStringLiteral("vfs object catia"),
+    QStringLiteral("vfs object fruit"),
+    QStringLiteral("fruit:delete_empty_adfiles = yes"),
+    QStringLiteral("fruit:metadata = stream"),
+    QStringLiteral("fruit:model = MacSamba"),
+    QStringLiteral("fruit:nfs_aces = no"),
+    QStringLiteral("fruit:posix_rename = yes"),
+    QStringLiteral("fruit:veto_appledouble = no"),
+    QStringLiteral("fruit:wipe_intentionally_left_blank_rfork = yes"),
+    QStringLiteral("vfs object streams_xattr"),
+};
+
+QStringList without(QStringList lines, const QStringList &removed)
+{
+    for (const QString &line : removed)
+        lines.removeAll(line);
+    return lines;
+}
+
+void setFruitOptions(GlobalShare &global, const QList<std::pair<QString, QString>> &options)
+{
+    ShareFeatures::setAppleClients(global, true);
+    auto fruit =
+        std::make_shared<Fruit>(*std::dynamic_pointer_cast<Fruit>(global.vfsModule(QStringLiteral("fruit"))));
+    for (const auto &[key, value] : options)
+        fruit->setOption(key, value);
+    global.addVfsModule(fruit);
+}
+
+// [global] with every recommended setting, the flags spelt as Samba also reads them.
+void recommended(GlobalShare &global)
+{
+    setFruitOptions(global,
+                    {{Fruit::Metadata, QStringLiteral("Stream")},
+                     {Fruit::Model, QStringLiteral("MacSamba")},
+                     {Fruit::PosixRename, QStringLiteral("true")},
+                     {Fruit::VetoAppleDouble, QStringLiteral("0")},
+                     {Fruit::NfsAces, QStringLiteral("off")},
+                     {Fruit::WipeIntentionallyLeftBlankRfork, QStringLiteral("yes")},
+                     {Fruit::DeleteEmptyAdfiles, QStringLiteral("YES")}});
+}
+
+using GlobalSetup = std::function<void(GlobalShare &)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(GlobalSetup)
+
+void TestConfigDialog::macOsClients_data()
+{
+    QTest::addColumn<GlobalSetup>("initial");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<bool>("click");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("removed");
+    const GlobalSetup plain = [](GlobalShare &) {
+    };
+    const GlobalSetup netatalk = [](GlobalShare &global) {
+        setFruitOptions(global, {{Fruit::Metadata, QStringLiteral("netatalk")}});
+    };
+    QTest::newRow("ticked") << plain << false << true << macOsLines << QStringList();
+    QTest::newRow("untouched") << plain << false << false << QStringList() << QStringList();
+    QTest::newRow("recommended, untouched")
+        << GlobalSetup(recommended) << true << false << QStringList() << QStringList();
+    QTest::newRow("recommended, unticked")
+        << GlobalSetup(recommended) << true << true << QStringList()
+        << QStringList{QStringLiteral("vfs object catia"),
+                       QStringLiteral("vfs object fruit"),
+                       QStringLiteral("fruit:delete_empty_adfiles = YES"),
+                       QStringLiteral("fruit:metadata = Stream"),
+                       QStringLiteral("fruit:model = MacSamba"),
+                       QStringLiteral("fruit:nfs_aces = off"),
+                       QStringLiteral("fruit:posix_rename = true"),
+                       QStringLiteral("fruit:veto_appledouble = 0"),
+                       QStringLiteral("fruit:wipe_intentionally_left_blank_rfork = yes"),
+                       QStringLiteral("vfs object streams_xattr")};
+    // The modules alone are no macOS settings; ticking adds what is missing.
+    QTest::newRow("other metadata, untouched")
+        << netatalk << false << false << QStringList() << QStringList();
+    QTest::newRow("other metadata, ticked")
+        << netatalk << false << true
+        << without(macOsLines,
+                   {QStringLiteral("vfs object catia"), QStringLiteral("vfs object fruit"),
+                    QStringLiteral("vfs object streams_xattr")})
+        << QStringList{QStringLiteral("fruit:metadata = netatalk")};
+}
+
+void TestConfigDialog::macOsClients()
+{
+    QFETCH(GlobalSetup, initial);
+    QFETCH(bool, click);
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, removed);
+    SambaSettings settings = makeSettings();
+    initial(*settings.global());
+    const QStringList before = recordLines(*settings.global());
+    const QByteArray otherFields = snapshot(settings);
+    ConfigDialog dialog(&settings, true);
+    auto *box = child<QCheckBox>(dialog, "checkBoxMacOsClients");
+    QTEST(box->isChecked(), "shown");
+    if (click)
+        box->click();
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    const QStringList after = recordLines(*settings.global());
+    QStringList gained = without(after, before);
+    QStringList lost = without(before, after);
+    gained.sort();
+    lost.sort();
+    added.sort();
+    removed.sort();
+    QCOMPARE(gained, added);
+    QCOMPARE(lost, removed);
+    // Nothing else of the server settings changes.
+    if (added.isEmpty() && removed.isEmpty())
+        QCOMPARE(snapshot(settings), otherFields);
+}
+
+void TestConfigDialog::missingModules_data()
+{
+    QTest::addColumn<bool>("globalHasFruit");
+    QTest::addColumn<bool>("macOsEnabled");
+    QTest::newRow("fruit missing") << false << false;
+    QTest::newRow("fruit missing but used") << true << true;
+}
+
+void TestConfigDialog::missingModules()
+{
+    QFETCH(bool, globalHasFruit);
+    SambaSettings settings = makeSettings();
+    if (globalHasFruit)
+        settings.global()->addVfsModule(std::make_shared<Fruit>());
+    settings.global()->setAclByDefault(false);
+    ConfigDialog dialog(&settings, true);
+    QTemporaryDir dir;
+    dialog.setInstalledModules(inventoryWith(dir, {QStringLiteral("acl_xattr"), QStringLiteral("catia")}));
+    dialog.show();
+    auto *box = child<QCheckBox>(dialog, "checkBoxMacOsClients");
+    QTEST(box->isEnabled(), "macOsEnabled");
+    if (!box->isEnabled())
+        QCOMPARE(box->toolTip(),
+                 QStringLiteral("The Samba modules fruit, streams_xattr are not installed; install "
+                                "the package samba-vfs-modules."));
+    QVERIFY(child<QWidget>(dialog, "radioButtonXattr")->isEnabled());
+    QVERIFY(!child<QWidget>(dialog, "radioButtonTDB")->isEnabled());
+    QCOMPARE(
+        child<QWidget>(dialog, "radioButtonTDB")->toolTip(),
+        QStringLiteral("The Samba module acl_tdb is not installed; install the package samba-vfs-modules."));
 }
 
 QTEST_MAIN(TestConfigDialog)

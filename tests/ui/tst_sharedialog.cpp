@@ -6,12 +6,15 @@
 #include "sambasettings.h"
 #include "share.h"
 #include "sharedialog.h"
+#include "sharefeatures.h"
+#include "sharerecordsupport.h"
 #include "widgetlookup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -108,6 +111,12 @@ private slots:
     void shareLevelSecurity();
     void directoryChooser();
     void auditTab();
+    void featuresTab_data();
+    void featuresTab();
+    void appleModulesInGlobal_data();
+    void appleModulesInGlobal();
+    void missingModules_data();
+    void missingModules();
 
 private:
     QTemporaryDir m_dir;
@@ -138,7 +147,7 @@ void TestShareDialog::filling()
     share.setPrintable(true);
     share.setBrowseable(false);
     share.setCreateMask(QStringLiteral("0700"));
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {QStringLiteral("data")});
 
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Share's administration"));
@@ -168,7 +177,7 @@ void TestShareDialog::validUsersOfTheRecord()
     share.setName(QStringLiteral("s"));
     share.setValidUsers({QStringLiteral("bob"), QStringLiteral("%U"), QStringLiteral("nosuchuser")});
     share.setWriteList({QStringLiteral("staff"), QStringLiteral("+unix")});
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {});
     QCOMPARE(texts(child<QListWidget>(dialog, "listWidgetShareUsers")),
              (QStringList{QStringLiteral("%U"), QStringLiteral("bob"), QStringLiteral("nosuchuser")}));
@@ -229,7 +238,7 @@ void TestShareDialog::accessModes()
     share.setValidUsers(validUsers);
     share.setWriteListEverybody(writeListEverybody);
     share.setWriteList(writeList);
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {});
 
     QVERIFY(dialog.findChild<QRadioButton *>(userRadio)->isChecked());
@@ -249,7 +258,7 @@ void TestShareDialog::accessModes()
 void TestShareDialog::radioButtons()
 {
     Share share;
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {});
     auto *available = child<QListWidget>(dialog, "listWidgetSambaUsers");
     QVERIFY(!available->isEnabled()); // all Samba users
@@ -284,7 +293,7 @@ void TestShareDialog::listOperations()
     QFETCH(int, page);
     const QString suffix = page == 0 ? QString() : QStringLiteral("Group");
     Share share;
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {});
     child<QTabWidget>(dialog, "AccessTabWidget")->setCurrentIndex(page);
     child<QRadioButton>(dialog, page == 0 ? "radioButtonSelected" : "radioButtonSelectedGroup")->click();
@@ -326,7 +335,7 @@ void TestShareDialog::listOperations()
 void TestShareDialog::addCustom()
 {
     Share share;
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {});
     child<QRadioButton>(dialog, "radioButtonSelected")->click();
     auto *available = child<QListWidget>(dialog, "listWidgetSambaUsers");
@@ -384,16 +393,22 @@ void TestShareDialog::okEnabling_data()
     QTest::newRow("facility") << Setup(
         [](QWidget &d) { child<QComboBox>(d, "comboBoxSyslogFacility")->setCurrentIndex(2); });
     QTest::newRow("acl panel") << toggle("checkBoxByDefault");
+    QTest::newRow("recycle bin") << Setup(
+        [](QWidget &d) { child<QGroupBox>(d, "groupBoxRecycleBin")->setChecked(true); });
+    QTest::newRow("apple clients") << toggle("checkBoxAppleClients");
+    QTest::newRow("previous versions")
+        << Setup([](QWidget &d) { child<QComboBox>(d, "comboBoxPreviousVersions")->setCurrentIndex(1); });
 }
 
 void TestShareDialog::okEnabling()
 {
     QFETCH(Setup, change);
     Share share;
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {});
     dialog.show();
     QVERIFY(!okButton(dialog)->isEnabled());
+    BoxDriver driver; // the offer of the Apple modules for [global]
     change(dialog);
     QVERIFY(okButton(dialog)->isEnabled());
 }
@@ -435,8 +450,8 @@ void TestShareDialog::checks_data()
         << "\"glo bals\" is the name of Samba's server-wide settings, not of a "
            "share. Please choose another share name."
         << false << 0 << "lineEditShareName";
-    QTest::newRow("path per user") << QString() << srv + QStringLiteral("/%U")
-                                   << "private" << none << QString() << true << 0 << QString();
+    QTest::newRow("path per user") << QString() << srv + QStringLiteral("/%U") << "private" << none
+                                   << QString() << true << 0 << QString();
     QTest::newRow("path per user below a missing directory")
         << QString() << "/nonexistent/%U"
         << "private" << none
@@ -490,6 +505,20 @@ void TestShareDialog::checks_data()
         child<QLineEdit>(d, "lineEditAuditPrefix")->setText(QStringLiteral("%u\n"));
     }) << "The field \"Prefix\" must not contain a line break."
                                                     << false << 3 << "lineEditAuditPrefix";
+    QTest::newRow("line break in the recycle folder")
+        << QString() << srv << "public" << Setup([](QWidget &d) {
+               child<QGroupBox>(d, "groupBoxRecycleBin")->setChecked(true);
+               child<QLineEdit>(d, "lineEditRecycleRepository")->setText(QStringLiteral("bin\n[x]"));
+           })
+        << "The field \"Folder\" must not contain a line break." << false << 5 << "lineEditRecycleRepository";
+    // A field of a feature that is off is not written, so its text does not count.
+    QTest::newRow("line break in a snapshot format not written")
+        << QString() << srv << "public" << Setup([](QWidget &d) {
+               child<QComboBox>(d, "comboBoxPreviousVersions")->setCurrentIndex(3);
+               child<QLineEdit>(d, "lineEditSnapshotFormat")->setText(QStringLiteral("%Y\n"));
+               child<QComboBox>(d, "comboBoxPreviousVersions")->setCurrentIndex(0);
+           })
+        << QString() << true << 0 << QString();
 }
 
 void TestShareDialog::checks()
@@ -504,7 +533,7 @@ void TestShareDialog::checks()
     QFETCH(QString, focus);
     Share share(originalName);
     share.setName(originalName);
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {QStringLiteral("data"), QStringLiteral("printers")});
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -537,7 +566,7 @@ void TestShareDialog::srvReminder()
     QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), false);
     const QString outside = m_dir.filePath(QStringLiteral("outside"));
     QVERIFY(QDir().mkpath(outside));
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     for (int round = 0; round < 3; ++round) {
         Share share;
         ShareDialog dialog(share, settings, {});
@@ -576,7 +605,7 @@ void TestShareDialog::cancelKeepsRecord()
     share.setName(QStringLiteral("data"));
     share.setPath(managed);
     share.setComment(QStringLiteral("old"));
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     {
         ShareDialog dialog(share, settings, {QStringLiteral("data")});
         QVERIFY(child<QCheckBox>(dialog, "checkBoxSetDirectoryPermissions")->isChecked());
@@ -633,7 +662,7 @@ void TestShareDialog::directoryModeRequests()
     share.setPath(dir.path());
     share.setReadOnly(readOnly);
     QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), true);
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {QStringLiteral("data")});
     setup(dialog);
     BoxDriver driver;
@@ -650,7 +679,7 @@ void TestShareDialog::missingDirectoryOfExistingShare()
         Share share(QStringLiteral("usb"));
         share.setName(QStringLiteral("usb"));
         share.setPath(QStringLiteral("/nonexistent/usb-disk"));
-        const SambaSettings settings = makeSettings();
+        SambaSettings settings = makeSettings();
         ShareDialog dialog(share, settings, {QStringLiteral("usb")});
         child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("edited"));
         BoxDriver driver({answer});
@@ -670,7 +699,7 @@ void TestShareDialog::writeBack()
 {
     Share share;
     share.addVfsModule(std::make_shared<FullAudit>());
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {});
     child<QLineEdit>(dialog, "lineEditDirectory")->setText(m_srv);
     child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral(" Public "));
@@ -718,7 +747,7 @@ void TestShareDialog::shareLevelSecurity()
     Share share;
     share.setValidUsers({QStringLiteral("alice")});
     share.setWriteList({QStringLiteral("staff")});
-    const SambaSettings settings = makeSettings(SambaSettings::SecurityShare);
+    SambaSettings settings = makeSettings(SambaSettings::SecurityShare);
     ShareDialog dialog(share, settings, {});
     QVERIFY(!child<QWidget>(dialog, "groupBoxUserAccess")->isEnabled());
     QVERIFY(!child<QWidget>(dialog, "groupBoxGroupAccess")->isEnabled());
@@ -738,7 +767,7 @@ void TestShareDialog::shareLevelSecurity()
 void TestShareDialog::directoryChooser()
 {
     Share share;
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {});
     auto *name = child<QLineEdit>(dialog, "lineEditShareName");
     dialog.setDirectory(QStringLiteral("/srv/samba/public"));
@@ -795,7 +824,7 @@ void TestShareDialog::auditTab()
     share.setPath(m_srv);
     share.setName(QStringLiteral("s"));
     share.addVfsModule(module);
-    const SambaSettings settings = makeSettings();
+    SambaSettings settings = makeSettings();
     ShareDialog dialog(share, settings, {});
 
     AuditOperationModel *model = dialog.operationModel();
@@ -856,6 +885,157 @@ void TestShareDialog::auditTab()
          {"labelAuditPrefix", "lineEditAuditPrefix", "groupBoxAuditOperations", "tableViewAuditOperations",
           "toolButtonAddOperation", "groupBoxSyslogSettings", "checkBoxLogToSyslog", "checkBoxLogSecDesc"})
         QVERIFY2(!child<QWidget>(again, name)->isEnabled(), name);
+}
+
+void TestShareDialog::featuresTab_data()
+{
+    QTest::addColumn<bool>("turnOn");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("untouched, Ok") << false << true;
+    QTest::newRow("time machine, Ok") << true << true;
+    QTest::newRow("time machine, Cancel") << true << false;
+}
+
+// The tab writes its features into the record with Ok, and only then; the feature tables
+// themselves are the widget's test.
+void TestShareDialog::featuresTab()
+{
+    QFETCH(bool, turnOn);
+    QFETCH(bool, accept);
+    Share share(QStringLiteral("data"));
+    share.setName(QStringLiteral("data"));
+    share.setPath(m_srv);
+    // As the form shows a share without a write list, so that the other tabs write it back alike.
+    share.setWriteListEverybody(true);
+    ShareFeatures::setRecycleBin(share, true);
+    ShareFeatures::setPreviousVersions(share, ShareFeatures::PreviousVersions::Zfs);
+    const Share original = share;
+    SambaSettings settings = makeSettings();
+    ShareFeatures::setAppleClients(*settings.global(), true);
+    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    auto *tabs = child<QTabWidget>(dialog, "tabWidget");
+    QCOMPARE(tabs->widget(5)->objectName(), QStringLiteral("tabFeatures"));
+    QCOMPARE(tabs->tabText(5), QStringLiteral("Features"));
+    QCOMPARE(child<QWidget>(dialog, "widgetFeatures")->parentWidget(), tabs->widget(5));
+    if (turnOn) {
+        child<QCheckBox>(dialog, "checkBoxTimeMachine")->click();
+        child<QLineEdit>(dialog, "lineEditTimeMachineMaxSize")->setText(QStringLiteral("1T"));
+    }
+    BoxDriver driver;
+    if (accept)
+        dialog.accept();
+    else
+        dialog.reject();
+    QCOMPARE(driver.seen(), 0);
+    Share expected = original;
+    if (turnOn && accept)
+        ShareFeatures::setTimeMachine(expected, true, QStringLiteral("1T"));
+    QCOMPARE(recordLines(share), recordLines(expected));
+}
+
+void TestShareDialog::appleModulesInGlobal_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<bool>("added");
+    QTest::newRow("yes, Ok") << "Yes" << true << true;
+    QTest::newRow("no, Ok") << "No" << true << false;
+    QTest::newRow("yes, Cancel") << "Yes" << false << false;
+}
+
+// vfs_fruit(8): Apple clients on a share offer the Apple modules for [global] too.
+void TestShareDialog::appleModulesInGlobal()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, accept);
+    Share share(QStringLiteral("data"));
+    share.setName(QStringLiteral("data"));
+    share.setPath(m_srv);
+    SambaSettings settings = makeSettings();
+    settings.global()->addVfsModule(std::make_shared<VFSModule>(QStringLiteral("catia")));
+    const QStringList globalBefore = recordLines(*settings.global());
+    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    BoxDriver driver({answer});
+    child<QCheckBox>(dialog, "checkBoxTimeMachine")->click();
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().title, QStringLiteral("Apple clients"));
+    if (accept)
+        dialog.accept();
+    else
+        dialog.reject();
+    QCOMPARE(driver.seen(), 1);
+
+    QFETCH(bool, added);
+    SambaSettings wanted = makeSettings();
+    wanted.global()->addVfsModule(std::make_shared<VFSModule>(QStringLiteral("catia")));
+    if (added)
+        ShareFeatures::setAppleClients(*wanted.global(), true);
+    QCOMPARE(recordLines(*settings.global()), recordLines(*wanted.global()));
+    QCOMPARE(recordLines(*settings.global()) == globalBefore, !added);
+    QCOMPARE(ShareFeatures::timeMachine(share), accept);
+}
+
+void TestShareDialog::missingModules_data()
+{
+    QTest::addColumn<QStringList>("used");
+    QTest::addColumn<QStringList>("enabled");
+    const auto names = [](std::initializer_list<const char *> list) {
+        QStringList result;
+        for (const char *name : list)
+            result << QLatin1String(name);
+        return result;
+    };
+    QTest::newRow("none used") << QStringList() << QStringList();
+    QTest::newRow("full audit and acl_tdb used")
+        << names({"full_audit", "acl_tdb"}) << names({"checkBoxAuditFull", "radioButtonTDB"});
+    QTest::newRow("audit and acl_xattr used")
+        << names({"audit", "acl_xattr"}) << names({"checkBoxAuditSimple", "radioButtonXattr"});
+}
+
+// The controls of modules smbd cannot load are disabled and say which package brings them,
+// except those the share uses, which the administrator may still turn off.
+void TestShareDialog::missingModules()
+{
+    QFETCH(QStringList, used);
+    QFETCH(QStringList, enabled);
+    Share share(QStringLiteral("data"));
+    share.setName(QStringLiteral("data"));
+    share.setAclByDefault(false);
+    for (const QString &module : used)
+        share.addVfsModule(VFSModule::create(module));
+    SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    QTemporaryDir dir;
+    dialog.setInstalledModules(inventoryWith(dir, {QStringLiteral("fruit")}));
+    dialog.show();
+
+    const struct
+    {
+        const char *control;
+        const char *module;
+    } controls[] = {{"checkBoxAuditSimple", "audit"},
+                    {"checkBoxAuditFull", "full_audit"},
+                    {"radioButtonXattr", "acl_xattr"},
+                    {"radioButtonTDB", "acl_tdb"},
+                    {"groupBoxRecycleBin", "recycle"}};
+    for (const auto &control : controls) {
+        auto *widget = child<QWidget>(dialog, control.control);
+        const bool on = enabled.contains(QLatin1String(control.control));
+        QVERIFY2(widget->isEnabled() == on, control.control);
+        if (!on)
+            QCOMPARE(widget->toolTip(),
+                     QStringLiteral("The Samba module %1 is not installed; install the "
+                                    "package samba-vfs-modules.")
+                         .arg(QLatin1String(control.module)));
+    }
+    // A used module can be turned off.
+    if (used.contains(QStringLiteral("full_audit"))) {
+        child<QCheckBox>(dialog, "checkBoxAuditFull")->click();
+        dialog.setDirectory(m_srv);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(!share.hasVfsModule(QStringLiteral("full_audit")));
+    }
 }
 
 QTEST_MAIN(TestShareDialog)
