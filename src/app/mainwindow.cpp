@@ -323,6 +323,7 @@ void MainWindow::addShare()
     if (m_ui->tabWidget->currentIndex() == 1)
         share.setPrintable(true);
     ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), regularAccounts(), this);
+    dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_shares->addShare(share);
@@ -339,6 +340,7 @@ void MainWindow::editShare()
         return;
     // The dialog edits the model's record itself.
     ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), regularAccounts(), this);
+    dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_shares->updateShare(index, Share(*share));
@@ -367,6 +369,7 @@ void MainWindow::editConfig()
 {
     const bool sharing = m_shares->shareNames().contains(StandardShares::printersName());
     ConfigDialog dialog(&m_currentSettings, sharing, this);
+    dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (dialog.sharePrinters() && !sharing) {
