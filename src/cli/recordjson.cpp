@@ -2,8 +2,11 @@
 
 #include "acl.h"
 #include "audit.h"
+#include "fruit.h"
 #include "fullaudit.h"
+#include "optionmodule.h"
 #include "sambasettings.h"
+#include "sharefeatures.h"
 
 #include <algorithm>
 
@@ -16,6 +19,38 @@ QJsonArray operationNames(const VfsOperationSet &operations)
         names << operation.name();
     std::sort(names.begin(), names.end());
     return QJsonArray::fromStringList(names);
+}
+
+// The options of the share's module of that name, by key; none without the module.
+QJsonObject moduleOptions(const Share &share, const QString &name)
+{
+    QJsonObject object;
+    if (const auto module = std::dynamic_pointer_cast<OptionModule>(share.vfsModule(name))) {
+        for (auto it = module->options().begin(); it != module->options().end(); ++it)
+            object.insert(it.key(), it.value());
+    }
+    return object;
+}
+
+QString timeMachineMaxSize(const Share &share)
+{
+    const auto fruit = std::dynamic_pointer_cast<Fruit>(share.vfsModule(QStringLiteral("fruit")));
+    return fruit ? fruit->option(Fruit::TimeMachineMaxSize) : QString();
+}
+
+QString previousVersionsText(ShareFeatures::PreviousVersions preset)
+{
+    switch (preset) {
+    case ShareFeatures::PreviousVersions::Snapper:
+        return QStringLiteral("snapper");
+    case ShareFeatures::PreviousVersions::Zfs:
+        return QStringLiteral("zfs");
+    case ShareFeatures::PreviousVersions::Custom:
+        return QStringLiteral("custom");
+    case ShareFeatures::PreviousVersions::None:
+        break;
+    }
+    return QStringLiteral("none");
 }
 
 } // namespace
@@ -63,6 +98,13 @@ QJsonObject RecordJson::share(const Share &share)
         {QStringLiteral("aclMapFullControl"), share.aclMapFullControl()},
         {QStringLiteral("forceUnknownAclUser"), share.forceUnknownAclUser()},
         {QStringLiteral("vfsModules"), modules(share)},
+        {QStringLiteral("recycleBin"), ShareFeatures::recycleBin(share)},
+        {QStringLiteral("recycleOptions"), moduleOptions(share, QStringLiteral("recycle"))},
+        {QStringLiteral("appleClients"), ShareFeatures::appleClients(share)},
+        {QStringLiteral("timeMachine"), ShareFeatures::timeMachine(share)},
+        {QStringLiteral("timeMachineMaxSize"), timeMachineMaxSize(share)},
+        {QStringLiteral("previousVersions"), previousVersionsText(ShareFeatures::previousVersions(share))},
+        {QStringLiteral("snapshotOptions"), moduleOptions(share, QStringLiteral("shadow_copy2"))},
     };
 }
 
@@ -106,6 +148,14 @@ QString RecordJson::text(const QJsonValue &value)
 {
     if (value.isBool())
         return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+    if (value.isObject()) {
+        // Options: a value may hold commas, so pairs are set apart by semicolons.
+        QStringList pairs;
+        const QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it)
+            pairs << it.key() + QLatin1Char('=') + it.value().toString();
+        return pairs.join(QStringLiteral("; "));
+    }
     if (!value.isArray())
         return value.toString();
     QStringList items;

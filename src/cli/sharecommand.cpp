@@ -5,9 +5,13 @@
 #include "audit.h"
 #include "commandlinetool.h"
 #include "configvalues.h"
+#include "fruit.h"
 #include "fullaudit.h"
 #include "recordjson.h"
 #include "recordoption.h"
+#include "recyclebin.h"
+#include "shadowcopy.h"
+#include "sharefeatures.h"
 #include "shareoptions.h"
 #include "sharerules.h"
 
@@ -26,6 +30,46 @@ QStringList listOf(const QString &value)
             names << name.trimmed();
     }
     return names;
+}
+
+// "KEY=VALUE" of an option that sets a module's options; an empty value unsets the key.
+QString splitModuleOption(const char *option, const QString &text, QString &key, QString &value)
+{
+    if (!splitParameter(text, key, value).isEmpty())
+        return QStringLiteral("%1 takes KEY=VALUE, not '%2'").arg(QLatin1String(option), text);
+    if (value.isEmpty())
+        value = QString(); // null: unset
+    return QString();
+}
+
+// Sets one option of the share's module of that type and name, as a new module: stored
+// ones are shared by copies of the record. False when the share has no such module.
+template<class Module>
+bool setModuleOption(Share &share, const QString &name, const QString &key, const QString &value)
+{
+    const auto stored = std::dynamic_pointer_cast<Module>(share.vfsModule(name));
+    if (!stored)
+        return false;
+    auto changed = std::make_shared<Module>(*stored);
+    changed->setOption(key, value);
+    share.addVfsModule(changed);
+    return true;
+}
+
+bool parsePreviousVersions(const QString &value, ShareFeatures::PreviousVersions &preset)
+{
+    using ShareFeatures::PreviousVersions;
+    static const QMap<QString, PreviousVersions> presets{
+        {QStringLiteral("none"), PreviousVersions::None},
+        {QStringLiteral("snapper"), PreviousVersions::Snapper},
+        {QStringLiteral("zfs"), PreviousVersions::Zfs},
+        {QStringLiteral("custom"), PreviousVersions::Custom},
+    };
+    const auto found = presets.find(value);
+    if (found == presets.end())
+        return false;
+    preset = *found;
+    return true;
 }
 
 const std::vector<RecordOption<Share>> &shareOptions()
@@ -182,6 +226,96 @@ const std::vector<RecordOption<Share>> &shareOptions()
              return QStringLiteral("unknown ACL setting '%1'; the settings are %2")
                  .arg(value, flags.join(QStringLiteral(", ")));
          }},
+        {"--recycle-bin", "yes|no", "deleted files go to a recycle bin, .recycle/USER with their folders",
+         [](Share &share, const QString &value) {
+             bool on = false;
+             const QString problem = parseYesNo(value, on);
+             if (problem.isEmpty())
+                 ShareFeatures::setRecycleBin(share, on);
+             return problem;
+         }},
+        {"--recycle-param", "KEY=VALUE",
+         "an option of the recycle bin, recycle:KEY (repeatable; an empty VALUE unsets it)",
+         [](Share &share, const QString &value) {
+             QString key;
+             QString text;
+             if (const QString problem = splitModuleOption("--recycle-param", value, key, text);
+                 !problem.isEmpty())
+                 return problem;
+             if (!setModuleOption<RecycleBin>(share, QStringLiteral("recycle"), key, text))
+                 return QStringLiteral("--recycle-param needs a recycle bin (--recycle-bin yes)");
+             return QString();
+         }},
+        {"--apple-clients", "yes|no", "Apple SMB extensions for macOS clients (catia, fruit, streams_xattr)",
+         [](Share &share, const QString &value) {
+             bool on = false;
+             const QString problem = parseYesNo(value, on);
+             if (problem.isEmpty())
+                 ShareFeatures::setAppleClients(share, on);
+             return problem;
+         }},
+        {"--time-machine", "yes|no", "a Time Machine backup target for Macs; yes turns on Apple clients too",
+         [](Share &share, const QString &value) {
+             bool on = false;
+             const QString problem = parseYesNo(value, on);
+             if (!problem.isEmpty())
+                 return problem;
+             // The size set already stays.
+             const auto fruit = std::dynamic_pointer_cast<Fruit>(share.vfsModule(QStringLiteral("fruit")));
+             ShareFeatures::setTimeMachine(share, on,
+                                           fruit ? fruit->option(Fruit::TimeMachineMaxSize) : QString());
+             return QString();
+         }},
+        {"--time-machine-max-size", "SIZE",
+         "the disk size Time Machine sees, such as 500G (K, M, G, T or P; empty: the disk's)",
+         [](Share &share, const QString &value) {
+             // vfs_fruit reads it as Samba reads sizes: digits and one optional unit.
+             static const QRegularExpression size(QStringLiteral("^[0-9]+[KMGTP]?$"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+             if (!value.isEmpty() && !size.match(value).hasMatch())
+                 return QStringLiteral("--time-machine-max-size takes digits and an optional unit K, M, G, T "
+                                       "or P, such as 500G, not '%1'")
+                     .arg(value);
+             if (!ShareFeatures::timeMachine(share))
+                 return QStringLiteral("--time-machine-max-size needs Time Machine (--time-machine yes)");
+             ShareFeatures::setTimeMachine(share, true, value);
+             return QString();
+         }},
+        {"--previous-versions", "none|snapper|zfs|custom",
+         "previous versions from snapshots (custom: of --snapshot-param snapdir and format)",
+         [](Share &share, const QString &value) {
+             using ShareFeatures::PreviousVersions;
+             PreviousVersions preset = PreviousVersions::None;
+             if (!parsePreviousVersions(value, preset))
+                 return QStringLiteral("--previous-versions takes none, snapper, zfs or custom, not '%1'")
+                     .arg(value);
+             // A custom share keeps its snapshot directory and format; the ZFS preset's are no
+             // custom ones and go (see finishOptions).
+             QString snapDir;
+             QString format;
+             const auto shadow =
+                 std::dynamic_pointer_cast<ShadowCopy>(share.vfsModule(QStringLiteral("shadow_copy2")));
+             if (shadow && ShareFeatures::previousVersions(share) == PreviousVersions::Custom) {
+                 snapDir = shadow->option(ShadowCopy::SnapDir);
+                 format = shadow->option(ShadowCopy::Format);
+             }
+             ShareFeatures::setPreviousVersions(share, preset, snapDir, format);
+             return QString();
+         }},
+        {"--snapshot-param", "KEY=VALUE",
+         "an option of the snapshots' shadow_copy2, shadow:KEY (repeatable; an empty VALUE unsets it)",
+         [](Share &share, const QString &value) {
+             QString key;
+             QString text;
+             if (const QString problem = splitModuleOption("--snapshot-param", value, key, text);
+                 !problem.isEmpty())
+                 return problem;
+             if (!setModuleOption<ShadowCopy>(share, QStringLiteral("shadow_copy2"), key, text))
+                 return QStringLiteral(
+                     "--snapshot-param needs previous versions from shadow_copy2 (--previous-versions zfs or "
+                     "custom)");
+             return QString();
+         }},
         {"--set-directory-permissions", nullptr,
          "after the save, gives the directory mode 0555 (read-only) or 0777 (writable)",
          [](Share &share, const QString &) {
@@ -207,16 +341,75 @@ const std::vector<RecordOption<Share>> &shareOptions()
     return options;
 }
 
-// The directory mode follows the share's final access, as the dialog's box does.
-void finishOptions(Share &share, bool setDirectoryPermissions)
+// The options of arguments[from...], each with its value when it takes one.
+QList<QStringList> givenOptions(const QStringList &arguments, int from)
 {
-    if (setDirectoryPermissions)
-        share.setDirectoryModeChange(share.readOnly() ? Share::MakeReadOnly : Share::MakeWritable);
+    QList<QStringList> given;
+    for (int i = from; i < arguments.size(); ++i) {
+        int count = 1;
+        for (const RecordOption<Share> &option : shareOptions()) {
+            if (arguments.at(i) == QLatin1String(option.name) && option.value && i + 1 < arguments.size())
+                count = 2;
+        }
+        given << arguments.mid(i, count);
+        i += count - 1;
+    }
+    return given;
 }
 
-bool asksDirectoryPermissions(const QStringList &arguments)
+// The value last given to an option of the command's; null when it is not given.
+QString givenValue(const QList<QStringList> &given, const QString &option)
 {
-    return arguments.contains(QStringLiteral("--set-directory-permissions"));
+    QString value;
+    for (const QStringList &words : given) {
+        if (words.first() == option)
+            value = words.value(1, QStringLiteral(""));
+    }
+    return value;
+}
+
+bool givesYes(const QList<QStringList> &given, const QString &option, bool yes)
+{
+    const QString value = givenValue(given, option);
+    bool on = !yes;
+    return !value.isNull() && parseYesNo(value, on).isEmpty() && on == yes;
+}
+
+// The switches of the share's features go first, each with its value, so that their options
+// may stand before them: "--recycle-param versions=yes --recycle-bin yes" is a recycle bin
+// that keeps versions.
+QStringList switchesFirst(const QStringList &arguments, int from)
+{
+    static const QStringList switches{QStringLiteral("--recycle-bin"), QStringLiteral("--apple-clients"),
+                                      QStringLiteral("--time-machine"),
+                                      QStringLiteral("--previous-versions")};
+    QStringList first = arguments.mid(0, from);
+    QStringList rest;
+    for (const QStringList &words : givenOptions(arguments, from))
+        (switches.contains(words.first()) ? first : rest) << words;
+    return first + rest;
+}
+
+// What is judged once every option is applied: the directory mode follows the share's final
+// access, as the dialog's box does, and the features asked for must be whole.
+QString finishOptions(Share &share, const QStringList &arguments)
+{
+    const QList<QStringList> given = givenOptions(arguments, 1);
+    if (!givenValue(given, QStringLiteral("--set-directory-permissions")).isNull())
+        share.setDirectoryModeChange(share.readOnly() ? Share::MakeReadOnly : Share::MakeWritable);
+    if (givesYes(given, QStringLiteral("--time-machine"), true)
+        && givesYes(given, QStringLiteral("--apple-clients"), false))
+        return QStringLiteral("--time-machine yes needs the Apple clients that --apple-clients no turns off");
+    if (givenValue(given, QStringLiteral("--previous-versions")) == QLatin1String("custom")) {
+        // Samba's defaults would be .snapshots and @GMT-...: custom names both.
+        const auto shadow =
+            std::dynamic_pointer_cast<ShadowCopy>(share.vfsModule(QStringLiteral("shadow_copy2")));
+        if (!shadow || shadow->option(ShadowCopy::SnapDir).isEmpty()
+            || shadow->option(ShadowCopy::Format).isEmpty())
+            return QStringLiteral("--previous-versions custom needs --snapshot-param snapdir=DIR and "
+                                  "--snapshot-param format=FORMAT");
+    }
+    return QString();
 }
 
 // Samba compares share names without regard to case.
@@ -350,7 +543,7 @@ int ShareCommand::add(const QStringList &arguments)
         return usage(CommandLineTool::UsageError);
     const QString name = arguments.first().trimmed();
     std::vector<std::function<QString(Share &)>> changes;
-    const QString problem = parseOptions(shareOptions(), arguments, 1, changes);
+    const QString problem = parseOptions(shareOptions(), switchesFirst(arguments, 1), 1, changes);
     if (!problem.isEmpty())
         return m_tool.fail(CommandLineTool::UsageError, problem);
     return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
@@ -363,7 +556,8 @@ int ShareCommand::add(const QStringList &arguments)
             if (const QString refused = change(share); !refused.isEmpty())
                 return refused;
         }
-        finishOptions(share, asksDirectoryPermissions(arguments));
+        if (const QString refused = finishOptions(share, arguments); !refused.isEmpty())
+            return refused;
         // [homes] needs no path: each user gets his home.
         if (name.toLower() != QLatin1String("homes") && share.path().isEmpty())
             return QStringLiteral("share add needs --path DIR");
@@ -378,7 +572,7 @@ int ShareCommand::set(const QStringList &arguments)
         return usage(CommandLineTool::UsageError);
     const QString name = arguments.first();
     std::vector<std::function<QString(Share &)>> changes;
-    const QString problem = parseOptions(shareOptions(), arguments, 1, changes);
+    const QString problem = parseOptions(shareOptions(), switchesFirst(arguments, 1), 1, changes);
     if (!problem.isEmpty())
         return m_tool.fail(CommandLineTool::UsageError, problem);
     return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
@@ -389,8 +583,7 @@ int ShareCommand::set(const QStringList &arguments)
             if (const QString refused = change(shares[index]); !refused.isEmpty())
                 return refused;
         }
-        finishOptions(shares[index], asksDirectoryPermissions(arguments));
-        return QString();
+        return finishOptions(shares[index], arguments);
     });
 }
 

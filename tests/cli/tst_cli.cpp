@@ -29,6 +29,46 @@ ProcessRun runCli(const QStringList &arguments)
 const char editedFile[] = "[global]\r\n\tworkgroup = W\r\n\r\n[data]\r\n\tpath = /srv/data\r\n"
                           "\tcomment = Team data\r\n\tread only = Yes\r\n";
 
+// A share with every feature, written by hand: a module line in an order of its own, a key
+// spelt otherwise.
+const char featuredFile[] = "[global]\n   workgroup = W\n\n[data]\n   path = /srv/data\n"
+                            "   vfs objects = shadow_copy2 recycle catia fruit streams_xattr\n"
+                            "   recycle:repository = .trash\n   recycle:Keep Tree = Yes\n"
+                            "   fruit:time machine = yes\n   fruit:time machine max size = 1T\n"
+                            "   shadow:snapdir = .snaps\n   shadow:format = snap-%Y%m%d\n";
+
+QStringList words(const char *text)
+{
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
+}
+
+// Runs command on a file holding initial. Each edit changes exactly its line, in the line's
+// own style; an edit that changes nothing and a refused one leave the file untouched,
+// modification time included.
+void checkEdit(const QByteArray &initial, const QStringList &command, int exitCode,
+               const QByteArray &expected)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(initial) == initial.size());
+    file.close();
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-3600);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(before, QFileDevice::FileModificationTime));
+    file.close();
+
+    const ProcessRun result = runCli(QStringList{QStringLiteral("--config"), config} + command);
+    QVERIFY2(result.exitCode == exitCode, result.err.constData());
+    QCOMPARE(result.err.isEmpty(), exitCode == 0);
+    if (expected.isEmpty()) {
+        QCOMPARE(readFile(config), initial);
+        QCOMPARE(QFileInfo(config).lastModified(), before);
+    } else {
+        QCOMPARE(readFile(config), expected);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("smb.conf")});
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -40,6 +80,9 @@ private slots:
     void printRoundTrip();
     void edits_data();
     void edits();
+    void featureEdits_data();
+    void featureEdits();
+    void showFeatures();
     void printFailures_data();
     void printFailures();
     void usageErrors_data();
@@ -104,9 +147,6 @@ void TestCli::edits_data()
                                     << 2 << QByteArray();
     QTest::newRow("option without value")
         << share + QStringList{QStringLiteral("--comment")} << 2 << QByteArray();
-    auto words = [](const char *text) {
-        return QString::fromLatin1(text).split(QLatin1Char(' '));
-    };
     const QByteArray file(editedFile);
     QTest::newRow("share set guests only")
         << words("share set data --guest only") << 0 << file + "\tguest ok = yes\r\n\tguest only = yes\r\n";
@@ -185,36 +225,162 @@ void TestCli::edits_data()
               "yes\r\n\tprintable = yes\r\n\tbrowseable = no\r\n\tcreate mask = 0700\r\n\tguest ok = "
               "no\r\n\tguest only = no\r\n\r\n";
     QTest::newRow("param without '='") << words("share set data --param oops") << 1 << QByteArray();
+    // The features' switches act first: an option given before its switch is kept.
+    QTest::newRow("recycle bin with an option before it")
+        << words("share set data --recycle-param versions=yes --recycle-bin yes") << 0
+        << file
+            + "\trecycle:keeptree = yes\r\n\trecycle:repository = .recycle/%U\r\n\trecycle:versions = "
+              "yes\r\n\tvfs objects = recycle\r\n";
+    QTest::newRow("recycle option without a recycle bin")
+        << words("share set data --recycle-param versions=yes") << 1 << QByteArray();
+    QTest::newRow("time machine of 10 gigabytes")
+        << words("share set data --time-machine-max-size 10g --time-machine yes") << 0
+        << file
+            + "\tfruit:time machine = yes\r\n\tfruit:time machine max size = 10g\r\n\tvfs objects = catia "
+              "fruit streams_xattr\r\n";
+    QTest::newRow("time machine size in a unit Samba does not read")
+        << words("share set data --time-machine yes --time-machine-max-size 10GB") << 1 << QByteArray();
+    QTest::newRow("time machine size without time machine")
+        << words("share set data --time-machine-max-size 10G") << 1 << QByteArray();
+    QTest::newRow("time machine without apple clients")
+        << words("share set data --time-machine yes --apple-clients no") << 1 << QByteArray();
+    QTest::newRow("apple clients") << words("share set data --apple-clients yes") << 0
+                                   << file + "\tvfs objects = catia fruit streams_xattr\r\n";
+    QTest::newRow("custom previous versions")
+        << words("share add snaps --path /tmp --previous-versions custom --snapshot-param snapdir=.snaps "
+                 "--snapshot-param format=snap-%Y%m%d")
+        << 0
+        << file
+            + "\r\n[snaps]\r\n\tpath = /tmp\r\n\tread only = yes\r\n\tprintable = no\r\n\tbrowseable = "
+              "yes\r\n\tguest ok = no\r\n\tguest only = no\r\n\tshadow:format = "
+              "snap-%Y%m%d\r\n\tshadow:snapdir = "
+              ".snaps\r\n\tvfs objects = shadow_copy2\r\n\r\n";
+    QTest::newRow("custom previous versions without a format")
+        << words("share set data --previous-versions custom --snapshot-param snapdir=.snaps") << 1
+        << QByteArray();
+    QTest::newRow("previous versions by snapper")
+        << words("share set data --previous-versions snapper") << 0 << file + "\tvfs objects = snapper\r\n";
+    QTest::newRow("previous versions by zfs, sorted otherwise")
+        << words("share set data --previous-versions zfs --snapshot-param sort=asc") << 0
+        << file
+            + "\tshadow:delimiter = -20\r\n\tshadow:format = -%Y-%m-%d-%H%M\r\n\tshadow:localtime = "
+              "yes\r\n\tshadow:snapdir = .zfs/snapshot\r\n\tshadow:snapprefix = "
+              "^zfs-auto-snap_\\(frequent\\)\\{0,1\\}\\(hourly\\)\\{0,1\\}\\(daily\\)\\{0,1\\}\\(monthly\\)"
+              "\\{0,1\\}"
+              "\r\n\tshadow:sort = asc\r\n\tvfs objects = shadow_copy2\r\n";
+    QTest::newRow("snapshot option without shadow_copy2")
+        << words("share set data --snapshot-param snapdir=.snaps") << 1 << QByteArray();
+    QTest::newRow("unknown previous versions")
+        << words("share set data --previous-versions btrfs") << 1 << QByteArray();
     QTest::newRow("global ads without a realm") << words("global set --security ads") << 1 << QByteArray();
     QTest::newRow("global unknown mode") << words("global set --security share-level") << 1 << QByteArray();
 }
 
-// Each edit changes exactly its line, in the line's own style; an edit that changes nothing
-// and a refused one leave the file untouched, modification time included.
 void TestCli::edits()
 {
     QFETCH(QStringList, command);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, expected);
+    checkEdit(editedFile, command, exitCode, expected);
+}
+
+void TestCli::featureEdits_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray file(featuredFile);
+    const QByteArray modules("shadow_copy2 recycle catia fruit streams_xattr");
+    QTest::newRow("recycle bin on already") << words("share set data --recycle-bin yes") << 0 << QByteArray();
+    QTest::newRow("recycle option in the file's spelling")
+        << words("share set data --recycle-param keeptree=no") << 0
+        << QByteArray(file).replace("Keep Tree = Yes", "Keep Tree = no");
+    QTest::newRow("recycle option unset in another spelling")
+        << words("share set data --recycle-param KEEP\tTREE=") << 0
+        << QByteArray(file).replace("   recycle:Keep Tree = Yes\n", "");
+    QTest::newRow("recycle option without '='")
+        << words("share set data --recycle-param keeptree") << 1 << QByteArray();
+    QTest::newRow("recycle bin off")
+        << words("share set data --recycle-bin no") << 0
+        << QByteArray(file)
+               .replace(" recycle catia", " catia")
+               .replace("   recycle:repository = .trash\n   recycle:Keep Tree = Yes\n", "");
+    QTest::newRow("time machine size") << words("share set data --time-machine-max-size 2t") << 0
+                                       << QByteArray(file).replace("= 1T", "= 2t");
+    QTest::newRow("time machine size removed")
+        << QStringList{QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("data"),
+                       QStringLiteral("--time-machine-max-size"), QString()}
+        << 0 << QByteArray(file).replace("   fruit:time machine max size = 1T\n", "");
+    QTest::newRow("time machine on already, its size kept")
+        << words("share set data --time-machine yes") << 0 << QByteArray();
+    QTest::newRow("time machine off, apple clients kept")
+        << words("share set data --time-machine no") << 0
+        << QByteArray(file).replace("   fruit:time machine = yes\n   fruit:time machine max size = 1T\n", "");
+    QTest::newRow("apple clients off")
+        << words("share set data --apple-clients no") << 0
+        << QByteArray(file)
+               .replace(modules, "shadow_copy2 recycle")
+               .replace("   fruit:time machine = yes\n   fruit:time machine max size = 1T\n", "");
+    QTest::newRow("custom previous versions kept")
+        << words("share set data --previous-versions custom") << 0 << QByteArray();
+    QTest::newRow("custom snapshot format")
+        << words("share set data --snapshot-param format=@GMT-%Y --previous-versions custom") << 0
+        << QByteArray(file).replace("snap-%Y%m%d", "@GMT-%Y");
+    QTest::newRow("previous versions off")
+        << words("share set data --previous-versions none") << 0
+        << QByteArray(file)
+               .replace("shadow_copy2 recycle", "recycle")
+               .replace("   shadow:snapdir = .snaps\n   shadow:format = snap-%Y%m%d\n", "");
+}
+
+void TestCli::featureEdits()
+{
+    QFETCH(QStringList, command);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, expected);
+    checkEdit(featuredFile, command, exitCode, expected);
+}
+
+// share show tells the features as the dialog's Features tab does, with their options.
+void TestCli::showFeatures()
+{
     QTemporaryDir dir;
     const QString config = dir.filePath(QStringLiteral("smb.conf"));
-    QFile file(config);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(editedFile) == qint64(qstrlen(editedFile)));
-    file.close();
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-3600);
-    QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(before, QFileDevice::FileModificationTime));
-    file.close();
+    QVERIFY(writeFile(config, featuredFile));
+    const ProcessRun json =
+        runCli({QStringLiteral("--config"), config, QStringLiteral("share"), QStringLiteral("show"),
+                QStringLiteral("data"), QStringLiteral("--json")});
+    QCOMPARE(json.exitCode, 0);
+    const QJsonObject shown = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(shown.value(QLatin1String("recycleBin")), QJsonValue(true));
+    QCOMPARE(shown.value(QLatin1String("recycleOptions")).toObject(),
+             (QJsonObject{{QStringLiteral("repository"), QStringLiteral(".trash")},
+                          {QStringLiteral("keeptree"), QStringLiteral("Yes")}}));
+    QCOMPARE(shown.value(QLatin1String("appleClients")), QJsonValue(true));
+    QCOMPARE(shown.value(QLatin1String("timeMachine")), QJsonValue(true));
+    QCOMPARE(shown.value(QLatin1String("timeMachineMaxSize")), QJsonValue(QStringLiteral("1T")));
+    QCOMPARE(shown.value(QLatin1String("previousVersions")), QJsonValue(QStringLiteral("custom")));
+    QCOMPARE(shown.value(QLatin1String("snapshotOptions")).toObject().value(QLatin1String("format")),
+             QJsonValue(QStringLiteral("snap-%Y%m%d")));
+    const QByteArray text = runCli({QStringLiteral("--config"), config, QStringLiteral("share"),
+                                    QStringLiteral("show"), QStringLiteral("data")})
+                                .out;
+    QVERIFY2(text.contains("\nrecycleOptions: keeptree=Yes; repository=.trash\n"), text.constData());
+    QVERIFY(text.contains("\nsnapshotOptions: format=snap-%Y%m%d; snapdir=.snaps\n"));
 
-    const ProcessRun result = runCli(QStringList{QStringLiteral("--config"), config} + command);
-    QVERIFY2(result.exitCode == exitCode, result.err.constData());
-    QCOMPARE(result.err.isEmpty(), exitCode == 0);
-    if (expected.isEmpty()) {
-        QCOMPARE(readFile(config), QByteArray(editedFile));
-        QCOMPARE(QFileInfo(config).lastModified(), before);
-    } else {
-        QCOMPARE(readFile(config), expected);
+    // Without shadow_copy2 nor snapper, and with snapper alone.
+    for (const auto &[modules, expected] : {std::pair("recycle", "none"), std::pair("snapper", "snapper")}) {
+        QVERIFY(writeFile(config, QByteArray("[data]\n   path = /srv\n   vfs objects = ") + modules + '\n'));
+        const QJsonObject other =
+            QJsonDocument::fromJson(
+                runCli({QStringLiteral("--config"), config, QStringLiteral("share"), QStringLiteral("show"),
+                        QStringLiteral("data"), QStringLiteral("--json")})
+                    .out)
+                .object();
+        QCOMPARE(other.value(QLatin1String("previousVersions")).toString(), QLatin1String(expected));
+        QCOMPARE(other.value(QLatin1String("appleClients")), QJsonValue(false));
+        QCOMPARE(other.value(QLatin1String("snapshotOptions")).toObject(), QJsonObject());
     }
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("smb.conf")});
 }
 
 void TestCli::printFailures_data()
@@ -487,6 +653,12 @@ void TestCli::bashCompletion_data()
                                   << "ok only no";
     QTest::newRow("security modes") << "global set --security k"
                                     << "kerberos-domain";
+    QTest::newRow("feature options") << "share set data --time-m"
+                                     << "--time-machine --time-machine-max-size";
+    QTest::newRow("time machine values") << "share add tm --time-machine ''"
+                                         << "yes no";
+    QTest::newRow("previous versions presets") << "share set data --previous-versions ''"
+                                               << "none snapper zfs custom";
 }
 
 // The completion offers commands, options, their values and the shares of the file in use.
