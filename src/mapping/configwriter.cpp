@@ -40,8 +40,9 @@ ConfigWriter::ConfigWriter(ConfigDocument &document, const ConfigTables &tables)
     }
 }
 
-void ConfigWriter::added(const SectionEditor &editor)
+void ConfigWriter::added(SectionEditor &editor)
 {
+    editor.finish();
     if (editor.isNew())
         m_newSections += editor.newText().empty() ? std::string() : editor.newText() + m_style.ending;
 }

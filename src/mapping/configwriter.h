@@ -34,7 +34,7 @@ private:
                         const Share *loaded);
     // Parameters the records do not know, as given: set, or removed in every spelling.
     void writeOtherParameters(SectionEditor &editor, const Share &record);
-    void added(const SectionEditor &editor);
+    void added(SectionEditor &editor);
 
     ConfigDocument &m_document;
     const ConfigTables &m_tables;

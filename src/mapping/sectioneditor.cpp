@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -114,29 +115,56 @@ std::size_t SectionEditor::appendPosition() const
 
 void SectionEditor::insert(std::string_view key, const std::string &value, std::size_t after)
 {
-    takeSectionStyle();
-    std::string line = m_style.indent;
-    line.append(key);
-    line += m_style.separator;
-    line += value;
-    line += m_style.ending;
-    if (!m_section) {
-        if (m_newText.empty())
-            m_newText = m_header;
-        m_newText += line;
-        return;
+    m_newLines.push_back({ConfigValues::lookupKey(key), std::string(key), value, after});
+}
+
+SectionEditor::NewLine *SectionEditor::collected(const std::string &lookup)
+{
+    for (NewLine &line : m_newLines) {
+        if (line.lookup == lookup)
+            return &line;
     }
-    m_document.insertBefore(after == npos ? appendPosition() : after + 1, line);
+    return nullptr;
+}
+
+void SectionEditor::finish()
+{
+    for (const NewLine &newLine : m_newLines) {
+        takeSectionStyle();
+        std::string line = m_style.indent;
+        line += newLine.key;
+        line += m_style.separator;
+        line += newLine.value;
+        line += m_style.ending;
+        if (!m_section) {
+            if (m_newText.empty())
+                m_newText = m_header;
+            m_newText += line;
+        } else {
+            m_document.insertBefore(newLine.after == npos ? appendPosition() : newLine.after + 1, line);
+        }
+    }
+    m_newLines.clear();
+}
+
+SectionEditor::~SectionEditor()
+{
+    finish();
 }
 
 void SectionEditor::set(std::string_view key, const std::string &value)
 {
     refuseLineBreak(key, value);
+    const std::string lookup = ConfigValues::lookupKey(key);
+    // A key already given a new line in this edit keeps that one line.
+    if (NewLine *line = collected(lookup)) {
+        line->value = value;
+        return;
+    }
     if (!m_section) {
         insert(key, value, npos);
         return;
     }
-    const std::string lookup = ConfigValues::lookupKey(key);
     const Found found = locate(lookup);
     if (found.line == npos) {
         insert(key, value, npos);
@@ -160,6 +188,10 @@ void SectionEditor::set(std::string_view key, const std::string &value)
 
 void SectionEditor::setBool(std::string_view key, bool value, bool trueFalse)
 {
+    if (NewLine *line = collected(ConfigValues::lookupKey(key))) {
+        line->value = ConfigValues::formatBool(value, line->value);
+        return;
+    }
     if (m_section) {
         const Found found = locate(ConfigValues::lookupKey(key));
         if (found.line != npos && found.include == npos) {
@@ -178,9 +210,12 @@ void SectionEditor::setBool(std::string_view key, bool value, bool trueFalse)
 
 void SectionEditor::remove(std::string_view key)
 {
+    const std::string lookup = ConfigValues::lookupKey(key);
+    m_newLines.erase(std::remove_if(m_newLines.begin(), m_newLines.end(),
+                                    [&lookup](const NewLine &line) { return line.lookup == lookup; }),
+                     m_newLines.end());
     if (!m_section)
         return;
-    const std::string lookup = ConfigValues::lookupKey(key);
     for (const ConfigTables::Occurrence &run : m_section->occurrences) {
         for (std::size_t i = firstLine(run); i < run.end; ++i) {
             if (m_document.line(i).kind == ConfigLine::Parameter && matches(i, lookup))

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class ConfigDocument;
 
@@ -27,6 +28,10 @@ public:
     // A section that is not in the file yet; its lines are collected in newText().
     SectionEditor(ConfigDocument &document, const std::string &name, const Style &fileStyle,
                   const std::string &headerIndent);
+    // Writes the new lines still collected.
+    ~SectionEditor();
+    SectionEditor(const SectionEditor &) = delete;
+    SectionEditor &operator=(const SectionEditor &) = delete;
 
     // Keys are canonical keys as written ("read only"); values are what Samba is to read.
     void set(std::string_view key, const std::string &value);
@@ -39,8 +44,13 @@ public:
     // Removes every run of the section with the comments directly above its header.
     void removeSection();
 
+    // New lines are collected, so that a key set twice, or set and removed, in one edit gets
+    // one line or none; this puts them into the document (or newText()).
+    void finish();
+
     bool isNew() const { return m_section == nullptr; }
-    // The lines of a new section once something was written into it, else empty.
+    // The lines of a new section once something was written into it and finish() ran, else
+    // empty.
     const std::string &newText() const { return m_newText; }
 
 private:
@@ -52,8 +62,16 @@ private:
     Found locate(std::string_view lookup) const;
     bool matches(std::size_t line, std::string_view lookup) const;
     std::string lookupOf(std::size_t line) const;
-    // Puts a new line in: after the line given, or at the end of the section.
+    struct NewLine
+    {
+        std::string lookup;
+        std::string key;
+        std::string value;
+        std::size_t after; // the line it follows, or npos for the end of the section
+    };
+    // Collects a new line: after the line given, or at the end of the section.
     void insert(std::string_view key, const std::string &value, std::size_t after);
+    NewLine *collected(const std::string &lookup);
     std::size_t appendPosition() const;
     // Takes the style of the section's last parameter line, once, when a line is added.
     void takeSectionStyle();
@@ -64,4 +82,5 @@ private:
     bool m_styled = false;
     std::string m_header; // a new section's header line
     std::string m_newText;
+    std::vector<NewLine> m_newLines;
 };

@@ -5,6 +5,7 @@
 #include "configmapper.h"
 #include "recordjson.h"
 #include "testfiles.h"
+#include "vfsmodule.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -59,6 +60,8 @@ class TestExactEdits : public QObject
 private slots:
     void oneField_data();
     void oneField();
+    void keyGivenTwiceGetsOneLine_data();
+    void keyGivenTwiceGetsOneLine();
 };
 
 void TestExactEdits::oneField_data()
@@ -156,6 +159,36 @@ void TestExactEdits::oneField()
     const QByteArray expected = loaded.json();
     Loaded reread(config);
     QCOMPARE(reread.json(), expected);
+}
+
+void TestExactEdits::keyGivenTwiceGetsOneLine_data()
+{
+    QTest::addColumn<bool>("newShare");
+    QTest::newRow("share in the file") << false;
+    QTest::newRow("new share") << true;
+}
+
+// A module's option that another parameter of the same edit sets again is written once,
+// with the value Samba is to read.
+void TestExactEdits::keyGivenTwiceGetsOneLine()
+{
+    QFETCH(bool, newShare);
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(config, "[global]\n   workgroup = W\n[data]\n   path = /srv/data\n"));
+    Loaded loaded(config);
+    if (newShare) {
+        Share share(QStringLiteral("audited"));
+        share.setPath(QStringLiteral("/srv/audited"));
+        loaded.shares.append(share);
+    }
+    Share &share = loaded.shares.last();
+    share.addVfsModule(VFSModule::create(QStringLiteral("full_audit")));
+    share.setOtherParameter(QStringLiteral("full_audit:syslog"), QStringLiteral("no"));
+    QVERIFY(loaded.mapper.applyRecords(loaded.settings, loaded.shares));
+    const QByteArray written = QByteArray::fromStdString(loaded.document.text());
+    QCOMPARE(written.count("full_audit:syslog"), 1);
+    QVERIFY2(written.contains("full_audit:syslog = no\n"), written.constData());
 }
 
 QTEST_GUILESS_MAIN(TestExactEdits)
