@@ -230,6 +230,7 @@ void ShareDialog::setAccessMode()
 
     if (m_share.writeListEverybody() || m_share.writeList().isEmpty()) {
         m_ui->radioButtonAllGuestGroup->setChecked(true);
+        m_writeListAllAtOpen = true;
         setPageEnabled(groups, false);
     } else if (m_ui->listWidgetShareGroup->count() == 0
                || m_ui->listWidgetShareGroup->item(0)->text() == QLatin1String("@everybody")) {
@@ -661,7 +662,11 @@ void ShareDialog::writeBack()
     m_share.setPrintable(m_ui->checkBoxPrintable->isChecked());
     m_share.setBrowseable(m_ui->checkBoxBrowseable->isChecked());
     m_share.setCreateMask(m_ui->lineEditCreateMask->text());
-    m_share.setWriteListEverybody(m_ui->radioButtonAllGuestGroup->isChecked());
+    // A share of the file shown with "all" because it has no write list keeps having none
+    // unless the choice changed: an untouched dialog changes nothing.
+    const bool everybody = m_ui->radioButtonAllGuestGroup->isChecked();
+    if (!everybody || !m_writeListAllAtOpen || m_share.originalName().isEmpty())
+        m_share.setWriteListEverybody(everybody);
     m_share.setValidUsers(m_ui->radioButtonSelected->isChecked() ? texts(m_ui->listWidgetShareUsers)
                                                                  : QStringList());
     m_share.setWriteList(m_ui->radioButtonSelectedGroup->isChecked() ? texts(m_ui->listWidgetShareGroup)

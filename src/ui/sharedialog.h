@@ -113,5 +113,6 @@ private:
     // for only when Ok comes with a change of them.
     bool m_managedAtOpen = false;
     bool m_readOnlyAtOpen = true;
+    bool m_writeListAllAtOpen = false;
     std::unique_ptr<Ui::ShareDialog> m_ui;
 };

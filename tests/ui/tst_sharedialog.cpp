@@ -104,6 +104,8 @@ private slots:
     void checks();
     void srvReminder();
     void cancelKeepsRecord();
+    void untouchedDialogKeepsRecord_data();
+    void untouchedDialogKeepsRecord();
     void directoryModeRequests_data();
     void directoryModeRequests();
     void missingDirectoryOfExistingShare();
@@ -619,6 +621,35 @@ void TestShareDialog::cancelKeepsRecord()
     // Not even the box the dialog ticked by itself reaches the record.
     QVERIFY(!share.setDirectoryPermissions());
     QCOMPARE(share.directoryModeChange(), Share::KeepDirectoryMode);
+}
+
+void TestShareDialog::untouchedDialogKeepsRecord_data()
+{
+    QTest::addColumn<bool>("writeListEverybody");
+    QTest::addColumn<QStringList>("writeList");
+    QTest::newRow("no write list") << false << QStringList();
+    QTest::newRow("write list @everybody") << true << QStringList();
+    QTest::newRow("write list of a group") << false << QStringList{QStringLiteral("staff")};
+}
+
+// A share of the file, its dialog opened and closed with Ok: the record, and so smb.conf, stays
+// as it was.
+void TestShareDialog::untouchedDialogKeepsRecord()
+{
+    QFETCH(bool, writeListEverybody);
+    QFETCH(QStringList, writeList);
+    Share share(QStringLiteral("data"));
+    share.setName(QStringLiteral("data"));
+    share.setPath(m_srv);
+    share.setComment(QStringLiteral("Team data"));
+    share.setWriteListEverybody(writeListEverybody);
+    share.setWriteList(writeList);
+    const QStringList before = recordLines(share);
+    SambaSettings settings = makeSettings();
+    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(recordLines(share), before);
 }
 
 void TestShareDialog::directoryModeRequests_data()
