@@ -6,11 +6,13 @@
 # alone. There:
 #   1. useradd makes alice and bob (uid >= 2500, so the dialog lists them) and the real
 #      pdbedit makes them Samba users;
-#   2. DRIVER, the window under Qt Test, adds three shares through the share dialog and saves
+#   2. DRIVER, the window under Qt Test, adds four shares through the share dialog and saves
 #      with the real testparm: [docs] read-only for all Samba users, [team] read/write for
-#      alice alone, [guest] read/write for guests; then it edits [team] and saves again;
+#      alice alone, [guest] read/write for guests, [audited] as [team] with full_audit
+#      logging to smbd's log and acl_xattr; then it edits [team] and saves again;
 #   3. the real smbd serves the saved smb.conf on a private port on 127.0.0.1, and the real
-#      smbclient checks that each share admits and refuses whom the dialog meant.
+#      smbclient checks that each share admits and refuses whom the dialog meant, that
+#      full_audit logs alice's write to [audited] and that acl_xattr stores the file's ACL.
 # Exits 77 (skipped) where root, the tools or the namespaces are missing.
 set -euo pipefail
 
@@ -28,6 +30,9 @@ private_server_enter -- "$@"
 # Inside the namespaces from here on, as PID 1.
 phase=$(now)
 write_global_config SHAREACCESS "Shareward share access test"
+# Writes of one byte on are asynchronous by default, which full_audit logs as pwrite_send:
+# the dialog offers pwrite only, which smbd calls for synchronous writes.
+echo "   aio write size = 0" >>"$config"
 
 # The accounts: system users above 2500 in group users, made Samba users by pdbedit.
 declare -A passwords=([alice]='Alice-pw-2601' [bob]='Bob-pw-2602')
@@ -42,12 +47,12 @@ done
 
 # The shared directories. [docs] belongs to group users and is writable for alice and bob
 # as far as the file system goes, so only smb.conf's read-only keeps them from writing;
-# [team] and [guest] are 0755 and root's until the save sets them to 0777.
+# [team], [guest] and [audited] are 0755 and root's until the save sets them to 0777.
 mkdir -m 0775 "$srv/docs"
 chgrp users "$srv/docs"
 chmod 0775 "$srv/docs"
 echo "read me" >"$srv/docs/readme.txt"
-mkdir -m 0755 "$srv/team" "$srv/guest"
+mkdir -m 0755 "$srv/team" "$srv/guest" "$srv/audited"
 setpriv --reuid=alice --regid=users --clear-groups -- test -w "$srv/docs" \
   || fail "$srv/docs should be writable for alice on the file system"
 echo "hello from the share access test" >"$client/hello.txt"
@@ -55,10 +60,23 @@ echo "hello from the share access test" >"$client/hello.txt"
 fake_systemctl
 echo "namespace, accounts and directories: $(elapsed "$phase")"
 
-# The window: three shares through the dialog, then Save.
+# The window: four shares through the dialog, then Save.
 phase=$(now)
 run_driver "$driver"
 echo "window, dialog and save: $(elapsed "$phase")"
+
+# [audited] as testparm reads it: both modules, in the order the writer chose, and the
+# successful calls to log.
+audited=$(testparm -s "$config" 2>/dev/null \
+  | awk '/^\[/ { inside = ($0 == "[audited]") } inside && /=/ { sub(/^[[:space:]]+/, ""); print }')
+modules=$(sed -n 's/^vfs objects = //p' <<<"$audited")
+for module in full_audit acl_xattr; do
+  grep -qw "$module" <<<"$modules" || fail "[audited] does not load $module:"$'\n'"$audited"
+done
+[ "$(wc -w <<<"$modules")" -eq 2 ] || fail "[audited] loads other modules as well: $modules"
+echo "[audited]: vfs objects = $modules"
+grep -qx 'full_audit:success = fsetxattr pwrite' <<<"$audited" \
+  || fail "[audited] does not log successful fsetxattr and pwrite:"$'\n'"$audited"
 
 phase=$(now)
 start_smbd
@@ -113,6 +131,40 @@ allowed "a guest writes to the read/write [guest]" guest anonymous 'put hello.tx
 [ "$rc" -ne 0 ] || owned "$srv/guest/guest.txt" nobody
 allowed "alice on the guest-only [guest] acts as the guest" guest alice 'put hello.txt alice.txt'
 [ "$rc" -ne 0 ] || owned "$srv/guest/alice.txt" nobody
+
+# [audited]: alice's write is in smbd's log, where full_audit writes at debug level 1 without
+# syslog, and acl_xattr keeps the file's ACL in an extended attribute.
+# logged LINE: smbd's log holds the line; full_audit writes it before smbd answers.
+logged() {
+  local i
+  for ((i = 0; i < 40; i++)); do
+    grep -qFx "$1" "$smbd_log" && return 0
+    sleep 0.05
+  done
+  problem "smbd's log lacks the full_audit line \"$1\""
+}
+# xattr FILE NAME: the file carries the extended attribute.
+xattr() {
+  if command -v getfattr >/dev/null; then
+    getfattr --absolute-names -n "$2" "$1" >/dev/null 2>&1 || problem "$1 lacks the extended attribute $2"
+  elif command -v python3 >/dev/null; then
+    python3 -c 'import os, sys; os.getxattr(sys.argv[1], sys.argv[2])' "$1" "$2" 2>/dev/null \
+      || problem "$1 lacks the extended attribute $2"
+  else
+    echo "skipped: neither getfattr nor python3 reads $2 of $1"
+  fi
+}
+allowed "alice writes to the audited [audited]" audited alice 'put hello.txt alice.txt'
+if [ "$rc" -eq 0 ]; then
+  owned "$srv/audited/alice.txt" alice
+  logged "alice|127.0.0.1|pwrite|ok|$srv/audited/alice.txt"
+  logged "alice|127.0.0.1|fsetxattr|ok|$srv/audited/alice.txt|security.NTACL"
+  xattr "$srv/audited/alice.txt" security.NTACL
+fi
+refused "bob cannot connect to [audited], for alice alone" "$denied" audited bob 'ls'
+if grep -q '|fail|' "$smbd_log"; then
+  problem "full_audit logged failures, which [audited] does not ask for:"$'\n'"$(grep '|fail|' "$smbd_log")"
+fi
 
 echo "smbclient checks: $(elapsed "$phase")"
 finish_checks

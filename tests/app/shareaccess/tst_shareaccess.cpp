@@ -1,8 +1,11 @@
 // The window's part of the share access test, run by shareaccess.sh inside its namespaces:
-// three shares added through the share dialog as an administrator would fill it in, then
-// saved with the real testparm and pdbedit. shareaccess.sh then serves the saved smb.conf
-// with the real smbd and checks who gets in.
+// four shares added through the share dialog as an administrator would fill it in, one of
+// them with full_audit and acl_xattr, then saved with the real testparm and pdbedit.
+// shareaccess.sh then serves the saved smb.conf with the real smbd and checks who gets in
+// and what the modules record.
 #include "../privateserverwindow.h"
+#include "auditoperationmodel.h"
+#include "fullaudit.h"
 #include "share.h"
 #include "sharedialog.h"
 #include "sharemodel.h"
@@ -12,6 +15,7 @@
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -19,6 +23,7 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -39,6 +44,9 @@ struct ShareForm
     bool setDirectoryPermissions = false;
     Access access = AllSambaUsers;
     QStringList users;
+    // Full audit of these operations' successes, logged by smbd rather than to syslog.
+    QStringList auditedOperations;
+    bool aclXattr = false;
 };
 
 mode_t modeOf(const QString &path)
@@ -115,6 +123,10 @@ public:
         }
         if (form.access == ShareForm::SelectedUsers)
             checkChosen(available, chosen, form.users);
+        if (!form.auditedOperations.isEmpty())
+            fillFullAudit(tabs, form.auditedOperations);
+        if (form.aclXattr)
+            chooseAclXattr(tabs);
         return m_error;
     }
 
@@ -133,6 +145,90 @@ public:
     }
 
 private:
+    // The audit tab: full audit on, the operations added through the operation chooser with
+    // only their successes ticked, syslog off.
+    void fillFullAudit(QTabWidget *tabs, const QStringList &operations)
+    {
+        auto *page = widget<QWidget>("tabAudit");
+        auto *full = widget<QCheckBox>("checkBoxAuditFull");
+        auto *table = widget<QTableView>("tableViewAuditOperations");
+        auto *add = widget<QToolButton>("toolButtonAddOperation");
+        auto *syslog = widget<QCheckBox>("checkBoxLogToSyslog");
+        if (!m_error.isEmpty())
+            return;
+        tabs->setCurrentWidget(page);
+        full->click();
+        check(full->isChecked() && add->isEnabled() && syslog->isEnabled(),
+              QStringLiteral("ticking checkBoxAuditFull leaves it unticked or its options disabled"));
+        for (const QString &operation : operations)
+            addOperation(add, operation);
+        QAbstractItemModel *model = table->model();
+        QStringList rows;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            rows << model->index(row, AuditOperationModel::NameColumn).data().toString();
+            const QModelIndex failure = model->index(row, AuditOperationModel::FailureColumn);
+            // Space on the focused tick box, as the keyboard unticks it.
+            table->setCurrentIndex(failure);
+            QTest::keyClick(table, Qt::Key_Space);
+            check(
+                failure.data(Qt::CheckStateRole).toInt() == Qt::Unchecked
+                    && model->index(row, AuditOperationModel::SuccessColumn).data(Qt::CheckStateRole).toInt()
+                        == Qt::Checked,
+                QStringLiteral("%1 is not logged for its successes alone").arg(rows.last()));
+        }
+        check(rows == operations,
+              QStringLiteral("the audited operations are [%1], not [%2]")
+                  .arg(rows.join(QStringLiteral(", ")), operations.join(QStringLiteral(", "))));
+        if (syslog->isChecked())
+            syslog->click();
+        check(!syslog->isChecked(), QStringLiteral("checkBoxLogToSyslog stays ticked"));
+    }
+
+    // Answers the operation chooser that the add button opens with the operation.
+    void addOperation(QToolButton *add, const QString &operation)
+    {
+        QStringList offered;
+        bool asked = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto *chooser = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!chooser)
+                return;
+            poll.stop();
+            asked = true;
+            offered = chooser->comboBoxItems();
+            if (!offered.contains(operation)) {
+                chooser->reject();
+                return;
+            }
+            chooser->setTextValue(operation);
+            chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        poll.start(10);
+        add->click();
+        poll.stop();
+        check(asked, QStringLiteral("toolButtonAddOperation opened no chooser"));
+        check(offered.contains(operation),
+              QStringLiteral("%1 is not offered: %2").arg(operation, offered.join(QStringLiteral(", "))));
+    }
+
+    // The ACL tab: the share's own settings rather than the server's, with acl_xattr.
+    void chooseAclXattr(QTabWidget *tabs)
+    {
+        auto *page = widget<QWidget>("tabACL");
+        auto *byDefault = widget<QCheckBox>("checkBoxByDefault");
+        auto *xattr = widget<QRadioButton>("radioButtonXattr");
+        if (!m_error.isEmpty())
+            return;
+        tabs->setCurrentWidget(page);
+        if (byDefault->isChecked())
+            byDefault->click();
+        check(!byDefault->isChecked() && xattr->isEnabled(),
+              QStringLiteral("unticking checkBoxByDefault leaves radioButtonXattr disabled"));
+        xattr->click();
+        check(xattr->isChecked(), QStringLiteral("radioButtonXattr stays unchecked"));
+    }
+
     template<typename T>
     T *widget(const char *name)
     {
@@ -336,7 +432,16 @@ void TestShareAccess::addSharesThroughDialog()
     error = addShare(guest);
     QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("[guest]: ") + error));
 
-    QCOMPARE(window()->shareModel()->rowCount(), 3);
+    ShareForm audited = team;
+    audited.directory = srv(QStringLiteral("audited"));
+    audited.name = QStringLiteral("audited");
+    audited.description = QStringLiteral("Alice's audited work");
+    audited.auditedOperations = QStringList{QStringLiteral("fsetxattr"), QStringLiteral("pwrite")};
+    audited.aclXattr = true;
+    error = addShare(audited);
+    QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("[audited]: ") + error));
+
+    QCOMPARE(window()->shareModel()->rowCount(), 4);
     const Share *added = share(QStringLiteral("docs"));
     QVERIFY(added);
     QVERIFY(added->readOnly());
@@ -350,6 +455,18 @@ void TestShareAccess::addSharesThroughDialog()
     QVERIFY(added);
     QVERIFY(!added->readOnly());
     QVERIFY(added->guestOk());
+    added = share(QStringLiteral("audited"));
+    QVERIFY(added);
+    QVERIFY(!added->readOnly());
+    QCOMPARE(added->validUsers(), QStringList{QStringLiteral("alice")});
+    QVERIFY(added->hasVfsModule(QStringLiteral("acl_xattr")));
+    QVERIFY(!added->aclByDefault());
+    const auto fullAudit =
+        std::dynamic_pointer_cast<FullAudit>(added->vfsModule(QStringLiteral("full_audit")));
+    QVERIFY(fullAudit);
+    QCOMPARE(formatOperationSet(fullAudit->successOperations()), QStringLiteral("fsetxattr pwrite"));
+    QCOMPARE(formatOperationSet(fullAudit->failureOperations()), QStringLiteral("none"));
+    QVERIFY(!fullAudit->syslog());
     QVERIFY(window()->isModified());
 }
 
@@ -362,10 +479,11 @@ void TestShareAccess::save()
     // administrator's own mode.
     QCOMPARE(modeOf(srv(QStringLiteral("team"))), mode_t(0777));
     QCOMPARE(modeOf(srv(QStringLiteral("guest"))), mode_t(0777));
+    QCOMPARE(modeOf(srv(QStringLiteral("audited"))), mode_t(0777));
     QCOMPARE(modeOf(srv(QStringLiteral("docs"))), mode_t(0775));
 
     const QString config = m_server.savedConfig();
-    for (const char *section : {"[docs]", "[team]", "[guest]"})
+    for (const char *section : {"[docs]", "[team]", "[guest]", "[audited]"})
         QVERIFY2(config.contains(QLatin1String(section)), section);
     // Added shares come after the file as it was, which keeps every byte.
     QVERIFY2(config.startsWith(m_original), qPrintable(config));
