@@ -283,8 +283,7 @@ void TestSaveFailures::cleanup()
 
 QProcessEnvironment TestSaveFailures::environment(const QString &searchPath) const
 {
-    QProcessEnvironment result = QProcessEnvironment::systemEnvironment();
-    result.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    QProcessEnvironment result = testEnvironment();
     if (!searchPath.isEmpty())
         result.insert(QStringLiteral("PATH"), searchPath);
     return result;

@@ -1,11 +1,20 @@
 #include "processrun.h"
 
+#include <QDir>
 #include <QProcess>
 
 QProcessEnvironment testEnvironment()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    // ctest points saves' locks and history into the build tree; a suite run by hand must not
+    // reach the machine's /run/shareward and /var/lib/shareward either.
+    const QString scratch = QDir::tempPath() + QStringLiteral("/shareward-tests");
+    if (!environment.contains(QStringLiteral("SHAREWARD_RUN_DIRECTORY")))
+        environment.insert(QStringLiteral("SHAREWARD_RUN_DIRECTORY"), scratch + QStringLiteral("/run"));
+    if (!environment.contains(QStringLiteral("SHAREWARD_HISTORY_DIRECTORY")))
+        environment.insert(QStringLiteral("SHAREWARD_HISTORY_DIRECTORY"),
+                           scratch + QStringLiteral("/history"));
     return environment;
 }
 

@@ -109,6 +109,10 @@ StartupFixture::StartupFixture(uid_t user)
                          path(QStringLiteral("guard")) + QLatin1Char(':')
                              + m_environment.value(QStringLiteral("PATH")));
     m_environment.insert(QStringLiteral("TMPDIR"), path(QStringLiteral("tmp")));
+    // The program records the smb.conf it loads: in the fixture, not the machine's store.
+    m_environment.insert(QStringLiteral("SHAREWARD_HISTORY_DIRECTORY"), path(QStringLiteral("history")));
+    if (!m_environment.contains(QStringLiteral("SHAREWARD_RUN_DIRECTORY")))
+        m_environment.insert(QStringLiteral("SHAREWARD_RUN_DIRECTORY"), path(QStringLiteral("run")));
     m_environment.insert(QStringLiteral("HOME"), path(QStringLiteral("home")));
     m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("home/.config")));
     m_environment.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("home/.cache")));
