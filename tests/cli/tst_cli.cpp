@@ -201,11 +201,12 @@ void TestCli::edits_data()
               "control "
               "= false\r\n\tacl map full control = true\r\n\tforce unknown acl user = false\r\n";
     QTest::newRow("share full audit of two operations")
-        << words("share set data --audit full --audit-operations open,unlink") << 0
+        << words("share set data --audit full --audit-operations open,unlinkat") << 0
         << file
-            + "\tfull_audit:prefix = %u|%I\r\n\tfull_audit:success = open unlink\r\n\tfull_audit:failure = "
+            + "\tfull_audit:prefix = %u|%I\r\n\tfull_audit:success = open unlinkat\r\n\tfull_audit:failure = "
               "open "
-              "unlink\r\n\tfull_audit:facility = USER\r\n\tfull_audit:priority = INFO\r\n\tfull_audit:syslog "
+              "unlinkat\r\n\tfull_audit:facility = USER\r\n\tfull_audit:priority = "
+              "INFO\r\n\tfull_audit:syslog "
               "= "
               "true\r\n\tfull_audit:log_secdesc = false\r\n\tvfs objects = full_audit\r\n";
     QTest::newRow("audit operations without full audit")

@@ -63,7 +63,7 @@ void TestAuditOperationModel::modelTester()
     // An unknown operation first: the tester reads the background of row 0 and wants a colour.
     model.addEntry(entry(QStringLiteral("frobnicate"), true, false));
     model.addEntry(entry(QStringLiteral("open"), true, true));
-    model.addEntry(entry(QStringLiteral("unlink"), false, true));
+    model.addEntry(entry(QStringLiteral("unlinkat"), false, true));
     QCOMPARE(model.rowCount(), 3);
     QCOMPARE(model.rowCount(model.index(0, 0)), 0);
     QCOMPARE(model.columnCount(model.index(0, 0)), 0);
@@ -92,9 +92,9 @@ void TestAuditOperationModel::data()
     QFETCH(bool, success);
     QFETCH(bool, failure);
     AuditOperationModel model;
-    model.addEntry(entry(QStringLiteral("Rename"), success, failure));
+    model.addEntry(entry(QStringLiteral("RenameAt"), success, failure));
     // The name is the operation's, and operations are lower-case.
-    QCOMPARE(model.index(0, 0).data(), QVariant(QStringLiteral("rename")));
+    QCOMPARE(model.index(0, 0).data(), QVariant(QStringLiteral("renameat")));
     QCOMPARE(model.index(0, 1).data(Qt::CheckStateRole), checkState(success));
     QCOMPARE(model.index(0, 2).data(Qt::CheckStateRole), checkState(failure));
     QCOMPARE(model.index(0, 0).data(Qt::CheckStateRole), QVariant());

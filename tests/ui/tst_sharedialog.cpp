@@ -883,12 +883,12 @@ void TestShareDialog::auditTab()
     child<QToolButton>(dialog, "toolButtonRemoveOperation")->click();
     QCOMPARE(model->rowCount(), 2);
     {
-        InputAnswer answer(QStringLiteral("chmod"));
+        InputAnswer answer(QStringLiteral("fchmod"));
         child<QToolButton>(dialog, "toolButtonAddOperation")->click();
         QCOMPARE(answer.title, QStringLiteral("Select operation"));
         QCOMPARE(answer.label, QStringLiteral("Operation:"));
         QVERIFY(!answer.items.contains(QStringLiteral("open")));
-        QVERIFY(answer.items.contains(QStringLiteral("chmod")));
+        QVERIFY(answer.items.contains(QStringLiteral("fchmod")));
         QVERIFY(std::is_sorted(answer.items.cbegin(), answer.items.cend()));
     }
     QCOMPARE(model->rowCount(), 3);
@@ -900,10 +900,10 @@ void TestShareDialog::auditTab()
     QVERIFY(written);
     QVERIFY(written != module); // a new module object, the stored one is never changed
     QCOMPARE(written->successOperations(),
-             (VfsOperationSet{VfsOperation(QStringLiteral("open")), VfsOperation(QStringLiteral("chmod"))}));
+             (VfsOperationSet{VfsOperation(QStringLiteral("open")), VfsOperation(QStringLiteral("fchmod"))}));
     QCOMPARE(written->failureOperations(),
              (VfsOperationSet{VfsOperation(QStringLiteral("open")), VfsOperation(QStringLiteral("unlinkat")),
-                              VfsOperation(QStringLiteral("chmod"))}));
+                              VfsOperation(QStringLiteral("fchmod"))}));
     QVERIFY(written->syslog());
     QCOMPARE(written->facility().name(), QStringLiteral("LOCAL5"));
     QCOMPARE(written->priority().name(), QStringLiteral("ERR"));
