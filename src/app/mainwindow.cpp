@@ -2,6 +2,7 @@
 
 #include "configdialog.h"
 #include "configmapper.h"
+#include "connectionscontroller.h"
 #include "groupsdialog.h"
 #include "historydialog.h"
 #include "quill.h"
@@ -83,6 +84,20 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     m_printersProxy->setSourceModel(m_shares);
     setUpView(m_ui->tableViewShares, m_sharesProxy);
     setUpView(m_ui->tableViewPrinters, m_printersProxy);
+    m_connections = new ConnectionsController(
+        m_ui->connectionsView, {environment.smbstatus, environment.systemctl, environment.smbcontrol},
+        environment.configPath,
+        [this] {
+            SmbStatus::SharePaths paths;
+            for (const Share &share : m_shares->shares())
+                paths.append({share.name(), share.path()});
+            return paths;
+        },
+        this);
+    connect(m_ui->tabWidget, &QTabWidget::currentChanged, this,
+            [this] { m_connections->setShown(m_ui->tabWidget->currentWidget() == m_ui->tabConnections); });
+    connect(m_connections, &ConnectionsController::message, statusBar(), &QStatusBar::showMessage);
+    connect(m_ui->actionSave, &QAction::changed, this, [this] { m_connections->setModified(isModified()); });
 
     connect(this, &MainWindow::shareSelected, this, [this] {
         m_ui->actionEditShare->setEnabled(true);
@@ -186,6 +201,8 @@ void MainWindow::setUpView(QTableView *view, ShareProxyModel *proxy)
 
 QModelIndex MainWindow::selectedShare() const
 {
+    if (m_ui->tabWidget->currentWidget() == m_ui->tabConnections)
+        return QModelIndex();
     const bool shares = m_ui->tabWidget->currentIndex() == 0;
     const QTableView *view = shares ? m_ui->tableViewShares : m_ui->tableViewPrinters;
     const ShareProxyModel *proxy = shares ? m_sharesProxy : m_printersProxy;
@@ -355,11 +372,17 @@ void MainWindow::deleteShare()
     const Share *share = m_shares->share(index);
     if (!share)
         return;
-    if (QMessageBox::warning(this, tr("Warning"),
-                             tr("Are you sure to delete share: \"%1\"?").arg(share->name()),
-                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel)
+    QString question = tr("Are you sure to delete share: \"%1\"?").arg(share->name());
+    const QStringList users = m_connections->usersOf(share->name());
+    if (!users.isEmpty())
+        question += QLatin1Char('\n')
+            + tr("It is in use by %1, who are disconnected from it once the deletion is saved.")
+                  .arg(users.join(QStringLiteral(", ")));
+    if (QMessageBox::warning(this, tr("Warning"), question, QMessageBox::Ok | QMessageBox::Cancel,
+                             QMessageBox::Cancel)
         != QMessageBox::Ok)
         return;
+    m_connections->shareDeleted(share->name());
     m_shares->removeShare(index);
     resizeColumns();
     setModified();
@@ -468,6 +491,7 @@ void MainWindow::initialLoad()
         m_shares->setShares(shares);
         m_modules = modules.get();
         m_loaded = true;
+        m_connections->configLoaded();
         resizeColumns();
         showServiceState(smbdActive.get());
     } catch (const std::exception &error) {
@@ -521,8 +545,11 @@ bool MainWindow::saveAll()
 
         m_ui->actionSave->setEnabled(false);
         m_savedSettings = m_currentSettings;
-        if (m_mapper->installedLast())
+        if (m_mapper->installedLast()) {
+            m_connections->configLoaded();
             updateServices(m_mapper->lastChanges(), m_mapper->replacedText());
+            m_connections->closeDeletedShares(m_shares->shareNames(), m_ui->actionStop->isEnabled());
+        }
         return true;
     } catch (const ConfigChangedError &error) {
         // A save can never succeed over a file changed since it was loaded: offer to load it
@@ -687,6 +714,7 @@ void MainWindow::startServices()
     if (!m_services->start())
         return;
     showServiceState(true);
+    m_connections->showNmbd(true);
 }
 
 void MainWindow::stopServices()
@@ -694,6 +722,7 @@ void MainWindow::stopServices()
     if (!m_services->stop())
         return;
     showServiceState(false);
+    m_connections->showNmbd(false);
 }
 
 bool MainWindow::restartServices()
@@ -712,4 +741,5 @@ void MainWindow::showServiceState(bool running)
 {
     m_ui->actionStart->setEnabled(!running);
     m_ui->actionStop->setEnabled(running);
+    m_connections->showSmbd(running);
 }

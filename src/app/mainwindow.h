@@ -7,6 +7,7 @@
 #include "sambasettings.h"
 #include "sharedialog.h"
 #include "smbcontrol.h"
+#include "smbstatus.h"
 #include "systemctl.h"
 #include "vfsmoduleinventory.h"
 
@@ -22,6 +23,7 @@ class MainWindow;
 
 class ConfigChanges;
 class ConfigMapper;
+class ConnectionsController;
 class QAction;
 class ServiceCommands;
 class QTableView;
@@ -31,8 +33,8 @@ class ShareProxyModel;
 class TestParm;
 struct TestParmResult;
 
-// The application's window: the shares and printers of smb.conf in two tabs, and the
-// commands that edit, save, check and serve them.
+// The application's window: the shares and printers of smb.conf in two tabs, who is
+// connected to the server in a third, and the commands that edit, save, check and serve them.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -49,6 +51,7 @@ public:
         QString smbpasswd = SambaAccountStore::defaultSmbpasswdProgram();
         QString net = SambaAccountStore::defaultNetProgram();
         QString smbcontrol = SmbControl::defaultProgram();
+        QString smbstatus = SmbStatus::defaultProgram();
         QString smbd = QStringLiteral("smbd");
         // Where saves of smb.conf take turns with other Shareward processes.
         QString lockDirectory = ConfigFileLock::defaultDirectory();
@@ -158,6 +161,7 @@ private:
     ShareModel *m_shares;
     ShareProxyModel *m_sharesProxy;
     ShareProxyModel *m_printersProxy;
+    ConnectionsController *m_connections = nullptr;
     QStringList m_serviceUsers;
     QStringList m_serviceGroups;
     QStringList m_domainGroups;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The window's surroundings for its tests: a directory with smb.conf, the real testparm, and
-// fake systemctl, smbcontrol, pdbedit, smbpasswd, net and wbinfo that log what they are asked
-// into one file, so that the order of the steps can be checked.
+// fake systemctl, smbcontrol, smbstatus, pdbedit, smbpasswd, net and wbinfo that log what they
+// are asked into one file, so that the order of the steps can be checked.
 #include "globalshare.h"
 #include "mainwindow.h"
 #include "share.h"
@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstdio>
 
 #include <sys/stat.h>
 
@@ -69,6 +71,14 @@ public:
                "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"Can't find pid for destination "
                "'$1'\" >&2; exit 1; fi\n"
                "exit 0\n");
+        // smbstatus --json prints the status a test wrote; without one it answers as for a smbd
+        // that never ran.
+        script(QStringLiteral("smbstatus"),
+               "echo \"smbstatus $*\" >> @DIR@/log\n"
+               "if [ -f @DIR@/status.json ]; then cat @DIR@/status.json; exit 0; fi\n"
+               "echo '{\"sessions\": {}, \"tcons\": {}}'\n"
+               "echo '@DIR@/lock/locking.tdb not initialised' >&2\n"
+               "echo 'This is normal if an SMB client has never connected to your server.' >&2\n");
         // Log how many sections smb.conf has at each call: the file is written first.
         for (const char *name : {"pdbedit", "smbpasswd", "net"})
             script(QLatin1String(name),
@@ -97,6 +107,7 @@ public:
         environment.smbpasswd = path(QStringLiteral("smbpasswd"));
         environment.net = path(QStringLiteral("net"));
         environment.smbcontrol = path(QStringLiteral("smbcontrol"));
+        environment.smbstatus = path(QStringLiteral("smbstatus"));
         environment.smbd = path(QStringLiteral("smbd"));
         environment.lockDirectory = path(QStringLiteral("run"));
         environment.historyDirectory = path(QStringLiteral("history"));
@@ -131,6 +142,18 @@ public:
             write(QStringLiteral("active"), QByteArray());
         else
             QFile::remove(path(QStringLiteral("active")));
+    }
+    // What smbstatus --json prints from now on; an empty one: smbd never ran.
+    void setServerStatus(const QByteArray &json)
+    {
+        if (json.isEmpty())
+            QFile::remove(path(QStringLiteral("status.json")));
+        else {
+            // Renamed into place: a refresh running meanwhile reads the old one or the new one.
+            write(QStringLiteral("status.json.new"), json);
+            ::rename(QFile::encodeName(path(QStringLiteral("status.json.new"))).constData(),
+                     QFile::encodeName(path(QStringLiteral("status.json"))).constData());
+        }
     }
     void useChecker(const QByteArray &body) { script(QStringLiteral("testparm"), body); }
 

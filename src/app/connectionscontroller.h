@@ -1,0 +1,145 @@
+#pragma once
+
+#include "serverstatus.h"
+#include "smbcontrol.h"
+#include "smbstatus.h"
+#include "systemctl.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <functional>
+#include <future>
+
+class ConnectionsView;
+class QAction;
+class QLabel;
+class QMainWindow;
+class QTimer;
+
+// The window's side of the running server: the Connections tab, read again every few seconds
+// while it is shown and on F5, always on a worker thread so that a slow smbstatus never
+// freezes the window; its commands through smbcontrol and the check that they worked; the
+// shares deleted while in use, closed once a save removed them; and the status bar's fields
+// for smbd, nmbd, the sessions and smb.conf.
+class ConnectionsController : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Programs
+    {
+        QString smbstatus;
+        QString systemctl;
+        QString smbcontrol;
+    };
+    // The name and path of every share, to tell open files' shares; read at each refresh.
+    using SharePaths = std::function<SmbStatus::SharePaths()>;
+
+    static constexpr int RefreshIntervalMs = 5000;
+    // How long smbd gets to end what a command ended before the check.
+    static constexpr int SettleMs = 700;
+
+    ConnectionsController(ConnectionsView *view, const Programs &programs, const QString &configPath,
+                          const SharePaths &sharePaths, QMainWindow *window);
+    // Waits for a read still running: it ends within smbstatus's time limit.
+    ~ConnectionsController() override;
+
+    QAction *refreshAction() const { return m_refreshAction; }
+    // The tab is shown: read now and every RefreshIntervalMs; hidden: no more reads.
+    void setShown(bool shown);
+    // Starts a read of the connections and the services' states; none while one runs.
+    void refresh();
+    bool isRefreshing() const { return m_reading.valid(); }
+    // What the last read found.
+    const ServerStatus &status() const { return m_status; }
+    // The users the last read found connected to a share, each once.
+    QStringList usersOf(const QString &share) const;
+
+    // A share deleted while the last read found it in use: its clients are disconnected
+    // once a save removed it from smb.conf.
+    void shareDeleted(const QString &share);
+    // After a save installed smb.conf: "smbcontrol smbd close-share" for each such share that
+    // is not among names (lower-cased) now, when smbd runs. Forgets them either way.
+    void closeDeletedShares(const QSet<QString> &names, bool smbdRunning);
+
+    // smb.conf as it is now is the one loaded: "changed on disk" compares with it.
+    void configLoaded();
+    void setModified(bool modified);
+    // What the window learnt of the services itself (start-up, Start, Stop).
+    void showSmbd(bool running);
+    void showNmbd(bool running);
+
+signals:
+    // A read was shown; tests wait for it.
+    void refreshed();
+    void message(const QString &text, int timeout);
+
+private:
+    struct Reading
+    {
+        ServerStatus status;
+        SystemCtl::State smbd = SystemCtl::Unknown;
+        SystemCtl::State nmbd = SystemCtl::Unknown;
+    };
+    // What a command ended, to be gone from a read started after it.
+    struct Check
+    {
+        bool process = false; // a smbd process, else a share
+        QString target;
+        QStringList keys; // the sessions or connections it ended
+        int after = -1; // the number of the last read started before the check; -1 until it waits
+    };
+    // The file's identity, size and time, and whether it was there.
+    struct Stamp
+    {
+        bool exists = false;
+        qint64 size = 0;
+        qint64 modified = 0;
+        quint64 inode = 0;
+        bool operator==(const Stamp &other) const;
+    };
+
+    void start();
+    void refreshSoon();
+    void poll();
+    void apply(const Reading &reading);
+    void verify(const Check &check);
+    void disconnectClient(const QString &pid);
+    void closeShare(const QString &share);
+    void showState(QLabel *label, const QString &service, SystemCtl::State state);
+    void checkConfigOnDisk();
+    void updateConfigLabel();
+    static Stamp stampOf(const QString &path);
+    static QByteArray hashOf(const QString &path);
+
+    ConnectionsView *m_view;
+    QMainWindow *m_window;
+    Programs m_programs;
+    SmbControl m_smbcontrol;
+    QString m_configPath;
+    SharePaths m_sharePaths;
+    QAction *m_refreshAction;
+    QTimer *m_timer;
+    QTimer *m_poll;
+    std::future<Reading> m_reading;
+    int m_started = 0; // reads started so far; the running one is number m_started
+    bool m_again = false;
+    ServerStatus m_status;
+    QList<Check> m_checks;
+    QStringList m_deletedInUse;
+
+    QLabel *m_smbdLabel;
+    QLabel *m_nmbdLabel;
+    QLabel *m_sessionsLabel;
+    QLabel *m_configLabel;
+    bool m_modified = false;
+    bool m_haveLoaded = false;
+    Stamp m_loadedStamp;
+    QByteArray m_loadedHash;
+    Stamp m_checkedStamp;
+    bool m_changedOnDisk = false;
+};
