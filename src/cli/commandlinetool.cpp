@@ -9,6 +9,7 @@
 #include "savesteps.h"
 #include "serveraccountcommand.h"
 #include "sharecommand.h"
+#include "statuscommand.h"
 #include "testparm.h"
 #include "unifieddiff.h"
 #include "vfsmoduleinventory.h"
@@ -43,6 +44,10 @@ const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
         {"group", "list|add|remove ...", "Samba's groups (group mappings of Unix groups)",
          &CommandLineTool::group},
         {"service", "status|start|stop|restart", "the smbd and nmbd services", &CommandLineTool::service},
+        {"status", "[--json]", "the services, sessions, shares in use and open files of the running smbd",
+         &CommandLineTool::status},
+        {"disconnect", "--pid PID | --share NAME",
+         "end an smbd process's sessions or every connection to a share", &CommandLineTool::disconnect},
         {"history", "[--json]", "the versions of the --config file in the history, newest first",
          &CommandLineTool::historyList},
         {"diff", "VERSION [VERSION2]", "the unified diff of a version against another or the current file",
@@ -326,4 +331,14 @@ int CommandLineTool::group(const QStringList &arguments)
 int CommandLineTool::service(const QStringList &arguments)
 {
     return ServerAccountCommand(*this).service(arguments);
+}
+
+int CommandLineTool::status(const QStringList &arguments)
+{
+    return StatusCommand(*this).status(arguments);
+}
+
+int CommandLineTool::disconnect(const QStringList &arguments)
+{
+    return StatusCommand(*this).disconnect(arguments);
 }

@@ -64,6 +64,8 @@ private:
     int user(const QStringList &arguments);
     int group(const QStringList &arguments);
     int service(const QStringList &arguments);
+    int status(const QStringList &arguments);
+    int disconnect(const QStringList &arguments);
     int historyList(const QStringList &arguments);
     int historyDiff(const QStringList &arguments);
     int historyRestore(const QStringList &arguments);

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -98,6 +99,9 @@ private slots:
     void bashCompletion();
     void historyDiffAndRestore();
     void missingModules();
+    void status();
+    void disconnect_data();
+    void disconnect();
 };
 
 void TestCli::printRoundTrip_data()
@@ -429,6 +433,10 @@ void TestCli::usageErrors_data()
     QTest::newRow("print without file") << QStringList{QStringLiteral("print")} << 2;
     QTest::newRow("print with two files")
         << QStringList{QStringLiteral("print"), QStringLiteral("a"), QStringLiteral("b")} << 2;
+    QTest::newRow("disconnect without a target") << QStringList{QStringLiteral("disconnect")} << 2;
+    QTest::newRow("disconnect a pid that is no number") << words("disconnect --pid 7x") << 2;
+    QTest::newRow("disconnect two targets") << words("disconnect --pid 7 --share data") << 2;
+    QTest::newRow("status with an unknown option") << words("status --verbose") << 2;
     QTest::newRow("help") << QStringList{QStringLiteral("help")} << 0;
 }
 
@@ -621,7 +629,8 @@ void TestCli::manPageCoversOptions()
     QStringList missing;
     for (const QStringList &help :
          {QStringList{QStringLiteral("help")}, QStringList{QStringLiteral("share"), QStringLiteral("--help")},
-          QStringList{QStringLiteral("global"), QStringLiteral("--help")}}) {
+          QStringList{QStringLiteral("global"), QStringLiteral("--help")},
+          QStringList{QStringLiteral("disconnect"), QStringLiteral("--help")}}) {
         static const QRegularExpression option(QStringLiteral("(--[a-z-]+)"));
         auto matches = option.globalMatch(QString::fromUtf8(runCli(help).out));
         while (matches.hasNext()) {
@@ -630,8 +639,9 @@ void TestCli::manPageCoversOptions()
                 missing << name;
         }
     }
-    for (const char *command : {"print", "show", "save", "check", "share list", "share add", "share set",
-                                "share remove", "share rename", "global show", "global set"}) {
+    for (const char *command :
+         {"print", "show", "save", "check", "share list", "share add", "share set", "share remove",
+          "share rename", "global show", "global set", "status", "disconnect --pid", "disconnect --share"}) {
         if (!text.contains(QLatin1String(command)))
             missing << QLatin1String(command);
     }
@@ -660,6 +670,10 @@ void TestCli::bashCompletion_data()
                                          << "yes no";
     QTest::newRow("previous versions presets") << "share set data --previous-versions ''"
                                                << "none snapper zfs custom";
+    QTest::newRow("disconnect targets") << "disconnect --"
+                                        << "--pid --share --help";
+    QTest::newRow("shares to disconnect") << "--config {config} disconnect --share ''"
+                                          << "data";
 }
 
 // The completion offers commands, options, their values and the shares of the file in use.
@@ -899,6 +913,148 @@ void TestCli::missingModules()
     const ProcessRun allowed = run(QStringLiteral("--allow-missing-modules share set data --audit full"));
     QCOMPARE(allowed.exitCode, 0);
     QVERIFY(readFile(config).contains("full_audit"));
+}
+
+namespace {
+
+// A directory of stand-ins on PATH: smbstatus prints the captured status of carol in
+// [projects] and dave in [team] (or, with a file "down", only what it says without smbd),
+// systemctl finds smbd active and nmbd not, smbcontrol logs its arguments to "calls" and fails
+// when there is a file "refuse". smb.conf names the two shares at their captured paths.
+struct FakeServer
+{
+    QTemporaryDir dir;
+    QProcessEnvironment environment = testEnvironment();
+
+    FakeServer()
+    {
+        const QByteArray path = QFile::encodeName(dir.path());
+        install("smbstatus",
+                "[ -f " + path
+                    + "/down ] && { echo 'No locked files' >&2; exit 0; }\ncat '" SHAREWARD_SOURCE_DIR
+                      "/tests/system/data/smbstatus-sessions.json'\n");
+        install("systemctl", "[ \"$*\" = 'is-active smbd' ] && exit 0\necho inactive\nexit 3\n");
+        install("smbcontrol",
+                "echo \"$*\" >>" + path + "/calls\n[ -f " + path
+                    + "/refuse ] && { echo \"Can't find pid for destination 'smbd'\" >&2; exit 1; "
+                      "}\nexit 0\n");
+        writeFile(
+            dir.filePath(QStringLiteral("smb.conf")),
+            "[global]\n   workgroup = W\n[projects]\n   path = /tmp/shareward-capture.1vB1ml/srv/projects\n"
+            "[team]\n   path = /tmp/shareward-capture.1vB1ml/srv/team\n");
+        environment.insert(QStringLiteral("PATH"),
+                           dir.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    }
+    void install(const char *name, const QByteArray &body)
+    {
+        const QString program = dir.filePath(QLatin1String(name));
+        writeFile(program, "#!/bin/sh\n" + body);
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ProcessRun run(const QStringList &arguments)
+    {
+        return runProcess(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"),
+                          QStringList{QStringLiteral("--config"), dir.filePath(QStringLiteral("smb.conf"))}
+                              + arguments,
+                          environment);
+    }
+};
+
+QStringList fieldsOf(const QJsonArray &entries, const QStringList &keys)
+{
+    QStringList found;
+    for (const QJsonValue &entry : entries) {
+        QStringList values;
+        for (const QString &key : keys)
+            values << entry[key].toString();
+        found << values.join(QLatin1Char(' '));
+    }
+    return found;
+}
+
+} // namespace
+
+// shareward-cli status reads smbstatus and systemctl through PATH and names the share of each
+// open file from --config.
+void TestCli::status()
+{
+    FakeServer server;
+    const ProcessRun json = server.run({QStringLiteral("status"), QStringLiteral("--json")});
+    QVERIFY2(json.exitCode == 0, json.err.constData());
+    const QJsonObject status = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(status[QLatin1String("services")].toObject(),
+             (QJsonObject{{QStringLiteral("smbd"), QStringLiteral("active")},
+                          {QStringLiteral("nmbd"), QStringLiteral("inactive")}}));
+    const QStringList who{QStringLiteral("user"), QStringLiteral("machine"), QStringLiteral("address"),
+                          QStringLiteral("pid")};
+    QCOMPARE(fieldsOf(status[QLatin1String("sessions")].toArray(), who),
+             (QStringList{QStringLiteral("carol 127.0.0.1 127.0.0.1 74"),
+                          QStringLiteral("dave 127.0.0.1 127.0.0.1 73")}));
+    QCOMPARE(
+        fieldsOf(status[QLatin1String("connections")].toArray(), QStringList{QStringLiteral("share")} + who),
+        (QStringList{QStringLiteral("projects carol 127.0.0.1 127.0.0.1 74"),
+                     QStringLiteral("team dave 127.0.0.1 127.0.0.1 73")}));
+    // The uids of the capture name no account here.
+    QCOMPARE(
+        fieldsOf(status[QLatin1String("openFiles")].toArray(),
+                 {QStringLiteral("path"), QStringLiteral("share"), QStringLiteral("access"),
+                  QStringLiteral("pid")}),
+        (QStringList{
+            QStringLiteral("/tmp/shareward-capture.1vB1ml/srv/projects/report.txt projects read/delete 74"),
+            QStringLiteral("/tmp/shareward-capture.1vB1ml/srv/team/held.txt team read/write 73")}));
+
+    const ProcessRun text = server.run({QStringLiteral("status")});
+    QCOMPARE(text.exitCode, 0);
+    QVERIFY2(text.out.startsWith("smbd: active\nnmbd: inactive\n\nSessions:\n")
+                 && text.out.contains("  team      dave"),
+             text.out.constData());
+
+    QVERIFY(writeFile(server.dir.filePath(QStringLiteral("down")), QByteArray()));
+    const ProcessRun down = server.run({QStringLiteral("status"), QStringLiteral("--json")});
+    QCOMPARE(down.exitCode, 1);
+    QCOMPARE(down.err, QByteArray("shareward-cli: smbd is not running: No locked files\n"));
+    QCOMPARE(QJsonDocument::fromJson(down.out)[QLatin1String("running")], QJsonValue(false));
+}
+
+void TestCli::disconnect_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<bool>("refuse");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("calls");
+    QTest::addColumn<QByteArray>("said");
+    QTest::newRow("a session's process")
+        << "disconnect --pid 74" << false << 0 << QByteArray("74 shutdown\n")
+        << QByteArray("end smbd process 74 and its sessions (carol from 127.0.0.1)\n");
+    QTest::newRow("a process serving no session")
+        << "disconnect --pid 48" << false << 1 << QByteArray()
+        << QByteArray("shareward-cli: no session is served by process 48\n");
+    QTest::newRow("a share") << "disconnect --share team" << false << 0
+                             << QByteArray("smbd close-share team\n")
+                             << QByteArray("close every connection to share team\n");
+    QTest::newRow("a dry run") << "--dry-run disconnect --share team" << false << 0 << QByteArray()
+                               << QByteArray("would close every connection to share team\n");
+    QTest::newRow("smbcontrol fails")
+        << "disconnect --share team" << true << 1 << QByteArray("smbd close-share team\n")
+        << QByteArray(
+               "shareward-cli: cannot close every connection to share team: Can't find pid for destination "
+               "'smbd'\n");
+}
+
+// disconnect sends smbcontrol's messages; a pid smbstatus lists for no session is refused, so
+// that smbd's main process is not ended by mistake.
+void TestCli::disconnect()
+{
+    QFETCH(QString, arguments);
+    QFETCH(bool, refuse);
+    QFETCH(int, exitCode);
+    FakeServer server;
+    if (refuse)
+        QVERIFY(writeFile(server.dir.filePath(QStringLiteral("refuse")), QByteArray()));
+    const ProcessRun result = server.run(arguments.split(QLatin1Char(' ')));
+    QCOMPARE(result.exitCode, exitCode);
+    QTEST(exitCode == 0 ? result.out : result.err, "said");
+    QTEST(readFile(server.dir.filePath(QStringLiteral("calls"))), "calls");
 }
 
 QTEST_GUILESS_MAIN(TestCli)
