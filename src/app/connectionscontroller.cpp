@@ -156,8 +156,15 @@ void ConnectionsController::poll()
     }
 }
 
-void ConnectionsController::apply(const Reading &reading)
+void ConnectionsController::apply(const Reading &given)
 {
+    Reading reading = given;
+    // smbstatus answers for a stopped smbd as for an idle one: where systemd knows, it decides.
+    if (reading.status.running
+        && (reading.smbd == SystemCtl::Inactive || reading.smbd == SystemCtl::Failed)) {
+        reading.status = ServerStatus();
+        reading.status.error = tr("smbd is not running: systemd reports it stopped");
+    }
     m_status = reading.status;
     m_view->setStatus(reading.status);
     showState(m_smbdLabel, SystemCtl::smbdService(), reading.smbd);

@@ -106,7 +106,7 @@ private:
     void start();
     void refreshSoon();
     void poll();
-    void apply(const Reading &reading);
+    void apply(const Reading &given);
     void verify(const Check &check);
     void disconnectClient(const QString &pid);
     void closeShare(const QString &share);

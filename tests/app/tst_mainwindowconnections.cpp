@@ -95,6 +95,7 @@ private slots:
     void init() { MainWindow::setReviewsChanges(false); }
     void tabShowsRecords();
     void smbdNotRunning();
+    void smbdStoppedLooksIdle();
     void refreshOnF5();
     void timerOnlyWhileShown();
     void commands_data();
@@ -162,6 +163,22 @@ void TestMainWindowConnections::smbdNotRunning()
              QStringLiteral("smbd is not running: %1/lock/locking.tdb not initialised")
                  .arg(QFileInfo(sandbox.configPath()).path()));
     QCOMPARE(label(window, "labelSmbd"), QStringLiteral("smbd stopped"));
+    QCOMPARE(label(window, "labelSessions"), QStringLiteral("no sessions"));
+}
+
+// After smbd stopped, smbstatus reports an idle server; systemd's word shows it stopped.
+void TestMainWindowConnections::smbdStoppedLooksIdle()
+{
+    Sandbox sandbox;
+    sandbox.setServerStatus(statusJson(false, false));
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    window.show();
+    child<QTabWidget>(window, "tabWidget")->setCurrentIndex(2);
+    QVERIFY(refreshed(window));
+    QVERIFY(child<QLabel>(window, "labelNotRunning")->isVisible());
+    QCOMPARE(child<QLabel>(window, "labelNotRunning")->text(),
+             QStringLiteral("smbd is not running: systemd reports it stopped"));
     QCOMPARE(label(window, "labelSessions"), QStringLiteral("no sessions"));
 }
 
