@@ -1,6 +1,8 @@
 #include "processrunner.h"
 #include "smbcontrol.h"
 
+#include "fakeprogram.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,21 +14,6 @@
 #include <memory>
 
 namespace {
-
-// A stand-in for smbcontrol: appends its arguments to "calls" (each followed by '|', one call a
-// line), copies the files "stdout" and "stderr" when present to its output and exits with the
-// code in "answer" (0 without one), or never when it says "hang".
-const char fakeSmbcontrol[] = R"(#!/bin/sh
-dir=$(dirname "$0")
-for argument in "$@"; do printf '%s|' "$argument"; done >>"$dir/calls"
-echo >>"$dir/calls"
-if [ -f "$dir/stdout" ]; then cat "$dir/stdout"; fi
-if [ -f "$dir/stderr" ]; then cat "$dir/stderr" >&2; fi
-answer=0
-if [ -f "$dir/answer" ]; then answer=$(cat "$dir/answer"); fi
-if [ "$answer" = hang ]; then exec sleep 30; fi
-exit "$answer"
-)";
 
 // Runs the real smbcontrol with every directory it writes to (its messaging sockets and
 // locks, names.tdb) inside the temporary directory and pid files looked up there, so that it
@@ -95,7 +82,7 @@ void TestSmbControl::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    writeFile(QStringLiteral("smbcontrol"), fakeSmbcontrol, true);
+    QVERIFY(writeFakeProgram(path(QStringLiteral("smbcontrol"))));
 }
 
 void TestSmbControl::writeFile(const QString &name, const QByteArray &content, bool executable)

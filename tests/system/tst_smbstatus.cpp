@@ -1,5 +1,7 @@
 #include "processrunner.h"
 #include "smbstatus.h"
+
+#include "fakeprogram.h"
 #include "testfiles.h"
 
 #include <QElapsedTimer>
@@ -62,19 +64,6 @@ QByteArray withReportOpen(const std::function<void(QJsonObject &)> &edit)
     root[QStringLiteral("open_files")] = files;
     return QJsonDocument(root).toJson();
 }
-
-// A stand-in for smbstatus that prints the files "stdout" and "stderr" beside it and exits
-// with the code in "answer", or never when it says "hang".
-const char fakeSmbstatus[] = R"(#!/bin/sh
-dir=$(dirname "$0")
-[ "$*" = --json ] || { echo "unexpected arguments: $*" >&2; exit 9; }
-if [ -f "$dir/stdout" ]; then cat "$dir/stdout"; fi
-if [ -f "$dir/stderr" ]; then cat "$dir/stderr" >&2; fi
-answer=0
-if [ -f "$dir/answer" ]; then answer=$(cat "$dir/answer"); fi
-if [ "$answer" = hang ]; then exec sleep 30; fi
-exit "$answer"
-)";
 
 } // namespace
 
@@ -291,13 +280,13 @@ void TestSmbStatus::read()
     QFETCH(QByteArray, answer);
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("smbstatus"));
-    QVERIFY(writeFile(program, fakeSmbstatus));
-    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(writeFakeProgram(program));
     QVERIFY(writeFile(dir.filePath(QStringLiteral("stdout")), out));
     QVERIFY(writeFile(dir.filePath(QStringLiteral("stderr")), err));
     QVERIFY(writeFile(dir.filePath(QStringLiteral("answer")), answer));
 
     const ServerStatus status = SmbStatus(program).read(capturedShares());
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("calls"))), QByteArray("--json|\n"));
     QTEST(status.running, "running");
     QFETCH(QString, error);
     QCOMPARE(status.error, error.replace(QLatin1String("%1"), program));
@@ -308,8 +297,7 @@ void TestSmbStatus::hangingProgramStops()
 {
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("smbstatus"));
-    QVERIFY(writeFile(program, fakeSmbstatus));
-    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(writeFakeProgram(program));
     QVERIFY(writeFile(dir.filePath(QStringLiteral("answer")), "hang"));
     SmbStatus smbstatus(program);
     smbstatus.setTimeLimit(300);

@@ -1,5 +1,7 @@
 #include "systemctl.h"
 
+#include "fakeprogram.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -7,25 +9,6 @@
 #include <memory>
 
 namespace {
-
-// A stand-in for systemctl: appends its arguments to "calls" (each followed by '|', one call a line)
-// and answers as the file "answer-COMMAND-SERVICE" says: an exit code, "kill-SIGNAL" to die by that
-// signal, "sleep" to answer 0 after a pause, or "hang" never to answer. The file "stderr", when present, is
-// copied to the error output.
-const char fakeSystemctl[] = R"(#!/bin/sh
-dir=$(dirname "$0")
-for argument in "$@"; do printf '%s|' "$argument"; done >>"$dir/calls"
-echo >>"$dir/calls"
-answer=0
-if [ -f "$dir/answer-$1-$2" ]; then answer=$(cat "$dir/answer-$1-$2"); fi
-if [ -f "$dir/stderr" ]; then cat "$dir/stderr" >&2; fi
-case $answer in
-kill-*) kill -s "${answer#kill-}" $$ ;;
-sleep) sleep 0.3; exit 0 ;;
-hang) sleep 30 ;;
-*) exit "$answer" ;;
-esac
-)";
 
 bool callOperation(const SystemCtl &systemCtl, SystemCtl::Command command, const QString &service)
 {
@@ -75,8 +58,7 @@ void TestSystemCtl::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    writeFile(QStringLiteral("systemctl"), fakeSystemctl);
-    QVERIFY(QFile::setPermissions(fakeProgram(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeFakeProgram(fakeProgram()));
 }
 
 void TestSystemCtl::writeFile(const QString &name, const QByteArray &content)
