@@ -1,0 +1,31 @@
+#pragma once
+
+#include <ostream>
+
+class SambaSettings;
+class Share;
+
+// Writes the JSON of `shareward-cli show` to a stream piece by piece, so that tens of
+// thousands of shares never sit in memory as JSON values at once. The bytes written are
+// exactly those of QJsonDocument(RecordJson::configuration(settings, shares)).toJson().
+//
+//   ConfigurationJsonWriter writer(out);
+//   writer.begin(settings);
+//   for (const Share &share : shares)
+//       writer.share(share);
+//   writer.end();
+class ConfigurationJsonWriter
+{
+public:
+    explicit ConfigurationJsonWriter(std::ostream &out);
+
+    // Everything before the first share.
+    void begin(const SambaSettings &settings);
+    void share(const Share &share);
+    // Everything after the last share.
+    void end();
+
+private:
+    std::ostream &m_out;
+    bool m_firstShare = true;
+};
