@@ -132,10 +132,11 @@ bool sameValue(const std::string &a, const std::string &b)
 
 bool sameEntries(const ConfigTables::Section &a, const ConfigTables::Section &b)
 {
-    if (a.entries.size() != b.entries.size())
+    const std::vector<ConfigTables::Entry> entries = a.entries();
+    if (entries.size() != b.entries().size())
         return false;
-    return std::all_of(a.entries.begin(), a.entries.end(), [&b](const ConfigTables::Entry &entry) {
-        const ConfigTables::Entry *other = b.find(entry.key);
+    return std::all_of(entries.begin(), entries.end(), [&b](const ConfigTables::Entry &entry) {
+        const auto other = b.find(entry.key);
         return other && sameValue(entry.value, other->value);
     });
 }
@@ -144,9 +145,10 @@ bool sameEntries(const ConfigTables::Section &a, const ConfigTables::Section &b)
 // booleans by meaning. Lines read end before a NUL byte, so NUL separates safely.
 std::string signatureOf(const ConfigTables::Section &section)
 {
+    const std::vector<ConfigTables::Entry> all = section.entries();
     std::vector<const ConfigTables::Entry *> entries;
-    entries.reserve(section.entries.size());
-    for (const ConfigTables::Entry &entry : section.entries)
+    entries.reserve(all.size());
+    for (const ConfigTables::Entry &entry : all)
         entries.push_back(&entry);
     std::sort(entries.begin(), entries.end(),
               [](const ConfigTables::Entry *a, const ConfigTables::Entry *b) { return a->key < b->key; });
@@ -166,7 +168,7 @@ std::string signatureOf(const ConfigTables::Section &section)
 bool isShare(const ConfigTables::Section &section)
 {
     // Samba ignores a section without parameters.
-    return section.key != "global" && !section.entries.empty();
+    return section.key != "global" && section.hasParameters();
 }
 
 const ConfigTables::Section *shareIn(const ConfigTables &tables, const std::string &key)

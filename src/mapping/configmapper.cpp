@@ -97,7 +97,7 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
     std::vector<const ConfigTables::Section *> order = m_tables.byName();
     order.erase(std::remove_if(order.begin(), order.end(),
                                [](const ConfigTables::Section *section) {
-                                   return section->key == "global" || section->entries.empty();
+                                   return section->key == "global" || !section->hasParameters();
                                }),
                 order.end());
 
@@ -151,7 +151,7 @@ bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share
         // were not loaded as records (no parameters) stay.
         for (std::size_t i = 0; i < kept.size(); ++i) {
             const ConfigTables::Section &section = m_tables.sections()[i];
-            if (!kept[i] && section.key != "global" && !section.entries.empty() && m_loadedShareOf[i] >= 0)
+            if (!kept[i] && section.key != "global" && section.hasParameters() && m_loadedShareOf[i] >= 0)
                 writer.removeSection(section);
         }
         writer.finish();

@@ -14,7 +14,7 @@ namespace {
 using Section = ConfigTables::Section;
 using Entry = ConfigTables::Entry;
 
-QString decode(const std::string &bytes)
+QString decode(std::string_view bytes)
 {
     return ConfigValues::decode(bytes);
 }
@@ -45,12 +45,12 @@ SambaSettings ConfigReader::readSettings() const
 {
     SambaSettings settings;
     GlobalShare &global = *settings.global();
-    if (const Section *values = m_tables.global(); values && !values->entries.empty()) {
+    if (const Section *values = m_tables.global(); values && values->hasParameters()) {
         const QString name = decode(values->name);
         global.setOriginalName(name);
         global.setName(name);
         auto text = [values](const char *key) {
-            const Entry *found = values->find(key);
+            const auto found = values->find(key);
             return found ? decode(found->value) : QString();
         };
         if (values->find("workgroup"))
@@ -58,7 +58,7 @@ SambaSettings ConfigReader::readSettings() const
         if (values->find("server string"))
             global.setServerString(text("server string"));
 
-        if (const Entry *security = values->find("security")) {
+        if (const auto security = values->find("security")) {
             const std::string mode = lower(security->value);
             if (mode == "user")
                 settings.setSecurity(values->find("map to guest") ? SambaSettings::SecurityShare
@@ -70,7 +70,7 @@ SambaSettings ConfigReader::readSettings() const
             else
                 settings.setSecurity(SambaSettings::SecurityUser);
         }
-        if (const Entry *realm = values->find("realm")) {
+        if (const auto realm = values->find("realm")) {
             const bool usesRealm = settings.security() == SambaSettings::SecurityUser
                 || settings.security() == SambaSettings::SecurityAds;
             if (usesRealm && !realm->value.empty()) {
@@ -79,11 +79,11 @@ SambaSettings ConfigReader::readSettings() const
                     settings.setSecurity(SambaSettings::SecurityKerberosDomain);
             }
         }
-        if (const Entry *encrypt = values->find("encrypt passwords"))
+        if (const auto encrypt = values->find("encrypt passwords"))
             global.setEncryptPasswords(ConfigValues::parseBool(encrypt->value));
-        if (const Entry *guest = values->find("guest account"))
+        if (const auto guest = values->find("guest account"))
             global.setGuestAccount(decode(lower(guest->value)));
-        if (const Entry *method = values->find("kerberos method"))
+        if (const auto method = values->find("kerberos method"))
             settings.setKerberosMethod(SambaSettings::kerberosMethodFromText(decode(method->value)));
 
         // [global] holds the share settings that every share falls back to.
@@ -103,9 +103,9 @@ Share ConfigReader::readShare(const Section &values, const GlobalShare &global) 
     readRecord(share, values, global);
     if (!values.find("comment"))
         share.setComment(global.serverString());
-    if (const Entry *users = values.find("valid users"))
+    if (const auto users = values.find("valid users"))
         share.setValidUsers(splitWords(decode(users->value)));
-    if (const Entry *writers = values.find("write list")) {
+    if (const auto writers = values.find("write list")) {
         const WriteList list = parseWriteList(decode(writers->value));
         share.setWriteListEverybody(list.everybody);
         share.setWriteList(list.names);
@@ -118,11 +118,11 @@ Share ConfigReader::readShare(const Section &values, const GlobalShare &global) 
 void ConfigReader::readRecord(Share &record, const Section &values, const Share &fallback) const
 {
     auto text = [&values](const char *key, const QString &otherwise) {
-        const Entry *found = values.find(key);
+        const auto found = values.find(key);
         return found ? decode(found->value) : otherwise;
     };
     auto flag = [&values](const char *key, bool otherwise) {
-        const Entry *found = values.find(key);
+        const auto found = values.find(key);
         return found ? ConfigValues::parseBool(found->value) : otherwise;
     };
     if (values.find("comment"))
@@ -152,43 +152,43 @@ ConfigReader::WriteList ConfigReader::parseWriteList(const QString &value)
 
 void ConfigReader::readModules(Share &record, const Section &values) const
 {
-    const Entry *objects = values.find("vfs objects");
+    const auto objects = values.find("vfs objects");
     if (!objects)
         return;
     const Section *global = m_tables.global();
     // An option set in the share wins; otherwise [global]'s applies.
-    auto option = [&values, global](const std::string &key) -> const Entry * {
-        if (const Entry *own = values.find(key))
+    auto option = [&values, global](const std::string &key) -> std::optional<Entry> {
+        if (const auto own = values.find(key))
             return own;
-        return global ? global->find(key) : nullptr;
+        return global ? global->find(key) : std::nullopt;
     };
     for (const QString &word : splitWords(decode(objects->value))) {
         std::shared_ptr<VFSModule> module = VFSModule::create(word);
         if (auto full = std::dynamic_pointer_cast<FullAudit>(module)) {
-            if (const Entry *e = option("full_audit:prefix"))
+            if (const auto e = option("full_audit:prefix"))
                 full->setPrefix(decode(e->value));
-            if (const Entry *e = option("full_audit:success"))
+            if (const auto e = option("full_audit:success"))
                 full->setSuccessOperations(parseOperationSet(decode(e->value)));
-            if (const Entry *e = option("full_audit:failure"))
+            if (const auto e = option("full_audit:failure"))
                 full->setFailureOperations(parseOperationSet(decode(e->value)));
-            if (const Entry *e = option("full_audit:facility"))
+            if (const auto e = option("full_audit:facility"))
                 full->setFacility(Syslog::Facility(decode(e->value)));
-            if (const Entry *e = option("full_audit:priority"))
+            if (const auto e = option("full_audit:priority"))
                 full->setPriority(Syslog::Priority(decode(e->value)));
-            if (const Entry *e = option("full_audit:syslog"))
+            if (const auto e = option("full_audit:syslog"))
                 full->setSyslog(ConfigValues::parseBool(e->value));
-            if (const Entry *e = option("full_audit:log_secdesc"))
+            if (const auto e = option("full_audit:log_secdesc"))
                 full->setLogSecDesc(ConfigValues::parseBool(e->value));
         } else if (auto audit = std::dynamic_pointer_cast<Audit>(module)) {
-            if (const Entry *e = option("audit:facility"))
+            if (const auto e = option("audit:facility"))
                 audit->setFacility(Syslog::Facility(decode(e->value)));
-            if (const Entry *e = option("audit:priority"))
+            if (const auto e = option("audit:priority"))
                 audit->setPriority(Syslog::Priority(decode(e->value)));
         } else if (auto acl = std::dynamic_pointer_cast<ACL>(module)) {
             const std::string prefix = ConfigValues::encode(acl->name()) + ':';
-            if (const Entry *e = option(prefix + "ignore system acls"))
+            if (const auto e = option(prefix + "ignore system acls"))
                 acl->setIgnoreSystemAcls(ConfigValues::parseBool(e->value));
-            if (const Entry *e = option(prefix + "default acl style"))
+            if (const auto e = option(prefix + "default acl style"))
                 acl->setDefaultAclStyle(decode(e->value).toLower());
             record.setAclByDefault(false);
         } else if (auto options = std::dynamic_pointer_cast<OptionModule>(module)) {
@@ -203,7 +203,7 @@ void ConfigReader::readOptions(OptionModule &module, const Section &values)
     // Only the share's own lines: [global]'s would be written into the share once edited.
     // Entries hold keys in lookup form, as Samba compares the keys of parametric options.
     const std::string prefix = ConfigValues::lookupKey(ConfigValues::encode(module.optionPrefix())) + ':';
-    for (const Entry &entry : values.entries) {
+    for (const Entry &entry : values.entries()) {
         if (entry.key.size() > prefix.size() && entry.key.compare(0, prefix.size(), prefix) == 0)
             module.setOption(decode(entry.key.substr(prefix.size())), decode(entry.value));
     }
@@ -216,7 +216,7 @@ void ConfigReader::readAclOptions(Share &record, const Section &values, const Sh
     bool settings[9];
     bool anySet = false;
     for (std::size_t i = 0; i < options.size(); ++i) {
-        const Entry *found = values.find(options[i].key);
+        const auto found = values.find(options[i].key);
         settings[i] = found ? ConfigValues::parseBool(found->value) : (fallback.*options[i].get)();
         anySet = anySet || found;
     }

@@ -135,8 +135,8 @@ bool ConfigRepair::planIdmapRange()
     std::vector<std::pair<std::uint64_t, std::uint64_t>> taken;
     const std::string prefix = ConfigValues::lookupKey("idmap config");
     const std::string suffix = ":range";
-    for (const ConfigTables::Entry &entry : global->entries) {
-        const std::string &key = entry.key;
+    for (const ConfigTables::Entry &entry : global->entries()) {
+        const std::string_view key = entry.key;
         if (key.size() <= prefix.size() + suffix.size() || key.compare(0, prefix.size(), prefix) != 0
             || key.compare(key.size() - suffix.size(), suffix.size(), suffix) != 0
             || key == ConfigValues::lookupKey(rangeKey))
@@ -154,7 +154,7 @@ bool ConfigRepair::planIdmapRange()
         editor.set(backendKey, "tdb");
         m_changes.append({0, section, decode(backendKey), QString(), QStringLiteral("tdb")});
     }
-    const ConfigTables::Entry *range = global->find(rangeKey);
+    const auto range = global->find(rangeKey);
     unsigned low = 0;
     unsigned high = 0;
     // A range Samba can parse is kept: changing it would map the IDs already handed out anew.

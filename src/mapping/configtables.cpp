@@ -43,60 +43,115 @@ std::uint64_t prefixOf(std::string_view name)
 
 } // namespace
 
-const ConfigTables::Entry *ConfigTables::Section::find(std::string_view key) const
+template<typename Visit>
+void ConfigTables::Section::forEachParameter(Visit &&visit) const
 {
-    if ((m_keyBits & keyBit(key)) == 0)
-        return nullptr;
-    if (m_index) {
-        const auto found = m_index->find(ConfigValues::lookupKey(key));
-        return found == m_index->end() ? nullptr : &entries[found->second];
+    const std::vector<std::uint32_t> &keys = m_tables->m_lineKeys;
+    for (const Occurrence &run : occurrences) {
+        for (std::size_t i = run.header == noHeader ? 0 : run.header + 1; i < run.end; ++i) {
+            if (keys[i] != 0)
+                visit(i);
+        }
     }
-    for (const Entry &entry : entries) {
-        if (ConfigValues::sameKey(key, entry.key))
-            return &entry;
-    }
-    return nullptr;
 }
 
-void ConfigTables::Section::set(std::string key, std::string value)
+std::size_t ConfigTables::Section::lastLineOf(std::string_view key) const
 {
-    m_keyBits |= keyBit(key);
+    if (m_parameters > scanLimit) {
+        if (!m_index) {
+            m_index = std::make_unique<std::unordered_map<std::string, std::size_t>>();
+            forEachParameter([this](std::size_t line) { (*m_index)[m_tables->keyOf(line)] = line; });
+        }
+        const auto found = m_index->find(ConfigValues::lookupKey(key));
+        return found == m_index->end() ? noHeader : found->second;
+    }
     // A later line wins over an earlier one with the same canonical key.
-    if (m_index) {
-        const auto found = m_index->find(key);
-        if (found != m_index->end()) {
-            entries[found->second].value = std::move(value);
-            return;
+    std::size_t last = noHeader;
+    forEachParameter([&](std::size_t line) {
+        if (ConfigValues::sameKey(key, m_tables->keyOf(line)))
+            last = line;
+    });
+    return last;
+}
+
+std::optional<ConfigTables::Entry> ConfigTables::Section::find(std::string_view key) const
+{
+    if ((m_keyBits & keyBit(key)) == 0)
+        return std::nullopt;
+    const std::size_t line = lastLineOf(key);
+    if (line == noHeader)
+        return std::nullopt;
+    return m_tables->entryOf(line);
+}
+
+std::vector<ConfigTables::Entry> ConfigTables::Section::entries() const
+{
+    std::vector<Entry> entries;
+    std::unordered_map<std::string_view, std::size_t> position;
+    const bool indexed = m_parameters > scanLimit;
+    forEachParameter([&](std::size_t line) {
+        const std::string &key = m_tables->keyOf(line);
+        std::size_t at = entries.size();
+        if (indexed) {
+            const auto found = position.find(key);
+            if (found != position.end())
+                at = found->second;
+            else
+                position.emplace(key, at);
+        } else {
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                if (entries[i].key == key) {
+                    at = i;
+                    break;
+                }
+            }
         }
-        m_index->emplace(key, entries.size());
-        entries.push_back({std::move(key), std::move(value)});
-        return;
-    }
-    for (Entry &entry : entries) {
-        if (entry.key == key) {
-            entry.value = std::move(value);
-            return;
-        }
-    }
-    entries.push_back({std::move(key), std::move(value)});
-    if (entries.size() > scanLimit) {
-        m_index = std::make_unique<std::unordered_map<std::string, std::size_t>>();
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            m_index->emplace(entries[i].key, i);
-    }
+        Entry entry = m_tables->entryOf(line);
+        if (at == entries.size())
+            entries.push_back(std::move(entry));
+        else
+            entries[at].value = std::move(entry.value);
+    });
+    return entries;
+}
+
+ConfigTables::Entry ConfigTables::entryOf(std::size_t line) const
+{
+    std::string value = m_document->value(line);
+    if (m_lineKeys[line] & inverted)
+        value = ConfigValues::invertBool(value);
+    return {keyOf(line), std::move(value)};
 }
 
 void ConfigTables::build(const ConfigDocument &document)
 {
     // One section per run of lines in file order first; then one sort by name groups the
     // runs of a name and gives the order of names that lookups and the share list use.
+    m_document = &document;
     m_sections.clear();
     m_byName.clear();
+    m_keys.clear();
     const std::size_t read = document.readLines();
+    m_lineKeys.assign(read, 0);
     std::size_t headers = 1;
     for (std::size_t i = 0; i < read; ++i)
         headers += document.line(i).kind == ConfigLine::Section;
     m_sections.reserve(headers);
+
+    // Keys as written -> their canonical key: a file spells its keys in few ways.
+    std::unordered_map<std::string_view, std::uint32_t> written;
+    std::unordered_map<std::string, std::uint32_t> canonicalIds;
+    std::vector<std::uint64_t> bits;
+    auto keyOf = [&](std::string_view key) {
+        const std::string lookup = ConfigValues::lookupKey(key);
+        std::string canonical(ConfigValues::canonicalOf(lookup));
+        auto [at, added] = canonicalIds.try_emplace(canonical, static_cast<std::uint32_t>(m_keys.size() + 1));
+        if (added) {
+            bits.push_back(keyBit(canonical));
+            m_keys.push_back(std::move(canonical));
+        }
+        return at->second | (ConfigValues::isWritableFamily(lookup) ? inverted : 0u);
+    };
 
     Section *current = nullptr;
     for (std::size_t i = 0; i < read; ++i) {
@@ -106,6 +161,7 @@ void ConfigTables::build(const ConfigDocument &document)
                 current->occurrences.back().end = i;
             m_sections.emplace_back();
             current = &m_sections.back();
+            current->m_tables = this;
             current->name = document.name(i);
             current->key = ConfigValues::sectionKey(current->name);
             current->occurrences.push_back({i, read});
@@ -114,18 +170,21 @@ void ConfigTables::build(const ConfigDocument &document)
                 // Samba reads parameters before any header as global ones.
                 m_sections.emplace_back();
                 current = &m_sections.back();
+                current->m_tables = this;
                 current->name = current->key = "global";
                 current->occurrences.push_back({noHeader, read});
             }
-            std::string key = line.continued ? ConfigValues::lookupKey(document.name(i))
-                                             : ConfigValues::lookupKey(document.rawName(i));
-            std::string value = document.value(i);
-            if (ConfigValues::isWritableFamily(key))
-                value = ConfigValues::invertBool(value);
-            const std::string_view canonical = ConfigValues::canonicalOf(key);
-            if (canonical.size() != key.size() || canonical != key)
-                key = std::string(canonical);
-            current->set(std::move(key), std::move(value));
+            std::uint32_t id;
+            if (line.continued) {
+                id = keyOf(document.name(i));
+            } else {
+                const std::string_view raw = document.rawName(i);
+                const auto found = written.find(raw);
+                id = found != written.end() ? found->second : written.emplace(raw, keyOf(raw)).first->second;
+            }
+            m_lineKeys[i] = id;
+            current->m_keyBits |= bits[(id & ~inverted) - 1];
+            ++current->m_parameters;
         }
     }
     if (current)
@@ -155,8 +214,8 @@ void ConfigTables::build(const ConfigDocument &document)
              ++j) {
             Section &later = m_sections[order[j].index];
             first.occurrences.push_back(later.occurrences.front());
-            for (Entry &entry : later.entries)
-                first.set(std::move(entry.key), std::move(entry.value));
+            first.m_keyBits |= later.m_keyBits;
+            first.m_parameters += later.m_parameters;
             first.name = std::move(later.name);
             merged[order[j].index] = true;
             anyMerged = true;

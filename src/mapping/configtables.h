@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,7 +20,7 @@ class ConfigTables
 public:
     struct Entry
     {
-        std::string key; // lookup form of the canonical key
+        std::string_view key; // lookup form of the canonical key, held by the tables
         std::string value; // as Samba reads it; inverted for the "writable" spellings
     };
     // One run of lines of a section: its header and what follows up to the next header.
@@ -28,26 +29,44 @@ public:
         std::size_t header; // noHeader for the parameters before the first header
         std::size_t end; // one past the last line
     };
-    struct Section
+    // A section's values are read from its lines when asked for: nothing per parameter is
+    // kept but the key of each line, so tens of thousands of sections cost little.
+    class Section
     {
+    public:
         std::string key; // ConfigValues::sectionKey of the name
         std::string name; // as the last header writes it, whitespace runs as one blank
         std::vector<Occurrence> occurrences;
-        std::vector<Entry> entries;
+
+        bool hasParameters() const { return m_keyBits != 0; }
         // The value in effect of a key given in any spelling ("read only", "Read Only").
-        const Entry *find(std::string_view key) const;
+        std::optional<Entry> find(std::string_view key) const;
+        // Every key in effect and its value, in the order of the key's first line.
+        std::vector<Entry> entries() const;
 
     private:
         friend class ConfigTables;
-        void set(std::string key, std::string value);
-        // Large sections get an index; most hold a handful of keys and are scanned.
-        std::unique_ptr<std::unordered_map<std::string, std::size_t>> m_index;
+        // The lines that hold parameters, in file order.
+        template<typename Visit>
+        void forEachParameter(Visit &&visit) const;
+        std::size_t lastLineOf(std::string_view key) const;
+
+        const ConfigTables *m_tables = nullptr;
+        std::uint32_t m_parameters = 0;
         // One bit per key present (see keyBit): most lookups are for keys that are not.
         std::uint64_t m_keyBits = 0;
+        // Large sections get an index on first use: key -> its last line.
+        mutable std::unique_ptr<std::unordered_map<std::string, std::size_t>> m_index;
     };
 
     static constexpr std::size_t noHeader = static_cast<std::size_t>(-1);
 
+    ConfigTables() = default;
+    // Sections point back at their tables.
+    ConfigTables(const ConfigTables &) = delete;
+    ConfigTables &operator=(const ConfigTables &) = delete;
+
+    // The document must outlive the tables and not be loaded again while they are used.
     void build(const ConfigDocument &document);
 
     const Section *find(std::string_view key) const;
@@ -67,7 +86,16 @@ private:
         std::uint64_t prefix;
         std::uint32_t index;
     };
+    static constexpr std::uint32_t inverted = 0x80000000u;
 
+    Entry entryOf(std::size_t line) const;
+    const std::string &keyOf(std::size_t line) const { return m_keys[(m_lineKeys[line] & ~inverted) - 1]; }
+
+    const ConfigDocument *m_document = nullptr;
     std::vector<Section> m_sections;
     std::vector<Order> m_byName;
+    // Per line: 0, or one more than the index in m_keys of its canonical key, with the bit
+    // inverted set for the "writable" spellings.
+    std::vector<std::uint32_t> m_lineKeys;
+    std::vector<std::string> m_keys;
 };

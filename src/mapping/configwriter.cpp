@@ -257,7 +257,7 @@ void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *s
 
     // Samba stacks modules in the written order: keep the order of the line as read where
     // Samba's manual pages allow it.
-    const ConfigTables::Entry *objects = section ? section->find("vfs objects") : nullptr;
+    const auto objects = section ? section->find("vfs objects") : std::nullopt;
     QStringList read;
     if (objects) {
         for (const QString &word : ConfigReader::splitWords(ConfigValues::decode(objects->value))) {
@@ -308,7 +308,7 @@ void ConfigWriter::writeWriteList(SectionEditor &s, const ConfigTables::Section 
         return;
     }
     // Plain words on the line as read are users; a name chosen in the tool is a group.
-    const ConfigTables::Entry *read = section ? section->find("write list") : nullptr;
+    const auto read = section ? section->find("write list") : std::nullopt;
     QSet<QString> users;
     if (read) {
         for (const QString &word : ConfigReader::splitWords(ConfigValues::decode(read->value))) {

@@ -41,7 +41,7 @@ Comments ourComments(const QByteArray &text)
     for (const ConfigTables::Section &section : tables.sections()) {
         if (section.key == "global")
             continue;
-        const ConfigTables::Entry *comment = section.find("comment");
+        const auto comment = section.find("comment");
         comments.insert(QString::fromStdString(section.key),
                         comment ? QString::fromStdString(comment->value) : QString());
     }
