@@ -168,8 +168,7 @@ int CommandLineTool::print(const QStringList &arguments)
     if (!readFile(arguments.first(), bytes))
         return UsageError;
     ConfigDocument document;
-    std::istringstream in(bytes);
-    document.load(in);
+    document.load(std::move(bytes));
     document.write(m_out);
     m_out.flush();
     return m_out.good() ? Success : fail(Failure, QStringLiteral("cannot write to standard output"));
@@ -199,30 +198,67 @@ int CommandLineTool::save(const QStringList &arguments)
 
 int CommandLineTool::read(const Use &use)
 {
-    // The same reading as the window's; a file that cannot be read is a usage error.
-    std::string bytes;
-    if (!readFile(m_config, bytes))
-        return UsageError;
+    // The same reading as the window's.
     ConfigDocument document;
     ConfigMapper mapper(document, m_config);
+    SambaSettings settings;
+    if (!loadGlobal(mapper, settings))
+        return m_loadFailure;
     try {
-        const SambaSettings settings = mapper.loadGlobal();
         return use(settings, mapper.loadShares(*settings.global()));
     } catch (const std::exception &error) {
         return fail(Failure, QString::fromStdString(error.what()));
     }
 }
 
+bool CommandLineTool::loadGlobal(ConfigMapper &mapper, SambaSettings &settings)
+{
+    try {
+        settings = mapper.loadGlobal();
+        return true;
+    } catch (const std::exception &error) {
+        // A file that cannot be read is a usage error, said as print says it.
+        std::string bytes;
+        m_loadFailure =
+            readFile(m_config, bytes) ? fail(Failure, QString::fromStdString(error.what())) : UsageError;
+        return false;
+    }
+}
+
 int CommandLineTool::edit(const Change &change)
 {
-    std::string bytes;
-    if (!readFile(m_config, bytes))
-        return UsageError;
+    return editRecords([](ConfigMapper &mapper,
+                          const SambaSettings &settings) { return mapper.loadShares(*settings.global()); },
+                       change);
+}
+
+int CommandLineTool::editShare(const QString &name, const Change &change)
+{
+    return editRecords(
+        [this, &name](ConfigMapper &mapper, const SambaSettings &settings) {
+            QList<Share> shares;
+            if (std::optional<Share> share = mapper.loadShare(*settings.global(), name))
+                shares << *share;
+            const QString loaded = shares.isEmpty() ? QString() : shares.first().name().trimmed().toLower();
+            for (const QString &other : mapper.shareNames()) {
+                const QString key = other.trimmed().toLower();
+                if (key != loaded)
+                    m_otherShareNames.insert(key);
+            }
+            return shares;
+        },
+        change);
+}
+
+int CommandLineTool::editRecords(const Load &load, const Change &change)
+{
     ConfigDocument document;
     ConfigMapper mapper(document, m_config);
+    SambaSettings settings;
+    if (!loadGlobal(mapper, settings))
+        return m_loadFailure;
     try {
-        SambaSettings settings = mapper.loadGlobal();
-        QList<Share> shares = mapper.loadShares(*settings.global());
+        QList<Share> shares = load(mapper, settings);
         const QString refusal = change(settings, shares);
         if (!refusal.isEmpty())
             return fail(Failure, refusal);
@@ -233,7 +269,9 @@ int CommandLineTool::edit(const Change &change)
             return Success;
         }
         // A share naming a module smbd cannot load refuses every connection.
-        const QStringList missing = VfsModuleInventory::load().missing(mapper.modulesAdded(settings, shares));
+        const QStringList added = mapper.modulesAdded(settings, shares);
+        const QStringList missing =
+            added.isEmpty() ? QStringList() : VfsModuleInventory::load().missing(added);
         if (!missing.isEmpty()) {
             const QString text = QStringLiteral("the Samba modules %1 are not installed (package %2): every "
                                                 "connection to a share that uses them is refused")

@@ -5,11 +5,14 @@
 #include "share.h"
 
 #include <QList>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
 #include <ostream>
 #include <vector>
+
+class ConfigMapper;
 
 // shareward-cli: the headless face of Shareward for administrators and scripts.
 // Exit codes: 0 success, 1 the operation failed, 2 bad usage or unreadable input; an edit
@@ -36,6 +39,12 @@ public:
     // written. An edit that changes nothing prints and writes nothing.
     using Change = std::function<QString(SambaSettings &, QList<Share> &)>;
     int edit(const Change &change);
+    // As edit, for a change of the share called name alone: shares holds only its record
+    // (none when there is no such share), so that the other shares of a large file are not
+    // read; otherShareNames() then gives the names of the shares not in the list.
+    int editShare(const QString &name, const Change &change);
+    // The names of the shares an editShare did not load, trimmed and lower-cased.
+    const QSet<QString> &otherShareNames() const { return m_otherShareNames; }
     // Loads the --config file and hands its records to use.
     using Use = std::function<int(const SambaSettings &, const QList<Share> &)>;
     int read(const Use &use);
@@ -73,6 +82,11 @@ private:
     int usage(std::ostream &stream, int code);
     // Reads a whole file; on failure reports it and returns false.
     bool readFile(const QString &path, std::string &bytes);
+    // edit and editShare: the records to change, read by the mapper.
+    using Load = std::function<QList<Share>(ConfigMapper &, const SambaSettings &)>;
+    int editRecords(const Load &load, const Change &change);
+    // Loads the --config file; on failure says why and keeps the exit code in m_loadFailure.
+    bool loadGlobal(ConfigMapper &mapper, SambaSettings &settings);
 
     std::ostream &m_out;
     std::ostream &m_err;
@@ -82,4 +96,6 @@ private:
     bool m_dryRun = false;
     bool m_allowMissingModules = false;
     int m_changedExitCode = Success;
+    QSet<QString> m_otherShareNames;
+    int m_loadFailure = Failure;
 };

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 int main(int argc, char *argv[])
@@ -10,5 +12,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("shareward-cli"));
     std::ios::sync_with_stdio(false);
     CommandLineTool tool(std::cout, std::cerr);
-    return tool.run(QCoreApplication::arguments().mid(1));
+    const int code = tool.run(QCoreApplication::arguments().mid(1));
+    // Everything is written: ending here spares freeing what the command read, piece by piece.
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(code);
 }

@@ -422,9 +422,10 @@ int indexOf(const QList<Share> &shares, const QString &name)
     return -1;
 }
 
-QSet<QString> otherNames(const QList<Share> &shares, const Share *except)
+// The names of the shares in the list but except, and of those not loaded.
+QSet<QString> otherNames(const QList<Share> &shares, const Share *except, const QSet<QString> &notLoaded)
 {
-    QSet<QString> names;
+    QSet<QString> names = notLoaded;
     for (const Share &share : shares) {
         if (&share != except)
             names.insert(share.name().trimmed().toLower());
@@ -546,8 +547,9 @@ int ShareCommand::add(const QStringList &arguments)
     const QString problem = parseOptions(shareOptions(), switchesFirst(arguments, 1), 1, changes);
     if (!problem.isEmpty())
         return m_tool.fail(CommandLineTool::UsageError, problem);
-    return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
-        if (const QString refused = ShareRules::nameProblem(name, otherNames(shares, nullptr));
+    return m_tool.editShare(name, [&](SambaSettings &, QList<Share> &shares) {
+        if (const QString refused =
+                ShareRules::nameProblem(name, otherNames(shares, nullptr, m_tool.otherShareNames()));
             !refused.isEmpty())
             return refused;
         Share share;
@@ -575,7 +577,7 @@ int ShareCommand::set(const QStringList &arguments)
     const QString problem = parseOptions(shareOptions(), switchesFirst(arguments, 1), 1, changes);
     if (!problem.isEmpty())
         return m_tool.fail(CommandLineTool::UsageError, problem);
-    return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
+    return m_tool.editShare(name, [&](SambaSettings &, QList<Share> &shares) {
         const int index = indexOf(shares, name);
         if (index < 0)
             return unknown(name);
@@ -592,7 +594,7 @@ int ShareCommand::remove(const QStringList &arguments)
     if (arguments.size() != 1)
         return usage(CommandLineTool::UsageError);
     const QString name = arguments.first();
-    return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
+    return m_tool.editShare(name, [&](SambaSettings &, QList<Share> &shares) {
         const int index = indexOf(shares, name);
         if (index < 0)
             return unknown(name);
@@ -607,12 +609,13 @@ int ShareCommand::rename(const QStringList &arguments)
         return usage(CommandLineTool::UsageError);
     const QString name = arguments.at(0);
     const QString newName = arguments.at(1).trimmed();
-    return m_tool.edit([&](SambaSettings &, QList<Share> &shares) {
+    return m_tool.editShare(name, [&](SambaSettings &, QList<Share> &shares) {
         const int index = indexOf(shares, name);
         if (index < 0)
             return unknown(name);
         Share *share = &shares[index];
-        if (const QString refused = ShareRules::nameProblem(newName, otherNames(shares, share));
+        if (const QString refused =
+                ShareRules::nameProblem(newName, otherNames(shares, share, m_tool.otherShareNames()));
             !refused.isEmpty())
             return refused;
         share->setName(newName);

@@ -232,8 +232,12 @@ std::string ConfigDocument::text() const
 
 std::ostream &ConfigDocument::write(std::ostream &out) const
 {
-    const std::string text = this->text();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (m_edits.empty()) {
+        out.write(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
+    } else {
+        const std::string text = this->text();
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
     // Everything written is in the file when this returns, while the file stays open.
     return out.flush();
 }

@@ -59,6 +59,7 @@ void ConfigMapper::readTables()
     m_loadedShares.clear();
     m_loadedShareOf.assign(m_tables.sections().size(), -1);
     m_loadedSectionOf.clear();
+    m_someSharesLoaded = false;
 }
 
 std::string ConfigMapper::sectionOf(const QString &recordName) const
@@ -113,7 +114,56 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
         shares.append(reader.readShare(*section, global));
     }
     m_loadedShares = shares;
+    m_someSharesLoaded = false;
     return shares;
+}
+
+namespace {
+
+bool isShareSection(const ConfigTables::Section &section)
+{
+    return section.key != "global" && section.hasParameters();
+}
+
+} // namespace
+
+std::optional<Share> ConfigMapper::loadShare(const GlobalShare &global, const QString &name) const
+{
+    m_someSharesLoaded = true;
+    const QString wanted = name.trimmed();
+    const ConfigTables::Section *section = nullptr;
+    if (m_decodedNames.isEmpty() && ConfigValues::isAscii(ConfigValues::encode(wanted))) {
+        section = m_tables.find(ConfigValues::sectionKey(ConfigValues::encode(wanted)));
+    } else {
+        // Names beyond ASCII compare as Qt compares them, in the order of the share list.
+        for (const ConfigTables::Section *candidate : m_tables.byName()) {
+            if (isShareSection(*candidate)
+                && ConfigValues::decode(candidate->name).compare(wanted, Qt::CaseInsensitive) == 0) {
+                section = candidate;
+                break;
+            }
+        }
+    }
+    if (!section || !isShareSection(*section))
+        return std::nullopt;
+    const std::size_t index = m_tables.indexOf(section);
+    if (m_loadedShareOf[index] >= 0)
+        return m_loadedShares.at(m_loadedShareOf[index]);
+    Share share = ConfigReader(m_tables).readShare(*section, global);
+    m_loadedShareOf[index] = m_loadedShares.size();
+    m_loadedSectionOf.push_back(index);
+    m_loadedShares.append(share);
+    return share;
+}
+
+QStringList ConfigMapper::shareNames() const
+{
+    QStringList names;
+    for (const ConfigTables::Section *section : m_tables.byName()) {
+        if (isShareSection(*section))
+            names << ConfigValues::decode(section->name);
+    }
+    return names;
 }
 
 bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share> &shares)
@@ -179,6 +229,14 @@ QStringList ConfigMapper::modulesAdded(const SambaSettings &settings, const QLis
         addModuleNames(*m_loadedSettings.global(), loaded);
     for (const Share &share : m_loadedShares)
         addModuleNames(share, loaded);
+    if (m_someSharesLoaded) {
+        const ConfigReader reader(m_tables);
+        for (const ConfigTables::Section &section : m_tables.sections()) {
+            if (isShareSection(section) && m_loadedShareOf[m_tables.indexOf(&section)] < 0
+                && section.find("vfs objects"))
+                addModuleNames(reader.readShare(section, *m_loadedSettings.global()), loaded);
+        }
+    }
     QSet<QString> named;
     if (settings.global())
         addModuleNames(*settings.global(), named);
@@ -314,8 +372,10 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     install(text, m_lastChanges.summary());
 
     // The file installed is now the file as loaded, and the records saved the loaded ones.
+    const bool someSharesLoaded = m_someSharesLoaded;
     m_document.load(text);
     readTables();
+    m_someSharesLoaded = someSharesLoaded;
     for (Share &share : shares)
         share.setOriginalName(share.name());
     m_loadedSettings = settings;

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -43,6 +44,13 @@ public:
     // The shares of every section other than [global] that has parameters, in the order
     // of their lower-cased names. Uses only the tables of the last loadGlobal.
     QList<Share> loadShares(const GlobalShare &global) const;
+    // Instead of loadShares, for an edit of one share in a large file: the share Samba
+    // would take for name (compared without regard to case), read alone; none when there
+    // is none. A save then writes the records given as loadShares' would be, except that
+    // the sections of shares not loaded stay as they are.
+    std::optional<Share> loadShare(const GlobalShare &global, const QString &name) const;
+    // The names of every share, as loadShares would name its records.
+    QStringList shareNames() const;
 
     // Writes the records, checks the result with testparm and installs it; then the
     // records are the loaded ones and the shares' originalName their name. On failure
@@ -120,6 +128,7 @@ private:
     mutable QList<Share> m_loadedShares;
     mutable std::vector<int> m_loadedShareOf; // per section of the tables, -1 for none
     mutable std::vector<std::size_t> m_loadedSectionOf; // per loaded share, its section
+    mutable bool m_someSharesLoaded = false; // by loadShare: the others are not records
     bool m_loaded = false;
 
     ConfigHistory *m_history = nullptr;

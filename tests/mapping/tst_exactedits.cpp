@@ -7,6 +7,8 @@
 #include "testfiles.h"
 #include "vfsmodule.h"
 
+#include <optional>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -62,6 +64,8 @@ private slots:
     void oneField();
     void keyGivenTwiceGetsOneLine_data();
     void keyGivenTwiceGetsOneLine();
+    void oneShareLoadedAlone_data();
+    void oneShareLoadedAlone();
 };
 
 void TestExactEdits::oneField_data()
@@ -189,6 +193,98 @@ void TestExactEdits::keyGivenTwiceGetsOneLine()
     const QByteArray written = QByteArray::fromStdString(loaded.document.text());
     QCOMPARE(written.count("full_audit:syslog"), 1);
     QVERIFY2(written.contains("full_audit:syslog = no\n"), written.constData());
+}
+
+// An edit of one share may load that share alone; it must write what the whole list would.
+using ListEdit = std::function<void(QList<Share> &shares, const QString &name)>;
+Q_DECLARE_METATYPE(ListEdit)
+
+void TestExactEdits::oneShareLoadedAlone_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("which");
+    QTest::addColumn<ListEdit>("edit");
+
+    auto find = [](QList<Share> &shares, const QString &name) -> Share & {
+        for (Share &share : shares) {
+            if (share.name().compare(name, Qt::CaseInsensitive) == 0)
+                return share;
+        }
+        return shares.first();
+    };
+    const QList<QPair<const char *, ListEdit>> edits{
+        {"comment",
+         [find](QList<Share> &l, const QString &n) {
+             find(l, n).setComment(QStringLiteral("Edited"));
+         }},
+        {"read only",
+         [find](QList<Share> &l, const QString &n) {
+             find(l, n).setReadOnly(!find(l, n).readOnly());
+         }},
+        {"module",
+         [find](QList<Share> &l, const QString &n) {
+             find(l, n).addVfsModule(VFSModule::create(QStringLiteral("recycle")));
+         }},
+        {"rename",
+         [find](QList<Share> &l, const QString &n) {
+             find(l, n).setName(QStringLiteral("renamed-by-test"));
+         }},
+        {"remove",
+         [](QList<Share> &l, const QString &n) {
+             for (int i = 0; i < l.size(); ++i) {
+                 if (l.at(i).name().compare(n, Qt::CaseInsensitive) == 0) {
+                     l.removeAt(i);
+                     return;
+                 }
+             }
+         }},
+        {"add",
+         [](QList<Share> &l, const QString &) {
+             Share share;
+             share.setName(QStringLiteral("added-by-test"));
+             share.setPath(QStringLiteral("/srv/added"));
+             l.append(share);
+         }},
+    };
+    for (const QString &file : smbConfCorpus()) {
+        for (const auto &[name, edit] : edits) {
+            for (int which : {0, -1}) {
+                QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3")
+                                             .arg(QFileInfo(file).fileName(), QLatin1String(name),
+                                                  which ? QStringLiteral("last") : QStringLiteral("first"))))
+                    << file << which << edit;
+            }
+        }
+    }
+}
+
+void TestExactEdits::oneShareLoadedAlone()
+{
+    QFETCH(QString, file);
+    QFETCH(int, which);
+    QFETCH(ListEdit, edit);
+
+    Loaded whole(file);
+    if (whole.shares.isEmpty())
+        QSKIP("no share in this file");
+    // Named in another case, as an administrator may type it.
+    const QString name = whole.shares.at(which < 0 ? whole.shares.size() - 1 : which).name().toUpper();
+    edit(whole.shares, name);
+    whole.mapper.applyRecords(whole.settings, whole.shares);
+
+    ConfigDocument document;
+    ConfigMapper mapper(document, file);
+    SambaSettings settings = mapper.loadGlobal();
+    QCOMPARE(mapper.shareNames().size(), Loaded(file).shares.size());
+    const std::optional<Share> alone = mapper.loadShare(*settings.global(), name);
+    QVERIFY(alone);
+    QList<Share> shares{*alone};
+    edit(shares, name);
+    const QStringList before = mapper.modulesAdded(settings, shares);
+    QCOMPARE(before, whole.mapper.modulesAdded(whole.settings, whole.shares));
+    mapper.applyRecords(settings, shares);
+    QCOMPARE(QByteArray::fromStdString(document.text()), QByteArray::fromStdString(whole.document.text()));
+    QVERIFY(!mapper.loadShare(*settings.global(), QStringLiteral("no such share here")));
 }
 
 QTEST_GUILESS_MAIN(TestExactEdits)
