@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 class SambaSettings;
 class Share;
@@ -26,6 +27,12 @@ public:
     void end();
 
 private:
+    void flush();
+
     std::ostream &m_out;
     bool m_firstShare = true;
+    // Text not yet written, the first m_size bytes of m_buffer: the stream gets it in a few
+    // large writes, not one a share.
+    std::string m_buffer;
+    std::size_t m_size = 0;
 };
