@@ -5,6 +5,7 @@
 #include "configvalues.h"
 
 #include <algorithm>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -252,6 +253,70 @@ void appendItems(QStringList &summary, const QStringList &items, const QString &
 
 } // namespace
 
+namespace {
+
+// The keys of the sections that own a line from first up to and including last: the section
+// of the nearest header at or before first, and of every header up to last.
+void addOwners(const ConfigDocument &document, std::size_t first, std::size_t last,
+               std::unordered_set<std::string> &keys)
+{
+    std::size_t header = first;
+    while (header > 0 && document.line(header).kind != ConfigLine::Section)
+        --header;
+    if (document.line(header).kind != ConfigLine::Section)
+        keys.insert("global");
+    for (std::size_t i = header; i <= last && i < document.readLines(); ++i) {
+        if (document.line(i).kind == ConfigLine::Section)
+            keys.insert(ConfigValues::sectionKey(document.name(i)));
+    }
+}
+
+// The sections whose lines may differ: those owning a line between the lines both documents
+// begin and end with. Every other section has the same lines in the same order in both, and
+// so the same values. Null when every section is to be compared.
+std::unique_ptr<std::unordered_set<std::string>> touchedSections(const ConfigDocument &before,
+                                                                 const ConfigDocument &after)
+{
+    if (before.readLines() != before.lineCount() || after.readLines() != after.lineCount()
+        || before.lineCount() == 0 || after.lineCount() == 0)
+        return nullptr;
+    const std::size_t common = std::min(before.lineCount(), after.lineCount());
+    std::size_t head = 0;
+    while (head < common && before.text(head) == after.text(head))
+        ++head;
+    std::size_t tail = 0;
+    while (tail < common - head
+           && before.text(before.lineCount() - 1 - tail) == after.text(after.lineCount() - 1 - tail))
+        ++tail;
+    auto keys = std::make_unique<std::unordered_set<std::string>>();
+    // Up to the first line of the common end: its section is the one of the last header before it.
+    addOwners(before, std::min(head, before.lineCount() - 1), before.lineCount() - 1 - (tail ? tail - 1 : 0),
+              *keys);
+    addOwners(after, std::min(head, after.lineCount() - 1), after.lineCount() - 1 - (tail ? tail - 1 : 0),
+              *keys);
+    return keys;
+}
+
+// The sections of tables to compare, in file order of their first run.
+std::vector<const ConfigTables::Section *> sectionsToCompare(const ConfigTables &tables,
+                                                             const std::unordered_set<std::string> *touched)
+{
+    std::vector<const ConfigTables::Section *> sections;
+    if (!touched) {
+        for (const ConfigTables::Section &section : tables.sections())
+            sections.push_back(&section);
+        return sections;
+    }
+    for (const std::string &key : *touched) {
+        if (const ConfigTables::Section *section = tables.find(key))
+            sections.push_back(section);
+    }
+    std::sort(sections.begin(), sections.end());
+    return sections;
+}
+
+} // namespace
+
 ConfigChanges ConfigChanges::between(const std::string &before, const std::string &after)
 {
     ConfigDocument beforeDocument;
@@ -262,28 +327,37 @@ ConfigChanges ConfigChanges::between(const std::string &before, const std::strin
     ConfigTables afterTables;
     beforeTables.build(beforeDocument);
     afterTables.build(afterDocument);
+    return between(beforeDocument, beforeTables, afterDocument, afterTables);
+}
 
+ConfigChanges ConfigChanges::between(const ConfigDocument &beforeDocument, const ConfigTables &beforeTables,
+                                     const ConfigDocument &afterDocument, const ConfigTables &afterTables)
+{
     ConfigChanges changes;
+    if (beforeDocument.bytes() == afterDocument.bytes())
+        return changes;
+    const auto touched = touchedSections(beforeDocument, afterDocument);
+
     std::vector<const ConfigTables::Section *> added;
-    for (const ConfigTables::Section &section : afterTables.sections()) {
-        if (!isShare(section))
+    for (const ConfigTables::Section *section : sectionsToCompare(afterTables, touched.get())) {
+        if (!isShare(*section))
             continue;
-        const ConfigTables::Section *old = shareIn(beforeTables, section.key);
+        const ConfigTables::Section *old = shareIn(beforeTables, section->key);
         if (!old)
-            added.push_back(&section);
-        else if (!sameEntries(*old, section))
-            changes.changedShares << shareName(section);
+            added.push_back(section);
+        else if (!sameEntries(*old, *section))
+            changes.changedShares << shareName(*section);
     }
 
     // A share gone whose parameters turn up under a new name was renamed; shares alike pair
     // up in file order.
     std::unordered_map<std::string, std::vector<const ConfigTables::Section *>> removedBySignature;
     std::vector<const ConfigTables::Section *> removed;
-    for (const ConfigTables::Section &section : beforeTables.sections()) {
-        if (isShare(section) && !shareIn(afterTables, section.key)) {
-            removed.push_back(&section);
+    for (const ConfigTables::Section *section : sectionsToCompare(beforeTables, touched.get())) {
+        if (isShare(*section) && !shareIn(afterTables, section->key)) {
+            removed.push_back(section);
             if (!added.empty())
-                removedBySignature[signatureOf(section)].push_back(&section);
+                removedBySignature[signatureOf(*section)].push_back(section);
         }
     }
     std::unordered_set<const ConfigTables::Section *> renamedFrom;

@@ -6,6 +6,9 @@
 
 #include <string>
 
+class ConfigDocument;
+class ConfigTables;
+
 // What differs between two texts of smb.conf as Samba reads them: shares added, removed,
 // renamed and changed, and the [global] parameters changed. Comments, blank lines, layout and
 // the spelling of keys do not count; a key set to another value does, and so does one added
@@ -14,6 +17,10 @@ class ConfigChanges
 {
 public:
     static ConfigChanges between(const std::string &before, const std::string &after);
+    // The same, on documents already read: only the sections owning lines between the lines
+    // both texts begin and end with are compared.
+    static ConfigChanges between(const ConfigDocument &beforeDocument, const ConfigTables &beforeTables,
+                                 const ConfigDocument &afterDocument, const ConfigTables &afterTables);
 
     bool isEmpty() const;
     // One line, for the history: "share team added; workgroup changed; share old removed".

@@ -51,6 +51,11 @@ ConfigMapper::ConfigMapper(ConfigDocument &document, const QString &path, const 
 void ConfigMapper::readTables()
 {
     m_tables.build(m_document);
+    indexTables();
+}
+
+void ConfigMapper::indexTables()
+{
     m_decodedNames.clear();
     for (const ConfigTables::Section &section : m_tables.sections()) {
         if (!ConfigValues::isAscii(section.name))
@@ -366,15 +371,20 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     if (!applyRecords(settings, shares))
         return; // nothing changed: nothing is written, checked or renamed
 
-    const std::string text = m_document.text();
+    ConfigDocument saved;
+    saved.load(m_document.text());
     m_document.discardEdits();
-    m_lastChanges = ConfigChanges::between(m_document.bytes(), text);
-    install(text, m_lastChanges.summary());
+    ConfigTables savedTables;
+    savedTables.build(saved);
+    m_lastChanges = ConfigChanges::between(m_document, m_tables, saved, savedTables);
+    install(saved.bytes(), m_lastChanges.summary());
 
     // The file installed is now the file as loaded, and the records saved the loaded ones.
     const bool someSharesLoaded = m_someSharesLoaded;
-    m_document.load(text);
-    readTables();
+    m_document = std::move(saved);
+    m_tables = std::move(savedTables);
+    m_tables.rebind(m_document);
+    indexTables();
     m_someSharesLoaded = someSharesLoaded;
     for (Share &share : shares)
         share.setOriginalName(share.name());

@@ -103,6 +103,8 @@ public:
 
 private:
     void readTables();
+    // What the mapper keeps beside the tables: the decoded names; no share loaded yet.
+    void indexTables();
     // Takes the lock (refusal ends the message when it cannot), checks that smb.conf is the
     // file loaded, and clears what the last save or restore did.
     void beginInstall(ConfigFileLock &lock, const QString &refusal);

@@ -123,6 +123,22 @@ ConfigTables::Entry ConfigTables::entryOf(std::size_t line) const
     return {keyOf(line), std::move(value)};
 }
 
+ConfigTables &ConfigTables::operator=(ConfigTables &&other) noexcept
+{
+    m_document = other.m_document;
+    m_sections = std::move(other.m_sections);
+    m_byName = std::move(other.m_byName);
+    m_lineKeys = std::move(other.m_lineKeys);
+    m_keys = std::move(other.m_keys);
+    for (Section &section : m_sections)
+        section.m_tables = this;
+    other.m_sections.clear();
+    other.m_byName.clear();
+    other.m_lineKeys.clear();
+    other.m_keys.clear();
+    return *this;
+}
+
 void ConfigTables::build(const ConfigDocument &document)
 {
     // One section per run of lines in file order first; then one sort by name groups the

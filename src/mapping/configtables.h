@@ -65,6 +65,10 @@ public:
     // Sections point back at their tables.
     ConfigTables(const ConfigTables &) = delete;
     ConfigTables &operator=(const ConfigTables &) = delete;
+    // Takes the tables of other, which then must be built again before use.
+    ConfigTables &operator=(ConfigTables &&other) noexcept;
+    // For tables moved along with their text: document now holds the text they were built from.
+    void rebind(const ConfigDocument &document) { m_document = &document; }
 
     // The document must outlive the tables and not be loaded again while they are used.
     void build(const ConfigDocument &document);

@@ -3,6 +3,7 @@
 #include "testfiles.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QtTest>
 
 namespace {
@@ -31,6 +32,8 @@ QStringList names(std::initializer_list<const char *> texts)
 
 } // namespace
 
+Q_DECLARE_METATYPE(std::function<void(QList<QByteArray> &, int)>)
+
 class TestConfigChanges : public QObject
 {
     Q_OBJECT
@@ -42,6 +45,8 @@ private Q_SLOTS:
     void needsRestart_data();
     void needsRestart();
     void corpusAgainstItself();
+    void lineEditsOnCorpus_data();
+    void lineEditsOnCorpus();
     void largeFile();
 };
 
@@ -225,6 +230,97 @@ void TestConfigChanges::corpusAgainstItself()
         const ConfigChanges changes = ConfigChanges::between(text.toStdString(), text.toStdString());
         QVERIFY2(changes.isEmpty(), qPrintable(file + QLatin1String(": ") + changes.summary()));
     }
+}
+
+using LineEdit = std::function<void(QList<QByteArray> &lines, int at)>;
+
+void TestConfigChanges::lineEditsOnCorpus_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<LineEdit>("edit");
+    QTest::addColumn<double>("where");
+    const QList<QPair<const char *, LineEdit>> edits{
+        {"value changed",
+         [](QList<QByteArray> &l, int at) {
+             l[at].replace("=", "= x");
+         }},
+        {"line removed",
+         [](QList<QByteArray> &l, int at) {
+             l.removeAt(at);
+         }},
+        {"header inserted",
+         [](QList<QByteArray> &l, int at) {
+             l.insert(at, "[Inserted]\n");
+         }},
+        {"global header inserted",
+         [](QList<QByteArray> &l, int at) {
+             l.insert(at, "[global]\n");
+         }},
+        {"parameter inserted",
+         [](QList<QByteArray> &l, int at) {
+             l.insert(at, "comment = inserted\n");
+         }},
+        {"first header repeated",
+         [](QList<QByteArray> &l, int at) {
+             for (const QByteArray &line : QList<QByteArray>(l)) {
+                 if (line.trimmed().startsWith('[')) {
+                     l.insert(at, line);
+                     return;
+                 }
+             }
+         }},
+        {"last header removed",
+         [](QList<QByteArray> &l, int) {
+             for (int i = l.size() - 1; i >= 0; --i) {
+                 if (l.at(i).trimmed().startsWith('[')) {
+                     l.removeAt(i);
+                     return;
+                 }
+             }
+         }},
+    };
+    for (const QString &file : smbConfCorpus()) {
+        for (const auto &[name, edit] : edits) {
+            for (double where : {0.0, 0.5, 1.0})
+                QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3")
+                                             .arg(QFileInfo(file).fileName(), QLatin1String(name))
+                                             .arg(where)))
+                    << file << edit << where;
+        }
+    }
+}
+
+// Sections untouched by an edit are not compared; the result must be that of comparing all.
+void TestConfigChanges::lineEditsOnCorpus()
+{
+    QFETCH(QString, file);
+    QFETCH(LineEdit, edit);
+    QFETCH(double, where);
+    const QByteArray text = readFile(file);
+    QList<QByteArray> lines;
+    for (int start = 0; start < text.size();) {
+        const int feed = text.indexOf('\n', start);
+        const int end = feed < 0 ? text.size() : feed + 1;
+        lines << text.mid(start, end - start);
+        start = end;
+    }
+    if (lines.isEmpty())
+        QSKIP("empty file");
+    edit(lines, std::min<int>(lines.size() - 1, static_cast<int>(where * lines.size())));
+    const QByteArray edited = lines.join();
+
+    // A comment first and last in one text and not in the other: every line differs between
+    // the start and the end, so every section is compared.
+    const QByteArray end = text.endsWith('\n') && edited.endsWith('\n') ? "" : "\n";
+    const ConfigChanges all =
+        ConfigChanges::between(QByteArray("# a\n" + text + end + "# a\n").toStdString(),
+                               QByteArray("# b\n" + edited + end + "# b\n").toStdString());
+    const ConfigChanges changes = ConfigChanges::between(text.toStdString(), edited.toStdString());
+    QCOMPARE(changes.addedShares, all.addedShares);
+    QCOMPARE(changes.removedShares, all.removedShares);
+    QCOMPARE(changes.renamedShares, all.renamedShares);
+    QCOMPARE(changes.changedShares, all.changedShares);
+    QCOMPARE(changes.changedGlobals, all.changedGlobals);
 }
 
 void TestConfigChanges::largeFile()
