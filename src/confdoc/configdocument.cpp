@@ -96,7 +96,7 @@ std::string_view ConfigDocument::indentation(std::size_t index) const
 
 std::string_view ConfigDocument::lineEnding(std::size_t index) const
 {
-    return text(index).substr(m_lines[index].endingBegin);
+    return text(index).substr(m_lines[index].endingBegin());
 }
 
 std::string_view ConfigDocument::fileLineEnding() const
@@ -133,7 +133,7 @@ std::string ConfigDocument::value(std::size_t index) const
     if (!line.continued)
         return collapsed(std::string(rawValue(index)));
     std::string value =
-        collapsed(joined(text(index).substr(line.valueBegin, line.endingBegin - line.valueBegin)));
+        collapsed(joined(text(index).substr(line.valueBegin, line.endingBegin() - line.valueBegin)));
     std::size_t end = value.size();
     while (end > 0 && ConfigParser::isSpace(value[end - 1]))
         --end;
@@ -184,7 +184,7 @@ void ConfigDocument::setValue(std::size_t index, std::string_view value)
     text.append(value);
     // A continued value is written on one line: what followed its last continuation
     // belongs to the old value.
-    text.append(old.substr(line.continued ? line.endingBegin : line.valueEnd));
+    text.append(old.substr(line.continued ? line.endingBegin() : line.valueEnd));
     replaceLine(index, std::move(text));
 }
 

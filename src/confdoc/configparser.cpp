@@ -1,5 +1,6 @@
 #include "configparser.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -49,10 +50,10 @@ void finish(ConfigLine &line, std::string_view bytes, std::size_t end)
         if (ending > line.begin && bytes[ending - 1] == '\r')
             --ending;
     }
-    line.endingBegin = relative(ending, line.begin);
+    line.endingSize = static_cast<std::uint8_t>(end - ending);
     // An empty value before a CRLF ending: the blanks skipped after '=' took the CR.
-    if (line.valueEnd > line.endingBegin)
-        line.valueBegin = line.valueEnd = line.endingBegin;
+    if (line.valueEnd > line.endingBegin())
+        line.valueBegin = line.valueEnd = line.endingBegin();
 }
 
 } // namespace
@@ -62,8 +63,8 @@ void ConfigParser::parse(std::string_view bytes, std::vector<ConfigLine> &out)
     out.clear();
     const std::size_t nul = bytes.find('\0');
     const std::string_view read = bytes.substr(0, nul);
-    // About one line per 24 bytes in real files: one allocation in the usual case.
-    out.reserve(read.size() / 24 + 4);
+    // At most one line per line feed, and one more: a single allocation of the right size.
+    out.reserve(static_cast<std::size_t>(std::count(read.begin(), read.end(), '\n')) + 1);
     std::size_t pos = 0;
     while (pos < read.size())
         pos = readLine(read, pos, out);

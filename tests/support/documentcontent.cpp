@@ -50,7 +50,7 @@ std::string tilingFault(const ConfigDocument &document)
         if (line.size == 0)
             return where + "is empty";
         if (line.nameBegin > line.nameEnd || line.nameEnd > line.size || line.valueBegin > line.valueEnd
-            || line.valueEnd > line.endingBegin || line.endingBegin > line.size)
+            || line.valueEnd > line.endingBegin() || line.endingBegin() > line.size)
             return where + "has offsets outside it";
         const std::string_view text = document.text(i);
         if (text.substr(0, text.size() - 1).find('\n') != std::string_view::npos && !line.continued)
