@@ -9,7 +9,7 @@ packages=(
   samba samba-common-bin samba-vfs-modules winbind
   xvfb xauth
   smbclient strace xdotool x11-utils
-  acl libdtl-dev man-db
+  acl libdtl-dev nettle-dev man-db
   clang libclang-rt-14-dev
 )
 

@@ -1,18 +1,19 @@
 #include "confighistory.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits>
+#include <nettle/sha2.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,11 +41,38 @@ QString baseName(int number)
     return QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0'));
 }
 
+// The SHA-256 of bytes in lower-case hex. nettle uses the processor's SHA instructions where
+// it has them: a large smb.conf is hashed on every save.
 QByteArray sha256(const std::string &bytes)
 {
-    return QCryptographicHash::hash(QByteArray::fromRawData(bytes.data(), static_cast<int>(bytes.size())),
-                                    QCryptographicHash::Sha256)
-        .toHex();
+    sha256_ctx context;
+    sha256_init(&context);
+    sha256_update(&context, bytes.size(), reinterpret_cast<const uint8_t *>(bytes.data()));
+    uint8_t digest[SHA256_DIGEST_SIZE];
+    sha256_digest(&context, SHA256_DIGEST_SIZE, digest);
+    return QByteArray(reinterpret_cast<const char *>(digest), SHA256_DIGEST_SIZE).toHex();
+}
+
+// Closes the descriptor it holds when it goes.
+struct Descriptor
+{
+    explicit Descriptor(int descriptor)
+        : fd(descriptor)
+    {
+    }
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    const int fd;
+};
+
+int openDirectory(const QString &path)
+{
+    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 struct StoredVersion
@@ -61,34 +89,86 @@ struct Listing
     int highest = 0;
 };
 
-Listing list(const QString &directory)
+// The number of a store's file name: six digits or more, then ".conf" or ".json"; 0 for
+// any other name.
+int numberOf(const char *name, bool &metadata)
 {
-    static const QRegularExpression name(QStringLiteral("^([0-9]{6,})\\.(conf|json)$"));
+    long long number = 0;
+    int digits = 0;
+    for (; *name >= '0' && *name <= '9'; ++name, ++digits) {
+        number = number * 10 + (*name - '0');
+        if (number > std::numeric_limits<int>::max())
+            return 0;
+    }
+    if (digits < 6)
+        return 0;
+    metadata = std::strcmp(name, ".json") == 0;
+    return metadata || std::strcmp(name, ".conf") == 0 ? static_cast<int>(number) : 0;
+}
+
+// Names only, from one pass over the directory: no file of it is opened or looked at.
+Listing list(int directory)
+{
     Listing listing;
-    const QStringList names =
-        QDir(directory).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QString &entry : names) {
-        const QRegularExpressionMatch match = name.match(entry);
-        bool ok = false;
-        const int number = match.hasMatch() ? match.captured(1).toInt(&ok) : 0;
-        if (!ok || number <= 0)
+    // A descriptor of its own, since reading the entries moves its offset.
+    const int fd = ::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *entries = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!entries) {
+        if (fd >= 0)
+            ::close(fd);
+        return listing;
+    }
+    while (const dirent *entry = ::readdir(entries)) {
+        bool metadata = false;
+        const int number = numberOf(entry->d_name, metadata);
+        if (number <= 0)
             continue;
         listing.highest = std::max(listing.highest, number);
-        if (match.captured(2) == QLatin1String("json"))
+        if (metadata)
             listing.versions.append(number);
     }
+    ::closedir(entries);
     std::sort(listing.versions.begin(), listing.versions.end(), std::greater<int>());
     return listing;
 }
 
-// False for metadata that is missing, garbled or not of this number.
-bool readMetadata(const QString &directory, int number, StoredVersion &stored)
+// The whole file, or false when it cannot be read or is larger than limit.
+bool readSmallFile(int directory, const QByteArray &name, qint64 limit, QByteArray &content)
 {
-    QFile file(QDir(directory).filePath(baseName(number) + QLatin1String(".json")));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaximumMetadataSize)
+    const Descriptor fd(::openat(directory, name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.fd < 0)
+        return false;
+    content.resize(4096);
+    qint64 size = 0;
+    while (true) {
+        if (size == content.size()) {
+            if (size > limit)
+                return false;
+            content.resize(static_cast<int>(std::min(2 * size, limit + 1)));
+        }
+        const ssize_t got =
+            ::read(fd.fd, content.data() + size, static_cast<std::size_t>(content.size() - size));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        size += got;
+    }
+    content.resize(static_cast<int>(size));
+    return size <= limit;
+}
+
+// False for metadata that is missing, garbled or not of this number.
+bool readMetadata(int directory, int number, StoredVersion &stored)
+{
+    QByteArray content;
+    if (!readSmallFile(directory, QFile::encodeName(baseName(number) + QLatin1String(".json")),
+                       MaximumMetadataSize, content))
         return false;
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(content, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return false;
     const QJsonObject object = document.object();
@@ -162,13 +242,18 @@ int writeVersion(int directory, int number, const std::string &bytes, const QByt
 
 // Removes the oldest versions of file beyond keep, each one's metadata first so that no
 // listed version lacks its bytes. A failure here costs only space: it is not reported.
-void prune(const QString &path, int directory, const QString &file, int keep)
+void prune(int directory, const QString &file, int keep)
 {
     int kept = 0;
     bool removed = false;
-    for (const int number : list(path).versions) {
+    const QList<int> numbers = list(directory).versions;
+    for (int index = 0; index < numbers.size(); ++index) {
+        // Once the versions left could all be of file and still be kept, none is read.
+        if (kept + (numbers.size() - index) <= keep)
+            break;
+        const int number = numbers.at(index);
         StoredVersion stored;
-        if (!readMetadata(path, number, stored) || stored.version.file != file || ++kept <= keep)
+        if (!readMetadata(directory, number, stored) || stored.version.file != file || ++kept <= keep)
             continue;
         ::unlinkat(directory, QFile::encodeName(baseName(number) + QLatin1String(".json")).constData(), 0);
         ::unlinkat(directory, QFile::encodeName(baseName(number) + QLatin1String(".conf")).constData(), 0);
@@ -177,23 +262,6 @@ void prune(const QString &path, int directory, const QString &file, int keep)
     if (removed)
         ::fsync(directory);
 }
-
-// Closes the descriptor it holds when it goes.
-struct Descriptor
-{
-    explicit Descriptor(int descriptor)
-        : fd(descriptor)
-    {
-    }
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    const int fd;
-};
 
 // Makes path a directory, its missing parents with mode 0755 and itself with mode.
 int makeDirectory(const QByteArray &path, mode_t mode)
@@ -265,9 +333,12 @@ void ConfigHistory::setKeep(int count)
 QList<ConfigHistory::Version> ConfigHistory::versions(const QString &file) const
 {
     QList<Version> found;
-    for (const int number : list(m_directory).versions) {
+    const Descriptor directory(openDirectory(m_directory));
+    if (directory.fd < 0)
+        return found;
+    for (const int number : list(directory.fd).versions) {
         StoredVersion stored;
-        if (readMetadata(m_directory, number, stored) && stored.version.file == file)
+        if (readMetadata(directory.fd, number, stored) && stored.version.file == file)
             found.append(stored.version);
     }
     return found;
@@ -275,14 +346,16 @@ QList<ConfigHistory::Version> ConfigHistory::versions(const QString &file) const
 
 ConfigHistory::Version ConfigHistory::version(int number) const
 {
+    const Descriptor directory(number > 0 ? openDirectory(m_directory) : -1);
     StoredVersion stored;
-    return number > 0 && readMetadata(m_directory, number, stored) ? stored.version : Version();
+    return directory.fd >= 0 && readMetadata(directory.fd, number, stored) ? stored.version : Version();
 }
 
 bool ConfigHistory::read(int number, std::string &bytes) const
 {
+    const Descriptor directory(number > 0 ? openDirectory(m_directory) : -1);
     StoredVersion stored;
-    if (number <= 0 || !readMetadata(m_directory, number, stored)) {
+    if (directory.fd < 0 || !readMetadata(directory.fd, number, stored)) {
         m_error = tr("There is no version %1 in the history %2.").arg(number).arg(m_directory);
         return false;
     }
@@ -316,7 +389,7 @@ int ConfigHistory::record(const QString &file, const std::string &bytes, const Q
         m_error = tr("Can't create the history directory %1: %2.").arg(m_directory, errnoText(error));
         return 0;
     }
-    const Descriptor directory(::open(directoryName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor directory(openDirectory(m_directory));
     struct stat info;
     if (directory.fd < 0 || ::fstat(directory.fd, &info) != 0) {
         const int error = errno;
@@ -331,18 +404,25 @@ int ConfigHistory::record(const QString &file, const std::string &bytes, const Q
         return 0;
     }
 
-    const Listing listing = list(m_directory);
-    const QByteArray hash = sha256(bytes);
+    const Listing listing = list(directory.fd);
     const qint64 size = static_cast<qint64>(bytes.size());
+    // Hashed at most once: a newest version of another size differs without it, and only a
+    // new version's metadata needs it otherwise.
+    QByteArray hash;
     // Only the newest version of file matters: the same bytes after other ones are new again.
     for (const int number : listing.versions) {
         StoredVersion newest;
-        if (!readMetadata(m_directory, number, newest) || newest.version.file != file)
+        if (!readMetadata(directory.fd, number, newest) || newest.version.file != file)
             continue;
-        if (newest.version.size == size && newest.sha256 == hash)
-            return number;
+        if (newest.version.size == size) {
+            hash = sha256(bytes);
+            if (newest.sha256 == hash)
+                return number;
+        }
         break;
     }
+    if (hash.isEmpty())
+        hash = sha256(bytes);
 
     QJsonObject metadata;
     metadata.insert(QLatin1String("file"), file);
@@ -369,7 +449,7 @@ int ConfigHistory::record(const QString &file, const std::string &bytes, const Q
         }
         // Without other versions in the store, none of file can be past the bound.
         if (listing.versions.size() >= m_keep)
-            prune(m_directory, directory.fd, file, m_keep);
+            prune(directory.fd, file, m_keep);
         return number;
     }
     m_error = tr("Can't find a free version number in the history directory %1.").arg(m_directory);

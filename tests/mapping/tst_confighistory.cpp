@@ -1,6 +1,7 @@
 // The store of smb.conf versions: exact bytes back, no duplicates of the newest version, a
 // private directory, the bound per file, and nothing half-written after a failure.
 #include "confighistory.h"
+#include "processrun.h"
 #include "testfiles.h"
 
 #include <QCryptographicHash>
@@ -34,6 +35,9 @@ private slots:
     void outsideChange();
     void metadata_data();
     void metadata();
+    void hashIsSha256_data();
+    void hashIsSha256();
+    void earlierVersionsStillRead();
     void garbledMetadataIgnored();
     void orphanBytes();
     void damagedBytesNotRead();
@@ -81,6 +85,11 @@ mode_t modeOf(const QString &path)
 QString fileName(int number, const char *suffix)
 {
     return QStringLiteral("%1.%2").arg(number, 6, 10, QLatin1Char('0')).arg(QLatin1String(suffix));
+}
+
+QJsonObject metadataOf(const QString &store, int number)
+{
+    return QJsonDocument::fromJson(readFile(QDir(store).filePath(fileName(number, "json")))).object();
 }
 
 } // namespace
@@ -286,11 +295,74 @@ void TestConfigHistory::metadata()
     QVERIFY(version.time >= before && version.time <= after);
     QCOMPARE(history.versions(smbConf).value(0).time, version.time);
 
-    const QJsonObject json =
-        QJsonDocument::fromJson(readFile(QDir(m_store).filePath(fileName(1, "json")))).object();
+    const QJsonObject json = metadataOf(m_store, 1);
     QVERIFY(json.value(QLatin1String("time")).toString().endsWith(QLatin1Char('Z')));
     QCOMPARE(json.value(QLatin1String("sha256")).toString().toLatin1(),
              QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex());
+}
+
+void TestConfigHistory::hashIsSha256_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("one line") << QByteArray("[global]\n");
+    // 55 and 56 bytes: the last that fit one block with the length, and the first that don't.
+    QTest::newRow("55 bytes") << QByteArray(55, 'a');
+    QTest::newRow("56 bytes") << QByteArray(56, 'a');
+    static const char binary[] = "[d\x01\x7f]\r\n\tcomment = \xff\xfe\xe9t\x00x\n";
+    QTest::newRow("high, control and NUL bytes") << QByteArray(binary, sizeof binary - 1);
+    QByteArray large = "[global]\n";
+    for (int i = 0; large.size() <= (1 << 20); ++i)
+        large +=
+            "[share" + QByteArray::number(i) + "]\n   path = /srv/share" + QByteArray::number(i) + "\n\n";
+    QTest::newRow("over a megabyte") << large;
+}
+
+// The hash in the metadata is what sha256sum says of the bytes.
+void TestConfigHistory::hashIsSha256()
+{
+    QFETCH(QByteArray, bytes);
+    const QString hashed = m_store + QStringLiteral("-hashed");
+    QVERIFY(writeFile(hashed, bytes));
+    const ProcessRun sum = runProcess(QStringLiteral("sha256sum"), {hashed});
+    QCOMPARE(sum.exitCode, 0);
+    ConfigHistory history(m_store);
+    QCOMPARE(history.record(smbConf, bytes.toStdString(), QString(), program), 1);
+    QCOMPARE(metadataOf(m_store, 1).value(QLatin1String("sha256")).toString().toLatin1(), sum.out.left(64));
+    std::string back;
+    QVERIFY2(history.read(1, back), qPrintable(history.errorString()));
+    QCOMPARE(QByteArray::fromStdString(back), bytes);
+}
+
+// Versions stored by earlier releases, hashed by QCryptographicHash, are read, verified and
+// compared as before.
+void TestConfigHistory::earlierVersionsStillRead()
+{
+    const QByteArray bytes = "[global]\n\tworkgroup = OLD\n";
+    const QJsonObject metadata{
+        {QLatin1String("file"), smbConf},
+        {QLatin1String("time"), QLatin1String("2024-05-01T10:00:00.000Z")},
+        {QLatin1String("user"), QLatin1String("root")},
+        {QLatin1String("program"), QLatin1String("shareward")},
+        {QLatin1String("summary"), QLatin1String("share data added")},
+        {QLatin1String("size"), static_cast<double>(bytes.size())},
+        {QLatin1String("sha256"),
+         QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())},
+        {QLatin1String("number"), 7}};
+    QVERIFY(QDir().mkpath(m_store));
+    QVERIFY(writeFile(QDir(m_store).filePath(fileName(7, "conf")), bytes));
+    QVERIFY(writeFile(QDir(m_store).filePath(fileName(7, "json")), QJsonDocument(metadata).toJson()));
+
+    ConfigHistory history(m_store);
+    std::string back;
+    QVERIFY2(history.read(7, back), qPrintable(history.errorString()));
+    QCOMPARE(QByteArray::fromStdString(back), bytes);
+    QCOMPARE(history.recordOutsideChange(smbConf, bytes.toStdString(), program), 7);
+    // Bytes of the same size are told apart by the hash.
+    QCOMPARE(
+        history.recordOutsideChange(smbConf, QByteArray(bytes).replace("OLD", "NEW").toStdString(), program),
+        8);
+    QCOMPARE(numbers(history.versions(smbConf)), (QList<int>{8, 7}));
 }
 
 void TestConfigHistory::garbledMetadataIgnored()
