@@ -234,20 +234,32 @@ int CommandLineTool::edit(const Change &change)
 
 int CommandLineTool::editShare(const QString &name, const Change &change)
 {
-    return editRecords(
+    const int code = editRecords(
         [this, &name](ConfigMapper &mapper, const SambaSettings &settings) {
             QList<Share> shares;
             if (std::optional<Share> share = mapper.loadShare(*settings.global(), name))
                 shares << *share;
-            const QString loaded = shares.isEmpty() ? QString() : shares.first().name().trimmed().toLower();
-            for (const QString &other : mapper.shareNames()) {
-                const QString key = other.trimmed().toLower();
-                if (key != loaded)
-                    m_otherShareNames.insert(key);
-            }
+            m_loadedShareName = shares.isEmpty() ? QString() : shares.first().name().trimmed().toLower();
+            m_partialMapper = &mapper;
             return shares;
         },
         change);
+    m_partialMapper = nullptr;
+    return code;
+}
+
+QSet<QString> CommandLineTool::otherShareNames() const
+{
+    // Only adding and renaming need them: ten thousand names cost more than the edit.
+    QSet<QString> names;
+    if (!m_partialMapper)
+        return names;
+    for (const QString &other : m_partialMapper->shareNames()) {
+        const QString key = other.trimmed().toLower();
+        if (key != m_loadedShareName)
+            names.insert(key);
+    }
+    return names;
 }
 
 int CommandLineTool::editRecords(const Load &load, const Change &change)

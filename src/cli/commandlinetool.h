@@ -44,7 +44,7 @@ public:
     // read; otherShareNames() then gives the names of the shares not in the list.
     int editShare(const QString &name, const Change &change);
     // The names of the shares an editShare did not load, trimmed and lower-cased.
-    const QSet<QString> &otherShareNames() const { return m_otherShareNames; }
+    QSet<QString> otherShareNames() const;
     // Loads the --config file and hands its records to use.
     using Use = std::function<int(const SambaSettings &, const QList<Share> &)>;
     int read(const Use &use);
@@ -96,6 +96,8 @@ private:
     bool m_dryRun = false;
     bool m_allowMissingModules = false;
     int m_changedExitCode = Success;
-    QSet<QString> m_otherShareNames;
+    // While editShare's change runs: the mapper, and the name of the share it loaded.
+    const ConfigMapper *m_partialMapper = nullptr;
+    QString m_loadedShareName;
     int m_loadFailure = Failure;
 };

@@ -30,6 +30,10 @@ ProcessRun runCli(const QStringList &arguments)
 const char editedFile[] = "[global]\r\n\tworkgroup = W\r\n\r\n[data]\r\n\tpath = /srv/data\r\n"
                           "\tcomment = Team data\r\n\tread only = Yes\r\n";
 
+const char threeShares[] =
+    "[global]\n   workgroup = W\n\n[data]\n   path = /tmp\n\n[music]\n   path = /tmp\n\n"
+    "[zeta]\n   path = /tmp\n";
+
 // A share with every feature, written by hand: a module line in an order of its own, a key
 // spelt otherwise.
 const char featuredFile[] = "[global]\n   workgroup = W\n\n[data]\n   path = /srv/data\n"
@@ -81,6 +85,8 @@ private slots:
     void printRoundTrip();
     void edits_data();
     void edits();
+    void editsAmongShares_data();
+    void editsAmongShares();
     void featureEdits_data();
     void featureEdits();
     void showFeatures();
@@ -279,6 +285,33 @@ void TestCli::edits_data()
         << words("share set data --previous-versions btrfs") << 1 << QByteArray();
     QTest::newRow("global ads without a realm") << words("global set --security ads") << 1 << QByteArray();
     QTest::newRow("global unknown mode") << words("global set --security share-level") << 1 << QByteArray();
+}
+
+// An edit of one share reads that share alone: the others still count where names must differ.
+void TestCli::editsAmongShares_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray file(threeShares);
+    QTest::newRow("rename onto another share") << words("share rename data Music") << 1 << QByteArray();
+    QTest::newRow("add a name another share has")
+        << words("share add MUSIC --path /tmp") << 1 << QByteArray();
+    QTest::newRow("rename to its own name in capitals")
+        << words("share rename data DATA") << 0 << QByteArray(file).replace("[data]", "[DATA]");
+    QTest::newRow("set the last share")
+        << words("share set Zeta --comment Z") << 0
+        << QByteArray(file).replace("[zeta]\n   path = /tmp\n", "[zeta]\n   path = /tmp\n   comment = Z\n");
+    QTest::newRow("remove the middle share")
+        << words("share remove music") << 0 << QByteArray(file).replace("[music]\n   path = /tmp\n\n", "");
+}
+
+void TestCli::editsAmongShares()
+{
+    QFETCH(QStringList, command);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, expected);
+    checkEdit(threeShares, command, exitCode, expected);
 }
 
 void TestCli::edits()
