@@ -3,6 +3,7 @@
 #include "configdocument.h"
 #include "configfileinstaller.h"
 #include "configmapper.h"
+#include "configurationjsonwriter.h"
 #include "globalcommand.h"
 #include "historycommand.h"
 #include "recordjson.h"
@@ -179,12 +180,19 @@ int CommandLineTool::show(const QStringList &arguments)
     if (arguments.size() != 1)
         return fail(UsageError, QStringLiteral("usage: shareward-cli show FILE"));
     m_config = arguments.first();
-    return read([this](const SambaSettings &settings, const QList<Share> &shares) {
-        const QByteArray json = QJsonDocument(RecordJson::configuration(settings, shares)).toJson();
-        m_out.write(json.constData(), json.size());
-        m_out.flush();
-        return m_out.good() ? int(Success) : fail(Failure, QStringLiteral("cannot write to standard output"));
-    });
+    ConfigDocument document;
+    ConfigMapper mapper(document, m_config);
+    SambaSettings settings;
+    if (!loadGlobal(mapper, settings))
+        return m_loadFailure;
+    // Each share is written as it is read: a file of a million shares never sits in memory
+    // as records or JSON.
+    ConfigurationJsonWriter writer(m_out);
+    writer.begin(settings);
+    mapper.readShares(*settings.global(), [&writer](const Share &share) { writer.share(share); });
+    writer.end();
+    m_out.flush();
+    return m_out.good() ? Success : fail(Failure, QStringLiteral("cannot write to standard output"));
 }
 
 int CommandLineTool::save(const QStringList &arguments)

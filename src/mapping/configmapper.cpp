@@ -161,6 +161,15 @@ std::optional<Share> ConfigMapper::loadShare(const GlobalShare &global, const QS
     return share;
 }
 
+void ConfigMapper::readShares(const GlobalShare &global, const std::function<void(const Share &)> &use) const
+{
+    const ConfigReader reader(m_tables);
+    for (const ConfigTables::Section *section : m_tables.byName()) {
+        if (isShareSection(*section))
+            use(reader.readShare(*section, global));
+    }
+}
+
 QStringList ConfigMapper::shareNames() const
 {
     QStringList names;

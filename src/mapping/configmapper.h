@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -49,6 +50,8 @@ public:
     // is none. A save then writes the records given as loadShares' would be, except that
     // the sections of shares not loaded stay as they are.
     std::optional<Share> loadShare(const GlobalShare &global, const QString &name) const;
+    // The records loadShares gives, one at a time and none kept: for reading a large file once.
+    void readShares(const GlobalShare &global, const std::function<void(const Share &)> &use) const;
     // The names of every share, as loadShares would name its records.
     QStringList shareNames() const;
 
