@@ -54,6 +54,13 @@ void ConfigDocument::clear()
     m_edits.clear();
 }
 
+std::string ConfigDocument::takeBytes()
+{
+    std::string bytes = std::move(m_bytes);
+    clear();
+    return bytes;
+}
+
 void ConfigDocument::load(std::string bytes)
 {
     m_edits.clear();

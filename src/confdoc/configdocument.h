@@ -24,6 +24,8 @@ public:
     std::istream &load(std::istream &in);
 
     const std::string &bytes() const { return m_bytes; }
+    // Hands the bytes over and leaves the document empty.
+    std::string takeBytes();
     const std::vector<ConfigLine> &lines() const { return m_lines; }
     std::size_t lineCount() const { return m_lines.size(); }
     const ConfigLine &line(std::size_t index) const { return m_lines[index]; }

@@ -217,7 +217,9 @@ void ConfigFileInstaller::discard()
     m_temporary.clear();
 }
 
-bool ConfigFileInstaller::readFile(const QString &path, std::string &bytes, QString &error)
+bool ConfigFileInstaller::readChunks(const QString &path,
+                                     const std::function<void(std::string_view chunk)> &use, QString &error,
+                                     std::size_t *size)
 {
     // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -236,9 +238,8 @@ bool ConfigFileInstaller::readFile(const QString &path, std::string &bytes, QStr
         ::close(fd);
         return false;
     }
-    std::string content;
-    if (info.st_size > 0)
-        content.reserve(static_cast<std::size_t>(info.st_size));
+    if (size)
+        *size = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
     char chunk[65536];
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -251,9 +252,45 @@ bool ConfigFileInstaller::readFile(const QString &path, std::string &bytes, QStr
         }
         if (got == 0)
             break;
-        content.append(chunk, static_cast<std::size_t>(got));
+        use(std::string_view(chunk, static_cast<std::size_t>(got)));
     }
     ::close(fd);
+    return true;
+}
+
+bool ConfigFileInstaller::readFile(const QString &path, std::string &bytes, QString &error)
+{
+    std::string content;
+    std::size_t size = 0;
+    bool sized = false;
+    const bool read = readChunks(
+        path,
+        [&](std::string_view chunk) {
+            if (!sized && size > 0)
+                content.reserve(size);
+            sized = true;
+            content.append(chunk);
+        },
+        error, &size);
+    if (!read)
+        return false;
     bytes = std::move(content);
+    return true;
+}
+
+bool ConfigFileInstaller::holds(const QString &path, std::string_view bytes, bool &same, QString &error)
+{
+    // Compared as it is read: a large file is not held twice.
+    std::size_t at = 0;
+    same = true;
+    if (!readChunks(
+            path,
+            [&](std::string_view chunk) {
+                same = same && bytes.substr(at, chunk.size()) == chunk;
+                at += chunk.size();
+            },
+            error))
+        return false;
+    same = same && at == bytes.size();
     return true;
 }

@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 // Replaces a configuration file the way careful system-file editors do: the new text goes
@@ -43,8 +45,14 @@ public:
     // Reads a whole regular file; refuses anything else (a FIFO, a device, a directory)
     // at once. On failure returns false and sets error to the system's reason.
     static bool readFile(const QString &path, std::string &bytes, QString &error);
+    // Whether the file at path holds exactly bytes, read and compared piece by piece; refuses
+    // what readFile refuses.
+    static bool holds(const QString &path, std::string_view bytes, bool &same, QString &error);
 
 private:
+    // Reads a regular file in pieces; size, when given, gets its size as fstat says.
+    static bool readChunks(const QString &path, const std::function<void(std::string_view chunk)> &use,
+                           QString &error, std::size_t *size = nullptr);
     bool fail(const QString &message);
     bool failErrno(const QString &message, int error);
     bool copyExtendedAttributes(int from);

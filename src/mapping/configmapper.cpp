@@ -265,11 +265,11 @@ void ConfigMapper::checkUnchanged() const
 {
     // Another editor may have changed smb.conf since it was loaded; writing our document
     // over it would silently undo that.
-    std::string current;
+    bool same = false;
     QString error;
-    if (!ConfigFileInstaller::readFile(m_path, current, error))
+    if (!ConfigFileInstaller::holds(m_path, m_document.bytes(), same, error))
         fail(tr("Can't read %1: %2.").arg(m_path, error));
-    if (current != m_document.bytes())
+    if (!same)
         throw ConfigChangedError(
             tr("smb.conf was changed by another program after it was loaded. Reload it before saving.")
                 .toStdString());
@@ -322,7 +322,6 @@ ConfigMapper::Preview ConfigMapper::preview(const SambaSettings &settings, const
 
 void ConfigMapper::install(const std::string &text, const QString &summary)
 {
-    m_replacedText = m_document.bytes();
     // The file replaced is kept first, so that the history has no gaps.
     recordOutsideChange();
 
@@ -370,6 +369,7 @@ void ConfigMapper::beginInstall(ConfigFileLock &lock, const QString &refusal)
         checkUnchanged();
     m_historyError.clear();
     m_lastChanges = ConfigChanges();
+    m_replacedText.clear();
     m_installed = false;
 }
 
@@ -390,7 +390,8 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 
     // The file installed is now the file as loaded, and the records saved the loaded ones.
     const bool someSharesLoaded = m_someSharesLoaded;
-    m_document = std::move(saved);
+    std::swap(m_document, saved);
+    m_replacedText = saved.takeBytes();
     m_tables = std::move(savedTables);
     m_tables.rebind(m_document);
     indexTables();
@@ -420,6 +421,7 @@ void ConfigMapper::restore(const std::string &bytes, const QString &summary)
         return; // smb.conf is that version already
     }
     install(bytes, summary);
+    m_replacedText = m_document.takeBytes();
     m_document.load(bytes);
     m_loaded = true;
     readTables();
