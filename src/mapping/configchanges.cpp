@@ -1,6 +1,7 @@
 #include "configchanges.h"
 
 #include "configdocument.h"
+#include "configparser.h"
 #include "configtables.h"
 #include "configvalues.h"
 
@@ -131,56 +132,38 @@ bool sameValue(const std::string &a, const std::string &b)
         && ConfigValues::parseBool(boolA) == ConfigValues::parseBool(boolB);
 }
 
-bool sameEntries(const ConfigTables::Section &a, const ConfigTables::Section &b)
-{
-    const std::vector<ConfigTables::Entry> entries = a.entries();
-    if (entries.size() != b.entries().size())
-        return false;
-    return std::all_of(entries.begin(), entries.end(), [&b](const ConfigTables::Entry &entry) {
-        const auto other = b.find(entry.key);
-        return other && sameValue(entry.value, other->value);
-    });
-}
-
-// The parameters of a share in one string, equal exactly when sameEntries() holds: keys sorted,
-// booleans by meaning. Lines read end before a NUL byte, so NUL separates safely.
-std::string signatureOf(const ConfigTables::Section &section)
-{
-    const std::vector<ConfigTables::Entry> all = section.entries();
-    std::vector<const ConfigTables::Entry *> entries;
-    entries.reserve(all.size());
-    for (const ConfigTables::Entry &entry : all)
-        entries.push_back(&entry);
-    std::sort(entries.begin(), entries.end(),
-              [](const ConfigTables::Entry *a, const ConfigTables::Entry *b) { return a->key < b->key; });
-    std::string signature;
-    for (const ConfigTables::Entry *entry : entries) {
-        signature += entry->key;
-        signature += '\0';
-        if (ConfigValues::isBool(trimmed(entry->value)))
-            signature += ConfigValues::parseBool(trimmed(entry->value)) ? "\1yes" : "\1no";
-        else
-            signature += entry->value;
-        signature += '\0';
-    }
-    return signature;
-}
-
 bool isShare(const ConfigTables::Section &section)
 {
     // Samba ignores a section without parameters.
     return section.key != "global" && section.hasParameters();
 }
 
-const ConfigTables::Section *shareIn(const ConfigTables &tables, const std::string &key)
+// The parameters of a share in one string, equal exactly when both hold the same keys with
+// values Samba reads alike: keys sorted, booleans by meaning. Lines read end before a NUL
+// byte, so NUL separates safely.
+std::string signatureOf(const ConfigTables::Section &section)
 {
-    const ConfigTables::Section *section = tables.find(key);
-    return section && isShare(*section) ? section : nullptr;
+    std::vector<ConfigTables::Entry> entries = section.entries();
+    std::sort(entries.begin(), entries.end(),
+              [](const ConfigTables::Entry &a, const ConfigTables::Entry &b) { return a.key < b.key; });
+    std::string signature;
+    for (const ConfigTables::Entry &entry : entries) {
+        signature += entry.key;
+        signature += '\0';
+        if (ConfigValues::isBool(trimmed(entry.value)))
+            signature += ConfigValues::parseBool(trimmed(entry.value)) ? "\1yes" : "\1no";
+        else
+            signature += entry.value;
+        signature += '\0';
+    }
+    return signature;
 }
+
+} // namespace
 
 // The [global] parameters as Samba reads them, from every run of [global] (any spelling) and
 // the lines before the first header: the last value of a key wins, keys in order of first use.
-struct Globals
+struct ConfigChanges::Scan::Globals
 {
     struct Parameter
     {
@@ -191,9 +174,13 @@ struct Globals
     std::unordered_map<std::string, Parameter> parameters;
 };
 
-Globals globalsOf(const ConfigDocument &document, const ConfigTables &tables)
+namespace {
+
+using GlobalValues = ConfigChanges::Scan::Globals;
+
+GlobalValues globalsOf(const ConfigDocument &document, const ConfigTables &tables)
 {
-    Globals globals;
+    GlobalValues globals;
     const ConfigTables::Section *global = tables.global();
     if (!global)
         return globals;
@@ -216,11 +203,11 @@ Globals globalsOf(const ConfigDocument &document, const ConfigTables &tables)
     return globals;
 }
 
-QStringList changedGlobalsBetween(const Globals &before, const Globals &after)
+QStringList changedGlobalsBetween(const GlobalValues &before, const GlobalValues &after)
 {
     QStringList changed;
     for (const std::string &key : after.order) {
-        const Globals::Parameter &now = after.parameters.at(key);
+        const GlobalValues::Parameter &now = after.parameters.at(key);
         const auto old = before.parameters.find(key);
         if (old == before.parameters.end() || !sameValue(old->second.value, now.value))
             changed << displayName(now.written, key);
@@ -271,118 +258,191 @@ void addOwners(const ConfigDocument &document, std::size_t first, std::size_t la
     }
 }
 
-// The sections whose lines may differ: those owning a line between the lines both documents
-// begin and end with. Every other section has the same lines in the same order in both, and
-// so the same values. Null when every section is to be compared.
-std::unique_ptr<std::unordered_set<std::string>> touchedSections(const ConfigDocument &before,
-                                                                 const ConfigDocument &after)
+// Whether the physical line that ends just before end (its line feed at end - 1) ends in a
+// backslash, whitespace aside: Samba then joins the line after it.
+bool continuesInto(std::string_view text, std::size_t end)
 {
-    if (before.readLines() != before.lineCount() || after.readLines() != after.lineCount()
-        || before.lineCount() == 0 || after.lineCount() == 0)
-        return nullptr;
-    const std::size_t common = std::min(before.lineCount(), after.lineCount());
-    std::size_t head = 0;
-    while (head < common && before.text(head) == after.text(head))
-        ++head;
-    std::size_t tail = 0;
-    while (tail < common - head
-           && before.text(before.lineCount() - 1 - tail) == after.text(after.lineCount() - 1 - tail))
-        ++tail;
-    auto keys = std::make_unique<std::unordered_set<std::string>>();
-    // Up to the first line of the common end: its section is the one of the last header before it.
-    addOwners(before, std::min(head, before.lineCount() - 1), before.lineCount() - 1 - (tail ? tail - 1 : 0),
-              *keys);
-    addOwners(after, std::min(head, after.lineCount() - 1), after.lineCount() - 1 - (tail ? tail - 1 : 0),
-              *keys);
-    return keys;
+    std::size_t last = end - 1; // the line feed
+    while (last > 0 && ConfigParser::isSpace(text[last - 1]) && text[last - 1] != '\n')
+        --last;
+    return last > 0 && text[last - 1] == '\\';
 }
 
-// The sections of tables to compare, in file order of their first run.
-std::vector<const ConfigTables::Section *> sectionsToCompare(const ConfigTables &tables,
-                                                             const std::unordered_set<std::string> *touched)
+// The sections whose lines may differ: those owning a line between the bytes both texts
+// begin and end with. Every other section has the same lines in the same order in both, and
+// so the same values. False when every section is to be compared.
+bool findTouched(const ConfigDocument &before, std::string_view after, std::unordered_set<std::string> &keys)
 {
-    std::vector<const ConfigTables::Section *> sections;
-    if (!touched) {
-        for (const ConfigTables::Section &section : tables.sections())
-            sections.push_back(&section);
-        return sections;
+    const std::string_view old = before.bytes();
+    if (before.lineCount() == 0 || before.readLines() != before.lineCount()
+        || after.find('\0') != std::string_view::npos)
+        return false;
+    const std::size_t common = std::min(old.size(), after.size());
+    std::size_t head = 0;
+    while (head < common && old[head] == after[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < common - head && old[old.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    // The logical line holding the first byte that differs starts alike in both: what comes
+    // before it is the same.
+    const auto lineAfter = [&before](std::size_t offset) {
+        std::size_t low = 0;
+        std::size_t high = before.lineCount();
+        while (low < high) {
+            const std::size_t middle = (low + high) / 2;
+            if (before.line(middle).begin <= offset)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return low; // the first line beginning after offset
+    };
+    const std::size_t first = lineAfter(head) - 1;
+    // The first line of the common end that starts after a line feed of the common end; in
+    // the text after, the line before it must not be joined to it.
+    const std::size_t end = lineAfter(old.size() - tail);
+    std::size_t afterEnd = after.size();
+    if (end < before.lineCount()) {
+        afterEnd = after.size() - (old.size() - before.line(end).begin);
+        if (continuesInto(after, afterEnd))
+            return false;
     }
-    for (const std::string &key : *touched) {
-        if (const ConfigTables::Section *section = tables.find(key))
-            sections.push_back(section);
+    const std::size_t afterBegin = before.line(first).begin;
+    addOwners(before, first, std::min(end, before.lineCount() - 1), keys);
+    // The headers of the text after between the same two points: read on their own, its lines
+    // are the lines of the text after.
+    ConfigDocument region;
+    region.load(std::string(after.substr(afterBegin, afterEnd - afterBegin)));
+    for (std::size_t i = 0; i < region.lineCount(); ++i) {
+        if (region.line(i).kind == ConfigLine::Section)
+            keys.insert(ConfigValues::sectionKey(region.name(i)));
     }
-    std::sort(sections.begin(), sections.end());
-    return sections;
+    return true;
 }
 
 } // namespace
 
+struct ConfigChanges::Scan::Section
+{
+    std::size_t order; // in file order of first runs
+    std::string key;
+    QString name;
+    std::string signature;
+};
+
+ConfigChanges::Scan::Scan() = default;
+ConfigChanges::Scan::~Scan() = default;
+ConfigChanges::Scan::Scan(Scan &&) noexcept = default;
+
+void ConfigChanges::Scan::read(const ConfigDocument &document, const ConfigTables &tables,
+                               std::vector<Section> &shares, Globals &globals) const
+{
+    const auto add = [&](const ConfigTables::Section &section) {
+        if (isShare(section))
+            shares.push_back(
+                {tables.indexOf(&section), section.key, shareName(section), signatureOf(section)});
+    };
+    if (m_all) {
+        for (const ConfigTables::Section &section : tables.sections())
+            add(section);
+    } else {
+        for (const std::string &key : m_touched) {
+            if (const ConfigTables::Section *section = tables.find(key))
+                add(*section);
+        }
+        std::sort(shares.begin(), shares.end(),
+                  [](const Section &a, const Section &b) { return a.order < b.order; });
+    }
+    globals = globalsOf(document, tables);
+}
+
+ConfigChanges::Scan ConfigChanges::scan(const ConfigDocument &before, const ConfigTables &beforeTables,
+                                        std::string_view after)
+{
+    Scan scan;
+    scan.m_same = before.bytes() == after;
+    if (scan.m_same)
+        return scan;
+    scan.m_all = !findTouched(before, after, scan.m_touched);
+    scan.m_globals = std::make_unique<Scan::Globals>();
+    scan.read(before, beforeTables, scan.m_shares, *scan.m_globals);
+    return scan;
+}
+
+ConfigChanges ConfigChanges::finish(const Scan &scan, const ConfigDocument &after,
+                                    const ConfigTables &afterTables)
+{
+    ConfigChanges changes;
+    if (scan.m_same)
+        return changes;
+    std::vector<Scan::Section> now;
+    Scan::Globals nowGlobals;
+    scan.read(after, afterTables, now, nowGlobals);
+
+    std::unordered_map<std::string_view, const Scan::Section *> old;
+    for (const Scan::Section &section : scan.m_shares)
+        old.emplace(section.key, &section);
+    std::unordered_set<std::string_view> stays;
+    std::vector<const Scan::Section *> added;
+    for (const Scan::Section &section : now) {
+        stays.insert(section.key);
+        const auto found = old.find(section.key);
+        if (found == old.end())
+            added.push_back(&section);
+        else if (found->second->signature != section.signature)
+            changes.changedShares << section.name;
+    }
+
+    // A share gone whose parameters turn up under a new name was renamed; shares alike pair
+    // up in file order.
+    std::unordered_map<std::string_view, std::vector<const Scan::Section *>> removedBySignature;
+    std::vector<const Scan::Section *> removed;
+    for (const Scan::Section &section : scan.m_shares) {
+        if (!stays.count(section.key)) {
+            removed.push_back(&section);
+            if (!added.empty())
+                removedBySignature[section.signature].push_back(&section);
+        }
+    }
+    std::unordered_set<const Scan::Section *> renamedFrom;
+    for (auto &entry : removedBySignature)
+        std::reverse(entry.second.begin(), entry.second.end()); // taken from the back: first in file first
+    for (const Scan::Section *section : added) {
+        const auto match = removedBySignature.find(section->signature);
+        if (match == removedBySignature.end() || match->second.empty()) {
+            changes.addedShares << section->name;
+            continue;
+        }
+        const Scan::Section *from = match->second.back();
+        match->second.pop_back();
+        renamedFrom.insert(from);
+        changes.renamedShares << qMakePair(from->name, section->name);
+    }
+    for (const Scan::Section *section : removed) {
+        if (!renamedFrom.count(section))
+            changes.removedShares << section->name;
+    }
+    changes.changedGlobals = changedGlobalsBetween(*scan.m_globals, nowGlobals);
+    return changes;
+}
+
 ConfigChanges ConfigChanges::between(const std::string &before, const std::string &after)
 {
-    ConfigDocument beforeDocument;
-    ConfigDocument afterDocument;
-    beforeDocument.load(before);
-    afterDocument.load(after);
-    ConfigTables beforeTables;
-    ConfigTables afterTables;
-    beforeTables.build(beforeDocument);
-    afterTables.build(afterDocument);
-    return between(beforeDocument, beforeTables, afterDocument, afterTables);
+    ConfigDocument document;
+    ConfigTables tables;
+    document.load(before);
+    tables.build(document);
+    const Scan found = scan(document, tables, after);
+    document.load(after);
+    tables.build(document);
+    return finish(found, document, tables);
 }
 
 ConfigChanges ConfigChanges::between(const ConfigDocument &beforeDocument, const ConfigTables &beforeTables,
                                      const ConfigDocument &afterDocument, const ConfigTables &afterTables)
 {
-    ConfigChanges changes;
-    if (beforeDocument.bytes() == afterDocument.bytes())
-        return changes;
-    const auto touched = touchedSections(beforeDocument, afterDocument);
-
-    std::vector<const ConfigTables::Section *> added;
-    for (const ConfigTables::Section *section : sectionsToCompare(afterTables, touched.get())) {
-        if (!isShare(*section))
-            continue;
-        const ConfigTables::Section *old = shareIn(beforeTables, section->key);
-        if (!old)
-            added.push_back(section);
-        else if (!sameEntries(*old, *section))
-            changes.changedShares << shareName(*section);
-    }
-
-    // A share gone whose parameters turn up under a new name was renamed; shares alike pair
-    // up in file order.
-    std::unordered_map<std::string, std::vector<const ConfigTables::Section *>> removedBySignature;
-    std::vector<const ConfigTables::Section *> removed;
-    for (const ConfigTables::Section *section : sectionsToCompare(beforeTables, touched.get())) {
-        if (isShare(*section) && !shareIn(afterTables, section->key)) {
-            removed.push_back(section);
-            if (!added.empty())
-                removedBySignature[signatureOf(*section)].push_back(section);
-        }
-    }
-    std::unordered_set<const ConfigTables::Section *> renamedFrom;
-    for (auto &entry : removedBySignature)
-        std::reverse(entry.second.begin(), entry.second.end()); // taken from the back: first in file first
-    for (const ConfigTables::Section *section : added) {
-        const auto match = removedBySignature.empty() ? removedBySignature.end()
-                                                      : removedBySignature.find(signatureOf(*section));
-        if (match == removedBySignature.end() || match->second.empty()) {
-            changes.addedShares << shareName(*section);
-            continue;
-        }
-        const ConfigTables::Section *old = match->second.back();
-        match->second.pop_back();
-        renamedFrom.insert(old);
-        changes.renamedShares << qMakePair(shareName(*old), shareName(*section));
-    }
-    for (const ConfigTables::Section *section : removed) {
-        if (!renamedFrom.count(section))
-            changes.removedShares << shareName(*section);
-    }
-
-    changes.changedGlobals =
-        changedGlobalsBetween(globalsOf(beforeDocument, beforeTables), globalsOf(afterDocument, afterTables));
-    return changes;
+    return finish(scan(beforeDocument, beforeTables, afterDocument.bytes()), afterDocument, afterTables);
 }
 
 bool ConfigChanges::isEmpty() const

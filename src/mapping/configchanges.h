@@ -4,7 +4,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
 class ConfigDocument;
 class ConfigTables;
@@ -21,6 +25,34 @@ public:
     // both texts begin and end with are compared.
     static ConfigChanges between(const ConfigDocument &beforeDocument, const ConfigTables &beforeTables,
                                  const ConfigDocument &afterDocument, const ConfigTables &afterTables);
+
+    // A comparison in two steps, so that the two texts of a large file need not be read at
+    // once: scan() keeps what the text before says of the sections an edit may have touched,
+    // finish() compares that with the text after, once it is read.
+    class Scan
+    {
+    public:
+        Scan();
+        ~Scan();
+        Scan(Scan &&) noexcept;
+
+        struct Section;
+        struct Globals;
+
+    private:
+        friend class ConfigChanges;
+        void read(const ConfigDocument &document, const ConfigTables &tables, std::vector<Section> &shares,
+                  Globals &globals) const;
+
+        bool m_same = false;
+        bool m_all = false; // every section is compared
+        std::unordered_set<std::string> m_touched;
+        std::vector<Section> m_shares;
+        std::unique_ptr<Globals> m_globals;
+    };
+    static Scan scan(const ConfigDocument &before, const ConfigTables &beforeTables, std::string_view after);
+    static ConfigChanges finish(const Scan &scan, const ConfigDocument &after,
+                                const ConfigTables &afterTables);
 
     bool isEmpty() const;
     // One line, for the history: "share team added; workgroup changed; share old removed".

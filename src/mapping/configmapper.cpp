@@ -263,11 +263,16 @@ QStringList ConfigMapper::modulesAdded(const SambaSettings &settings, const QLis
 
 void ConfigMapper::checkUnchanged() const
 {
+    checkUnchanged(m_document.bytes());
+}
+
+void ConfigMapper::checkUnchanged(const std::string &loaded) const
+{
     // Another editor may have changed smb.conf since it was loaded; writing our document
     // over it would silently undo that.
     bool same = false;
     QString error;
-    if (!ConfigFileInstaller::holds(m_path, m_document.bytes(), same, error))
+    if (!ConfigFileInstaller::holds(m_path, loaded, same, error))
         fail(tr("Can't read %1: %2.").arg(m_path, error));
     if (!same)
         throw ConfigChangedError(
@@ -288,9 +293,13 @@ QString ConfigMapper::historyFile() const
 
 void ConfigMapper::recordOutsideChange()
 {
+    recordOutsideChange(m_document.bytes());
+}
+
+void ConfigMapper::recordOutsideChange(const std::string &loaded)
+{
     m_historyError.clear();
-    if (m_history && m_loaded
-        && !m_history->recordOutsideChange(historyFile(), m_document.bytes(), m_program))
+    if (m_history && m_loaded && !m_history->recordOutsideChange(historyFile(), loaded, m_program))
         m_historyError = m_history->errorString();
 }
 
@@ -320,10 +329,10 @@ ConfigMapper::Preview ConfigMapper::preview(const SambaSettings &settings, const
     return preview;
 }
 
-void ConfigMapper::install(const std::string &text, const QString &summary)
+void ConfigMapper::install(const std::string &text, const QString &summary, const std::string &loaded)
 {
     // The file replaced is kept first, so that the history has no gaps.
-    recordOutsideChange();
+    recordOutsideChange(loaded);
 
     ConfigFileInstaller installer(m_path);
     if (!installer.open() || !installer.write(text))
@@ -346,7 +355,7 @@ void ConfigMapper::install(const std::string &text, const QString &summary)
     // A change made while testparm was checking must not be lost either.
     if (m_loaded) {
         try {
-            checkUnchanged();
+            checkUnchanged(loaded);
         } catch (...) {
             installer.discard();
             throw;
@@ -380,20 +389,29 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     if (!applyRecords(settings, shares))
         return; // nothing changed: nothing is written, checked or renamed
 
-    ConfigDocument saved;
-    saved.load(m_document.text());
+    std::string text = m_document.text();
     m_document.discardEdits();
-    ConfigTables savedTables;
-    savedTables.build(saved);
-    m_lastChanges = ConfigChanges::between(m_document, m_tables, saved, savedTables);
-    install(saved.bytes(), m_lastChanges.summary());
+    const ConfigChanges::Scan scan = ConfigChanges::scan(m_document, m_tables, text);
+    // The file as loaded is kept as bytes alone while the new text is read: a large file's
+    // lines and tables are not held twice.
+    std::string loaded = m_document.takeBytes();
+    m_tables = ConfigTables();
+    m_document.load(std::move(text));
+    m_tables.build(m_document);
+    try {
+        m_lastChanges = ConfigChanges::finish(scan, m_document, m_tables);
+        install(m_document.bytes(), m_lastChanges.summary(), loaded);
+    } catch (...) {
+        // Back to the file as loaded: its sections come back in the same order, so the
+        // loaded records still find theirs.
+        m_document.load(std::move(loaded));
+        m_tables.build(m_document);
+        throw;
+    }
 
     // The file installed is now the file as loaded, and the records saved the loaded ones.
+    m_replacedText = std::move(loaded);
     const bool someSharesLoaded = m_someSharesLoaded;
-    std::swap(m_document, saved);
-    m_replacedText = saved.takeBytes();
-    m_tables = std::move(savedTables);
-    m_tables.rebind(m_document);
     indexTables();
     m_someSharesLoaded = someSharesLoaded;
     for (Share &share : shares)
@@ -420,7 +438,7 @@ void ConfigMapper::restore(const std::string &bytes, const QString &summary)
         m_replacedText = bytes;
         return; // smb.conf is that version already
     }
-    install(bytes, summary);
+    install(bytes, summary, m_document.bytes());
     m_replacedText = m_document.takeBytes();
     m_document.load(bytes);
     m_loaded = true;

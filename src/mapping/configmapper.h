@@ -111,11 +111,14 @@ private:
     // Takes the lock (refusal ends the message when it cannot), checks that smb.conf is the
     // file loaded, and clears what the last save or restore did.
     void beginInstall(ConfigFileLock &lock, const QString &refusal);
-    // The gate every installed text passes once the lock is held; records history.
-    void install(const std::string &text, const QString &summary);
+    // The gate every installed text passes once the lock is held; records history. loaded is
+    // the file as loaded, which smb.conf must still be.
+    void install(const std::string &text, const QString &summary, const std::string &loaded);
+    void recordOutsideChange(const std::string &loaded);
     QString historyFile() const;
     // Throws ConfigChangedError when the file is not the one loaded any more.
     void checkUnchanged() const;
+    void checkUnchanged(const std::string &loaded) const;
     // The section of a record: its name as the file writes it.
     std::string sectionOf(const QString &recordName) const;
     const ConfigTables::Section *sectionOfRecord(const QString &recordName) const;
