@@ -309,7 +309,8 @@ bool findTouched(const ConfigDocument &before, std::string_view after, std::unor
             return false;
     }
     const std::size_t afterBegin = before.line(first).begin;
-    addOwners(before, first, std::min(end, before.lineCount() - 1), keys);
+    // From the line before: in the text after, the lines from first on may belong to its section.
+    addOwners(before, first > 0 ? first - 1 : 0, std::min(end, before.lineCount() - 1), keys);
     // The headers of the text after between the same two points: read on their own, its lines
     // are the lines of the text after.
     ConfigDocument region;

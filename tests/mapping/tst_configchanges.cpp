@@ -248,6 +248,15 @@ void TestConfigChanges::lineEditsOnCorpus_data()
          [](QList<QByteArray> &l, int at) {
              l.removeAt(at);
          }},
+        {"line joined to the next",
+         [](QList<QByteArray> &l, int at) {
+             l[at].replace("\n", " \\\n");
+         }},
+        {"joined line with a parameter after it",
+         [](QList<QByteArray> &l, int at) {
+             l[at].replace("\n", " \\\n");
+             l.insert(at + 1, "path = /joined\n");
+         }},
         {"header inserted",
          [](QList<QByteArray> &l, int at) {
              l.insert(at, "[Inserted]\n");
