@@ -4,7 +4,6 @@
 #include "whilebusy.h"
 
 #include <QAction>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -340,7 +339,7 @@ void ConnectionsController::configLoaded()
 {
     m_haveLoaded = true;
     m_loadedStamp = stampOf(m_configPath);
-    m_loadedHash = hashOf(m_configPath);
+    m_loadedText = contentOf(m_configPath);
     m_checkedStamp = m_loadedStamp;
     m_changedOnDisk = false;
     updateConfigLabel();
@@ -361,7 +360,7 @@ void ConnectionsController::checkConfigOnDisk()
     if (stamp == m_checkedStamp)
         return;
     m_checkedStamp = stamp;
-    m_changedOnDisk = !stamp.exists || hashOf(m_configPath) != m_loadedHash;
+    m_changedOnDisk = !stamp.exists || contentOf(m_configPath) != m_loadedText;
     updateConfigLabel();
 }
 
@@ -399,12 +398,9 @@ ConnectionsController::Stamp ConnectionsController::stampOf(const QString &path)
     return stamp;
 }
 
-QByteArray ConnectionsController::hashOf(const QString &path)
+QByteArray ConnectionsController::contentOf(const QString &path)
 {
+    // The whole text rather than a hash of it: reading it is all the start-up pays.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    return hash.result();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

@@ -114,7 +114,7 @@ private:
     void checkConfigOnDisk();
     void updateConfigLabel();
     static Stamp stampOf(const QString &path);
-    static QByteArray hashOf(const QString &path);
+    static QByteArray contentOf(const QString &path);
 
     ConnectionsView *m_view;
     QMainWindow *m_window;
@@ -139,7 +139,7 @@ private:
     bool m_modified = false;
     bool m_haveLoaded = false;
     Stamp m_loadedStamp;
-    QByteArray m_loadedHash;
+    QByteArray m_loadedText;
     Stamp m_checkedStamp;
     bool m_changedOnDisk = false;
 };

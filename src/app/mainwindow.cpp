@@ -34,10 +34,14 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
+#include <QWindow>
 
+#include <chrono>
 #include <exception>
 #include <future>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -51,8 +55,62 @@ const char *const sizeGroup = "MainWindow";
 const char *const sizeKey = "size";
 const char *const reviewKey = "Save/review";
 const char *const keepKey = "History/keep";
+// How often the window looks for results of the background load.
+const int backgroundPollMs = 20;
+// How long the background load waits for the window to be exposed at most.
+const int exposeWaitMs = 1000;
+
+template<class T>
+bool arrived(const std::future<T> &result)
+{
+    return result.valid() && result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+template<class T>
+void await(const std::future<T> &result)
+{
+    if (result.valid())
+        result.wait();
+}
 
 } // namespace
+
+// What the window reads on worker threads beside its first screen; each result is taken up
+// on the GUI thread once it arrived.
+struct MainWindow::Background
+{
+    std::future<SambaUserMap> sambaUsers;
+    std::future<SambaGroupMap> sambaGroups;
+    // The system's users and groups, one after the other: getpwent and getgrent share nothing,
+    // but neither may run twice at once.
+    std::future<std::pair<QStringList, QStringList>> systemAccounts;
+    std::future<QStringList> domainUsers;
+    std::future<QStringList> domainGroups;
+    std::future<VfsModuleInventory> modules;
+    std::future<bool> smbdActive;
+    std::future<void> outsideChange;
+    // Whether the results belong to the smb.conf loaded; otherwise they are dropped.
+    bool adopted = false;
+    // A listing failed: the window holds nothing loaded, the rest is dropped.
+    bool failed = false;
+
+    bool pending() const
+    {
+        return sambaUsers.valid() || sambaGroups.valid() || systemAccounts.valid() || domainUsers.valid()
+            || domainGroups.valid() || modules.valid() || smbdActive.valid() || outsideChange.valid();
+    }
+    void wait() const
+    {
+        await(sambaUsers);
+        await(sambaGroups);
+        await(systemAccounts);
+        await(domainUsers);
+        await(domainGroups);
+        await(modules);
+        await(smbdActive);
+        await(outsideChange);
+    }
+};
 
 MainWindow::MainWindow(QWidget *parent)
     : MainWindow(Environment(), parent)
@@ -71,7 +129,10 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_shares(new ShareModel(this))
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
+    , m_backgroundPoll(new QTimer(this))
 {
+    m_backgroundPoll->setInterval(backgroundPollMs);
+    connect(m_backgroundPoll, &QTimer::timeout, this, &MainWindow::takeUpBackground);
     m_mapper->setLockDirectory(environment.lockDirectory);
     m_history.setKeep(QSettings().value(QLatin1String(keepKey), ConfigHistory::DefaultKeep).toInt());
     m_mapper->setHistory(&m_history, QStringLiteral("shareward"));
@@ -132,7 +193,11 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     m_ui->actionSave->setEnabled(false);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The worker threads use the mapper, the history and the account store: they end first.
+    m_background.reset();
+}
 
 void MainWindow::setUpActions()
 {
@@ -180,6 +245,7 @@ void MainWindow::setReviewsChanges(bool review)
 
 void MainWindow::editHistoryKeep()
 {
+    waitForBackgroundLoad();
     bool ok = false;
     const int keep =
         QInputDialog::getInt(this, tr("History"), tr("How many versions of smb.conf the history keeps:"),
@@ -336,6 +402,8 @@ ShareDialog::Accounts MainWindow::regularAccounts() const
 
 void MainWindow::addShare()
 {
+    // The dialog offers the installed modules.
+    waitForBackgroundLoad();
     Share share;
     if (m_ui->tabWidget->currentIndex() == 1)
         share.setPrintable(true);
@@ -351,6 +419,7 @@ void MainWindow::addShare()
 
 void MainWindow::editShare()
 {
+    waitForBackgroundLoad();
     const QModelIndex index = selectedShare();
     Share *share = m_shares->share(index);
     if (!share)
@@ -390,6 +459,7 @@ void MainWindow::deleteShare()
 
 void MainWindow::editConfig()
 {
+    waitForBackgroundLoad();
     const bool sharing = m_shares->shareNames().contains(StandardShares::printersName());
     ConfigDialog dialog(&m_currentSettings, sharing, this);
     dialog.setInstalledModules(m_modules);
@@ -420,6 +490,7 @@ QStringList candidates(const QStringList &system, const QStringList &domain)
 
 void MainWindow::editSambaUsers()
 {
+    waitForBackgroundLoad();
     SambaUserMap users = m_currentSettings.users();
     UsersDialog dialog(&users, candidates(m_serviceUsers, m_domainUsers), this);
     if (dialog.exec() == QDialog::Accepted && users != m_currentSettings.users()) {
@@ -430,6 +501,7 @@ void MainWindow::editSambaUsers()
 
 void MainWindow::editSambaGroups()
 {
+    waitForBackgroundLoad();
     SambaGroupMap groups = m_currentSettings.groups();
     GroupsDialog dialog(&groups, candidates(m_serviceGroups, m_domainGroups), this);
     dialog.setWindowTitle(tr("Samba group's administration"));
@@ -441,62 +513,272 @@ void MainWindow::editSambaGroups()
 
 void MainWindow::initialLoad()
 {
-    m_loaded = false;
-    // testparm takes most of the start-up. What only reads (smb.conf, the account
-    // lists, the state of smbd) runs meanwhile and is used once testparm accepted the file.
-    const QString checker = m_environment.testparm;
-    const QString path = m_environment.configPath;
-    auto check =
-        std::async(std::launch::async, [checker, path] { return TestParm(checker, path).checkConf(path); });
-    auto domainUsers = std::async(std::launch::async, [this] { return m_accounts.listDomainUsers(); });
-    auto domainGroups = std::async(std::launch::async, [this] { return m_accounts.listDomainGroups(); });
-    auto sambaUsers = std::async(std::launch::async, [this] { return m_accounts.loadSambaUsers(); });
-    auto sambaGroups = std::async(std::launch::async, [this] { return m_accounts.loadSambaGroups(); });
-    const QString smbd = m_environment.smbd;
-    auto modules = std::async(std::launch::async, [smbd] { return VfsModuleInventory::load(smbd); });
-    auto smbdActive = std::async(
-        std::launch::async, [this] { return m_services->systemctl().isActive(SystemCtl::smbdService()); });
+    // testparm takes most of the load. The listings, which read nothing of the window, run
+    // meanwhile and are taken up once testparm accepted the file.
+    m_backgroundDue = false;
+    finishBackground();
+    auto check = startCheck(m_environment);
+    startListings();
+    const QString failure = loadConfig(std::move(check));
+    if (failure.isEmpty())
+        adoptBackground();
+    finishBackground();
+    if (!failure.isEmpty())
+        showStartupError(failure);
+}
 
+std::future<TestParmResult> MainWindow::startCheck(const Environment &environment)
+{
+    const QString checker = environment.testparm;
+    const QString path = environment.configPath;
+    return std::async(std::launch::async,
+                      [checker, path] { return TestParm(checker, path).checkConf(path); });
+}
+
+bool MainWindow::loadFirstScreen(std::future<TestParmResult> check)
+{
+    finishBackground();
+    const QString failure = loadConfig(std::move(check));
+    if (failure.isEmpty())
+        return true;
+    showStartupError(failure);
+    return false;
+}
+
+void MainWindow::startBackgroundLoad()
+{
+    if (!m_loaded)
+        return;
+    // Neither Start nor Stop until smbd's state is known.
+    m_ui->actionStart->setEnabled(false);
+    m_ui->actionStop->setEnabled(false);
+    QWindow *handle = windowHandle();
+    if (!handle || !isVisible() || handle->isExposed()) {
+        beginBackgroundLoad();
+        return;
+    }
+    // The programs it runs would take the CPUs from the window's first mapping and painting:
+    // they start once the window is painted, after a while when it never is, or as soon as
+    // a command needs what they read.
+    m_backgroundDue = true;
+    handle->installEventFilter(this);
+    QTimer::singleShot(exposeWaitMs, this, [this] {
+        if (m_backgroundDue)
+            beginBackgroundLoad();
+    });
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()
+        && m_backgroundDue) {
+        // Queued: the window paints while the expose event is delivered.
+        QTimer::singleShot(0, this, [this] {
+            if (m_backgroundDue)
+                beginBackgroundLoad();
+        });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::beginBackgroundLoad()
+{
+    m_backgroundDue = false;
+    if (QWindow *handle = windowHandle())
+        handle->removeEventFilter(this);
+    if (!m_loaded)
+        return;
+    startListings();
+    adoptBackground();
+    m_backgroundPoll->start();
+}
+
+bool MainWindow::waitForBackgroundLoad()
+{
+    if (m_backgroundDue)
+        beginBackgroundLoad();
+    finishBackground();
+    return m_loaded;
+}
+
+QString MainWindow::loadConfig(std::future<TestParmResult> check)
+{
+    m_loaded = false;
     SambaSettings settings;
     QList<Share> shares;
     std::exception_ptr loadError;
     try {
         settings = m_mapper->loadGlobal();
         shares = m_mapper->loadShares(*settings.global());
-        // Another editor's change since the newest version is kept, so the history has no
-        // gaps; a store that cannot be written is reported by the next save.
-        m_mapper->recordOutsideChange();
     } catch (const std::exception &) {
         loadError = std::current_exception();
     }
-    const QStringList serviceUsers = SambaAccountStore::listSystemUsers();
-    const QStringList serviceGroups = SambaAccountStore::listSystemGroups();
+    // Before the window is first shown nobody sees the table: it is filled while testparm
+    // still runs, and emptied again when testparm refuses the file.
+    const bool early = !loadError && !isVisible() && !arrived(check);
+    const QList<Share> previous = m_shares->shares();
+    if (early) {
+        m_shares->setShares(shares);
+        resizeColumns();
+    }
 
     const QString failure = StartupError::checkFailure(check.get());
-    if (!failure.isEmpty()) {
-        showStartupError(failure);
-        return;
-    }
-    try {
-        if (loadError)
+    if (!failure.isEmpty() || loadError) {
+        if (early) {
+            m_shares->setShares(previous);
+            resizeColumns();
+        }
+        if (!failure.isEmpty())
+            return failure;
+        try {
             std::rethrow_exception(loadError);
-        m_currentSettings = settings;
-        m_serviceUsers = serviceUsers;
-        m_domainUsers = domainUsers.get();
-        m_serviceGroups = serviceGroups;
-        m_domainGroups = domainGroups.get();
-        m_currentSettings.setUsers(sambaUsers.get());
-        m_currentSettings.setGroups(sambaGroups.get());
-        m_savedSettings = m_currentSettings;
-        m_shares->setShares(shares);
-        m_modules = modules.get();
-        m_loaded = true;
-        m_connections->configLoaded();
-        resizeColumns();
-        showServiceState(smbdActive.get());
-    } catch (const std::exception &error) {
-        showStartupError(StartupError::loadFailure(error));
+        } catch (const std::exception &error) {
+            return StartupError::loadFailure(error);
+        }
     }
+    // The accounts are added when the background load brings them.
+    m_currentSettings = settings;
+    m_savedSettings = m_currentSettings;
+    if (!early) {
+        m_shares->setShares(shares);
+        resizeColumns();
+    }
+    m_loaded = true;
+    m_connections->configLoaded();
+    return QString();
+}
+
+void MainWindow::startListings()
+{
+    finishBackground();
+    auto background = std::make_unique<Background>();
+    const auto async = [](auto work) {
+        return std::async(std::launch::async, std::move(work));
+    };
+    background->sambaUsers = async([this] { return m_accounts.loadSambaUsers(); });
+    background->sambaGroups = async([this] { return m_accounts.loadSambaGroups(); });
+    background->domainUsers = async([this] { return m_accounts.listDomainUsers(); });
+    background->domainGroups = async([this] { return m_accounts.listDomainGroups(); });
+    background->systemAccounts = async([] {
+        return std::make_pair(SambaAccountStore::listSystemUsers(), SambaAccountStore::listSystemGroups());
+    });
+    const QString smbd = m_environment.smbd;
+    background->modules = async([smbd] { return VfsModuleInventory::load(smbd); });
+    background->smbdActive =
+        async([this] { return m_services->systemctl().isActive(SystemCtl::smbdService()); });
+    m_background = std::move(background);
+}
+
+void MainWindow::adoptBackground()
+{
+    m_background->adopted = true;
+    // Another editor's change since the newest version is kept, so the history has no gaps;
+    // a store that cannot be written is reported by the next save. Nothing else uses the
+    // mapper until the background load is over: the commands wait for it.
+    m_background->outsideChange = std::async(std::launch::async, [this] { m_mapper->recordOutsideChange(); });
+    // Neither Start nor Stop until smbd's state is known.
+    m_ui->actionStart->setEnabled(false);
+    m_ui->actionStop->setEnabled(false);
+}
+
+void MainWindow::finishBackground()
+{
+    if (!m_background)
+        return;
+    m_backgroundPoll->stop();
+    if (m_background->pending()) {
+        const Background *background = m_background.get();
+        whileBusy(this, tr("Reading the Samba accounts..."), [background] { background->wait(); });
+    }
+    takeUpBackground();
+}
+
+void MainWindow::takeUpBackground()
+{
+    if (!m_background)
+        return;
+    Background &background = *m_background;
+    const bool take = background.adopted && !background.failed;
+    QString failure;
+    const auto fail = [&failure, take](const std::exception &error) {
+        if (take && failure.isEmpty())
+            failure = StartupError::loadFailure(error);
+    };
+    if (arrived(background.smbdActive)) {
+        const bool running = background.smbdActive.get();
+        if (background.adopted)
+            showServiceState(running);
+    }
+    if (arrived(background.modules)) {
+        VfsModuleInventory modules = background.modules.get();
+        if (take)
+            m_modules = std::move(modules);
+    }
+    if (arrived(background.systemAccounts)) {
+        const auto accounts = background.systemAccounts.get();
+        if (take) {
+            m_serviceUsers = accounts.first;
+            m_serviceGroups = accounts.second;
+        }
+    }
+    if (arrived(background.domainUsers)) {
+        const QStringList users = background.domainUsers.get();
+        if (take)
+            m_domainUsers = users;
+    }
+    if (arrived(background.domainGroups)) {
+        const QStringList groups = background.domainGroups.get();
+        if (take)
+            m_domainGroups = groups;
+    }
+    // Nothing edits the accounts before they arrived: the account dialogs wait for them.
+    if (arrived(background.sambaUsers)) {
+        try {
+            const SambaUserMap users = background.sambaUsers.get();
+            if (take) {
+                m_currentSettings.setUsers(users);
+                m_savedSettings.setUsers(users);
+            }
+        } catch (const std::exception &error) {
+            fail(error);
+        }
+    }
+    if (arrived(background.sambaGroups)) {
+        try {
+            const SambaGroupMap groups = background.sambaGroups.get();
+            if (take) {
+                m_currentSettings.setGroups(groups);
+                m_savedSettings.setGroups(groups);
+            }
+        } catch (const std::exception &error) {
+            fail(error);
+        }
+    }
+    if (arrived(background.outsideChange)) {
+        try {
+            background.outsideChange.get();
+        } catch (const std::exception &error) {
+            fail(error);
+        }
+    }
+
+    if (!failure.isEmpty()) {
+        // As when smb.conf could not be loaded: nothing is shown, and a save writes nothing.
+        background.failed = true;
+        m_loaded = false;
+        m_shares->setShares({});
+        updateSelection();
+    }
+    const bool done = !background.pending();
+    if (done) {
+        m_backgroundPoll->stop();
+        m_background.reset();
+    }
+    // The box runs an event loop, in which the poll may take up the rest.
+    if (!failure.isEmpty())
+        showStartupError(failure);
+    if (done)
+        emit backgroundLoaded();
 }
 
 void MainWindow::showStartupError(const QString &text)
@@ -507,6 +789,8 @@ void MainWindow::showStartupError(const QString &text)
 
 bool MainWindow::saveAll()
 {
+    // The accounts to sync, the modules to check and the history's record come first.
+    waitForBackgroundLoad();
     try {
         if (!m_loaded)
             throw std::runtime_error(
@@ -649,6 +933,7 @@ void MainWindow::updateServices(ConfigChanges changes, std::string previous)
 
 bool MainWindow::restoreText(const std::string &bytes, const QString &summary)
 {
+    waitForBackgroundLoad();
     try {
         whileBusy(this, tr("Checking smb.conf with testparm and installing it..."),
                   [this, &bytes, &summary] { m_mapper->restore(bytes, summary); });
@@ -668,6 +953,8 @@ bool MainWindow::restoreText(const std::string &bytes, const QString &summary)
 
 void MainWindow::showHistory()
 {
+    // The record of another editor's change may still be written.
+    waitForBackgroundLoad();
     const QString file = QFileInfo(m_environment.configPath).absoluteFilePath();
     const HistoryDialog::DiffSource diffOf = [this, file](int number, bool againstCurrent) {
         std::string diff;
@@ -727,6 +1014,7 @@ void MainWindow::stopServices()
 
 bool MainWindow::restartServices()
 {
+    waitForBackgroundLoad();
     if (!m_ui->actionStop->isEnabled())
         return false;
     return m_services->restart();

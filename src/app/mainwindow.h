@@ -9,12 +9,14 @@
 #include "smbcontrol.h"
 #include "smbstatus.h"
 #include "systemctl.h"
+#include "testparmresult.h"
 #include "vfsmoduleinventory.h"
 
 #include <QMainWindow>
 #include <QModelIndex>
 #include <QStringList>
 
+#include <future>
 #include <memory>
 
 namespace Ui {
@@ -30,8 +32,8 @@ class QTableView;
 class Share;
 class ShareModel;
 class ShareProxyModel;
+class QTimer;
 class TestParm;
-struct TestParmResult;
 
 // The application's window: the shares and printers of smb.conf in two tabs, who is
 // connected to the server in a third, and the commands that edit, save, check and serve them.
@@ -63,9 +65,27 @@ public:
     explicit MainWindow(const Environment &environment, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Checks smb.conf with testparm and loads it, the Samba accounts and the account
-    // lists; shows what went wrong itself.
+    // Checks smb.conf with testparm and loads it, the Samba accounts, the account lists and
+    // the rest, and waits for all of it; shows what went wrong itself.
     void initialLoad();
+
+    // The start-up's way to the same, in three steps around the window's first showing:
+    // testparm on smb.conf, started before the window is even built, as it takes most of the
+    // start-up;
+    static std::future<TestParmResult> startCheck(const Environment &environment);
+    // smb.conf read into the shares while it runs, then its verdict; shows what went wrong
+    // itself (a repair loads everything again). True when smb.conf was loaded and the rest
+    // is still to be read;
+    bool loadFirstScreen(std::future<TestParmResult> check);
+    // then, once the window is shown and painted, the rest on worker threads: the Samba
+    // accounts, the account lists, the VFS modules, the state of smbd and the history's record
+    // of a change made by another editor. Each is taken up when it arrives; the commands that
+    // need them wait for them.
+    void startBackgroundLoad();
+    // Waits (the window says it is busy) until all that was started is taken up; false when
+    // no smb.conf is loaded afterwards (a listing failed, which was shown).
+    bool waitForBackgroundLoad();
+    bool isBackgroundLoading() const { return m_backgroundDue || m_background; }
 
     ShareModel *shareModel() const { return m_shares; }
     SambaSettings &currentSettings() { return m_currentSettings; }
@@ -84,6 +104,8 @@ public:
 signals:
     void shareSelected();
     void shareNotSelected();
+    // Everything startBackgroundLoad started was taken up.
+    void backgroundLoaded();
 
 public slots:
     // The verdict of the Check config command.
@@ -118,6 +140,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Watches the native window for its first expose, after which the background load starts.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setUpActions();
@@ -127,6 +151,22 @@ private:
     void resizeColumns();
     void showTabOf(const Share &share);
     ShareDialog::Accounts regularAccounts() const;
+
+    struct Background;
+    // Reads smb.conf while check runs and loads it once testparm accepted it; what went wrong,
+    // empty when loaded.
+    QString loadConfig(std::future<TestParmResult> check);
+    // Starts the background load now, if smb.conf is still loaded.
+    void beginBackgroundLoad();
+    // The programs of the background load, started; their results are dropped unless
+    // adoptBackground follows.
+    void startListings();
+    // The listings belong to the smb.conf just loaded; the history's record starts.
+    void adoptBackground();
+    // Waits for what is still read and takes it up.
+    void finishBackground();
+    // Takes up the results that arrived.
+    void takeUpBackground();
 
     // Start for stopped services, Stop for running ones.
     void showServiceState(bool running);
@@ -166,8 +206,15 @@ private:
     QStringList m_serviceGroups;
     QStringList m_domainGroups;
     QStringList m_domainUsers;
-    // Set once smb.conf, its shares and the accounts were all read: a save writes the
-    // document over smb.conf, so it must never run on a partial load.
+    // Set once smb.conf and its shares were read, unset again when the accounts cannot be: a
+    // save writes the document over smb.conf, so it must never run on a partial load. The
+    // commands wait for the background load before they look.
     bool m_loaded = false;
     bool m_exitConfirmed = false;
+    QTimer *m_backgroundPoll;
+    // The background load waits for the window's first expose.
+    bool m_backgroundDue = false;
+    // What is still read on worker threads; null when nothing is. Declared last: destroyed
+    // first, it waits for the threads, which use the members above.
+    std::unique_ptr<Background> m_background;
 };

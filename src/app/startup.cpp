@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include <exception>
+#include <future>
 
 #include <unistd.h>
 
@@ -33,6 +34,11 @@ bool Startup::defaultHasMaxIntegrity()
 int Startup::run(int &argc, char **argv, const Options &options)
 {
     Q_INIT_RESOURCE(resources);
+    // The window draws nothing with OpenGL. Without the X11 GL integration its native window
+    // is made without loading libGL and Mesa first, which takes longer than the rest of the
+    // window. A choice made in the environment stays.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     QtSingleApplication application(argc, argv, true);
     quillInit(version(), aboutText());
 
@@ -57,15 +63,23 @@ int Startup::run(int &argc, char **argv, const Options &options)
         return 1;
     }
 
+    // testparm on smb.conf takes most of the start-up: it runs from here on, while the window
+    // is built, smb.conf read into it and its native window made, so that show() only maps
+    // it. What the first screen does not need is read after it is shown.
+    std::future<TestParmResult> check = MainWindow::startCheck(options.environment);
     // Declared after the application object, so destroyed before it.
     MainWindow window(options.environment);
+    window.winId();
+    bool loaded = false;
     try {
-        window.initialLoad();
+        loaded = window.loadFirstScreen(std::move(check));
     } catch (const std::exception &error) {
         QMessageBox::critical(nullptr, tr("Error"), QString::fromUtf8(error.what()), QMessageBox::Ok);
         return -1;
     }
     window.show();
+    if (loaded)
+        window.startBackgroundLoad();
     application.setActivationWindow(&window, true);
     application.setWindowIcon(
         QIcon::fromTheme(QStringLiteral("samba"), QIcon(QStringLiteral(":/images/fileshare.png"))));

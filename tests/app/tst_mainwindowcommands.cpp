@@ -8,15 +8,20 @@
 #include "share.h"
 #include "sharemodel.h"
 #include "usersdialog.h"
+#include "vfsmodule.h"
 #include "widgetlookup.h"
 #include "windowsandbox.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListWidget>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -29,6 +34,52 @@ namespace {
 int rows(MainWindow &window, const char *view)
 {
     return window.findChild<QTableView *>(QLatin1String(view))->model()->rowCount();
+}
+
+// The start-up's way to load: testparm first, the first screen, the window shown, the rest.
+bool startUp(MainWindow &window, const MainWindow::Environment &environment)
+{
+    const bool loaded = window.loadFirstScreen(MainWindow::startCheck(environment));
+    window.show();
+    if (loaded)
+        window.startBackgroundLoad();
+    return loaded;
+}
+
+// Has a fake program sleep a second first when called with these arguments ("-L", "-b").
+void slowDown(Sandbox &sandbox, const QString &program, const QByteArray &arguments)
+{
+    QByteArray script = sandbox.read(program);
+    script.insert(script.indexOf('\n') + 1, "[ \"$*\" = '" + arguments + "' ] && sleep 1\n");
+    sandbox.write(program, script);
+}
+
+// The Samba users the users dialog lists once it opens; with remove, it deletes the first
+// and takes Ok.
+QStringList listedUsers(MainWindow &window, bool remove)
+{
+    QStringList listed;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<UsersDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        reader.stop();
+        auto *list = dialog->findChild<QListWidget *>(QStringLiteral("listWidgetSambaUsers"));
+        for (int row = 0; row < list->count(); ++row)
+            listed << list->item(row)->text();
+        if (!remove || listed.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        list->setCurrentRow(0);
+        BoxDriver confirm({QStringLiteral("OK")});
+        dialog->findChild<QPushButton *>(QStringLiteral("pushButtonDeleteUser"))->click();
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    });
+    reader.start(5);
+    action(window, "actionSambaUsers")->trigger();
+    return listed;
 }
 
 } // namespace
@@ -58,6 +109,13 @@ private slots:
     void quitAndClose_data();
     void quitAndClose();
     void userCandidates();
+    void deferredLoad_data();
+    void deferredLoad();
+    void usersDialogWaits();
+    void saveWaitsForModules();
+    void deferredListingFails();
+    void firstScreenRefused_data();
+    void firstScreenRefused();
 
 private:
     QTemporaryDir m_settings;
@@ -653,6 +711,159 @@ void TestMainWindowCommands::userCandidates()
     QVERIFY(offered.contains(QStringLiteral("DOM\\u1")));
     QVERIFY(std::is_sorted(offered.cbegin(), offered.cend()));
     QVERIFY(!window.isModified());
+}
+
+void TestMainWindowCommands::deferredLoad_data()
+{
+    initialLoad_data();
+}
+
+// At start-up the window needs testparm alone; the Samba programs run once it is shown.
+void TestMainWindowCommands::deferredLoad()
+{
+    QFETCH(bool, smbdActive);
+    Sandbox sandbox;
+    sandbox.setSmbdActive(smbdActive);
+    MainWindow window(sandbox.environment());
+    BoxDriver driver;
+    QSignalSpy loaded(&window, &MainWindow::backgroundLoaded);
+    QVERIFY(window.loadFirstScreen(MainWindow::startCheck(sandbox.environment())));
+    QCOMPARE(sandbox.log(), QStringList());
+    QCOMPARE(window.shareModel()->rowCount(), 2);
+    QVERIFY(window.currentSettings().users().isEmpty());
+
+    window.show();
+    window.startBackgroundLoad();
+    QVERIFY(window.isBackgroundLoading());
+    // Neither service command while smbd's state is unknown.
+    QVERIFY(!action(window, "actionStart")->isEnabled());
+    QVERIFY(!action(window, "actionStop")->isEnabled());
+    QVERIFY(loaded.wait(10000));
+    QVERIFY(!window.isBackgroundLoading());
+    QCOMPARE(driver.seen(), 0);
+    QCOMPARE(window.currentSettings().users().keys(),
+             (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
+    QCOMPARE(window.savedSettings().users(), window.currentSettings().users());
+    QCOMPARE(window.savedSettings().groups().keys(), QStringList{QStringLiteral("admins")});
+    QCOMPARE(window.domainGroups(), QStringList{QStringLiteral("DOM\\g1")});
+    QVERIFY(window.serviceUsers().contains(QStringLiteral("root")));
+    QCOMPARE(action(window, "actionStart")->isEnabled(), !smbdActive);
+    QCOMPARE(action(window, "actionStop")->isEnabled(), smbdActive);
+    QStringList log = sandbox.log();
+    log.sort();
+    QCOMPARE(log,
+             (QStringList{QStringLiteral("net groupmap list [3]"), QStringLiteral("pdbedit -L [3]"),
+                          QStringLiteral("systemctl is-active smbd")}));
+    QCOMPARE(loaded.count(), 1);
+}
+
+// The users dialog, opened before pdbedit answered, lists the users once it has; a deletion
+// there is written by the next save.
+void TestMainWindowCommands::usersDialogWaits()
+{
+    Sandbox sandbox;
+    slowDown(sandbox, QStringLiteral("pdbedit"), "-L");
+    MainWindow window(sandbox.environment());
+    QVERIFY(startUp(window, sandbox.environment()));
+    QVERIFY(window.isBackgroundLoading());
+
+    QCOMPARE(listedUsers(window, true), (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
+    QVERIFY(!window.isBackgroundLoading());
+    QVERIFY(window.isModified());
+    sandbox.clearLog();
+    BoxDriver driver;
+    QVERIFY(window.saveAll());
+    QVERIFY2(sandbox.log().contains(QStringLiteral("pdbedit -x -u alice [3]")),
+             qPrintable(sandbox.log().join(QLatin1Char('\n'))));
+    QCOMPARE(window.savedSettings().users().keys(), QStringList{QStringLiteral("bob")});
+    QCOMPARE(driver.seen(), 0);
+}
+
+// A save made before smbd -b answered still refuses a module this Samba lacks.
+void TestMainWindowCommands::saveWaitsForModules()
+{
+    Sandbox sandbox;
+    slowDown(sandbox, QStringLiteral("smbd"), "-b");
+    MainWindow window(sandbox.environment());
+    QVERIFY(startUp(window, sandbox.environment()));
+    const QModelIndex index = window.shareModel()->index(0, 0);
+    Share share = *window.shareModel()->share(index);
+    share.addVfsModule(VFSModule::create(QStringLiteral("full_audit")));
+    window.shareModel()->updateShare(index, share);
+    window.setModified();
+    const QByteArray before = sandbox.config();
+
+    BoxDriver driver({QStringLiteral("Cancel")});
+    QVERIFY(!window.saveAll());
+    QCOMPARE(driver.seen(), 1);
+    QVERIFY2(driver.last().text.startsWith(QLatin1String("The Samba modules full_audit are not installed")),
+             qPrintable(driver.last().text));
+    QCOMPARE(sandbox.config(), before);
+    QVERIFY(window.isModified());
+}
+
+// A Samba listing that fails after the window came up leaves it as a failed start-up did:
+// the error shown, nothing loaded, no save.
+void TestMainWindowCommands::deferredListingFails()
+{
+    Sandbox sandbox;
+    sandbox.failFor("-L");
+    MainWindow window(sandbox.environment());
+    BoxDriver driver({QStringLiteral("OK")});
+    QSignalSpy loaded(&window, &MainWindow::backgroundLoaded);
+    QVERIFY(startUp(window, sandbox.environment()));
+    QCOMPARE(window.shareModel()->rowCount(), 2);
+    QVERIFY(loaded.wait(10000));
+
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().text,
+             QStringLiteral("Failed to initialize application.\nError occur during samba user extraction.\n"
+                            "Check samba installation or access rights."));
+    QCOMPARE(window.shareModel()->rowCount(), 0);
+    const QByteArray before = sandbox.config();
+    window.setModified();
+    QVERIFY(!window.saveAll());
+    QCOMPARE(driver.last().text, QStringLiteral("Failed to save samba settings."));
+    QCOMPARE(sandbox.config(), before);
+}
+
+void TestMainWindowCommands::firstScreenRefused_data()
+{
+    QTest::addColumn<QByteArray>("checker");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("testparm refuses") << QByteArray("echo 'ERROR: bad line' >&2; exit 1\n") << true
+                                      << QStringLiteral("Samba configuration file smb.conf contains errors.");
+    QTest::newRow("unreadable file") << QByteArray("exit 0\n") << false << QString();
+}
+
+// A refused or unreadable smb.conf stops the start-up before the window, with the box it
+// always had, and runs none of the Samba programs.
+void TestMainWindowCommands::firstScreenRefused()
+{
+    QFETCH(QByteArray, checker);
+    QFETCH(bool, readable);
+    QFETCH(QString, text);
+    Sandbox sandbox;
+    sandbox.useChecker(checker);
+    MainWindow::Environment environment = sandbox.environment();
+    environment.testparm = sandbox.path(QStringLiteral("testparm"));
+    if (!readable)
+        environment.configPath = sandbox.path(QStringLiteral("missing/smb.conf"));
+    MainWindow window(environment);
+    BoxDriver driver({QStringLiteral("OK")});
+    QVERIFY(!window.loadFirstScreen(MainWindow::startCheck(environment)));
+
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().icon, QMessageBox::Critical);
+    QVERIFY2(driver.last().text.startsWith(QLatin1String("Failed to initialize application.\n")),
+             qPrintable(driver.last().text));
+    QVERIFY2(driver.last().text.contains(text), qPrintable(driver.last().text));
+    QCOMPARE(window.shareModel()->rowCount(), 0);
+    QVERIFY(!window.isBackgroundLoading());
+    window.startBackgroundLoad();
+    QVERIFY(!window.isBackgroundLoading());
+    QCOMPARE(sandbox.log(), QStringList());
 }
 
 QTEST_MAIN(TestMainWindowCommands)
