@@ -306,6 +306,8 @@ int CommandLineTool::editRecords(const Load &load, const Change &change)
         if (!m_dryRun) {
             ConfigHistory versions = history();
             mapper.setHistory(&versions, QStringLiteral("shareward-cli"));
+            // The process ends after this save: the file it installs need not be read again.
+            mapper.setReadsBackAfterSave(false);
             mapper.save(settings, shares);
             modesNotSet = SaveSteps::applyDirectoryPermissions(shares);
         }

@@ -159,11 +159,9 @@ std::string signatureOf(const ConfigTables::Section &section)
     return signature;
 }
 
-} // namespace
-
 // The [global] parameters as Samba reads them, from every run of [global] (any spelling) and
 // the lines before the first header: the last value of a key wins, keys in order of first use.
-struct ConfigChanges::Scan::Globals
+struct GlobalValues
 {
     struct Parameter
     {
@@ -173,10 +171,6 @@ struct ConfigChanges::Scan::Globals
     std::vector<std::string> order;
     std::unordered_map<std::string, Parameter> parameters;
 };
-
-namespace {
-
-using GlobalValues = ConfigChanges::Scan::Globals;
 
 GlobalValues globalsOf(const ConfigDocument &document, const ConfigTables &tables)
 {
@@ -271,7 +265,18 @@ bool continuesInto(std::string_view text, std::size_t end)
 // The sections whose lines may differ: those owning a line between the bytes both texts
 // begin and end with. Every other section has the same lines in the same order in both, and
 // so the same values. False when every section is to be compared.
-bool findTouched(const ConfigDocument &before, std::string_view after, std::unordered_set<std::string> &keys)
+// Where the two texts differ: lines [first, end) of the text before, bytes [afterBegin,
+// afterEnd) of the text after; what comes before and after is the same in both.
+struct Region
+{
+    std::size_t first = 0;
+    std::size_t end = 0;
+    std::size_t afterBegin = 0;
+    std::size_t afterEnd = 0;
+};
+
+bool findTouched(const ConfigDocument &before, std::string_view after, std::unordered_set<std::string> &keys,
+                 Region &region)
 {
     const std::string_view old = before.bytes();
     if (before.lineCount() == 0 || before.readLines() != before.lineCount()
@@ -309,123 +314,173 @@ bool findTouched(const ConfigDocument &before, std::string_view after, std::unor
             return false;
     }
     const std::size_t afterBegin = before.line(first).begin;
+    region = {first, end, afterBegin, afterEnd};
     // From the line before: in the text after, the lines from first on may belong to its section.
     addOwners(before, first > 0 ? first - 1 : 0, std::min(end, before.lineCount() - 1), keys);
     // The headers of the text after between the same two points: read on their own, its lines
     // are the lines of the text after.
-    ConfigDocument region;
-    region.load(std::string(after.substr(afterBegin, afterEnd - afterBegin)));
-    for (std::size_t i = 0; i < region.lineCount(); ++i) {
-        if (region.line(i).kind == ConfigLine::Section)
-            keys.insert(ConfigValues::sectionKey(region.name(i)));
+    ConfigDocument lines;
+    lines.load(std::string(after.substr(afterBegin, afterEnd - afterBegin)));
+    for (std::size_t i = 0; i < lines.lineCount(); ++i) {
+        if (lines.line(i).kind == ConfigLine::Section)
+            keys.insert(ConfigValues::sectionKey(lines.name(i)));
     }
     return true;
 }
 
 } // namespace
 
-struct ConfigChanges::Scan::Section
+namespace {
+
+// What a text says of the shares and [global] that are compared.
+struct State
 {
-    std::size_t order; // in file order of first runs
-    std::string key;
-    QString name;
-    std::string signature;
+    struct Share
+    {
+        std::size_t order; // in file order of first runs
+        std::string key;
+        QString name;
+        std::string signature;
+    };
+    std::vector<Share> shares;
+    std::unique_ptr<GlobalValues> globals; // null when [global] is not compared
 };
 
-ConfigChanges::Scan::Scan() = default;
-ConfigChanges::Scan::~Scan() = default;
-ConfigChanges::Scan::Scan(Scan &&) noexcept = default;
-
-void ConfigChanges::Scan::read(const ConfigDocument &document, const ConfigTables &tables,
-                               std::vector<Section> &shares, Globals &globals) const
+// Of the sections with a key in touched, or of all when touched is null.
+State stateOf(const ConfigDocument &document, const ConfigTables &tables,
+              const std::unordered_set<std::string> *touched)
 {
+    State state;
     const auto add = [&](const ConfigTables::Section &section) {
         if (isShare(section))
-            shares.push_back(
+            state.shares.push_back(
                 {tables.indexOf(&section), section.key, shareName(section), signatureOf(section)});
     };
-    if (m_all) {
+    if (!touched) {
         for (const ConfigTables::Section &section : tables.sections())
             add(section);
     } else {
-        for (const std::string &key : m_touched) {
+        for (const std::string &key : *touched) {
             if (const ConfigTables::Section *section = tables.find(key))
                 add(*section);
         }
-        std::sort(shares.begin(), shares.end(),
-                  [](const Section &a, const Section &b) { return a.order < b.order; });
+        std::sort(state.shares.begin(), state.shares.end(),
+                  [](const State::Share &a, const State::Share &b) { return a.order < b.order; });
     }
-    globals = globalsOf(document, tables);
+    if (!touched || touched->count("global"))
+        state.globals = std::make_unique<GlobalValues>(globalsOf(document, tables));
+    return state;
 }
 
-ConfigChanges::Scan ConfigChanges::scan(const ConfigDocument &before, const ConfigTables &beforeTables,
-                                        std::string_view after)
+// The lines of the text after that belong to the touched sections, in their order: the runs of
+// those sections before and after the region, taken from the text before where both texts are
+// the same, and the region itself. Every line keeps the header it has in the text after, so the
+// sections read from it are the text after's.
+std::string touchedText(const ConfigDocument &before, const ConfigTables &tables, std::string_view after,
+                        const Region &region, const std::unordered_set<std::string> &touched)
 {
-    Scan scan;
-    scan.m_same = before.bytes() == after;
-    if (scan.m_same)
-        return scan;
-    scan.m_all = !findTouched(before, after, scan.m_touched);
-    scan.m_globals = std::make_unique<Scan::Globals>();
-    scan.read(before, beforeTables, scan.m_shares, *scan.m_globals);
-    return scan;
+    const std::size_t lines = before.lineCount();
+    const std::string_view old = before.bytes();
+    const auto offset = [&](std::size_t line) {
+        return line < lines ? before.line(line).begin : old.size();
+    };
+    std::vector<std::pair<std::size_t, std::size_t>> head;
+    std::vector<std::pair<std::size_t, std::size_t>> tail;
+    for (const std::string &key : touched) {
+        const ConfigTables::Section *section = tables.find(key);
+        if (!section)
+            continue;
+        for (const ConfigTables::Occurrence &run : section->occurrences) {
+            const std::size_t begin = run.header == ConfigTables::noHeader ? 0 : run.header;
+            if (begin < region.first)
+                head.emplace_back(offset(begin), offset(std::min(run.end, region.first)));
+            if (run.end > region.end)
+                tail.emplace_back(offset(std::max(begin, region.end)), offset(run.end));
+        }
+    }
+    std::sort(head.begin(), head.end());
+    std::sort(tail.begin(), tail.end());
+    std::string text;
+    for (const auto &[from, to] : head)
+        text.append(old.substr(from, to - from));
+    text.append(after.substr(region.afterBegin, region.afterEnd - region.afterBegin));
+    for (const auto &[from, to] : tail)
+        text.append(old.substr(from, to - from));
+    return text;
 }
 
-ConfigChanges ConfigChanges::finish(const Scan &scan, const ConfigDocument &after,
-                                    const ConfigTables &afterTables)
+ConfigChanges compare(const State &before, const State &after)
 {
     ConfigChanges changes;
-    if (scan.m_same)
-        return changes;
-    std::vector<Scan::Section> now;
-    Scan::Globals nowGlobals;
-    scan.read(after, afterTables, now, nowGlobals);
-
-    std::unordered_map<std::string_view, const Scan::Section *> old;
-    for (const Scan::Section &section : scan.m_shares)
-        old.emplace(section.key, &section);
+    std::unordered_map<std::string_view, const State::Share *> old;
+    for (const State::Share &share : before.shares)
+        old.emplace(share.key, &share);
     std::unordered_set<std::string_view> stays;
-    std::vector<const Scan::Section *> added;
-    for (const Scan::Section &section : now) {
-        stays.insert(section.key);
-        const auto found = old.find(section.key);
+    std::vector<const State::Share *> added;
+    for (const State::Share &share : after.shares) {
+        stays.insert(share.key);
+        const auto found = old.find(share.key);
         if (found == old.end())
-            added.push_back(&section);
-        else if (found->second->signature != section.signature)
-            changes.changedShares << section.name;
+            added.push_back(&share);
+        else if (found->second->signature != share.signature)
+            changes.changedShares << share.name;
     }
 
     // A share gone whose parameters turn up under a new name was renamed; shares alike pair
     // up in file order.
-    std::unordered_map<std::string_view, std::vector<const Scan::Section *>> removedBySignature;
-    std::vector<const Scan::Section *> removed;
-    for (const Scan::Section &section : scan.m_shares) {
-        if (!stays.count(section.key)) {
-            removed.push_back(&section);
+    std::unordered_map<std::string_view, std::vector<const State::Share *>> removedBySignature;
+    std::vector<const State::Share *> removed;
+    for (const State::Share &share : before.shares) {
+        if (!stays.count(share.key)) {
+            removed.push_back(&share);
             if (!added.empty())
-                removedBySignature[section.signature].push_back(&section);
+                removedBySignature[share.signature].push_back(&share);
         }
     }
-    std::unordered_set<const Scan::Section *> renamedFrom;
+    std::unordered_set<const State::Share *> renamedFrom;
     for (auto &entry : removedBySignature)
         std::reverse(entry.second.begin(), entry.second.end()); // taken from the back: first in file first
-    for (const Scan::Section *section : added) {
-        const auto match = removedBySignature.find(section->signature);
+    for (const State::Share *share : added) {
+        const auto match = removedBySignature.find(share->signature);
         if (match == removedBySignature.end() || match->second.empty()) {
-            changes.addedShares << section->name;
+            changes.addedShares << share->name;
             continue;
         }
-        const Scan::Section *from = match->second.back();
+        const State::Share *from = match->second.back();
         match->second.pop_back();
         renamedFrom.insert(from);
-        changes.renamedShares << qMakePair(from->name, section->name);
+        changes.renamedShares << qMakePair(from->name, share->name);
     }
-    for (const Scan::Section *section : removed) {
-        if (!renamedFrom.count(section))
-            changes.removedShares << section->name;
+    for (const State::Share *share : removed) {
+        if (!renamedFrom.count(share))
+            changes.removedShares << share->name;
     }
-    changes.changedGlobals = changedGlobalsBetween(*scan.m_globals, nowGlobals);
+    if (before.globals && after.globals)
+        changes.changedGlobals = changedGlobalsBetween(*before.globals, *after.globals);
     return changes;
+}
+
+} // namespace
+
+ConfigChanges ConfigChanges::between(const ConfigDocument &before, const ConfigTables &beforeTables,
+                                     std::string_view after)
+{
+    if (before.bytes() == after)
+        return ConfigChanges();
+    std::unordered_set<std::string> touched;
+    Region region;
+    ConfigDocument document;
+    ConfigTables tables;
+    if (!findTouched(before, after, touched, region)) {
+        document.load(std::string(after));
+        tables.build(document);
+        return compare(stateOf(before, beforeTables, nullptr), stateOf(document, tables, nullptr));
+    }
+    // Only what the touched sections hold of the text after is read: an edit of one share in
+    // a large file reads a few lines, not the file again.
+    document.load(touchedText(before, beforeTables, after, region, touched));
+    tables.build(document);
+    return compare(stateOf(before, beforeTables, &touched), stateOf(document, tables, &touched));
 }
 
 ConfigChanges ConfigChanges::between(const std::string &before, const std::string &after)
@@ -434,16 +489,7 @@ ConfigChanges ConfigChanges::between(const std::string &before, const std::strin
     ConfigTables tables;
     document.load(before);
     tables.build(document);
-    const Scan found = scan(document, tables, after);
-    document.load(after);
-    tables.build(document);
-    return finish(found, document, tables);
-}
-
-ConfigChanges ConfigChanges::between(const ConfigDocument &beforeDocument, const ConfigTables &beforeTables,
-                                     const ConfigDocument &afterDocument, const ConfigTables &afterTables)
-{
-    return finish(scan(beforeDocument, beforeTables, afterDocument.bytes()), afterDocument, afterTables);
+    return between(document, tables, after);
 }
 
 bool ConfigChanges::isEmpty() const

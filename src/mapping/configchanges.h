@@ -21,38 +21,10 @@ class ConfigChanges
 {
 public:
     static ConfigChanges between(const std::string &before, const std::string &after);
-    // The same, on documents already read: only the sections owning lines between the lines
-    // both texts begin and end with are compared.
-    static ConfigChanges between(const ConfigDocument &beforeDocument, const ConfigTables &beforeTables,
-                                 const ConfigDocument &afterDocument, const ConfigTables &afterTables);
-
-    // A comparison in two steps, so that the two texts of a large file need not be read at
-    // once: scan() keeps what the text before says of the sections an edit may have touched,
-    // finish() compares that with the text after, once it is read.
-    class Scan
-    {
-    public:
-        Scan();
-        ~Scan();
-        Scan(Scan &&) noexcept;
-
-        struct Section;
-        struct Globals;
-
-    private:
-        friend class ConfigChanges;
-        void read(const ConfigDocument &document, const ConfigTables &tables, std::vector<Section> &shares,
-                  Globals &globals) const;
-
-        bool m_same = false;
-        bool m_all = false; // every section is compared
-        std::unordered_set<std::string> m_touched;
-        std::vector<Section> m_shares;
-        std::unique_ptr<Globals> m_globals;
-    };
-    static Scan scan(const ConfigDocument &before, const ConfigTables &beforeTables, std::string_view after);
-    static ConfigChanges finish(const Scan &scan, const ConfigDocument &after,
-                                const ConfigTables &afterTables);
+    // The same, on the text before already read: only the sections owning lines between the
+    // bytes both texts begin and end with are compared, and only their lines of after are read.
+    static ConfigChanges between(const ConfigDocument &before, const ConfigTables &beforeTables,
+                                 std::string_view after);
 
     bool isEmpty() const;
     // One line, for the history: "share team added; workgroup changed; share old removed".

@@ -91,6 +91,7 @@ SambaSettings ConfigMapper::loadGlobal()
         fail(tr("Can't open %1: %2.").arg(m_path, error));
     m_document.load(std::move(bytes));
     m_loaded = true;
+    m_stale = false;
     readTables();
     m_loadedSettings = ConfigReader(m_tables).readSettings();
     return m_loadedSettings;
@@ -371,6 +372,8 @@ void ConfigMapper::install(const std::string &text, const QString &summary, cons
 
 void ConfigMapper::beginInstall(ConfigFileLock &lock, const QString &refusal)
 {
+    if (m_stale)
+        throw std::logic_error("smb.conf must be loaded again after a save that did not read it back");
     // Saves of one file wait for each other, whichever program makes them.
     if (!lock.acquire(m_lockTimeoutMs))
         fail(lock.errorString() + QLatin1Char(' ') + refusal);
@@ -391,31 +394,22 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 
     std::string text = m_document.text();
     m_document.discardEdits();
-    const ConfigChanges::Scan scan = ConfigChanges::scan(m_document, m_tables, text);
-    // The file as loaded is kept as bytes alone while the new text is read: a large file's
-    // lines and tables are not held twice.
-    std::string loaded = m_document.takeBytes();
-    m_tables = ConfigTables();
-    m_document.load(std::move(text));
-    m_tables.build(m_document);
-    try {
-        m_lastChanges = ConfigChanges::finish(scan, m_document, m_tables);
-        install(m_document.bytes(), m_lastChanges.summary(), loaded);
-    } catch (...) {
-        // Back to the file as loaded: its sections come back in the same order, so the
-        // loaded records still find theirs.
-        m_document.load(std::move(loaded));
-        m_tables.build(m_document);
-        throw;
+    m_lastChanges = ConfigChanges::between(m_document, m_tables, text);
+    install(text, m_lastChanges.summary(), m_document.bytes());
+    for (Share &share : shares)
+        share.setOriginalName(share.name());
+    if (!m_readsBack) {
+        m_stale = true;
+        return;
     }
 
     // The file installed is now the file as loaded, and the records saved the loaded ones.
-    m_replacedText = std::move(loaded);
+    m_replacedText = m_document.takeBytes();
+    m_document.load(std::move(text));
+    m_tables.build(m_document);
     const bool someSharesLoaded = m_someSharesLoaded;
     indexTables();
     m_someSharesLoaded = someSharesLoaded;
-    for (Share &share : shares)
-        share.setOriginalName(share.name());
     m_loadedSettings = settings;
     // Shares whose section is not found (none should be) are dropped from the loaded ones.
     m_loadedShares.clear();

@@ -101,6 +101,9 @@ public:
     QString path() const { return m_path; }
     // Where the saves of this and every other Shareward process take turns.
     void setLockDirectory(const QString &directory) { m_lockDirectory = directory; }
+    // Whether a save reads the file it installed back as the file loaded (the default). A
+    // process that saves once and ends can spare that; the mapper must then be loaded again.
+    void setReadsBackAfterSave(bool readsBack) { m_readsBack = readsBack; }
     // How long a save waits for another one to finish.
     void setLockTimeout(int milliseconds) { m_lockTimeoutMs = milliseconds; }
 
@@ -138,6 +141,8 @@ private:
     mutable std::vector<std::size_t> m_loadedSectionOf; // per loaded share, its section
     mutable bool m_someSharesLoaded = false; // by loadShare: the others are not records
     bool m_loaded = false;
+    bool m_readsBack = true;
+    bool m_stale = false; // saved without reading back
 
     ConfigHistory *m_history = nullptr;
     QString m_program;
