@@ -134,6 +134,11 @@ bool ConfigFileInstaller::copyExtendedAttributes(int from)
 
 bool ConfigFileInstaller::write(const std::string &bytes)
 {
+    return writeData(bytes) && sync();
+}
+
+bool ConfigFileInstaller::writeData(const std::string &bytes)
+{
     if (m_fd < 0)
         return fail(tr("No temporary file is open for %1.").arg(m_target));
     const QString writeFailure = tr("Can't write a file %1: %2.").arg(m_temporary);
@@ -170,6 +175,15 @@ bool ConfigFileInstaller::write(const std::string &bytes)
         return failErrno(writeFailure, error);
     }
 
+    m_written = true;
+    return true;
+}
+
+bool ConfigFileInstaller::sync()
+{
+    if (m_fd < 0 || !m_written)
+        return fail(tr("No temporary file is open for %1.").arg(m_target));
+    const QString writeFailure = tr("Can't write a file %1: %2.").arg(m_temporary);
     if (::fsync(m_fd) != 0)
         return failErrno(writeFailure, errno);
     const int fd = m_fd;
@@ -181,6 +195,9 @@ bool ConfigFileInstaller::write(const std::string &bytes)
 
 bool ConfigFileInstaller::install()
 {
+    if (m_fd >= 0 || !m_written)
+        return fail(tr("The temporary file %1 is not written to disk; %2 is not changed.")
+                        .arg(m_temporary, m_target));
     const QByteArray temporary = QFile::encodeName(m_temporary);
     // The file renamed must be the file written and judged, not one put in its place.
     struct stat info;

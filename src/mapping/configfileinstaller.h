@@ -32,7 +32,12 @@ public:
     bool open();
     // Writes the whole text, gives it the target's attributes, makes it durable and closes it.
     bool write(const std::string &bytes);
-    // Renames the temporary file over the target and makes the rename durable.
+    // write() in two steps, so that the file can be read (by testparm) while it goes to disk:
+    // writeData leaves it open, sync makes it durable and closes it. install() needs both.
+    bool writeData(const std::string &bytes);
+    bool sync();
+    // Renames the temporary file over the target and makes the rename durable; the text must
+    // be synced.
     bool install();
     // Removes the temporary file.
     void discard();
@@ -61,6 +66,7 @@ private:
     QString m_target;
     QString m_temporary;
     int m_fd = -1;
+    bool m_written = false; // writeData succeeded
     dev_t m_device = 0;
     ino_t m_inode = 0;
     QString m_error;

@@ -14,6 +14,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <future>
 #include <stdexcept>
 
 namespace {
@@ -332,14 +333,23 @@ ConfigMapper::Preview ConfigMapper::preview(const SambaSettings &settings, const
 
 void ConfigMapper::install(const std::string &text, const QString &summary, const std::string &loaded)
 {
-    // The file replaced is kept first, so that the history has no gaps.
-    recordOutsideChange(loaded);
-
     ConfigFileInstaller installer(m_path);
-    if (!installer.open() || !installer.write(text))
+    if (!installer.open() || !installer.writeData(text))
         fail(installer.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
 
-    const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
+    // testparm reads the file while it goes to disk and the history keeps the file it replaces
+    // (first, so that the history has no gaps).
+    auto check =
+        std::async(std::launch::async, [program = m_testparmProgram, path = installer.temporaryPath()] {
+            return TestParm(program).checkConf(path);
+        });
+    const bool synced = installer.sync();
+    recordOutsideChange(loaded);
+    const TestParmResult result = check.get();
+    if (!synced) {
+        installer.discard();
+        fail(installer.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
+    }
     if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
         installer.discard();
     if (result.status == TestParmResult::Failed) {

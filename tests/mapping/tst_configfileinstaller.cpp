@@ -22,6 +22,10 @@ private slots:
     void readRefusesAtOnce_data();
     void readRefusesAtOnce();
     void keepsAttributes();
+    void holds_data();
+    void holds();
+    void installNeedsTheTextOnDisk_data();
+    void installNeedsTheTextOnDisk();
 };
 
 namespace {
@@ -153,6 +157,72 @@ void TestConfigFileInstaller::keepsAttributes()
     QCOMPARE(attributes(), before);
     const ProcessRun shown = runProcess(QStringLiteral("getfacl"), {QStringLiteral("-c"), config});
     QVERIFY2(shown.out.contains("user:nobody:r--"), shown.out.constData());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("smb.conf")});
+}
+
+void TestConfigFileInstaller::holds_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("same");
+    const QByteArray large = QByteArray(200000, 'x') + "\n";
+    QTest::newRow("equal") << QByteArray("[global]\n") << QByteArray("[global]\n") << true;
+    QTest::newRow("both empty") << QByteArray() << QByteArray() << true;
+    QTest::newRow("file longer") << QByteArray("[global]\n") << QByteArray("[global]") << false;
+    QTest::newRow("file shorter") << QByteArray("[global]") << QByteArray("[global]\n") << false;
+    QTest::newRow("larger than a read, equal") << large << large << true;
+    QTest::newRow("larger than a read, last byte differs")
+        << large << QByteArray(large).replace(200000, 1, "y") << false;
+    QTest::newRow("larger than a read, differs in the second read")
+        << large << QByteArray(large).replace(70000, 1, "y") << false;
+}
+
+// Whether smb.conf is still the file loaded, told without reading it whole into memory.
+void TestConfigFileInstaller::holds()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, same);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(path, file));
+    bool found = !same;
+    QString error;
+    QVERIFY(ConfigFileInstaller::holds(path, bytes.toStdString(), found, error));
+    QCOMPARE(found, same);
+    QVERIFY(!ConfigFileInstaller::holds(dir.path(), bytes.toStdString(), found, error));
+    QCOMPARE(error, QStringLiteral("Is a directory"));
+}
+
+void TestConfigFileInstaller::installNeedsTheTextOnDisk_data()
+{
+    QTest::addColumn<bool>("writeData");
+    QTest::addColumn<bool>("sync");
+    QTest::addColumn<bool>("installs");
+    QTest::newRow("written and synced") << true << true << true;
+    QTest::newRow("written, not synced") << true << false << false;
+    QTest::newRow("nothing written") << false << false << false;
+}
+
+// testparm reads the text while it goes to disk; a rename before it is there could leave an
+// empty smb.conf after a crash.
+void TestConfigFileInstaller::installNeedsTheTextOnDisk()
+{
+    QFETCH(bool, writeData);
+    QFETCH(bool, sync);
+    QFETCH(bool, installs);
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(config, "[global]\n"));
+    ConfigFileInstaller installer(config);
+    QVERIFY(installer.open());
+    if (writeData)
+        QVERIFY(installer.writeData("[global]\nworkgroup = W\n"));
+    if (sync)
+        QVERIFY(installer.sync());
+    QCOMPARE(installer.install(), installs);
+    QCOMPARE(readFile(config), QByteArray(installs ? "[global]\nworkgroup = W\n" : "[global]\n"));
+    installer.discard();
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("smb.conf")});
 }
 
