@@ -4,6 +4,7 @@
 #include "configvalues.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -156,6 +157,12 @@ void ConfigTables::build(const ConfigDocument &document)
 
     // Keys as written -> their canonical key: a file spells its keys in few ways.
     std::unordered_map<std::string_view, std::uint32_t> written;
+    struct Recent
+    {
+        std::string_view key;
+        std::uint32_t id = 0;
+    };
+    std::array<Recent, 64> recents{};
     std::unordered_map<std::string, std::uint32_t> canonicalIds;
     std::vector<std::uint64_t> bits;
     auto keyOf = [&](std::string_view key) {
@@ -194,9 +201,19 @@ void ConfigTables::build(const ConfigDocument &document)
             if (line.continued) {
                 id = keyOf(document.name(i));
             } else {
+                // Sections repeat their keys in one order: the key of the line before last
+                // so often comes again that it is tried first.
                 const std::string_view raw = document.rawName(i);
-                const auto found = written.find(raw);
-                id = found != written.end() ? found->second : written.emplace(raw, keyOf(raw)).first->second;
+                Recent &recent =
+                    recents[(raw.size() * 31 + static_cast<unsigned char>(raw.back())) % recents.size()];
+                if (recent.id != 0 && recent.key == raw) {
+                    id = recent.id;
+                } else {
+                    const auto found = written.find(raw);
+                    id = found != written.end() ? found->second
+                                                : written.emplace(raw, keyOf(raw)).first->second;
+                    recent = {raw, id};
+                }
             }
             m_lineKeys[i] = id;
             current->m_keyBits |= bits[(id & ~inverted) - 1];
