@@ -211,8 +211,9 @@ void run(const Options &options)
     };
     std::vector<Figure> at10k;
     for (const auto &[name, limit] : commands) {
+        const std::string &named = name; // a lambda captures no structured binding in C++17
         at10k.push_back(measure(
-            repeat, [&]() { return command(name, file10k); }, cliEnvironment, errorFile));
+            repeat, [&]() { return command(named, file10k); }, cliEnvironment, errorFile));
         printRow(10000, name, at10k.back(), "testparm -s", verdict(at10k.back().ms / reference.ms, limit),
                  verdict(at10k.back().mb / reference.mb, 0.5));
     }
