@@ -4,11 +4,8 @@
 #include "configmapper.h"
 #include "connectionscontroller.h"
 #include "groupsdialog.h"
-#include "historydialog.h"
+#include "historycommands.h"
 #include "quill.h"
-#include "repairoffer.h"
-#include "reviewchangesdialog.h"
-#include "saveplan.h"
 #include "savesteps.h"
 #include "servicecommands.h"
 #include "share.h"
@@ -16,30 +13,21 @@
 #include "sharemodel.h"
 #include "shareproxymodel.h"
 #include "standardshares.h"
-#include "startuperror.h"
 #include "testparm.h"
 #include "ui_mainwindow.h"
-#include "unifieddiff.h"
 #include "usersdialog.h"
-#include "versiondiff.h"
 #include "whilebusy.h"
+#include "windowload.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QIcon>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTimer>
-#include <QWindow>
 
-#include <chrono>
 #include <exception>
-#include <future>
 #include <stdexcept>
 #include <utility>
 
@@ -53,64 +41,8 @@ QIcon themeIcon(const char *name, const char *fallback)
 
 const char *const sizeGroup = "MainWindow";
 const char *const sizeKey = "size";
-const char *const reviewKey = "Save/review";
-const char *const keepKey = "History/keep";
-// How often the window looks for results of the background load.
-const int backgroundPollMs = 20;
-// How long the background load waits for the window to be exposed at most.
-const int exposeWaitMs = 1000;
-
-template<class T>
-bool arrived(const std::future<T> &result)
-{
-    return result.valid() && result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-}
-
-template<class T>
-void await(const std::future<T> &result)
-{
-    if (result.valid())
-        result.wait();
-}
 
 } // namespace
-
-// What the window reads on worker threads beside its first screen; each result is taken up
-// on the GUI thread once it arrived.
-struct MainWindow::Background
-{
-    std::future<SambaUserMap> sambaUsers;
-    std::future<SambaGroupMap> sambaGroups;
-    // The system's users and groups, one after the other: getpwent and getgrent share nothing,
-    // but neither may run twice at once.
-    std::future<std::pair<QStringList, QStringList>> systemAccounts;
-    std::future<QStringList> domainUsers;
-    std::future<QStringList> domainGroups;
-    std::future<VfsModuleInventory> modules;
-    std::future<bool> smbdActive;
-    std::future<void> outsideChange;
-    // Whether the results belong to the smb.conf loaded; otherwise they are dropped.
-    bool adopted = false;
-    // A listing failed: the window holds nothing loaded, the rest is dropped.
-    bool failed = false;
-
-    bool pending() const
-    {
-        return sambaUsers.valid() || sambaGroups.valid() || systemAccounts.valid() || domainUsers.valid()
-            || domainGroups.valid() || modules.valid() || smbdActive.valid() || outsideChange.valid();
-    }
-    void wait() const
-    {
-        await(sambaUsers);
-        await(sambaGroups);
-        await(systemAccounts);
-        await(domainUsers);
-        await(domainGroups);
-        await(modules);
-        await(smbdActive);
-        await(outsideChange);
-    }
-};
 
 MainWindow::MainWindow(QWidget *parent)
     : MainWindow(Environment(), parent)
@@ -129,14 +61,18 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_shares(new ShareModel(this))
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
-    , m_backgroundPoll(new QTimer(this))
+    , m_load(std::make_unique<WindowLoad>(environment.configPath, environment.testparm, environment.smbd,
+                                          *m_mapper, m_accounts, m_services->systemctl(), *m_shares, this))
 {
-    m_backgroundPoll->setInterval(backgroundPollMs);
-    connect(m_backgroundPoll, &QTimer::timeout, this, &MainWindow::takeUpBackground);
     m_mapper->setLockDirectory(environment.lockDirectory);
-    m_history.setKeep(QSettings().value(QLatin1String(keepKey), ConfigHistory::DefaultKeep).toInt());
     m_mapper->setHistory(&m_history, QStringLiteral("shareward"));
     m_ui->setupUi(this);
+    m_historyCommands = new HistoryCommands(
+        *m_mapper, m_history, *m_load, environment.configPath, [this] { return isModified(); }, this);
+    connect(m_historyCommands, &HistoryCommands::restored, this,
+            [this] { m_ui->actionSave->setEnabled(false); });
+    connect(m_historyCommands, &HistoryCommands::versionInstalled, this,
+            [this] { updateServices(m_mapper->lastChanges(), m_mapper->replacedText()); });
     setUpActions();
     menuBar()->addMenu(new QuillHelpMenu(this));
     m_ui->toolBar->toggleViewAction()->setText(tr("Hide/Show toolbar"));
@@ -159,6 +95,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
             [this] { m_connections->setShown(m_ui->tabWidget->currentWidget() == m_ui->tabConnections); });
     connect(m_connections, &ConnectionsController::message, statusBar(), &QStatusBar::showMessage);
     connect(m_ui->actionSave, &QAction::changed, this, [this] { m_connections->setModified(isModified()); });
+    connectLoad();
 
     connect(this, &MainWindow::shareSelected, this, [this] {
         m_ui->actionEditShare->setEnabled(true);
@@ -196,7 +133,50 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
 MainWindow::~MainWindow()
 {
     // The worker threads use the mapper, the history and the account store: they end first.
-    m_background.reset();
+    m_load.reset();
+}
+
+void MainWindow::connectLoad()
+{
+    WindowLoad *load = m_load.get();
+    connect(load, &WindowLoad::sharesRead, this, [this](const QList<Share> &shares) {
+        m_shares->setShares(shares);
+        resizeColumns();
+    });
+    connect(load, &WindowLoad::settingsRead, this, [this](const SambaSettings &settings) {
+        m_currentSettings = settings;
+        m_savedSettings = m_currentSettings;
+    });
+    connect(load, &WindowLoad::configLoaded, m_connections, &ConnectionsController::configLoaded);
+    connect(load, &WindowLoad::serviceStateUnknown, this, [this] {
+        m_ui->actionStart->setEnabled(false);
+        m_ui->actionStop->setEnabled(false);
+    });
+    connect(load, &WindowLoad::smbdStateRead, this, &MainWindow::showServiceState);
+    connect(load, &WindowLoad::modulesRead, this,
+            [this](const VfsModuleInventory &modules) { m_modules = modules; });
+    connect(load, &WindowLoad::systemAccountsRead, this,
+            [this](const QStringList &users, const QStringList &groups) {
+                m_serviceUsers = users;
+                m_serviceGroups = groups;
+            });
+    connect(load, &WindowLoad::domainUsersRead, this,
+            [this](const QStringList &users) { m_domainUsers = users; });
+    connect(load, &WindowLoad::domainGroupsRead, this,
+            [this](const QStringList &groups) { m_domainGroups = groups; });
+    connect(load, &WindowLoad::sambaUsersRead, this, [this](const SambaUserMap &users) {
+        m_currentSettings.setUsers(users);
+        m_savedSettings.setUsers(users);
+    });
+    connect(load, &WindowLoad::sambaGroupsRead, this, [this](const SambaGroupMap &groups) {
+        m_currentSettings.setGroups(groups);
+        m_savedSettings.setGroups(groups);
+    });
+    connect(load, &WindowLoad::loadLost, this, [this] {
+        m_shares->setShares({});
+        updateSelection();
+    });
+    connect(load, &WindowLoad::backgroundLoaded, this, &MainWindow::backgroundLoaded);
 }
 
 void MainWindow::setUpActions()
@@ -213,47 +193,24 @@ void MainWindow::setUpActions()
     m_ui->actionSambaUsers->setIcon(themeIcon("users", ":/images/users.png"));
     m_ui->actionSambaGroups->setIcon(themeIcon("group-users", nullptr));
 
-    auto *history = new QAction(themeIcon("document-open-recent", nullptr), tr("&History..."), this);
-    history->setObjectName(QStringLiteral("actionHistory"));
     // Beside Save, before the separator above Quit.
     const QList<QAction *> entries = m_ui->menuFile->actions();
-    m_ui->menuFile->insertAction(entries.value(entries.indexOf(m_ui->actionQuit) - 1), history);
-    connect(history, &QAction::triggered, this, &MainWindow::showHistory);
+    m_ui->menuFile->insertAction(entries.value(entries.indexOf(m_ui->actionQuit) - 1),
+                                 m_historyCommands->historyAction());
 
     m_ui->menuPreferencies->addSeparator();
-    auto *review = new QAction(tr("&Review changes before saving"), this);
-    review->setObjectName(QStringLiteral("actionReviewChanges"));
-    review->setCheckable(true);
-    review->setChecked(reviewsChanges());
-    connect(review, &QAction::toggled, this, &MainWindow::setReviewsChanges);
-    m_ui->menuPreferencies->addAction(review);
-    auto *keep = new QAction(tr("Versions &kept in the history..."), this);
-    keep->setObjectName(QStringLiteral("actionHistoryKeep"));
-    connect(keep, &QAction::triggered, this, &MainWindow::editHistoryKeep);
-    m_ui->menuPreferencies->addAction(keep);
+    m_ui->menuPreferencies->addAction(m_historyCommands->reviewAction());
+    m_ui->menuPreferencies->addAction(m_historyCommands->keepAction());
 }
 
 bool MainWindow::reviewsChanges()
 {
-    return QSettings().value(QLatin1String(reviewKey), true).toBool();
+    return HistoryCommands::reviewsChanges();
 }
 
 void MainWindow::setReviewsChanges(bool review)
 {
-    QSettings().setValue(QLatin1String(reviewKey), review);
-}
-
-void MainWindow::editHistoryKeep()
-{
-    waitForBackgroundLoad();
-    bool ok = false;
-    const int keep =
-        QInputDialog::getInt(this, tr("History"), tr("How many versions of smb.conf the history keeps:"),
-                             m_history.keep(), 1, 100000, 1, &ok);
-    if (!ok)
-        return;
-    m_history.setKeep(keep);
-    QSettings().setValue(QLatin1String(keepKey), keep);
+    HistoryCommands::setReviewsChanges(review);
 }
 
 void MainWindow::setUpView(QTableView *view, ShareProxyModel *proxy)
@@ -513,278 +470,37 @@ void MainWindow::editSambaGroups()
 
 void MainWindow::initialLoad()
 {
-    // testparm takes most of the load. The listings, which read nothing of the window, run
-    // meanwhile and are taken up once testparm accepted the file.
-    m_backgroundDue = false;
-    finishBackground();
-    auto check = startCheck(m_environment);
-    startListings();
-    const QString failure = loadConfig(std::move(check));
-    if (failure.isEmpty())
-        adoptBackground();
-    finishBackground();
-    if (!failure.isEmpty())
-        showStartupError(failure);
+    m_load->initialLoad();
 }
 
 std::future<TestParmResult> MainWindow::startCheck(const Environment &environment)
 {
-    const QString checker = environment.testparm;
-    const QString path = environment.configPath;
-    return std::async(std::launch::async,
-                      [checker, path] { return TestParm(checker, path).checkConf(path); });
+    return WindowLoad::startCheck(environment.testparm, environment.configPath);
 }
 
 bool MainWindow::loadFirstScreen(std::future<TestParmResult> check)
 {
-    finishBackground();
-    const QString failure = loadConfig(std::move(check));
-    if (failure.isEmpty())
-        return true;
-    showStartupError(failure);
-    return false;
+    return m_load->loadFirstScreen(std::move(check));
 }
 
 void MainWindow::startBackgroundLoad()
 {
-    if (!m_loaded)
-        return;
-    // Neither Start nor Stop until smbd's state is known.
-    m_ui->actionStart->setEnabled(false);
-    m_ui->actionStop->setEnabled(false);
-    QWindow *handle = windowHandle();
-    if (!handle || !isVisible() || handle->isExposed()) {
-        beginBackgroundLoad();
-        return;
-    }
-    // The programs it runs would take the CPUs from the window's first mapping and painting:
-    // they start once the window is painted, after a while when it never is, or as soon as
-    // a command needs what they read.
-    m_backgroundDue = true;
-    handle->installEventFilter(this);
-    QTimer::singleShot(exposeWaitMs, this, [this] {
-        if (m_backgroundDue)
-            beginBackgroundLoad();
-    });
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()
-        && m_backgroundDue) {
-        // Queued: the window paints while the expose event is delivered.
-        QTimer::singleShot(0, this, [this] {
-            if (m_backgroundDue)
-                beginBackgroundLoad();
-        });
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::beginBackgroundLoad()
-{
-    m_backgroundDue = false;
-    if (QWindow *handle = windowHandle())
-        handle->removeEventFilter(this);
-    if (!m_loaded)
-        return;
-    startListings();
-    adoptBackground();
-    m_backgroundPoll->start();
+    m_load->startBackgroundLoad();
 }
 
 bool MainWindow::waitForBackgroundLoad()
 {
-    if (m_backgroundDue)
-        beginBackgroundLoad();
-    finishBackground();
-    return m_loaded;
+    return m_load->waitForBackgroundLoad();
 }
 
-QString MainWindow::loadConfig(std::future<TestParmResult> check)
+bool MainWindow::isBackgroundLoading() const
 {
-    m_loaded = false;
-    SambaSettings settings;
-    QList<Share> shares;
-    std::exception_ptr loadError;
-    try {
-        settings = m_mapper->loadGlobal();
-        shares = m_mapper->loadShares(*settings.global());
-    } catch (const std::exception &) {
-        loadError = std::current_exception();
-    }
-    // Before the window is first shown nobody sees the table: it is filled while testparm
-    // still runs, and emptied again when testparm refuses the file.
-    const bool early = !loadError && !isVisible() && !arrived(check);
-    const QList<Share> previous = m_shares->shares();
-    if (early) {
-        m_shares->setShares(shares);
-        resizeColumns();
-    }
-
-    const QString failure = StartupError::checkFailure(check.get());
-    if (!failure.isEmpty() || loadError) {
-        if (early) {
-            m_shares->setShares(previous);
-            resizeColumns();
-        }
-        if (!failure.isEmpty())
-            return failure;
-        try {
-            std::rethrow_exception(loadError);
-        } catch (const std::exception &error) {
-            return StartupError::loadFailure(error);
-        }
-    }
-    // The accounts are added when the background load brings them.
-    m_currentSettings = settings;
-    m_savedSettings = m_currentSettings;
-    if (!early) {
-        m_shares->setShares(shares);
-        resizeColumns();
-    }
-    m_loaded = true;
-    m_connections->configLoaded();
-    return QString();
-}
-
-void MainWindow::startListings()
-{
-    finishBackground();
-    auto background = std::make_unique<Background>();
-    const auto async = [](auto work) {
-        return std::async(std::launch::async, std::move(work));
-    };
-    background->sambaUsers = async([this] { return m_accounts.loadSambaUsers(); });
-    background->sambaGroups = async([this] { return m_accounts.loadSambaGroups(); });
-    background->domainUsers = async([this] { return m_accounts.listDomainUsers(); });
-    background->domainGroups = async([this] { return m_accounts.listDomainGroups(); });
-    background->systemAccounts = async([] {
-        return std::make_pair(SambaAccountStore::listSystemUsers(), SambaAccountStore::listSystemGroups());
-    });
-    const QString smbd = m_environment.smbd;
-    background->modules = async([smbd] { return VfsModuleInventory::load(smbd); });
-    background->smbdActive =
-        async([this] { return m_services->systemctl().isActive(SystemCtl::smbdService()); });
-    m_background = std::move(background);
-}
-
-void MainWindow::adoptBackground()
-{
-    m_background->adopted = true;
-    // Another editor's change since the newest version is kept, so the history has no gaps;
-    // a store that cannot be written is reported by the next save. Nothing else uses the
-    // mapper until the background load is over: the commands wait for it.
-    m_background->outsideChange = std::async(std::launch::async, [this] { m_mapper->recordOutsideChange(); });
-    // Neither Start nor Stop until smbd's state is known.
-    m_ui->actionStart->setEnabled(false);
-    m_ui->actionStop->setEnabled(false);
-}
-
-void MainWindow::finishBackground()
-{
-    if (!m_background)
-        return;
-    m_backgroundPoll->stop();
-    if (m_background->pending()) {
-        const Background *background = m_background.get();
-        whileBusy(this, tr("Reading the Samba accounts..."), [background] { background->wait(); });
-    }
-    takeUpBackground();
-}
-
-void MainWindow::takeUpBackground()
-{
-    if (!m_background)
-        return;
-    Background &background = *m_background;
-    const bool take = background.adopted && !background.failed;
-    QString failure;
-    const auto fail = [&failure, take](const std::exception &error) {
-        if (take && failure.isEmpty())
-            failure = StartupError::loadFailure(error);
-    };
-    if (arrived(background.smbdActive)) {
-        const bool running = background.smbdActive.get();
-        if (background.adopted)
-            showServiceState(running);
-    }
-    if (arrived(background.modules)) {
-        VfsModuleInventory modules = background.modules.get();
-        if (take)
-            m_modules = std::move(modules);
-    }
-    if (arrived(background.systemAccounts)) {
-        const auto accounts = background.systemAccounts.get();
-        if (take) {
-            m_serviceUsers = accounts.first;
-            m_serviceGroups = accounts.second;
-        }
-    }
-    if (arrived(background.domainUsers)) {
-        const QStringList users = background.domainUsers.get();
-        if (take)
-            m_domainUsers = users;
-    }
-    if (arrived(background.domainGroups)) {
-        const QStringList groups = background.domainGroups.get();
-        if (take)
-            m_domainGroups = groups;
-    }
-    // Nothing edits the accounts before they arrived: the account dialogs wait for them.
-    if (arrived(background.sambaUsers)) {
-        try {
-            const SambaUserMap users = background.sambaUsers.get();
-            if (take) {
-                m_currentSettings.setUsers(users);
-                m_savedSettings.setUsers(users);
-            }
-        } catch (const std::exception &error) {
-            fail(error);
-        }
-    }
-    if (arrived(background.sambaGroups)) {
-        try {
-            const SambaGroupMap groups = background.sambaGroups.get();
-            if (take) {
-                m_currentSettings.setGroups(groups);
-                m_savedSettings.setGroups(groups);
-            }
-        } catch (const std::exception &error) {
-            fail(error);
-        }
-    }
-    if (arrived(background.outsideChange)) {
-        try {
-            background.outsideChange.get();
-        } catch (const std::exception &error) {
-            fail(error);
-        }
-    }
-
-    if (!failure.isEmpty()) {
-        // As when smb.conf could not be loaded: nothing is shown, and a save writes nothing.
-        background.failed = true;
-        m_loaded = false;
-        m_shares->setShares({});
-        updateSelection();
-    }
-    const bool done = !background.pending();
-    if (done) {
-        m_backgroundPoll->stop();
-        m_background.reset();
-    }
-    // The box runs an event loop, in which the poll may take up the rest.
-    if (!failure.isEmpty())
-        showStartupError(failure);
-    if (done)
-        emit backgroundLoaded();
+    return m_load->isBackgroundLoading();
 }
 
 void MainWindow::showStartupError(const QString &text)
 {
-    if (RepairOffer::run(this, text, m_environment.configPath, m_environment.testparm))
-        initialLoad();
+    m_load->showStartupError(text);
 }
 
 bool MainWindow::saveAll()
@@ -792,17 +508,19 @@ bool MainWindow::saveAll()
     // The accounts to sync, the modules to check and the history's record come first.
     waitForBackgroundLoad();
     try {
-        if (!m_loaded)
+        if (!m_load->isLoaded())
             throw std::runtime_error(
                 tr("smb.conf could not be loaded at start-up; nothing is written over it.").toStdString());
         QList<Share> shares = m_shares->shares();
         SaveSteps::dropOldGuestAccount(m_currentSettings.global()->guestAccount(),
                                        m_savedSettings.global()->guestAccount(), shares);
-        if (!acceptMissingModules(shares) || !reviewSave(shares))
+        if (!acceptMissingModules(shares)
+            || !m_historyCommands->reviewSave(m_currentSettings, m_savedSettings, shares,
+                                              m_ui->actionStop->isEnabled()))
             return false;
         whileBusy(this, tr("Checking smb.conf with testparm and saving it..."),
                   [this, &shares] { m_mapper->save(m_currentSettings, shares); });
-        showHistoryError();
+        m_historyCommands->showHistoryError();
         // Only the directory modes asked for since the last save; the requests are done then.
         const QStringList unchangedModes = SaveSteps::applyDirectoryPermissions(shares);
         m_shares->setShares(shares);
@@ -887,108 +605,17 @@ bool MainWindow::acceptMissingModules(const QList<Share> &shares)
     return box.clickedButton() == save;
 }
 
-bool MainWindow::reviewSave(const QList<Share> &shares)
-{
-    if (!reviewsChanges())
-        return true;
-    const ConfigMapper::Preview preview =
-        whileBusy(this, tr("Checking the new smb.conf with testparm..."),
-                  [this, &shares] { return m_mapper->preview(m_currentSettings, shares); });
-    ReviewChangesDialog::Review review;
-    const std::string name = m_environment.configPath.toStdString();
-    review.diff = QString::fromStdString(unifiedDiff(preview.current, preview.proposed, name, name));
-    review.verdict = preview.verdict;
-    SavePlan::ServiceStep services = SavePlan::NoServiceStep;
-    if (!review.diff.isEmpty() && m_ui->actionStop->isEnabled())
-        services = preview.changes.needsRestart() ? SavePlan::RestartServices : SavePlan::ReloadServices;
-    review.actions = SavePlan::describe(SaveSteps::plannedDirectoryModes(shares), m_currentSettings,
-                                        m_savedSettings, services, preview.changes.restartParameters());
-    ReviewChangesDialog dialog(review, this);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    if (dialog.dontShowAgain()) {
-        setReviewsChanges(false);
-        if (auto *action = findChild<QAction *>(QStringLiteral("actionReviewChanges")))
-            action->setChecked(false);
-    }
-    return accepted;
-}
-
-void MainWindow::showHistoryError()
-{
-    const QString error = m_mapper->historyError();
-    if (!error.isEmpty())
-        QMessageBox::warning(
-            this, tr("Warning"),
-            tr("smb.conf is installed, but its history could not be recorded.\n%1").arg(error),
-            QMessageBox::Ok);
-}
-
 void MainWindow::updateServices(ConfigChanges changes, std::string previous)
 {
     if (m_ui->actionStop->isEnabled())
         m_services->takeUp(changes, previous, [this](const std::string &bytes, const QString &summary) {
-            return restoreText(bytes, summary);
+            return m_historyCommands->restore(bytes, summary);
         });
-}
-
-bool MainWindow::restoreText(const std::string &bytes, const QString &summary)
-{
-    waitForBackgroundLoad();
-    try {
-        whileBusy(this, tr("Checking smb.conf with testparm and installing it..."),
-                  [this, &bytes, &summary] { m_mapper->restore(bytes, summary); });
-    } catch (const std::exception &error) {
-        QMessageBox box(QMessageBox::Critical, tr("Error"), tr("smb.conf was not restored."), QMessageBox::Ok,
-                        this);
-        box.setDetailedText(QString::fromUtf8(error.what()));
-        box.exec();
-        return false;
-    }
-    showHistoryError();
-    // The window shows the restored file; edits not saved are given up with it.
-    initialLoad();
-    m_ui->actionSave->setEnabled(false);
-    return true;
 }
 
 void MainWindow::showHistory()
 {
-    // The record of another editor's change may still be written.
-    waitForBackgroundLoad();
-    const QString file = QFileInfo(m_environment.configPath).absoluteFilePath();
-    const HistoryDialog::DiffSource diffOf = [this, file](int number, bool againstCurrent) {
-        std::string diff;
-        QString error;
-        if (!VersionDiff::diff(m_history, file, number,
-                               againstCurrent ? VersionDiff::CurrentFile : VersionDiff::PreviousVersion, diff,
-                               error))
-            return error;
-        return QString::fromStdString(diff);
-    };
-    HistoryDialog dialog(m_history.versions(file), m_history.keep(), diffOf, this);
-    connect(&dialog, &HistoryDialog::restoreRequested, this, [this, &dialog, file](int number) {
-        const ConfigHistory::Version version = m_history.version(number);
-        QString question =
-            tr("Restore version %1 of smb.conf (%2, %3)? It is checked with testparm and "
-               "installed like a save.")
-                .arg(number)
-                .arg(QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat), version.summary);
-        if (isModified())
-            question += QLatin1Char(' ') + tr("The changes made here since the last save are lost.");
-        if (QMessageBox::question(&dialog, tr("History"), question, QMessageBox::Yes | QMessageBox::No,
-                                  QMessageBox::No)
-            != QMessageBox::Yes)
-            return;
-        std::string bytes;
-        if (!m_history.read(number, bytes)) {
-            QMessageBox::critical(&dialog, tr("Error"), m_history.errorString(), QMessageBox::Ok);
-            return;
-        }
-        if (restoreText(bytes, tr("version %1 restored").arg(number)) && m_mapper->installedLast())
-            updateServices(m_mapper->lastChanges(), m_mapper->replacedText());
-        dialog.setVersions(m_history.versions(file));
-    });
-    dialog.exec();
+    m_historyCommands->showHistory();
 }
 
 void MainWindow::startServices()

@@ -26,14 +26,15 @@ class MainWindow;
 class ConfigChanges;
 class ConfigMapper;
 class ConnectionsController;
+class HistoryCommands;
 class QAction;
 class ServiceCommands;
 class QTableView;
 class Share;
 class ShareModel;
 class ShareProxyModel;
-class QTimer;
 class TestParm;
+class WindowLoad;
 
 // The application's window: the shares and printers of smb.conf in two tabs, who is
 // connected to the server in a third, and the commands that edit, save, check and serve them.
@@ -85,7 +86,7 @@ public:
     // Waits (the window says it is busy) until all that was started is taken up; false when
     // no smb.conf is loaded afterwards (a listing failed, which was shown).
     bool waitForBackgroundLoad();
-    bool isBackgroundLoading() const { return m_backgroundDue || m_background; }
+    bool isBackgroundLoading() const;
 
     ShareModel *shareModel() const { return m_shares; }
     SambaSettings &currentSettings() { return m_currentSettings; }
@@ -140,8 +141,6 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    // Watches the native window for its first expose, after which the background load starts.
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setUpActions();
@@ -151,38 +150,18 @@ private:
     void resizeColumns();
     void showTabOf(const Share &share);
     ShareDialog::Accounts regularAccounts() const;
-
-    struct Background;
-    // Reads smb.conf while check runs and loads it once testparm accepted it; what went wrong,
-    // empty when loaded.
-    QString loadConfig(std::future<TestParmResult> check);
-    // Starts the background load now, if smb.conf is still loaded.
-    void beginBackgroundLoad();
-    // The programs of the background load, started; their results are dropped unless
-    // adoptBackground follows.
-    void startListings();
-    // The listings belong to the smb.conf just loaded; the history's record starts.
-    void adoptBackground();
-    // Waits for what is still read and takes it up.
-    void finishBackground();
-    // Takes up the results that arrived.
-    void takeUpBackground();
+    // Hands what the load reads to the window.
+    void connectLoad();
 
     // Start for stopped services, Stop for running ones.
     void showServiceState(bool running);
     // Whether to go on with a save that starts to use VFS modules this Samba lacks.
     bool acceptMissingModules(const QList<Share> &shares);
-    // The review of a save; false when the administrator cancelled it.
-    bool reviewSave(const QList<Share> &shares);
     // After smb.conf changed: a reload of the running services, or a restart where a changed
     // setting needs one; then the check that they still run, with the offer to go back to
     // previous when they do not.
     // Takes copies: a restore replaces what the mapper remembers of the last save.
     void updateServices(ConfigChanges changes, std::string previous);
-    // Installs bytes as smb.conf through the save's gate and loads it; false when refused.
-    bool restoreText(const std::string &bytes, const QString &summary);
-    void showHistoryError();
-    void editHistoryKeep();
     // Asks what to do with unsaved changes before the window closes; true to close.
     bool confirmClose();
 
@@ -193,6 +172,7 @@ private:
     SambaSettings m_currentSettings;
     SambaSettings m_savedSettings;
     ServiceCommands *m_services;
+    HistoryCommands *m_historyCommands = nullptr;
     // The VFS modules this Samba can load, read at start-up.
     VfsModuleInventory m_modules;
     ConfigHistory m_history;
@@ -206,15 +186,9 @@ private:
     QStringList m_serviceGroups;
     QStringList m_domainGroups;
     QStringList m_domainUsers;
-    // Set once smb.conf and its shares were read, unset again when the accounts cannot be: a
-    // save writes the document over smb.conf, so it must never run on a partial load. The
-    // commands wait for the background load before they look.
-    bool m_loaded = false;
     bool m_exitConfirmed = false;
-    QTimer *m_backgroundPoll;
-    // The background load waits for the window's first expose.
-    bool m_backgroundDue = false;
-    // What is still read on worker threads; null when nothing is. Declared last: destroyed
-    // first, it waits for the threads, which use the members above.
-    std::unique_ptr<Background> m_background;
+    // What the window shows, read at start-up and in the background; the commands wait for it
+    // before they look. Declared last: destroyed first, it waits for its worker threads,
+    // which use the members above.
+    std::unique_ptr<WindowLoad> m_load;
 };

@@ -1,0 +1,174 @@
+#include "historycommands.h"
+
+#include "confighistory.h"
+#include "configmapper.h"
+#include "historydialog.h"
+#include "reviewchangesdialog.h"
+#include "saveplan.h"
+#include "savesteps.h"
+#include "unifieddiff.h"
+#include "versiondiff.h"
+#include "whilebusy.h"
+#include "windowload.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QIcon>
+#include <QInputDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QSettings>
+
+#include <exception>
+
+namespace {
+
+const char *const reviewKey = "Save/review";
+const char *const keepKey = "History/keep";
+
+} // namespace
+
+HistoryCommands::HistoryCommands(ConfigMapper &mapper, ConfigHistory &history, WindowLoad &load,
+                                 const QString &configPath, const Modified &modified, QWidget *window)
+    : QObject(window)
+    , m_mapper(mapper)
+    , m_history(history)
+    , m_load(load)
+    , m_configPath(configPath)
+    , m_modified(modified)
+    , m_window(window)
+    // The actions belong to the window, like those of its menus.
+    , m_historyAction(
+          new QAction(QIcon::fromTheme(QStringLiteral("document-open-recent")), tr("&History..."), window))
+    , m_reviewAction(new QAction(tr("&Review changes before saving"), window))
+    , m_keepAction(new QAction(tr("Versions &kept in the history..."), window))
+{
+    m_history.setKeep(QSettings().value(QLatin1String(keepKey), ConfigHistory::DefaultKeep).toInt());
+    m_historyAction->setObjectName(QStringLiteral("actionHistory"));
+    connect(m_historyAction, &QAction::triggered, this, &HistoryCommands::showHistory);
+    m_reviewAction->setObjectName(QStringLiteral("actionReviewChanges"));
+    m_reviewAction->setCheckable(true);
+    m_reviewAction->setChecked(reviewsChanges());
+    connect(m_reviewAction, &QAction::toggled, this, &HistoryCommands::setReviewsChanges);
+    m_keepAction->setObjectName(QStringLiteral("actionHistoryKeep"));
+    connect(m_keepAction, &QAction::triggered, this, &HistoryCommands::editKeep);
+}
+
+bool HistoryCommands::reviewsChanges()
+{
+    return QSettings().value(QLatin1String(reviewKey), true).toBool();
+}
+
+void HistoryCommands::setReviewsChanges(bool review)
+{
+    QSettings().setValue(QLatin1String(reviewKey), review);
+}
+
+void HistoryCommands::editKeep()
+{
+    m_load.waitForBackgroundLoad();
+    bool ok = false;
+    const int keep =
+        QInputDialog::getInt(m_window, tr("History"), tr("How many versions of smb.conf the history keeps:"),
+                             m_history.keep(), 1, 100000, 1, &ok);
+    if (!ok)
+        return;
+    m_history.setKeep(keep);
+    QSettings().setValue(QLatin1String(keepKey), keep);
+}
+
+bool HistoryCommands::reviewSave(const SambaSettings &current, const SambaSettings &saved,
+                                 const QList<Share> &shares, bool servicesRunning)
+{
+    if (!reviewsChanges())
+        return true;
+    const ConfigMapper::Preview preview =
+        whileBusy(m_window, tr("Checking the new smb.conf with testparm..."),
+                  [this, &current, &shares] { return m_mapper.preview(current, shares); });
+    ReviewChangesDialog::Review review;
+    const std::string name = m_configPath.toStdString();
+    review.diff = QString::fromStdString(unifiedDiff(preview.current, preview.proposed, name, name));
+    review.verdict = preview.verdict;
+    SavePlan::ServiceStep services = SavePlan::NoServiceStep;
+    if (!review.diff.isEmpty() && servicesRunning)
+        services = preview.changes.needsRestart() ? SavePlan::RestartServices : SavePlan::ReloadServices;
+    review.actions = SavePlan::describe(SaveSteps::plannedDirectoryModes(shares), current, saved, services,
+                                        preview.changes.restartParameters());
+    ReviewChangesDialog dialog(review, m_window);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (dialog.dontShowAgain()) {
+        setReviewsChanges(false);
+        m_reviewAction->setChecked(false);
+    }
+    return accepted;
+}
+
+void HistoryCommands::showHistoryError()
+{
+    const QString error = m_mapper.historyError();
+    if (!error.isEmpty())
+        QMessageBox::warning(
+            m_window, tr("Warning"),
+            tr("smb.conf is installed, but its history could not be recorded.\n%1").arg(error),
+            QMessageBox::Ok);
+}
+
+bool HistoryCommands::restore(const std::string &bytes, const QString &summary)
+{
+    m_load.waitForBackgroundLoad();
+    try {
+        whileBusy(m_window, tr("Checking smb.conf with testparm and installing it..."),
+                  [this, &bytes, &summary] { m_mapper.restore(bytes, summary); });
+    } catch (const std::exception &error) {
+        QMessageBox box(QMessageBox::Critical, tr("Error"), tr("smb.conf was not restored."), QMessageBox::Ok,
+                        m_window);
+        box.setDetailedText(QString::fromUtf8(error.what()));
+        box.exec();
+        return false;
+    }
+    showHistoryError();
+    // The window shows the restored file; edits not saved are given up with it.
+    m_load.initialLoad();
+    emit restored();
+    return true;
+}
+
+void HistoryCommands::showHistory()
+{
+    // The record of another editor's change may still be written.
+    m_load.waitForBackgroundLoad();
+    const QString file = QFileInfo(m_configPath).absoluteFilePath();
+    const HistoryDialog::DiffSource diffOf = [this, file](int number, bool againstCurrent) {
+        std::string diff;
+        QString error;
+        if (!VersionDiff::diff(m_history, file, number,
+                               againstCurrent ? VersionDiff::CurrentFile : VersionDiff::PreviousVersion, diff,
+                               error))
+            return error;
+        return QString::fromStdString(diff);
+    };
+    HistoryDialog dialog(m_history.versions(file), m_history.keep(), diffOf, m_window);
+    connect(&dialog, &HistoryDialog::restoreRequested, this, [this, &dialog, file](int number) {
+        const ConfigHistory::Version version = m_history.version(number);
+        QString question =
+            tr("Restore version %1 of smb.conf (%2, %3)? It is checked with testparm and "
+               "installed like a save.")
+                .arg(number)
+                .arg(QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat), version.summary);
+        if (m_modified())
+            question += QLatin1Char(' ') + tr("The changes made here since the last save are lost.");
+        if (QMessageBox::question(&dialog, tr("History"), question, QMessageBox::Yes | QMessageBox::No,
+                                  QMessageBox::No)
+            != QMessageBox::Yes)
+            return;
+        std::string bytes;
+        if (!m_history.read(number, bytes)) {
+            QMessageBox::critical(&dialog, tr("Error"), m_history.errorString(), QMessageBox::Ok);
+            return;
+        }
+        if (restore(bytes, tr("version %1 restored").arg(number)) && m_mapper.installedLast())
+            emit versionInstalled();
+        dialog.setVersions(m_history.versions(file));
+    });
+    dialog.exec();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+class ConfigHistory;
+class ConfigMapper;
+class QAction;
+class QWidget;
+class SambaSettings;
+class Share;
+class WindowLoad;
+
+// The window's commands about the versions of smb.conf: the review of what a save will
+// change, the history window with its diffs, restoring a version, and the number of versions
+// the history keeps. Its boxes open over the window; the actions are the window's to place.
+class HistoryCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Whether the window holds edits not saved, which a restore gives up.
+    using Modified = std::function<bool()>;
+
+    // The mapper, the history and the load must outlive the commands.
+    HistoryCommands(ConfigMapper &mapper, ConfigHistory &history, WindowLoad &load, const QString &configPath,
+                    const Modified &modified, QWidget *window);
+
+    // File > History..., opening showHistory().
+    QAction *historyAction() const { return m_historyAction; }
+    // The Preferences switch of the review.
+    QAction *reviewAction() const { return m_reviewAction; }
+    // Preferences > Versions kept in the history..., opening editKeep().
+    QAction *keepAction() const { return m_keepAction; }
+
+    // Whether saves show the review first (a setting, on unless turned off).
+    static bool reviewsChanges();
+    static void setReviewsChanges(bool review);
+
+    // The review of a save of current over saved with shares, unless turned off; false when the
+    // administrator cancelled it. servicesRunning: smbd runs, so the save reloads or restarts it.
+    bool reviewSave(const SambaSettings &current, const SambaSettings &saved, const QList<Share> &shares,
+                    bool servicesRunning);
+    // After smb.conf was installed: says so when its history could not be recorded.
+    void showHistoryError();
+    // Installs bytes as smb.conf through the save's gate and loads it; false when refused.
+    bool restore(const std::string &bytes, const QString &summary);
+    // The versions of smb.conf in the history, and restoring one.
+    void showHistory();
+    void editKeep();
+
+signals:
+    // A restore installed smb.conf and loaded it: the edits not saved are given up.
+    void restored();
+    // A version chosen in the history window was installed: the running services take it up.
+    void versionInstalled();
+
+private:
+    ConfigMapper &m_mapper;
+    ConfigHistory &m_history;
+    WindowLoad &m_load;
+    QString m_configPath;
+    Modified m_modified;
+    QWidget *m_window;
+    QAction *m_historyAction;
+    QAction *m_reviewAction;
+    QAction *m_keepAction;
+};

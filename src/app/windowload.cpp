@@ -1,0 +1,353 @@
+#include "windowload.h"
+
+#include "configmapper.h"
+#include "repairoffer.h"
+#include "sambaaccountstore.h"
+#include "sharemodel.h"
+#include "startuperror.h"
+#include "systemctl.h"
+#include "testparm.h"
+#include "whilebusy.h"
+
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <chrono>
+#include <exception>
+#include <utility>
+
+namespace {
+
+// How often the window looks for results of the background load.
+const int backgroundPollMs = 20;
+// How long the background load waits for the window to be exposed at most.
+const int exposeWaitMs = 1000;
+
+template<class T>
+bool arrived(const std::future<T> &result)
+{
+    return result.valid() && result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+template<class T>
+void await(const std::future<T> &result)
+{
+    if (result.valid())
+        result.wait();
+}
+
+} // namespace
+
+// What the window reads on worker threads beside its first screen; each result is taken up
+// on the GUI thread once it arrived.
+struct WindowLoad::Background
+{
+    std::future<SambaUserMap> sambaUsers;
+    std::future<SambaGroupMap> sambaGroups;
+    // The system's users and groups, one after the other: getpwent and getgrent share nothing,
+    // but neither may run twice at once.
+    std::future<std::pair<QStringList, QStringList>> systemAccounts;
+    std::future<QStringList> domainUsers;
+    std::future<QStringList> domainGroups;
+    std::future<VfsModuleInventory> modules;
+    std::future<bool> smbdActive;
+    std::future<void> outsideChange;
+    // Whether the results belong to the smb.conf loaded; otherwise they are dropped.
+    bool adopted = false;
+    // A listing failed: the window holds nothing loaded, the rest is dropped.
+    bool failed = false;
+
+    bool pending() const
+    {
+        return sambaUsers.valid() || sambaGroups.valid() || systemAccounts.valid() || domainUsers.valid()
+            || domainGroups.valid() || modules.valid() || smbdActive.valid() || outsideChange.valid();
+    }
+    void wait() const
+    {
+        await(sambaUsers);
+        await(sambaGroups);
+        await(systemAccounts);
+        await(domainUsers);
+        await(domainGroups);
+        await(modules);
+        await(smbdActive);
+        await(outsideChange);
+    }
+};
+
+WindowLoad::WindowLoad(const QString &configPath, const QString &testparm, const QString &smbd,
+                       ConfigMapper &mapper, SambaAccountStore &accounts, const SystemCtl &systemctl,
+                       const ShareModel &shown, QWidget *window)
+    : m_configPath(configPath)
+    , m_testparm(testparm)
+    , m_smbd(smbd)
+    , m_mapper(mapper)
+    , m_accounts(accounts)
+    , m_systemctl(systemctl)
+    , m_shown(shown)
+    , m_window(window)
+    , m_poll(new QTimer(this))
+{
+    m_poll->setInterval(backgroundPollMs);
+    connect(m_poll, &QTimer::timeout, this, &WindowLoad::takeUpBackground);
+}
+
+WindowLoad::~WindowLoad() = default;
+
+std::future<TestParmResult> WindowLoad::startCheck(const QString &testparm, const QString &configPath)
+{
+    return std::async(std::launch::async, [testparm, configPath] {
+        return TestParm(testparm, configPath).checkConf(configPath);
+    });
+}
+
+void WindowLoad::initialLoad()
+{
+    // testparm takes most of the load. The listings, which read nothing of the window, run
+    // meanwhile and are taken up once testparm accepted the file.
+    m_backgroundDue = false;
+    finishBackground();
+    auto check = startCheck(m_testparm, m_configPath);
+    startListings();
+    const QString failure = loadConfig(std::move(check));
+    if (failure.isEmpty())
+        adoptBackground();
+    finishBackground();
+    if (!failure.isEmpty())
+        showStartupError(failure);
+}
+
+bool WindowLoad::loadFirstScreen(std::future<TestParmResult> check)
+{
+    finishBackground();
+    const QString failure = loadConfig(std::move(check));
+    if (failure.isEmpty())
+        return true;
+    showStartupError(failure);
+    return false;
+}
+
+void WindowLoad::startBackgroundLoad()
+{
+    if (!m_loaded)
+        return;
+    emit serviceStateUnknown();
+    QWindow *handle = m_window->windowHandle();
+    if (!handle || !m_window->isVisible() || handle->isExposed()) {
+        beginBackgroundLoad();
+        return;
+    }
+    // The programs it runs would take the CPUs from the window's first mapping and painting:
+    // they start once the window is painted, after a while when it never is, or as soon as
+    // a command needs what they read.
+    m_backgroundDue = true;
+    handle->installEventFilter(this);
+    QTimer::singleShot(exposeWaitMs, this, [this] {
+        if (m_backgroundDue)
+            beginBackgroundLoad();
+    });
+}
+
+bool WindowLoad::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && watched == m_window->windowHandle()
+        && m_window->windowHandle()->isExposed() && m_backgroundDue) {
+        // Queued: the window paints while the expose event is delivered.
+        QTimer::singleShot(0, this, [this] {
+            if (m_backgroundDue)
+                beginBackgroundLoad();
+        });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void WindowLoad::beginBackgroundLoad()
+{
+    m_backgroundDue = false;
+    if (QWindow *handle = m_window->windowHandle())
+        handle->removeEventFilter(this);
+    if (!m_loaded)
+        return;
+    startListings();
+    adoptBackground();
+    m_poll->start();
+}
+
+bool WindowLoad::waitForBackgroundLoad()
+{
+    if (m_backgroundDue)
+        beginBackgroundLoad();
+    finishBackground();
+    return m_loaded;
+}
+
+QString WindowLoad::loadConfig(std::future<TestParmResult> check)
+{
+    m_loaded = false;
+    SambaSettings settings;
+    QList<Share> shares;
+    std::exception_ptr loadError;
+    try {
+        settings = m_mapper.loadGlobal();
+        shares = m_mapper.loadShares(*settings.global());
+    } catch (const std::exception &) {
+        loadError = std::current_exception();
+    }
+    // Before the window is first shown nobody sees the table: it is filled while testparm
+    // still runs, and emptied again when testparm refuses the file.
+    const bool early = !loadError && !m_window->isVisible() && !arrived(check);
+    const QList<Share> previous = m_shown.shares();
+    if (early)
+        emit sharesRead(shares);
+
+    const QString failure = StartupError::checkFailure(check.get());
+    if (!failure.isEmpty() || loadError) {
+        if (early)
+            emit sharesRead(previous);
+        if (!failure.isEmpty())
+            return failure;
+        try {
+            std::rethrow_exception(loadError);
+        } catch (const std::exception &error) {
+            return StartupError::loadFailure(error);
+        }
+    }
+    // The accounts are added when the background load brings them.
+    emit settingsRead(settings);
+    if (!early)
+        emit sharesRead(shares);
+    m_loaded = true;
+    emit configLoaded();
+    return QString();
+}
+
+void WindowLoad::startListings()
+{
+    finishBackground();
+    auto background = std::make_unique<Background>();
+    const auto async = [](auto work) {
+        return std::async(std::launch::async, std::move(work));
+    };
+    background->sambaUsers = async([this] { return m_accounts.loadSambaUsers(); });
+    background->sambaGroups = async([this] { return m_accounts.loadSambaGroups(); });
+    background->domainUsers = async([this] { return m_accounts.listDomainUsers(); });
+    background->domainGroups = async([this] { return m_accounts.listDomainGroups(); });
+    background->systemAccounts = async([] {
+        return std::make_pair(SambaAccountStore::listSystemUsers(), SambaAccountStore::listSystemGroups());
+    });
+    const QString smbd = m_smbd;
+    background->modules = async([smbd] { return VfsModuleInventory::load(smbd); });
+    background->smbdActive = async([this] { return m_systemctl.isActive(SystemCtl::smbdService()); });
+    m_background = std::move(background);
+}
+
+void WindowLoad::adoptBackground()
+{
+    m_background->adopted = true;
+    // Another editor's change since the newest version is kept, so the history has no gaps;
+    // a store that cannot be written is reported by the next save. Nothing else uses the
+    // mapper until the background load is over: the commands wait for it.
+    m_background->outsideChange = std::async(std::launch::async, [this] { m_mapper.recordOutsideChange(); });
+    emit serviceStateUnknown();
+}
+
+void WindowLoad::finishBackground()
+{
+    if (!m_background)
+        return;
+    m_poll->stop();
+    if (m_background->pending()) {
+        const Background *background = m_background.get();
+        whileBusy(m_window, tr("Reading the Samba accounts..."), [background] { background->wait(); });
+    }
+    takeUpBackground();
+}
+
+void WindowLoad::takeUpBackground()
+{
+    if (!m_background)
+        return;
+    Background &background = *m_background;
+    const bool take = background.adopted && !background.failed;
+    QString failure;
+    const auto fail = [&failure, take](const std::exception &error) {
+        if (take && failure.isEmpty())
+            failure = StartupError::loadFailure(error);
+    };
+    if (arrived(background.smbdActive)) {
+        const bool running = background.smbdActive.get();
+        if (background.adopted)
+            emit smbdStateRead(running);
+    }
+    if (arrived(background.modules)) {
+        const VfsModuleInventory modules = background.modules.get();
+        if (take)
+            emit modulesRead(modules);
+    }
+    if (arrived(background.systemAccounts)) {
+        const auto accounts = background.systemAccounts.get();
+        if (take)
+            emit systemAccountsRead(accounts.first, accounts.second);
+    }
+    if (arrived(background.domainUsers)) {
+        const QStringList users = background.domainUsers.get();
+        if (take)
+            emit domainUsersRead(users);
+    }
+    if (arrived(background.domainGroups)) {
+        const QStringList groups = background.domainGroups.get();
+        if (take)
+            emit domainGroupsRead(groups);
+    }
+    // Nothing edits the accounts before they arrived: the account dialogs wait for them.
+    if (arrived(background.sambaUsers)) {
+        try {
+            const SambaUserMap users = background.sambaUsers.get();
+            if (take)
+                emit sambaUsersRead(users);
+        } catch (const std::exception &error) {
+            fail(error);
+        }
+    }
+    if (arrived(background.sambaGroups)) {
+        try {
+            const SambaGroupMap groups = background.sambaGroups.get();
+            if (take)
+                emit sambaGroupsRead(groups);
+        } catch (const std::exception &error) {
+            fail(error);
+        }
+    }
+    if (arrived(background.outsideChange)) {
+        try {
+            background.outsideChange.get();
+        } catch (const std::exception &error) {
+            fail(error);
+        }
+    }
+
+    if (!failure.isEmpty()) {
+        // As when smb.conf could not be loaded: nothing is shown, and a save writes nothing.
+        background.failed = true;
+        m_loaded = false;
+        emit loadLost();
+    }
+    const bool done = !background.pending();
+    if (done) {
+        m_poll->stop();
+        m_background.reset();
+    }
+    // The box runs an event loop, in which the poll may take up the rest.
+    if (!failure.isEmpty())
+        showStartupError(failure);
+    if (done)
+        emit backgroundLoaded();
+}
+
+void WindowLoad::showStartupError(const QString &text)
+{
+    if (RepairOffer::run(m_window, text, m_configPath, m_testparm))
+        initialLoad();
+}
