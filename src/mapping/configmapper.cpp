@@ -339,14 +339,13 @@ void ConfigMapper::install(const std::string &text, const QString &summary, cons
 
     // testparm reads the file while it goes to disk and the history keeps the file it replaces
     // (first, so that the history has no gaps).
-    auto check =
-        std::async(std::launch::async, [program = m_testparmProgram, path = installer.temporaryPath()] {
-            return TestParm(program).checkConf(path);
-        });
-    const bool synced = installer.sync();
-    recordOutsideChange(loaded);
-    const TestParmResult result = check.get();
-    if (!synced) {
+    auto synced = std::async(std::launch::async, [this, &installer, &loaded] {
+        const bool done = installer.sync();
+        recordOutsideChange(loaded);
+        return done;
+    });
+    const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
+    if (!synced.get()) {
         installer.discard();
         fail(installer.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
     }
