@@ -129,12 +129,14 @@ ConfigTables &ConfigTables::operator=(ConfigTables &&other) noexcept
     m_document = other.m_document;
     m_sections = std::move(other.m_sections);
     m_byName = std::move(other.m_byName);
+    m_occurrences = std::move(other.m_occurrences);
     m_lineKeys = std::move(other.m_lineKeys);
     m_keys = std::move(other.m_keys);
     for (Section &section : m_sections)
         section.m_tables = this;
     other.m_sections.clear();
     other.m_byName.clear();
+    other.m_occurrences.clear();
     other.m_lineKeys.clear();
     other.m_keys.clear();
     return *this;
@@ -147,13 +149,17 @@ void ConfigTables::build(const ConfigDocument &document)
     m_document = &document;
     m_sections.clear();
     m_byName.clear();
+    m_occurrences.clear();
     m_keys.clear();
+    // The first run of each section as it is met, by section.
+    std::vector<Occurrence> runs;
     const std::size_t read = document.readLines();
     m_lineKeys.assign(read, 0);
     std::size_t headers = 1;
     for (std::size_t i = 0; i < read; ++i)
         headers += document.line(i).kind == ConfigLine::Section;
     m_sections.reserve(headers);
+    runs.reserve(headers);
 
     // Keys as written -> their canonical key: a file spells its keys in few ways.
     std::unordered_map<std::string_view, std::uint32_t> written;
@@ -181,13 +187,13 @@ void ConfigTables::build(const ConfigDocument &document)
         const ConfigLine &line = document.line(i);
         if (line.kind == ConfigLine::Section) {
             if (current)
-                current->occurrences.back().end = i;
+                runs.back().end = i;
             m_sections.emplace_back();
             current = &m_sections.back();
             current->m_tables = this;
             current->name = document.name(i);
             current->key = ConfigValues::sectionKey(current->name);
-            current->occurrences.push_back({i, read});
+            runs.push_back({i, read});
         } else if (line.kind == ConfigLine::Parameter) {
             if (!current) {
                 // Samba reads parameters before any header as global ones.
@@ -195,7 +201,7 @@ void ConfigTables::build(const ConfigDocument &document)
                 current = &m_sections.back();
                 current->m_tables = this;
                 current->name = current->key = "global";
-                current->occurrences.push_back({noHeader, read});
+                runs.push_back({noHeader, read});
             }
             std::uint32_t id;
             if (line.continued) {
@@ -221,7 +227,7 @@ void ConfigTables::build(const ConfigDocument &document)
         }
     }
     if (current)
-        current->occurrences.back().end = read;
+        runs.back().end = read;
 
     // Names compared by their first eight bytes as one number, then whole; equal names stay
     // in file order.
@@ -236,6 +242,7 @@ void ConfigTables::build(const ConfigDocument &document)
 
     // A later run of a name joins the first: its lines follow, and its values win.
     std::vector<bool> merged(m_sections.size(), false);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> merges; // first, later: in file order
     bool anyMerged = false;
     m_byName.reserve(order.size());
     for (std::size_t i = 0; i < order.size();) {
@@ -246,7 +253,7 @@ void ConfigTables::build(const ConfigDocument &document)
              && m_sections[order[j].index].key == first.key;
              ++j) {
             Section &later = m_sections[order[j].index];
-            first.occurrences.push_back(later.occurrences.front());
+            merges.emplace_back(order[i].index, order[j].index);
             first.m_keyBits |= later.m_keyBits;
             first.m_parameters += later.m_parameters;
             first.name = std::move(later.name);
@@ -254,6 +261,26 @@ void ConfigTables::build(const ConfigDocument &document)
             anyMerged = true;
         }
         i = j;
+    }
+    // One array of runs, those of a section together: its own, then those of later runs of its
+    // name in file order.
+    std::stable_sort(merges.begin(), merges.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    m_occurrences.reserve(runs.size());
+    std::vector<std::pair<std::size_t, std::size_t>> spans(m_sections.size());
+    auto merge = merges.begin();
+    for (std::uint32_t i = 0; i < m_sections.size(); ++i) {
+        if (merged[i])
+            continue;
+        spans[i].first = m_occurrences.size();
+        m_occurrences.push_back(runs[i]);
+        for (; merge != merges.end() && merge->first == i; ++merge)
+            m_occurrences.push_back(runs[merge->second]);
+        spans[i].second = m_occurrences.size();
+    }
+    for (std::size_t i = 0; i < m_sections.size(); ++i) {
+        m_sections[i].occurrences.m_begin = m_occurrences.data() + spans[i].first;
+        m_sections[i].occurrences.m_end = m_occurrences.data() + spans[i].second;
     }
     if (anyMerged) {
         std::vector<std::uint32_t> newIndex(m_sections.size());

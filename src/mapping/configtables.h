@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,7 +37,30 @@ public:
     public:
         std::string key; // ConfigValues::sectionKey of the name
         std::string name; // as the last header writes it, whitespace runs as one blank
-        std::vector<Occurrence> occurrences;
+        // Its runs of lines in file order, held by the tables.
+        class Occurrences
+        {
+        public:
+            const Occurrence *begin() const { return m_begin; }
+            const Occurrence *end() const { return m_end; }
+            std::reverse_iterator<const Occurrence *> rbegin() const
+            {
+                return std::reverse_iterator<const Occurrence *>(m_end);
+            }
+            std::reverse_iterator<const Occurrence *> rend() const
+            {
+                return std::reverse_iterator<const Occurrence *>(m_begin);
+            }
+            const Occurrence &front() const { return *m_begin; }
+            const Occurrence &back() const { return *(m_end - 1); }
+            std::size_t size() const { return static_cast<std::size_t>(m_end - m_begin); }
+
+        private:
+            friend class ConfigTables;
+            const Occurrence *m_begin = nullptr;
+            const Occurrence *m_end = nullptr;
+        };
+        Occurrences occurrences;
 
         bool hasParameters() const { return m_keyBits != 0; }
         // The value in effect of a key given in any spelling ("read only", "Read Only").
@@ -98,6 +122,8 @@ private:
     const ConfigDocument *m_document = nullptr;
     std::vector<Section> m_sections;
     std::vector<Order> m_byName;
+    // The runs of every section, those of one section together.
+    std::vector<Occurrence> m_occurrences;
     // Per line: 0, or one more than the index in m_keys of its canonical key, with the bit
     // inverted set for the "writable" spellings.
     std::vector<std::uint32_t> m_lineKeys;
