@@ -36,12 +36,17 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -86,8 +91,37 @@ private:
 };
 
 // The child: the real start-up on the given file, the other programs the real ones.
+// The window runs the real pdbedit, net and smbd once it is shown; they write Samba's state
+// and lock files. The child keeps them in its own directories: a private mount namespace with
+// fresh directories over Samba's, so that a benchmark leaves the machine as it was.
+bool isolateSambaState()
+{
+    const char *scratch = std::getenv("TMPDIR");
+    if (!scratch || ::unshare(CLONE_NEWNS) != 0
+        || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return false;
+    for (const char *directory : {"/run/samba", "/var/lib/samba", "/var/cache/samba", "/var/log/samba"}) {
+        struct stat info;
+        if (::stat(directory, &info) != 0)
+            continue;
+        std::string own = std::string(scratch) + "/samba" + directory;
+        for (std::size_t slash = own.find('/', 1); slash != std::string::npos;
+             slash = own.find('/', slash + 1))
+            ::mkdir(own.substr(0, slash).c_str(), 0755);
+        ::mkdir(own.c_str(), 0755);
+        if (::mount(own.c_str(), directory, nullptr, MS_BIND, nullptr) != 0)
+            return false;
+    }
+    ::mkdir("/var/lib/samba/private", 0700);
+    return true;
+}
+
 int runChild(char *program, const char *configPath, const char *testparm)
 {
+    if (!isolateSambaState()) {
+        std::fprintf(stderr, "cannot give the window a private mount namespace: %s\n", std::strerror(errno));
+        return 2;
+    }
     Startup::Options options;
     options.environment.configPath = QString::fromLocal8Bit(configPath);
     options.environment.testparm = QString::fromLocal8Bit(testparm);
