@@ -168,11 +168,11 @@ void TestMainWindow::actions()
 void TestMainWindow::menusAndToolBar()
 {
     MainWindow window;
-    QCOMPARE(window.windowTitle(), QStringLiteral("Zidir Uvorizodudiv"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Shareward"));
     const QList<QAction *> menus = window.menuBar()->actions();
     QCOMPARE(menus.size(), 3);
     QCOMPARE(menus.at(0)->text(), QStringLiteral("&Actions"));
-    QCOMPARE(menus.at(1)->text(), QStringLiteral("&Preferencies"));
+    QCOMPARE(menus.at(1)->text(), QStringLiteral("&Preferences"));
     QCOMPARE(menus.at(2)->text(), QStringLiteral("&Help"));
 
     QStringList actions;

@@ -142,7 +142,7 @@ void TestConfigDialog::form()
     SambaSettings settings = makeSettings();
     ConfigDialog dialog(&settings, true);
 
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Preferencies"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Preferences"));
     auto *tabs = child<QTabWidget>(dialog, "tabWidget");
     QCOMPARE(tabs->count(), 3);
     QCOMPARE(tabs->widget(0)->objectName(), QStringLiteral("tab1"));
@@ -651,7 +651,7 @@ void TestConfigDialog::translatedTexts()
     settings.global()->setEncryptPasswords(false);
     {
         ConfigDialog dialog(&settings, true);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("[Preferencies]"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("[Preferences]"));
         QCOMPARE(child<QComboBox>(dialog, "comboBoxSharePrinters")->currentText(), QStringLiteral("[Yes]"));
         QVERIFY(dialog.sharePrinters());
         QCOMPARE(child<QLabel>(dialog, "labelUnsafe")->text(), QStringLiteral("[(Unsafe)]"));

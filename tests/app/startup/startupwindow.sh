@@ -22,7 +22,7 @@ shareward=$1
 watcher=$2
 config=$3
 screenshot=$4
-title='Zidir Uvorizodudiv'
+title='Shareward'
 
 fail() {
   echo "FAIL: $*" >&2
