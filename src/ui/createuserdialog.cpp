@@ -3,6 +3,7 @@
 #include "accountcommand.h"
 #include "processrunner.h"
 #include "ui_createuserdialog.h"
+#include "usersettingsprogram.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -22,10 +23,11 @@ CreateUserDialog::CreateUserDialog(QWidget *parent, const QString &program, cons
     m_ui->lineEditName->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[a-z]{1}[a-z0-9\\_\\-]{31}")), m_ui->lineEditName));
     m_ui->labelWarning->setText(
-        tr("Please note that a service user will be created.\nTo log in set a password in the \"Security "
-           "Policy\" utility."));
+        tr("Please note that a service user will be created.\nTo log in, set a password in the desktop's "
+           "user account settings."));
 
-    // A button must not offer a desktop program that is not installed.
+    // A button must not offer a desktop program that is not installed (an empty path is
+    // none).
     const QFileInfo settings(m_settingsProgram);
     m_ui->policyButton->setVisible(settings.isFile() && settings.isExecutable());
 
@@ -33,7 +35,7 @@ CreateUserDialog::CreateUserDialog(QWidget *parent, const QString &program, cons
             [this](const QString &text) { m_ui->okPushButton->setEnabled(!text.isEmpty()); });
     connect(m_ui->cancelPushButton, &QPushButton::clicked, this, &CreateUserDialog::reject);
     connect(m_ui->okPushButton, &QPushButton::clicked, this, &CreateUserDialog::create);
-    connect(m_ui->policyButton, &QPushButton::clicked, this, &CreateUserDialog::openSecurityPolicy);
+    connect(m_ui->policyButton, &QPushButton::clicked, this, &CreateUserDialog::openUserSettings);
 }
 
 CreateUserDialog::~CreateUserDialog() = default;
@@ -45,7 +47,7 @@ QString CreateUserDialog::defaultProgram()
 
 QString CreateUserDialog::defaultSettingsProgram()
 {
-    return QStringLiteral("/usr/bin/norva-systemsettings");
+    return UserSettingsProgram::find();
 }
 
 void CreateUserDialog::create()
@@ -57,11 +59,12 @@ void CreateUserDialog::create()
     accept();
 }
 
-void CreateUserDialog::openSecurityPolicy()
+void CreateUserDialog::openUserSettings()
 {
     // The settings window is the administrator's to close: it is not waited for, so the
     // dialog stays usable, and it stays open when the dialog goes.
     QString error;
-    if (!ProcessRunner::startDetached(m_settingsProgram, {QStringLiteral("norva_kcm_users")}, &error))
+    if (!ProcessRunner::startDetached(m_settingsProgram, UserSettingsProgram::arguments(m_settingsProgram),
+                                      &error))
         QMessageBox::critical(this, tr("Error"), error);
 }

@@ -10,22 +10,23 @@ class CreateUserDialog;
 }
 
 // Creates a service user on the system: "useradd -M -N NAME", no home directory and no
-// group of its own. Logging in needs a password, which is set in the desktop's security
-// policy module, reachable from here when the desktop settings are installed.
+// group of its own. Logging in needs a password, which is set in the desktop's user
+// accounts settings, reachable from here when KDE's or GNOME's settings are installed.
 class CreateUserDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    // program: useradd; settingsProgram: the desktop settings, whose button is hidden when
-    // the program is not installed. Both are parameters so that tests can substitute them.
+    // program: useradd; settingsProgram: the desktop settings (UserSettingsProgram), whose
+    // button is hidden when the program is not installed. Both are parameters so that tests can substitute
+    // them.
     explicit CreateUserDialog(QWidget *parent = nullptr, const QString &program = defaultProgram(),
                               const QString &settingsProgram = defaultSettingsProgram());
     ~CreateUserDialog() override;
 
     // "useradd", found through PATH.
     static QString defaultProgram();
-    // "/usr/bin/norva-systemsettings"
+    // KDE's systemsettings or GNOME's gnome-control-center found through PATH, else empty.
     static QString defaultSettingsProgram();
 
     // The user made, empty until a creation succeeded.
@@ -33,7 +34,7 @@ public:
 
 private:
     void create();
-    void openSecurityPolicy();
+    void openUserSettings();
 
     QString m_program;
     QString m_settingsProgram;

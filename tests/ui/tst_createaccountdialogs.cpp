@@ -153,8 +153,8 @@ void TestCreateAccountDialogs::form_data()
 
     QTest::newRow("user") << User
                           << QStringLiteral(
-                                 "Please note that a service user will be created.\nTo log in set a "
-                                 "password in the \"Security Policy\" utility.");
+                                 "Please note that a service user will be created.\nTo log in, set a "
+                                 "password in the desktop's user account settings.");
     QTest::newRow("group") << Group << QStringLiteral("Please note that a service group will be created.");
 }
 
@@ -173,7 +173,7 @@ void TestCreateAccountDialogs::form()
     QVERIFY(!label->isEnabled());
     QCOMPARE(label->frameShape(), QFrame::NoFrame);
     QCOMPARE(label->frameShadow(), QFrame::Sunken);
-    QCOMPARE(child<QPushButton>(*dialog, "policyButton")->text(), QStringLiteral("PolicyKit"));
+    QCOMPARE(child<QPushButton>(*dialog, "policyButton")->text(), QStringLiteral("User Accounts"));
     auto *ok = child<QPushButton>(*dialog, "okPushButton");
     QCOMPARE(ok->text(), QStringLiteral("Yes"));
     QVERIFY(!ok->isEnabled());
@@ -184,8 +184,15 @@ void TestCreateAccountDialogs::form()
 void TestCreateAccountDialogs::defaults()
 {
     QCOMPARE(CreateUserDialog::defaultProgram(), QStringLiteral("useradd"));
-    QCOMPARE(CreateUserDialog::defaultSettingsProgram(), QStringLiteral("/usr/bin/norva-systemsettings"));
     QCOMPARE(CreateGroupDialog::defaultProgram(), QStringLiteral("groupadd"));
+    // The desktop settings are found through PATH, and none is offered where PATH has none.
+    qputenv("PATH", QFile::encodeName(m_fakeDir->path()));
+    QCOMPARE(CreateUserDialog::defaultSettingsProgram(), fake("systemsettings"));
+    QVERIFY(QFile::remove(fake("systemsettings")));
+    QCOMPARE(CreateUserDialog::defaultSettingsProgram(), QString());
+    CreateUserDialog dialog(nullptr, fake("useradd"));
+    dialog.show();
+    QVERIFY(!child<QPushButton>(dialog, "policyButton")->isVisible());
 }
 
 void TestCreateAccountDialogs::validator_data()
@@ -298,7 +305,7 @@ void TestCreateAccountDialogs::policyButtonRunsSettings()
     CreateUserDialog dialog(nullptr, fake("useradd"), fake("systemsettings"));
     dialog.show();
     child<QPushButton>(dialog, "policyButton")->click();
-    QTRY_COMPARE(readFile(fake("settings-arguments")), QByteArray("norva_kcm_users|"));
+    QTRY_COMPARE(readFile(fake("settings-arguments")), QByteArray("kcm_users|"));
     // The settings are a side trip: the dialog stays, and nothing was created.
     QVERIFY(dialog.isVisible());
     QVERIFY(!QFileInfo::exists(fake("arguments")));
