@@ -155,6 +155,29 @@ def users(size=32):
     return png(size, size, p)
 
 
+def checkconfig(size=32):
+    """A tick over a sheet: the configuration checked."""
+    p = canvas(size)
+    fill(p, size, 5, 4, 23, 28, [235, 235, 235, 255])
+    fill(p, size, 8, 8, 20, 9, GREY)
+    fill(p, size, 8, 12, 20, 13, GREY)
+    polygon(p, size, [(12, 20), (16, 24), (27, 11), (30, 14), (16, 29), (9, 23)], GREEN)
+    return png(size, size, p)
+
+
+def groups(size=32):
+    """Three people: a group."""
+    p = canvas(size)
+    disc(p, size, 8, 11, 4, [120, 140, 170, 255])
+    disc(p, size, 8, 26, 7.5, [120, 140, 170, 255])
+    disc(p, size, 24, 11, 4, [120, 140, 170, 255])
+    disc(p, size, 24, 26, 7.5, [120, 140, 170, 255])
+    disc(p, size, 16, 13, 5, BLUE)
+    disc(p, size, 16, 30, 9, BLUE)
+    fill(p, size, 0, 31, size, size, [0, 0, 0, 0])
+    return png(size, size, p)
+
+
 def fileshare(size=64):
     """The application: the share icon, large."""
     return share(size)
@@ -172,6 +195,8 @@ ICONS = {
     "configure.png": configure,
     "users.png": users,
     "fileshare.png": fileshare,
+    "checkconfig.png": checkconfig,
+    "groups.png": groups,
 }
 
 if __name__ == "__main__":

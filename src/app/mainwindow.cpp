@@ -33,10 +33,10 @@
 
 namespace {
 
+// A freedesktop icon name, and our own drawing for desktops whose theme lacks it.
 QIcon themeIcon(const char *name, const char *fallback)
 {
-    const QString theme = QString::fromLatin1(name);
-    return fallback ? QIcon::fromTheme(theme, QIcon(QString::fromLatin1(fallback))) : QIcon::fromTheme(theme);
+    return QIcon::fromTheme(QString::fromLatin1(name), QIcon(QString::fromLatin1(fallback)));
 }
 
 const char *const sizeGroup = "MainWindow";
@@ -186,12 +186,12 @@ void MainWindow::setUpActions()
     m_ui->actionDeleteShare->setIcon(themeIcon("list-remove", ":/images/minus.png"));
     m_ui->actionStart->setIcon(themeIcon("media-playback-start", ":/images/start.png"));
     m_ui->actionStop->setIcon(themeIcon("media-playback-stop", ":/images/stop.png"));
-    m_ui->actionCheckConfig->setIcon(themeIcon("document-edit-verify", nullptr));
+    m_ui->actionCheckConfig->setIcon(themeIcon("document-edit-verify", ":/images/checkconfig.png"));
     m_ui->actionSave->setIcon(themeIcon("document-save", ":/images/filesave.png"));
     m_ui->actionQuit->setIcon(themeIcon("application-exit", ":/images/standardbutton-close-128.png"));
     m_ui->actionEditConfig->setIcon(themeIcon("configure", ":/images/configure.png"));
-    m_ui->actionSambaUsers->setIcon(themeIcon("users", ":/images/users.png"));
-    m_ui->actionSambaGroups->setIcon(themeIcon("group-users", nullptr));
+    m_ui->actionSambaUsers->setIcon(themeIcon("system-users", ":/images/users.png"));
+    m_ui->actionSambaGroups->setIcon(themeIcon("group", ":/images/groups.png"));
 
     // Beside Save, before the separator above Quit.
     const QList<QAction *> entries = m_ui->menuFile->actions();

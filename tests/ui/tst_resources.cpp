@@ -16,7 +16,7 @@ void TestResources::imagesLoad_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("size");
     for (const char *name : {"plus.png", "minus.png", "edit.png", "start.png", "stop.png", "filesave.png",
-                             "configure.png", "users.png"})
+                             "configure.png", "users.png", "checkconfig.png", "groups.png"})
         QTest::newRow(name) << QStringLiteral(":/images/") + QLatin1String(name) << 32;
     QTest::newRow("close") << QStringLiteral(":/images/standardbutton-close-128.png") << 128;
     QTest::newRow("application") << QStringLiteral(":/images/fileshare.png") << 64;
