@@ -11,6 +11,7 @@ packages=(
   smbclient strace xdotool x11-utils
   acl libdtl-dev nettle-dev man-db
   clang libclang-rt-14-dev
+  qttools5-dev qttranslations5-l10n python3
 )
 
 missing=()

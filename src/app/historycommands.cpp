@@ -166,7 +166,8 @@ void HistoryCommands::showHistory()
             QMessageBox::critical(&dialog, tr("Error"), m_history.errorString(), QMessageBox::Ok);
             return;
         }
-        if (restore(bytes, tr("version %1 restored").arg(number)) && m_mapper.installedLast())
+        // The summary is recorded in the history, like shareward-cli's: not translated.
+        if (restore(bytes, QStringLiteral("version %1 restored").arg(number)) && m_mapper.installedLast())
             emit versionInstalled();
         dialog.setVersions(m_history.versions(file));
     });

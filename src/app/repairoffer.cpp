@@ -10,10 +10,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QCoreApplication::translate("RepairOffer", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(RepairOffer)
+};
 
 } // namespace
 
@@ -37,37 +38,44 @@ bool RepairOffer::run(QWidget *window, const QString &text, const QString &confi
         const QString before = change.key + QStringLiteral(" = ") + change.oldValue;
         const QString after = change.key + QStringLiteral(" = ") + change.newValue;
         if (change.oldValue.isNull())
-            lines << tr("- add \"%1\" to [%2]").arg(after, change.section);
+            lines << Messages::tr("- add \"%1\" to [%2]").arg(after, change.section);
         else if (change.newValue.isNull())
-            lines << tr("- remove \"%1\" (line %2, [%3])").arg(before).arg(change.line).arg(change.section);
+            lines << Messages::tr("- remove \"%1\" (line %2, [%3])")
+                         .arg(before)
+                         .arg(change.line)
+                         .arg(change.section);
         else
-            lines << tr("- change \"%1\" (line %2, [%3]) to \"%4\"")
+            lines << Messages::tr("- change \"%1\" (line %2, [%3]) to \"%4\"")
                          .arg(before)
                          .arg(change.line)
                          .arg(change.section, after);
     }
     const QString summary = offer == StartupError::SecurityOffer
-        ? tr("Fix config removes the security lines of smb.conf whose value Samba rejects.")
-        : tr("Fix config gives the default idmap domain * a valid ID range in the [global] section of "
-             "smb.conf; the server stays a member of its domain.");
+        ? Messages::tr("Fix config removes the security lines of smb.conf whose value Samba rejects.")
+        : Messages::tr(
+            "Fix config gives the default idmap domain * a valid ID range in the [global] section of "
+            "smb.conf; the server stays a member of its domain.");
     const QString effect = offer == StartupError::SecurityOffer
-        ? tr("Samba then uses its default, \"security = user\": a user name and password are required to "
-             "connect to the shares.")
-        : tr("Users and groups of domains without an idmap range of their own are then given IDs from %1.")
-              .arg(repair.defaultRange().isEmpty() ? tr("the range already set") : repair.defaultRange());
+        ? Messages::tr(
+            "Samba then uses its default, \"security = user\": a user name and password are required to "
+            "connect to the shares.")
+        : Messages::tr(
+              "Users and groups of domains without an idmap range of their own are then given IDs from %1.")
+              .arg(repair.defaultRange().isEmpty() ? Messages::tr("the range already set")
+                                                   : repair.defaultRange());
     if (!ask(shown, summary))
         return false;
     if (QMessageBox::question(
             window, QCoreApplication::applicationName(),
-            tr("Fix config will change smb.conf as follows:\n%1\n%2\nNothing else in smb.conf "
-               "changes. Would you like to continue?")
+            Messages::tr("Fix config will change smb.conf as follows:\n%1\n%2\nNothing else in smb.conf "
+                         "changes. Would you like to continue?")
                 .arg(lines.join(QLatin1Char('\n')), effect),
             QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return false;
     if (!repair.apply()) {
         QMessageBox::critical(window, QCoreApplication::applicationName(),
-                              tr("smb.conf was not repaired.\n%1").arg(repair.errorString()),
+                              Messages::tr("smb.conf was not repaired.\n%1").arg(repair.errorString()),
                               QMessageBox::Ok);
         return false;
     }
@@ -77,8 +85,8 @@ bool RepairOffer::run(QWidget *window, const QString &text, const QString &confi
 bool RepairOffer::ask(const QString &text, const QString &repair)
 {
     QMessageBox box(QMessageBox::Critical, QString(), text + QStringLiteral("\n\n") + repair);
-    box.addButton(tr("Close"), QMessageBox::RejectRole);
-    QPushButton *fix = box.addButton(tr("Fix config"), QMessageBox::AcceptRole);
+    box.addButton(Messages::tr("Close"), QMessageBox::RejectRole);
+    QPushButton *fix = box.addButton(Messages::tr("Fix config"), QMessageBox::AcceptRole);
     box.exec();
     return box.clickedButton() == fix;
 }

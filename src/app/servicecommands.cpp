@@ -87,7 +87,10 @@ void ServiceCommands::takeUp(const ConfigChanges &changes, const std::string &pr
 void ServiceCommands::restorePrevious(const QStringList &down, const std::string &previous,
                                       const Restore &restore)
 {
-    if (!restore(previous, tr("previous version restored after %1 failed").arg(down.join(tr(" and ")))))
+    // The summary is recorded in the history, which shareward-cli shows: not translated.
+    if (!restore(previous,
+                 QStringLiteral("previous version restored after %1 failed")
+                     .arg(down.join(QLatin1String(" and ")))))
         return;
     const bool nmbd =
         down.contains(SystemCtl::nmbdService()) || m_systemctl.isActive(SystemCtl::nmbdService());

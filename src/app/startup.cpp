@@ -4,8 +4,11 @@
 #include "qtsingleapplication.h"
 #include "quill.h"
 
+#include <QCoreApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include <exception>
 #include <future>
@@ -14,12 +17,29 @@
 
 namespace {
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QObject::tr(text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Startup)
+};
 
 } // namespace
+
+bool Startup::installTranslators(QCoreApplication &application, const QLocale &locale)
+{
+    Q_INIT_RESOURCE(translations);
+    // Owned by the application, which uses them as long as it exists.
+    auto *qt = new QTranslator(&application);
+    if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+    auto *own = new QTranslator(&application);
+    const bool found =
+        own->load(locale, QStringLiteral("shareward"), QStringLiteral("_"), QStringLiteral(":/translations"));
+    if (found)
+        QCoreApplication::installTranslator(own);
+    return found;
+}
 
 bool Startup::defaultIsRoot()
 {
@@ -40,22 +60,26 @@ int Startup::run(int &argc, char **argv, const Options &options)
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
     QtSingleApplication application(argc, argv, true);
+    // Before any text is made, the refusals' boxes included.
+    installTranslators(application, QLocale::system());
     quillInit(version(), aboutText());
 
     if (!(options.isRoot ? options.isRoot() : defaultIsRoot())) {
-        QMessageBox::critical(nullptr, tr("Unprivileged user"),
-                              tr("You run the program under an unprivileged user, which means that you can "
-                                 "not change samba server configuration. Please run the program under the "
-                                 "root user."),
-                              QMessageBox::Ok);
+        QMessageBox::critical(
+            nullptr, Messages::tr("Unprivileged user"),
+            Messages::tr("You run the program under an unprivileged user, which means that you can "
+                         "not change samba server configuration. Please run the program under the "
+                         "root user."),
+            QMessageBox::Ok);
         return 0;
     }
     if (!(options.hasMaxIntegrity ? options.hasMaxIntegrity() : defaultHasMaxIntegrity())) {
-        QMessageBox::critical(nullptr, tr("Wrong integrity level"),
-                              tr("The operating system is running in the mandatory integrity control mode. "
-                                 "To manage samba server configuration, you should login with a high level "
-                                 "of integrity."),
-                              QMessageBox::Ok);
+        QMessageBox::critical(
+            nullptr, Messages::tr("Wrong integrity level"),
+            Messages::tr("The operating system is running in the mandatory integrity control mode. "
+                         "To manage samba server configuration, you should login with a high level "
+                         "of integrity."),
+            QMessageBox::Ok);
         return 0;
     }
     if (application.isRunning()) {
@@ -74,7 +98,8 @@ int Startup::run(int &argc, char **argv, const Options &options)
     try {
         loaded = window.loadFirstScreen(std::move(check));
     } catch (const std::exception &error) {
-        QMessageBox::critical(nullptr, tr("Error"), QString::fromUtf8(error.what()), QMessageBox::Ok);
+        QMessageBox::critical(nullptr, Messages::tr("Error"), QString::fromUtf8(error.what()),
+                              QMessageBox::Ok);
         return -1;
     }
     window.show();

@@ -2,6 +2,9 @@
 
 #include "mainwindow.h"
 
+#include <QCoreApplication>
+#include <QLocale>
+
 #include <functional>
 
 // The program's start-up: the refusals (no root rights, a lowered integrity level, an
@@ -21,6 +24,11 @@ public:
 
     // Returns the process's exit code.
     static int run(int &argc, char **argv, const Options &options = Options());
+
+    // Installs, on the application object, the translations of Shareward's texts (compiled
+    // into the program) and of Qt's own, such as the standard buttons (qttranslations5-l10n),
+    // for locale's languages. Returns whether Shareward's own were found; English needs none.
+    static bool installTranslators(QCoreApplication &application, const QLocale &locale);
 
     static bool defaultIsRoot();
     static bool defaultHasMaxIntegrity();

@@ -8,10 +8,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QCoreApplication::translate("MainWindow", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+};
 
 } // namespace
 
@@ -19,13 +20,13 @@ QString StartupError::checkFailure(const TestParmResult &result)
 {
     switch (result.status) {
     case TestParmResult::Failed:
-        return QStringList{tr("Failed to initialize application."), tr("Failed to run testparm."),
-                           result.output}
+        return QStringList{Messages::tr("Failed to initialize application."),
+                           Messages::tr("Failed to run testparm."), result.output}
             .join(QLatin1Char('\n'));
     case TestParmResult::Errors:
-        return QStringList{tr("Failed to initialize application."),
-                           tr("Samba configuration file smb.conf contains errors."),
-                           tr("testparm output is:"), result.output}
+        return QStringList{Messages::tr("Failed to initialize application."),
+                           Messages::tr("Samba configuration file smb.conf contains errors."),
+                           Messages::tr("testparm output is:"), result.output}
             .join(QLatin1Char('\n'));
     default:
         return QString();
@@ -34,7 +35,8 @@ QString StartupError::checkFailure(const TestParmResult &result)
 
 QString StartupError::loadFailure(const std::exception &error)
 {
-    return tr("Failed to initialize application.") + QLatin1Char('\n') + QString::fromUtf8(error.what());
+    return Messages::tr("Failed to initialize application.") + QLatin1Char('\n')
+        + QString::fromUtf8(error.what());
 }
 
 StartupError::Offer StartupError::offerFor(const QString &text)
@@ -56,7 +58,7 @@ QString StartupError::withNotes(const QString &text)
         || !text.contains(QLatin1String("to minimum Windows limit")))
         return text;
     return text + QLatin1String("\n\n")
-        + tr("Note: the line \"rlimit_max: increasing rlimit_max ... to minimum Windows limit\" is "
-             "information, not an error: smbd raises its open-file limit itself when it starts. "
-             "Nothing needs to be changed for it.");
+        + Messages::tr("Note: the line \"rlimit_max: increasing rlimit_max ... to minimum Windows limit\" is "
+                       "information, not an error: smbd raises its open-file limit itself when it starts. "
+                       "Nothing needs to be changed for it.");
 }

@@ -15,10 +15,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QCoreApplication::translate("Audit", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Audit)
+};
 
 QString errnoText(int error)
 {
@@ -76,14 +77,15 @@ bool ConfigFileInstaller::open()
         // Replacing a device or a FIFO by a regular file would break what uses it; with
         // other hard links, their names would keep the old text.
         if (!S_ISREG(info.st_mode))
-            return fail(tr("%1 is not a regular file; it is not replaced.").arg(m_target));
+            return fail(Messages::tr("%1 is not a regular file; it is not replaced.").arg(m_target));
         if (info.st_nlink > 1)
-            return fail(tr("%1 has %2 hard links; replacing it would leave the other names with the old "
-                           "text. Remove the other links first.")
-                            .arg(m_target)
-                            .arg(info.st_nlink));
+            return fail(
+                Messages::tr("%1 has %2 hard links; replacing it would leave the other names with the old "
+                             "text. Remove the other links first.")
+                    .arg(m_target)
+                    .arg(info.st_nlink));
     } else if (errno != ENOENT) {
-        return fail(tr("Can't examine %1: %2.").arg(m_target, errnoText(errno)));
+        return fail(Messages::tr("Can't examine %1: %2.").arg(m_target, errnoText(errno)));
     }
 
     // mkostemp creates the file with O_EXCL: never through a link, never a file that was
@@ -92,13 +94,14 @@ bool ConfigFileInstaller::open()
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0) {
         const int error = errno;
-        return fail(tr("Can't create a temporary file beside %1: %2.").arg(m_target, errnoText(error)));
+        return fail(
+            Messages::tr("Can't create a temporary file beside %1: %2.").arg(m_target, errnoText(error)));
     }
     m_temporary = QFile::decodeName(name);
     struct stat created;
     if (::fstat(m_fd, &created) != 0) {
         const int error = errno;
-        return failErrno(tr("Can't examine the temporary file %1: %2.").arg(m_temporary), error);
+        return failErrno(Messages::tr("Can't examine the temporary file %1: %2.").arg(m_temporary), error);
     }
     m_device = created.st_dev;
     m_inode = created.st_ino;
@@ -115,7 +118,7 @@ bool ConfigFileInstaller::copyExtendedAttributes(int from)
     if (size < 0) {
         const int error = errno;
         return error == ENOTSUP
-            || failErrno(tr("Can't read the extended attributes of %1: %2.").arg(m_target), error);
+            || failErrno(Messages::tr("Can't read the extended attributes of %1: %2.").arg(m_target), error);
     }
     std::vector<char> value;
     for (const char *name = names.data(); name < names.data() + size; name += std::strlen(name) + 1) {
@@ -124,7 +127,7 @@ bool ConfigFileInstaller::copyExtendedAttributes(int from)
         const ssize_t got = length < 0 ? length : ::fgetxattr(from, name, value.data(), value.size());
         if (got < 0 || ::fsetxattr(m_fd, name, value.data(), static_cast<std::size_t>(got), 0) != 0) {
             const int error = errno;
-            return failErrno(tr("Can't copy the extended attribute %1 of %2: %3.")
+            return failErrno(Messages::tr("Can't copy the extended attribute %1 of %2: %3.")
                                  .arg(QString::fromLocal8Bit(name), m_target),
                              error);
         }
@@ -140,8 +143,8 @@ bool ConfigFileInstaller::write(const std::string &bytes)
 bool ConfigFileInstaller::writeData(const std::string &bytes)
 {
     if (m_fd < 0)
-        return fail(tr("No temporary file is open for %1.").arg(m_target));
-    const QString writeFailure = tr("Can't write a file %1: %2.").arg(m_temporary);
+        return fail(Messages::tr("No temporary file is open for %1.").arg(m_target));
+    const QString writeFailure = Messages::tr("Can't write a file %1: %2.").arg(m_temporary);
     const char *data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -182,8 +185,8 @@ bool ConfigFileInstaller::writeData(const std::string &bytes)
 bool ConfigFileInstaller::sync()
 {
     if (m_fd < 0 || !m_written)
-        return fail(tr("No temporary file is open for %1.").arg(m_target));
-    const QString writeFailure = tr("Can't write a file %1: %2.").arg(m_temporary);
+        return fail(Messages::tr("No temporary file is open for %1.").arg(m_target));
+    const QString writeFailure = Messages::tr("Can't write a file %1: %2.").arg(m_temporary);
     if (::fsync(m_fd) != 0)
         return failErrno(writeFailure, errno);
     const int fd = m_fd;
@@ -196,19 +199,20 @@ bool ConfigFileInstaller::sync()
 bool ConfigFileInstaller::install()
 {
     if (m_fd >= 0 || !m_written)
-        return fail(tr("The temporary file %1 is not written to disk; %2 is not changed.")
+        return fail(Messages::tr("The temporary file %1 is not written to disk; %2 is not changed.")
                         .arg(m_temporary, m_target));
     const QByteArray temporary = QFile::encodeName(m_temporary);
     // The file renamed must be the file written and judged, not one put in its place.
     struct stat info;
     if (::lstat(temporary.constData(), &info) != 0 || info.st_dev != m_device || info.st_ino != m_inode) {
-        m_error = tr("The temporary file %1 was replaced while it was checked; %2 is not changed.")
+        m_error = Messages::tr("The temporary file %1 was replaced while it was checked; %2 is not changed.")
                       .arg(m_temporary, m_target);
         return false;
     }
     if (::rename(temporary.constData(), QFile::encodeName(m_target).constData()) != 0) {
         const int error = errno;
-        return failErrno(tr("Failed to rename file %1 to file %2: %3.").arg(m_temporary, m_target), error);
+        return failErrno(Messages::tr("Failed to rename file %1 to file %2: %3.").arg(m_temporary, m_target),
+                         error);
     }
     m_temporary.clear();
     // Make the new directory entry durable too.
@@ -251,7 +255,7 @@ bool ConfigFileInstaller::readChunks(const QString &path,
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = S_ISDIR(info.st_mode) ? errnoText(EISDIR) : tr("Not a regular file");
+        error = S_ISDIR(info.st_mode) ? errnoText(EISDIR) : Messages::tr("Not a regular file");
         ::close(fd);
         return false;
     }

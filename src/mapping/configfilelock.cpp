@@ -16,10 +16,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QCoreApplication::translate("Audit", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Audit)
+};
 
 QString errnoText(int error)
 {
@@ -59,17 +60,18 @@ bool ConfigFileLock::openLockFile()
 {
     const QByteArray directory = QFile::encodeName(m_directory);
     if (::mkdir(directory.constData(), 0700) != 0 && errno != EEXIST)
-        return fail(tr("Can't create the lock directory %1: %2.").arg(m_directory, errnoText(errno)));
+        return fail(
+            Messages::tr("Can't create the lock directory %1: %2.").arg(m_directory, errnoText(errno)));
     // Anybody who could write there could take or fake the lock.
     struct stat info;
     if (::lstat(directory.constData(), &info) != 0)
-        return fail(tr("Can't use the lock directory %1: %2.").arg(m_directory, errnoText(errno)));
+        return fail(Messages::tr("Can't use the lock directory %1: %2.").arg(m_directory, errnoText(errno)));
     if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0)
-        return fail(
-            tr("The lock directory %1 is not a directory that only its owner can use.").arg(m_directory));
+        return fail(Messages::tr("The lock directory %1 is not a directory that only its owner can use.")
+                        .arg(m_directory));
     m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (m_fd < 0)
-        return fail(tr("Can't open the lock file %1: %2.").arg(m_path, errnoText(errno)));
+        return fail(Messages::tr("Can't open the lock file %1: %2.").arg(m_path, errnoText(errno)));
     return true;
 }
 
@@ -86,7 +88,7 @@ bool ConfigFileLock::acquire(int timeoutMs)
         if (errno != EWOULDBLOCK && errno != EINTR) {
             const int error = errno;
             release();
-            return fail(tr("Can't lock %1: %2.").arg(m_path, errnoText(error)));
+            return fail(Messages::tr("Can't lock %1: %2.").arg(m_path, errnoText(error)));
         }
         if (waited.elapsed() >= timeoutMs) {
             char holder[256] = {};
@@ -94,9 +96,10 @@ bool ConfigFileLock::acquire(int timeoutMs)
             const QStringList words =
                 QString::fromLocal8Bit(holder, got > 0 ? int(got) : 0).trimmed().split(QLatin1Char(' '));
             release();
-            return fail(tr("Another save of this file is under way (%1, process %2). "
-                           "Try again when it has finished.")
-                            .arg(words.value(1, tr("unknown program")), words.value(0, tr("unknown"))));
+            return fail(Messages::tr("Another save of this file is under way (%1, process %2). "
+                                     "Try again when it has finished.")
+                            .arg(words.value(1, Messages::tr("unknown program")),
+                                 words.value(0, Messages::tr("unknown"))));
         }
         QThread::msleep(50);
     }
@@ -106,7 +109,7 @@ bool ConfigFileLock::acquire(int timeoutMs)
         || ::pwrite(m_fd, holder.constData(), size_t(holder.size()), 0) != holder.size()) {
         const int error = errno;
         release();
-        return fail(tr("Can't write the lock file %1: %2.").arg(m_path, errnoText(error)));
+        return fail(Messages::tr("Can't write the lock file %1: %2.").arg(m_path, errnoText(error)));
     }
     return true;
 }

@@ -21,10 +21,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QCoreApplication::translate("ConfigHistory", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ConfigHistory)
+};
 
 QString errnoText(int error)
 {
@@ -295,7 +296,8 @@ QString ConfigHistory::defaultDirectory()
 
 QString ConfigHistory::outsideChangeSummary()
 {
-    return tr("changed outside Shareward");
+    // A summary is recorded in the history, which shareward-cli shows: not translated.
+    return QStringLiteral("changed outside Shareward");
 }
 
 QString ConfigHistory::currentUser()
@@ -356,25 +358,27 @@ bool ConfigHistory::read(int number, std::string &bytes) const
     const Descriptor directory(number > 0 ? openDirectory(m_directory) : -1);
     StoredVersion stored;
     if (directory.fd < 0 || !readMetadata(directory.fd, number, stored)) {
-        m_error = tr("There is no version %1 in the history %2.").arg(number).arg(m_directory);
+        m_error = Messages::tr("There is no version %1 in the history %2.").arg(number).arg(m_directory);
         return false;
     }
     const QString path = QDir(m_directory).filePath(baseName(number) + QLatin1String(".conf"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_error = tr("Can't read %1: %2.").arg(path, file.errorString());
+        m_error = Messages::tr("Can't read %1: %2.").arg(path, file.errorString());
         return false;
     }
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        m_error = tr("Can't read %1: %2.").arg(path, file.errorString());
+        m_error = Messages::tr("Can't read %1: %2.").arg(path, file.errorString());
         return false;
     }
     std::string result(content.constData(), static_cast<std::size_t>(content.size()));
     // Restoring damaged bytes would install something nobody wrote.
     if (static_cast<qint64>(result.size()) != stored.version.size
         || (!stored.sha256.isEmpty() && sha256(result) != stored.sha256)) {
-        m_error = tr("%1 is damaged: its bytes are not those recorded for version %2.").arg(path).arg(number);
+        m_error = Messages::tr("%1 is damaged: its bytes are not those recorded for version %2.")
+                      .arg(path)
+                      .arg(number);
         return false;
     }
     bytes = std::move(result);
@@ -386,20 +390,21 @@ int ConfigHistory::record(const QString &file, const std::string &bytes, const Q
 {
     const QByteArray directoryName = QFile::encodeName(m_directory);
     if (const int error = makeDirectory(directoryName, 0700)) {
-        m_error = tr("Can't create the history directory %1: %2.").arg(m_directory, errnoText(error));
+        m_error =
+            Messages::tr("Can't create the history directory %1: %2.").arg(m_directory, errnoText(error));
         return 0;
     }
     const Descriptor directory(openDirectory(m_directory));
     struct stat info;
     if (directory.fd < 0 || ::fstat(directory.fd, &info) != 0) {
         const int error = errno;
-        m_error = tr("Can't open the history directory %1: %2.").arg(m_directory, errnoText(error));
+        m_error = Messages::tr("Can't open the history directory %1: %2.").arg(m_directory, errnoText(error));
         return 0;
     }
     // The versions are whole smb.conf files: only their owner may list and read them.
     if ((info.st_mode & 07777) != 0700 && info.st_uid == ::geteuid() && ::fchmod(directory.fd, 0700) != 0) {
         const int error = errno;
-        m_error = tr("Can't make the history directory %1 private to its owner: %2.")
+        m_error = Messages::tr("Can't make the history directory %1 private to its owner: %2.")
                       .arg(m_directory, errnoText(error));
         return 0;
     }
@@ -444,7 +449,8 @@ int ConfigHistory::record(const QString &file, const std::string &bytes, const Q
         if (error == EEXIST)
             continue;
         if (error != 0) {
-            m_error = tr("Can't write %1: %2.").arg(QDir(m_directory).filePath(failed), errnoText(error));
+            m_error =
+                Messages::tr("Can't write %1: %2.").arg(QDir(m_directory).filePath(failed), errnoText(error));
             return 0;
         }
         // Without other versions in the store, none of file can be past the bound.
@@ -452,7 +458,7 @@ int ConfigHistory::record(const QString &file, const std::string &bytes, const Q
             prune(directory.fd, file, m_keep);
         return number;
     }
-    m_error = tr("Can't find a free version number in the history directory %1.").arg(m_directory);
+    m_error = Messages::tr("Can't find a free version number in the history directory %1.").arg(m_directory);
     return 0;
 }
 

@@ -19,10 +19,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QCoreApplication::translate("Audit", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Audit)
+};
 
 [[noreturn]] void fail(const QString &message)
 {
@@ -33,7 +34,7 @@ QString tr(const char *text)
 void refuseSectionName(const QString &name)
 {
     if (name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r')))
-        fail(tr("The share name \"%1\" contains a line break and cannot be written to smb.conf.")
+        fail(Messages::tr("The share name \"%1\" contains a line break and cannot be written to smb.conf.")
                  .arg(QString(name)
                           .replace(QLatin1Char('\n'), QLatin1Char(' '))
                           .replace(QLatin1Char('\r'), QLatin1Char(' '))));
@@ -89,7 +90,7 @@ SambaSettings ConfigMapper::loadGlobal()
     std::string bytes;
     QString error;
     if (!ConfigFileInstaller::readFile(m_path, bytes, error))
-        fail(tr("Can't open %1: %2.").arg(m_path, error));
+        fail(Messages::tr("Can't open %1: %2.").arg(m_path, error));
     m_document.load(std::move(bytes));
     m_loaded = true;
     m_stale = false;
@@ -275,10 +276,11 @@ void ConfigMapper::checkUnchanged(const std::string &loaded) const
     bool same = false;
     QString error;
     if (!ConfigFileInstaller::holds(m_path, loaded, same, error))
-        fail(tr("Can't read %1: %2.").arg(m_path, error));
+        fail(Messages::tr("Can't read %1: %2.").arg(m_path, error));
     if (!same)
         throw ConfigChangedError(
-            tr("smb.conf was changed by another program after it was loaded. Reload it before saving.")
+            Messages::tr(
+                "smb.conf was changed by another program after it was loaded. Reload it before saving.")
                 .toStdString());
 }
 
@@ -335,7 +337,7 @@ void ConfigMapper::install(const std::string &text, const QString &summary, cons
 {
     ConfigFileInstaller installer(m_path);
     if (!installer.open() || !installer.writeData(text))
-        fail(installer.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
+        fail(installer.errorString() + QLatin1Char(' ') + Messages::tr("No data will be saved."));
 
     // testparm reads the file while it goes to disk and the history keeps the file it replaces
     // (first, so that the history has no gaps).
@@ -347,19 +349,19 @@ void ConfigMapper::install(const std::string &text, const QString &summary, cons
     const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
     if (!synced.get()) {
         installer.discard();
-        fail(installer.errorString() + QLatin1Char(' ') + tr("No data will be saved."));
+        fail(installer.errorString() + QLatin1Char(' ') + Messages::tr("No data will be saved."));
     }
     if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
         installer.discard();
     if (result.status == TestParmResult::Failed) {
-        fail(QStringList{tr("Failed to run testparm."), tr("Samba configuration will not be saved."),
-                         result.output}
+        fail(QStringList{Messages::tr("Failed to run testparm."),
+                         Messages::tr("Samba configuration will not be saved."), result.output}
                  .join(QLatin1Char('\n')));
     }
     if (result.status == TestParmResult::Errors) {
-        fail(QStringList{tr("Samba configuration file contains errors."),
-                         tr("Samba configuration will not be saved."), tr("testparm output is:"),
-                         result.output}
+        fail(QStringList{Messages::tr("Samba configuration file contains errors."),
+                         Messages::tr("Samba configuration will not be saved."),
+                         Messages::tr("testparm output is:"), result.output}
                  .join(QLatin1Char('\n')));
     }
     // A change made while testparm was checking must not be lost either.
@@ -397,7 +399,7 @@ void ConfigMapper::beginInstall(ConfigFileLock &lock, const QString &refusal)
 void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 {
     ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
-    beginInstall(lock, tr("No data will be saved."));
+    beginInstall(lock, Messages::tr("No data will be saved."));
     if (!applyRecords(settings, shares))
         return; // nothing changed: nothing is written, checked or renamed
 
@@ -435,7 +437,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 void ConfigMapper::restore(const std::string &bytes, const QString &summary)
 {
     ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
-    beginInstall(lock, tr("Nothing is restored."));
+    beginInstall(lock, Messages::tr("Nothing is restored."));
     m_lastChanges = ConfigChanges::between(m_document.bytes(), bytes);
     if (m_loaded && bytes == m_document.bytes()) {
         m_replacedText = bytes;

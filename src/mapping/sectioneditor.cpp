@@ -12,10 +12,11 @@ namespace {
 
 constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QCoreApplication::translate("Audit", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Audit)
+};
 
 // A line break in a value would add lines of its own to smb.conf: parameters nobody chose,
 // or a new section.
@@ -23,7 +24,7 @@ void refuseLineBreak(std::string_view key, const std::string &value)
 {
     if (value.find_first_of("\r\n") != std::string::npos)
         throw std::runtime_error(
-            tr("The value of \"%1\" contains a line break and cannot be written to smb.conf.")
+            Messages::tr("The value of \"%1\" contains a line break and cannot be written to smb.conf.")
                 .arg(QString::fromUtf8(key.data(), static_cast<int>(key.size())))
                 .toStdString());
 }

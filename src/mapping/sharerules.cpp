@@ -7,10 +7,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QCoreApplication::translate("ShareDialog", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ShareDialog)
+};
 
 } // namespace
 
@@ -18,18 +19,20 @@ QString ShareRules::nameProblem(const QString &name, const QSet<QString> &existi
 {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty())
-        return tr("Please define a share name...");
+        return Messages::tr("Please define a share name...");
     for (const QChar c : trimmed) {
         if (c == QLatin1Char('[') || c == QLatin1Char(']') || c.category() == QChar::Other_Control)
-            return tr("The share name must not contain '[', ']', a line break or another control character.");
+            return Messages::tr(
+                "The share name must not contain '[', ']', a line break or another control character.");
     }
     const QString compact = trimmed.toLower().remove(QRegularExpression(QStringLiteral("\\s")));
     if (compact == QLatin1String("global") || compact == QLatin1String("globals"))
-        return tr("\"%1\" is the name of Samba's server-wide settings, not of a share. Please choose another "
-                  "share name.")
-            .arg(trimmed);
+        return Messages::
+            tr("\"%1\" is the name of Samba's server-wide settings, not of a share. Please choose another "
+               "share name.")
+                .arg(trimmed);
     if (existing.contains(trimmed.toLower()))
-        return tr("Share with name \"%1\" already exist. Please change current share name.")
+        return Messages::tr("Share with name \"%1\" already exist. Please change current share name.")
             .arg(trimmed.toLower());
     return QString();
 }
@@ -37,7 +40,7 @@ QString ShareRules::nameProblem(const QString &name, const QSet<QString> &existi
 QString ShareRules::directoryProblem(const QString &path)
 {
     if (path.isEmpty())
-        return tr("Please select a directory for share...");
+        return Messages::tr("Please select a directory for share...");
     const int substitution = path.indexOf(QLatin1Char('%'));
     if (substitution >= 0) {
         const QString fixed = path.left(substitution);
@@ -45,8 +48,10 @@ QString ShareRules::directoryProblem(const QString &path)
             QDir::cleanPath(fixed.endsWith(QLatin1Char('/')) ? fixed : QFileInfo(fixed).path());
         return QFileInfo(parent).isDir()
             ? QString()
-            : tr("Directory %1 not found.\nThe part of the path before the first % must exist.").arg(parent);
+            : Messages::tr("Directory %1 not found.\nThe part of the path before the first % must exist.")
+                  .arg(parent);
     }
-    return QFileInfo(path).isDir() ? QString()
-                                   : tr("Directory not found.\nPlease check the selected directory path...");
+    return QFileInfo(path).isDir()
+        ? QString()
+        : Messages::tr("Directory not found.\nPlease check the selected directory path...");
 }

@@ -4,6 +4,8 @@
 #include "confighistory.h"
 #include "unifieddiff.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 std::string versionName(const QString &file, int number)
@@ -46,7 +48,7 @@ bool VersionDiff::diff(const ConfigHistory &history, const QString &file, int nu
         if (other == CurrentFile) {
             QString reason;
             if (!ConfigFileInstaller::readFile(file, to, reason)) {
-                error = QStringLiteral("Can't read %1: %2.").arg(file, reason);
+                error = QCoreApplication::translate("ConfigHistory", "Can't read %1: %2.").arg(file, reason);
                 return false;
             }
             toName = file.toStdString();

@@ -18,10 +18,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// The messages' translation context.
+struct Messages
 {
-    return QCoreApplication::translate("SmbStatus", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(SmbStatus)
+};
 
 QString text(const QJsonObject &object, const char *key)
 {
@@ -149,15 +150,17 @@ ServerStatus SmbStatus::read(const SharePaths &shares) const
     const QString error =
         QString::fromLocal8Bit(run.standardError).trimmed().section(QLatin1Char('\n'), 0, 0);
     if (run.exitCode != 0) {
-        return unreadable(error.isEmpty() ? tr("%1 exited with code %2.").arg(m_program).arg(run.exitCode)
-                                          : error);
+        return unreadable(error.isEmpty()
+                              ? Messages::tr("%1 exited with code %2.").arg(m_program).arg(run.exitCode)
+                              : error);
     }
     // With no smbd (one that never ran since the lock directory was made) smbstatus exits 0,
     // prints no or empty lists and says why on standard error; a running one says nothing there.
     // One that stopped cleanly leaves no trace: its status reads as a server nobody uses.
-    const QString notRunning = tr("smbd is not running: %1").arg(error);
+    const QString notRunning = Messages::tr("smbd is not running: %1").arg(error);
     if (run.standardOutput.trimmed().isEmpty())
-        return unreadable(error.isEmpty() ? tr("%1 printed no status.").arg(m_program) : notRunning);
+        return unreadable(error.isEmpty() ? Messages::tr("%1 printed no status.").arg(m_program)
+                                          : notRunning);
     ServerStatus status = parse(run.standardOutput, shares, systemUserName);
     if (!status.running && !error.isEmpty())
         status.error += QLatin1Char(' ') + error;
@@ -171,10 +174,11 @@ ServerStatus SmbStatus::parse(const QByteArray &json, const SharePaths &shares, 
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return unreadable(tr("smbstatus printed no readable status: %1").arg(parseError.errorString()));
+        return unreadable(
+            Messages::tr("smbstatus printed no readable status: %1").arg(parseError.errorString()));
     const QJsonObject root = document.object();
     if (!root.value(QLatin1String("sessions")).isObject())
-        return unreadable(tr("smbstatus printed no sessions."));
+        return unreadable(Messages::tr("smbstatus printed no sessions."));
 
     ServerStatus status;
     status.running = true;

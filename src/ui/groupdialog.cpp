@@ -16,7 +16,7 @@ GroupDialog::GroupDialog(const SambaGroup &record, const QStringList &names, con
           static_cast<QWidget *>(form()->lineEditPassword),
           static_cast<QWidget *>(form()->lineEditPasswordConfirmation)})
         widget->hide();
-    form()->label->setText(QStringLiteral("Group name"));
+    form()->label->setText(tr("Group name"));
 
     // Choosing a group is the only change there is, so none is chosen beforehand (unless
     // the record names one): Ok is enabled by the administrator's choice, even when a
