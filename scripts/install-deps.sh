@@ -12,6 +12,7 @@ packages=(
   acl libdtl-dev nettle-dev man-db
   clang libclang-rt-14-dev
   qttools5-dev qttranslations5-l10n python3
+  pkexec file desktop-file-utils appstream dpkg-dev lintian
 )
 
 missing=()
