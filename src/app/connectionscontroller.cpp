@@ -81,7 +81,7 @@ ConnectionsController::ConnectionsController(ConnectionsView *view, const Progra
     // its tooltip has it whole.
     m_configLabel->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     m_configLabel->setMinimumWidth(
-        m_configLabel->fontMetrics().horizontalAdvance(QStringLiteral("smb.conf (modified)")));
+        m_configLabel->fontMetrics().horizontalAdvance(QStringLiteral("smb.conf (%1)").arg(tr("modified"))));
     updateConfigLabel();
     connect(window->statusBar(), &QStatusBar::messageChanged, this,
             &ConnectionsController::updateConfigLabel);
