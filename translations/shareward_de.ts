@@ -1563,15 +1563,15 @@ Prüfen Sie die Samba-Installation oder das Samba-Skript.</translation>
     </message>
     <message>
         <source>smb.conf is saved; %1 restarted.</source>
-        <translation>Die smb.conf ist gespeichert; %1 neu gestartet.</translation>
+        <translation>Die smb.conf ist gespeichert und %1 neu gestartet.</translation>
     </message>
     <message>
         <source>smb.conf is saved; %1 read it again.</source>
-        <translation>Die smb.conf ist gespeichert; %1 hat/haben sie neu eingelesen.</translation>
+        <translation>Die smb.conf ist gespeichert und wurde von %1 neu eingelesen.</translation>
     </message>
     <message>
         <source>%1 is not running after smb.conf changed.</source>
-        <translation>%1 läuft nach der Änderung der smb.conf nicht.</translation>
+        <translation>Nach der Änderung der smb.conf nicht aktiv: %1.</translation>
     </message>
     <message>
         <source>Restore the previous version and restart</source>
@@ -1579,7 +1579,7 @@ Prüfen Sie die Samba-Installation oder das Samba-Skript.</translation>
     </message>
     <message>
         <source>%1 is still not running with the previous smb.conf.</source>
-        <translation>%1 läuft auch mit der vorherigen smb.conf nicht.</translation>
+        <translation>Auch mit der vorherigen smb.conf nicht aktiv: %1.</translation>
     </message>
     <message>
         <source>The previous smb.conf is restored and the services were restarted.</source>
@@ -1729,7 +1729,7 @@ Prüfen Sie die Samba-Installation oder das Samba-Skript.</translation>
     </message>
     <message>
         <source>Audit</source>
-        <translation>Protokollierung</translation>
+        <translation>Audit</translation>
     </message>
     <message>
         <source>Record Samba VFS operations in the system log</source>
@@ -2162,7 +2162,7 @@ catia, fruit und streams_xattr auch zu [global] hinzufügen, wie Samba es für m
     <name>Startup</name>
     <message>
         <source>Unprivileged user</source>
-        <translation>Benutzer ohne Rechte</translation>
+        <translation>Benutzer ohne Administratorrechte</translation>
     </message>
     <message>
         <source>You run the program under an unprivileged user, which means that you can not change samba server configuration. Please run the program under the root user.</source>
