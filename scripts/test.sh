@@ -9,9 +9,12 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 
 echo "== build and test (gcc)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build --parallel "$jobs"
 ctest --test-dir build --output-on-failure --parallel "$jobs"
+
+echo "== Debian package of that build, checked by lintian"
+bash scripts/package.sh --from build build-package
 
 echo "== build and test (clang, AddressSanitizer + UndefinedBehaviorSanitizer, fuzzer)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
