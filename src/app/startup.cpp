@@ -5,6 +5,7 @@
 #include "quill.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -62,6 +63,8 @@ int Startup::run(int &argc, char **argv, const Options &options)
     QtSingleApplication application(argc, argv, true);
     // Before any text is made, the refusals' boxes included.
     installTranslators(application, QLocale::system());
+    // Wayland desktops match the window with its menu entry and icon by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.shareward.Shareward"));
     quillInit(version(), aboutText());
 
     if (!(options.isRoot ? options.isRoot() : defaultIsRoot())) {
