@@ -10,6 +10,7 @@
 #include "windowsandbox.h"
 
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -82,6 +83,7 @@ private slots:
     void failedServiceOffersRestore();
     void servicesThatCannotBeChecked();
     void historyWindowRestores();
+    void keepSetInPreferences();
 
 private:
     QTemporaryDir m_settings;
@@ -382,6 +384,40 @@ void TestMainWindowHistory::historyWindowRestores()
     QCOMPARE(summaries(sandbox).first(), QStringLiteral("version 1 restored"));
     QCOMPARE(window.shareModel()->share(window.shareModel()->index(0, 0))->comment(), QString());
     QVERIFY(!window.isModified());
+}
+
+// Preferences > Versions kept: the history of the next saves keeps that many, in this window
+// and the next one.
+void TestMainWindowHistory::keepSetInPreferences()
+{
+    MainWindow::setReviewsChanges(false);
+    Sandbox sandbox;
+    auto setKeep = [](MainWindow &window, int shown, int keep) {
+        ModalDriver driver;
+        driver.then(QString(), [shown, keep](QWidget *dialog) {
+            auto *input = qobject_cast<QInputDialog *>(dialog);
+            QVERIFY(input);
+            QCOMPARE(input->intValue(), shown);
+            input->setIntValue(keep);
+            input->accept();
+        });
+        window.findChild<QAction *>(QStringLiteral("actionHistoryKeep"))->trigger();
+        QCOMPARE(driver.remaining(), 0);
+    };
+    {
+        MainWindow window(sandbox.environment());
+        window.initialLoad();
+        setKeep(window, ConfigHistory::DefaultKeep, 2);
+        for (const char *comment : {"one", "two", "three"}) {
+            setComment(window, QString::fromLatin1(comment));
+            QVERIFY(window.saveAll());
+        }
+        QCOMPARE(summaries(sandbox).size(), 2);
+    }
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    setKeep(window, 2, ConfigHistory::DefaultKeep);
+    QCOMPARE(summaries(sandbox).size(), 2);
 }
 
 QTEST_MAIN(TestMainWindowHistory)
