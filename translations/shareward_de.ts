@@ -880,63 +880,6 @@ Zum Anmelden setzen Sie ein Passwort in den Benutzerkonto-Einstellungen der Arbe
     </message>
 </context>
 <context>
-    <name>HistoryCommands</name>
-    <message>
-        <source>&amp;History...</source>
-        <translation>&amp;Verlauf …</translation>
-    </message>
-    <message>
-        <source>&amp;Review changes before saving</source>
-        <translation>Änderungen vor dem Speichern &amp;prüfen</translation>
-    </message>
-    <message>
-        <source>Versions &amp;kept in the history...</source>
-        <translation>Im Verlauf behaltene &amp;Versionen …</translation>
-    </message>
-    <message>
-        <source>History</source>
-        <translation>Verlauf</translation>
-    </message>
-    <message>
-        <source>How many versions of smb.conf the history keeps:</source>
-        <translation>Wie viele Versionen der smb.conf der Verlauf behält:</translation>
-    </message>
-    <message>
-        <source>Checking the new smb.conf with testparm...</source>
-        <translation>Die neue smb.conf wird mit testparm geprüft …</translation>
-    </message>
-    <message>
-        <source>Warning</source>
-        <translation>Warnung</translation>
-    </message>
-    <message>
-        <source>smb.conf is installed, but its history could not be recorded.
-%1</source>
-        <translation>Die smb.conf ist installiert, aber ihr Verlauf konnte nicht aufgezeichnet werden.
-%1</translation>
-    </message>
-    <message>
-        <source>Checking smb.conf with testparm and installing it...</source>
-        <translation>Die smb.conf wird mit testparm geprüft und installiert …</translation>
-    </message>
-    <message>
-        <source>Error</source>
-        <translation>Fehler</translation>
-    </message>
-    <message>
-        <source>smb.conf was not restored.</source>
-        <translation>Die smb.conf wurde nicht wiederhergestellt.</translation>
-    </message>
-    <message>
-        <source>Restore version %1 of smb.conf (%2, %3)? It is checked with testparm and installed like a save.</source>
-        <translation>Version %1 der smb.conf (%2, %3) wiederherstellen? Sie wird wie beim Speichern mit testparm geprüft und installiert.</translation>
-    </message>
-    <message>
-        <source>The changes made here since the last save are lost.</source>
-        <translation>Die hier seit dem letzten Speichern vorgenommenen Änderungen gehen verloren.</translation>
-    </message>
-</context>
-<context>
     <name>HistoryDialog</name>
     <message>
         <source>Compare with the current file</source>
@@ -1233,6 +1176,60 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
         <source>Note: the line &quot;rlimit_max: increasing rlimit_max ... to minimum Windows limit&quot; is information, not an error: smbd raises its open-file limit itself when it starts. Nothing needs to be changed for it.</source>
         <translation>Hinweis: Die Zeile „rlimit_max: increasing rlimit_max ... to minimum Windows limit“ ist eine Information, kein Fehler: smbd erhöht beim Start selbst seine Grenze für geöffnete Dateien. Dafür muss nichts geändert werden.</translation>
     </message>
+    <message>
+        <source>&amp;History...</source>
+        <translation>&amp;Verlauf …</translation>
+    </message>
+    <message>
+        <source>&amp;Review changes before saving</source>
+        <translation>Änderungen vor dem Speichern &amp;prüfen</translation>
+    </message>
+    <message>
+        <source>Versions &amp;kept in the history...</source>
+        <translation>Im Verlauf behaltene &amp;Versionen …</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>Verlauf</translation>
+    </message>
+    <message>
+        <source>How many versions of smb.conf the history keeps:</source>
+        <translation>Wie viele Versionen der smb.conf der Verlauf behält:</translation>
+    </message>
+    <message>
+        <source>Checking the new smb.conf with testparm...</source>
+        <translation>Die neue smb.conf wird mit testparm geprüft …</translation>
+    </message>
+    <message>
+        <source>smb.conf is installed, but its history could not be recorded.
+%1</source>
+        <translation>Die smb.conf ist installiert, aber ihr Verlauf konnte nicht aufgezeichnet werden.
+%1</translation>
+    </message>
+    <message>
+        <source>Checking smb.conf with testparm and installing it...</source>
+        <translation>Die smb.conf wird mit testparm geprüft und installiert …</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>smb.conf was not restored.</source>
+        <translation>Die smb.conf wurde nicht wiederhergestellt.</translation>
+    </message>
+    <message>
+        <source>Restore version %1 of smb.conf (%2, %3)? It is checked with testparm and installed like a save.</source>
+        <translation>Version %1 der smb.conf (%2, %3) wiederherstellen? Sie wird wie beim Speichern mit testparm geprüft und installiert.</translation>
+    </message>
+    <message>
+        <source>The changes made here since the last save are lost.</source>
+        <translation>Die hier seit dem letzten Speichern vorgenommenen Änderungen gehen verloren.</translation>
+    </message>
+    <message>
+        <source>Reading the Samba accounts...</source>
+        <translation>Samba-Konten werden gelesen …</translation>
+    </message>
 </context>
 <context>
     <name>ModuleControl</name>
@@ -1349,6 +1346,29 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     <message>
         <source>%1 crashed</source>
         <translation>%1 ist abgestürzt</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Unprivileged user</source>
+        <translation>Benutzer ohne Administratorrechte</translation>
+    </message>
+    <message>
+        <source>You run the program under an unprivileged user, which means that you can not change samba server configuration. Please run the program under the root user.</source>
+        <translation>Sie führen das Programm als Benutzer ohne Administratorrechte aus und können daher die Konfiguration des Samba-Servers nicht ändern. Bitte führen Sie das Programm als Benutzer root aus.</translation>
+    </message>
+    <message>
+        <source>Wrong integrity level</source>
+        <translation>Falsche Integritätsstufe</translation>
+    </message>
+    <message>
+        <source>The operating system is running in the mandatory integrity control mode. To manage samba server configuration, you should login with a high level of integrity.</source>
+        <translation>Das Betriebssystem läuft im Modus der verbindlichen Integritätskontrolle. Um die Konfiguration des Samba-Servers zu verwalten, müssen Sie sich mit einer hohen Integritätsstufe anmelden.</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
     </message>
 </context>
 <context>
@@ -2159,29 +2179,6 @@ catia, fruit und streams_xattr auch zu [global] hinzufügen, wie Samba es für m
     </message>
 </context>
 <context>
-    <name>Startup</name>
-    <message>
-        <source>Unprivileged user</source>
-        <translation>Benutzer ohne Administratorrechte</translation>
-    </message>
-    <message>
-        <source>You run the program under an unprivileged user, which means that you can not change samba server configuration. Please run the program under the root user.</source>
-        <translation>Sie führen das Programm als Benutzer ohne Administratorrechte aus und können daher die Konfiguration des Samba-Servers nicht ändern. Bitte führen Sie das Programm als Benutzer root aus.</translation>
-    </message>
-    <message>
-        <source>Wrong integrity level</source>
-        <translation>Falsche Integritätsstufe</translation>
-    </message>
-    <message>
-        <source>The operating system is running in the mandatory integrity control mode. To manage samba server configuration, you should login with a high level of integrity.</source>
-        <translation>Das Betriebssystem läuft im Modus der verbindlichen Integritätskontrolle. Um die Konfiguration des Samba-Servers zu verwalten, müssen Sie sich mit einer hohen Integritätsstufe anmelden.</translation>
-    </message>
-    <message>
-        <source>Error</source>
-        <translation>Fehler</translation>
-    </message>
-</context>
-<context>
     <name>SystemCtl</name>
     <message>
         <source>%1 %2 %3 exited with code %4.</source>
@@ -2275,13 +2272,6 @@ catia, fruit und streams_xattr auch zu [global] hinzufügen, wie Samba es für m
     <message>
         <source>Are you sure to delete the user?</source>
         <translation>Soll der Benutzer wirklich gelöscht werden?</translation>
-    </message>
-</context>
-<context>
-    <name>WindowLoad</name>
-    <message>
-        <source>Reading the Samba accounts...</source>
-        <translation>Samba-Konten werden gelesen …</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,7 @@
 #include "windowload.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <QInputDialog>
@@ -38,10 +39,12 @@ HistoryCommands::HistoryCommands(ConfigMapper &mapper, ConfigHistory &history, W
     , m_modified(modified)
     , m_window(window)
     // The actions belong to the window, like those of its menus.
-    , m_historyAction(
-          new QAction(QIcon::fromTheme(QStringLiteral("document-open-recent")), tr("&History..."), window))
-    , m_reviewAction(new QAction(tr("&Review changes before saving"), window))
-    , m_keepAction(new QAction(tr("Versions &kept in the history..."), window))
+    , m_historyAction(new QAction(QIcon::fromTheme(QStringLiteral("document-open-recent")),
+                                  QCoreApplication::translate("MainWindow", "&History..."), window))
+    , m_reviewAction(
+          new QAction(QCoreApplication::translate("MainWindow", "&Review changes before saving"), window))
+    , m_keepAction(
+          new QAction(QCoreApplication::translate("MainWindow", "Versions &kept in the history..."), window))
 {
     m_history.setKeep(QSettings().value(QLatin1String(keepKey), ConfigHistory::DefaultKeep).toInt());
     m_historyAction->setObjectName(QStringLiteral("actionHistory"));
@@ -68,9 +71,10 @@ void HistoryCommands::editKeep()
 {
     m_load.waitForBackgroundLoad();
     bool ok = false;
-    const int keep =
-        QInputDialog::getInt(m_window, tr("History"), tr("How many versions of smb.conf the history keeps:"),
-                             m_history.keep(), 1, 100000, 1, &ok);
+    const int keep = QInputDialog::getInt(
+        m_window, QCoreApplication::translate("MainWindow", "History"),
+        QCoreApplication::translate("MainWindow", "How many versions of smb.conf the history keeps:"),
+        m_history.keep(), 1, 100000, 1, &ok);
     if (!ok)
         return;
     m_history.setKeep(keep);
@@ -82,9 +86,9 @@ bool HistoryCommands::reviewSave(const SambaSettings &current, const SambaSettin
 {
     if (!reviewsChanges())
         return true;
-    const ConfigMapper::Preview preview =
-        whileBusy(m_window, tr("Checking the new smb.conf with testparm..."),
-                  [this, &current, &shares] { return m_mapper.preview(current, shares); });
+    const ConfigMapper::Preview preview = whileBusy(
+        m_window, QCoreApplication::translate("MainWindow", "Checking the new smb.conf with testparm..."),
+        [this, &current, &shares] { return m_mapper.preview(current, shares); });
     ReviewChangesDialog::Review review;
     const std::string name = m_configPath.toStdString();
     review.diff = QString::fromStdString(unifiedDiff(preview.current, preview.proposed, name, name));
@@ -108,8 +112,10 @@ void HistoryCommands::showHistoryError()
     const QString error = m_mapper.historyError();
     if (!error.isEmpty())
         QMessageBox::warning(
-            m_window, tr("Warning"),
-            tr("smb.conf is installed, but its history could not be recorded.\n%1").arg(error),
+            m_window, QCoreApplication::translate("MainWindow", "Warning"),
+            QCoreApplication::translate("MainWindow",
+                                        "smb.conf is installed, but its history could not be recorded.\n%1")
+                .arg(error),
             QMessageBox::Ok);
 }
 
@@ -117,11 +123,14 @@ bool HistoryCommands::restore(const std::string &bytes, const QString &summary)
 {
     m_load.waitForBackgroundLoad();
     try {
-        whileBusy(m_window, tr("Checking smb.conf with testparm and installing it..."),
-                  [this, &bytes, &summary] { m_mapper.restore(bytes, summary); });
+        whileBusy(
+            m_window,
+            QCoreApplication::translate("MainWindow", "Checking smb.conf with testparm and installing it..."),
+            [this, &bytes, &summary] { m_mapper.restore(bytes, summary); });
     } catch (const std::exception &error) {
-        QMessageBox box(QMessageBox::Critical, tr("Error"), tr("smb.conf was not restored."), QMessageBox::Ok,
-                        m_window);
+        QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("MainWindow", "Error"),
+                        QCoreApplication::translate("MainWindow", "smb.conf was not restored."),
+                        QMessageBox::Ok, m_window);
         box.setDetailedText(QString::fromUtf8(error.what()));
         box.exec();
         return false;
@@ -151,19 +160,24 @@ void HistoryCommands::showHistory()
     connect(&dialog, &HistoryDialog::restoreRequested, this, [this, &dialog, file](int number) {
         const ConfigHistory::Version version = m_history.version(number);
         QString question =
-            tr("Restore version %1 of smb.conf (%2, %3)? It is checked with testparm and "
-               "installed like a save.")
+            QCoreApplication::translate(
+                "MainWindow",
+                "Restore version %1 of smb.conf (%2, %3)? It is checked with testparm and "
+                "installed like a save.")
                 .arg(number)
                 .arg(QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat), version.summary);
         if (m_modified())
-            question += QLatin1Char(' ') + tr("The changes made here since the last save are lost.");
-        if (QMessageBox::question(&dialog, tr("History"), question, QMessageBox::Yes | QMessageBox::No,
-                                  QMessageBox::No)
+            question += QLatin1Char(' ')
+                + QCoreApplication::translate("MainWindow",
+                                              "The changes made here since the last save are lost.");
+        if (QMessageBox::question(&dialog, QCoreApplication::translate("MainWindow", "History"), question,
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             != QMessageBox::Yes)
             return;
         std::string bytes;
         if (!m_history.read(number, bytes)) {
-            QMessageBox::critical(&dialog, tr("Error"), m_history.errorString(), QMessageBox::Ok);
+            QMessageBox::critical(&dialog, QCoreApplication::translate("MainWindow", "Error"),
+                                  m_history.errorString(), QMessageBox::Ok);
             return;
         }
         // The summary is recorded in the history, like shareward-cli's: not translated.

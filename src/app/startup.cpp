@@ -21,7 +21,7 @@ namespace {
 // The messages' translation context.
 struct Messages
 {
-    Q_DECLARE_TR_FUNCTIONS(Startup)
+    Q_DECLARE_TR_FUNCTIONS(QObject)
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "testparm.h"
 #include "whilebusy.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
@@ -260,7 +261,8 @@ void WindowLoad::finishBackground()
     m_poll->stop();
     if (m_background->pending()) {
         const Background *background = m_background.get();
-        whileBusy(m_window, tr("Reading the Samba accounts..."), [background] { background->wait(); });
+        whileBusy(m_window, QCoreApplication::translate("MainWindow", "Reading the Samba accounts..."),
+                  [background] { background->wait(); });
     }
     takeUpBackground();
 }
