@@ -132,12 +132,6 @@ bool sameValue(const std::string &a, const std::string &b)
         && ConfigValues::parseBool(boolA) == ConfigValues::parseBool(boolB);
 }
 
-bool isShare(const ConfigTables::Section &section)
-{
-    // Samba ignores a section without parameters.
-    return section.key != "global" && section.hasParameters();
-}
-
 // The parameters of a share in one string, equal exactly when both hold the same keys with
 // values Samba reads alike: keys sorted, booleans by meaning. Lines read end before a NUL
 // byte, so NUL separates safely.
@@ -352,7 +346,7 @@ State stateOf(const ConfigDocument &document, const ConfigTables &tables,
 {
     State state;
     const auto add = [&](const ConfigTables::Section &section) {
-        if (isShare(section))
+        if (section.isShare())
             state.shares.push_back(
                 {tables.indexOf(&section), section.key, shareName(section), signatureOf(section)});
     };

@@ -105,9 +105,7 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
     const std::vector<ConfigTables::Section> &sections = m_tables.sections();
     std::vector<const ConfigTables::Section *> order = m_tables.byName();
     order.erase(std::remove_if(order.begin(), order.end(),
-                               [](const ConfigTables::Section *section) {
-                                   return section->key == "global" || !section->hasParameters();
-                               }),
+                               [](const ConfigTables::Section *section) { return !section->isShare(); }),
                 order.end());
 
     const ConfigReader reader(m_tables);
@@ -126,15 +124,6 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
     return shares;
 }
 
-namespace {
-
-bool isShareSection(const ConfigTables::Section &section)
-{
-    return section.key != "global" && section.hasParameters();
-}
-
-} // namespace
-
 std::optional<Share> ConfigMapper::loadShare(const GlobalShare &global, const QString &name) const
 {
     m_someSharesLoaded = true;
@@ -145,14 +134,14 @@ std::optional<Share> ConfigMapper::loadShare(const GlobalShare &global, const QS
     } else {
         // Names beyond ASCII compare as Qt compares them, in the order of the share list.
         for (const ConfigTables::Section *candidate : m_tables.byName()) {
-            if (isShareSection(*candidate)
+            if (candidate->isShare()
                 && ConfigValues::decode(candidate->name).compare(wanted, Qt::CaseInsensitive) == 0) {
                 section = candidate;
                 break;
             }
         }
     }
-    if (!section || !isShareSection(*section))
+    if (!section || !section->isShare())
         return std::nullopt;
     const std::size_t index = m_tables.indexOf(section);
     if (m_loadedShareOf[index] >= 0)
@@ -168,7 +157,7 @@ void ConfigMapper::readShares(const GlobalShare &global, const std::function<voi
 {
     const ConfigReader reader(m_tables);
     for (const ConfigTables::Section *section : m_tables.byName()) {
-        if (isShareSection(*section))
+        if (section->isShare())
             use(reader.readShare(*section, global));
     }
 }
@@ -177,7 +166,7 @@ QStringList ConfigMapper::shareNames() const
 {
     QStringList names;
     for (const ConfigTables::Section *section : m_tables.byName()) {
-        if (isShareSection(*section))
+        if (section->isShare())
             names << ConfigValues::decode(section->name);
     }
     return names;
@@ -218,7 +207,7 @@ bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share
         // were not loaded as records (no parameters) stay.
         for (std::size_t i = 0; i < kept.size(); ++i) {
             const ConfigTables::Section &section = m_tables.sections()[i];
-            if (!kept[i] && section.key != "global" && section.hasParameters() && m_loadedShareOf[i] >= 0)
+            if (!kept[i] && section.isShare() && m_loadedShareOf[i] >= 0)
                 writer.removeSection(section);
         }
         writer.finish();
@@ -249,7 +238,7 @@ QStringList ConfigMapper::modulesAdded(const SambaSettings &settings, const QLis
     if (m_someSharesLoaded) {
         const ConfigReader reader(m_tables);
         for (const ConfigTables::Section &section : m_tables.sections()) {
-            if (isShareSection(section) && m_loadedShareOf[m_tables.indexOf(&section)] < 0
+            if (section.isShare() && m_loadedShareOf[m_tables.indexOf(&section)] < 0
                 && section.find("vfs objects"))
                 addModuleNames(reader.readShare(section, *m_loadedSettings.global()), loaded);
         }

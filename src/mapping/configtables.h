@@ -63,6 +63,8 @@ public:
         Occurrences occurrences;
 
         bool hasParameters() const { return m_keyBits != 0; }
+        // A section that is a share to Samba: not [global], and not empty (Samba ignores those).
+        bool isShare() const { return key != "global" && hasParameters(); }
         // The value in effect of a key given in any spelling ("read only", "Read Only").
         std::optional<Entry> find(std::string_view key) const;
         // Every key in effect and its value, in the order of the key's first line.
