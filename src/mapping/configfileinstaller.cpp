@@ -282,14 +282,12 @@ bool ConfigFileInstaller::readChunks(const QString &path,
 bool ConfigFileInstaller::readFile(const QString &path, std::string &bytes, QString &error)
 {
     std::string content;
-    std::size_t size = 0;
-    bool sized = false;
+    std::size_t size = 0; // known before the first piece: the whole file is one allocation
     const bool read = readChunks(
         path,
         [&](std::string_view chunk) {
-            if (!sized && size > 0)
+            if (content.empty())
                 content.reserve(size);
-            sized = true;
             content.append(chunk);
         },
         error, &size);
