@@ -7,6 +7,7 @@
 #include "configreader.h"
 #include "configvalues.h"
 #include "configwriter.h"
+#include "registrystore.h"
 #include "testparm.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,8 @@ ConfigMapper::ConfigMapper(ConfigDocument &document, const QString &path, const 
     , m_lockDirectory(ConfigFileLock::defaultDirectory())
 {
 }
+
+ConfigMapper::~ConfigMapper() = default;
 
 void ConfigMapper::readTables()
 {
@@ -95,8 +98,96 @@ SambaSettings ConfigMapper::loadGlobal()
     m_loaded = true;
     m_stale = false;
     readTables();
-    m_loadedSettings = ConfigReader(m_tables).readSettings();
+
+    m_registry.reset();
+    m_registryError.clear();
+    m_registryUse = m_netProgram.isEmpty() ? RegistryConfig::NotUsed : RegistryConfig::useOf(m_document, m_tables);
+    if (m_registryUse != RegistryConfig::NotUsed) {
+        auto store = std::make_unique<RegistryStore>(m_netProgram, m_path);
+        try {
+            store->load();
+            m_registry = std::move(store);
+        } catch (const std::runtime_error &error) {
+            m_registryError = QString::fromStdString(error.what());
+        }
+    }
+    if (m_registry && m_registryUse != RegistryConfig::SharesOnly) {
+        // The settings in effect: the registry's globals count where Samba reads them.
+        ConfigDocument effective;
+        effective.load(RegistryConfig::effectiveText(m_registryUse, m_document.bytes(), m_registry->text()));
+        ConfigTables tables;
+        tables.build(effective);
+        m_loadedSettings = ConfigReader(tables).readSettings();
+    } else {
+        m_loadedSettings = ConfigReader(m_tables).readSettings();
+    }
+    m_globalKeys = nullptr;
+    if (m_registry) {
+        m_registry->mapper().loadDocument(m_loadedSettings);
+        m_registry->mapper().m_globalKeys = [this](std::string_view lookup) { return registryOwns(lookup); };
+        m_globalKeys = [this](std::string_view lookup) { return !registryOwns(lookup); };
+    }
     return m_loadedSettings;
+}
+
+void ConfigMapper::loadDocument(const SambaSettings &loaded)
+{
+    m_loaded = false;
+    m_stale = false;
+    readTables();
+    m_loadedSettings = loaded;
+}
+
+bool ConfigMapper::registryOwns(std::string_view lookup) const
+{
+    if (!m_registry || RegistryConfig::staysInFile(lookup))
+        return false;
+    switch (m_registryUse) {
+    case RegistryConfig::Backend:
+        return true;
+    case RegistryConfig::Included: {
+        // A key stays where it is; a new one goes where the globals are kept.
+        const ConfigTables::Section *registry = m_registry->mapper().m_tables.global();
+        if (registry && registry->find(lookup))
+            return true;
+        const ConfigTables::Section *file = m_tables.global();
+        if (file && file->find(lookup))
+            return false;
+        return registry && registry->hasParameters();
+    }
+    case RegistryConfig::SharesOnly:
+    case RegistryConfig::NotUsed:
+        break;
+    }
+    return false;
+}
+
+std::string ConfigMapper::registryText() const
+{
+    return m_registry ? m_registry->text() : std::string();
+}
+
+QString ConfigMapper::registryHistoryFile(const QString &configPath)
+{
+    return QStringLiteral("registry:") + QFileInfo(configPath).absoluteFilePath();
+}
+
+QString ConfigMapper::registryHistoryFile() const
+{
+    return registryHistoryFile(m_path);
+}
+
+const std::string &ConfigMapper::registryCurrent() const
+{
+    static const std::string none;
+    return m_registry ? m_registry->text() : none;
+}
+
+std::string ConfigMapper::registryProposed() const
+{
+    if (!m_registry)
+        return std::string();
+    return m_registry->document().modified() ? m_registry->document().text() : m_registry->text();
 }
 
 QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
@@ -121,12 +212,42 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
     }
     m_loadedShares = shares;
     m_someSharesLoaded = false;
-    return shares;
+    if (!m_registry)
+        return shares;
+
+    // The registry's shares beside the file's, in one order of names. Where both define a
+    // share, Samba serves the registry's; with config backend = registry, none of the file's.
+    QList<Share> registry = m_registry->mapper().loadShares(global);
+    QSet<QString> registryNames;
+    for (Share &share : registry) {
+        share.setStoredIn(Share::StoredInRegistry);
+        registryNames.insert(share.name().toLower());
+    }
+    QList<Share> all;
+    all.reserve(shares.size() + registry.size());
+    auto lowerKey = [](const Share &share) { return ConfigValues::sectionKey(ConfigValues::encode(share.name())); };
+    int r = 0;
+    for (Share &share : shares) {
+        share.setShadowed(m_registryUse == RegistryConfig::Backend || registryNames.contains(share.name().toLower()));
+        while (r < registry.size() && lowerKey(registry.at(r)) < lowerKey(share))
+            all.append(registry.at(r++));
+        all.append(share);
+    }
+    while (r < registry.size())
+        all.append(registry.at(r++));
+    return all;
 }
 
 std::optional<Share> ConfigMapper::loadShare(const GlobalShare &global, const QString &name) const
 {
     m_someSharesLoaded = true;
+    if (m_registry) {
+        // The definition Samba serves.
+        if (std::optional<Share> share = m_registry->mapper().loadShare(global, name)) {
+            share->setStoredIn(Share::StoredInRegistry);
+            return share;
+        }
+    }
     const QString wanted = name.trimmed();
     const ConfigTables::Section *section = nullptr;
     if (m_decodedNames.isEmpty() && ConfigValues::isAscii(ConfigValues::encode(wanted))) {
@@ -160,6 +281,13 @@ void ConfigMapper::readShares(const GlobalShare &global, const std::function<voi
         if (section->isShare())
             use(reader.readShare(*section, global));
     }
+    if (m_registry) {
+        m_registry->mapper().readShares(global, [&use](const Share &share) {
+            Share stored = share;
+            stored.setStoredIn(Share::StoredInRegistry);
+            use(stored);
+        });
+    }
 }
 
 QStringList ConfigMapper::shareNames() const
@@ -169,17 +297,48 @@ QStringList ConfigMapper::shareNames() const
         if (section->isShare())
             names << ConfigValues::decode(section->name);
     }
+    if (m_registry)
+        names += m_registry->mapper().shareNames();
     return names;
 }
 
 bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share> &shares)
 {
     m_document.discardEdits();
+    if (m_registry)
+        m_registry->document().discardEdits();
     // Refused before the document is touched; values are checked as they are written.
     for (const Share &share : shares)
         refuseSectionName(share.name());
+    const bool someInRegistry = std::any_of(shares.begin(), shares.end(), [](const Share &share) {
+        return share.storedIn() == Share::StoredInRegistry;
+    });
+    if (someInRegistry && !m_registry)
+        fail(Messages::tr("Samba's registry configuration was not read, so its shares cannot be saved. %1")
+                 .arg(m_registryError));
+    if (!m_registry) {
+        writeRecords(settings, shares);
+        return m_document.modified();
+    }
+    QList<Share> inFile;
+    QList<Share> inRegistry;
+    for (const Share &share : shares)
+        (share.storedIn() == Share::StoredInRegistry ? inRegistry : inFile).append(share);
+    writeRecords(settings, inFile);
+    try {
+        m_registry->mapper().applyRecords(settings, inRegistry);
+    } catch (...) {
+        m_document.discardEdits();
+        throw;
+    }
+    return m_document.modified() || m_registry->document().modified();
+}
+
+void ConfigMapper::writeRecords(const SambaSettings &settings, const QList<Share> &shares)
+{
     try {
         ConfigWriter writer(m_document, m_tables);
+        writer.setGlobalKeyFilter(m_globalKeys);
         writer.writeGlobal(settings, m_loadedSettings);
         std::vector<bool> kept(m_tables.sections().size(), false);
         // The list is usually the loaded one with a few shares added, deleted or renamed:
@@ -215,7 +374,6 @@ bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share
         m_document.discardEdits();
         throw;
     }
-    return m_document.modified();
 }
 
 namespace {
@@ -235,6 +393,10 @@ QStringList ConfigMapper::modulesAdded(const SambaSettings &settings, const QLis
         addModuleNames(*m_loadedSettings.global(), loaded);
     for (const Share &share : m_loadedShares)
         addModuleNames(share, loaded);
+    if (m_registry) {
+        for (const Share &share : m_registry->mapper().m_loadedShares)
+            addModuleNames(share, loaded);
+    }
     if (m_someSharesLoaded) {
         const ConfigReader reader(m_tables);
         for (const ConfigTables::Section &section : m_tables.sections()) {
@@ -306,20 +468,55 @@ ConfigMapper::Preview ConfigMapper::preview(const SambaSettings &settings, const
         preview.proposed = preview.current;
         return preview;
     }
-    preview.proposed = m_document.text();
+    preview.proposed = m_document.modified() ? m_document.text() : preview.current;
     m_document.discardEdits();
     preview.changes = ConfigChanges::between(preview.current, preview.proposed);
+    const std::string registry = registryProposed();
     // Judged where the save would judge it: beside smb.conf, so that relative includes
-    // resolve alike.
-    ConfigFileInstaller installer(m_path);
-    if (!installer.open() || !installer.write(preview.proposed)) {
-        preview.verdict.status = TestParmResult::Failed;
-        preview.verdict.output = installer.errorString();
-        return preview;
+    // resolve alike; with the registry's change, the whole configuration Samba would read.
+    try {
+        preview.verdict = judge(registry != registryCurrent()
+                                    ? RegistryConfig::effectiveText(m_registryUse, preview.proposed, registry)
+                                    : preview.proposed);
+    } catch (const Refusal &refusal) {
+        preview.verdict = refusal.verdict;
     }
-    preview.verdict = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
-    installer.discard();
     return preview;
+}
+
+ConfigMapper::Refusal::Refusal(const TestParmResult &result)
+    : std::runtime_error(message(result).toStdString())
+    , verdict(result)
+{
+}
+
+QString ConfigMapper::Refusal::message(const TestParmResult &result)
+{
+    if (result.status == TestParmResult::Failed) {
+        return QStringList{Messages::tr("Failed to run testparm."),
+                           Messages::tr("Samba configuration will not be saved."), result.output}
+            .join(QLatin1Char('\n'));
+    }
+    return QStringList{Messages::tr("Samba configuration file contains errors."),
+                       Messages::tr("Samba configuration will not be saved."), Messages::tr("testparm output is:"),
+                       result.output}
+        .join(QLatin1Char('\n'));
+}
+
+TestParmResult ConfigMapper::judge(const std::string &text) const
+{
+    ConfigFileInstaller installer(m_path);
+    if (!installer.open() || !installer.write(text)) {
+        TestParmResult failed;
+        failed.status = TestParmResult::Failed;
+        failed.output = installer.errorString();
+        throw Refusal(failed);
+    }
+    TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
+    installer.discard();
+    if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
+        throw Refusal(result);
+    return result;
 }
 
 void ConfigMapper::install(const std::string &text, const QString &summary, const std::string &loaded)
@@ -340,18 +537,9 @@ void ConfigMapper::install(const std::string &text, const QString &summary, cons
         installer.discard();
         fail(installer.errorString() + QLatin1Char(' ') + Messages::tr("No data will be saved."));
     }
-    if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
+    if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors) {
         installer.discard();
-    if (result.status == TestParmResult::Failed) {
-        fail(QStringList{Messages::tr("Failed to run testparm."),
-                         Messages::tr("Samba configuration will not be saved."), result.output}
-                 .join(QLatin1Char('\n')));
-    }
-    if (result.status == TestParmResult::Errors) {
-        fail(QStringList{Messages::tr("Samba configuration file contains errors."),
-                         Messages::tr("Samba configuration will not be saved."),
-                         Messages::tr("testparm output is:"), result.output}
-                 .join(QLatin1Char('\n')));
+        throw Refusal(result);
     }
     // A change made while testparm was checking must not be lost either.
     if (m_loaded) {
@@ -383,19 +571,44 @@ void ConfigMapper::beginInstall(ConfigFileLock &lock, const QString &refusal)
     m_lastChanges = ConfigChanges();
     m_replacedText.clear();
     m_installed = false;
+    m_registryChanged = false;
 }
 
 void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 {
     ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
     beginInstall(lock, Messages::tr("No data will be saved."));
+    if (m_registry)
+        m_registry->checkUnchanged();
     if (!applyRecords(settings, shares))
         return; // nothing changed: nothing is written, checked or renamed
 
-    std::string text = m_document.text();
+    const bool fileChanged = m_document.modified();
+    std::string text = fileChanged ? m_document.text() : std::string();
     m_document.discardEdits();
-    m_lastChanges = ConfigChanges::between(m_document, m_tables, text);
-    install(text, m_lastChanges.summary(), m_document.bytes());
+    const bool registryChanged = m_registry && m_registry->document().modified();
+    if (registryChanged) {
+        const std::string registry = m_registry->document().text();
+        m_registry->document().discardEdits();
+        const ConfigChanges changes = ConfigChanges::between(m_registry->text(), registry);
+        judge(RegistryConfig::effectiveText(m_registryUse, fileChanged ? text : m_document.bytes(), registry));
+        changeRegistry(*m_registry, registry, false, changes.summary());
+        m_lastChanges = changes;
+    }
+    if (fileChanged) {
+        m_lastChanges = ConfigChanges::between(m_document, m_tables, text);
+        try {
+            install(text, m_lastChanges.summary(), m_document.bytes());
+        } catch (const std::runtime_error &error) {
+            if (!registryChanged)
+                throw;
+            const QString putBack = m_registry->putBack();
+            fail(QString::fromStdString(error.what()) + QLatin1Char('\n')
+                 + (putBack.isEmpty()
+                        ? Messages::tr("The registry was put back as it was.")
+                        : Messages::tr("The registry could not be put back as it was: %1").arg(putBack)));
+        }
+    }
     for (Share &share : shares)
         share.setOriginalName(share.name());
     if (!m_readsBack) {
@@ -403,6 +616,15 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         return;
     }
 
+    if (registryChanged) {
+        // The registry as net lists it now is the one loaded, and its records the saved ones.
+        m_registry->load();
+        m_registry->mapper().loadDocument(settings);
+        m_registry->mapper().loadShares(*settings.global());
+    }
+    m_loadedSettings = settings;
+    if (!fileChanged)
+        return;
     // The file installed is now the file as loaded, and the records saved the loaded ones.
     m_replacedText = m_document.takeBytes();
     m_document.load(std::move(text));
@@ -410,17 +632,40 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     const bool someSharesLoaded = m_someSharesLoaded;
     indexTables();
     m_someSharesLoaded = someSharesLoaded;
-    m_loadedSettings = settings;
     // Shares whose section is not found (none should be) are dropped from the loaded ones.
     m_loadedShares.clear();
     m_loadedShares.reserve(shares.size());
     for (const Share &share : qAsConst(shares)) {
+        if (share.storedIn() != Share::StoredInFile)
+            continue;
         if (const ConfigTables::Section *section = sectionOfRecord(share.name())) {
             m_loadedShareOf[m_tables.indexOf(section)] = m_loadedShares.size();
             m_loadedSectionOf.push_back(m_tables.indexOf(section));
             m_loadedShares.append(share);
         }
     }
+}
+
+void ConfigMapper::changeRegistry(RegistryStore &store, const std::string &after, bool replace,
+                                  const QString &summary)
+{
+    const std::string before = store.text();
+    store.apply(after, replace);
+    m_registryChanged = true;
+    if (!m_history)
+        return;
+    const QString file = registryHistoryFile();
+    std::string listed;
+    try {
+        listed = store.list();
+    } catch (const std::runtime_error &error) {
+        m_historyError = QString::fromStdString(error.what());
+        return;
+    }
+    if ((!m_history->recordOutsideChange(file, before, m_program)
+         || !m_history->record(file, listed, summary, m_program))
+        && m_historyError.isEmpty())
+        m_historyError = m_history->errorString();
 }
 
 void ConfigMapper::restore(const std::string &bytes, const QString &summary)
@@ -438,4 +683,239 @@ void ConfigMapper::restore(const std::string &bytes, const QString &summary)
     m_loaded = true;
     readTables();
     m_loadedSettings = ConfigReader(m_tables).readSettings();
+}
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> keyValues(const std::vector<RegistryConfig::Parameter> &parameters)
+{
+    std::vector<std::pair<std::string, std::string>> pairs;
+    pairs.reserve(parameters.size());
+    for (const RegistryConfig::Parameter &parameter : parameters)
+        pairs.emplace_back(parameter.key, parameter.value);
+    return pairs;
+}
+
+// A text to which sections are appended: ended by a blank line.
+void endParagraph(std::string &text)
+{
+    if (text.empty())
+        return;
+    if (text.back() != '\n')
+        text += '\n';
+    if (text.size() < 2 || text[text.size() - 2] != '\n')
+        text += '\n';
+}
+
+} // namespace
+
+ConfigMapper::Transfer ConfigMapper::moveShare(const QString &name, Share::StoredIn to)
+{
+    if (!m_registry) {
+        fail(m_registryError.isEmpty()
+                 ? Messages::tr("smb.conf does not lead Samba to its registry configuration "
+                                "(include = registry), so no share can be moved.")
+                 : m_registryError);
+    }
+    ConfigMapper &registry = m_registry->mapper();
+    m_document.discardEdits();
+    registry.m_document.discardEdits();
+    Transfer transfer;
+    transfer.fileBefore = m_document.bytes();
+    transfer.fileAfter = transfer.fileBefore;
+    transfer.registryBefore = m_registry->text();
+    transfer.registryAfter = transfer.registryBefore;
+
+    const std::string key = ConfigValues::sectionKey(ConfigValues::encode(name.trimmed()));
+    const ConfigTables::Section *inFile = m_tables.find(key);
+    const ConfigTables::Section *inRegistry = registry.m_tables.find(key);
+    const bool fileHas = inFile && inFile->isShare();
+    const bool registryHas = inRegistry && inRegistry->isShare();
+    if (to == Share::StoredInRegistry) {
+        if (!fileHas)
+            fail(Messages::tr("smb.conf has no share \"%1\".").arg(name));
+        if (registryHas)
+            fail(Messages::tr("The registry holds a share \"%1\" already.").arg(name));
+        const std::vector<RegistryConfig::Parameter> parameters = RegistryConfig::parametersOf(m_document, *inFile);
+        for (const RegistryConfig::Parameter &parameter : parameters) {
+            if (RegistryConfig::staysInFile(parameter.lookup))
+                fail(Messages::tr("The share \"%1\" sets \"%2\", which the registry cannot hold.")
+                         .arg(name, ConfigValues::decode(parameter.key)));
+        }
+        ConfigWriter writer(m_document, m_tables);
+        writer.removeSection(*inFile);
+        writer.finish();
+        transfer.fileAfter = m_document.text();
+        m_document.discardEdits();
+        endParagraph(transfer.registryAfter);
+        transfer.registryAfter += RegistryConfig::sectionText(inFile->name, parameters);
+        transfer.summary = QStringLiteral("share %1 moved to the registry").arg(ConfigValues::decode(inFile->name));
+    } else {
+        if (!registryHas)
+            fail(Messages::tr("The registry has no share \"%1\".").arg(name));
+        if (fileHas)
+            fail(Messages::tr("smb.conf holds a share \"%1\" already.").arg(name));
+        ConfigWriter writer(m_document, m_tables);
+        writer.addSection(inRegistry->name, keyValues(RegistryConfig::parametersOf(registry.m_document, *inRegistry)));
+        writer.finish();
+        transfer.fileAfter = m_document.text();
+        m_document.discardEdits();
+        ConfigWriter registryWriter(registry.m_document, registry.m_tables);
+        registryWriter.removeSection(*inRegistry);
+        registryWriter.finish();
+        transfer.registryAfter = registry.m_document.text();
+        registry.m_document.discardEdits();
+        transfer.summary = QStringLiteral("share %1 moved to smb.conf").arg(ConfigValues::decode(inRegistry->name));
+    }
+    return transfer;
+}
+
+ConfigMapper::Transfer ConfigMapper::storeAllInRegistry()
+{
+    if (m_netProgram.isEmpty())
+        fail(Messages::tr("Samba's registry configuration is not available here."));
+    if (m_registryUse == RegistryConfig::Backend)
+        fail(Messages::tr("Samba reads its configuration from the registry already (config backend = registry)."));
+    Transfer transfer;
+    transfer.replaceRegistry = true;
+    transfer.fileBefore = m_document.bytes();
+    transfer.registryBefore = m_registry ? m_registry->text() : RegistryStore(m_netProgram, m_path).list();
+    ConfigDocument registryDocument;
+    registryDocument.load(transfer.registryBefore);
+    ConfigTables registryTables;
+    registryTables.build(registryDocument);
+
+    // [global]: what the registry cannot hold stays in smb.conf in its order, includes of
+    // files too; the rest joins the registry's globals, which win where both set a key.
+    const std::string ending(m_document.fileLineEnding());
+    std::string file = "# Samba's configuration is kept in its registry: \"net conf list\" shows it." + ending
+        + "[global]" + ending;
+    std::vector<RegistryConfig::Parameter> globals;
+    if (const ConfigTables::Section *global = m_tables.global()) {
+        for (const RegistryConfig::Parameter &parameter : RegistryConfig::parametersOf(m_document, *global)) {
+            if (!RegistryConfig::staysInFile(parameter.lookup))
+                globals.push_back(parameter);
+        }
+        for (const ConfigTables::Occurrence &run : global->occurrences) {
+            for (std::size_t line = run.header == ConfigTables::noHeader ? 0 : run.header + 1; line < run.end; ++line) {
+                if (m_document.line(line).kind != ConfigLine::Parameter)
+                    continue;
+                const std::string lookup = ConfigValues::lookupKey(m_document.name(line));
+                const std::string value = m_document.value(line);
+                if (RegistryConfig::staysInFile(lookup) && !(lookup == "include" && ConfigValues::sectionKey(value) == "registry")
+                    && lookup != "configbackend" && lookup != "registryshares")
+                    file += "\t" + m_document.name(line) + " = " + value + ending;
+            }
+        }
+    }
+    file += "\tinclude = registry" + ending;
+    std::vector<RegistryConfig::Parameter> registryGlobals;
+    if (const ConfigTables::Section *global = registryTables.global())
+        registryGlobals = RegistryConfig::parametersOf(registryDocument, *global);
+    for (const RegistryConfig::Parameter &parameter : registryGlobals) {
+        auto same = std::find_if(globals.begin(), globals.end(),
+                                 [&](const RegistryConfig::Parameter &other) { return other.lookup == parameter.lookup; });
+        if (same == globals.end())
+            globals.push_back(parameter);
+        else
+            *same = parameter;
+    }
+    std::string registry = globals.empty() ? std::string() : RegistryConfig::sectionText("global", globals);
+    for (const ConfigTables::Section &section : registryTables.sections()) {
+        if (section.isShare())
+            registry += RegistryConfig::sectionText(section.name, RegistryConfig::parametersOf(registryDocument, section));
+    }
+    // Shares: into the registry, except those it defines already and those that include files,
+    // which stay in smb.conf as they are.
+    for (const ConfigTables::Section &section : m_tables.sections()) {
+        if (!section.isShare())
+            continue;
+        const std::vector<RegistryConfig::Parameter> parameters = RegistryConfig::parametersOf(m_document, section);
+        const bool fits = std::none_of(parameters.begin(), parameters.end(), [](const RegistryConfig::Parameter &p) {
+            return RegistryConfig::staysInFile(p.lookup);
+        });
+        const ConfigTables::Section *there = registryTables.find(section.key);
+        if (fits && !(there && there->isShare())) {
+            registry += RegistryConfig::sectionText(section.name, parameters);
+            continue;
+        }
+        file += ending;
+        for (const ConfigTables::Occurrence &run : section.occurrences) {
+            for (std::size_t line = run.header; line < run.end && line < m_document.readLines(); ++line)
+                file += std::string(m_document.text(line));
+        }
+        endParagraph(file);
+    }
+    transfer.fileAfter = std::move(file);
+    transfer.registryAfter = std::move(registry);
+    transfer.summary = QStringLiteral("configuration stored in the registry");
+    return transfer;
+}
+
+ConfigMapper::Transfer ConfigMapper::restoreRegistry(const std::string &registryText, const QString &summary)
+{
+    if (m_netProgram.isEmpty())
+        fail(Messages::tr("Samba's registry configuration is not available here."));
+    Transfer transfer;
+    transfer.replaceRegistry = true;
+    transfer.fileBefore = m_document.bytes();
+    transfer.fileAfter = transfer.fileBefore;
+    transfer.registryBefore = m_registry ? m_registry->text() : RegistryStore(m_netProgram, m_path).list();
+    transfer.registryAfter = registryText;
+    transfer.summary = summary;
+    return transfer;
+}
+
+SambaSettings ConfigMapper::applyTransfer(const Transfer &transfer)
+{
+    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
+    beginInstall(lock, Messages::tr("Nothing is changed."));
+    if (transfer.fileBefore != m_document.bytes())
+        throw ConfigChangedError(
+            Messages::tr("smb.conf was changed by another program after it was loaded. Reload it before saving.")
+                .toStdString());
+    // A store of its own when the registry was not read with smb.conf.
+    std::unique_ptr<RegistryStore> own;
+    RegistryStore *store = m_registry.get();
+    if (!store) {
+        own = std::make_unique<RegistryStore>(m_netProgram, m_path);
+        own->load();
+        store = own.get();
+    }
+    if (store->text() != transfer.registryBefore)
+        throw ConfigChangedError(Messages::tr("Samba's registry configuration was changed by another program "
+                                              "after it was loaded. Reload it before saving.")
+                                     .toStdString());
+    store->checkUnchanged();
+
+    const bool fileChanged = transfer.fileAfter != transfer.fileBefore;
+    const bool registryChanged = transfer.registryAfter != transfer.registryBefore;
+    if (registryChanged) {
+        // Samba reads the registry as the new smb.conf leads it there.
+        ConfigDocument file;
+        file.load(transfer.fileAfter);
+        ConfigTables tables;
+        tables.build(file);
+        RegistryConfig::Use use = RegistryConfig::useOf(file, tables);
+        judge(RegistryConfig::effectiveText(use == RegistryConfig::NotUsed ? RegistryConfig::Included : use,
+                                            transfer.fileAfter, transfer.registryAfter));
+        changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry, transfer.summary);
+        m_lastChanges = ConfigChanges::between(transfer.registryBefore, transfer.registryAfter);
+    }
+    if (fileChanged) {
+        try {
+            install(transfer.fileAfter, transfer.summary, transfer.fileBefore);
+        } catch (const std::runtime_error &error) {
+            if (!registryChanged)
+                throw;
+            const QString putBack = store->putBack();
+            fail(QString::fromStdString(error.what()) + QLatin1Char('\n')
+                 + (putBack.isEmpty()
+                        ? Messages::tr("The registry was put back as it was.")
+                        : Messages::tr("The registry could not be put back as it was: %1").arg(putBack)));
+        }
+        m_lastChanges = ConfigChanges::between(transfer.fileBefore, transfer.fileAfter);
+        m_replacedText = transfer.fileBefore;
+    }
+    return loadGlobal();
 }

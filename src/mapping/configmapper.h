@@ -2,7 +2,9 @@
 
 #include "configchanges.h"
 #include "configtables.h"
+#include "registryconfig.h"
 #include "sambasettings.h"
+#include "sectioneditor.h"
 #include "share.h"
 #include "testparmresult.h"
 
@@ -11,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -19,6 +22,7 @@
 class ConfigDocument;
 class ConfigFileLock;
 class ConfigHistory;
+class RegistryStore;
 
 // A save refused because smb.conf changed on disk after it was loaded: reloading helps.
 class ConfigChangedError : public std::runtime_error
@@ -38,6 +42,23 @@ class ConfigMapper
 public:
     ConfigMapper(ConfigDocument &document, const QString &path = QStringLiteral("/etc/samba/smb.conf"),
                  const QString &testparmProgram = QStringLiteral("testparm"));
+    ~ConfigMapper();
+
+    // Samba's registry configuration, where smb.conf leads Samba to it ("include = registry",
+    // "config backend = registry", "registry shares = yes"), as clustered Samba keeps it:
+    // loadGlobal reads it with net conf, its shares are records stored in the registry and
+    // saves change it with net conf. With no program (the default) it is never read.
+    void setNetProgram(const QString &program) { m_netProgram = program; }
+    RegistryConfig::Use registryUse() const { return m_registryUse; }
+    // Why the registry could not be read at the last load (its shares are then missing), or empty.
+    QString registryError() const { return m_registryError; }
+    // Whether the registry was read at the last load.
+    bool registryLoaded() const { return m_registry != nullptr; }
+    // The registry as loaded, in smb.conf's format; empty when it was not read.
+    std::string registryText() const;
+    // The name under which the history keeps the versions of the registry of this smb.conf.
+    QString registryHistoryFile() const;
+    static QString registryHistoryFile(const QString &configPath);
 
     // Reads the file into the document and the tables; returns the server settings.
     // Throws std::runtime_error when the file cannot be read.
@@ -74,6 +95,40 @@ public:
         ConfigChanges changes;
     };
     Preview preview(const SambaSettings &settings, const QList<Share> &shares);
+    // The registry's part of the last preview or applyRecords: as loaded and as proposed
+    // (equal when the registry is not changed, empty when it is not read).
+    const std::string &registryCurrent() const;
+    std::string registryProposed() const;
+
+    // A change that moves configuration between smb.conf and the registry: shown as the texts
+    // before and after, then made by applyTransfer.
+    struct Transfer
+    {
+        std::string fileBefore;
+        std::string fileAfter;
+        std::string registryBefore;
+        std::string registryAfter;
+        QString summary;
+        // The registry is dropped and imported whole instead of changed parameter by parameter.
+        bool replaceRegistry = false;
+    };
+    // The share's section moves with every parameter in effect in it, nothing else changing.
+    // Throws std::runtime_error when it cannot (a share of that name there, includes).
+    Transfer moveShare(const QString &name, Share::StoredIn to);
+    // The globals and shares go into the registry; smb.conf keeps what the registry cannot
+    // hold or Samba needs to find it, file includes and shares it cannot take, and
+    // "include = registry".
+    Transfer storeAllInRegistry();
+    // The registry as it was in a version of the history.
+    Transfer restoreRegistry(const std::string &registryText, const QString &summary);
+    // Through the gate of a save: the lock, the checks that smb.conf and the registry are as
+    // loaded, testparm on the whole configuration, then net conf and the install of smb.conf
+    // (the registry put back when that fails), and the history. Afterwards the mapper is
+    // loaded again (loadGlobal), and the shares are to be read again.
+    SambaSettings applyTransfer(const Transfer &transfer);
+    // Whether the last save, restore or transfer changed the registry: running Samba reads it
+    // again with reload-config.
+    bool registryChangedLast() const { return m_registryChanged; }
 
     // The VFS modules these records name that the records as loaded name nowhere, in name
     // order: the modules a save would start to use.
@@ -108,6 +163,22 @@ public:
     void setLockTimeout(int milliseconds) { m_lockTimeoutMs = milliseconds; }
 
 private:
+    // testparm's refusal of a configuration: a std::runtime_error with the message a save shows.
+    struct Refusal : std::runtime_error
+    {
+        explicit Refusal(const TestParmResult &result);
+        static QString message(const TestParmResult &result);
+        TestParmResult verdict;
+    };
+    // For the registry's own mapper: its document loaded by the caller, its settings given.
+    void loadDocument(const SambaSettings &loaded);
+    void writeRecords(const SambaSettings &settings, const QList<Share> &shares);
+    // Whether a [global] key (canonical, lookup form) is written to the registry.
+    bool registryOwns(std::string_view lookup) const;
+    // testparm on text in a temporary file beside smb.conf; throws when it refuses.
+    TestParmResult judge(const std::string &text) const;
+    // Makes the registry hold after (the gate passed), and records both versions in history.
+    void changeRegistry(RegistryStore &store, const std::string &after, bool replace, const QString &summary);
     void readTables();
     // What the mapper keeps beside the tables: the decoded names; no share loaded yet.
     void indexTables();
@@ -143,6 +214,13 @@ private:
     bool m_loaded = false;
     bool m_readsBack = true;
     bool m_stale = false; // saved without reading back
+
+    QString m_netProgram;
+    RegistryConfig::Use m_registryUse = RegistryConfig::NotUsed;
+    QString m_registryError;
+    std::unique_ptr<RegistryStore> m_registry;
+    bool m_registryChanged = false;
+    SectionEditor::KeyFilter m_globalKeys;
 
     ConfigHistory *m_history = nullptr;
     QString m_program;

@@ -65,6 +65,7 @@ void ConfigWriter::writeGlobal(const SambaSettings &settings, const SambaSetting
     const ConfigTables::Section *section = m_tables.global();
     SectionEditor s = section ? SectionEditor(m_document, *section, m_style)
                               : SectionEditor(m_document, "global", m_style, m_headerIndent);
+    s.setKeyFilter(m_globalKeys);
     const GlobalShare &global = *settings.global();
     const GlobalShare &before = *loaded.global();
 
@@ -208,6 +209,15 @@ void ConfigWriter::writeShare(const Share &share, const ConfigTables::Section *s
 void ConfigWriter::removeSection(const ConfigTables::Section &section)
 {
     SectionEditor(m_document, section, m_style).removeSection();
+}
+
+void ConfigWriter::addSection(const std::string &name,
+                              const std::vector<std::pair<std::string, std::string>> &parameters)
+{
+    SectionEditor editor(m_document, name, m_style, m_headerIndent);
+    for (const auto &[key, value] : parameters)
+        editor.set(key, value);
+    added(editor);
 }
 
 void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *section, const Share &record,

@@ -157,6 +157,8 @@ void SectionEditor::set(std::string_view key, const std::string &value)
 {
     refuseLineBreak(key, value);
     const std::string lookup = ConfigValues::lookupKey(key);
+    if (m_keys && !m_keys(ConfigValues::canonicalOf(lookup)))
+        return;
     // A key already given a new line in this edit keeps that one line.
     if (NewLine *line = collected(lookup)) {
         line->value = value;
@@ -189,6 +191,8 @@ void SectionEditor::set(std::string_view key, const std::string &value)
 
 void SectionEditor::setBool(std::string_view key, bool value, bool trueFalse)
 {
+    if (m_keys && !m_keys(ConfigValues::canonicalOf(ConfigValues::lookupKey(key))))
+        return;
     if (NewLine *line = collected(ConfigValues::lookupKey(key))) {
         line->value = ConfigValues::formatBool(value, line->value);
         return;
@@ -212,6 +216,8 @@ void SectionEditor::setBool(std::string_view key, bool value, bool trueFalse)
 void SectionEditor::remove(std::string_view key)
 {
     const std::string lookup = ConfigValues::lookupKey(key);
+    if (m_keys && !m_keys(ConfigValues::canonicalOf(lookup)))
+        return;
     m_newLines.erase(std::remove_if(m_newLines.begin(), m_newLines.end(),
                                     [&lookup](const NewLine &line) { return line.lookup == lookup; }),
                      m_newLines.end());

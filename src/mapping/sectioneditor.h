@@ -2,6 +2,7 @@
 
 #include "configtables.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,10 @@ public:
     void finish();
 
     bool isNew() const { return m_section == nullptr; }
+    // Only the keys this accepts (canonical, in lookup form) are set or removed; the others
+    // are left as they are, for a section whose keys live in two places.
+    using KeyFilter = std::function<bool(std::string_view lookup)>;
+    void setKeyFilter(KeyFilter keys) { m_keys = std::move(keys); }
     // The lines of a new section once something was written into it and finish() ran, else
     // empty.
     const std::string &newText() const { return m_newText; }
@@ -83,4 +88,5 @@ private:
     std::string m_header; // a new section's header line
     std::string m_newText;
     std::vector<NewLine> m_newLines;
+    KeyFilter m_keys;
 };

@@ -138,6 +138,18 @@ public:
     /// Removes every valid user of exactly that name (case-sensitive).
     void removeValidUser(const QString &name);
 
+    /// Where the share is defined: in smb.conf or in Samba's registry configuration (as
+    /// clustered Samba keeps it). Never written as a parameter.
+    enum StoredIn {
+        StoredInFile,
+        StoredInRegistry,
+    };
+    StoredIn storedIn() const { return m_storedIn; }
+    void setStoredIn(StoredIn storedIn) { m_storedIn = storedIn; }
+    /// Whether Samba serves the definition of the same name stored elsewhere instead of this one.
+    bool shadowed() const { return m_shadowed; }
+    void setShadowed(bool shadowed) { m_shadowed = shadowed; }
+
 private:
     QString m_originalName;
     QString m_path;
@@ -167,6 +179,8 @@ private:
     bool m_aclGroupControl = false;
     bool m_aclMapFullControl = true;
     bool m_forceUnknownAclUser = false;
+    StoredIn m_storedIn = StoredInFile;
+    bool m_shadowed = false;
 };
 
 #endif // SHARE_H

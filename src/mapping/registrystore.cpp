@@ -1,0 +1,113 @@
+#include "registrystore.h"
+
+#include "configfileinstaller.h"
+#include "configmapper.h"
+#include "registryconfig.h"
+
+#include <QCoreApplication>
+
+#include <stdexcept>
+
+namespace {
+
+struct Messages
+{
+    Q_DECLARE_TR_FUNCTIONS(Audit)
+};
+
+[[noreturn]] void fail(const QString &message)
+{
+    throw std::runtime_error(message.toStdString());
+}
+
+QString decoded(const std::string &bytes)
+{
+    return QString::fromUtf8(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+} // namespace
+
+RegistryStore::RegistryStore(const QString &netProgram, const QString &configPath)
+    : m_net(netProgram, configPath)
+    , m_configPath(configPath)
+    , m_mapper(std::make_unique<ConfigMapper>(m_document, configPath))
+{
+}
+
+RegistryStore::~RegistryStore() = default;
+
+std::string RegistryStore::list() const
+{
+    const NetConf::Result result = m_net.list();
+    if (!result.succeeded)
+        fail(Messages::tr("Can't read Samba's registry configuration: %1").arg(result.errorText));
+    return result.output.toStdString();
+}
+
+void RegistryStore::load()
+{
+    m_text = list();
+    m_document.load(m_text);
+}
+
+void RegistryStore::checkUnchanged() const
+{
+    if (list() != m_text)
+        throw ConfigChangedError(Messages::tr("Samba's registry configuration was changed by another program "
+                                              "after it was loaded. Reload it before saving.")
+                                     .toStdString());
+}
+
+void RegistryStore::apply(const std::string &after, bool replace)
+{
+    QString failure;
+    if (replace) {
+        failure = replaceWith(after);
+    } else {
+        for (const RegistryConfig::Command &command : RegistryConfig::commandsBetween(m_text, after)) {
+            NetConf::Result result;
+            switch (command.kind) {
+            case RegistryConfig::Command::SetParameter:
+                result = m_net.setParameter(decoded(command.section), decoded(command.key), decoded(command.value));
+                break;
+            case RegistryConfig::Command::DeleteParameter:
+                result = m_net.deleteParameter(decoded(command.section), decoded(command.key));
+                break;
+            case RegistryConfig::Command::DeleteShare:
+                result = m_net.deleteShare(decoded(command.section));
+                break;
+            }
+            if (!result.succeeded) {
+                failure = result.errorText;
+                break;
+            }
+        }
+    }
+    if (failure.isEmpty())
+        return;
+    const QString putBackFailure = putBack();
+    fail(QStringList{Messages::tr("Samba's registry configuration could not be changed: %1").arg(failure),
+                     putBackFailure.isEmpty()
+                         ? Messages::tr("The registry was put back as it was.")
+                         : Messages::tr("The registry could not be put back as it was: %1").arg(putBackFailure)}
+             .join(QLatin1Char('\n')));
+}
+
+QString RegistryStore::putBack()
+{
+    return replaceWith(m_text);
+}
+
+QString RegistryStore::replaceWith(const std::string &text)
+{
+    // net conf import reads a file; it is written beside smb.conf, where only root writes.
+    ConfigFileInstaller file(m_configPath);
+    if (!file.open() || !file.write(text))
+        return file.errorString();
+    NetConf::Result result = m_net.drop();
+    // An empty registry is what drop leaves.
+    if (result.succeeded && text.find('[') != std::string::npos)
+        result = m_net.import(file.temporaryPath());
+    file.discard();
+    return result.succeeded ? QString() : result.errorText;
+}

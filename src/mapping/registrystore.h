@@ -1,0 +1,51 @@
+#pragma once
+
+#include "configdocument.h"
+#include "netconf.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class ConfigMapper;
+
+// Samba's registry configuration as Shareward edits it: the text "net conf list" gave, read
+// into a document whose records a mapper of its own reads and writes like smb.conf's; and
+// the changes, made with net conf and put back as they were when one step fails.
+class RegistryStore
+{
+public:
+    RegistryStore(const QString &netProgram, const QString &configPath);
+    ~RegistryStore();
+
+    // Runs net conf list; throws std::runtime_error with net's words when it fails.
+    std::string list() const;
+    // Reads the registry into the document; the mapper is then to be loaded from it.
+    void load();
+    const std::string &text() const { return m_text; }
+    ConfigDocument &document() { return m_document; }
+    ConfigMapper &mapper() { return *m_mapper; }
+
+    // Throws ConfigChangedError when the registry is no longer what was loaded.
+    void checkUnchanged() const;
+
+    // Makes the registry hold after instead of the text loaded: the parameters that differ, one
+    // net conf command each; or, with replace, net conf drop and import of after whole. When a
+    // step fails the registry is put back as loaded and std::runtime_error says what failed
+    // and whether putting back worked.
+    void apply(const std::string &after, bool replace);
+    // Puts the registry back as loaded, after apply succeeded and something later failed.
+    // Returns an empty text, or why it could not.
+    QString putBack();
+
+private:
+    // net conf drop and import of text, through a temporary file beside smb.conf.
+    QString replaceWith(const std::string &text);
+
+    NetConf m_net;
+    QString m_configPath;
+    std::string m_text;
+    ConfigDocument m_document;
+    std::unique_ptr<ConfigMapper> m_mapper;
+};
