@@ -1,0 +1,117 @@
+// The verdict on a run of net conf, from what net really prints, and the command line it gets.
+#include "netconf.h"
+
+#include "fakeprogram.h"
+#include "testfiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+ProcessResult exited(int code, const QByteArray &out, const QByteArray &err)
+{
+    ProcessResult run;
+    run.started = true;
+    run.exitCode = code;
+    run.standardOutput = out;
+    run.standardError = err;
+    return run;
+}
+
+ProcessResult unanswered(bool started, bool crashed, bool timedOut, const QString &why)
+{
+    ProcessResult run;
+    run.started = started;
+    run.crashed = crashed;
+    run.timedOut = timedOut;
+    run.errorText = why;
+    return run;
+}
+
+} // namespace
+
+class TestNetConf : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void classify_data();
+    void classify();
+    void commandLines();
+};
+
+void TestNetConf::classify_data()
+{
+    QTest::addColumn<ProcessResult>("run");
+    QTest::addColumn<bool>("succeeded");
+    QTest::addColumn<QString>("errorText");
+    const QString setparm = QStringLiteral("net conf setparm");
+    QTest::newRow("listed") << exited(0, "[global]\n\tworkgroup = W\n\n", QByteArray()) << true << QString();
+    QTest::newRow("success with words on stderr")
+        << exited(0, QByteArray(), "warning\n") << true << QString();
+    QTest::newRow("not allowed in registry")
+        << exited(255, QByteArray(), "Parameter 'lock directory' not allowed in registry.\n") << false
+        << setparm + QStringLiteral(": Parameter 'lock directory' not allowed in registry.");
+    QTest::newRow("unknown parameter, two lines")
+        << exited(255, QByteArray(),
+                  "Unknown parameter encountered: \"bogus thing\"\nInvalid parameter 'bogus thing' given.\n")
+        << false
+        << setparm
+            + QStringLiteral(": Unknown parameter encountered: \"bogus thing\" Invalid parameter 'bogus "
+                             "thing' given.");
+    QTest::newRow("words on stdout") << exited(255, "Error: given parameter 'x' is not set.\n", QByteArray())
+                                     << false
+                                     << setparm + QStringLiteral(": Error: given parameter 'x' is not set.");
+    QTest::newRow("no words") << exited(1, QByteArray(), " \n") << false
+                              << setparm + QStringLiteral(" exited with code 1.");
+    QTest::newRow("crashed") << unanswered(true, true, false, QStringLiteral("net crashed.")) << false
+                             << QStringLiteral("net crashed.");
+    QTest::newRow("timed out, exit code 0 kept") << [] {
+        ProcessResult run = unanswered(true, false, true, QStringLiteral("net did not answer in 30 s."));
+        run.exitCode = 0;
+        return run;
+    }() << false << QStringLiteral("net did not answer in 30 s.");
+    QTest::newRow("not started") << unanswered(false, false, false, QStringLiteral("net is not installed."))
+                                 << false << QStringLiteral("net is not installed.");
+}
+
+void TestNetConf::classify()
+{
+    QFETCH(ProcessResult, run);
+    QFETCH(bool, succeeded);
+    QFETCH(QString, errorText);
+    const NetConf::Result result = NetConf::classify(run, QStringLiteral("net conf setparm"));
+    QCOMPARE(result.succeeded, succeeded);
+    QCOMPARE(result.errorText, errorText);
+    QCOMPARE(result.output, run.standardOutput);
+}
+
+void TestNetConf::commandLines()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString program = dir.filePath(QStringLiteral("net"));
+    QVERIFY(writeFakeProgram(program));
+    const NetConf net(program, QStringLiteral("/srv/smb.conf"));
+    QVERIFY(net.setParameter(QStringLiteral("my share"), QStringLiteral("read only"), QString()).succeeded);
+    QVERIFY(net.deleteParameter(QStringLiteral("global"), QStringLiteral("workgroup")).succeeded);
+    QVERIFY(net.deleteShare(QStringLiteral("a")).succeeded);
+    QVERIFY(net.drop().succeeded);
+    QVERIFY(net.import(QStringLiteral("/srv/.smb.conf.new")).succeeded);
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("answer")), "255"));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("stderr")), "no registry\n"));
+    const NetConf::Result listed = net.list();
+    QVERIFY(!listed.succeeded);
+    QCOMPARE(listed.errorText, QStringLiteral("net conf list: no registry"));
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("calls"))),
+             QByteArray("-s|/srv/smb.conf|conf|setparm|my share|read only||\n"
+                        "-s|/srv/smb.conf|conf|delparm|global|workgroup|\n"
+                        "-s|/srv/smb.conf|conf|delshare|a|\n"
+                        "-s|/srv/smb.conf|conf|drop|\n"
+                        "-s|/srv/smb.conf|conf|import|/srv/.smb.conf.new|\n"
+                        "-s|/srv/smb.conf|conf|list|\n"));
+}
+
+QTEST_GUILESS_MAIN(TestNetConf)
+#include "tst_netconf.moc"
