@@ -6,10 +6,12 @@
 #include "configurationjsonwriter.h"
 #include "globalcommand.h"
 #include "historycommand.h"
+#include "netconf.h"
 #include "recordjson.h"
 #include "savesteps.h"
 #include "serveraccountcommand.h"
 #include "sharecommand.h"
+#include "smbcontrol.h"
 #include "statuscommand.h"
 #include "testparm.h"
 #include "unifieddiff.h"
@@ -49,12 +51,17 @@ const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
          &CommandLineTool::status},
         {"disconnect", "--pid PID | --share NAME",
          "end an smbd process's sessions or every connection to a share", &CommandLineTool::disconnect},
-        {"history", "[--json]", "the versions of the --config file in the history, newest first",
+        {"history", "[--registry] [--json]",
+         "the versions of the --config file (or of its registry) in the history, newest first",
          &CommandLineTool::historyList},
         {"diff", "VERSION [VERSION2]", "the unified diff of a version against another or the current file",
          &CommandLineTool::historyDiff},
         {"restore", "VERSION", "install a version again, checked by testparm like any save",
          &CommandLineTool::historyRestore},
+        {"store-in-registry", "",
+         "move the globals and shares into Samba's registry configuration, leaving smb.conf with "
+         "include = registry",
+         &CommandLineTool::storeInRegistry},
     };
     return table;
 }
@@ -107,11 +114,11 @@ int CommandLineTool::run(const QStringList &given)
             continue;
         // Every command answers --help; share, global and the account commands in detail.
         const QString first = arguments.value(1);
-        const bool simple =
-            QStringList{QStringLiteral("print"),  QStringLiteral("show"),    QStringLiteral("save"),
-                        QStringLiteral("check"),  QStringLiteral("history"), QStringLiteral("diff"),
-                        QStringLiteral("restore")}
-                .contains(name);
+        const bool simple = QStringList{QStringLiteral("print"),   QStringLiteral("show"),
+                                        QStringLiteral("save"),    QStringLiteral("check"),
+                                        QStringLiteral("history"), QStringLiteral("diff"),
+                                        QStringLiteral("restore"), QStringLiteral("store-in-registry")}
+                                .contains(name);
         if (simple && (first == QLatin1String("--help") || first == QLatin1String("-h"))) {
             m_out << "usage: shareward-cli " << command.name << ' ' << command.arguments << "\n  "
                   << command.summary << '\n';
@@ -182,6 +189,7 @@ int CommandLineTool::show(const QStringList &arguments)
     m_config = arguments.first();
     ConfigDocument document;
     ConfigMapper mapper(document, m_config);
+    prepare(mapper);
     SambaSettings settings;
     if (!loadGlobal(mapper, settings))
         return m_loadFailure;
@@ -209,6 +217,7 @@ int CommandLineTool::read(const Use &use)
     // The same reading as the window's.
     ConfigDocument document;
     ConfigMapper mapper(document, m_config);
+    prepare(mapper);
     SambaSettings settings;
     if (!loadGlobal(mapper, settings))
         return m_loadFailure;
@@ -223,6 +232,10 @@ bool CommandLineTool::loadGlobal(ConfigMapper &mapper, SambaSettings &settings)
 {
     try {
         settings = mapper.loadGlobal();
+        m_registryUse = mapper.registryUse();
+        // The file's shares are still there to work on; the registry's are missing.
+        if (!mapper.registryError().isEmpty())
+            fail(Success, mapper.registryError());
         return true;
     } catch (const std::exception &error) {
         // A file that cannot be read is a usage error, said as print says it.
@@ -270,10 +283,63 @@ QSet<QString> CommandLineTool::otherShareNames() const
     return names;
 }
 
+void CommandLineTool::prepare(ConfigMapper &mapper) const
+{
+    mapper.setNetProgram(NetConf::defaultProgram());
+}
+
+void CommandLineTool::reloadSamba()
+{
+    // smbd also notices a changed registry by itself, at its next look.
+    const SmbControl::Result reload = SmbControl().reloadConfig(QStringLiteral("smbd"));
+    if (!reload.succeeded)
+        fail(Success, QStringLiteral("smbd reload-config: %1").arg(reload.errorText));
+}
+
+int CommandLineTool::transfer(const Plan &plan)
+{
+    ConfigDocument document;
+    ConfigMapper mapper(document, m_config);
+    prepare(mapper);
+    SambaSettings settings;
+    if (!loadGlobal(mapper, settings))
+        return m_loadFailure;
+    try {
+        const ConfigMapper::Transfer transfer = plan(mapper);
+        const std::string path = m_config.toStdString();
+        const std::string diff = unifiedDiff(transfer.fileBefore, transfer.fileAfter, path, path)
+            + unifiedDiff(transfer.registryBefore, transfer.registryAfter, "registry", "registry");
+        if (!m_dryRun && !diff.empty()) {
+            ConfigHistory versions = history();
+            mapper.setHistory(&versions, QStringLiteral("shareward-cli"));
+            mapper.applyTransfer(transfer);
+            if (mapper.registryChangedLast())
+                reloadSamba();
+        }
+        m_out << diff;
+        m_out.flush();
+        if (!mapper.historyError().isEmpty())
+            fail(Success,
+                 QStringLiteral("the change is made, but its history could not be recorded: %1")
+                     .arg(mapper.historyError()));
+        return diff.empty() || m_dryRun ? int(Success) : m_changedExitCode;
+    } catch (const std::exception &error) {
+        return fail(Failure, QString::fromStdString(error.what()));
+    }
+}
+
+int CommandLineTool::storeInRegistry(const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        return fail(UsageError, QStringLiteral("usage: shareward-cli [--config FILE] store-in-registry"));
+    return transfer([](ConfigMapper &mapper) { return mapper.storeAllInRegistry(); });
+}
+
 int CommandLineTool::editRecords(const Load &load, const Change &change)
 {
     ConfigDocument document;
     ConfigMapper mapper(document, m_config);
+    prepare(mapper);
     SambaSettings settings;
     if (!loadGlobal(mapper, settings))
         return m_loadFailure;
@@ -301,7 +367,8 @@ int CommandLineTool::editRecords(const Load &load, const Change &change)
             fail(Success, text);
         }
         const std::string path = m_config.toStdString();
-        const std::string diff = unifiedDiff(document.bytes(), document.text(), path, path);
+        const std::string diff = unifiedDiff(document.bytes(), document.text(), path, path)
+            + unifiedDiff(mapper.registryCurrent(), mapper.registryProposed(), "registry", "registry");
         QStringList modesNotSet;
         if (!m_dryRun) {
             ConfigHistory versions = history();
@@ -309,6 +376,8 @@ int CommandLineTool::editRecords(const Load &load, const Change &change)
             // The process ends after this save: the file it installs need not be read again.
             mapper.setReadsBackAfterSave(false);
             mapper.save(settings, shares);
+            if (mapper.registryChangedLast())
+                reloadSamba();
             modesNotSet = SaveSteps::applyDirectoryPermissions(shares);
         }
         m_out << diff;

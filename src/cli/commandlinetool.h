@@ -1,6 +1,7 @@
 #pragma once
 
 #include "confighistory.h"
+#include "configmapper.h"
 #include "sambasettings.h"
 #include "share.h"
 
@@ -11,8 +12,6 @@
 #include <functional>
 #include <ostream>
 #include <vector>
-
-class ConfigMapper;
 
 // shareward-cli: the headless face of Shareward for administrators and scripts.
 // Exit codes: 0 success, 1 the operation failed, 2 bad usage or unreadable input; an edit
@@ -53,6 +52,18 @@ public:
     int changedExitCode() const { return m_changedExitCode; }
     // The history of --history-dir (default: the system's), keeping --keep versions.
     ConfigHistory history() const;
+    // A mapper of the --config file that also reads Samba's registry configuration where
+    // smb.conf leads Samba to it.
+    void prepare(ConfigMapper &mapper) const;
+    // Whether the last load found smb.conf leading Samba to its registry configuration.
+    bool registryInUse() const { return m_registryUse != RegistryConfig::NotUsed; }
+    RegistryConfig::Use registryUse() const { return m_registryUse; }
+    // Moves configuration between smb.conf and the registry: the diffs of both go to standard
+    // output; with --dry-run nothing changes.
+    using Plan = std::function<ConfigMapper::Transfer(ConfigMapper &)>;
+    int transfer(const Plan &plan);
+    // After a change of the registry: running smbd reads its configuration again.
+    void reloadSamba();
 
 private:
     struct Command
@@ -78,6 +89,7 @@ private:
     int historyList(const QStringList &arguments);
     int historyDiff(const QStringList &arguments);
     int historyRestore(const QStringList &arguments);
+    int storeInRegistry(const QStringList &arguments);
 
     int usage(std::ostream &stream, int code);
     // Reads a whole file; on failure reports it and returns false.
@@ -100,4 +112,5 @@ private:
     const ConfigMapper *m_partialMapper = nullptr;
     QString m_loadedShareName;
     int m_loadFailure = Failure;
+    RegistryConfig::Use m_registryUse = RegistryConfig::NotUsed;
 };

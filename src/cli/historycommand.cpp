@@ -21,7 +21,12 @@ HistoryCommand::HistoryCommand(CommandLineTool &tool)
 
 QString HistoryCommand::file() const
 {
-    return QFileInfo(m_tool.configPath()).absoluteFilePath();
+    return m_registry ? registryFile() : QFileInfo(m_tool.configPath()).absoluteFilePath();
+}
+
+QString HistoryCommand::registryFile() const
+{
+    return ConfigMapper::registryHistoryFile(m_tool.configPath());
 }
 
 int HistoryCommand::findVersion(const ConfigHistory &history, const QString &argument, int &number)
@@ -32,7 +37,7 @@ int HistoryCommand::findVersion(const ConfigHistory &history, const QString &arg
         return m_tool.fail(CommandLineTool::UsageError,
                            QStringLiteral("'%1' is no version number").arg(argument));
     const ConfigHistory::Version version = history.version(number);
-    if (version.number == 0 || version.file != file())
+    if (version.number == 0 || (version.file != file() && version.file != registryFile()))
         return m_tool.fail(CommandLineTool::Failure,
                            QStringLiteral("the history of %1 has no version %2").arg(file()).arg(number));
     return CommandLineTool::Success;
@@ -40,10 +45,12 @@ int HistoryCommand::findVersion(const ConfigHistory &history, const QString &arg
 
 int HistoryCommand::list(const QStringList &arguments)
 {
-    const bool json = arguments == QStringList{QStringLiteral("--json")};
-    if (!arguments.isEmpty() && !json)
+    QStringList rest = arguments;
+    m_registry = rest.removeAll(QStringLiteral("--registry")) == 1;
+    const bool json = rest == QStringList{QStringLiteral("--json")};
+    if (!rest.isEmpty() && !json)
         return m_tool.fail(CommandLineTool::UsageError,
-                           QStringLiteral("usage: shareward-cli history [--json]"));
+                           QStringLiteral("usage: shareward-cli history [--registry] [--json]"));
     const ConfigHistory history = m_tool.history();
     const QList<ConfigHistory::Version> versions = history.versions(file());
     std::ostream &out = m_tool.out();
@@ -93,8 +100,35 @@ int HistoryCommand::diff(const QStringList &arguments)
     }
     std::string diff;
     QString error;
-    if (!VersionDiff::diff(history, file(), number, other, diff, error))
+    if (history.version(number).file == registryFile()) {
+        // The registry now, as net conf lists it, or another version.
+        std::string before;
+        std::string after;
+        if (!history.read(number, before))
+            return m_tool.fail(CommandLineTool::Failure, history.errorString());
+        if (other != VersionDiff::CurrentFile) {
+            if (!history.read(other, after))
+                return m_tool.fail(CommandLineTool::Failure, history.errorString());
+        } else {
+            ConfigDocument document;
+            ConfigMapper mapper(document, m_tool.configPath());
+            m_tool.prepare(mapper);
+            try {
+                mapper.loadGlobal();
+            } catch (const std::exception &failure) {
+                return m_tool.fail(CommandLineTool::Failure, QString::fromUtf8(failure.what()));
+            }
+            if (!mapper.registryLoaded())
+                return m_tool.fail(CommandLineTool::Failure,
+                                   mapper.registryError().isEmpty()
+                                       ? QStringLiteral("smb.conf does not lead Samba to its registry")
+                                       : mapper.registryError());
+            after = mapper.registryText();
+        }
+        diff = unifiedDiff(before, after, "registry", "registry");
+    } else if (!VersionDiff::diff(history, file(), number, other, diff, error)) {
         return m_tool.fail(CommandLineTool::Failure, error);
+    }
     m_tool.out() << diff;
     m_tool.out().flush();
     return CommandLineTool::Success;
@@ -112,6 +146,11 @@ int HistoryCommand::restore(const QStringList &arguments)
     std::string bytes;
     if (!history.read(number, bytes))
         return m_tool.fail(CommandLineTool::Failure, history.errorString());
+    if (history.version(number).file == registryFile()) {
+        const QString summary = QStringLiteral("registry version %1 restored").arg(number);
+        return m_tool.transfer(
+            [&bytes, &summary](ConfigMapper &mapper) { return mapper.restoreRegistry(bytes, summary); });
+    }
     ConfigDocument document;
     ConfigMapper mapper(document, m_tool.configPath());
     try {

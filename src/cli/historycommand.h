@@ -19,7 +19,10 @@ private:
     // The number of version argument ("12"); reports a bad number or a version the history
     // of the file lacks and returns the exit code for it, 0 when found.
     int findVersion(const ConfigHistory &history, const QString &argument, int &number);
+    // The history's name of the --config file, or of its registry with --registry.
     QString file() const;
+    QString registryFile() const;
 
     CommandLineTool &m_tool;
+    bool m_registry = false;
 };

@@ -4,6 +4,7 @@
 #include "aclxattr.h"
 #include "audit.h"
 #include "commandlinetool.h"
+#include "configmapper.h"
 #include "configvalues.h"
 #include "fruit.h"
 #include "fullaudit.h"
@@ -413,13 +414,25 @@ QString finishOptions(Share &share, const QStringList &arguments)
 }
 
 // Samba compares share names without regard to case.
+// The share of that name Samba serves: a definition shadowed by the registry's comes second.
 int indexOf(const QList<Share> &shares, const QString &name)
 {
+    int found = -1;
     for (int i = 0; i < shares.size(); ++i) {
-        if (shares.at(i).name().compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+        if (shares.at(i).name().compare(name.trimmed(), Qt::CaseInsensitive) != 0)
+            continue;
+        if (!shares.at(i).shadowed())
             return i;
+        if (found < 0)
+            found = i;
     }
-    return -1;
+    return found;
+}
+
+QString storedInText(const Share &share)
+{
+    return share.storedIn() == Share::StoredInRegistry ? QStringLiteral("registry")
+                                                       : QStringLiteral("smb.conf");
 }
 
 // The names of the shares in the list but except, and of those not loaded.
@@ -450,12 +463,18 @@ int ShareCommand::usage(int code)
     std::ostream &stream = m_tool.out();
     stream
         << "usage: shareward-cli [--config FILE] [--dry-run] share COMMAND\n\n"
-           "  share list [--json]                 the shares: name, path, comment, access, guests, printer\n"
+           "  share list [--registry|--file] [--json]\n"
+           "                                      the shares: name, path, comment, access, guests, printer;\n"
+           "                                      where Samba's registry configuration is used, also where\n"
+           "                                      each is stored (smb.conf, registry) and whether it is\n"
+           "                                      shadowed by the registry's share of that name\n"
            "  share show NAME [--json]            one share's settings\n"
            "  share add NAME --path DIR [OPTION...]\n"
            "  share set NAME OPTION...\n"
            "  share remove NAME\n"
-           "  share rename NAME NEWNAME\n\n"
+           "  share rename NAME NEWNAME\n"
+           "  share move NAME --to registry|file  move a share with all its parameters between smb.conf\n"
+           "                                      and Samba's registry configuration\n\n"
            "options:\n"
         << optionHelp(shareOptions());
     return code;
@@ -479,40 +498,71 @@ int ShareCommand::run(const QStringList &arguments)
         return remove(rest);
     if (command == QLatin1String("rename"))
         return rename(rest);
+    if (command == QLatin1String("move"))
+        return move(rest);
     m_tool.fail(CommandLineTool::UsageError, QStringLiteral("unknown share command '%1'").arg(command));
     return usage(CommandLineTool::UsageError);
 }
 
 int ShareCommand::list(const QStringList &arguments)
 {
-    const bool json = arguments == QStringList{QStringLiteral("--json")};
-    if (!arguments.isEmpty() && !json)
-        return usage(CommandLineTool::UsageError);
-    return m_tool.read([this, json](const SambaSettings &, const QList<Share> &shares) {
+    bool json = false;
+    int only = -1; // a Share::StoredIn, or every share
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("--json") && !json)
+            json = true;
+        else if (argument == QLatin1String("--registry") && only < 0)
+            only = Share::StoredInRegistry;
+        else if (argument == QLatin1String("--file") && only < 0)
+            only = Share::StoredInFile;
+        else
+            return usage(CommandLineTool::UsageError);
+    }
+    return m_tool.read([this, json, only](const SambaSettings &, const QList<Share> &shares) {
         std::ostream &out = m_tool.out();
-        if (json) {
-            QJsonArray array;
-            for (const Share &share : shares)
-                array.append(RecordJson::share(share));
-            out << QJsonDocument(array).toJson().toStdString();
-            return int(CommandLineTool::Success);
-        }
+        const bool registry = m_tool.registryInUse();
+        QJsonArray array;
         for (const Share &share : shares) {
+            if (only >= 0 && share.storedIn() != only)
+                continue;
+            if (json) {
+                QJsonObject object = RecordJson::share(share);
+                if (registry) {
+                    object.insert(QStringLiteral("stored_in"), storedInText(share));
+                    object.insert(QStringLiteral("shadowed"), share.shadowed());
+                }
+                array.append(object);
+                continue;
+            }
             const QString guests = share.guestOnly() ? QStringLiteral("guests-only")
                 : share.guestOk()                    ? QStringLiteral("guests")
                                                      : QStringLiteral("no-guests");
-            out << QStringList{share.name(),
-                               share.path(),
-                               share.comment(),
-                               share.readOnly() ? QStringLiteral("read-only") : QStringLiteral("writable"),
-                               guests,
-                               share.printable() ? QStringLiteral("printer") : QStringLiteral("share")}
-                       .join(QLatin1Char('\t'))
-                       .toStdString()
-                << '\n';
+            QStringList fields{
+                share.name(),    share.path(),
+                share.comment(), share.readOnly() ? QStringLiteral("read-only") : QStringLiteral("writable"),
+                guests,          share.printable() ? QStringLiteral("printer") : QStringLiteral("share")};
+            if (registry)
+                fields << storedInText(share) + (share.shadowed() ? QStringLiteral(",shadowed") : QString());
+            out << fields.join(QLatin1Char('\t')).toStdString() << '\n';
         }
+        if (json)
+            out << QJsonDocument(array).toJson().toStdString();
         return int(CommandLineTool::Success);
     });
+}
+
+int ShareCommand::move(const QStringList &arguments)
+{
+    if (arguments.size() != 3 || arguments.at(1) != QLatin1String("--to"))
+        return usage(CommandLineTool::UsageError);
+    const QString where = arguments.at(2);
+    if (where != QLatin1String("registry") && where != QLatin1String("file"))
+        return m_tool.fail(CommandLineTool::UsageError,
+                           QStringLiteral("--to takes registry or file, not '%1'").arg(where));
+    const Share::StoredIn to =
+        where == QLatin1String("registry") ? Share::StoredInRegistry : Share::StoredInFile;
+    const QString name = arguments.first();
+    return m_tool.transfer([&name, to](ConfigMapper &mapper) { return mapper.moveShare(name, to); });
 }
 
 int ShareCommand::show(const QStringList &arguments)
@@ -526,7 +576,11 @@ int ShareCommand::show(const QStringList &arguments)
         const int index = indexOf(shares, name);
         if (index < 0)
             return m_tool.fail(CommandLineTool::Failure, unknown(name));
-        const QJsonObject object = RecordJson::share(shares.at(index));
+        QJsonObject object = RecordJson::share(shares.at(index));
+        if (m_tool.registryInUse()) {
+            object.insert(QStringLiteral("stored_in"), storedInText(shares.at(index)));
+            object.insert(QStringLiteral("shadowed"), shares.at(index).shadowed());
+        }
         if (json) {
             m_tool.out() << QJsonDocument(object).toJson().toStdString();
             return int(CommandLineTool::Success);
@@ -554,6 +608,9 @@ int ShareCommand::add(const QStringList &arguments)
             return refused;
         Share share;
         share.setName(name);
+        // Samba reads nothing else there.
+        if (m_tool.registryUse() == RegistryConfig::Backend)
+            share.setStoredIn(Share::StoredInRegistry);
         for (const auto &change : changes) {
             if (const QString refused = change(share); !refused.isEmpty())
                 return refused;

@@ -15,6 +15,7 @@ public:
 private:
     int list(const QStringList &arguments);
     int show(const QStringList &arguments);
+    int move(const QStringList &arguments);
     int add(const QStringList &arguments);
     int set(const QStringList &arguments);
     int remove(const QStringList &arguments);
