@@ -15,7 +15,7 @@ bool sameText(std::string_view text, std::string_view lowered)
                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
 }
 
-bool isRegistryInclude(const ConfigDocument &document, std::size_t line)
+bool includesRegistry(const ConfigDocument &document, std::size_t line)
 {
     return document.line(line).kind == ConfigLine::Parameter
         && ConfigValues::lookupKey(document.name(line)) == "include"
@@ -48,6 +48,11 @@ struct ParsedRegistry
 
 } // namespace
 
+bool RegistryConfig::isRegistryInclude(const ConfigDocument &document, std::size_t line)
+{
+    return includesRegistry(document, line);
+}
+
 RegistryConfig::Use RegistryConfig::useOf(const ConfigDocument &file, const ConfigTables &tables)
 {
     const ConfigTables::Section *global = tables.global();
@@ -56,7 +61,8 @@ RegistryConfig::Use RegistryConfig::useOf(const ConfigDocument &file, const Conf
     if (const auto backend = global->find("config backend"); backend && sameText(backend->value, "registry"))
         return Backend;
     bool included = false;
-    forEachParameterLine(file, *global, [&](std::size_t line) { included = included || isRegistryInclude(file, line); });
+    forEachParameterLine(file, *global,
+                         [&](std::size_t line) { included = included || includesRegistry(file, line); });
     if (included)
         return Included;
     if (const auto shares = global->find("registry shares"); shares && ConfigValues::parseBool(shares->value))
@@ -67,9 +73,38 @@ RegistryConfig::Use RegistryConfig::useOf(const ConfigDocument &file, const Conf
 bool RegistryConfig::staysInFile(std::string_view lookup)
 {
     static const char *const keys[] = {
-        "include", "configbackend", "registryshares", "lockdirectory", "statedirectory", "clustering", "ctdbdsocket",
+        "include",        "configbackend", "registryshares", "lockdirectory", "lockdir",
+        "statedirectory", "statedir",      "clustering",     "ctdbdsocket",
     };
     return std::any_of(std::begin(keys), std::end(keys), [lookup](const char *key) { return lookup == key; });
+}
+
+RegistryConfig::Parameter RegistryConfig::parameterOf(const ConfigDocument &document, std::size_t line)
+{
+    Parameter parameter;
+    const std::string name = document.name(line);
+    const std::string lookup = ConfigValues::lookupKey(name);
+    parameter.lookup = std::string(ConfigValues::canonicalOf(lookup));
+    parameter.value = document.value(line);
+    if (ConfigValues::isWritableFamily(lookup)) {
+        parameter.key = "read only";
+        const std::string inverted = ConfigValues::invertBool(parameter.value);
+        if (!inverted.empty())
+            parameter.value = inverted;
+    } else {
+        parameter.key = parameter.lookup == lookup ? name : parameter.lookup;
+    }
+    return parameter;
+}
+
+void RegistryConfig::setParameter(std::vector<Parameter> &parameters, Parameter parameter)
+{
+    const auto same = std::find_if(parameters.begin(), parameters.end(),
+                                   [&](const Parameter &other) { return other.lookup == parameter.lookup; });
+    if (same == parameters.end())
+        parameters.push_back(std::move(parameter));
+    else
+        *same = std::move(parameter);
 }
 
 std::vector<RegistryConfig::Parameter> RegistryConfig::parametersOf(const ConfigDocument &document,
@@ -78,19 +113,7 @@ std::vector<RegistryConfig::Parameter> RegistryConfig::parametersOf(const Config
     std::vector<Parameter> parameters;
     std::unordered_map<std::string, std::size_t> at;
     forEachParameterLine(document, section, [&](std::size_t line) {
-        Parameter parameter;
-        const std::string name = document.name(line);
-        const std::string lookup = ConfigValues::lookupKey(name);
-        parameter.lookup = std::string(ConfigValues::canonicalOf(lookup));
-        parameter.value = document.value(line);
-        if (ConfigValues::isWritableFamily(lookup)) {
-            parameter.key = "read only";
-            const std::string inverted = ConfigValues::invertBool(parameter.value);
-            if (!inverted.empty())
-                parameter.value = inverted;
-        } else {
-            parameter.key = parameter.lookup == lookup ? name : parameter.lookup;
-        }
+        Parameter parameter = parameterOf(document, line);
         const auto found = at.find(parameter.lookup);
         if (found == at.end()) {
             at.emplace(parameter.lookup, parameters.size());
@@ -110,7 +133,8 @@ std::string RegistryConfig::sectionText(const std::string &name, const std::vect
     return text + "\n";
 }
 
-std::string RegistryConfig::effectiveText(Use use, const std::string &fileText, const std::string &registryText)
+std::string RegistryConfig::effectiveText(Use use, const std::string &fileText,
+                                          const std::string &registryText)
 {
     if (use == NotUsed)
         return fileText;
@@ -137,7 +161,7 @@ std::string RegistryConfig::effectiveText(Use use, const std::string &fileText, 
         const ConfigLine &read = file.line(line);
         if (read.kind == ConfigLine::Section)
             inGlobal = ConfigValues::sectionKey(file.name(line)) == "global";
-        if (use == Included && inGlobal && isRegistryInclude(file, line)) {
+        if (use == Included && inGlobal && includesRegistry(file, line)) {
             text += globals;
             continue;
         }
@@ -150,7 +174,8 @@ std::string RegistryConfig::effectiveText(Use use, const std::string &fileText, 
     return text;
 }
 
-std::vector<RegistryConfig::Command> RegistryConfig::commandsBetween(const std::string &before, const std::string &after)
+std::vector<RegistryConfig::Command> RegistryConfig::commandsBetween(const std::string &before,
+                                                                     const std::string &after)
 {
     const ParsedRegistry old(before);
     const ParsedRegistry now(after);

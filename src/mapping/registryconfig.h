@@ -35,6 +35,8 @@ public:
     // Parameters that must stay in smb.conf: the registry refuses them, or Samba needs them to
     // find the registry. key in lookup form (ConfigValues::lookupKey).
     static bool staysInFile(std::string_view lookup);
+    // Whether a line is "include = registry".
+    static bool isRegistryInclude(const ConfigDocument &document, std::size_t line);
 
     // A parameter in effect in a section: the key as it is to be given to net, in lookup
     // form for the spellings of other keys; the value as Samba reads it.
@@ -44,8 +46,13 @@ public:
         std::string key;
         std::string value;
     };
+    // The parameter of one line of a document.
+    static Parameter parameterOf(const ConfigDocument &document, std::size_t line);
+    // Sets parameter in parameters: in place of the one of the same key, else at the end.
+    static void setParameter(std::vector<Parameter> &parameters, Parameter parameter);
     // The parameters of a section in the order of their first line, the last line winning.
-    static std::vector<Parameter> parametersOf(const ConfigDocument &document, const ConfigTables::Section &section);
+    static std::vector<Parameter> parametersOf(const ConfigDocument &document,
+                                               const ConfigTables::Section &section);
     // "[name]\n\tkey = value\n..." followed by a blank line, as net conf list prints a section.
     static std::string sectionText(const std::string &name, const std::vector<Parameter> &parameters);
 

@@ -48,6 +48,8 @@ private slots:
     void effectiveText();
     void parametersOf_data();
     void parametersOf();
+    void staysInFile_data();
+    void staysInFile();
     void commandsBetween_data();
     void commandsBetween();
 };
@@ -180,6 +182,25 @@ void TestRegistryConfig::parametersOf()
     QCOMPARE(bytes(RegistryConfig::sectionText(section.toStdString(),
                                                RegistryConfig::parametersOf(document, *found))),
              expected);
+}
+
+void TestRegistryConfig::staysInFile_data()
+{
+    QTest::addColumn<QByteArray>("lookup");
+    QTest::addColumn<bool>("stays");
+    // net conf setparm refuses these, or Samba must read them before the registry.
+    for (const char *key : {"include", "configbackend", "registryshares", "lockdirectory", "lockdir",
+                            "statedirectory", "statedir", "clustering", "ctdbdsocket"})
+        QTest::newRow(key) << QByteArray(key) << true;
+    for (const char *key : {"workgroup", "privatedir", "cachedirectory", "readonly", "path"})
+        QTest::newRow(key) << QByteArray(key) << false;
+}
+
+void TestRegistryConfig::staysInFile()
+{
+    QFETCH(QByteArray, lookup);
+    QFETCH(bool, stays);
+    QCOMPARE(RegistryConfig::staysInFile(lookup.toStdString()), stays);
 }
 
 void TestRegistryConfig::commandsBetween_data()
