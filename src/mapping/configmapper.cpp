@@ -101,7 +101,8 @@ SambaSettings ConfigMapper::loadGlobal()
 
     m_registry.reset();
     m_registryError.clear();
-    m_registryUse = m_netProgram.isEmpty() ? RegistryConfig::NotUsed : RegistryConfig::useOf(m_document, m_tables);
+    m_registryUse =
+        m_netProgram.isEmpty() ? RegistryConfig::NotUsed : RegistryConfig::useOf(m_document, m_tables);
     if (m_registryUse != RegistryConfig::NotUsed) {
         auto store = std::make_unique<RegistryStore>(m_netProgram, m_path);
         try {
@@ -122,16 +123,37 @@ SambaSettings ConfigMapper::loadGlobal()
         m_loadedSettings = ConfigReader(m_tables).readSettings();
     }
     m_globalKeys = nullptr;
+    m_readAfterRegistry.clear();
+    if (m_registry && m_registryUse == RegistryConfig::Included) {
+        // Lines after "include = registry" win over the registry's globals.
+        bool after = false;
+        for (const ConfigTables::Occurrence &run : m_tables.global()->occurrences) {
+            for (std::size_t line = run.header == ConfigTables::noHeader ? 0 : run.header + 1;
+                 line < run.end && line < m_document.readLines(); ++line) {
+                if (m_document.line(line).kind != ConfigLine::Parameter)
+                    continue;
+                if (RegistryConfig::isRegistryInclude(m_document, line))
+                    after = true;
+                else if (after)
+                    m_readAfterRegistry.insert(RegistryConfig::parameterOf(m_document, line).lookup);
+            }
+        }
+    }
     if (m_registry) {
         m_registry->mapper().loadDocument(m_loadedSettings);
-        m_registry->mapper().m_globalKeys = [this](std::string_view lookup) { return registryOwns(lookup); };
-        m_globalKeys = [this](std::string_view lookup) { return !registryOwns(lookup); };
+        m_registry->mapper().m_globalKeys = [this](std::string_view lookup) {
+            return registryOwns(lookup);
+        };
+        m_globalKeys = [this](std::string_view lookup) {
+            return !registryOwns(lookup);
+        };
     }
     return m_loadedSettings;
 }
 
 void ConfigMapper::loadDocument(const SambaSettings &loaded)
 {
+    m_holdsRegistry = true;
     m_loaded = false;
     m_stale = false;
     readTables();
@@ -146,7 +168,9 @@ bool ConfigMapper::registryOwns(std::string_view lookup) const
     case RegistryConfig::Backend:
         return true;
     case RegistryConfig::Included: {
-        // A key stays where it is; a new one goes where the globals are kept.
+        // A key stays where Samba reads it last; a new one goes where the globals are kept.
+        if (m_readAfterRegistry.count(std::string(lookup)))
+            return false;
         const ConfigTables::Section *registry = m_registry->mapper().m_tables.global();
         if (registry && registry->find(lookup))
             return true;
@@ -225,10 +249,13 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
     }
     QList<Share> all;
     all.reserve(shares.size() + registry.size());
-    auto lowerKey = [](const Share &share) { return ConfigValues::sectionKey(ConfigValues::encode(share.name())); };
+    auto lowerKey = [](const Share &share) {
+        return ConfigValues::sectionKey(ConfigValues::encode(share.name()));
+    };
     int r = 0;
     for (Share &share : shares) {
-        share.setShadowed(m_registryUse == RegistryConfig::Backend || registryNames.contains(share.name().toLower()));
+        share.setShadowed(m_registryUse == RegistryConfig::Backend
+                          || registryNames.contains(share.name().toLower()));
         while (r < registry.size() && lowerKey(registry.at(r)) < lowerKey(share))
             all.append(registry.at(r++));
         all.append(share);
@@ -278,8 +305,14 @@ void ConfigMapper::readShares(const GlobalShare &global, const std::function<voi
 {
     const ConfigReader reader(m_tables);
     for (const ConfigTables::Section *section : m_tables.byName()) {
-        if (section->isShare())
-            use(reader.readShare(*section, global));
+        if (!section->isShare())
+            continue;
+        Share share = reader.readShare(*section, global);
+        if (m_registry) {
+            const ConfigTables::Section *there = m_registry->mapper().m_tables.find(section->key);
+            share.setShadowed(m_registryUse == RegistryConfig::Backend || (there && there->isShare()));
+        }
+        use(share);
     }
     if (m_registry) {
         m_registry->mapper().readShares(global, [&use](const Share &share) {
@@ -297,9 +330,24 @@ QStringList ConfigMapper::shareNames() const
         if (section->isShare())
             names << ConfigValues::decode(section->name);
     }
-    if (m_registry)
-        names += m_registry->mapper().shareNames();
-    return names;
+    if (!m_registry)
+        return names;
+    // In the order of loadShares: the file's name first where both have one.
+    const QStringList registry = m_registry->mapper().shareNames();
+    auto key = [](const QString &name) {
+        return ConfigValues::sectionKey(ConfigValues::encode(name));
+    };
+    QStringList all;
+    all.reserve(names.size() + registry.size());
+    int r = 0;
+    for (const QString &name : qAsConst(names)) {
+        while (r < registry.size() && key(registry.at(r)) < key(name))
+            all << registry.at(r++);
+        all << name;
+    }
+    while (r < registry.size())
+        all << registry.at(r++);
+    return all;
 }
 
 bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share> &shares)
@@ -313,7 +361,7 @@ bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share
     const bool someInRegistry = std::any_of(shares.begin(), shares.end(), [](const Share &share) {
         return share.storedIn() == Share::StoredInRegistry;
     });
-    if (someInRegistry && !m_registry)
+    if (someInRegistry && !m_registry && !m_holdsRegistry)
         fail(Messages::tr("Samba's registry configuration was not read, so its shares cannot be saved. %1")
                  .arg(m_registryError));
     if (!m_registry) {
@@ -498,8 +546,8 @@ QString ConfigMapper::Refusal::message(const TestParmResult &result)
             .join(QLatin1Char('\n'));
     }
     return QStringList{Messages::tr("Samba configuration file contains errors."),
-                       Messages::tr("Samba configuration will not be saved."), Messages::tr("testparm output is:"),
-                       result.output}
+                       Messages::tr("Samba configuration will not be saved."),
+                       Messages::tr("testparm output is:"), result.output}
         .join(QLatin1Char('\n'));
 }
 
@@ -591,7 +639,8 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         const std::string registry = m_registry->document().text();
         m_registry->document().discardEdits();
         const ConfigChanges changes = ConfigChanges::between(m_registry->text(), registry);
-        judge(RegistryConfig::effectiveText(m_registryUse, fileChanged ? text : m_document.bytes(), registry));
+        judge(
+            RegistryConfig::effectiveText(m_registryUse, fileChanged ? text : m_document.bytes(), registry));
         changeRegistry(*m_registry, registry, false, changes.summary());
         m_lastChanges = changes;
     }
@@ -687,7 +736,8 @@ void ConfigMapper::restore(const std::string &bytes, const QString &summary)
 
 namespace {
 
-std::vector<std::pair<std::string, std::string>> keyValues(const std::vector<RegistryConfig::Parameter> &parameters)
+std::vector<std::pair<std::string, std::string>>
+keyValues(const std::vector<RegistryConfig::Parameter> &parameters)
 {
     std::vector<std::pair<std::string, std::string>> pairs;
     pairs.reserve(parameters.size());
@@ -736,7 +786,8 @@ ConfigMapper::Transfer ConfigMapper::moveShare(const QString &name, Share::Store
             fail(Messages::tr("smb.conf has no share \"%1\".").arg(name));
         if (registryHas)
             fail(Messages::tr("The registry holds a share \"%1\" already.").arg(name));
-        const std::vector<RegistryConfig::Parameter> parameters = RegistryConfig::parametersOf(m_document, *inFile);
+        const std::vector<RegistryConfig::Parameter> parameters =
+            RegistryConfig::parametersOf(m_document, *inFile);
         for (const RegistryConfig::Parameter &parameter : parameters) {
             if (RegistryConfig::staysInFile(parameter.lookup))
                 fail(Messages::tr("The share \"%1\" sets \"%2\", which the registry cannot hold.")
@@ -749,14 +800,16 @@ ConfigMapper::Transfer ConfigMapper::moveShare(const QString &name, Share::Store
         m_document.discardEdits();
         endParagraph(transfer.registryAfter);
         transfer.registryAfter += RegistryConfig::sectionText(inFile->name, parameters);
-        transfer.summary = QStringLiteral("share %1 moved to the registry").arg(ConfigValues::decode(inFile->name));
+        transfer.summary =
+            QStringLiteral("share %1 moved to the registry").arg(ConfigValues::decode(inFile->name));
     } else {
         if (!registryHas)
             fail(Messages::tr("The registry has no share \"%1\".").arg(name));
         if (fileHas)
             fail(Messages::tr("smb.conf holds a share \"%1\" already.").arg(name));
         ConfigWriter writer(m_document, m_tables);
-        writer.addSection(inRegistry->name, keyValues(RegistryConfig::parametersOf(registry.m_document, *inRegistry)));
+        writer.addSection(inRegistry->name,
+                          keyValues(RegistryConfig::parametersOf(registry.m_document, *inRegistry)));
         writer.finish();
         transfer.fileAfter = m_document.text();
         m_document.discardEdits();
@@ -765,7 +818,8 @@ ConfigMapper::Transfer ConfigMapper::moveShare(const QString &name, Share::Store
         registryWriter.finish();
         transfer.registryAfter = registry.m_document.text();
         registry.m_document.discardEdits();
-        transfer.summary = QStringLiteral("share %1 moved to smb.conf").arg(ConfigValues::decode(inRegistry->name));
+        transfer.summary =
+            QStringLiteral("share %1 moved to smb.conf").arg(ConfigValues::decode(inRegistry->name));
     }
     return transfer;
 }
@@ -775,7 +829,8 @@ ConfigMapper::Transfer ConfigMapper::storeAllInRegistry()
     if (m_netProgram.isEmpty())
         fail(Messages::tr("Samba's registry configuration is not available here."));
     if (m_registryUse == RegistryConfig::Backend)
-        fail(Messages::tr("Samba reads its configuration from the registry already (config backend = registry)."));
+        fail(Messages::tr(
+            "Samba reads its configuration from the registry already (config backend = registry)."));
     Transfer transfer;
     transfer.replaceRegistry = true;
     transfer.fileBefore = m_document.bytes();
@@ -785,55 +840,68 @@ ConfigMapper::Transfer ConfigMapper::storeAllInRegistry()
     ConfigTables registryTables;
     registryTables.build(registryDocument);
 
-    // [global]: what the registry cannot hold stays in smb.conf in its order, includes of
-    // files too; the rest joins the registry's globals, which win where both set a key.
+    // [global]: the registry's globals are read at "include = registry", which goes before the
+    // first include of a file, so that what the included file sets still wins over what came
+    // before it; the include, and the lines after it, stay in smb.conf to be read after it as
+    // before. What the registry cannot hold stays in smb.conf too. The registry's own globals
+    // count where smb.conf included them, or else before the file's, which were in effect.
     const std::string ending(m_document.fileLineEnding());
     std::string file = "# Samba's configuration is kept in its registry: \"net conf list\" shows it." + ending
         + "[global]" + ending;
-    std::vector<RegistryConfig::Parameter> globals;
-    if (const ConfigTables::Section *global = m_tables.global()) {
-        for (const RegistryConfig::Parameter &parameter : RegistryConfig::parametersOf(m_document, *global)) {
-            if (!RegistryConfig::staysInFile(parameter.lookup))
-                globals.push_back(parameter);
-        }
-        for (const ConfigTables::Occurrence &run : global->occurrences) {
-            for (std::size_t line = run.header == ConfigTables::noHeader ? 0 : run.header + 1; line < run.end; ++line) {
-                if (m_document.line(line).kind != ConfigLine::Parameter)
-                    continue;
-                const std::string lookup = ConfigValues::lookupKey(m_document.name(line));
-                const std::string value = m_document.value(line);
-                if (RegistryConfig::staysInFile(lookup) && !(lookup == "include" && ConfigValues::sectionKey(value) == "registry")
-                    && lookup != "configbackend" && lookup != "registryshares")
-                    file += "\t" + m_document.name(line) + " = " + value + ending;
-            }
-        }
-    }
-    file += "\tinclude = registry" + ending;
+    std::string afterRegistry;
     std::vector<RegistryConfig::Parameter> registryGlobals;
     if (const ConfigTables::Section *global = registryTables.global())
         registryGlobals = RegistryConfig::parametersOf(registryDocument, *global);
-    for (const RegistryConfig::Parameter &parameter : registryGlobals) {
-        auto same = std::find_if(globals.begin(), globals.end(),
-                                 [&](const RegistryConfig::Parameter &other) { return other.lookup == parameter.lookup; });
-        if (same == globals.end())
-            globals.push_back(parameter);
-        else
-            *same = parameter;
+    std::vector<RegistryConfig::Parameter> globals;
+    if (m_registryUse != RegistryConfig::Included)
+        globals = registryGlobals;
+    bool afterInclude = false;
+    auto lineText = [&](std::size_t line) {
+        std::string text(m_document.text(line));
+        return text.empty() || text.back() != '\n' ? text + ending : text;
+    };
+    if (const ConfigTables::Section *global = m_tables.global()) {
+        for (const ConfigTables::Occurrence &run : global->occurrences) {
+            for (std::size_t line = run.header == ConfigTables::noHeader ? 0 : run.header + 1;
+                 line < run.end && line < m_document.readLines(); ++line) {
+                if (m_document.line(line).kind != ConfigLine::Parameter)
+                    continue;
+                if (RegistryConfig::isRegistryInclude(m_document, line)) {
+                    for (const RegistryConfig::Parameter &parameter : registryGlobals)
+                        RegistryConfig::setParameter(globals, parameter);
+                    continue;
+                }
+                RegistryConfig::Parameter parameter = RegistryConfig::parameterOf(m_document, line);
+                if (parameter.lookup == "configbackend" || parameter.lookup == "registryshares")
+                    continue;
+                afterInclude = afterInclude || parameter.lookup == "include";
+                if (afterInclude)
+                    afterRegistry += lineText(line);
+                else if (RegistryConfig::staysInFile(parameter.lookup))
+                    file += lineText(line);
+                else
+                    RegistryConfig::setParameter(globals, std::move(parameter));
+            }
+        }
     }
+    file += "\tinclude = registry" + ending + afterRegistry;
     std::string registry = globals.empty() ? std::string() : RegistryConfig::sectionText("global", globals);
     for (const ConfigTables::Section &section : registryTables.sections()) {
         if (section.isShare())
-            registry += RegistryConfig::sectionText(section.name, RegistryConfig::parametersOf(registryDocument, section));
+            registry += RegistryConfig::sectionText(section.name,
+                                                    RegistryConfig::parametersOf(registryDocument, section));
     }
     // Shares: into the registry, except those it defines already and those that include files,
     // which stay in smb.conf as they are.
     for (const ConfigTables::Section &section : m_tables.sections()) {
         if (!section.isShare())
             continue;
-        const std::vector<RegistryConfig::Parameter> parameters = RegistryConfig::parametersOf(m_document, section);
-        const bool fits = std::none_of(parameters.begin(), parameters.end(), [](const RegistryConfig::Parameter &p) {
-            return RegistryConfig::staysInFile(p.lookup);
-        });
+        const std::vector<RegistryConfig::Parameter> parameters =
+            RegistryConfig::parametersOf(m_document, section);
+        const bool fits =
+            std::none_of(parameters.begin(), parameters.end(), [](const RegistryConfig::Parameter &p) {
+                return RegistryConfig::staysInFile(p.lookup);
+            });
         const ConfigTables::Section *there = registryTables.find(section.key);
         if (fits && !(there && there->isShare())) {
             registry += RegistryConfig::sectionText(section.name, parameters);
@@ -872,7 +940,8 @@ SambaSettings ConfigMapper::applyTransfer(const Transfer &transfer)
     beginInstall(lock, Messages::tr("Nothing is changed."));
     if (transfer.fileBefore != m_document.bytes())
         throw ConfigChangedError(
-            Messages::tr("smb.conf was changed by another program after it was loaded. Reload it before saving.")
+            Messages::tr(
+                "smb.conf was changed by another program after it was loaded. Reload it before saving.")
                 .toStdString());
     // A store of its own when the registry was not read with smb.conf.
     std::unique_ptr<RegistryStore> own;

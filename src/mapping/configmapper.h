@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -220,7 +221,9 @@ private:
     QString m_registryError;
     std::unique_ptr<RegistryStore> m_registry;
     bool m_registryChanged = false;
+    bool m_holdsRegistry = false; // the registry's own mapper: every record is stored there
     SectionEditor::KeyFilter m_globalKeys;
+    std::set<std::string> m_readAfterRegistry; // [global] keys (lookup form) after include = registry
 
     ConfigHistory *m_history = nullptr;
     QString m_program;

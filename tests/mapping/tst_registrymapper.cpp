@@ -1,0 +1,496 @@
+// smb.conf beside Samba's registry configuration, with the real net and testparm on a
+// registry of the test's own: where records come from, where saves and transfers write, and
+// that a refused or failing change leaves both as they were.
+#include "configdocument.h"
+#include "confighistory.h"
+#include "configmapper.h"
+#include "fakeprogram.h"
+#include "privateregistry.h"
+#include "testfiles.h"
+
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+using Sections = std::map<QString, std::map<QString, QString>>;
+
+// A directory with smb.conf and a registry of its own, and a mapper loaded from them.
+struct Setup
+{
+    QTemporaryDir dir;
+    PrivateRegistry registry{dir.path()};
+    ConfigDocument document;
+    std::unique_ptr<ConfigMapper> mapper;
+    SambaSettings settings;
+    QList<Share> shares;
+
+    QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    // smb.conf is the private [global] lines and fileText; the registry holds registryText.
+    bool prepare(const QString &fileText, const QByteArray &registryText)
+    {
+        if (!dir.isValid() || !registry.writeConfig(fileText)
+            || registry.net({QStringLiteral("drop")}).exitCode != 0)
+            return false;
+        if (registryText.isEmpty())
+            return true;
+        return writeFile(path("import.conf"), registryText)
+            && registry.net({QStringLiteral("import"), path("import.conf")}).exitCode == 0;
+    }
+    void load(const QString &net = QStringLiteral("net"),
+              const QString &testparm = QStringLiteral("testparm"))
+    {
+        mapper = std::make_unique<ConfigMapper>(document, registry.config(), testparm);
+        mapper->setLockDirectory(dir.path());
+        mapper->setNetProgram(net);
+        settings = mapper->loadGlobal();
+        shares = mapper->loadShares(*settings.global());
+    }
+    Share *share(const QString &name, Share::StoredIn in)
+    {
+        for (Share &share : shares) {
+            if (share.name() == name && share.storedIn() == in)
+                return &share;
+        }
+        return nullptr;
+    }
+    QByteArray file() const { return readFile(registry.config()); }
+    // testparm -s of smb.conf with the registry: section -> key -> value.
+    Sections effective() const
+    {
+        Sections sections;
+        QString section;
+        const QString out = QString::fromUtf8(
+            runProcess(QStringLiteral("testparm"), {QStringLiteral("-s"), registry.config()}).out);
+        for (const QString &line : out.split(QLatin1Char('\n'))) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith(QLatin1Char('[')))
+                section = trimmed;
+            else if (const int equals = trimmed.indexOf(QLatin1Char('=')); equals > 0)
+                sections[section][trimmed.left(equals).trimmed()] = trimmed.mid(equals + 1).trimmed();
+        }
+        // How Samba is led to the registry is no setting of the configuration itself.
+        sections[QStringLiteral("[global]")].erase(QStringLiteral("registry shares"));
+        sections[QStringLiteral("[global]")].erase(QStringLiteral("include"));
+        return sections;
+    }
+};
+
+// A wrapper around the real program that fails its second call naming word (any word: "*").
+bool writeFailingSecond(const QString &path, const QString &program, const QString &word)
+{
+    const QString script =
+        QStringLiteral(R"(#!/bin/sh
+dir=$(dirname "$0")
+case " $* " in *" %2 "*|%3)
+  n=$(($(cat "$dir/calls" 2>/dev/null || echo 0) + 1)); echo $n >"$dir/calls"
+  if [ $n -eq 2 ]; then echo "ERROR: refused on purpose" >&2; exit 255; fi ;;
+esac
+exec %1 "$@"
+)")
+            .arg(program, word, word == QLatin1String("*") ? QStringLiteral("*") : QStringLiteral("-"));
+    return writeFile(path, script.toUtf8())
+        && QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+}
+
+const QString included = QStringLiteral("\tinclude = registry\n");
+const QByteArray
+    registryShares("[global]\n\tworkgroup = REGGROUP\n\n[r]\n\tpath = /srv/r\n\tcomment = in registry\n\n"
+                   "[dup]\n\tpath = /srv/dup-registry\n\n");
+const QString fileShares =
+    QStringLiteral("[a]\n\tpath = /srv/a\n\tcomment = in file\n[dup]\n\tpath = /srv/dup-file\n");
+
+QString namesOf(const QList<Share> &shares)
+{
+    QStringList lines;
+    for (const Share &share : shares)
+        lines << QStringLiteral("%1 %2%3").arg(
+            share.name(),
+            share.storedIn() == Share::StoredInRegistry ? QStringLiteral("registry") : QStringLiteral("file"),
+            share.shadowed() ? QStringLiteral(" shadowed") : QString());
+    return lines.join(QLatin1Char(','));
+}
+
+} // namespace
+
+using Edit = std::function<void(Setup &)>;
+Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(Share::StoredIn)
+
+class TestRegistryMapper : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void listing_data();
+    void listing();
+    void savesWhereStored_data();
+    void savesWhereStored();
+    void globalsWhereKeyLives_data();
+    void globalsWhereKeyLives();
+    void refusedByTestparm_data();
+    void refusedByTestparm();
+    void failingStepPutBack();
+    void installRefusedPutBack();
+    void moveShare();
+    void moveRefusals_data();
+    void moveRefusals();
+    void storeAllInRegistry();
+    void restoreAndHistory();
+    void registryUnreadable();
+};
+
+void TestRegistryMapper::initTestCase()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("net")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("testparm")).isEmpty())
+        QSKIP("Samba's net and testparm are needed");
+}
+
+void TestRegistryMapper::listing_data()
+{
+    QTest::addColumn<QString>("globals");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("include") << included
+                             << QStringLiteral("a file,dup file shadowed,dup registry,r registry");
+    QTest::newRow("registry shares") << QStringLiteral("\tregistry shares = yes\n")
+                                     << QStringLiteral("a file,dup file shadowed,dup registry,r registry");
+    QTest::newRow("backend") << QStringLiteral("\tconfig backend = registry\n")
+                             << QStringLiteral("a file shadowed,dup file shadowed,dup registry,r registry");
+    QTest::newRow("not used") << QString() << QStringLiteral("a file,dup file");
+}
+
+void TestRegistryMapper::listing()
+{
+    QFETCH(QString, globals);
+    QFETCH(QString, expected);
+    Setup setup;
+    QVERIFY(setup.prepare(globals + fileShares, registryShares));
+    setup.load();
+    QVERIFY2(setup.mapper->registryError().isEmpty(), qPrintable(setup.mapper->registryError()));
+    QCOMPARE(namesOf(setup.shares), expected);
+    QStringList names;
+    for (const Share &share : qAsConst(setup.shares))
+        names << share.name();
+    QCOMPARE(setup.mapper->shareNames(), names);
+    QList<Share> read;
+    setup.mapper->readShares(*setup.settings.global(), [&read](const Share &share) { read << share; });
+    std::sort(read.begin(), read.end(), [](const Share &a, const Share &b) {
+        return std::make_pair(a.name(), a.storedIn()) < std::make_pair(b.name(), b.storedIn());
+    });
+    QCOMPARE(namesOf(read), expected);
+}
+
+void TestRegistryMapper::savesWhereStored_data()
+{
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<bool>("fileChanges");
+    // What "net conf list" holds afterwards (a regular expression), or empty for unchanged.
+    QTest::addColumn<QString>("registryAfter");
+    QTest::newRow("registry share edited") << Edit([](Setup &s) {
+        s.share(QStringLiteral("r"), Share::StoredInRegistry)->setComment(QStringLiteral("edited"));
+    }) << false << QStringLiteral("\\[r\\]\n\tpath = /srv/r\n\tcomment = edited\n");
+    QTest::newRow("file share edited") << Edit([](Setup &s) {
+        s.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
+    }) << true << QString();
+    QTest::newRow("new registry share") << Edit([](Setup &s) {
+        Share share;
+        share.setName(QStringLiteral("new"));
+        share.setPath(QStringLiteral("/srv/new"));
+        share.setStoredIn(Share::StoredInRegistry);
+        s.shares.append(share);
+    }) << false << QStringLiteral("\\[new\\]\n\tpath = /srv/new\n");
+    QTest::newRow("registry share deleted") << Edit([](Setup &s) {
+        for (int i = 0; i < s.shares.size(); ++i) {
+            if (s.shares.at(i).storedIn() == Share::StoredInRegistry
+                && s.shares.at(i).name() == QLatin1String("r"))
+                s.shares.removeAt(i--);
+        }
+    }) << false << QStringLiteral("^(?!.*\\[r\\]).*\\[dup\\]");
+}
+
+void TestRegistryMapper::savesWhereStored()
+{
+    QFETCH(Edit, edit);
+    QFETCH(bool, fileChanges);
+    QFETCH(QString, registryAfter);
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    setup.load();
+    const QByteArray file = setup.file();
+    const QByteArray registry = setup.registry.list();
+    edit(setup);
+    setup.mapper->save(setup.settings, setup.shares);
+    QCOMPARE(setup.file() != file, fileChanges);
+    QCOMPARE(setup.mapper->registryChangedLast(), !registryAfter.isEmpty());
+    const QByteArray listed = setup.registry.list();
+    if (registryAfter.isEmpty())
+        QCOMPARE(listed, registry);
+    else
+        QVERIFY2(QRegularExpression(registryAfter, QRegularExpression::DotMatchesEverythingOption)
+                     .match(QString::fromUtf8(listed))
+                     .hasMatch(),
+                 listed.constData());
+    // The mapper holds what it saved: a second save has nothing to write.
+    QCOMPARE(QByteArray::fromStdString(setup.mapper->registryText()), listed);
+    setup.mapper->save(setup.settings, setup.shares);
+    QVERIFY(!setup.mapper->registryChangedLast() && !setup.mapper->installedLast());
+}
+
+void TestRegistryMapper::globalsWhereKeyLives_data()
+{
+    QTest::addColumn<QString>("fileGlobals");
+    QTest::addColumn<QByteArray>("registryText");
+    QTest::addColumn<bool>("toRegistry");
+    QTest::newRow("key in the registry")
+        << included << QByteArray("[global]\n\tserver string = old\n") << true;
+    QTest::newRow("key in the file") << included + QStringLiteral("\tserver string = old\n")
+                                     << QByteArray("[global]\n\tworkgroup = W\n") << false;
+    QTest::newRow("key in both, the file's before the include")
+        << QStringLiteral("\tserver string = file\n") + included
+        << QByteArray("[global]\n\tserver string = old\n") << true;
+    QTest::newRow("key in both, the file's after the include")
+        << included + QStringLiteral("\tserver string = file\n")
+        << QByteArray("[global]\n\tserver string = old\n") << false;
+    QTest::newRow("new key, registry keeps globals")
+        << included << QByteArray("[global]\n\tworkgroup = W\n") << true;
+    QTest::newRow("new key, registry has no globals")
+        << included << QByteArray("[r]\n\tpath = /srv/r\n") << false;
+    QTest::newRow("registry shares only") << QStringLiteral("\tregistry shares = yes\n")
+                                          << QByteArray("[global]\n\tserver string = old\n") << false;
+}
+
+void TestRegistryMapper::globalsWhereKeyLives()
+{
+    QFETCH(QString, fileGlobals);
+    QFETCH(QByteArray, registryText);
+    QFETCH(bool, toRegistry);
+    Setup setup;
+    QVERIFY(setup.prepare(fileGlobals, registryText));
+    setup.load();
+    const QByteArray file = setup.file();
+    const QByteArray registry = setup.registry.list();
+    setup.settings.global()->setServerString(QStringLiteral("new words"));
+    setup.mapper->save(setup.settings, setup.shares);
+    QCOMPARE(setup.registry.list().contains("server string = new words"), toRegistry);
+    QCOMPARE(setup.registry.list() == registry, !toRegistry);
+    QCOMPARE(setup.file().contains("server string = new words"), !toRegistry);
+    QCOMPARE(setup.file() == file, toRegistry);
+    QCOMPARE(setup.effective()[QStringLiteral("[global]")][QStringLiteral("server string")],
+             QStringLiteral("new words"));
+}
+
+void TestRegistryMapper::refusedByTestparm_data()
+{
+    QTest::addColumn<bool>("fakeTestparm");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("testparm fails") << true << QStringLiteral("comment");
+    QTest::newRow("unknown parameter") << false << QStringLiteral("no such parameter");
+}
+
+void TestRegistryMapper::refusedByTestparm()
+{
+    QFETCH(bool, fakeTestparm);
+    QFETCH(QString, key);
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    const QString testparm = setup.path("testparm");
+    QVERIFY(writeFakeProgram(testparm) && writeFile(setup.path("answer"), "1"));
+    setup.load(QStringLiteral("net"), fakeTestparm ? testparm : QStringLiteral("testparm"));
+    const QByteArray file = setup.file();
+    const QByteArray registry = setup.registry.list();
+    setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setOtherParameter(key, QStringLiteral("x"));
+    setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
+    QVERIFY_EXCEPTION_THROWN(setup.mapper->save(setup.settings, setup.shares), std::runtime_error);
+    QCOMPARE(setup.registry.list(), registry);
+    QCOMPARE(setup.file(), file);
+}
+
+void TestRegistryMapper::failingStepPutBack()
+{
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    const QString net = setup.path("failing-net");
+    QVERIFY(writeFailingSecond(net, QStringLiteral("net"), QStringLiteral("setparm")));
+    setup.load(net);
+    const QByteArray registry = setup.registry.list();
+    const QByteArray file = setup.file();
+    Share *r = setup.share(QStringLiteral("r"), Share::StoredInRegistry);
+    r->setComment(QStringLiteral("edited"));
+    r->setPath(QStringLiteral("/srv/elsewhere"));
+    setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
+    try {
+        setup.mapper->save(setup.settings, setup.shares);
+        QFAIL("the save went through");
+    } catch (const std::runtime_error &error) {
+        const QString message = QString::fromUtf8(error.what());
+        QVERIFY2(message.contains(QLatin1String("refused on purpose"))
+                     && message.contains(QLatin1String("put back as it was")),
+                 error.what());
+    }
+    QCOMPARE(readFile(setup.path("calls")), QByteArray("2\n"));
+    QCOMPARE(setup.registry.list(), registry);
+    QCOMPARE(setup.file(), file);
+}
+
+void TestRegistryMapper::installRefusedPutBack()
+{
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    // testparm accepts the whole configuration, then refuses smb.conf as it is installed.
+    const QString testparm = setup.path("failing-testparm");
+    QVERIFY(writeFailingSecond(testparm, QStringLiteral("testparm"), QStringLiteral("*")));
+    setup.load(QStringLiteral("net"), testparm);
+    const QByteArray registry = setup.registry.list();
+    const QByteArray file = setup.file();
+    setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setComment(QStringLiteral("edited"));
+    setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
+    try {
+        setup.mapper->save(setup.settings, setup.shares);
+        QFAIL("the save went through");
+    } catch (const std::runtime_error &error) {
+        QVERIFY2(QString::fromUtf8(error.what()).contains(QLatin1String("registry was put back")),
+                 error.what());
+    }
+    QCOMPARE(readFile(setup.path("calls")), QByteArray("2\n"));
+    QCOMPARE(setup.registry.list(), registry);
+    QCOMPARE(setup.file(), file);
+}
+
+void TestRegistryMapper::moveShare()
+{
+    Setup setup;
+    QVERIFY(setup.prepare(
+        included
+            + QStringLiteral("[m]\n\tdirectory = /srv/m\n\tcomment = moving\n\twritable = yes\n"
+                             "\tbrowseable = no\n\tvalid users = alice, @staff\n"
+                             "\tcreate mode = 0640\n\tvfs objects = acl_xattr\n\tpath = /srv/m2\n"),
+        QByteArray("[r]\n\tpath = /srv/r\n")));
+    setup.load();
+    const Sections before = setup.effective();
+    QVERIFY(before.count(QStringLiteral("[m]")));
+    setup.mapper->applyTransfer(setup.mapper->moveShare(QStringLiteral("m"), Share::StoredInRegistry));
+    QVERIFY(!setup.file().contains("[m]"));
+    QVERIFY(setup.registry.list().contains("[m]"));
+    QCOMPARE(setup.effective(), before);
+    QVERIFY(setup.mapper->registryChangedLast());
+
+    setup.mapper->applyTransfer(setup.mapper->moveShare(QStringLiteral("M"), Share::StoredInFile));
+    QVERIFY(setup.file().contains("[m]"));
+    QVERIFY(!setup.registry.list().contains("[m]"));
+    QCOMPARE(setup.effective(), before);
+}
+
+void TestRegistryMapper::moveRefusals_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Share::StoredIn>("to");
+    QTest::newRow("in both places, to the registry") << QStringLiteral("dup") << Share::StoredInRegistry;
+    QTest::newRow("in both places, to the file") << QStringLiteral("dup") << Share::StoredInFile;
+    QTest::newRow("share with an include") << QStringLiteral("inc") << Share::StoredInRegistry;
+    QTest::newRow("not in the file") << QStringLiteral("r") << Share::StoredInRegistry;
+    QTest::newRow("not in the registry") << QStringLiteral("a") << Share::StoredInFile;
+}
+
+void TestRegistryMapper::moveRefusals()
+{
+    QFETCH(QString, name);
+    QFETCH(Share::StoredIn, to);
+    Setup setup;
+    QVERIFY(setup.prepare(
+        included + fileShares
+            + QStringLiteral("[inc]\n\tpath = /srv/inc\n\tinclude = %1\n").arg(setup.path("extra.conf")),
+        registryShares));
+    QVERIFY(writeFile(setup.path("extra.conf"), "\tcomment = included\n"));
+    setup.load();
+    QVERIFY_EXCEPTION_THROWN(setup.mapper->moveShare(name, to), std::runtime_error);
+}
+
+void TestRegistryMapper::storeAllInRegistry()
+{
+    Setup setup;
+    QVERIFY(writeFile(setup.path("extra.conf"), "\tserver string = from an include\n\tmax connections = 2\n"));
+    QVERIFY(setup.prepare(
+        QStringLiteral(
+            "# Our server\r\n\tworkgroup = OFFICE\r\n\tserver string = overridden\r\n"
+            "\tinclude = %1\r\n\tmax connections = 7\r\n\tmap to guest = bad user\r\n\r\n; the public share\r\n"
+            "[public]\r\n\tpath = /srv/public\r\n\tguest ok = yes\r\n"
+            "\twriteable = yes\r\n[homes]\r\n\tbrowseable = no\r\n"
+            "[Projects]\r\n\tpath = /srv/projects\r\n\tvalid users = @staff\r\n"
+            "\tvfs objects = acl_xattr recycle\r\n\trecycle:repository = .bin\r\n")
+            .arg(setup.path("extra.conf")),
+        QByteArray()));
+    setup.load();
+    const Sections before = setup.effective();
+    QCOMPARE(before.at(QStringLiteral("[global]")).at(QStringLiteral("server string")),
+             QStringLiteral("from an include"));
+    QCOMPARE(before.at(QStringLiteral("[global]")).at(QStringLiteral("max connections")), QStringLiteral("7"));
+    setup.mapper->applyTransfer(setup.mapper->storeAllInRegistry());
+    const QByteArray file = setup.file();
+    QVERIFY2(file.contains("include = registry") && !file.contains("[public]") && !file.contains("workgroup"),
+             file.constData());
+    const QByteArray registry = setup.registry.list();
+    QVERIFY2(registry.contains("[Projects]") && registry.contains("workgroup = OFFICE"),
+             registry.constData());
+    QCOMPARE(setup.effective(), before);
+    QCOMPARE(setup.mapper->registryUse(), RegistryConfig::Included);
+}
+
+void TestRegistryMapper::restoreAndHistory()
+{
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    ConfigHistory history(setup.path("history"));
+    setup.load();
+    setup.mapper->setHistory(&history, QStringLiteral("shareward"));
+    const std::string first = setup.mapper->registryText();
+    setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setComment(QStringLiteral("edited"));
+    setup.mapper->save(setup.settings, setup.shares);
+    QVERIFY2(setup.mapper->historyError().isEmpty(), qPrintable(setup.mapper->historyError()));
+    const std::string second = setup.registry.list().toStdString();
+    QVERIFY(second != first);
+
+    const QList<ConfigHistory::Version> versions = history.versions(setup.mapper->registryHistoryFile());
+    QCOMPARE(versions.size(), 2);
+    std::string older, newer;
+    QVERIFY(history.read(versions.at(0).number, older) && history.read(versions.at(1).number, newer));
+    QVERIFY((older == first && newer == second) || (older == second && newer == first));
+    QVERIFY(history.versions(QFileInfo(setup.registry.config()).absoluteFilePath()).isEmpty());
+
+    setup.mapper->applyTransfer(setup.mapper->restoreRegistry(first, QStringLiteral("restored")));
+    QCOMPARE(setup.registry.list().toStdString(), first);
+    QCOMPARE(setup.mapper->registryText(), first);
+    QVERIFY(setup.mapper->registryChangedLast());
+}
+
+void TestRegistryMapper::registryUnreadable()
+{
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    const QString net = setup.path("net");
+    QVERIFY(writeFakeProgram(net) && writeFile(setup.path("answer"), "255")
+            && writeFile(setup.path("stderr"), "no registry here\n"));
+    setup.load(net);
+    QVERIFY2(setup.mapper->registryError().contains(QLatin1String("no registry here")),
+             qPrintable(setup.mapper->registryError()));
+    QVERIFY(!setup.mapper->registryLoaded());
+    QCOMPARE(namesOf(setup.shares), QStringLiteral("a file,dup file"));
+    Share share;
+    share.setName(QStringLiteral("new"));
+    share.setPath(QStringLiteral("/srv/new"));
+    share.setStoredIn(Share::StoredInRegistry);
+    setup.shares.append(share);
+    const QByteArray file = setup.file();
+    QVERIFY_EXCEPTION_THROWN(setup.mapper->save(setup.settings, setup.shares), std::runtime_error);
+    QCOMPARE(setup.file(), file);
+}
+
+QTEST_GUILESS_MAIN(TestRegistryMapper)
+#include "tst_registrymapper.moc"
