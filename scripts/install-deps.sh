@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qtbase5-dev qttools5-dev-tools
-  samba samba-common-bin samba-vfs-modules winbind
+  samba samba-common-bin samba-vfs-modules winbind ctdb
   xvfb xauth
   smbclient strace xdotool x11-utils
   acl libdtl-dev nettle-dev man-db
