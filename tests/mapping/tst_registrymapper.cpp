@@ -30,25 +30,44 @@ struct Setup
     SambaSettings settings;
     QList<Share> shares;
 
+    QString net; // the real net, told the private directories (see prepare)
+
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     // smb.conf is the private [global] lines and fileText; the registry holds registryText.
+    // With "config backend = registry" Samba takes its settings from the registry alone, where
+    // the private directories cannot be: net would then open the machine's. So net gets them
+    // on its command line, which wins over every configuration.
     bool prepare(const QString &fileText, const QByteArray &registryText)
     {
-        if (!dir.isValid() || !registry.writeConfig(fileText)
-            || registry.net({QStringLiteral("drop")}).exitCode != 0)
+        if (!dir.isValid() || !registry.writeConfig(fileText))
+            return false;
+        QString script = QStringLiteral("#!/bin/sh\nexec net");
+        for (const QString &line : registry.globalLines().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            script += QStringLiteral(" '--option=%1'")
+                          .arg(line.trimmed().replace(QStringLiteral(" = "), QStringLiteral("=")));
+        net = path("private-net");
+        if (!writeFile(net, (script + QStringLiteral(" \"$@\"\n")).toUtf8())
+            || !QFile::setPermissions(net, QFile::ReadOwner | QFile::ExeOwner)
+            || run({QStringLiteral("drop")}).exitCode != 0)
             return false;
         if (registryText.isEmpty())
             return true;
         return writeFile(path("import.conf"), registryText)
-            && registry.net({QStringLiteral("import"), path("import.conf")}).exitCode == 0;
+            && run({QStringLiteral("import"), path("import.conf")}).exitCode == 0;
     }
-    void load(const QString &net = QStringLiteral("net"),
-              const QString &testparm = QStringLiteral("testparm"))
+    ProcessRun run(const QStringList &arguments) const
+    {
+        return runProcess(
+            net, QStringList{QStringLiteral("-s"), registry.config(), QStringLiteral("conf")} + arguments);
+    }
+    QByteArray listed() const { return run({QStringLiteral("list")}).out; }
+    void load() { loadWith(net, QStringLiteral("testparm")); }
+    void loadWith(const QString &netProgram, const QString &testparm)
     {
         mapper = std::make_unique<ConfigMapper>(document, registry.config(), testparm);
         mapper->setLockDirectory(dir.path());
-        mapper->setNetProgram(net);
+        mapper->setNetProgram(netProgram);
         settings = mapper->loadGlobal();
         shares = mapper->loadShares(*settings.global());
     }
@@ -137,6 +156,9 @@ private slots:
     void globalsWhereKeyLives();
     void refusedByTestparm_data();
     void refusedByTestparm();
+    void backendSavesToRegistry();
+    void changedByAnotherProgram_data();
+    void changedByAnotherProgram();
     void failingStepPutBack();
     void installRefusedPutBack();
     void moveShare();
@@ -207,6 +229,12 @@ void TestRegistryMapper::savesWhereStored_data()
         share.setStoredIn(Share::StoredInRegistry);
         s.shares.append(share);
     }) << false << QStringLiteral("\\[new\\]\n\tpath = /srv/new\n");
+    QTest::newRow("registry share renamed")
+        << Edit([](Setup &s) {
+               s.share(QStringLiteral("r"), Share::StoredInRegistry)->setName(QStringLiteral("renamed"));
+           })
+        << false
+        << QStringLiteral("^(?!.*\\[r\\]).*\\[renamed\\]\n\tpath = /srv/r\n\tcomment = in registry\n");
     QTest::newRow("registry share deleted") << Edit([](Setup &s) {
         for (int i = 0; i < s.shares.size(); ++i) {
             if (s.shares.at(i).storedIn() == Share::StoredInRegistry
@@ -225,12 +253,12 @@ void TestRegistryMapper::savesWhereStored()
     QVERIFY(setup.prepare(included + fileShares, registryShares));
     setup.load();
     const QByteArray file = setup.file();
-    const QByteArray registry = setup.registry.list();
+    const QByteArray registry = setup.listed();
     edit(setup);
     setup.mapper->save(setup.settings, setup.shares);
     QCOMPARE(setup.file() != file, fileChanges);
     QCOMPARE(setup.mapper->registryChangedLast(), !registryAfter.isEmpty());
-    const QByteArray listed = setup.registry.list();
+    const QByteArray listed = setup.listed();
     if (registryAfter.isEmpty())
         QCOMPARE(listed, registry);
     else
@@ -276,11 +304,11 @@ void TestRegistryMapper::globalsWhereKeyLives()
     QVERIFY(setup.prepare(fileGlobals, registryText));
     setup.load();
     const QByteArray file = setup.file();
-    const QByteArray registry = setup.registry.list();
+    const QByteArray registry = setup.listed();
     setup.settings.global()->setServerString(QStringLiteral("new words"));
     setup.mapper->save(setup.settings, setup.shares);
-    QCOMPARE(setup.registry.list().contains("server string = new words"), toRegistry);
-    QCOMPARE(setup.registry.list() == registry, !toRegistry);
+    QCOMPARE(setup.listed().contains("server string = new words"), toRegistry);
+    QCOMPARE(setup.listed() == registry, !toRegistry);
     QCOMPARE(setup.file().contains("server string = new words"), !toRegistry);
     QCOMPARE(setup.file() == file, toRegistry);
     QCOMPARE(setup.effective()[QStringLiteral("[global]")][QStringLiteral("server string")],
@@ -303,13 +331,62 @@ void TestRegistryMapper::refusedByTestparm()
     QVERIFY(setup.prepare(included + fileShares, registryShares));
     const QString testparm = setup.path("testparm");
     QVERIFY(writeFakeProgram(testparm) && writeFile(setup.path("answer"), "1"));
-    setup.load(QStringLiteral("net"), fakeTestparm ? testparm : QStringLiteral("testparm"));
+    setup.loadWith(setup.net, fakeTestparm ? testparm : QStringLiteral("testparm"));
     const QByteArray file = setup.file();
-    const QByteArray registry = setup.registry.list();
+    const QByteArray registry = setup.listed();
     setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setOtherParameter(key, QStringLiteral("x"));
     setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
     QVERIFY_EXCEPTION_THROWN(setup.mapper->save(setup.settings, setup.shares), std::runtime_error);
-    QCOMPARE(setup.registry.list(), registry);
+    QCOMPARE(setup.listed(), registry);
+    QCOMPARE(setup.file(), file);
+}
+
+void TestRegistryMapper::backendSavesToRegistry()
+{
+    Setup setup;
+    QVERIFY(setup.prepare(QStringLiteral("\tconfig backend = registry\n") + fileShares, registryShares));
+    setup.load();
+    QCOMPARE(setup.mapper->registryUse(), RegistryConfig::Backend);
+    QCOMPARE(setup.settings.global()->workgroup(), QStringLiteral("REGGROUP"));
+    const QByteArray file = setup.file();
+    setup.settings.global()->setServerString(QStringLiteral("new words"));
+    setup.share(QStringLiteral("dup"), Share::StoredInRegistry)->setComment(QStringLiteral("served"));
+    setup.mapper->save(setup.settings, setup.shares);
+    QCOMPARE(setup.file(), file);
+    const QByteArray listed = setup.listed();
+    QVERIFY2(listed.contains("server string = new words") && listed.contains("comment = served"),
+             listed.constData());
+}
+
+void TestRegistryMapper::changedByAnotherProgram_data()
+{
+    QTest::addColumn<bool>("transfer");
+    QTest::newRow("save") << false;
+    QTest::newRow("transfer") << true;
+}
+
+void TestRegistryMapper::changedByAnotherProgram()
+{
+    QFETCH(bool, transfer);
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    setup.load();
+    QCOMPARE(setup
+                 .run({QStringLiteral("setparm"), QStringLiteral("r"), QStringLiteral("comment"),
+                       QStringLiteral("by another program")})
+                 .exitCode,
+             0);
+    const QByteArray registry = setup.listed();
+    const QByteArray file = setup.file();
+    setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setPath(QStringLiteral("/srv/elsewhere"));
+    if (transfer) {
+        const ConfigMapper::Transfer move =
+            setup.mapper->moveShare(QStringLiteral("a"), Share::StoredInRegistry);
+        QVERIFY_EXCEPTION_THROWN(setup.mapper->applyTransfer(move), ConfigChangedError);
+    } else {
+        QVERIFY_EXCEPTION_THROWN(setup.mapper->save(setup.settings, setup.shares), ConfigChangedError);
+    }
+    QCOMPARE(setup.listed(), registry);
     QCOMPARE(setup.file(), file);
 }
 
@@ -318,9 +395,9 @@ void TestRegistryMapper::failingStepPutBack()
     Setup setup;
     QVERIFY(setup.prepare(included + fileShares, registryShares));
     const QString net = setup.path("failing-net");
-    QVERIFY(writeFailingSecond(net, QStringLiteral("net"), QStringLiteral("setparm")));
-    setup.load(net);
-    const QByteArray registry = setup.registry.list();
+    QVERIFY(writeFailingSecond(net, setup.net, QStringLiteral("setparm")));
+    setup.loadWith(net, QStringLiteral("testparm"));
+    const QByteArray registry = setup.listed();
     const QByteArray file = setup.file();
     Share *r = setup.share(QStringLiteral("r"), Share::StoredInRegistry);
     r->setComment(QStringLiteral("edited"));
@@ -336,7 +413,7 @@ void TestRegistryMapper::failingStepPutBack()
                  error.what());
     }
     QCOMPARE(readFile(setup.path("calls")), QByteArray("2\n"));
-    QCOMPARE(setup.registry.list(), registry);
+    QCOMPARE(setup.listed(), registry);
     QCOMPARE(setup.file(), file);
 }
 
@@ -347,8 +424,8 @@ void TestRegistryMapper::installRefusedPutBack()
     // testparm accepts the whole configuration, then refuses smb.conf as it is installed.
     const QString testparm = setup.path("failing-testparm");
     QVERIFY(writeFailingSecond(testparm, QStringLiteral("testparm"), QStringLiteral("*")));
-    setup.load(QStringLiteral("net"), testparm);
-    const QByteArray registry = setup.registry.list();
+    setup.loadWith(setup.net, testparm);
+    const QByteArray registry = setup.listed();
     const QByteArray file = setup.file();
     setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setComment(QStringLiteral("edited"));
     setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
@@ -360,7 +437,7 @@ void TestRegistryMapper::installRefusedPutBack()
                  error.what());
     }
     QCOMPARE(readFile(setup.path("calls")), QByteArray("2\n"));
-    QCOMPARE(setup.registry.list(), registry);
+    QCOMPARE(setup.listed(), registry);
     QCOMPARE(setup.file(), file);
 }
 
@@ -378,13 +455,13 @@ void TestRegistryMapper::moveShare()
     QVERIFY(before.count(QStringLiteral("[m]")));
     setup.mapper->applyTransfer(setup.mapper->moveShare(QStringLiteral("m"), Share::StoredInRegistry));
     QVERIFY(!setup.file().contains("[m]"));
-    QVERIFY(setup.registry.list().contains("[m]"));
+    QVERIFY(setup.listed().contains("[m]"));
     QCOMPARE(setup.effective(), before);
     QVERIFY(setup.mapper->registryChangedLast());
 
     setup.mapper->applyTransfer(setup.mapper->moveShare(QStringLiteral("M"), Share::StoredInFile));
     QVERIFY(setup.file().contains("[m]"));
-    QVERIFY(!setup.registry.list().contains("[m]"));
+    QVERIFY(!setup.listed().contains("[m]"));
     QCOMPARE(setup.effective(), before);
 }
 
@@ -416,27 +493,29 @@ void TestRegistryMapper::moveRefusals()
 void TestRegistryMapper::storeAllInRegistry()
 {
     Setup setup;
-    QVERIFY(writeFile(setup.path("extra.conf"), "\tserver string = from an include\n\tmax connections = 2\n"));
+    QVERIFY(
+        writeFile(setup.path("extra.conf"), "\tserver string = from an include\n\tmax connections = 2\n"));
     QVERIFY(setup.prepare(
-        QStringLiteral(
-            "# Our server\r\n\tworkgroup = OFFICE\r\n\tserver string = overridden\r\n"
-            "\tinclude = %1\r\n\tmax connections = 7\r\n\tmap to guest = bad user\r\n\r\n; the public share\r\n"
-            "[public]\r\n\tpath = /srv/public\r\n\tguest ok = yes\r\n"
-            "\twriteable = yes\r\n[homes]\r\n\tbrowseable = no\r\n"
-            "[Projects]\r\n\tpath = /srv/projects\r\n\tvalid users = @staff\r\n"
-            "\tvfs objects = acl_xattr recycle\r\n\trecycle:repository = .bin\r\n")
+        QStringLiteral("# Our server\r\n\tworkgroup = OFFICE\r\n\tserver string = overridden\r\n"
+                       "\tinclude = %1\r\n\tmax connections = 7\r\n\tmap to guest = bad user\r\n\r\n; the "
+                       "public share\r\n"
+                       "[public]\r\n\tpath = /srv/public\r\n\tguest ok = yes\r\n"
+                       "\twriteable = yes\r\n[homes]\r\n\tbrowseable = no\r\n"
+                       "[Projects]\r\n\tpath = /srv/projects\r\n\tvalid users = @staff\r\n"
+                       "\tvfs objects = acl_xattr recycle\r\n\trecycle:repository = .bin\r\n")
             .arg(setup.path("extra.conf")),
         QByteArray()));
     setup.load();
     const Sections before = setup.effective();
     QCOMPARE(before.at(QStringLiteral("[global]")).at(QStringLiteral("server string")),
              QStringLiteral("from an include"));
-    QCOMPARE(before.at(QStringLiteral("[global]")).at(QStringLiteral("max connections")), QStringLiteral("7"));
+    QCOMPARE(before.at(QStringLiteral("[global]")).at(QStringLiteral("max connections")),
+             QStringLiteral("7"));
     setup.mapper->applyTransfer(setup.mapper->storeAllInRegistry());
     const QByteArray file = setup.file();
     QVERIFY2(file.contains("include = registry") && !file.contains("[public]") && !file.contains("workgroup"),
              file.constData());
-    const QByteArray registry = setup.registry.list();
+    const QByteArray registry = setup.listed();
     QVERIFY2(registry.contains("[Projects]") && registry.contains("workgroup = OFFICE"),
              registry.constData());
     QCOMPARE(setup.effective(), before);
@@ -454,7 +533,7 @@ void TestRegistryMapper::restoreAndHistory()
     setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setComment(QStringLiteral("edited"));
     setup.mapper->save(setup.settings, setup.shares);
     QVERIFY2(setup.mapper->historyError().isEmpty(), qPrintable(setup.mapper->historyError()));
-    const std::string second = setup.registry.list().toStdString();
+    const std::string second = setup.listed().toStdString();
     QVERIFY(second != first);
 
     const QList<ConfigHistory::Version> versions = history.versions(setup.mapper->registryHistoryFile());
@@ -465,7 +544,7 @@ void TestRegistryMapper::restoreAndHistory()
     QVERIFY(history.versions(QFileInfo(setup.registry.config()).absoluteFilePath()).isEmpty());
 
     setup.mapper->applyTransfer(setup.mapper->restoreRegistry(first, QStringLiteral("restored")));
-    QCOMPARE(setup.registry.list().toStdString(), first);
+    QCOMPARE(setup.listed().toStdString(), first);
     QCOMPARE(setup.mapper->registryText(), first);
     QVERIFY(setup.mapper->registryChangedLast());
 }
@@ -477,7 +556,7 @@ void TestRegistryMapper::registryUnreadable()
     const QString net = setup.path("net");
     QVERIFY(writeFakeProgram(net) && writeFile(setup.path("answer"), "255")
             && writeFile(setup.path("stderr"), "no registry here\n"));
-    setup.load(net);
+    setup.loadWith(net, QStringLiteral("testparm"));
     QVERIFY2(setup.mapper->registryError().contains(QLatin1String("no registry here")),
              qPrintable(setup.mapper->registryError()));
     QVERIFY(!setup.mapper->registryLoaded());
