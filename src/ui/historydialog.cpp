@@ -98,8 +98,15 @@ HistoryDialog::HistoryDialog(const QList<ConfigHistory::Version> &versions, int 
     resize(900, 650);
 }
 
+void HistoryDialog::setRegistryFile(const QString &file)
+{
+    m_registryFile = file;
+    setVersions(m_versions);
+}
+
 void HistoryDialog::setVersions(const QList<ConfigHistory::Version> &versions)
 {
+    m_versions = versions;
     const int selected = selectedVersion();
     {
         // Filling selects nothing yet: the diff is asked for once, below.
@@ -115,6 +122,10 @@ void HistoryDialog::setVersions(const QList<ConfigHistory::Version> &versions)
             item->setData(NumberColumn, Qt::UserRole, version.number);
             item->setTextAlignment(NumberColumn, Qt::AlignRight | Qt::AlignVCenter);
             item->setToolTip(SummaryColumn, version.summary);
+            if (!m_registryFile.isEmpty() && version.file == m_registryFile) {
+                item->setText(NumberColumn, tr("%1 (registry)").arg(version.number));
+                item->setToolTip(NumberColumn, tr("A version of Samba's registry configuration"));
+            }
             if (version.number == selected)
                 reselected = item;
             items << item;

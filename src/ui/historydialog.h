@@ -28,6 +28,9 @@ public:
                   QWidget *parent = nullptr);
 
     void setVersions(const QList<ConfigHistory::Version> &versions);
+    // The history's name for Samba's registry configuration: its versions, listed among those
+    // of smb.conf, are marked as the registry's.
+    void setRegistryFile(const QString &file);
     // The number of the selected version; 0 when none is selected.
     int selectedVersion() const;
 
@@ -39,6 +42,8 @@ private:
     void updateKept(int count);
 
     DiffSource m_diffOf;
+    QList<ConfigHistory::Version> m_versions;
+    QString m_registryFile;
     int m_keep;
     QTreeWidget *m_tree;
     QLabel *m_labelKept;

@@ -75,21 +75,39 @@ ReviewChangesDialog::ReviewChangesDialog(const Review &review, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
 
     const bool changesFile = !review.diff.isEmpty();
-    // Only an smb.conf that testparm accepts may be installed; steps without one run anyway.
-    const bool savable = !changesFile || review.verdict.status == TestParmResult::Ok
+    const bool changesRegistry = !review.registryDiff.isEmpty();
+    const bool changes = changesFile || changesRegistry;
+    // Only a configuration that testparm accepts may be installed; steps without one run anyway.
+    const bool savable = !changes || !review.judged || review.verdict.status == TestParmResult::Ok
         || review.verdict.status == TestParmResult::Warnings;
 
-    if (changesFile) {
-        auto *label = new QLabel(tr("Changes to smb.conf:"), this);
-        label->setObjectName(QStringLiteral("labelDiff"));
+    const auto addDiff = [this, layout](const QString &heading, const QString &diff, const char *labelName,
+                                        const char *viewName) {
+        auto *label = new QLabel(heading, this);
+        label->setObjectName(QLatin1String(labelName));
         auto *diffView = new DiffView(this);
-        diffView->setObjectName(QStringLiteral("diffView"));
-        diffView->setDiff(review.diff);
+        diffView->setObjectName(QLatin1String(viewName));
+        diffView->setDiff(diff);
         label->setBuddy(diffView);
         layout->addWidget(label);
         layout->addWidget(diffView, 4);
+    };
+    if (changesFile) {
+        addDiff(tr("Changes to smb.conf:"), review.diff, "labelDiff", "diffView");
+    } else {
+        auto *label = new QLabel(tr("smb.conf does not change."), this);
+        label->setObjectName(QStringLiteral("labelNoChange"));
+        layout->addWidget(label);
+    }
+    if (changesRegistry)
+        addDiff(tr("Samba's registry configuration (net conf list):"), review.registryDiff,
+                "labelRegistryDiff", "registryDiffView");
 
-        auto *verdict = new QLabel(verdictText(review.verdict.status), this);
+    if (changes) {
+        const QString judgement = review.judged
+            ? verdictText(review.verdict.status)
+            : tr("testparm checks the new configuration before anything is changed.");
+        auto *verdict = new QLabel(judgement, this);
         verdict->setObjectName(QStringLiteral("labelVerdict"));
         verdict->setWordWrap(true);
         layout->addWidget(verdict);
@@ -99,15 +117,12 @@ ReviewChangesDialog::ReviewChangesDialog(const Review &review, QWidget *parent)
         output->setReadOnly(true);
         output->setLineWrapMode(QPlainTextEdit::NoWrap);
         // What testparm says about an accepted file without warnings is only its progress.
-        const QString text =
-            review.verdict.status == TestParmResult::Ok ? QString() : relevantOutput(review.verdict.output);
+        const QString text = !review.judged || review.verdict.status == TestParmResult::Ok
+            ? QString()
+            : relevantOutput(review.verdict.output);
         output->setPlainText(text);
         output->setVisible(!text.isEmpty());
         layout->addWidget(output, 1);
-    } else {
-        auto *label = new QLabel(tr("smb.conf does not change."), this);
-        label->setObjectName(QStringLiteral("labelNoChange"));
-        layout->addWidget(label);
     }
 
     auto *actionsLabel = new QLabel(tr("The save will also:"), this);
@@ -120,10 +135,11 @@ ReviewChangesDialog::ReviewChangesDialog(const Review &review, QWidget *parent)
     actions->setVisible(!review.actions.isEmpty());
     layout->addWidget(actionsLabel);
     layout->addWidget(actions, 1);
-    if (!changesFile && review.actions.isEmpty())
+    if (!changes && review.actions.isEmpty())
         layout->addStretch(1);
 
     m_dontShowAgain->setObjectName(QStringLiteral("checkBoxDontShowAgain"));
+    m_dontShowAgain->setVisible(review.dontShowAgainOffered);
     layout->addWidget(m_dontShowAgain);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);

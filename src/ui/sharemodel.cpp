@@ -1,6 +1,9 @@
 #include "sharemodel.h"
 
+#include <QFont>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QPalette>
 
 ShareModel::ShareModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -16,7 +19,28 @@ int ShareModel::rowCount(const QModelIndex &parent) const
 
 int ShareModel::columnCount(const QModelIndex &) const
 {
-    return 3;
+    return m_registryUse == RegistryConfig::NotUsed ? StoredInColumn : StoredInColumn + 1;
+}
+
+void ShareModel::setRegistryUse(RegistryConfig::Use use)
+{
+    if (use == m_registryUse)
+        return;
+    beginResetModel();
+    m_registryUse = use;
+    endResetModel();
+}
+
+QString ShareModel::shadowedText(const Share &share) const
+{
+    if (share.storedIn() == Share::StoredInFile && m_registryUse == RegistryConfig::Backend)
+        return tr("Samba reads only the registry (config backend = registry): this definition in smb.conf "
+                  "is not used.");
+    return share.storedIn() == Share::StoredInFile
+        ? tr("Samba serves the definition of this share stored in the registry; this one in smb.conf is not "
+             "used.")
+        : tr("Samba serves the definition of this share stored in smb.conf; this one in the registry is not "
+             "used.");
 }
 
 QVariant ShareModel::data(const QModelIndex &index, int role) const
@@ -32,9 +56,24 @@ QVariant ShareModel::data(const QModelIndex &index, int role) const
             return record->comment();
         case PathColumn:
             return record->path();
+        case StoredInColumn:
+            return record->storedIn() == Share::StoredInRegistry ? tr("registry")
+                                                                 : QStringLiteral("smb.conf");
         default:
             return QVariant();
         }
+    }
+    // A definition Samba does not serve stays editable, but looks set aside.
+    if (record->shadowed()) {
+        if (role == Qt::FontRole) {
+            QFont font;
+            font.setItalic(true);
+            return font;
+        }
+        if (role == Qt::ForegroundRole)
+            return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+        if (role == Qt::ToolTipRole)
+            return shadowedText(*record);
     }
     if (role == Qt::DecorationRole && index.column() == NameColumn) {
         static const QIcon icon(QStringLiteral(":/share"));
@@ -53,6 +92,8 @@ QVariant ShareModel::headerData(int section, Qt::Orientation orientation, int ro
             return tr("Description");
         case PathColumn:
             return tr("Path");
+        case StoredInColumn:
+            return tr("Stored in");
         default:
             break;
         }
