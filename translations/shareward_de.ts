@@ -333,6 +333,66 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <translatorcomment>A marker compared in the configuration: keep it untranslated.</translatorcomment>
         <translation>no guest account</translation>
     </message>
+    <message>
+        <source>Samba&apos;s registry configuration was not read, so its shares cannot be saved. %1</source>
+        <translation>Sambas Registry-Konfiguration wurde nicht gelesen, daher können ihre Freigaben nicht gespeichert werden. %1</translation>
+    </message>
+    <message>
+        <source>The registry was put back as it was.</source>
+        <translation>Die Registry wurde wiederhergestellt, wie sie war.</translation>
+    </message>
+    <message>
+        <source>The registry could not be put back as it was: %1</source>
+        <translation>Die Registry konnte nicht wiederhergestellt werden, wie sie war: %1</translation>
+    </message>
+    <message>
+        <source>smb.conf does not lead Samba to its registry configuration (include = registry), so no share can be moved.</source>
+        <translation>smb.conf verweist Samba nicht auf seine Registry-Konfiguration (include = registry), daher kann keine Freigabe verschoben werden.</translation>
+    </message>
+    <message>
+        <source>smb.conf has no share &quot;%1&quot;.</source>
+        <translation>smb.conf hat keine Freigabe „%1“.</translation>
+    </message>
+    <message>
+        <source>The registry holds a share &quot;%1&quot; already.</source>
+        <translation>Die Registry enthält bereits eine Freigabe „%1“.</translation>
+    </message>
+    <message>
+        <source>The share &quot;%1&quot; sets &quot;%2&quot;, which the registry cannot hold.</source>
+        <translation>Die Freigabe „%1“ setzt „%2“, was die Registry nicht aufnehmen kann.</translation>
+    </message>
+    <message>
+        <source>The registry has no share &quot;%1&quot;.</source>
+        <translation>Die Registry hat keine Freigabe „%1“.</translation>
+    </message>
+    <message>
+        <source>smb.conf holds a share &quot;%1&quot; already.</source>
+        <translation>smb.conf enthält bereits eine Freigabe „%1“.</translation>
+    </message>
+    <message>
+        <source>Samba&apos;s registry configuration is not available here.</source>
+        <translation>Sambas Registry-Konfiguration ist hier nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>Samba reads its configuration from the registry already (config backend = registry).</source>
+        <translation>Samba liest seine Konfiguration bereits aus der Registry (config backend = registry).</translation>
+    </message>
+    <message>
+        <source>Nothing is changed.</source>
+        <translation>Es wird nichts geändert.</translation>
+    </message>
+    <message>
+        <source>Samba&apos;s registry configuration was changed by another program after it was loaded. Reload it before saving.</source>
+        <translation>Sambas Registry-Konfiguration wurde nach dem Laden von einem anderen Programm geändert. Laden Sie sie vor dem Speichern neu.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t read Samba&apos;s registry configuration: %1</source>
+        <translation>Sambas Registry-Konfiguration kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Samba&apos;s registry configuration could not be changed: %1</source>
+        <translation>Sambas Registry-Konfiguration konnte nicht geändert werden: %1</translation>
+    </message>
 </context>
 <context>
     <name>AuditOperationModel</name>
@@ -941,6 +1001,14 @@ Zum Anmelden setzen Sie ein Passwort in den Benutzerkonto-Einstellungen der Arbe
         <source>The newest %1 are kept.</source>
         <translation>Die neuesten %1 werden behalten.</translation>
     </message>
+    <message>
+        <source>%1 (registry)</source>
+        <translation>%1 (Registry)</translation>
+    </message>
+    <message>
+        <source>A version of Samba&apos;s registry configuration</source>
+        <translation>Eine Version von Sambas Registry-Konfiguration</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -1230,6 +1298,48 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
         <source>Reading the Samba accounts...</source>
         <translation>Samba-Konten werden gelesen …</translation>
     </message>
+    <message>
+        <source>Restore version %1 of Samba&apos;s registry configuration (%2, %3)? It is checked with testparm and changed with net conf like a save.</source>
+        <translation>Version %1 von Sambas Registry-Konfiguration (%2, %3) wiederherstellen? Sie wird wie beim Speichern mit testparm geprüft und mit net conf geändert.</translation>
+    </message>
+    <message>
+        <source>Checking the configuration with testparm and changing the registry...</source>
+        <translation>Die Konfiguration wird mit testparm geprüft und die Registry geändert …</translation>
+    </message>
+    <message>
+        <source>The registry configuration was not restored.</source>
+        <translation>Die Registry-Konfiguration wurde nicht wiederhergestellt.</translation>
+    </message>
+    <message>
+        <source>Samba&apos;s registry configuration could not be read: its shares are missing here, and nothing is changed in it.
+%1</source>
+        <translation>Sambas Registry-Konfiguration konnte nicht gelesen werden: Ihre Freigaben fehlen hier, und in ihr wird nichts geändert.
+%1</translation>
+    </message>
+    <message>
+        <source>Move to the &amp;registry</source>
+        <translation>In die &amp;Registry verschieben</translation>
+    </message>
+    <message>
+        <source>Store the whole configuration in the re&amp;gistry...</source>
+        <translation>Die gesamte Konfiguration in der Re&amp;gistry speichern …</translation>
+    </message>
+    <message>
+        <source>There are changes that are not saved. Save them, or revert them, before configuration moves between smb.conf and the registry.</source>
+        <translation>Es gibt nicht gespeicherte Änderungen. Speichern oder verwerfen Sie sie, bevor Konfiguration zwischen smb.conf und der Registry verschoben wird.</translation>
+    </message>
+    <message>
+        <source>Reading Samba&apos;s registry configuration...</source>
+        <translation>Sambas Registry-Konfiguration wird gelesen …</translation>
+    </message>
+    <message>
+        <source>Nothing was moved.</source>
+        <translation>Es wurde nichts verschoben.</translation>
+    </message>
+    <message>
+        <source>Move to s&amp;mb.conf</source>
+        <translation>In s&amp;mb.conf verschieben</translation>
+    </message>
 </context>
 <context>
     <name>ModuleControl</name>
@@ -1240,6 +1350,13 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     <message>
         <source>The Samba modules %1 are not installed; install the package %2.</source>
         <translation>Die Samba-Module %1 sind nicht installiert; installieren Sie das Paket %2.</translation>
+    </message>
+</context>
+<context>
+    <name>NetConf</name>
+    <message>
+        <source>%1 exited with code %2.</source>
+        <translation>%1 wurde mit Code %2 beendet.</translation>
     </message>
 </context>
 <context>
@@ -1486,6 +1603,14 @@ Sonst ändert sich nichts in der smb.conf. Möchten Sie fortfahren?</translation
     <message>
         <source>The save will also:</source>
         <translation>Beim Speichern außerdem:</translation>
+    </message>
+    <message>
+        <source>Samba&apos;s registry configuration (net conf list):</source>
+        <translation>Sambas Registry-Konfiguration (net conf list):</translation>
+    </message>
+    <message>
+        <source>testparm checks the new configuration before anything is changed.</source>
+        <translation>testparm prüft die neue Konfiguration, bevor etwas geändert wird.</translation>
     </message>
 </context>
 <context>
@@ -2146,6 +2271,26 @@ catia, fruit und streams_xattr auch zu [global] hinzufügen, wie Samba es für m
     <message>
         <source>Path</source>
         <translation>Pfad</translation>
+    </message>
+    <message>
+        <source>Samba reads only the registry (config backend = registry): this definition in smb.conf is not used.</source>
+        <translation>Samba liest nur die Registry (config backend = registry): Diese Definition in smb.conf wird nicht verwendet.</translation>
+    </message>
+    <message>
+        <source>Samba serves the definition of this share stored in the registry; this one in smb.conf is not used.</source>
+        <translation>Samba stellt die in der Registry gespeicherte Definition dieser Freigabe bereit; diese in smb.conf wird nicht verwendet.</translation>
+    </message>
+    <message>
+        <source>Samba serves the definition of this share stored in smb.conf; this one in the registry is not used.</source>
+        <translation>Samba stellt die in smb.conf gespeicherte Definition dieser Freigabe bereit; diese in der Registry wird nicht verwendet.</translation>
+    </message>
+    <message>
+        <source>registry</source>
+        <translation>Registry</translation>
+    </message>
+    <message>
+        <source>Stored in</source>
+        <translation>Gespeichert in</translation>
     </message>
 </context>
 <context>

@@ -20,7 +20,9 @@
 #include <QMessageBox>
 #include <QSettings>
 
+#include <algorithm>
 #include <exception>
+#include <string>
 
 namespace {
 
@@ -28,6 +30,12 @@ const char *const reviewKey = "Save/review";
 const char *const keepKey = "History/keep";
 
 } // namespace
+
+QString HistoryCommands::registryDiff(const std::string &before, const std::string &after)
+{
+    const std::string name = "net conf list";
+    return QString::fromStdString(unifiedDiff(before, after, name, name));
+}
 
 HistoryCommands::HistoryCommands(ConfigMapper &mapper, ConfigHistory &history, WindowLoad &load,
                                  const QString &configPath, const Modified &modified, QWidget *window)
@@ -92,9 +100,10 @@ bool HistoryCommands::reviewSave(const SambaSettings &current, const SambaSettin
     ReviewChangesDialog::Review review;
     const std::string name = m_configPath.toStdString();
     review.diff = QString::fromStdString(unifiedDiff(preview.current, preview.proposed, name, name));
+    review.registryDiff = registryDiff(m_mapper.registryCurrent(), m_mapper.registryProposed());
     review.verdict = preview.verdict;
     SavePlan::ServiceStep services = SavePlan::NoServiceStep;
-    if (!review.diff.isEmpty() && servicesRunning)
+    if ((!review.diff.isEmpty() || !review.registryDiff.isEmpty()) && servicesRunning)
         services = preview.changes.needsRestart() ? SavePlan::RestartServices : SavePlan::ReloadServices;
     review.actions = SavePlan::describe(SaveSteps::plannedDirectoryModes(shares), current, saved, services,
                                         preview.changes.restartParameters());
@@ -147,43 +156,102 @@ void HistoryCommands::showHistory()
     // The record of another editor's change may still be written.
     m_load.waitForBackgroundLoad();
     const QString file = QFileInfo(m_configPath).absoluteFilePath();
-    const HistoryDialog::DiffSource diffOf = [this, file](int number, bool againstCurrent) {
+    const QString registryFile = m_mapper.registryHistoryFile();
+    // The versions of both, newest first: the history numbers them in one sequence.
+    const auto versions = [this, file, registryFile] {
+        QList<ConfigHistory::Version> all = m_history.versions(file) + m_history.versions(registryFile);
+        std::sort(all.begin(), all.end(),
+                  [](const ConfigHistory::Version &a, const ConfigHistory::Version &b) {
+                      return a.number > b.number;
+                  });
+        return all;
+    };
+    const auto isRegistry = [this, registryFile](int number) {
+        return m_history.version(number).file == registryFile;
+    };
+    const HistoryDialog::DiffSource diffOf = [this, file, registryFile, isRegistry](int number,
+                                                                                    bool againstCurrent) {
         std::string diff;
         QString error;
-        if (!VersionDiff::diff(m_history, file, number,
+        if (isRegistry(number) && againstCurrent) {
+            // The registry is no file VersionDiff could read: its text as loaded stands for it.
+            std::string bytes;
+            if (!m_history.read(number, bytes))
+                return m_history.errorString();
+            const std::string name = registryFile.toStdString();
+            return QString::fromStdString(unifiedDiff(
+                bytes, m_mapper.registryText(), name + " (version " + std::to_string(number) + ")", name));
+        }
+        if (!VersionDiff::diff(m_history, isRegistry(number) ? registryFile : file, number,
                                againstCurrent ? VersionDiff::CurrentFile : VersionDiff::PreviousVersion, diff,
                                error))
             return error;
         return QString::fromStdString(diff);
     };
-    HistoryDialog dialog(m_history.versions(file), m_history.keep(), diffOf, m_window);
-    connect(&dialog, &HistoryDialog::restoreRequested, this, [this, &dialog, file](int number) {
-        const ConfigHistory::Version version = m_history.version(number);
-        QString question =
-            QCoreApplication::translate(
-                "MainWindow",
-                "Restore version %1 of smb.conf (%2, %3)? It is checked with testparm and "
-                "installed like a save.")
-                .arg(number)
-                .arg(QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat), version.summary);
-        if (m_modified())
-            question += QLatin1Char(' ')
-                + QCoreApplication::translate("MainWindow",
-                                              "The changes made here since the last save are lost.");
-        if (QMessageBox::question(&dialog, QCoreApplication::translate("MainWindow", "History"), question,
-                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-            != QMessageBox::Yes)
-            return;
-        std::string bytes;
-        if (!m_history.read(number, bytes)) {
-            QMessageBox::critical(&dialog, QCoreApplication::translate("MainWindow", "Error"),
-                                  m_history.errorString(), QMessageBox::Ok);
-            return;
-        }
-        // The summary is recorded in the history, like shareward-cli's: not translated.
-        if (restore(bytes, QStringLiteral("version %1 restored").arg(number)) && m_mapper.installedLast())
-            emit versionInstalled();
-        dialog.setVersions(m_history.versions(file));
-    });
+    HistoryDialog dialog(versions(), m_history.keep(), diffOf, m_window);
+    dialog.setRegistryFile(registryFile);
+    connect(&dialog, &HistoryDialog::restoreRequested, this,
+            [this, &dialog, versions, isRegistry](int number) {
+                const ConfigHistory::Version version = m_history.version(number);
+                const bool registry = isRegistry(number);
+                const QString time = QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat);
+                QString question = registry
+                    ? QCoreApplication::translate(
+                          "MainWindow",
+                          "Restore version %1 of Samba's registry configuration (%2, %3)? It is "
+                          "checked with testparm and changed with net conf like a save.")
+                          .arg(number)
+                          .arg(time, version.summary)
+                    : QCoreApplication::translate(
+                          "MainWindow",
+                          "Restore version %1 of smb.conf (%2, %3)? It is checked with testparm and "
+                          "installed like a save.")
+                          .arg(number)
+                          .arg(time, version.summary);
+                if (m_modified())
+                    question += QLatin1Char(' ')
+                        + QCoreApplication::translate("MainWindow",
+                                                      "The changes made here since the last save are lost.");
+                if (QMessageBox::question(&dialog, QCoreApplication::translate("MainWindow", "History"),
+                                          question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                    != QMessageBox::Yes)
+                    return;
+                std::string bytes;
+                if (!m_history.read(number, bytes)) {
+                    QMessageBox::critical(&dialog, QCoreApplication::translate("MainWindow", "Error"),
+                                          m_history.errorString(), QMessageBox::Ok);
+                    return;
+                }
+                // The summary is recorded in the history, like shareward-cli's: not translated.
+                const QString summary = QStringLiteral("version %1 restored").arg(number);
+                const bool restored = registry ? restoreRegistry(bytes, summary) : restore(bytes, summary);
+                if (restored && (m_mapper.installedLast() || m_mapper.registryChangedLast()))
+                    emit versionInstalled();
+                dialog.setVersions(versions());
+            });
     dialog.exec();
+}
+
+bool HistoryCommands::restoreRegistry(const std::string &bytes, const QString &summary)
+{
+    m_load.waitForBackgroundLoad();
+    try {
+        whileBusy(
+            m_window,
+            QCoreApplication::translate(
+                "MainWindow", "Checking the configuration with testparm and changing the registry..."),
+            [this, &bytes, &summary] { m_mapper.applyTransfer(m_mapper.restoreRegistry(bytes, summary)); });
+    } catch (const std::exception &error) {
+        QMessageBox box(
+            QMessageBox::Critical, QCoreApplication::translate("MainWindow", "Error"),
+            QCoreApplication::translate("MainWindow", "The registry configuration was not restored."),
+            QMessageBox::Ok, m_window);
+        box.setDetailedText(QString::fromUtf8(error.what()));
+        box.exec();
+        return false;
+    }
+    showHistoryError();
+    m_load.initialLoad();
+    emit restored();
+    return true;
 }

@@ -49,8 +49,13 @@ public:
     void showHistoryError();
     // Installs bytes as smb.conf through the save's gate and loads it; false when refused.
     bool restore(const std::string &bytes, const QString &summary);
-    // The versions of smb.conf in the history, and restoring one.
+    // Makes Samba's registry configuration text (a version of it) through the gate of a save
+    // and loads everything again; false when refused.
+    bool restoreRegistry(const std::string &bytes, const QString &summary);
+    // The versions of smb.conf and of the registry in the history, and restoring one.
     void showHistory();
+    // The diff of the registry as net conf list prints it, for the reviews.
+    static QString registryDiff(const std::string &before, const std::string &after);
     void editKeep();
 
 signals:

@@ -6,6 +6,7 @@
 #include "groupsdialog.h"
 #include "historycommands.h"
 #include "quill.h"
+#include "registrycommands.h"
 #include "savesteps.h"
 #include "servicecommands.h"
 #include "share.h"
@@ -65,6 +66,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
                                           *m_mapper, m_accounts, m_services->systemctl(), *m_shares, this))
 {
     m_mapper->setLockDirectory(environment.lockDirectory);
+    m_mapper->setNetProgram(environment.net);
     m_mapper->setHistory(&m_history, QStringLiteral("shareward"));
     m_ui->setupUi(this);
     m_historyCommands = new HistoryCommands(
@@ -73,6 +75,10 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
             [this] { m_ui->actionSave->setEnabled(false); });
     connect(m_historyCommands, &HistoryCommands::versionInstalled, this,
             [this] { updateServices(m_mapper->lastChanges(), m_mapper->replacedText()); });
+    m_registryCommands = new RegistryCommands(
+        *m_mapper, *m_load, environment.net, [this] { return isModified(); },
+        [this]() -> const Share * { return m_shares->share(selectedShare()); }, this);
+    connect(m_registryCommands, &RegistryCommands::transferred, this, &MainWindow::takeUpTransfer);
     setUpActions();
     menuBar()->addMenu(new QuillHelpMenu(this));
     m_ui->toolBar->toggleViewAction()->setText(tr("Hide/Show toolbar"));
@@ -140,14 +146,18 @@ void MainWindow::connectLoad()
 {
     WindowLoad *load = m_load.get();
     connect(load, &WindowLoad::sharesRead, this, [this](const QList<Share> &shares) {
+        m_shares->setRegistryUse(m_mapper->registryUse());
         m_shares->setShares(shares);
         resizeColumns();
+        updateSelection();
     });
     connect(load, &WindowLoad::settingsRead, this, [this](const SambaSettings &settings) {
         m_currentSettings = settings;
         m_savedSettings = m_currentSettings;
     });
     connect(load, &WindowLoad::configLoaded, m_connections, &ConnectionsController::configLoaded);
+    // The registry's commands depend on what was loaded.
+    connect(load, &WindowLoad::configLoaded, this, &MainWindow::updateSelection);
     connect(load, &WindowLoad::serviceStateUnknown, this, [this] {
         m_ui->actionStart->setEnabled(false);
         m_ui->actionStop->setEnabled(false);
@@ -198,6 +208,21 @@ void MainWindow::setUpActions()
     m_ui->menuFile->insertAction(entries.value(entries.indexOf(m_ui->actionQuit) - 1),
                                  m_historyCommands->historyAction());
 
+    // The registry's commands follow the share commands, in the menu and the tables' context menus.
+    const QList<QAction *> registryActions{m_registryCommands->moveToRegistryAction(),
+                                           m_registryCommands->moveToFileAction(),
+                                           m_registryCommands->storeAllAction()};
+    QAction *afterShares = entries.value(entries.indexOf(m_ui->actionDeleteShare) + 1);
+    m_ui->menuFile->insertSeparator(afterShares);
+    m_ui->menuFile->insertActions(afterShares, registryActions);
+    for (QTableView *view : {m_ui->tableViewShares, m_ui->tableViewPrinters}) {
+        view->setContextMenuPolicy(Qt::ActionsContextMenu);
+        auto *separator = new QAction(view);
+        separator->setSeparator(true);
+        view->addActions({m_ui->actionEditShare, m_ui->actionDeleteShare, separator});
+        view->addActions(registryActions.mid(0, 2));
+    }
+
     m_ui->menuPreferencies->addSeparator();
     m_ui->menuPreferencies->addAction(m_historyCommands->reviewAction());
     m_ui->menuPreferencies->addAction(m_historyCommands->keepAction());
@@ -235,6 +260,7 @@ QModelIndex MainWindow::selectedShare() const
 
 void MainWindow::updateSelection()
 {
+    m_registryCommands->update();
     if (selectedShare().isValid())
         emit shareSelected();
     else
@@ -364,6 +390,9 @@ void MainWindow::addShare()
     Share share;
     if (m_ui->tabWidget->currentIndex() == 1)
         share.setPrintable(true);
+    // Samba reads nothing of smb.conf's shares then.
+    if (m_mapper->registryUse() == RegistryConfig::Backend)
+        share.setStoredIn(Share::StoredInRegistry);
     ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), regularAccounts(), this);
     dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
@@ -547,7 +576,7 @@ bool MainWindow::saveAll()
 
         m_ui->actionSave->setEnabled(false);
         m_savedSettings = m_currentSettings;
-        if (m_mapper->installedLast()) {
+        if (m_mapper->installedLast() || m_mapper->registryChangedLast()) {
             m_connections->configLoaded();
             updateServices(m_mapper->lastChanges(), m_mapper->replacedText());
             m_connections->closeDeletedShares(m_shares->shareNames(), m_ui->actionStop->isEnabled());
@@ -603,6 +632,23 @@ bool MainWindow::acceptMissingModules(const QList<Share> &shares)
     box.setEscapeButton(QMessageBox::Cancel);
     box.exec();
     return box.clickedButton() == save;
+}
+
+void MainWindow::takeUpTransfer(const SambaSettings &settings)
+{
+    // The accounts are not part of the configuration moved: they stay as read.
+    SambaSettings loaded = settings;
+    loaded.setUsers(m_savedSettings.users());
+    loaded.setGroups(m_savedSettings.groups());
+    m_currentSettings = loaded;
+    m_savedSettings = loaded;
+    m_shares->setRegistryUse(m_mapper->registryUse());
+    m_shares->setShares(m_mapper->loadShares(*loaded.global()));
+    resizeColumns();
+    updateSelection();
+    m_historyCommands->showHistoryError();
+    m_connections->configLoaded();
+    updateServices(m_mapper->lastChanges(), m_mapper->replacedText());
 }
 
 void MainWindow::updateServices(ConfigChanges changes, std::string previous)

@@ -27,6 +27,7 @@ class ConfigChanges;
 class ConfigMapper;
 class ConnectionsController;
 class HistoryCommands;
+class RegistryCommands;
 class QAction;
 class ServiceCommands;
 class QTableView;
@@ -152,6 +153,8 @@ private:
     ShareDialog::Accounts regularAccounts() const;
     // Hands what the load reads to the window.
     void connectLoad();
+    // Shows the shares of the mapper as loaded again after a move to or from the registry.
+    void takeUpTransfer(const SambaSettings &settings);
 
     // Start for stopped services, Stop for running ones.
     void showServiceState(bool running);
@@ -173,6 +176,7 @@ private:
     SambaSettings m_savedSettings;
     ServiceCommands *m_services;
     HistoryCommands *m_historyCommands = nullptr;
+    RegistryCommands *m_registryCommands = nullptr;
     // The VFS modules this Samba can load, read at start-up.
     VfsModuleInventory m_modules;
     ConfigHistory m_history;

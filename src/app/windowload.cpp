@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -221,7 +222,25 @@ QString WindowLoad::loadConfig(std::future<TestParmResult> check)
         emit sharesRead(shares);
     m_loaded = true;
     emit configLoaded();
+    warnOfRegistry();
     return QString();
+}
+
+void WindowLoad::warnOfRegistry()
+{
+    const QString error = m_mapper.registryError();
+    if (error == m_registryWarning)
+        return;
+    m_registryWarning = error;
+    if (error.isEmpty())
+        return;
+    QMessageBox::warning(
+        m_window, QCoreApplication::translate("MainWindow", "Warning"),
+        QCoreApplication::translate("MainWindow",
+                                    "Samba's registry configuration could not be read: its shares "
+                                    "are missing here, and nothing is changed in it.\n%1")
+            .arg(error),
+        QMessageBox::Ok);
 }
 
 void WindowLoad::startListings()

@@ -92,6 +92,8 @@ private:
     // Reads smb.conf while check runs and loads it once testparm accepted it; what went wrong,
     // empty when loaded.
     QString loadConfig(std::future<TestParmResult> check);
+    // Says once why the registry could not be read: the file's shares show all the same.
+    void warnOfRegistry();
     // Starts the background load now, if smb.conf is still loaded.
     void beginBackgroundLoad();
     // The programs of the background load, started; their results are dropped unless
@@ -114,6 +116,8 @@ private:
     QWidget *m_window;
     QTimer *m_poll;
     bool m_loaded = false;
+    // The registry's failure last shown, not shown again on every load.
+    QString m_registryWarning;
     // The background load waits for the window's first expose.
     bool m_backgroundDue = false;
     // What is still read on worker threads; null when nothing is. Declared last: destroyed

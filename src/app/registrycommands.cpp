@@ -1,0 +1,120 @@
+#include "registrycommands.h"
+
+#include "historycommands.h"
+#include "reviewchangesdialog.h"
+#include "unifieddiff.h"
+#include "whilebusy.h"
+#include "windowload.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+RegistryCommands::RegistryCommands(ConfigMapper &mapper, WindowLoad &load, const QString &netProgram,
+                                   const Modified &modified, const Selected &selected, QWidget *window)
+    : QObject(window)
+    , m_mapper(mapper)
+    , m_load(load)
+    , m_netProgram(netProgram)
+    , m_modified(modified)
+    , m_selected(selected)
+    , m_window(window)
+    // The actions belong to the window, like those of its menus.
+    , m_moveToRegistry(
+          new QAction(QCoreApplication::translate("MainWindow", "Move to the &registry"), window))
+    , m_moveToFile(new QAction(QCoreApplication::translate("MainWindow", "Move to s&mb.conf"), window))
+    , m_storeAll(new QAction(
+          QCoreApplication::translate("MainWindow", "Store the whole configuration in the re&gistry..."),
+          window))
+{
+    m_moveToRegistry->setObjectName(QStringLiteral("actionMoveToRegistry"));
+    m_moveToFile->setObjectName(QStringLiteral("actionMoveToFile"));
+    m_storeAll->setObjectName(QStringLiteral("actionStoreInRegistry"));
+    connect(m_moveToRegistry, &QAction::triggered, this, [this] { moveSelected(Share::StoredInRegistry); });
+    connect(m_moveToFile, &QAction::triggered, this, [this] { moveSelected(Share::StoredInFile); });
+    connect(m_storeAll, &QAction::triggered, this, &RegistryCommands::storeAll);
+    // Until something is loaded; the window's views may not even have a selection yet.
+    for (QAction *action : {m_moveToRegistry, m_moveToFile, m_storeAll})
+        action->setEnabled(false);
+}
+
+void RegistryCommands::update()
+{
+    const Share *share = m_selected ? m_selected() : nullptr;
+    // A share moves only between two places that were both read.
+    const bool both = m_load.isLoaded() && m_mapper.registryLoaded();
+    m_moveToRegistry->setEnabled(both && share && share->storedIn() == Share::StoredInFile);
+    m_moveToFile->setEnabled(both && share && share->storedIn() == Share::StoredInRegistry);
+    m_storeAll->setEnabled(!m_netProgram.isEmpty() && m_load.isLoaded()
+                           && m_mapper.registryUse() != RegistryConfig::Backend);
+}
+
+void RegistryCommands::moveSelected(Share::StoredIn to)
+{
+    const Share *share = m_selected ? m_selected() : nullptr;
+    if (!share)
+        return;
+    const QString name = share->name();
+    run([this, name, to] { return m_mapper.moveShare(name, to); });
+}
+
+void RegistryCommands::storeAll()
+{
+    run([this] { return m_mapper.storeAllInRegistry(); });
+}
+
+void RegistryCommands::run(const Build &build)
+{
+    // The background load may still use the mapper.
+    m_load.waitForBackgroundLoad();
+    if (m_modified()) {
+        // The move starts from smb.conf and the registry as they are: edits here would be lost.
+        QMessageBox::warning(m_window, QCoreApplication::translate("MainWindow", "Warning"),
+                             QCoreApplication::translate(
+                                 "MainWindow",
+                                 "There are changes that are not saved. Save them, or revert them, before "
+                                 "configuration moves between smb.conf and the registry."),
+                             QMessageBox::Ok);
+        return;
+    }
+    SambaSettings settings;
+    try {
+        const ConfigMapper::Transfer transfer = whileBusy(
+            m_window, QCoreApplication::translate("MainWindow", "Reading Samba's registry configuration..."),
+            build);
+        if (!review(transfer))
+            return;
+        settings = whileBusy(
+            m_window,
+            QCoreApplication::translate(
+                "MainWindow", "Checking the configuration with testparm and changing the registry..."),
+            [this, &transfer] { return m_mapper.applyTransfer(transfer); });
+    } catch (const std::exception &error) {
+        showError(QCoreApplication::translate("MainWindow", "Nothing was moved."), error);
+        return;
+    }
+    emit transferred(settings);
+}
+
+bool RegistryCommands::review(const ConfigMapper::Transfer &transfer)
+{
+    ReviewChangesDialog::Review review;
+    const std::string name = m_mapper.path().toStdString();
+    review.diff = QString::fromStdString(unifiedDiff(transfer.fileBefore, transfer.fileAfter, name, name));
+    review.registryDiff = HistoryCommands::registryDiff(transfer.registryBefore, transfer.registryAfter);
+    // applyTransfer has testparm judge the whole configuration before it changes anything.
+    review.judged = false;
+    review.dontShowAgainOffered = false;
+    ReviewChangesDialog dialog(review, m_window);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void RegistryCommands::showError(const QString &message, const std::exception &error)
+{
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("MainWindow", "Error"), message,
+                    QMessageBox::Ok, m_window);
+    box.setInformativeText(QString::fromUtf8(error.what()));
+    box.exec();
+}

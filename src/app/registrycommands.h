@@ -1,0 +1,67 @@
+#pragma once
+
+#include "configmapper.h"
+#include "share.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QWidget;
+class SambaSettings;
+class WindowLoad;
+
+// The window's commands that move configuration between smb.conf and Samba's registry
+// configuration (where clustered Samba keeps it): one share to the registry or back, or the
+// whole configuration into the registry. Each shows the change as diffs first, then makes it
+// through the gate of a save; its boxes open over the window, the actions are the window's to
+// place.
+class RegistryCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Whether the window holds edits not saved: a move is refused then.
+    using Modified = std::function<bool()>;
+    // The share selected in the window; null when none is.
+    using Selected = std::function<const Share *()>;
+
+    // The mapper and the load must outlive the commands. netProgram: how net is run; empty
+    // when the registry is never used.
+    RegistryCommands(ConfigMapper &mapper, WindowLoad &load, const QString &netProgram,
+                     const Modified &modified, const Selected &selected, QWidget *window);
+
+    QAction *moveToRegistryAction() const { return m_moveToRegistry; }
+    QAction *moveToFileAction() const { return m_moveToFile; }
+    QAction *storeAllAction() const { return m_storeAll; }
+
+    // Enables the commands that fit what is loaded and selected.
+    void update();
+
+    void moveSelected(Share::StoredIn to);
+    void storeAll();
+
+signals:
+    // A change was made and the mapper loaded again: settings as loadGlobal read them; the
+    // shares are to be read again.
+    void transferred(const SambaSettings &settings);
+
+private:
+    using Build = std::function<ConfigMapper::Transfer()>;
+    // Refuses with unsaved edits, builds the change, shows it, and makes it on Save.
+    void run(const Build &build);
+    bool review(const ConfigMapper::Transfer &transfer);
+    void showError(const QString &text, const std::exception &error);
+
+    ConfigMapper &m_mapper;
+    WindowLoad &m_load;
+    QString m_netProgram;
+    Modified m_modified;
+    Selected m_selected;
+    QWidget *m_window;
+    QAction *m_moveToRegistry;
+    QAction *m_moveToFile;
+    QAction *m_storeAll;
+};
