@@ -179,7 +179,8 @@ void TestMainWindow::menusAndToolBar()
     for (QAction *action : menus.at(0)->menu()->actions())
         actions << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     QCOMPARE(actions,
-             QStringLiteral("actionAddShare actionEditShare actionDeleteShare - actionStart actionStop - "
+             QStringLiteral("actionAddShare actionEditShare actionDeleteShare - actionMoveToRegistry "
+                            "actionMoveToFile actionStoreInRegistry - actionStart actionStop - "
                             "actionCheckConfig actionSave actionHistory - actionQuit")
                  .split(QLatin1Char(' ')));
     actions.clear();
