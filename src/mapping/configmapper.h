@@ -40,6 +40,8 @@ public:
 // nothing to write writes nothing at all.
 class ConfigMapper
 {
+    friend class ConfigTransfer;
+
 public:
     ConfigMapper(ConfigDocument &document, const QString &path = QStringLiteral("/etc/samba/smb.conf"),
                  const QString &testparmProgram = QStringLiteral("testparm"));

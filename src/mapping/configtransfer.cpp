@@ -1,0 +1,228 @@
+#include "configtransfer.h"
+
+#include "configdocument.h"
+#include "configvalues.h"
+#include "configwriter.h"
+#include "registrystore.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+// The messages' translation context.
+struct Messages
+{
+    Q_DECLARE_TR_FUNCTIONS(Audit)
+};
+
+[[noreturn]] void fail(const QString &message)
+{
+    throw std::runtime_error(message.toStdString());
+}
+
+std::vector<std::pair<std::string, std::string>>
+keyValues(const std::vector<RegistryConfig::Parameter> &parameters)
+{
+    std::vector<std::pair<std::string, std::string>> pairs;
+    pairs.reserve(parameters.size());
+    for (const RegistryConfig::Parameter &parameter : parameters)
+        pairs.emplace_back(parameter.key, parameter.value);
+    return pairs;
+}
+
+// A text to which sections are appended: ended by a blank line.
+void endParagraph(std::string &text)
+{
+    if (text.empty())
+        return;
+    if (text.back() != '\n')
+        text += '\n';
+    if (text.size() < 2 || text[text.size() - 2] != '\n')
+        text += '\n';
+}
+
+} // namespace
+
+ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::StoredIn to)
+{
+    ConfigMapper &m = m_mapper;
+    if (!m.m_registry) {
+        fail(m.m_registryError.isEmpty()
+                 ? Messages::tr("smb.conf does not lead Samba to its registry configuration "
+                                "(include = registry), so no share can be moved.")
+                 : m.m_registryError);
+    }
+    ConfigMapper &registry = m.m_registry->mapper();
+    m.m_document.discardEdits();
+    registry.m_document.discardEdits();
+    Transfer transfer;
+    transfer.fileBefore = m.m_document.bytes();
+    transfer.fileAfter = transfer.fileBefore;
+    transfer.registryBefore = m.m_registry->text();
+    transfer.registryAfter = transfer.registryBefore;
+
+    const std::string key = ConfigValues::sectionKey(ConfigValues::encode(name.trimmed()));
+    const ConfigTables::Section *inFile = m.m_tables.find(key);
+    const ConfigTables::Section *inRegistry = registry.m_tables.find(key);
+    const bool fileHas = inFile && inFile->isShare();
+    const bool registryHas = inRegistry && inRegistry->isShare();
+    if (to == Share::StoredInRegistry) {
+        if (!fileHas)
+            fail(Messages::tr("smb.conf has no share \"%1\".").arg(name));
+        if (registryHas)
+            fail(Messages::tr("The registry holds a share \"%1\" already.").arg(name));
+        const std::vector<RegistryConfig::Parameter> parameters =
+            RegistryConfig::parametersOf(m.m_document, *inFile);
+        for (const RegistryConfig::Parameter &parameter : parameters) {
+            if (RegistryConfig::staysInFile(parameter.lookup))
+                fail(Messages::tr("The share \"%1\" sets \"%2\", which the registry cannot hold.")
+                         .arg(name, ConfigValues::decode(parameter.key)));
+        }
+        ConfigWriter writer(m.m_document, m.m_tables);
+        writer.removeSection(*inFile);
+        writer.finish();
+        transfer.fileAfter = m.m_document.text();
+        m.m_document.discardEdits();
+        endParagraph(transfer.registryAfter);
+        transfer.registryAfter += RegistryConfig::sectionText(inFile->name, parameters);
+        transfer.summary =
+            QStringLiteral("share %1 moved to the registry").arg(ConfigValues::decode(inFile->name));
+    } else {
+        if (!registryHas)
+            fail(Messages::tr("The registry has no share \"%1\".").arg(name));
+        if (fileHas)
+            fail(Messages::tr("smb.conf holds a share \"%1\" already.").arg(name));
+        ConfigWriter writer(m.m_document, m.m_tables);
+        writer.addSection(inRegistry->name,
+                          keyValues(RegistryConfig::parametersOf(registry.m_document, *inRegistry)));
+        writer.finish();
+        transfer.fileAfter = m.m_document.text();
+        m.m_document.discardEdits();
+        ConfigWriter registryWriter(registry.m_document, registry.m_tables);
+        registryWriter.removeSection(*inRegistry);
+        registryWriter.finish();
+        transfer.registryAfter = registry.m_document.text();
+        registry.m_document.discardEdits();
+        transfer.summary =
+            QStringLiteral("share %1 moved to smb.conf").arg(ConfigValues::decode(inRegistry->name));
+    }
+    return transfer;
+}
+
+ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry()
+{
+    const ConfigMapper &m = m_mapper;
+    if (m.m_netProgram.isEmpty())
+        fail(Messages::tr("Samba's registry configuration is not available here."));
+    if (m.m_registryUse == RegistryConfig::Backend)
+        fail(Messages::tr(
+            "Samba reads its configuration from the registry already (config backend = registry)."));
+    Transfer transfer;
+    transfer.replaceRegistry = true;
+    transfer.fileBefore = m.m_document.bytes();
+    transfer.registryBefore =
+        m.m_registry ? m.m_registry->text() : RegistryStore(m.m_netProgram, m.m_path).list();
+    ConfigDocument registryDocument;
+    registryDocument.load(transfer.registryBefore);
+    ConfigTables registryTables;
+    registryTables.build(registryDocument);
+
+    // [global]: the registry's globals are read at "include = registry", which goes before the
+    // first include of a file, so that what the included file sets still wins over what came
+    // before it; the include, and the lines after it, stay in smb.conf to be read after it as
+    // before. What the registry cannot hold stays in smb.conf too. The registry's own globals
+    // count where smb.conf included them, or else before the file's, which were in effect.
+    const std::string ending(m.m_document.fileLineEnding());
+    std::string file = "# Samba's configuration is kept in its registry: \"net conf list\" shows it." + ending
+        + "[global]" + ending;
+    std::string afterRegistry;
+    std::vector<RegistryConfig::Parameter> registryGlobals;
+    if (const ConfigTables::Section *global = registryTables.global())
+        registryGlobals = RegistryConfig::parametersOf(registryDocument, *global);
+    std::vector<RegistryConfig::Parameter> globals;
+    if (m.m_registryUse != RegistryConfig::Included)
+        globals = registryGlobals;
+    bool afterInclude = false;
+    auto lineText = [&](std::size_t line) {
+        std::string text(m.m_document.text(line));
+        return text.empty() || text.back() != '\n' ? text + ending : text;
+    };
+    if (const ConfigTables::Section *global = m.m_tables.global()) {
+        for (const ConfigTables::Occurrence &run : global->occurrences) {
+            for (std::size_t line = run.header == ConfigTables::noHeader ? 0 : run.header + 1;
+                 line < run.end && line < m.m_document.readLines(); ++line) {
+                if (m.m_document.line(line).kind != ConfigLine::Parameter)
+                    continue;
+                if (RegistryConfig::isRegistryInclude(m.m_document, line)) {
+                    for (const RegistryConfig::Parameter &parameter : registryGlobals)
+                        RegistryConfig::setParameter(globals, parameter);
+                    continue;
+                }
+                RegistryConfig::Parameter parameter = RegistryConfig::parameterOf(m.m_document, line);
+                if (parameter.lookup == "configbackend" || parameter.lookup == "registryshares")
+                    continue;
+                afterInclude = afterInclude || parameter.lookup == "include";
+                if (afterInclude)
+                    afterRegistry += lineText(line);
+                else if (RegistryConfig::staysInFile(parameter.lookup))
+                    file += lineText(line);
+                else
+                    RegistryConfig::setParameter(globals, std::move(parameter));
+            }
+        }
+    }
+    file += "\tinclude = registry" + ending + afterRegistry;
+    std::string registry = globals.empty() ? std::string() : RegistryConfig::sectionText("global", globals);
+    for (const ConfigTables::Section &section : registryTables.sections()) {
+        if (section.isShare())
+            registry += RegistryConfig::sectionText(section.name,
+                                                    RegistryConfig::parametersOf(registryDocument, section));
+    }
+    // Shares: into the registry, except those it defines already and those that include files,
+    // which stay in smb.conf as they are.
+    for (const ConfigTables::Section &section : m.m_tables.sections()) {
+        if (!section.isShare())
+            continue;
+        const std::vector<RegistryConfig::Parameter> parameters =
+            RegistryConfig::parametersOf(m.m_document, section);
+        const bool fits =
+            std::none_of(parameters.begin(), parameters.end(), [](const RegistryConfig::Parameter &p) {
+                return RegistryConfig::staysInFile(p.lookup);
+            });
+        const ConfigTables::Section *there = registryTables.find(section.key);
+        if (fits && !(there && there->isShare())) {
+            registry += RegistryConfig::sectionText(section.name, parameters);
+            continue;
+        }
+        file += ending;
+        for (const ConfigTables::Occurrence &run : section.occurrences) {
+            for (std::size_t line = run.header; line < run.end && line < m.m_document.readLines(); ++line)
+                file += std::string(m.m_document.text(line));
+        }
+        endParagraph(file);
+    }
+    transfer.fileAfter = std::move(file);
+    transfer.registryAfter = std::move(registry);
+    transfer.summary = QStringLiteral("configuration stored in the registry");
+    return transfer;
+}
+
+ConfigTransfer::Transfer ConfigTransfer::restoreRegistry(const std::string &registryText,
+                                                         const QString &summary)
+{
+    const ConfigMapper &m = m_mapper;
+    if (m.m_netProgram.isEmpty())
+        fail(Messages::tr("Samba's registry configuration is not available here."));
+    Transfer transfer;
+    transfer.replaceRegistry = true;
+    transfer.fileBefore = m.m_document.bytes();
+    transfer.fileAfter = transfer.fileBefore;
+    transfer.registryBefore =
+        m.m_registry ? m.m_registry->text() : RegistryStore(m.m_netProgram, m.m_path).list();
+    transfer.registryAfter = registryText;
+    transfer.summary = summary;
+    return transfer;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "configmapper.h"
+
+#include <QString>
+
+#include <string>
+
+// The changes that move configuration between smb.conf and Samba's registry, planned on what
+// a mapper loaded: the texts before and after, for review, which ConfigMapper::applyTransfer
+// then makes through the gate of a save. Nothing is changed here.
+class ConfigTransfer
+{
+public:
+    using Transfer = ConfigMapper::Transfer;
+
+    explicit ConfigTransfer(ConfigMapper &mapper)
+        : m_mapper(mapper)
+    {
+    }
+
+    Transfer moveShare(const QString &name, Share::StoredIn to);
+    Transfer storeAllInRegistry();
+    Transfer restoreRegistry(const std::string &registryText, const QString &summary);
+
+private:
+    ConfigMapper &m_mapper;
+};
