@@ -67,7 +67,9 @@ public:
     // Throws std::runtime_error when the file cannot be read.
     SambaSettings loadGlobal();
     // The shares of every section other than [global] that has parameters, in the order
-    // of their lower-cased names. Uses only the tables of the last loadGlobal.
+    // of their lower-cased names; with the registry read, its shares too (StoredInRegistry),
+    // after a file share of the same name, which is then shadowed. Uses only the tables of
+    // the last loadGlobal.
     QList<Share> loadShares(const GlobalShare &global) const;
     // Instead of loadShares, for an edit of one share in a large file: the share Samba
     // would take for name (compared without regard to case), read alone; none when there
@@ -119,8 +121,9 @@ public:
     // Throws std::runtime_error when it cannot (a share of that name there, includes).
     Transfer moveShare(const QString &name, Share::StoredIn to);
     // The globals and shares go into the registry; smb.conf keeps what the registry cannot
-    // hold or Samba needs to find it, file includes and shares it cannot take, and
-    // "include = registry".
+    // hold or Samba needs to find it, "include = registry" before the first file include
+    // and every [global] line from that include on (read after the registry's, as before),
+    // and the shares the registry cannot take or defines already.
     Transfer storeAllInRegistry();
     // The registry as it was in a version of the history.
     Transfer restoreRegistry(const std::string &registryText, const QString &summary);
