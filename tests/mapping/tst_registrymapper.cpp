@@ -157,6 +157,9 @@ private slots:
     void refusedByTestparm_data();
     void refusedByTestparm();
     void backendSavesToRegistry();
+    void oneShareLoaded_data();
+    void oneShareLoaded();
+    void preview();
     void changedByAnotherProgram_data();
     void changedByAnotherProgram();
     void failingStepPutBack();
@@ -235,6 +238,20 @@ void TestRegistryMapper::savesWhereStored_data()
            })
         << false
         << QStringLiteral("^(?!.*\\[r\\]).*\\[renamed\\]\n\tpath = /srv/r\n\tcomment = in registry\n");
+    QTest::newRow("registry share made writable")
+        << Edit([](Setup &s) { s.share(QStringLiteral("r"), Share::StoredInRegistry)->setReadOnly(false); })
+        << false << QStringLiteral("\\[r\\][^\\[]*\tread only = no\n");
+    QTest::newRow("new registry share, name beyond ASCII")
+        << Edit([](Setup &s) {
+               Share share;
+               share.setName(QStringLiteral("B\u00fcro 50%"));
+               share.setPath(QStringLiteral("/srv/b\u00fcro"));
+               share.setComment(QStringLiteral("\"quoted\" words"));
+               share.setStoredIn(Share::StoredInRegistry);
+               s.shares.append(share);
+           })
+        << false
+        << QStringLiteral("\\[B\u00fcro 50%\\]\n\tpath = /srv/b\u00fcro\n\tcomment = \"quoted\" words\n");
     QTest::newRow("registry share deleted") << Edit([](Setup &s) {
         for (int i = 0; i < s.shares.size(); ++i) {
             if (s.shares.at(i).storedIn() == Share::StoredInRegistry
@@ -319,14 +336,24 @@ void TestRegistryMapper::refusedByTestparm_data()
 {
     QTest::addColumn<bool>("fakeTestparm");
     QTest::addColumn<QString>("key");
-    QTest::newRow("testparm fails") << true << QStringLiteral("comment");
-    QTest::newRow("unknown parameter") << false << QStringLiteral("no such parameter");
+    QTest::addColumn<QString>("value");
+    // Who refused: testparm before anything changes, or net after a step, putting back.
+    QTest::addColumn<QString>("message");
+    const QString byTestparm = QStringLiteral("Samba configuration will not be saved.");
+    QTest::newRow("testparm fails") << true << QStringLiteral("comment") << QStringLiteral("x") << byTestparm;
+    QTest::newRow("invalid value") << false << QStringLiteral("force create mode") << QStringLiteral("banana")
+                                   << byTestparm;
+    // testparm ignores a parameter it does not know; net conf refuses it.
+    QTest::newRow("unknown parameter") << false << QStringLiteral("no such parameter") << QStringLiteral("x")
+                                       << QStringLiteral("The registry was put back as it was.");
 }
 
 void TestRegistryMapper::refusedByTestparm()
 {
     QFETCH(bool, fakeTestparm);
     QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
     Setup setup;
     QVERIFY(setup.prepare(included + fileShares, registryShares));
     const QString testparm = setup.path("testparm");
@@ -334,9 +361,14 @@ void TestRegistryMapper::refusedByTestparm()
     setup.loadWith(setup.net, fakeTestparm ? testparm : QStringLiteral("testparm"));
     const QByteArray file = setup.file();
     const QByteArray registry = setup.listed();
-    setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setOtherParameter(key, QStringLiteral("x"));
+    setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setOtherParameter(key, value);
     setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
-    QVERIFY_EXCEPTION_THROWN(setup.mapper->save(setup.settings, setup.shares), std::runtime_error);
+    try {
+        setup.mapper->save(setup.settings, setup.shares);
+        QFAIL("the save went through");
+    } catch (const std::runtime_error &error) {
+        QVERIFY2(QString::fromUtf8(error.what()).contains(message), error.what());
+    }
     QCOMPARE(setup.listed(), registry);
     QCOMPARE(setup.file(), file);
 }
@@ -356,6 +388,59 @@ void TestRegistryMapper::backendSavesToRegistry()
     const QByteArray listed = setup.listed();
     QVERIFY2(listed.contains("server string = new words") && listed.contains("comment = served"),
              listed.constData());
+}
+
+void TestRegistryMapper::oneShareLoaded_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Share::StoredIn>("in");
+    QTest::newRow("registry's, served instead of the file's")
+        << QStringLiteral("DUP") << Share::StoredInRegistry;
+    QTest::newRow("registry only") << QStringLiteral("r") << Share::StoredInRegistry;
+    QTest::newRow("file only") << QStringLiteral("a") << Share::StoredInFile;
+}
+
+void TestRegistryMapper::oneShareLoaded()
+{
+    QFETCH(QString, name);
+    QFETCH(Share::StoredIn, in);
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    setup.load();
+    const QByteArray file = setup.file();
+    const QByteArray registry = setup.listed();
+    setup.settings = setup.mapper->loadGlobal(); // instead of every share, this one
+    std::optional<Share> share = setup.mapper->loadShare(*setup.settings.global(), name);
+    QVERIFY(share);
+    QCOMPARE(share->storedIn(), in);
+    share->setComment(QStringLiteral("only this one"));
+    QList<Share> one{*share};
+    setup.mapper->save(setup.settings, one);
+    // The other shares stay where they are, unloaded.
+    const QByteArray listed = setup.listed();
+    QCOMPARE(setup.file().contains("comment = only this one"), in == Share::StoredInFile);
+    QCOMPARE(listed.contains("comment = only this one"), in == Share::StoredInRegistry);
+    QCOMPARE(setup.file().count('['), file.count('['));
+    QCOMPARE(listed.count('['), registry.count('['));
+}
+
+void TestRegistryMapper::preview()
+{
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    setup.load();
+    const QByteArray registry = setup.listed();
+    Share *r = setup.share(QStringLiteral("r"), Share::StoredInRegistry);
+    r->setComment(QStringLiteral("previewed"));
+    ConfigMapper::Preview preview = setup.mapper->preview(setup.settings, setup.shares);
+    QCOMPARE(preview.proposed, preview.current);
+    QCOMPARE(QByteArray::fromStdString(setup.mapper->registryCurrent()), registry);
+    QVERIFY(QByteArray::fromStdString(setup.mapper->registryProposed()).contains("comment = previewed"));
+    QVERIFY(preview.verdict.status != TestParmResult::Errors);
+    r->setOtherParameter(QStringLiteral("force create mode"), QStringLiteral("banana"));
+    preview = setup.mapper->preview(setup.settings, setup.shares);
+    QCOMPARE(preview.verdict.status, TestParmResult::Errors);
+    QCOMPARE(setup.listed(), registry);
 }
 
 void TestRegistryMapper::changedByAnotherProgram_data()
