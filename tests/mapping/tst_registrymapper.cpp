@@ -154,16 +154,14 @@ private slots:
     void savesWhereStored();
     void globalsWhereKeyLives_data();
     void globalsWhereKeyLives();
-    void refusedByTestparm_data();
-    void refusedByTestparm();
+    void refusedSaves_data();
+    void refusedSaves();
     void backendSavesToRegistry();
     void oneShareLoaded_data();
     void oneShareLoaded();
     void preview();
     void changedByAnotherProgram_data();
     void changedByAnotherProgram();
-    void failingStepPutBack();
-    void installRefusedPutBack();
     void moveShare();
     void moveRefusals_data();
     void moveRefusals();
@@ -332,36 +330,53 @@ void TestRegistryMapper::globalsWhereKeyLives()
              QStringLiteral("new words"));
 }
 
-void TestRegistryMapper::refusedByTestparm_data()
+void TestRegistryMapper::refusedSaves_data()
 {
-    QTest::addColumn<bool>("fakeTestparm");
+    // A stand-in that fails: "testparm" always, "testparm-second" on its second run (when smb.conf
+    // is installed after the registry changed), "net-setparm" on the second setparm.
+    QTest::addColumn<QString>("failing");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    // Who refused: testparm before anything changes, or net after a step, putting back.
+    // Who refused: testparm before anything changes, or a later step, the registry put back.
     QTest::addColumn<QString>("message");
     const QString byTestparm = QStringLiteral("Samba configuration will not be saved.");
-    QTest::newRow("testparm fails") << true << QStringLiteral("comment") << QStringLiteral("x") << byTestparm;
-    QTest::newRow("invalid value") << false << QStringLiteral("force create mode") << QStringLiteral("banana")
-                                   << byTestparm;
+    const QString putBack = QStringLiteral("The registry was put back as it was.");
+    QTest::newRow("testparm fails") << QStringLiteral("testparm") << QStringLiteral("comment")
+                                    << QStringLiteral("x") << byTestparm;
+    QTest::newRow("invalid value") << QString() << QStringLiteral("force create mode")
+                                   << QStringLiteral("banana") << byTestparm;
     // testparm ignores a parameter it does not know; net conf refuses it.
-    QTest::newRow("unknown parameter") << false << QStringLiteral("no such parameter") << QStringLiteral("x")
-                                       << QStringLiteral("The registry was put back as it was.");
+    QTest::newRow("unknown parameter")
+        << QString() << QStringLiteral("no such parameter") << QStringLiteral("x") << putBack;
+    QTest::newRow("second setparm fails") << QStringLiteral("net-setparm") << QStringLiteral("path")
+                                          << QStringLiteral("/srv/elsewhere") << putBack;
+    QTest::newRow("smb.conf refused after the registry changed")
+        << QStringLiteral("testparm-second") << QStringLiteral("comment") << QStringLiteral("x") << putBack;
 }
 
-void TestRegistryMapper::refusedByTestparm()
+void TestRegistryMapper::refusedSaves()
 {
-    QFETCH(bool, fakeTestparm);
+    QFETCH(QString, failing);
     QFETCH(QString, key);
     QFETCH(QString, value);
     QFETCH(QString, message);
     Setup setup;
     QVERIFY(setup.prepare(included + fileShares, registryShares));
-    const QString testparm = setup.path("testparm");
-    QVERIFY(writeFakeProgram(testparm) && writeFile(setup.path("answer"), "1"));
-    setup.loadWith(setup.net, fakeTestparm ? testparm : QStringLiteral("testparm"));
+    const QString stand = setup.path("stand-in");
+    QString net = setup.net;
+    QString testparm = QStringLiteral("testparm");
+    if (failing == QLatin1String("testparm"))
+        QVERIFY(writeFakeProgram(testparm = stand) && writeFile(setup.path("answer"), "1"));
+    else if (failing == QLatin1String("testparm-second"))
+        QVERIFY(writeFailingSecond(testparm = stand, QStringLiteral("testparm"), QStringLiteral("*")));
+    else if (failing == QLatin1String("net-setparm"))
+        QVERIFY(writeFailingSecond(net = stand, setup.net, QStringLiteral("setparm")));
+    setup.loadWith(net, testparm);
     const QByteArray file = setup.file();
     const QByteArray registry = setup.listed();
-    setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setOtherParameter(key, value);
+    Share *r = setup.share(QStringLiteral("r"), Share::StoredInRegistry);
+    r->setComment(QStringLiteral("edited"));
+    r->setOtherParameter(key, value);
     setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
     try {
         setup.mapper->save(setup.settings, setup.shares);
@@ -369,6 +384,8 @@ void TestRegistryMapper::refusedByTestparm()
     } catch (const std::runtime_error &error) {
         QVERIFY2(QString::fromUtf8(error.what()).contains(message), error.what());
     }
+    if (failing.endsWith(QLatin1String("second")) || failing.endsWith(QLatin1String("setparm")))
+        QCOMPARE(readFile(setup.path("calls")), QByteArray("2\n"));
     QCOMPARE(setup.listed(), registry);
     QCOMPARE(setup.file(), file);
 }
@@ -471,57 +488,6 @@ void TestRegistryMapper::changedByAnotherProgram()
     } else {
         QVERIFY_EXCEPTION_THROWN(setup.mapper->save(setup.settings, setup.shares), ConfigChangedError);
     }
-    QCOMPARE(setup.listed(), registry);
-    QCOMPARE(setup.file(), file);
-}
-
-void TestRegistryMapper::failingStepPutBack()
-{
-    Setup setup;
-    QVERIFY(setup.prepare(included + fileShares, registryShares));
-    const QString net = setup.path("failing-net");
-    QVERIFY(writeFailingSecond(net, setup.net, QStringLiteral("setparm")));
-    setup.loadWith(net, QStringLiteral("testparm"));
-    const QByteArray registry = setup.listed();
-    const QByteArray file = setup.file();
-    Share *r = setup.share(QStringLiteral("r"), Share::StoredInRegistry);
-    r->setComment(QStringLiteral("edited"));
-    r->setPath(QStringLiteral("/srv/elsewhere"));
-    setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
-    try {
-        setup.mapper->save(setup.settings, setup.shares);
-        QFAIL("the save went through");
-    } catch (const std::runtime_error &error) {
-        const QString message = QString::fromUtf8(error.what());
-        QVERIFY2(message.contains(QLatin1String("refused on purpose"))
-                     && message.contains(QLatin1String("put back as it was")),
-                 error.what());
-    }
-    QCOMPARE(readFile(setup.path("calls")), QByteArray("2\n"));
-    QCOMPARE(setup.listed(), registry);
-    QCOMPARE(setup.file(), file);
-}
-
-void TestRegistryMapper::installRefusedPutBack()
-{
-    Setup setup;
-    QVERIFY(setup.prepare(included + fileShares, registryShares));
-    // testparm accepts the whole configuration, then refuses smb.conf as it is installed.
-    const QString testparm = setup.path("failing-testparm");
-    QVERIFY(writeFailingSecond(testparm, QStringLiteral("testparm"), QStringLiteral("*")));
-    setup.loadWith(setup.net, testparm);
-    const QByteArray registry = setup.listed();
-    const QByteArray file = setup.file();
-    setup.share(QStringLiteral("r"), Share::StoredInRegistry)->setComment(QStringLiteral("edited"));
-    setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
-    try {
-        setup.mapper->save(setup.settings, setup.shares);
-        QFAIL("the save went through");
-    } catch (const std::runtime_error &error) {
-        QVERIFY2(QString::fromUtf8(error.what()).contains(QLatin1String("registry was put back")),
-                 error.what());
-    }
-    QCOMPARE(readFile(setup.path("calls")), QByteArray("2\n"));
     QCOMPARE(setup.listed(), registry);
     QCOMPARE(setup.file(), file);
 }
