@@ -68,7 +68,8 @@ void RegistryStore::apply(const std::string &after, bool replace)
             NetConf::Result result;
             switch (command.kind) {
             case RegistryConfig::Command::SetParameter:
-                result = m_net.setParameter(decoded(command.section), decoded(command.key), decoded(command.value));
+                result = m_net.setParameter(decoded(command.section), decoded(command.key),
+                                            decoded(command.value));
                 break;
             case RegistryConfig::Command::DeleteParameter:
                 result = m_net.deleteParameter(decoded(command.section), decoded(command.key));
@@ -86,10 +87,11 @@ void RegistryStore::apply(const std::string &after, bool replace)
     if (failure.isEmpty())
         return;
     const QString putBackFailure = putBack();
-    fail(QStringList{Messages::tr("Samba's registry configuration could not be changed: %1").arg(failure),
-                     putBackFailure.isEmpty()
-                         ? Messages::tr("The registry was put back as it was.")
-                         : Messages::tr("The registry could not be put back as it was: %1").arg(putBackFailure)}
+    fail(QStringList{
+        Messages::tr("Samba's registry configuration could not be changed: %1").arg(failure),
+        putBackFailure.isEmpty()
+            ? Messages::tr("The registry was put back as it was.")
+            : Messages::tr("The registry could not be put back as it was: %1").arg(putBackFailure)}
              .join(QLatin1Char('\n')));
 }
 
