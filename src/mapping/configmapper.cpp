@@ -524,9 +524,10 @@ ConfigMapper::Preview ConfigMapper::preview(const SambaSettings &settings, const
     // Judged where the save would judge it: beside smb.conf, so that relative includes
     // resolve alike; with the registry's change, the whole configuration Samba would read.
     try {
-        preview.verdict = judge(registry != registryCurrent()
-                                    ? RegistryConfig::effectiveText(m_registryUse, preview.proposed, registry)
-                                    : preview.proposed);
+        preview.verdict = registry != registryCurrent()
+            ? judgeWithRegistry(RegistryConfig::effectiveText(m_registryUse, preview.proposed, registry),
+                                registry)
+            : judge(preview.proposed);
     } catch (const Refusal &refusal) {
         preview.verdict = refusal.verdict;
     }
@@ -566,6 +567,17 @@ TestParmResult ConfigMapper::judge(const std::string &text) const
     if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
         throw Refusal(result);
     return result;
+}
+
+TestParmResult ConfigMapper::judgeWithRegistry(const std::string &effective,
+                                               const std::string &registry) const
+{
+    TestParmResult verdict = judge(effective);
+    if (!RegistryConfig::unknownParameter(verdict.output.toStdString(), registry).empty()) {
+        verdict.status = TestParmResult::Errors;
+        throw Refusal(verdict);
+    }
+    return verdict;
 }
 
 void ConfigMapper::install(const std::string &text, const QString &summary, const std::string &loaded)
@@ -640,8 +652,9 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         const std::string registry = m_registry->document().text();
         m_registry->document().discardEdits();
         const ConfigChanges changes = ConfigChanges::between(m_registry->text(), registry);
-        judge(
-            RegistryConfig::effectiveText(m_registryUse, fileChanged ? text : m_document.bytes(), registry));
+        judgeWithRegistry(
+            RegistryConfig::effectiveText(m_registryUse, fileChanged ? text : m_document.bytes(), registry),
+            registry);
         changeRegistry(*m_registry, registry, false, changes.summary());
         m_lastChanges = changes;
     }
@@ -782,8 +795,10 @@ SambaSettings ConfigMapper::applyTransfer(const Transfer &transfer)
         ConfigTables tables;
         tables.build(file);
         RegistryConfig::Use use = RegistryConfig::useOf(file, tables);
-        judge(RegistryConfig::effectiveText(use == RegistryConfig::NotUsed ? RegistryConfig::Included : use,
-                                            transfer.fileAfter, transfer.registryAfter));
+        judgeWithRegistry(
+            RegistryConfig::effectiveText(use == RegistryConfig::NotUsed ? RegistryConfig::Included : use,
+                                          transfer.fileAfter, transfer.registryAfter),
+            transfer.registryAfter);
         changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry, transfer.summary);
         m_lastChanges = ConfigChanges::between(transfer.registryBefore, transfer.registryAfter);
     }

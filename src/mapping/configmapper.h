@@ -183,6 +183,9 @@ private:
     bool registryOwns(std::string_view lookup) const;
     // testparm on text in a temporary file beside smb.conf; throws when it refuses.
     TestParmResult judge(const std::string &text) const;
+    // judge on the whole configuration with registry as the registry's text; also refused
+    // when the registry would hold a parameter testparm does not know, which net refuses.
+    TestParmResult judgeWithRegistry(const std::string &effective, const std::string &registry) const;
     // Makes the registry hold after (the gate passed), and records both versions in history.
     void changeRegistry(RegistryStore &store, const std::string &after, bool replace, const QString &summary);
     void readTables();

@@ -174,6 +174,28 @@ std::string RegistryConfig::effectiveText(Use use, const std::string &fileText,
     return text;
 }
 
+std::string RegistryConfig::unknownParameter(const std::string &testparmOutput,
+                                             const std::string &registryText)
+{
+    static const std::string marker = "Unknown parameter encountered: \"";
+    ConfigDocument registry;
+    registry.load(registryText);
+    for (std::size_t at = testparmOutput.find(marker); at != std::string::npos;
+         at = testparmOutput.find(marker, at + 1)) {
+        const std::size_t start = at + marker.size();
+        const std::size_t end = testparmOutput.find('"', start);
+        if (end == std::string::npos)
+            break;
+        const std::string unknown = ConfigValues::lookupKey(testparmOutput.substr(start, end - start));
+        for (std::size_t line = 0; line < registry.readLines(); ++line) {
+            if (registry.line(line).kind == ConfigLine::Parameter
+                && ConfigValues::lookupKey(registry.name(line)) == unknown)
+                return registry.name(line);
+        }
+    }
+    return std::string();
+}
+
 std::vector<RegistryConfig::Command> RegistryConfig::commandsBetween(const std::string &before,
                                                                      const std::string &after)
 {

@@ -56,6 +56,11 @@ public:
     // "[name]\n\tkey = value\n..." followed by a blank line, as net conf list prints a section.
     static std::string sectionText(const std::string &name, const std::vector<Parameter> &parameters);
 
+    // The first parameter of registryText that testparm said it does not know (its output
+    // naming it "Unknown parameter encountered"), or empty. testparm only ignores such a
+    // parameter; net conf refuses it.
+    static std::string unknownParameter(const std::string &testparmOutput, const std::string &registryText);
+
     struct Command
     {
         enum Kind {

@@ -50,6 +50,8 @@ private slots:
     void parametersOf();
     void staysInFile_data();
     void staysInFile();
+    void unknownParameter_data();
+    void unknownParameter();
     void commandsBetween_data();
     void commandsBetween();
 };
@@ -201,6 +203,29 @@ void TestRegistryConfig::staysInFile()
     QFETCH(QByteArray, lookup);
     QFETCH(bool, stays);
     QCOMPARE(RegistryConfig::staysInFile(lookup.toStdString()), stays);
+}
+
+void TestRegistryConfig::unknownParameter_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("unknown");
+    const QByteArray said(
+        "Load smb config files from /tmp/x\nUnknown parameter encountered: \"Bad Key\"\n"
+        "Ignoring unknown parameter \"Bad Key\"\nUnknown parameter encountered: \"other\"\n");
+    QTest::newRow("in the registry, other spelling") << said << QByteArray("badkey");
+    QTest::newRow("only in smb.conf")
+        << QByteArray("Unknown parameter encountered: \"elsewhere\"\n") << QByteArray();
+    QTest::newRow("none") << QByteArray("Loaded services file OK.\n") << QByteArray();
+    QTest::newRow("cut off") << QByteArray("Unknown parameter encountered: \"badkey") << QByteArray();
+}
+
+void TestRegistryConfig::unknownParameter()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, unknown);
+    QCOMPARE(
+        bytes(RegistryConfig::unknownParameter(output.toStdString(), "[r]\n\tpath = /r\n\tbadkey = x\n")),
+        unknown);
 }
 
 void TestRegistryConfig::commandsBetween_data()

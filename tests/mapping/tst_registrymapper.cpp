@@ -345,9 +345,10 @@ void TestRegistryMapper::refusedSaves_data()
                                     << QStringLiteral("x") << byTestparm;
     QTest::newRow("invalid value") << QString() << QStringLiteral("force create mode")
                                    << QStringLiteral("banana") << byTestparm;
-    // testparm ignores a parameter it does not know; net conf refuses it.
+    // testparm only ignores a parameter it does not know, which net conf refuses.
     QTest::newRow("unknown parameter")
-        << QString() << QStringLiteral("no such parameter") << QStringLiteral("x") << putBack;
+        << QString() << QStringLiteral("no such parameter") << QStringLiteral("x")
+        << QStringLiteral("Unknown parameter encountered: \"no such parameter\"");
     QTest::newRow("second setparm fails") << QStringLiteral("net-setparm") << QStringLiteral("path")
                                           << QStringLiteral("/srv/elsewhere") << putBack;
     QTest::newRow("smb.conf refused after the registry changed")
@@ -457,6 +458,9 @@ void TestRegistryMapper::preview()
     r->setOtherParameter(QStringLiteral("force create mode"), QStringLiteral("banana"));
     preview = setup.mapper->preview(setup.settings, setup.shares);
     QCOMPARE(preview.verdict.status, TestParmResult::Errors);
+    r->unsetOtherParameter(QStringLiteral("force create mode"));
+    r->setOtherParameter(QStringLiteral("no such parameter"), QStringLiteral("x"));
+    QCOMPARE(setup.mapper->preview(setup.settings, setup.shares).verdict.status, TestParmResult::Errors);
     QCOMPARE(setup.listed(), registry);
 }
 
