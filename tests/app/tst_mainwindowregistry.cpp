@@ -25,7 +25,7 @@ struct RegistrySandbox
     explicit RegistrySandbox(const QString &globals = QStringLiteral("\tinclude = registry\n"))
     {
         // The real net for the registry ("net -s smb.conf conf ..."), the fake for the accounts.
-        const QByteArray net = QStandardPaths::findExecutable(QStringLiteral("net")).toUtf8();
+        const QByteArray net = registry.program(QStringLiteral("net")).toUtf8();
         sandbox.write(QStringLiteral("realnet"),
                       "#!/bin/sh\nif [ \"$1\" = -s ]; then\n"
                       "  [ -f @DIR@/netbroken ] && { echo 'net is broken' >&2; exit 1; }\n  exec "
@@ -46,6 +46,7 @@ struct RegistrySandbox
     {
         MainWindow::Environment environment = sandbox.environment();
         environment.net = sandbox.path(QStringLiteral("realnet"));
+        environment.testparm = registry.program(QStringLiteral("testparm"));
         return environment;
     }
     QByteArray showshare(const QString &name) const

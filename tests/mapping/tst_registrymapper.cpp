@@ -30,26 +30,19 @@ struct Setup
     SambaSettings settings;
     QList<Share> shares;
 
-    QString net; // the real net, told the private directories (see prepare)
+    QString net; // the real net and testparm, told the private directories
+    QString testparm;
 
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     // smb.conf is the private [global] lines and fileText; the registry holds registryText.
-    // With "config backend = registry" Samba takes its settings from the registry alone, where
-    // the private directories cannot be: net would then open the machine's. So net gets them
-    // on its command line, which wins over every configuration.
     bool prepare(const QString &fileText, const QByteArray &registryText)
     {
         if (!dir.isValid() || !registry.writeConfig(fileText))
             return false;
-        QString script = QStringLiteral("#!/bin/sh\nexec net");
-        for (const QString &line : registry.globalLines().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            script += QStringLiteral(" '--option=%1'")
-                          .arg(line.trimmed().replace(QStringLiteral(" = "), QStringLiteral("=")));
-        net = path("private-net");
-        if (!writeFile(net, (script + QStringLiteral(" \"$@\"\n")).toUtf8())
-            || !QFile::setPermissions(net, QFile::ReadOwner | QFile::ExeOwner)
-            || run({QStringLiteral("drop")}).exitCode != 0)
+        net = registry.program(QStringLiteral("net"));
+        testparm = registry.program(QStringLiteral("testparm"));
+        if (net.isEmpty() || testparm.isEmpty() || run({QStringLiteral("drop")}).exitCode != 0)
             return false;
         if (registryText.isEmpty())
             return true;
@@ -62,7 +55,7 @@ struct Setup
             net, QStringList{QStringLiteral("-s"), registry.config(), QStringLiteral("conf")} + arguments);
     }
     QByteArray listed() const { return run({QStringLiteral("list")}).out; }
-    void load() { loadWith(net, QStringLiteral("testparm")); }
+    void load() { loadWith(net, testparm); }
     void loadWith(const QString &netProgram, const QString &testparm)
     {
         mapper = std::make_unique<ConfigMapper>(document, registry.config(), testparm);
@@ -85,8 +78,8 @@ struct Setup
     {
         Sections sections;
         QString section;
-        const QString out = QString::fromUtf8(
-            runProcess(QStringLiteral("testparm"), {QStringLiteral("-s"), registry.config()}).out);
+        const QString out =
+            QString::fromUtf8(runProcess(testparm, {QStringLiteral("-s"), registry.config()}).out);
         for (const QString &line : out.split(QLatin1Char('\n'))) {
             const QString trimmed = line.trimmed();
             if (trimmed.startsWith(QLatin1Char('[')))
@@ -365,11 +358,11 @@ void TestRegistryMapper::refusedSaves()
     QVERIFY(setup.prepare(included + fileShares, registryShares));
     const QString stand = setup.path("stand-in");
     QString net = setup.net;
-    QString testparm = QStringLiteral("testparm");
+    QString testparm = setup.testparm;
     if (failing == QLatin1String("testparm"))
         QVERIFY(writeFakeProgram(testparm = stand) && writeFile(setup.path("answer"), "1"));
     else if (failing == QLatin1String("testparm-second"))
-        QVERIFY(writeFailingSecond(testparm = stand, QStringLiteral("testparm"), QStringLiteral("*")));
+        QVERIFY(writeFailingSecond(testparm = stand, setup.testparm, QStringLiteral("*")));
     else if (failing == QLatin1String("net-setparm"))
         QVERIFY(writeFailingSecond(net = stand, setup.net, QStringLiteral("setparm")));
     setup.loadWith(net, testparm);
@@ -611,7 +604,7 @@ void TestRegistryMapper::registryUnreadable()
     const QString net = setup.path("net");
     QVERIFY(writeFakeProgram(net) && writeFile(setup.path("answer"), "255")
             && writeFile(setup.path("stderr"), "no registry here\n"));
-    setup.loadWith(net, QStringLiteral("testparm"));
+    setup.loadWith(net, setup.testparm);
     QVERIFY2(setup.mapper->registryError().contains(QLatin1String("no registry here")),
              qPrintable(setup.mapper->registryError()));
     QVERIFY(!setup.mapper->registryLoaded());

@@ -4,30 +4,61 @@
 
 #include <QDir>
 #include <QFile>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
 // Samba's registry configuration held in a test's own directory: smb.conf there names its own
-// state, lock, cache, private, pid and ncalrpc directories, so that the real net, testparm
-// and smbd keep registry.tdb and everything else beside it and touch nothing of the machine's.
+// state, lock, cache, private, pid and ncalrpc directories, and the real net and testparm run
+// through program(), which names them on the command line too. So registry.tdb and everything
+// else stays beside smb.conf and nothing of the machine's is touched.
 struct PrivateRegistry
 {
     QString directory;
 
     QString config() const { return directory + QStringLiteral("/smb.conf"); }
 
+    // Samba's directories, each a directory of the test's: (parameter, path).
+    QList<QPair<QString, QString>> directories() const
+    {
+        QList<QPair<QString, QString>> all;
+        for (const char *dir : {"state directory", "lock directory", "cache directory", "private dir",
+                                "pid directory", "ncalrpc dir"}) {
+            const QString name = QString::fromLatin1(dir);
+            const QString path =
+                directory + QLatin1Char('/') + QString(name).replace(QLatin1Char(' '), QLatin1Char('-'));
+            QDir().mkpath(path);
+            all.append({name, path});
+        }
+        return all;
+    }
+
     // The [global] lines that keep Samba inside the directory; the caller's lines follow them.
     QString globalLines() const
     {
         QString lines;
-        for (const char *dir : {"state directory", "lock directory", "cache directory", "private dir",
-                                "pid directory", "ncalrpc dir"}) {
-            const QString name = QString::fromLatin1(dir);
-            const QString path = directory + QLatin1Char('/') + QString(name).replace(QLatin1Char(' '), QLatin1Char('-'));
-            QDir().mkpath(path);
+        for (const auto &[name, path] : directories())
             lines += QStringLiteral("\t%1 = %2\n").arg(name, path);
-        }
         return lines + QStringLiteral("\tlog file = %1/log.%m\n").arg(directory);
+    }
+
+    // A stand-in for the real net or testparm that names the directories with --option: under
+    // "config backend = registry" Samba takes its settings from the registry alone, and without
+    // them would open the machine's registry.tdb.
+    QString program(const QString &name) const
+    {
+        const QString path = directory + QStringLiteral("/private-") + name;
+        QString script = QStringLiteral("#!/bin/sh\nexec ") + name;
+        for (const auto &[parameter, value] : directories())
+            script += QStringLiteral(" '--option=%1=%2'").arg(parameter, value);
+        QFile file(path);
+        const QByteArray bytes = (script + QStringLiteral(" \"$@\"\n")).toUtf8();
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return QString();
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
     }
 
     // Writes smb.conf: "[global]", the private directories, then text (more [global] lines
@@ -42,8 +73,8 @@ struct PrivateRegistry
     // "net -s smb.conf conf ARGUMENTS..."
     ProcessRun net(const QStringList &arguments) const
     {
-        return runProcess(QStringLiteral("net"), QStringList{QStringLiteral("-s"), config(), QStringLiteral("conf")}
-                                                     + arguments);
+        return runProcess(program(QStringLiteral("net")),
+                          QStringList{QStringLiteral("-s"), config(), QStringLiteral("conf")} + arguments);
     }
     QByteArray list() const { return net({QStringLiteral("list")}).out; }
 };
