@@ -639,6 +639,11 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 {
     ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
     beginInstall(lock, Messages::tr("No data will be saved."));
+    // Samba reads both: a change here could be undone there, unseen.
+    if (m_registryUse != RegistryConfig::NotUsed && !m_registry)
+        fail(Messages::tr("Samba also reads its registry configuration, which could not be read: %1 "
+                          "Nothing is saved until it can be read.")
+                 .arg(m_registryError));
     if (m_registry)
         m_registry->checkUnchanged();
     if (!applyRecords(settings, shares))
@@ -788,6 +793,12 @@ SambaSettings ConfigMapper::applyTransfer(const Transfer &transfer)
 
     const bool fileChanged = transfer.fileAfter != transfer.fileBefore;
     const bool registryChanged = transfer.registryAfter != transfer.registryBefore;
+    // net conf import takes them, but an include makes the registry include itself, and the
+    // others end the import half-way with the registry emptied.
+    if (const std::string refused = RegistryConfig::refusedParameter(transfer.registryAfter);
+        !refused.empty())
+        fail(Messages::tr("The registry configuration cannot hold \"%1\": nothing is changed.")
+                 .arg(ConfigValues::decode(refused)));
     if (registryChanged) {
         // Samba reads the registry as the new smb.conf leads it there.
         ConfigDocument file;

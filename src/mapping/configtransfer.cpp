@@ -91,6 +91,9 @@ ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::S
         transfer.summary =
             QStringLiteral("share %1 moved to the registry").arg(ConfigValues::decode(inFile->name));
     } else {
+        if (m.m_registryUse == RegistryConfig::Backend)
+            fail(Messages::tr("Samba reads only its registry configuration (config backend = registry): "
+                              "a share in smb.conf would not be served."));
         if (!registryHas)
             fail(Messages::tr("The registry has no share \"%1\".").arg(name));
         if (fileHas)

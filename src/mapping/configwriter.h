@@ -24,7 +24,8 @@ public:
                     const SambaSettings &settings, const SambaSettings &loadedSettings);
     void removeSection(const ConfigTables::Section &section);
     // A new section at the end holding these parameters (key, value) as given.
-    void addSection(const std::string &name, const std::vector<std::pair<std::string, std::string>> &parameters);
+    void addSection(const std::string &name,
+                    const std::vector<std::pair<std::string, std::string>> &parameters);
     // writeGlobal sets and removes only the keys this accepts.
     void setGlobalKeyFilter(SectionEditor::KeyFilter keys) { m_globalKeys = std::move(keys); }
     // Puts the new sections at the end of the file.

@@ -79,6 +79,25 @@ bool RegistryConfig::staysInFile(std::string_view lookup)
     return std::any_of(std::begin(keys), std::end(keys), [lookup](const char *key) { return lookup == key; });
 }
 
+std::string RegistryConfig::refusedParameter(const std::string &registryText)
+{
+    // What net refuses, and the include that would make the registry include itself.
+    static const char *const refused[] = {
+        "include", "configbackend", "lockdirectory", "lockdir", "statedirectory", "statedir",
+    };
+    ConfigDocument document;
+    document.load(registryText);
+    for (std::size_t line = 0; line < document.readLines(); ++line) {
+        if (document.line(line).kind != ConfigLine::Parameter)
+            continue;
+        const std::string lookup = ConfigValues::lookupKey(document.name(line));
+        if (std::any_of(std::begin(refused), std::end(refused),
+                        [&lookup](const char *key) { return lookup == key; }))
+            return document.name(line);
+    }
+    return std::string();
+}
+
 RegistryConfig::Parameter RegistryConfig::parameterOf(const ConfigDocument &document, std::size_t line)
 {
     Parameter parameter;

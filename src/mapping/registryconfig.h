@@ -35,6 +35,9 @@ public:
     // Parameters that must stay in smb.conf: the registry refuses them, or Samba needs them to
     // find the registry. key in lookup form (ConfigValues::lookupKey).
     static bool staysInFile(std::string_view lookup);
+    // The key of the first parameter of a registry text that net refuses, or an include, as
+    // written; empty when there is none.
+    static std::string refusedParameter(const std::string &registryText);
     // Whether a line is "include = registry".
     static bool isRegistryInclude(const ConfigDocument &document, std::size_t line);
 

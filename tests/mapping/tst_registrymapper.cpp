@@ -161,6 +161,8 @@ private slots:
     void storeAllInRegistry();
     void restoreAndHistory();
     void registryUnreadable();
+    void refusedRegistryText_data();
+    void refusedRegistryText();
 };
 
 void TestRegistryMapper::initTestCase()
@@ -515,22 +517,28 @@ void TestRegistryMapper::moveShare()
 
 void TestRegistryMapper::moveRefusals_data()
 {
+    QTest::addColumn<QString>("globals");
     QTest::addColumn<QString>("name");
     QTest::addColumn<Share::StoredIn>("to");
-    QTest::newRow("in both places, to the registry") << QStringLiteral("dup") << Share::StoredInRegistry;
-    QTest::newRow("in both places, to the file") << QStringLiteral("dup") << Share::StoredInFile;
-    QTest::newRow("share with an include") << QStringLiteral("inc") << Share::StoredInRegistry;
-    QTest::newRow("not in the file") << QStringLiteral("r") << Share::StoredInRegistry;
-    QTest::newRow("not in the registry") << QStringLiteral("a") << Share::StoredInFile;
+    QTest::newRow("in both places, to the registry")
+        << included << QStringLiteral("dup") << Share::StoredInRegistry;
+    QTest::newRow("in both places, to the file") << included << QStringLiteral("dup") << Share::StoredInFile;
+    QTest::newRow("share with an include") << included << QStringLiteral("inc") << Share::StoredInRegistry;
+    QTest::newRow("not in the file") << included << QStringLiteral("r") << Share::StoredInRegistry;
+    QTest::newRow("not in the registry") << included << QStringLiteral("a") << Share::StoredInFile;
+    // Samba would never read it there.
+    QTest::newRow("to the file under the registry backend")
+        << QStringLiteral("\tconfig backend = registry\n") << QStringLiteral("r") << Share::StoredInFile;
 }
 
 void TestRegistryMapper::moveRefusals()
 {
+    QFETCH(QString, globals);
     QFETCH(QString, name);
     QFETCH(Share::StoredIn, to);
     Setup setup;
     QVERIFY(setup.prepare(
-        included + fileShares
+        globals + fileShares
             + QStringLiteral("[inc]\n\tpath = /srv/inc\n\tinclude = %1\n").arg(setup.path("extra.conf")),
         registryShares));
     QVERIFY(writeFile(setup.path("extra.conf"), "\tcomment = included\n"));
@@ -617,6 +625,39 @@ void TestRegistryMapper::registryUnreadable()
     const QByteArray file = setup.file();
     QVERIFY_EXCEPTION_THROWN(setup.mapper->save(setup.settings, setup.shares), std::runtime_error);
     QCOMPARE(setup.file(), file);
+    // Nor is smb.conf changed while Samba may read a share of that name in the registry.
+    setup.shares.removeLast();
+    setup.share(QStringLiteral("a"), Share::StoredInFile)->setComment(QStringLiteral("edited"));
+    try {
+        setup.mapper->save(setup.settings, setup.shares);
+        QFAIL("saved while the registry could not be read");
+    } catch (const std::runtime_error &error) {
+        QVERIFY2(QString::fromUtf8(error.what()).contains(QLatin1String("no registry here")), error.what());
+    }
+    QCOMPARE(setup.file(), file);
+}
+
+void TestRegistryMapper::refusedRegistryText_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("include") << QByteArray("[global]\n\tinclude = registry\n");
+    QTest::newRow("lock directory") << QByteArray("[global]\n\tlock dir = /tmp\n");
+    QTest::newRow("config backend") << QByteArray("[global]\n\tconfig backend = registry\n");
+}
+
+// A version that net conf import would take half-way, or that would make the registry include
+// itself, is refused before the registry is dropped.
+void TestRegistryMapper::refusedRegistryText()
+{
+    QFETCH(QByteArray, text);
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    setup.load();
+    const QByteArray registry = setup.listed();
+    QVERIFY_EXCEPTION_THROWN(setup.mapper->applyTransfer(setup.mapper->restoreRegistry(
+                                 text.toStdString() + "[x]\n\tpath = /x\n", QStringLiteral("restored"))),
+                             std::runtime_error);
+    QCOMPARE(setup.listed(), registry);
 }
 
 QTEST_GUILESS_MAIN(TestRegistryMapper)
