@@ -94,7 +94,8 @@ SectionEditor::Found SectionEditor::locate(std::string_view lookup) const
                 continue;
             if (matches(i, lookup))
                 found = {i, npos};
-            else if (found.line != npos && ConfigValues::sameKey(m_document.rawName(i), "include"))
+            else if (found.line != npos && ConfigValues::sameKey(m_document.rawName(i), "include")
+                     && !(m_keys && ConfigValues::sectionKey(m_document.value(i)) == "registry"))
                 found.include = i;
         }
     }

@@ -51,7 +51,8 @@ public:
 
     bool isNew() const { return m_section == nullptr; }
     // Only the keys this accepts (canonical, in lookup form) are set or removed; the others
-    // are left as they are, for a section whose keys live in two places.
+    // are left as they are, for a section whose keys live in two places: smb.conf and the
+    // registry. "include = registry" then overrides none of the keys written here.
     using KeyFilter = std::function<bool(std::string_view lookup)>;
     void setKeyFilter(KeyFilter keys) { m_keys = std::move(keys); }
     // The lines of a new section once something was written into it and finish() ran, else

@@ -291,6 +291,10 @@ void TestRegistryMapper::globalsWhereKeyLives_data()
         << included << QByteArray("[global]\n\tserver string = old\n") << true;
     QTest::newRow("key in the file") << included + QStringLiteral("\tserver string = old\n")
                                      << QByteArray("[global]\n\tworkgroup = W\n") << false;
+    // Changed in place: the registry, which does not hold the key, cannot override it.
+    QTest::newRow("key in the file before the include")
+        << QStringLiteral("\tserver string = old\n") + included << QByteArray("[global]\n\tworkgroup = W\n")
+        << false;
     QTest::newRow("key in both, the file's before the include")
         << QStringLiteral("\tserver string = file\n") + included
         << QByteArray("[global]\n\tserver string = old\n") << true;
@@ -321,6 +325,9 @@ void TestRegistryMapper::globalsWhereKeyLives()
     QCOMPARE(setup.listed() == registry, !toRegistry);
     QCOMPARE(setup.file().contains("server string = new words"), !toRegistry);
     QCOMPARE(setup.file() == file, toRegistry);
+    // No second, dead line.
+    if (!toRegistry)
+        QCOMPARE(setup.file().count("server string"), 1);
     QCOMPARE(setup.effective()[QStringLiteral("[global]")][QStringLiteral("server string")],
              QStringLiteral("new words"));
 }
