@@ -393,6 +393,18 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <source>Samba&apos;s registry configuration could not be changed: %1</source>
         <translation>Sambas Registry-Konfiguration konnte nicht geändert werden: %1</translation>
     </message>
+    <message>
+        <source>Samba also reads its registry configuration, which could not be read: %1 Nothing is saved until it can be read.</source>
+        <translation>Samba liest auch seine Registry-Konfiguration, die nicht gelesen werden konnte: %1 Nichts wird gespeichert, bis sie gelesen werden kann.</translation>
+    </message>
+    <message>
+        <source>The registry configuration cannot hold &quot;%1&quot;: nothing is changed.</source>
+        <translation>Die Registry-Konfiguration kann „%1“ nicht aufnehmen: Nichts wird geändert.</translation>
+    </message>
+    <message>
+        <source>Samba reads only its registry configuration (config backend = registry): a share in smb.conf would not be served.</source>
+        <translation>Samba liest nur seine Registry-Konfiguration (config backend = registry): Eine Freigabe in smb.conf würde nicht angeboten.</translation>
+    </message>
 </context>
 <context>
     <name>AuditOperationModel</name>
