@@ -670,11 +670,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         } catch (const std::runtime_error &error) {
             if (!registryChanged)
                 throw;
-            const QString putBack = m_registry->putBack();
-            fail(QString::fromStdString(error.what()) + QLatin1Char('\n')
-                 + (putBack.isEmpty()
-                        ? Messages::tr("The registry was put back as it was.")
-                        : Messages::tr("The registry could not be put back as it was: %1").arg(putBack)));
+            fail(QString::fromStdString(error.what()) + QLatin1Char('\n') + m_registry->putBack());
         }
     }
     for (Share &share : shares)
@@ -770,63 +766,5 @@ ConfigMapper::Transfer ConfigMapper::restoreRegistry(const std::string &registry
 
 SambaSettings ConfigMapper::applyTransfer(const Transfer &transfer)
 {
-    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
-    beginInstall(lock, Messages::tr("Nothing is changed."));
-    if (transfer.fileBefore != m_document.bytes())
-        throw ConfigChangedError(
-            Messages::tr(
-                "smb.conf was changed by another program after it was loaded. Reload it before saving.")
-                .toStdString());
-    // A store of its own when the registry was not read with smb.conf.
-    std::unique_ptr<RegistryStore> own;
-    RegistryStore *store = m_registry.get();
-    if (!store) {
-        own = std::make_unique<RegistryStore>(m_netProgram, m_path);
-        own->load();
-        store = own.get();
-    }
-    if (store->text() != transfer.registryBefore)
-        throw ConfigChangedError(Messages::tr("Samba's registry configuration was changed by another program "
-                                              "after it was loaded. Reload it before saving.")
-                                     .toStdString());
-    store->checkUnchanged();
-
-    const bool fileChanged = transfer.fileAfter != transfer.fileBefore;
-    const bool registryChanged = transfer.registryAfter != transfer.registryBefore;
-    // net conf import takes them, but an include makes the registry include itself, and the
-    // others end the import half-way with the registry emptied.
-    if (const std::string refused = RegistryConfig::refusedParameter(transfer.registryAfter);
-        !refused.empty())
-        fail(Messages::tr("The registry configuration cannot hold \"%1\": nothing is changed.")
-                 .arg(ConfigValues::decode(refused)));
-    if (registryChanged) {
-        // Samba reads the registry as the new smb.conf leads it there.
-        ConfigDocument file;
-        file.load(transfer.fileAfter);
-        ConfigTables tables;
-        tables.build(file);
-        RegistryConfig::Use use = RegistryConfig::useOf(file, tables);
-        judgeWithRegistry(
-            RegistryConfig::effectiveText(use == RegistryConfig::NotUsed ? RegistryConfig::Included : use,
-                                          transfer.fileAfter, transfer.registryAfter),
-            transfer.registryAfter);
-        changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry, transfer.summary);
-        m_lastChanges = ConfigChanges::between(transfer.registryBefore, transfer.registryAfter);
-    }
-    if (fileChanged) {
-        try {
-            install(transfer.fileAfter, transfer.summary, transfer.fileBefore);
-        } catch (const std::runtime_error &error) {
-            if (!registryChanged)
-                throw;
-            const QString putBack = store->putBack();
-            fail(QString::fromStdString(error.what()) + QLatin1Char('\n')
-                 + (putBack.isEmpty()
-                        ? Messages::tr("The registry was put back as it was.")
-                        : Messages::tr("The registry could not be put back as it was: %1").arg(putBack)));
-        }
-        m_lastChanges = ConfigChanges::between(transfer.fileBefore, transfer.fileAfter);
-        m_replacedText = transfer.fileBefore;
-    }
-    return loadGlobal();
+    return ConfigTransfer(*this).apply(transfer);
 }

@@ -1,6 +1,8 @@
 #include "configtransfer.h"
 
 #include "configdocument.h"
+#include "configfileinstaller.h"
+#include "configfilelock.h"
 #include "configvalues.h"
 #include "configwriter.h"
 #include "registrystore.h"
@@ -228,4 +230,64 @@ ConfigTransfer::Transfer ConfigTransfer::restoreRegistry(const std::string &regi
     transfer.registryAfter = registryText;
     transfer.summary = summary;
     return transfer;
+}
+
+SambaSettings ConfigTransfer::apply(const Transfer &transfer)
+{
+    ConfigMapper &m = m_mapper;
+    ConfigFileLock lock(ConfigFileInstaller(m.m_path).targetPath(), m.m_lockDirectory);
+    m.beginInstall(lock, Messages::tr("Nothing is changed."));
+    if (transfer.fileBefore != m.m_document.bytes())
+        throw ConfigChangedError(
+            Messages::tr(
+                "smb.conf was changed by another program after it was loaded. Reload it before saving.")
+                .toStdString());
+    // A store of its own when the registry was not read with smb.conf.
+    std::unique_ptr<RegistryStore> own;
+    RegistryStore *store = m.m_registry.get();
+    if (!store) {
+        own = std::make_unique<RegistryStore>(m.m_netProgram, m.m_path);
+        own->load();
+        store = own.get();
+    }
+    if (store->text() != transfer.registryBefore)
+        throw ConfigChangedError(Messages::tr("Samba's registry configuration was changed by another program "
+                                              "after it was loaded. Reload it before saving.")
+                                     .toStdString());
+    store->checkUnchanged();
+
+    const bool fileChanged = transfer.fileAfter != transfer.fileBefore;
+    const bool registryChanged = transfer.registryAfter != transfer.registryBefore;
+    // net conf import takes them, but an include makes the registry include itself, and the
+    // others end the import half-way with the registry emptied.
+    if (const std::string refused = RegistryConfig::refusedParameter(transfer.registryAfter);
+        !refused.empty())
+        fail(Messages::tr("The registry configuration cannot hold \"%1\": nothing is changed.")
+                 .arg(ConfigValues::decode(refused)));
+    if (registryChanged) {
+        // Samba reads the registry as the new smb.conf leads it there.
+        ConfigDocument file;
+        file.load(transfer.fileAfter);
+        ConfigTables tables;
+        tables.build(file);
+        RegistryConfig::Use use = RegistryConfig::useOf(file, tables);
+        m.judgeWithRegistry(
+            RegistryConfig::effectiveText(use == RegistryConfig::NotUsed ? RegistryConfig::Included : use,
+                                          transfer.fileAfter, transfer.registryAfter),
+            transfer.registryAfter);
+        m.changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry, transfer.summary);
+        m.m_lastChanges = ConfigChanges::between(transfer.registryBefore, transfer.registryAfter);
+    }
+    if (fileChanged) {
+        try {
+            m.install(transfer.fileAfter, transfer.summary, transfer.fileBefore);
+        } catch (const std::runtime_error &error) {
+            if (!registryChanged)
+                throw;
+            fail(QString::fromStdString(error.what()) + QLatin1Char('\n') + store->putBack());
+        }
+        m.m_lastChanges = ConfigChanges::between(transfer.fileBefore, transfer.fileAfter);
+        m.m_replacedText = transfer.fileBefore;
+    }
+    return m.loadGlobal();
 }

@@ -6,9 +6,9 @@
 
 #include <string>
 
-// The changes that move configuration between smb.conf and Samba's registry, planned on what
-// a mapper loaded: the texts before and after, for review, which ConfigMapper::applyTransfer
-// then makes through the gate of a save. Nothing is changed here.
+// The changes that move configuration between smb.conf and Samba's registry: planned on what
+// a mapper loaded, as the texts before and after for review; then made through the gate of a
+// save by apply (ConfigMapper::applyTransfer).
 class ConfigTransfer
 {
 public:
@@ -22,6 +22,7 @@ public:
     Transfer moveShare(const QString &name, Share::StoredIn to);
     Transfer storeAllInRegistry();
     Transfer restoreRegistry(const std::string &registryText, const QString &summary);
+    SambaSettings apply(const Transfer &transfer);
 
 private:
     ConfigMapper &m_mapper;

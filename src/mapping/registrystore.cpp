@@ -86,18 +86,15 @@ void RegistryStore::apply(const std::string &after, bool replace)
     }
     if (failure.isEmpty())
         return;
-    const QString putBackFailure = putBack();
-    fail(QStringList{
-        Messages::tr("Samba's registry configuration could not be changed: %1").arg(failure),
-        putBackFailure.isEmpty()
-            ? Messages::tr("The registry was put back as it was.")
-            : Messages::tr("The registry could not be put back as it was: %1").arg(putBackFailure)}
-             .join(QLatin1Char('\n')));
+    fail(Messages::tr("Samba's registry configuration could not be changed: %1").arg(failure)
+         + QLatin1Char('\n') + putBack());
 }
 
 QString RegistryStore::putBack()
 {
-    return replaceWith(m_text);
+    const QString failure = replaceWith(m_text);
+    return failure.isEmpty() ? Messages::tr("The registry was put back as it was.")
+                             : Messages::tr("The registry could not be put back as it was: %1").arg(failure);
 }
 
 QString RegistryStore::replaceWith(const std::string &text)

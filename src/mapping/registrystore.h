@@ -35,8 +35,8 @@ public:
     // step fails the registry is put back as loaded and std::runtime_error says what failed
     // and whether putting back worked.
     void apply(const std::string &after, bool replace);
-    // Puts the registry back as loaded, after apply succeeded and something later failed.
-    // Returns an empty text, or why it could not.
+    // Puts the registry back as loaded, after apply succeeded and something later failed;
+    // says in a sentence whether it could.
     QString putBack();
 
 private:
