@@ -2289,20 +2289,16 @@ catia, fruit und streams_xattr auch zu [global] hinzufügen, wie Samba es für m
         <translation>Samba liest nur die Registry (config backend = registry): Diese Definition in smb.conf wird nicht verwendet.</translation>
     </message>
     <message>
-        <source>Samba serves the definition of this share stored in the registry; this one in smb.conf is not used.</source>
-        <translation>Samba stellt die in der Registry gespeicherte Definition dieser Freigabe bereit; diese in smb.conf wird nicht verwendet.</translation>
-    </message>
-    <message>
-        <source>Samba serves the definition of this share stored in smb.conf; this one in the registry is not used.</source>
-        <translation>Samba stellt die in smb.conf gespeicherte Definition dieser Freigabe bereit; diese in der Registry wird nicht verwendet.</translation>
-    </message>
-    <message>
         <source>registry</source>
         <translation>Registry</translation>
     </message>
     <message>
         <source>Stored in</source>
         <translation>Gespeichert in</translation>
+    </message>
+    <message>
+        <source>The registry defines this share too. Samba merges the two: where both set a parameter, the registry&apos;s value is used.</source>
+        <translation>Die Registry definiert diese Freigabe auch. Samba führt beide zusammen: Wo beide einen Parameter setzen, gilt der Wert der Registry.</translation>
     </message>
 </context>
 <context>

@@ -36,11 +36,9 @@ QString ShareModel::shadowedText(const Share &share) const
     if (share.storedIn() == Share::StoredInFile && m_registryUse == RegistryConfig::Backend)
         return tr("Samba reads only the registry (config backend = registry): this definition in smb.conf "
                   "is not used.");
-    return share.storedIn() == Share::StoredInFile
-        ? tr("Samba serves the definition of this share stored in the registry; this one in smb.conf is not "
-             "used.")
-        : tr("Samba serves the definition of this share stored in smb.conf; this one in the registry is not "
-             "used.");
+    // As smbd serves it: the two definitions merged, parameter by parameter.
+    return tr("The registry defines this share too. Samba merges the two: where both set a parameter, the "
+              "registry's value is used.");
 }
 
 QVariant ShareModel::data(const QModelIndex &index, int role) const

@@ -153,8 +153,9 @@ void TestMainWindowRegistry::sharesOfBothPlaces()
         fileRows += inFile;
         QCOMPARE(index.data().toString(), inFile ? QStringLiteral("smb.conf") : QStringLiteral("registry"));
         QCOMPARE(index.data(Qt::FontRole).value<QFont>().italic(), inFile);
-        QCOMPARE(index.data(Qt::ToolTipRole).toString().contains(QLatin1String("stored in the registry")),
-                 inFile);
+        QCOMPARE(
+            index.data(Qt::ToolTipRole).toString().contains(QLatin1String("the registry's value is used")),
+            inFile);
     }
     QCOMPARE(fileRows, 1);
 }
