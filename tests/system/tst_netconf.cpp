@@ -1,10 +1,7 @@
-// The verdict on a run of net conf, from what net really prints, and the command line it gets.
+// The verdict on a run of net conf, from what net really prints. (The command lines are run
+// against the real net in the mapping and shareward-cli tests.)
 #include "netconf.h"
 
-#include "fakeprogram.h"
-#include "testfiles.h"
-
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -38,7 +35,6 @@ class TestNetConf : public QObject
 private slots:
     void classify_data();
     void classify();
-    void commandLines();
 };
 
 void TestNetConf::classify_data()
@@ -85,32 +81,6 @@ void TestNetConf::classify()
     QCOMPARE(result.succeeded, succeeded);
     QCOMPARE(result.errorText, errorText);
     QCOMPARE(result.output, run.standardOutput);
-}
-
-void TestNetConf::commandLines()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString program = dir.filePath(QStringLiteral("net"));
-    QVERIFY(writeFakeProgram(program));
-    const NetConf net(program, QStringLiteral("/srv/smb.conf"));
-    QVERIFY(net.setParameter(QStringLiteral("my share"), QStringLiteral("read only"), QString()).succeeded);
-    QVERIFY(net.deleteParameter(QStringLiteral("global"), QStringLiteral("workgroup")).succeeded);
-    QVERIFY(net.deleteShare(QStringLiteral("a")).succeeded);
-    QVERIFY(net.drop().succeeded);
-    QVERIFY(net.import(QStringLiteral("/srv/.smb.conf.new")).succeeded);
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("answer")), "255"));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("stderr")), "no registry\n"));
-    const NetConf::Result listed = net.list();
-    QVERIFY(!listed.succeeded);
-    QCOMPARE(listed.errorText, QStringLiteral("net conf list: no registry"));
-    QCOMPARE(readFile(dir.filePath(QStringLiteral("calls"))),
-             QByteArray("-s|/srv/smb.conf|conf|setparm|my share|read only||\n"
-                        "-s|/srv/smb.conf|conf|delparm|global|workgroup|\n"
-                        "-s|/srv/smb.conf|conf|delshare|a|\n"
-                        "-s|/srv/smb.conf|conf|drop|\n"
-                        "-s|/srv/smb.conf|conf|import|/srv/.smb.conf.new|\n"
-                        "-s|/srv/smb.conf|conf|list|\n"));
 }
 
 QTEST_GUILESS_MAIN(TestNetConf)
