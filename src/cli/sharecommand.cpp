@@ -526,12 +526,7 @@ int ShareCommand::list(const QStringList &arguments)
             if (only >= 0 && share.storedIn() != only)
                 continue;
             if (json) {
-                QJsonObject object = RecordJson::share(share);
-                if (registry) {
-                    object.insert(QStringLiteral("stored_in"), storedInText(share));
-                    object.insert(QStringLiteral("shadowed"), share.shadowed());
-                }
-                array.append(object);
+                array.append(shareJson(share));
                 continue;
             }
             const QString guests = share.guestOnly() ? QStringLiteral("guests-only")
@@ -549,6 +544,17 @@ int ShareCommand::list(const QStringList &arguments)
             out << QJsonDocument(array).toJson().toStdString();
         return int(CommandLineTool::Success);
     });
+}
+
+QJsonObject ShareCommand::shareJson(const Share &share) const
+{
+    QJsonObject object = RecordJson::share(share);
+    // Where smb.conf leads Samba to the registry, where each share is kept matters.
+    if (m_tool.registryInUse()) {
+        object.insert(QStringLiteral("storedIn"), storedInText(share));
+        object.insert(QStringLiteral("shadowed"), share.shadowed());
+    }
+    return object;
 }
 
 int ShareCommand::move(const QStringList &arguments)
@@ -576,11 +582,7 @@ int ShareCommand::show(const QStringList &arguments)
         const int index = indexOf(shares, name);
         if (index < 0)
             return m_tool.fail(CommandLineTool::Failure, unknown(name));
-        QJsonObject object = RecordJson::share(shares.at(index));
-        if (m_tool.registryInUse()) {
-            object.insert(QStringLiteral("stored_in"), storedInText(shares.at(index)));
-            object.insert(QStringLiteral("shadowed"), shares.at(index).shadowed());
-        }
+        const QJsonObject object = shareJson(shares.at(index));
         if (json) {
             m_tool.out() << QJsonDocument(object).toJson().toStdString();
             return int(CommandLineTool::Success);
