@@ -196,7 +196,7 @@ int CommandLineTool::show(const QStringList &arguments)
     // Each share is written as it is read: a file of a million shares never sits in memory
     // as records or JSON.
     ConfigurationJsonWriter writer(m_out);
-    writer.begin(settings);
+    writer.begin(settings, mapper.registryUse() != RegistryConfig::NotUsed);
     mapper.readShares(*settings.global(), [&writer](const Share &share) { writer.share(share); });
     writer.end();
     m_out.flush();

@@ -280,7 +280,7 @@ struct Field
 // The members of RecordJson::share, and with global also those RecordJson::global adds,
 // in QJsonObject's order: its keys sorted by UTF-16 code unit, which for ASCII is strcmp's.
 // Their values are written at depth.
-std::vector<Field> fields(bool global, int depth)
+std::vector<Field> fields(bool global, int depth, bool places = false)
 {
     std::vector<std::pair<const char *, Writer>> list{
         {"originalName",
@@ -408,6 +408,16 @@ std::vector<Field> fields(bool global, int depth)
              appendModuleOptions(t, r, QStringLiteral("shadow_copy2"), d);
          }},
     };
+    if (places) {
+        list.insert(list.end(),
+                    {{"storedIn",
+                      [](Text &t, const Record &r, int) {
+                          appendString(t, RecordJson::storedInText(r.share));
+                      }},
+                     {"shadowed", [](Text &t, const Record &r, int) {
+                          appendBool(t, r.share.shadowed());
+                      }}});
+    }
     if (global) {
         list.insert(list.end(),
                     {
@@ -465,8 +475,9 @@ ConfigurationJsonWriter::ConfigurationJsonWriter(std::ostream &out)
 {
 }
 
-void ConfigurationJsonWriter::begin(const SambaSettings &settings)
+void ConfigurationJsonWriter::begin(const SambaSettings &settings, bool places)
 {
+    m_places = places;
     static const std::vector<Field> globalFields = fields(true, 2);
     m_firstShare = true;
     m_buffer.resize(flushSize + 16 * 1024);
@@ -487,12 +498,13 @@ void ConfigurationJsonWriter::begin(const SambaSettings &settings)
 void ConfigurationJsonWriter::share(const Share &share)
 {
     static const std::vector<Field> shareFields = fields(false, 3);
+    static const std::vector<Field> placedFields = fields(false, 3, true);
     Text text(m_buffer, m_size);
     if (!m_firstShare)
         text.append(",\n");
     m_firstShare = false;
     text.indent(2);
-    appendRecord(text, shareFields, share, 2);
+    appendRecord(text, m_places ? placedFields : shareFields, share, 2);
     if (m_size >= flushSize)
         flush();
 }

@@ -21,7 +21,8 @@ public:
     explicit ConfigurationJsonWriter(std::ostream &out);
 
     // Everything before the first share.
-    void begin(const SambaSettings &settings);
+    // places: each share also says where it is stored, as RecordJson::share(share, true).
+    void begin(const SambaSettings &settings, bool places = false);
     void share(const Share &share);
     // Everything after the last share.
     void end();
@@ -31,6 +32,7 @@ private:
 
     std::ostream &m_out;
     bool m_firstShare = true;
+    bool m_places = false;
     // Text not yet written, the first m_size bytes of m_buffer: the stream gets it in a few
     // large writes, not one a share.
     std::string m_buffer;

@@ -55,11 +55,11 @@ QString previousVersionsText(ShareFeatures::PreviousVersions preset)
 
 } // namespace
 
-QJsonObject RecordJson::configuration(const SambaSettings &settings, const QList<Share> &shares)
+QJsonObject RecordJson::configuration(const SambaSettings &settings, const QList<Share> &shares, bool places)
 {
     QJsonArray shareList;
     for (const Share &item : shares)
-        shareList.append(share(item));
+        shareList.append(share(item, places));
     const QString method = settings.kerberosMethod() == SambaSettings::KerberosDefault
         ? QStringLiteral("default")
         : SambaSettings::kerberosMethodText(settings.kerberosMethod());
@@ -71,9 +71,15 @@ QJsonObject RecordJson::configuration(const SambaSettings &settings, const QList
     };
 }
 
-QJsonObject RecordJson::share(const Share &share)
+QString RecordJson::storedInText(const Share &share)
 {
-    return {
+    return share.storedIn() == Share::StoredInRegistry ? QStringLiteral("registry")
+                                                       : QStringLiteral("smb.conf");
+}
+
+QJsonObject RecordJson::share(const Share &share, bool place)
+{
+    QJsonObject object{
         {QStringLiteral("originalName"), share.originalName()},
         {QStringLiteral("path"), share.path()},
         {QStringLiteral("name"), share.name()},
@@ -106,6 +112,11 @@ QJsonObject RecordJson::share(const Share &share)
         {QStringLiteral("previousVersions"), previousVersionsText(ShareFeatures::previousVersions(share))},
         {QStringLiteral("snapshotOptions"), moduleOptions(share, QStringLiteral("shadow_copy2"))},
     };
+    if (place) {
+        object.insert(QStringLiteral("storedIn"), storedInText(share));
+        object.insert(QStringLiteral("shadowed"), share.shadowed());
+    }
+    return object;
 }
 
 QJsonObject RecordJson::global(const GlobalShare &global)

@@ -429,12 +429,6 @@ int indexOf(const QList<Share> &shares, const QString &name)
     return found;
 }
 
-QString storedInText(const Share &share)
-{
-    return share.storedIn() == Share::StoredInRegistry ? QStringLiteral("registry")
-                                                       : QStringLiteral("smb.conf");
-}
-
 // The names of the shares in the list but except, and of those not loaded.
 QSet<QString> otherNames(const QList<Share> &shares, const Share *except, const QSet<QString> &notLoaded)
 {
@@ -537,7 +531,8 @@ int ShareCommand::list(const QStringList &arguments)
                 share.comment(), share.readOnly() ? QStringLiteral("read-only") : QStringLiteral("writable"),
                 guests,          share.printable() ? QStringLiteral("printer") : QStringLiteral("share")};
             if (registry)
-                fields << storedInText(share) + (share.shadowed() ? QStringLiteral(",shadowed") : QString());
+                fields << RecordJson::storedInText(share)
+                        + (share.shadowed() ? QStringLiteral(",shadowed") : QString());
             out << fields.join(QLatin1Char('\t')).toStdString() << '\n';
         }
         if (json)
@@ -548,13 +543,8 @@ int ShareCommand::list(const QStringList &arguments)
 
 QJsonObject ShareCommand::shareJson(const Share &share) const
 {
-    QJsonObject object = RecordJson::share(share);
     // Where smb.conf leads Samba to the registry, where each share is kept matters.
-    if (m_tool.registryInUse()) {
-        object.insert(QStringLiteral("storedIn"), storedInText(share));
-        object.insert(QStringLiteral("shadowed"), share.shadowed());
-    }
-    return object;
+    return RecordJson::share(share, m_tool.registryInUse());
 }
 
 int ShareCommand::move(const QStringList &arguments)

@@ -98,11 +98,14 @@ cli_ok share list --registry
 same "share list --registry (sorted)" "$(grep -v smb.conf <<<"$expected")" "$(LC_ALL=C sort <<<"$cli_out")"
 cli_ok share list --file
 same "share list --file (sorted)" "$(grep smb.conf <<<"$expected")" "$(LC_ALL=C sort <<<"$cli_out")"
+places="$(printf '%s\n' 'dup registry False' 'dup smb.conf True' 'files smb.conf False' 'reg registry False')"
 cli_ok share list --json
-same "share list --json: name storedIn shadowed" \
-  "$(printf '%s\n' 'dup registry False' 'dup smb.conf True' 'files smb.conf False' 'reg registry False')" \
-  "$(python3 -c 'import json, sys
+same "share list --json: name storedIn shadowed" "$places" "$(python3 -c 'import json, sys
 for s in json.load(sys.stdin): print(s["name"], s["storedIn"], s["shadowed"])' <<<"$cli_out" | LC_ALL=C sort)"
+cli_ok show "$config"
+same "show: name storedIn shadowed" "$places" "$(python3 -c 'import json, sys
+for s in json.load(sys.stdin)["shares"]: print(s["name"], s["storedIn"], s["shadowed"])' <<<"$cli_out" \
+  | LC_ALL=C sort)"
 echo "ok: share list"
 
 echo "== 2. edits go where the share is stored"

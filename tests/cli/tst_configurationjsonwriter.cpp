@@ -30,6 +30,7 @@ private slots:
     void matchesQtOnTheCorpus();
     void zeroShares();
     void everyFlagOnItsOwn();
+    void places();
     void trickyStrings_data();
     void trickyStrings();
     void modules_data();
@@ -38,11 +39,11 @@ private slots:
 
 namespace {
 
-QByteArray written(const SambaSettings &settings, const QList<Share> &shares)
+QByteArray written(const SambaSettings &settings, const QList<Share> &shares, bool places = false)
 {
     std::ostringstream out;
     ConfigurationJsonWriter writer(out);
-    writer.begin(settings);
+    writer.begin(settings, places);
     for (const Share &share : shares)
         writer.share(share);
     writer.end();
@@ -50,10 +51,10 @@ QByteArray written(const SambaSettings &settings, const QList<Share> &shares)
 }
 
 // On a difference, the first line that differs rather than two walls of text.
-void compareWithQt(const SambaSettings &settings, const QList<Share> &shares)
+void compareWithQt(const SambaSettings &settings, const QList<Share> &shares, bool places = false)
 {
-    const QByteArray expected = QJsonDocument(RecordJson::configuration(settings, shares)).toJson();
-    const QByteArray actual = written(settings, shares);
+    const QByteArray expected = QJsonDocument(RecordJson::configuration(settings, shares, places)).toJson();
+    const QByteArray actual = written(settings, shares, places);
     if (actual == expected)
         return;
     const QList<QByteArray> want = expected.split('\n');
@@ -138,6 +139,22 @@ void TestConfigurationJsonWriter::everyFlagOnItsOwn()
         (*global.*flag.second)(!(*global.*flag.first)());
     }
     compareWithQt(settings, shares);
+}
+
+// Where a share is stored, for a configuration that uses Samba's registry.
+void TestConfigurationJsonWriter::places()
+{
+    QList<Share> shares;
+    for (const bool registry : {false, true}) {
+        for (const bool shadowed : {false, true}) {
+            Share share(QStringLiteral("share%1").arg(shares.size()));
+            share.setStoredIn(registry ? Share::StoredInRegistry : Share::StoredInFile);
+            share.setShadowed(shadowed);
+            shares << share;
+        }
+    }
+    compareWithQt(SambaSettings(), shares, true);
+    QVERIFY(!written(SambaSettings(), shares).contains("storedIn"));
 }
 
 void TestConfigurationJsonWriter::trickyStrings_data()
