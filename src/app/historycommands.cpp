@@ -128,24 +128,33 @@ void HistoryCommands::showHistoryError()
             QMessageBox::Ok);
 }
 
-bool HistoryCommands::restore(const std::string &bytes, const QString &summary)
+bool HistoryCommands::restore(const std::string &bytes, const QString &summary, bool registry)
 {
     m_load.waitForBackgroundLoad();
     try {
-        whileBusy(
-            m_window,
-            QCoreApplication::translate("MainWindow", "Checking smb.conf with testparm and installing it..."),
-            [this, &bytes, &summary] { m_mapper.restore(bytes, summary); });
+        whileBusy(m_window,
+                  registry ? QCoreApplication::translate(
+                      "MainWindow", "Checking the configuration with testparm and changing the registry...")
+                           : QCoreApplication::translate(
+                               "MainWindow", "Checking smb.conf with testparm and installing it..."),
+                  [this, &bytes, &summary, registry] {
+                      if (registry)
+                          m_mapper.applyTransfer(m_mapper.restoreRegistry(bytes, summary));
+                      else
+                          m_mapper.restore(bytes, summary);
+                  });
     } catch (const std::exception &error) {
         QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("MainWindow", "Error"),
-                        QCoreApplication::translate("MainWindow", "smb.conf was not restored."),
+                        registry ? QCoreApplication::translate("MainWindow",
+                                                               "The registry configuration was not restored.")
+                                 : QCoreApplication::translate("MainWindow", "smb.conf was not restored."),
                         QMessageBox::Ok, m_window);
         box.setDetailedText(QString::fromUtf8(error.what()));
         box.exec();
         return false;
     }
     showHistoryError();
-    // The window shows the restored file; edits not saved are given up with it.
+    // The window shows the restored version; edits not saved are given up with it.
     m_load.initialLoad();
     emit restored();
     return true;
@@ -224,34 +233,10 @@ void HistoryCommands::showHistory()
                 }
                 // The summary is recorded in the history, like shareward-cli's: not translated.
                 const QString summary = QStringLiteral("version %1 restored").arg(number);
-                const bool restored = registry ? restoreRegistry(bytes, summary) : restore(bytes, summary);
+                const bool restored = restore(bytes, summary, registry);
                 if (restored && (m_mapper.installedLast() || m_mapper.registryChangedLast()))
                     emit versionInstalled();
                 dialog.setVersions(versions());
             });
     dialog.exec();
-}
-
-bool HistoryCommands::restoreRegistry(const std::string &bytes, const QString &summary)
-{
-    m_load.waitForBackgroundLoad();
-    try {
-        whileBusy(
-            m_window,
-            QCoreApplication::translate(
-                "MainWindow", "Checking the configuration with testparm and changing the registry..."),
-            [this, &bytes, &summary] { m_mapper.applyTransfer(m_mapper.restoreRegistry(bytes, summary)); });
-    } catch (const std::exception &error) {
-        QMessageBox box(
-            QMessageBox::Critical, QCoreApplication::translate("MainWindow", "Error"),
-            QCoreApplication::translate("MainWindow", "The registry configuration was not restored."),
-            QMessageBox::Ok, m_window);
-        box.setDetailedText(QString::fromUtf8(error.what()));
-        box.exec();
-        return false;
-    }
-    showHistoryError();
-    m_load.initialLoad();
-    emit restored();
-    return true;
 }

@@ -47,11 +47,9 @@ public:
                     bool servicesRunning);
     // After smb.conf was installed: says so when its history could not be recorded.
     void showHistoryError();
-    // Installs bytes as smb.conf through the save's gate and loads it; false when refused.
-    bool restore(const std::string &bytes, const QString &summary);
-    // Makes Samba's registry configuration text (a version of it) through the gate of a save
-    // and loads everything again; false when refused.
-    bool restoreRegistry(const std::string &bytes, const QString &summary);
+    // Installs bytes as smb.conf, or with registry makes them Samba's registry configuration,
+    // through the save's gate and loads everything again; false when refused.
+    bool restore(const std::string &bytes, const QString &summary, bool registry = false);
     // The versions of smb.conf and of the registry in the history, and restoring one.
     void showHistory();
     // The diff of the registry as net conf list prints it, for the reviews.
