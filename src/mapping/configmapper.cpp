@@ -42,6 +42,27 @@ void refuseSectionName(const QString &name)
                           .replace(QLatin1Char('\r'), QLatin1Char(' '))));
 }
 
+// The file's and the registry's items, each in the byte order of their lower-cased section
+// names, in one such order; the file's first where both have a name.
+template<typename Item, typename NameOf>
+QList<Item> mergedByName(const QList<Item> &file, const QList<Item> &registry, NameOf nameOf)
+{
+    auto key = [&nameOf](const Item &item) {
+        return ConfigValues::sectionKey(ConfigValues::encode(nameOf(item)));
+    };
+    QList<Item> all;
+    all.reserve(file.size() + registry.size());
+    int r = 0;
+    for (const Item &item : file) {
+        while (r < registry.size() && key(registry.at(r)) < key(item))
+            all.append(registry.at(r++));
+        all.append(item);
+    }
+    while (r < registry.size())
+        all.append(registry.at(r++));
+    return all;
+}
+
 } // namespace
 
 ConfigMapper::ConfigMapper(ConfigDocument &document, const QString &path, const QString &testparmProgram)
@@ -240,30 +261,25 @@ QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
     if (!m_registry)
         return shares;
 
-    // The registry's shares beside the file's, in one order of names. Where both define a
-    // share, Samba serves the registry's; with config backend = registry, none of the file's.
+    // The registry's shares beside the file's, in one order of names.
     QList<Share> registry = m_registry->mapper().loadShares(global);
-    QSet<QString> registryNames;
-    for (Share &share : registry) {
+    for (Share &share : registry)
         share.setStoredIn(Share::StoredInRegistry);
-        registryNames.insert(share.name().toLower());
-    }
-    QList<Share> all;
-    all.reserve(shares.size() + registry.size());
-    auto lowerKey = [](const Share &share) {
-        return ConfigValues::sectionKey(ConfigValues::encode(share.name()));
-    };
-    int r = 0;
-    for (Share &share : shares) {
-        share.setShadowed(m_registryUse == RegistryConfig::Backend
-                          || registryNames.contains(share.name().toLower()));
-        while (r < registry.size() && lowerKey(registry.at(r)) < lowerKey(share))
-            all.append(registry.at(r++));
-        all.append(share);
-    }
-    while (r < registry.size())
-        all.append(registry.at(r++));
-    return all;
+    for (int i = 0; i < shares.size(); ++i)
+        shares[i].setShadowed(shadowed(*order[static_cast<std::size_t>(i)]));
+    return mergedByName(shares, registry, [](const Share &share) { return share.name(); });
+}
+
+bool ConfigMapper::shadowed(const ConfigTables::Section &section) const
+{
+    // Samba merges a share the registry defines too, the registry's values winning; with
+    // config backend = registry it reads none of the file's.
+    if (!m_registry)
+        return false;
+    if (m_registryUse == RegistryConfig::Backend)
+        return true;
+    const ConfigTables::Section *there = m_registry->mapper().m_tables.find(section.key);
+    return there && there->isShare();
 }
 
 std::optional<Share> ConfigMapper::loadShare(const GlobalShare &global, const QString &name) const
@@ -309,10 +325,7 @@ void ConfigMapper::readShares(const GlobalShare &global, const std::function<voi
         if (!section->isShare())
             continue;
         Share share = reader.readShare(*section, global);
-        if (m_registry) {
-            const ConfigTables::Section *there = m_registry->mapper().m_tables.find(section->key);
-            share.setShadowed(m_registryUse == RegistryConfig::Backend || (there && there->isShare()));
-        }
+        share.setShadowed(shadowed(*section));
         use(share);
     }
     if (m_registry) {
@@ -333,22 +346,7 @@ QStringList ConfigMapper::shareNames() const
     }
     if (!m_registry)
         return names;
-    // In the order of loadShares: the file's name first where both have one.
-    const QStringList registry = m_registry->mapper().shareNames();
-    auto key = [](const QString &name) {
-        return ConfigValues::sectionKey(ConfigValues::encode(name));
-    };
-    QStringList all;
-    all.reserve(names.size() + registry.size());
-    int r = 0;
-    for (const QString &name : qAsConst(names)) {
-        while (r < registry.size() && key(registry.at(r)) < key(name))
-            all << registry.at(r++);
-        all << name;
-    }
-    while (r < registry.size())
-        all << registry.at(r++);
-    return all;
+    return mergedByName(names, m_registry->mapper().shareNames(), [](const QString &name) { return name; });
 }
 
 bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share> &shares)

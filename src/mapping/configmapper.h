@@ -179,6 +179,8 @@ private:
     // For the registry's own mapper: its document loaded by the caller, its settings given.
     void loadDocument(const SambaSettings &loaded);
     void writeRecords(const SambaSettings &settings, const QList<Share> &shares);
+    // Whether Samba serves a file share's section merged with, or instead of, the registry's.
+    bool shadowed(const ConfigTables::Section &section) const;
     // Whether a [global] key (canonical, lookup form) is written to the registry.
     bool registryOwns(std::string_view lookup) const;
     // testparm on text in a temporary file beside smb.conf; throws when it refuses.
