@@ -15,13 +15,6 @@ bool sameText(std::string_view text, std::string_view lowered)
                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
 }
 
-bool includesRegistry(const ConfigDocument &document, std::size_t line)
-{
-    return document.line(line).kind == ConfigLine::Parameter
-        && ConfigValues::lookupKey(document.name(line)) == "include"
-        && sameText(document.value(line), "registry");
-}
-
 // Calls visit(line) for every parameter line of the section, in file order.
 template<typename Visit>
 void forEachParameterLine(const ConfigDocument &document, const ConfigTables::Section &section, Visit &&visit)
@@ -50,7 +43,9 @@ struct ParsedRegistry
 
 bool RegistryConfig::isRegistryInclude(const ConfigDocument &document, std::size_t line)
 {
-    return includesRegistry(document, line);
+    return document.line(line).kind == ConfigLine::Parameter
+        && ConfigValues::lookupKey(document.name(line)) == "include"
+        && sameText(document.value(line), "registry");
 }
 
 RegistryConfig::Use RegistryConfig::useOf(const ConfigDocument &file, const ConfigTables &tables)
@@ -62,7 +57,7 @@ RegistryConfig::Use RegistryConfig::useOf(const ConfigDocument &file, const Conf
         return Backend;
     bool included = false;
     forEachParameterLine(file, *global,
-                         [&](std::size_t line) { included = included || includesRegistry(file, line); });
+                         [&](std::size_t line) { included = included || isRegistryInclude(file, line); });
     if (included)
         return Included;
     if (const auto shares = global->find("registry shares"); shares && ConfigValues::parseBool(shares->value))
@@ -180,7 +175,7 @@ std::string RegistryConfig::effectiveText(Use use, const std::string &fileText,
         const ConfigLine &read = file.line(line);
         if (read.kind == ConfigLine::Section)
             inGlobal = ConfigValues::sectionKey(file.name(line)) == "global";
-        if (use == Included && inGlobal && includesRegistry(file, line)) {
+        if (use == Included && inGlobal && isRegistryInclude(file, line)) {
             text += globals;
             continue;
         }

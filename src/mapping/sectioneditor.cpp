@@ -2,6 +2,7 @@
 
 #include "configdocument.h"
 #include "configvalues.h"
+#include "registryconfig.h"
 
 #include <QCoreApplication>
 
@@ -95,7 +96,7 @@ SectionEditor::Found SectionEditor::locate(std::string_view lookup) const
             if (matches(i, lookup))
                 found = {i, npos};
             else if (found.line != npos && ConfigValues::sameKey(m_document.rawName(i), "include")
-                     && !(m_keys && ConfigValues::sectionKey(m_document.value(i)) == "registry"))
+                     && !(m_keys && RegistryConfig::isRegistryInclude(m_document, i)))
                 found.include = i;
         }
     }
