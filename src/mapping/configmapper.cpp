@@ -651,6 +651,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     std::string text = fileChanged ? m_document.text() : std::string();
     m_document.discardEdits();
     const bool registryChanged = m_registry && m_registry->document().modified();
+    std::string listed;
     if (registryChanged) {
         const std::string registry = m_registry->document().text();
         m_registry->document().discardEdits();
@@ -658,7 +659,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         judgeWithRegistry(
             RegistryConfig::effectiveText(m_registryUse, fileChanged ? text : m_document.bytes(), registry),
             registry);
-        changeRegistry(*m_registry, registry, false, changes.summary());
+        listed = changeRegistry(*m_registry, registry, false, changes.summary());
         m_lastChanges = changes;
     }
     if (fileChanged) {
@@ -680,7 +681,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 
     if (registryChanged) {
         // The registry as net lists it now is the one loaded, and its records the saved ones.
-        m_registry->load();
+        m_registry->load(std::move(listed));
         m_registry->mapper().loadDocument(settings);
         m_registry->mapper().loadShares(*settings.global());
     }
@@ -708,26 +709,29 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     }
 }
 
-void ConfigMapper::changeRegistry(RegistryStore &store, const std::string &after, bool replace,
-                                  const QString &summary)
+std::string ConfigMapper::changeRegistry(RegistryStore &store, const std::string &after, bool replace,
+                                         const QString &summary)
 {
     const std::string before = store.text();
     store.apply(after, replace);
     m_registryChanged = true;
-    if (!m_history)
-        return;
-    const QString file = registryHistoryFile();
+    // What net made of it, for the history and as the registry loaded after the save. The
+    // change is made: when net cannot list it now, it holds what was asked for.
     std::string listed;
     try {
         listed = store.list();
     } catch (const std::runtime_error &error) {
-        m_historyError = QString::fromStdString(error.what());
-        return;
+        if (m_history)
+            m_historyError = QString::fromStdString(error.what());
+        return after;
     }
-    if ((!m_history->recordOutsideChange(file, before, m_program)
-         || !m_history->record(file, listed, summary, m_program))
+    const QString file = registryHistoryFile();
+    if (m_history
+        && (!m_history->recordOutsideChange(file, before, m_program)
+            || !m_history->record(file, listed, summary, m_program))
         && m_historyError.isEmpty())
         m_historyError = m_history->errorString();
+    return listed;
 }
 
 void ConfigMapper::restore(const std::string &bytes, const QString &summary)

@@ -188,8 +188,10 @@ private:
     // judge on the whole configuration with registry as the registry's text; also refused
     // when the registry would hold a parameter testparm does not know, which net refuses.
     TestParmResult judgeWithRegistry(const std::string &effective, const std::string &registry) const;
-    // Makes the registry hold after (the gate passed), and records both versions in history.
-    void changeRegistry(RegistryStore &store, const std::string &after, bool replace, const QString &summary);
+    // Makes the registry hold after (the gate passed), and records both versions in history;
+    // returns the registry as net lists it then.
+    std::string changeRegistry(RegistryStore &store, const std::string &after, bool replace,
+                               const QString &summary);
     void readTables();
     // What the mapper keeps beside the tables: the decoded names; no share loaded yet.
     void indexTables();

@@ -254,7 +254,9 @@ SambaSettings ConfigTransfer::apply(const Transfer &transfer)
         throw ConfigChangedError(Messages::tr("Samba's registry configuration was changed by another program "
                                               "after it was loaded. Reload it before saving.")
                                      .toStdString());
-    store->checkUnchanged();
+    // A store of its own was just listed.
+    if (!own)
+        store->checkUnchanged();
 
     const bool fileChanged = transfer.fileAfter != transfer.fileBefore;
     const bool registryChanged = transfer.registryAfter != transfer.registryBefore;

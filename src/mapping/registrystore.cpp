@@ -46,7 +46,12 @@ std::string RegistryStore::list() const
 
 void RegistryStore::load()
 {
-    m_text = list();
+    load(list());
+}
+
+void RegistryStore::load(std::string listed)
+{
+    m_text = std::move(listed);
     m_document.load(m_text);
 }
 

@@ -23,6 +23,8 @@ public:
     std::string list() const;
     // Reads the registry into the document; the mapper is then to be loaded from it.
     void load();
+    // The same, from what list() gave.
+    void load(std::string listed);
     const std::string &text() const { return m_text; }
     ConfigDocument &document() { return m_document; }
     ConfigMapper &mapper() { return *m_mapper; }
