@@ -187,12 +187,11 @@ int CommandLineTool::show(const QStringList &arguments)
     if (arguments.size() != 1)
         return fail(UsageError, QStringLiteral("usage: shareward-cli show FILE"));
     m_config = arguments.first();
-    ConfigDocument document;
-    ConfigMapper mapper(document, m_config);
-    prepare(mapper);
-    SambaSettings settings;
-    if (!loadGlobal(mapper, settings))
+    const std::unique_ptr<OpenConfig> open = openConfig();
+    if (!open)
         return m_loadFailure;
+    ConfigMapper &mapper = open->mapper;
+    SambaSettings &settings = open->settings;
     // Each share is written as it is read: a file of a million shares never sits in memory
     // as records or JSON.
     ConfigurationJsonWriter writer(m_out);
@@ -215,17 +214,25 @@ int CommandLineTool::save(const QStringList &arguments)
 int CommandLineTool::read(const Use &use)
 {
     // The same reading as the window's.
-    ConfigDocument document;
-    ConfigMapper mapper(document, m_config);
-    prepare(mapper);
-    SambaSettings settings;
-    if (!loadGlobal(mapper, settings))
+    const std::unique_ptr<OpenConfig> open = openConfig();
+    if (!open)
         return m_loadFailure;
+    ConfigMapper &mapper = open->mapper;
+    SambaSettings &settings = open->settings;
     try {
         return use(settings, mapper.loadShares(*settings.global()));
     } catch (const std::exception &error) {
         return fail(Failure, QString::fromStdString(error.what()));
     }
+}
+
+std::unique_ptr<CommandLineTool::OpenConfig> CommandLineTool::openConfig()
+{
+    auto open = std::make_unique<OpenConfig>(m_config);
+    prepare(open->mapper);
+    if (!loadGlobal(open->mapper, open->settings))
+        return nullptr;
+    return open;
 }
 
 bool CommandLineTool::loadGlobal(ConfigMapper &mapper, SambaSettings &settings)
@@ -298,12 +305,10 @@ void CommandLineTool::reloadSamba()
 
 int CommandLineTool::transfer(const Plan &plan)
 {
-    ConfigDocument document;
-    ConfigMapper mapper(document, m_config);
-    prepare(mapper);
-    SambaSettings settings;
-    if (!loadGlobal(mapper, settings))
+    const std::unique_ptr<OpenConfig> open = openConfig();
+    if (!open)
         return m_loadFailure;
+    ConfigMapper &mapper = open->mapper;
     try {
         const ConfigMapper::Transfer transfer = plan(mapper);
         const std::string path = m_config.toStdString();
@@ -337,12 +342,12 @@ int CommandLineTool::storeInRegistry(const QStringList &arguments)
 
 int CommandLineTool::editRecords(const Load &load, const Change &change)
 {
-    ConfigDocument document;
-    ConfigMapper mapper(document, m_config);
-    prepare(mapper);
-    SambaSettings settings;
-    if (!loadGlobal(mapper, settings))
+    const std::unique_ptr<OpenConfig> open = openConfig();
+    if (!open)
         return m_loadFailure;
+    ConfigDocument &document = open->document;
+    ConfigMapper &mapper = open->mapper;
+    SambaSettings &settings = open->settings;
     try {
         QList<Share> shares = load(mapper, settings);
         const QString refusal = change(settings, shares);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "configdocument.h"
 #include "confighistory.h"
 #include "configmapper.h"
 #include "sambasettings.h"
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -97,6 +99,20 @@ private:
     // edit and editShare: the records to change, read by the mapper.
     using Load = std::function<QList<Share>(ConfigMapper &, const SambaSettings &)>;
     int editRecords(const Load &load, const Change &change);
+    // The --config file read by a mapper that also reads the registry, as the window reads it.
+    struct OpenConfig
+    {
+        explicit OpenConfig(const QString &path)
+            : mapper(document, path)
+        {
+        }
+        ConfigDocument document;
+        ConfigMapper mapper;
+        SambaSettings settings;
+    };
+    // Null when the file cannot be loaded: the failure is said and its exit code kept in
+    // m_loadFailure.
+    std::unique_ptr<OpenConfig> openConfig();
     // Loads the --config file; on failure says why and keeps the exit code in m_loadFailure.
     bool loadGlobal(ConfigMapper &mapper, SambaSettings &settings);
 
