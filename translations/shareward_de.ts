@@ -2426,5 +2426,9 @@ catia, fruit und streams_xattr auch zu [global] hinzufügen, wie Samba es für m
         <source>Are you sure to delete the user?</source>
         <translation>Soll der Benutzer wirklich gelöscht werden?</translation>
     </message>
+    <message>
+        <source>Machine account of a computer</source>
+        <translation>Computerkonto eines Rechners</translation>
+    </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <iostream>
 #include <string>
@@ -91,7 +92,8 @@ int ServerAccountCommand::user(const QStringList &arguments)
     const QString command = arguments.value(0);
     if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         m_tool.out() << "usage: shareward-cli [--dry-run] user COMMAND\n\n"
-                        "  user list [--json]                          Samba's user accounts\n"
+                        "  user list [--json]                          Samba's user accounts, machine "
+                        "accounts marked\n"
                         "  user add NAME [--create-unix-account]       a Samba account; the option makes the "
                         "Unix account too\n"
                         "  user passwd NAME                            a new password, kept SID and flags\n"
@@ -106,14 +108,25 @@ int ServerAccountCommand::user(const QStringList &arguments)
         const bool json = arguments.value(1) == QLatin1String("--json");
         if (arguments.size() == 2 && !json)
             return m_tool.fail(CommandLineTool::UsageError, QStringLiteral("usage: user list [--json]"));
-        QStringList names;
+        SambaUserMap users;
         try {
-            names = store.loadSambaUsers().keys();
+            users = store.loadSambaUsers();
         } catch (const std::exception &error) {
             return m_tool.fail(CommandLineTool::Failure, QString::fromUtf8(error.what()));
         }
-        m_tool.out() << (json ? QJsonDocument(QJsonArray::fromStringList(names)).toJson().toStdString()
-                              : names.join(QLatin1Char('\n')).toStdString() + (names.isEmpty() ? "" : "\n"));
+        // One account a line, a computer's trust account (PC01$) marked after a tab; in JSON an
+        // object for each.
+        QJsonArray entries;
+        for (const SambaUser &user : qAsConst(users)) {
+            if (json)
+                entries.append(QJsonObject{{QStringLiteral("name"), user.name()},
+                                           {QStringLiteral("machineAccount"), user.isMachineAccount()}});
+            else
+                m_tool.out() << user.name().toStdString()
+                             << (user.isMachineAccount() ? "\tmachine account" : "") << '\n';
+        }
+        if (json)
+            m_tool.out() << QJsonDocument(entries).toJson().toStdString();
         return CommandLineTool::Success;
     }
     const bool createUnix =

@@ -20,6 +20,10 @@ public:
     /// Also marks the account as changed, even when the password is the same.
     void setPassword(const QString &password);
 
+    /// A computer's trust account: its name ends with "$" (PC01$), as Samba names them.
+    bool isMachineAccount() const { return isMachineAccountName(m_name); }
+    static bool isMachineAccountName(const QString &name) { return name.endsWith(QLatin1Char('$')); }
+
     bool changed() const { return m_changed; }
     void setChanged(bool changed);
 

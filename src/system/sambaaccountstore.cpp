@@ -300,15 +300,17 @@ bool SambaAccountStore::isRegularId(quint32 id)
 
 QStringList SambaAccountStore::accountNamesFromListing(const QByteArray &listing)
 {
-    // "NAME:UID:FULL NAME"; \w is ASCII-only here, as QRegularExpression is not given Unicode properties.
-    static const QRegularExpression linePattern(QStringLiteral(R"(^([\\\w]+):\d+:)"));
+    // "NAME:UID:FULL NAME". A Unix account name holds no colon but may hold anything else Samba
+    // takes: dots, hyphens, blanks, letters beyond ASCII and the "$" of machine accounts. pdbedit
+    // prints them in the unix charset, UTF-8 on Debian.
+    static const QRegularExpression linePattern(QStringLiteral(R"(^([^:\x00-\x1f\x7f]+):\d+:)"));
     QStringList names;
     const QList<QByteArray> lines = listing.split('\n');
     for (const QByteArray &bytes : lines) {
         if (bytes.isEmpty()) {
             continue;
         }
-        const QRegularExpressionMatch match = linePattern.match(QString::fromLocal8Bit(bytes));
+        const QRegularExpressionMatch match = linePattern.match(QString::fromUtf8(bytes));
         if (match.hasMatch()) {
             names.append(match.captured(1));
         }

@@ -105,7 +105,8 @@ public:
     static bool isSystemId(quint32 id);
     static bool isRegularId(quint32 id);
     /// Account names of a "pdbedit -L" listing in listing order, duplicates kept: lines of the form
-    /// "NAME:NUMBER:...", NAME made of ASCII word characters and backslashes (DOMAIN\user).
+    /// "NAME:NUMBER:...", NAME any text without a colon or control character (DOMAIN\user,
+    /// john.doe, mary-ann, machine accounts such as PC01$), in UTF-8.
     static QStringList accountNamesFromListing(const QByteArray &listing);
     static SambaUserMap usersFromListing(const QByteArray &listing);
     /// The Windows group names of a "net groupmap list" listing in listing order, duplicates kept:

@@ -2,6 +2,10 @@
 
 #include "userdialog.h"
 
+#include "ui_usersdialog.h"
+
+#include <QFont>
+
 UsersDialog::UsersDialog(SambaUserMap *users, const QStringList &candidates, QWidget *parent,
                          const QString &useraddProgram, const QString &settingsProgram)
     : AccountListDialog(
@@ -14,6 +18,23 @@ UsersDialog::UsersDialog(SambaUserMap *users, const QStringList &candidates, QWi
     , m_useraddProgram(useraddProgram)
     , m_settingsProgram(settingsProgram)
 {
+    // A computer's trust account (PC01$) is no person: marked so that nobody deletes it or gives
+    // it a password by mistake, which would break the computer's logon to this server.
+    QListWidget *list = form()->listWidgetSambaUsers;
+    for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem *item = list->item(row);
+        if (!SambaUser::isMachineAccountName(item->text()))
+            continue;
+        QFont font = item->font();
+        font.setItalic(true);
+        item->setFont(font);
+        item->setToolTip(machineAccountText());
+    }
+}
+
+QString UsersDialog::machineAccountText()
+{
+    return tr("Machine account of a computer");
 }
 
 QString UsersDialog::defaultUseraddProgram()

@@ -19,6 +19,8 @@ public:
 
     static QString defaultUseraddProgram();
     static QString defaultSettingsProgram();
+    // The tooltip of a machine account in the list.
+    static QString machineAccountText();
 
 public slots:
     void reject() override;

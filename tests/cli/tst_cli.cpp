@@ -101,6 +101,7 @@ private slots:
     void manPageCoversOptions();
     void serviceCommands();
     void accountCommandsInSandbox();
+    void accountListingInSandbox();
     void bashCompletion_data();
     void bashCompletion();
     void historyDiffAndRestore();
@@ -813,6 +814,46 @@ void TestCli::accountCommandsInSandbox()
                  QStringLiteral("would remove Samba user carol"), QStringLiteral("carol"),
                  QStringLiteral("remove Samba user carol"), QStringLiteral("remove the Samba group staffers"),
                  QStringLiteral("left: "), QString()}));
+}
+
+// Runs script with sh in the account sandbox; skips where there is none.
+#define RUN_IN_ACCOUNT_SANDBOX(script, result)                                                               \
+    if (::geteuid() != 0)                                                                                    \
+        QSKIP("the account sandbox needs root");                                                             \
+    const ProcessRun result =                                                                                \
+        runProcess(QStringLiteral(SHAREWARD_SOURCE_DIR "/tests/system/accounts/sandbox.sh"),                 \
+                   {QStringLiteral("sh"), QStringLiteral("-c"),                                              \
+                    QStringLiteral("[ -n \"${SHAREWARD_SANDBOX:-}\" ] || exit 77\ncli=" SHAREWARD_BINARY_DIR \
+                                   "/src/cli/shareward-cli\n")                                               \
+                        + QString::fromUtf8(script)},                                                        \
+                   testEnvironment());                                                                       \
+    if (result.exitCode == 77)                                                                               \
+        QSKIP("no private mount namespace here");
+
+// Every account pdbedit lists is listed, whatever its name holds; a machine account is marked.
+void TestCli::accountListingInSandbox()
+{
+    RUN_IN_ACCOUNT_SANDBOX("set -e\n"
+                           "for name in john.doe mary-ann 'pc01$' u234567890123456789012345678901; do\n"
+                           "  useradd -M -N -- \"$name\"\n"
+                           "done\n"
+                           "for name in john.doe mary-ann u234567890123456789012345678901; do\n"
+                           "  printf 'pw\\n' | $cli user add \"$name\" >/dev/null\n"
+                           "done\n"
+                           "pdbedit -a -m -u 'pc01$' >/dev/null\n"
+                           "$cli user list\n"
+                           "$cli user list --json\n",
+                           result);
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QCOMPARE(result.out,
+             QByteArray("john.doe\nmary-ann\npc01$\tmachine account\nu234567890123456789012345678901\n"
+                        "[\n"
+                        "    {\n        \"machineAccount\": false,\n        \"name\": \"john.doe\"\n    },\n"
+                        "    {\n        \"machineAccount\": false,\n        \"name\": \"mary-ann\"\n    },\n"
+                        "    {\n        \"machineAccount\": true,\n        \"name\": \"pc01$\"\n    },\n"
+                        "    {\n        \"machineAccount\": false,\n"
+                        "        \"name\": \"u234567890123456789012345678901\"\n    }\n"
+                        "]\n"));
 }
 
 // Every save and restore is recorded, with the file as another editor left it before; a

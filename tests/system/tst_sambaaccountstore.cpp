@@ -223,7 +223,7 @@ void TestSambaAccountStore::initTestCase()
     const QList<QPair<const char *, const char *>> users = {
         {"swsystem", "2499"}, {"swregular", "2500"},    {"swnobody", "65534"}, {"swalice", "2501"},
         {"swbob", "2502"},    {"swcarol", "2503"},      {"swdave", "2504"},    {"swpass", "2505"},
-        {"john.doe", "2506"}, {"EXAMPLE\\eve", "2507"},
+        {"john.doe", "2506"}, {"EXAMPLE\\eve", "2507"}, {"pc01$", "2508"},
     };
     for (const auto &user : users) {
         runAsRoot(QStringLiteral("/usr/sbin/useradd"),
@@ -371,10 +371,16 @@ void TestSambaAccountStore::accountNamesFromListing_data()
     QTest::newRow("captured") << QByteArray("swalice:2500:\nswnobody:65534:\nswcarol:2501:Carol: the admin\n"
                                             "EXAMPLE\\alice:2502:\njohn.doe:2506:\n")
                               << QStringList{QStringLiteral("swalice"), QStringLiteral("swnobody"),
-                                             QStringLiteral("swcarol"), QStringLiteral("EXAMPLE\\alice")};
+                                             QStringLiteral("swcarol"), QStringLiteral("EXAMPLE\\alice"),
+                                             QStringLiteral("john.doe")};
+    // Captured from pdbedit 4.17 -L after "pdbedit -a -m -u pc01$" and useradd's longest names.
+    QTest::newRow("captured machine and long names")
+        << QByteArray("pc01$:2600:\nmary-ann:2601:\nu234567890123456789012345678901:2602:\n")
+        << names("pc01$ mary-ann u234567890123456789012345678901");
     QTest::newRow("domain user") << QByteArray("EXAMPLE\\alice:1001:Alice\n")
                                  << QStringList{QStringLiteral("EXAMPLE\\alice")};
-    QTest::newRow("space in name") << QByteArray("bob smith:1002:\n") << QStringList();
+    QTest::newRow("space in name") << QByteArray("bob smith:1002:\n")
+                                   << QStringList{QStringLiteral("bob smith")};
     QTest::newRow("no number") << QByteArray("carol::\n") << QStringList();
     QTest::newRow("letter in number") << QByteArray("dave:10x1:\n") << QStringList();
     QTest::newRow("no second colon") << QByteArray("erin:1005\n") << QStringList();
@@ -385,10 +391,15 @@ void TestSambaAccountStore::accountNamesFromListing_data()
     QTest::newRow("blank lines") << QByteArray("\n\nalice:1:\n\n\n") << names("alice");
     QTest::newRow("no final line feed") << QByteArray("alice:1:\nbob:2:") << names("alice bob");
     QTest::newRow("carriage returns") << QByteArray("alice:1:\r\nbob:2:\r\n") << names("alice bob");
-    QTest::newRow("leading space") << QByteArray(" alice:1:\n") << QStringList();
-    QTest::newRow("machine account") << QByteArray("pc01$:1007:\n") << QStringList();
-    QTest::newRow("dot and hyphen") << QByteArray("john.doe:1008:\nmary-jane:1009:\n") << QStringList();
-    QTest::newRow("non-ASCII letter") << QByteArray("j\xc3\xb6rg:1010:\n") << QStringList();
+    QTest::newRow("leading space") << QByteArray(" alice:1:\n") << QStringList{QStringLiteral(" alice")};
+    QTest::newRow("control character") << QByteArray("al\x01ice:1:\n") << QStringList();
+    QTest::newRow("empty name") << QByteArray(":1:\n") << QStringList();
+    QTest::newRow("machine account") << QByteArray("PC01$:1007:\n") << names("PC01$");
+    QTest::newRow("dot and hyphen") << QByteArray("john.doe:1008:\nmary-jane:1009:\n")
+                                    << names("john.doe mary-jane");
+    QTest::newRow("leading hyphen") << QByteArray("-a:1012:\n") << names("-a");
+    QTest::newRow("non-ASCII letter")
+        << QByteArray("j\xc3\xb6rg:1010:\n") << QStringList{QStringLiteral("j\u00f6rg")};
     QTest::newRow("word characters") << QByteArray("Svc_Backup2:1011:\n") << names("Svc_Backup2");
     QTest::newRow("verbose listing") << QByteArray("Unix username:        alice\nNT username:          \n")
                                      << QStringList();
@@ -406,12 +417,15 @@ void TestSambaAccountStore::accountNamesFromListing()
 
 void TestSambaAccountStore::mapsFromListing()
 {
-    const QByteArray listing("bob:1002:Bob\nalice:1001:\nbob smith:1003:\nbob:1004:Bob again\n");
+    const QByteArray listing("bob:1002:Bob\nalice:1001:\nbob smith:1003:\nbob:1004:Bob again\nPC01$:1005:\n");
 
     const SambaUserMap users = SambaAccountStore::usersFromListing(listing);
-    QCOMPARE(users.keys(), names("alice bob"));
+    QCOMPARE(users.keys(),
+             (QStringList{QStringLiteral("PC01$"), QStringLiteral("alice"), QStringLiteral("bob"),
+                          QStringLiteral("bob smith")}));
     for (auto it = users.cbegin(); it != users.cend(); ++it) {
         QCOMPARE(it->name(), it.key());
+        QCOMPARE(it->isMachineAccount(), it.key() == QLatin1String("PC01$"));
         QVERIFY(it->password().isEmpty());
         QVERIFY(!it->changed());
     }
@@ -565,7 +579,9 @@ void TestSambaAccountStore::loadFromListing()
     const SambaAccountStore store = fakeStore();
 
     const SambaUserMap users = store.loadSambaUsers();
-    QCOMPARE(users.keys(), QStringList({QStringLiteral("EXAMPLE\\alice"), QStringLiteral("dave")}));
+    QCOMPARE(
+        users.keys(),
+        QStringList({QStringLiteral("EXAMPLE\\alice"), QStringLiteral("bob smith"), QStringLiteral("dave")}));
     QCOMPARE(users.value(QStringLiteral("dave")), SambaUser(QStringLiteral("dave")));
 
     const SambaGroupMap groups = store.loadSambaGroups();
@@ -1127,19 +1143,25 @@ void TestSambaAccountStore::realListing()
               {QStringLiteral("-r"), QStringLiteral("-u"), QStringLiteral("swcarol"), QStringLiteral("-f"),
                QStringLiteral("Carol: the admin")});
 
-    // john.doe is in pdbedit's listing but not of the listing's NAME:NUMBER: form.
+    // A machine account: pdbedit -m adds the "$" to the name of the Unix account pc01$.
+    runAsRoot(QStringLiteral("/usr/bin/pdbedit"),
+              {QStringLiteral("-a"), QStringLiteral("-m"), QStringLiteral("-u"), QStringLiteral("pc01$")});
+
     const ProgramRun listing = runProgram(QStringLiteral("/usr/bin/pdbedit"), {QStringLiteral("-L")});
     QVERIFY(listing.output.contains("john.doe:2506:\n"));
     QVERIFY(listing.output.contains("swcarol:2503:Carol: the admin\n"));
     QVERIFY(listing.output.contains("EXAMPLE\\eve:2507:\n"));
+    QVERIFY(listing.output.contains("pc01$:2508:\n"));
 
-    const QStringList expected = {QStringLiteral("EXAMPLE\\eve"), QStringLiteral("swalice"),
-                                  QStringLiteral("swcarol"), QStringLiteral("swnobody")};
+    const QStringList expected = {QStringLiteral("EXAMPLE\\eve"), QStringLiteral("john.doe"),
+                                  QStringLiteral("pc01$"),        QStringLiteral("swalice"),
+                                  QStringLiteral("swcarol"),      QStringLiteral("swnobody")};
     const SambaUserMap users = store.loadSambaUsers();
     QCOMPARE(users.keys(), expected);
     for (const SambaUser &user : users) {
         QVERIFY(user.password().isEmpty());
         QVERIFY(!user.changed());
+        QCOMPARE(user.isMachineAccount(), user.name() == QLatin1String("pc01$"));
     }
     // Users are no groups.
     QCOMPARE(store.loadSambaGroups(), SambaGroupMap());

@@ -70,6 +70,7 @@ private slots:
     void initTestCase() { installThemes(); }
     void init();
     void form();
+    void machineAccountsMarked();
     void userDialogForm();
     void addButtonIconFallback();
     void currentRow();
@@ -136,6 +137,21 @@ void TestUsersDialog::form()
     QVERIFY(cancelButton(*dialog)->isEnabled());
     QCOMPARE(dialog->candidates(), names("alice bob zed carol"));
     QCOMPARE(users, makeUsers(names("zed alice bob")));
+}
+
+// Every account pdbedit lists is in the list; a computer's trust account is marked as such.
+void TestUsersDialog::machineAccountsMarked()
+{
+    SambaUserMap users = makeUsers(names("john.doe mary-ann PC01$ u234567890123456789012345678901"));
+    const auto dialog = makeDialog(&users, names("alice"));
+    QListWidget *widget = list(*dialog);
+    QCOMPARE(texts(widget), names("PC01$ john.doe mary-ann u234567890123456789012345678901"));
+    for (int row = 0; row < widget->count(); ++row) {
+        const QListWidgetItem *item = widget->item(row);
+        const bool machine = item->text() == QLatin1String("PC01$");
+        QCOMPARE(item->font().italic(), machine);
+        QCOMPARE(item->toolTip(), machine ? QStringLiteral("Machine account of a computer") : QString());
+    }
 }
 
 void TestUsersDialog::userDialogForm()
