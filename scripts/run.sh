@@ -13,7 +13,8 @@ if [ -z "${DISPLAY:-}" ] && [ "$(id -u)" -ne 0 ]; then
 fi
 
 bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The same build as the test command's, so that each reuses the other's.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build --parallel "$(nproc)" --target shareward >&2
 
 if [ -n "${DISPLAY:-}" ]; then
