@@ -1,10 +1,9 @@
 #include "sectioneditor.h"
 
 #include "configdocument.h"
+#include "configtextgate.h"
 #include "configvalues.h"
 #include "registryconfig.h"
-
-#include <QCoreApplication>
 
 #include <algorithm>
 #include <stdexcept>
@@ -13,21 +12,12 @@ namespace {
 
 constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-// The messages' translation context.
-struct Messages
+// Every key and value written passes the one gate: Samba must read back what was asked. A
+// line left as it is is not judged again.
+void refuseMisread(std::string_view key, std::string_view value)
 {
-    Q_DECLARE_TR_FUNCTIONS(Audit)
-};
-
-// A line break in a value would add lines of its own to smb.conf: parameters nobody chose,
-// or a new section.
-void refuseLineBreak(std::string_view key, const std::string &value)
-{
-    if (value.find_first_of("\r\n") != std::string::npos)
-        throw std::runtime_error(
-            Messages::tr("The value of \"%1\" contains a line break and cannot be written to smb.conf.")
-                .arg(QString::fromUtf8(key.data(), static_cast<int>(key.size())))
-                .toStdString());
+    if (const QString refusal = ConfigTextGate::refusal(key, value); !refusal.isEmpty())
+        throw std::runtime_error(refusal.toStdString());
 }
 
 std::size_t firstLine(const ConfigTables::Occurrence &occurrence)
@@ -118,6 +108,7 @@ std::size_t SectionEditor::appendPosition() const
 
 void SectionEditor::insert(std::string_view key, const std::string &value, std::size_t after)
 {
+    refuseMisread(key, value);
     m_newLines.push_back({ConfigValues::lookupKey(key), std::string(key), value, after});
 }
 
@@ -157,12 +148,12 @@ SectionEditor::~SectionEditor()
 
 void SectionEditor::set(std::string_view key, const std::string &value)
 {
-    refuseLineBreak(key, value);
     const std::string lookup = ConfigValues::lookupKey(key);
     if (m_keys && !m_keys(ConfigValues::canonicalOf(lookup)))
         return;
     // A key already given a new line in this edit keeps that one line.
     if (NewLine *line = collected(lookup)) {
+        refuseMisread(key, value);
         line->value = value;
         return;
     }
@@ -188,6 +179,7 @@ void SectionEditor::set(std::string_view key, const std::string &value)
     if (current == value
         || (!ConfigValues::isAscii(current) && ConfigValues::decode(current) == ConfigValues::decode(value)))
         return;
+    refuseMisread(key, value);
     m_document.setValue(found.line, value);
 }
 

@@ -1,6 +1,7 @@
 #include "configdialog.h"
 
 #include "aclwidget.h"
+#include "configtextgate.h"
 #include "fruit.h"
 #include "globalshare.h"
 #include "modulecontrol.h"
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QSettings>
+#include <QStandardItemModel>
 
 #include <algorithm>
 #include <memory>
@@ -149,6 +151,17 @@ void ConfigDialog::fillForm(bool sharePrinters)
 
     m_ui->comboBoxEncrypt->setCurrentIndex(global.encryptPasswords() ? 0 : 1);
     updateUnsafe(m_ui->comboBoxEncrypt->currentIndex());
+    // "No" is shown for a file that says so, to be turned to Yes, which removes the line;
+    // it is never written: testparm calls the parameter deprecated.
+    if (global.encryptPasswords()) {
+        if (auto *model = qobject_cast<QStandardItemModel *>(m_ui->comboBoxEncrypt->model())) {
+            QStandardItem *no = model->item(1);
+            no->setEnabled(false);
+            no->setToolTip(
+                tr("testparm: The \"encrypt passwords\" option is deprecated. Samba always expects "
+                   "encrypted passwords."));
+        }
+    }
 
     fillGuestAccounts();
     m_macOsAtOpen = hasMacOsSettings(global);
@@ -268,27 +281,30 @@ bool ConfigDialog::validate()
 
 bool ConfigDialog::refuseUnsafeText()
 {
-    // A line break would write lines of its own into [global]; the mapper refuses it
-    // too, but only when saving, far from the field.
+    // What Samba would read otherwise than the field says (a line break, a backslash at the
+    // end) would change [global] beyond the field; the mapper refuses it too, but only when
+    // saving, far from the field. The fields are written trimmed.
     QWidget *field = nullptr;
     int tab = basicTab;
-    QString label;
-    const auto lineBreakIn = [&](QLineEdit *edit, int editTab, const QString &editLabel) {
-        if (field || !hasLineBreak(edit->text()))
+    QString message;
+    const auto refusedIn = [&](QLineEdit *edit, int editTab, const QString &label) {
+        if (field)
+            return;
+        const QString text = edit->text();
+        message = ConfigTextGate::fieldRefusal(label, hasLineBreak(text) ? text : text.trimmed());
+        if (message.isEmpty())
             return;
         field = edit;
         tab = editTab;
-        label = editLabel;
     };
-    lineBreakIn(m_ui->lineEditWorkgroup, basicTab, tr("Workgroup"));
-    lineBreakIn(m_ui->lineEditDescription, basicTab, tr("Description"));
+    refusedIn(m_ui->lineEditWorkgroup, basicTab, tr("Workgroup"));
+    refusedIn(m_ui->lineEditDescription, basicTab, tr("Description"));
     // The realm is written only in the modes that enable its field.
     if (m_ui->lineEditRealm->isEnabled())
-        lineBreakIn(m_ui->lineEditRealm, securityTab, tr("Kerberos realm"));
+        refusedIn(m_ui->lineEditRealm, securityTab, tr("Kerberos realm"));
     if (!field)
         return false;
-    QMessageBox::information(
-        this, tr("Info"), tr("The field \"%1\" must not contain a line break.").arg(label), QMessageBox::Ok);
+    QMessageBox::information(this, tr("Info"), message, QMessageBox::Ok);
     focusField(tab, field);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "audit.h"
 #include "auditedoperation.h"
 #include "auditoperationmodel.h"
+#include "configtextgate.h"
 #include "fullaudit.h"
 #include "modulecontrol.h"
 #include "sambasettings.h"
@@ -48,6 +49,13 @@ QStringList texts(const QListWidget *list)
 bool hasLineBreak(const QString &text)
 {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+// The text a field writes: trimmed for the fields written so, except that a line break is
+// always refused.
+QString writtenText(const QString &text, bool trimmed)
+{
+    return trimmed && !hasLineBreak(text) ? text.trimmed() : text;
 }
 
 // A section name must not close its brackets early or break the line.
@@ -512,37 +520,41 @@ void ShareDialog::accept()
 
 bool ShareDialog::refuseUnsafeText()
 {
-    // A line break in any value, or a bracket in the section name, would write lines
-    // of its own into smb.conf.
+    // What Samba would read otherwise than the field says (a line break, a backslash at the
+    // end, blanks around a path), or a bracket in the section name, is refused at the field;
+    // the mapper refuses it too, but only when saving.
     QWidget *field = nullptr;
     int tab = 0;
     QString message;
-    const auto lineBreakIn = [&](const QString &text, QWidget *widget, int widgetTab, const QString &label) {
-        if (field || !hasLineBreak(text))
+    const auto refusedIn = [&](const QString &text, QWidget *widget, int widgetTab, const QString &label,
+                               bool trimmed) {
+        if (field)
+            return;
+        message = ConfigTextGate::fieldRefusal(label, writtenText(text, trimmed));
+        if (message.isEmpty())
             return;
         field = widget;
         tab = widgetTab;
-        message = tr("The field \"%1\" must not contain a line break.").arg(label);
     };
     if (isUnsafeShareName(m_ui->lineEditShareName->text())) {
         field = m_ui->lineEditShareName;
         message = tr("The share name must not contain '[', ']', a line break or another control character.");
     }
-    lineBreakIn(m_ui->lineEditDirectory->text(), m_ui->lineEditDirectory, 0, tr("Path"));
-    lineBreakIn(m_ui->lineEditDescription->text(), m_ui->lineEditDescription, 0, tr("Description"));
+    refusedIn(m_ui->lineEditDirectory->text(), m_ui->lineEditDirectory, 0, tr("Path"), false);
+    refusedIn(m_ui->lineEditDescription->text(), m_ui->lineEditDescription, 0, tr("Description"), true);
     // The lists and the prefix only count when they are written.
     if (m_ui->radioButtonSelected->isChecked())
-        lineBreakIn(texts(m_ui->listWidgetShareUsers).join(QLatin1Char(' ')), m_ui->listWidgetShareUsers, 1,
-                    tr("Users for share"));
+        refusedIn(texts(m_ui->listWidgetShareUsers).join(QLatin1Char(' ')), m_ui->listWidgetShareUsers, 1,
+                  tr("Users for share"), false);
     if (m_ui->radioButtonSelectedGroup->isChecked())
-        lineBreakIn(texts(m_ui->listWidgetShareGroup).join(QLatin1Char(' ')), m_ui->listWidgetShareGroup, 1,
-                    tr("Group for share"));
-    lineBreakIn(m_ui->lineEditCreateMask->text(), m_ui->lineEditCreateMask, 2, tr("Create mask"));
+        refusedIn(texts(m_ui->listWidgetShareGroup).join(QLatin1Char(' ')), m_ui->listWidgetShareGroup, 1,
+                  tr("Group for share"), false);
+    refusedIn(m_ui->lineEditCreateMask->text(), m_ui->lineEditCreateMask, 2, tr("Create mask"), false);
     if (m_ui->checkBoxAuditFull->isChecked())
-        lineBreakIn(m_ui->lineEditAuditPrefix->text(), m_ui->lineEditAuditPrefix, auditTab, tr("Prefix"));
+        refusedIn(m_ui->lineEditAuditPrefix->text(), m_ui->lineEditAuditPrefix, auditTab, tr("Prefix"), true);
     QString featureLabel;
-    if (QLineEdit *feature = m_ui->widgetFeatures->fieldWithLineBreak(&featureLabel))
-        lineBreakIn(feature->text(), feature, featuresTab, featureLabel);
+    if (QLineEdit *feature = m_ui->widgetFeatures->refusedField(&featureLabel))
+        refusedIn(feature->text(), feature, featuresTab, featureLabel, true);
     if (!field)
         return false;
     QMessageBox::information(this, tr("Info"), message, QMessageBox::Ok);

@@ -1,5 +1,6 @@
 #include "sharefeatureswidget.h"
 
+#include "configtextgate.h"
 #include "fruit.h"
 #include "modulecontrol.h"
 #include "recyclebin.h"
@@ -428,7 +429,7 @@ void ShareFeaturesWidget::writePreviousVersions(Share &record) const
     }
 }
 
-QLineEdit *ShareFeaturesWidget::fieldWithLineBreak(QString *label) const
+QLineEdit *ShareFeaturesWidget::refusedField(QString *label) const
 {
     QList<QPair<QLineEdit *, QString>> written;
     if (m_recycle->isChecked())
@@ -439,7 +440,9 @@ QLineEdit *ShareFeaturesWidget::fieldWithLineBreak(QString *label) const
         written += {{m_snapDir, tr("Snapshot directory")}, {m_format, tr("Name format")}};
     for (const auto &field : written) {
         const QString text = field.first->text();
-        if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
+        const bool lineBreak = text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+        // Written trimmed, as valueOf() takes it.
+        if (!ConfigTextGate::fieldRefusal(field.second, lineBreak ? text : text.trimmed()).isEmpty()) {
             if (label)
                 *label = field.second;
             return field.first;

@@ -37,9 +37,10 @@ public:
     void writeRecord(Share &record) const;
     // Whether the administrator agreed to add the Apple modules to [global].
     bool addsAppleModulesToGlobal() const { return m_addAppleToGlobal; }
-    // The first field writeRecord() would write that holds a line break, and its label;
+    // The first field writeRecord() would write that Samba would read otherwise (a line
+    // break, a backslash at the end), and its label;
     // nullptr when there is none.
-    QLineEdit *fieldWithLineBreak(QString *label) const;
+    QLineEdit *refusedField(QString *label) const;
 
 signals:
     // Anything in the form changed after setRecord().

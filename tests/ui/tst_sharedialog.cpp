@@ -495,24 +495,38 @@ void TestShareDialog::checks_data()
         << false << 0 << "lineEditShareName";
     QTest::newRow("line break in description") << QString() << srv << "public" << Setup([](QWidget &d) {
         child<QLineEdit>(d, "lineEditDescription")->setText(QStringLiteral("a\nb"));
-    }) << "The field \"Description\" must not contain a line break."
+    }) << "The field \"Description\" cannot be written to smb.conf: it contains a line break (LF)."
                                                << false << 0 << "lineEditDescription";
     QTest::newRow("line break in a chosen user") << QString() << srv << "public" << Setup([](QWidget &d) {
         child<QRadioButton>(d, "radioButtonSelected")->click();
         child<QListWidget>(d, "listWidgetShareUsers")->addItem(QStringLiteral("bob\rroot"));
-    }) << "The field \"Users for share\" must not contain a line break."
+    }) << "The field \"Users for share\" cannot be written to smb.conf: it contains a line break (CR)."
                                                  << false << 1 << "listWidgetShareUsers";
     QTest::newRow("line break in the audit prefix") << QString() << srv << "public" << Setup([](QWidget &d) {
         child<QCheckBox>(d, "checkBoxAuditFull")->setChecked(true);
         child<QLineEdit>(d, "lineEditAuditPrefix")->setText(QStringLiteral("%u\n"));
-    }) << "The field \"Prefix\" must not contain a line break."
+    }) << "The field \"Prefix\" cannot be written to smb.conf: it contains a line break (LF)."
                                                     << false << 3 << "lineEditAuditPrefix";
     QTest::newRow("line break in the recycle folder")
         << QString() << srv << "public" << Setup([](QWidget &d) {
                child<QGroupBox>(d, "groupBoxRecycleBin")->setChecked(true);
                child<QLineEdit>(d, "lineEditRecycleRepository")->setText(QStringLiteral("bin\n[x]"));
            })
-        << "The field \"Folder\" must not contain a line break." << false << 5 << "lineEditRecycleRepository";
+        << "The field \"Folder\" cannot be written to smb.conf: it contains a line break (LF)." << false << 5
+        << "lineEditRecycleRepository";
+    QTest::newRow("backslash ending the description")
+        << QString() << srv << "public" << Setup([](QWidget &d) {
+               child<QLineEdit>(d, "lineEditDescription")->setText(QStringLiteral("Backup of C:\\"));
+           })
+        << "The field \"Description\" cannot be written to smb.conf: it ends with a backslash (\\), which "
+           "makes "
+           "Samba read the next line as part of it."
+        << false << 0 << "lineEditDescription";
+    QTest::newRow("blank ending the path")
+        << QString() << srv + QLatin1Char(' ') << "public" << none
+        << "The field \"Path\" cannot be written to smb.conf: it ends with a "
+           "space, which Samba drops."
+        << false << 0 << "lineEditDirectory";
     // A field of a feature that is off is not written, so its text does not count.
     QTest::newRow("line break in a snapshot format not written")
         << QString() << srv << "public" << Setup([](QWidget &d) {
