@@ -1,6 +1,8 @@
 #pragma once
 
+#include "configtextgate.h"
 #include "configvalues.h"
+#include "testparm.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,8 +30,8 @@ inline QString parseYesNo(const QString &value, bool &result)
     return QString();
 }
 
-// "KEY=VALUE" of --param: the key, and the value after the first '='; a problem when there
-// is no '=' or no key.
+// "KEY=VALUE": the key, and the value after the first '='; a problem when there is no '=' or
+// no key.
 inline QString splitParameter(const QString &text, QString &key, QString &value)
 {
     const int equals = text.indexOf(QLatin1Char('='));
@@ -38,6 +40,32 @@ inline QString splitParameter(const QString &text, QString &key, QString &value)
     if (equals < 0 || key.isEmpty())
         return QStringLiteral("--param takes KEY=VALUE, not '%1'").arg(text);
     return QString();
+}
+
+// The key of --param: a parameter testparm knows, or a module's "NAME:KEY" (which testparm
+// knows only once set); a problem, or nothing.
+inline QString parameterNameProblem(const QString &key)
+{
+    const std::string bytes = ConfigValues::encode(key);
+    if (const QString problem = ConfigTextGate::keyProblem(bytes); !problem.isEmpty())
+        return QStringLiteral("--param: '%1' is no parameter name: %2").arg(key, problem);
+    const int colon = key.indexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        if (key.left(colon).trimmed().isEmpty() || key.mid(colon + 1).trimmed().isEmpty())
+            return QStringLiteral("--param: '%1' is no parameter name: a module's option is NAME:KEY")
+                .arg(key);
+        return QString();
+    }
+    QString error;
+    switch (TestParm().knowsParameter(key, &error)) {
+    case TestParm::ParameterName::Known:
+        return QString();
+    case TestParm::ParameterName::Unknown:
+        return QStringLiteral("--param: testparm knows no parameter '%1'").arg(key);
+    case TestParm::ParameterName::NoAnswer:
+        break;
+    }
+    return QStringLiteral("--param: cannot ask testparm whether '%1' is a parameter: %2").arg(key, error);
 }
 
 // Reads options from arguments[from...] into changes for a record; returns a usage problem,

@@ -328,10 +328,12 @@ const std::vector<RecordOption<Share>> &shareOptions()
          [](Share &share, const QString &value) {
              QString key;
              QString text;
-             const QString problem = splitParameter(value, key, text);
-             if (problem.isEmpty())
-                 share.setOtherParameter(key, text);
-             return problem;
+             if (const QString problem = splitParameter(value, key, text); !problem.isEmpty())
+                 return problem;
+             if (const QString problem = parameterNameProblem(key); !problem.isEmpty())
+                 return problem;
+             share.setOtherParameter(key, text);
+             return QString();
          }},
         {"--unset", "KEY", "removes a parameter from the share, in every spelling",
          [](Share &share, const QString &value) {

@@ -43,6 +43,39 @@ TestParmResult TestParm::classify(int exitCode, const QByteArray &standardError)
     return result;
 }
 
+QStringList TestParm::parameterNameArguments(const QString &name)
+{
+    // The name in the option's own argument: one starting with "-" is still a name.
+    return {QStringLiteral("-s"), QStringLiteral("--parameter-name=") + name, QStringLiteral("--"),
+            QStringLiteral("/dev/null")};
+}
+
+TestParm::ParameterName TestParm::parameterName(int exitCode, const QByteArray &standardError)
+{
+    if (exitCode == 0)
+        return ParameterName::Known;
+    // "Unknown parameter encountered: "x"" and "Parameter x unknown for section global".
+    if (standardError.contains("Unknown parameter encountered")
+        || standardError.contains(" unknown for section "))
+        return ParameterName::Unknown;
+    return ParameterName::NoAnswer;
+}
+
+TestParm::ParameterName TestParm::knowsParameter(const QString &name, QString *errorText)
+{
+    ProcessRunner runner(m_program, parameterNameArguments(name));
+    runner.setTimeLimit(m_timeLimitMs);
+    const ProcessResult run = runner.run();
+    const ParameterName answer =
+        run.exitedNormally() ? parameterName(run.exitCode, run.standardError) : ParameterName::NoAnswer;
+    if (answer == ParameterName::NoAnswer && errorText) {
+        *errorText = run.exitedNormally()
+            ? QString::fromUtf8(run.standardError).trimmed().section(QLatin1Char('\n'), -1)
+            : failureText(run);
+    }
+    return answer;
+}
+
 QString TestParm::failureText(const ProcessResult &result)
 {
     // The start-up and save boxes put "Failed to run testparm." above this line already.

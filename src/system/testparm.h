@@ -28,6 +28,16 @@ public:
     // its own, so a running asynchronous check is not disturbed.
     TestParmResult checkConf(const QString &path);
 
+    // Whether testparm knows a parameter by that name (in any spelling Samba accepts), asked
+    // with --parameter-name on an empty configuration. NoAnswer when testparm gave none:
+    // errorText then says why.
+    enum class ParameterName { Known, Unknown, NoAnswer };
+    ParameterName knowsParameter(const QString &name, QString *errorText = nullptr);
+    static QStringList parameterNameArguments(const QString &name);
+    // The answer of such a run that finished normally: exit 0 is a known name, Samba's
+    // "Parameter NAME unknown" an unknown one, anything else no answer.
+    static ParameterName parameterName(int exitCode, const QByteArray &standardError);
+
     // The verdict on a run that finished normally: a non-zero exit or "ERROR:" on
     // standard error is an error, "WARNING:" a warning.
     static TestParmResult classify(int exitCode, const QByteArray &standardError);

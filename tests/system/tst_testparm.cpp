@@ -109,6 +109,10 @@ private Q_SLOTS:
     void classify_data();
     void classify();
     void commandLine();
+    void parameterName_data();
+    void parameterName();
+    void realParameterNames_data();
+    void realParameterNames();
 
     void realChecker_data();
     void realChecker();
@@ -263,6 +267,67 @@ void TestTestParm::classify()
     const TestParmResult result = TestParm::classify(exitCode, standardError);
     QCOMPARE(result.status, status);
     QCOMPARE(result.output, output);
+}
+
+// Captured from testparm 4.17 -s --parameter-name=NAME -- /dev/null.
+const char capturedUnknownName[] =
+    "Load smb config files from /dev/null\nLoaded services file OK.\n"
+    "Weak crypto is allowed by GnuTLS (e.g. NTLM as a compatibility fallback)\n\n"
+    "Unknown parameter encountered: \"[root]path\"\n"
+    "Parameter [root]path unknown for section global\n";
+const char capturedUnknownParametric[] = "Load smb config files from /dev/null\nLoaded services file OK.\n"
+                                         "Weak crypto is allowed by GnuTLS (e.g. NTLM as a compatibility "
+                                         "fallback)\n\nParameter foo:bar unknown for section global\n";
+const char capturedKnownName[] =
+    "Load smb config files from /dev/null\nLoaded services file OK.\n"
+    "Weak crypto is allowed by GnuTLS (e.g. NTLM as a compatibility fallback)\n\n";
+
+void TestTestParm::parameterName_data()
+{
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("standardError");
+    QTest::addColumn<int>("answer");
+    using Name = TestParm::ParameterName;
+    QTest::newRow("captured: known") << 0 << QByteArray(capturedKnownName) << int(Name::Known);
+    QTest::newRow("captured: unknown") << 1 << QByteArray(capturedUnknownName) << int(Name::Unknown);
+    QTest::newRow("captured: unknown parametric")
+        << 1 << QByteArray(capturedUnknownParametric) << int(Name::Unknown);
+    QTest::newRow("exit 1, no file") << 1 << QByteArray("Can't load /dev/null - run testparm to debug it\n")
+                                     << int(Name::NoAnswer);
+    QTest::newRow("exit 1, silent") << 1 << QByteArray() << int(Name::NoAnswer);
+}
+
+void TestTestParm::parameterName()
+{
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, standardError);
+    QFETCH(int, answer);
+    QCOMPARE(int(TestParm::parameterName(exitCode, standardError)), answer);
+}
+
+void TestTestParm::realParameterNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("answer");
+    using Name = TestParm::ParameterName;
+    QTest::newRow("global") << QStringLiteral("server string") << int(Name::Known);
+    QTest::newRow("share, other spelling") << QStringLiteral("Writable") << int(Name::Known);
+    QTest::newRow("no blanks") << QStringLiteral("readonly") << int(Name::Known);
+    QTest::newRow("unknown") << QStringLiteral("no such parameter") << int(Name::Unknown);
+    QTest::newRow("a section in front") << QStringLiteral("[root]path") << int(Name::Unknown);
+    QTest::newRow("an option's look") << QStringLiteral("-s") << int(Name::Unknown);
+}
+
+// The real testparm, asked by the arguments the class passes.
+void TestTestParm::realParameterNames()
+{
+    QFETCH(QString, name);
+    QFETCH(int, answer);
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("testparm")).isEmpty(),
+             "testparm is not installed");
+    QString error;
+    QCOMPARE(int(TestParm().knowsParameter(name, &error)), answer);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 void TestTestParm::commandLine()
