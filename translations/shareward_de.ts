@@ -289,10 +289,6 @@
         <translation>Es wird nichts wiederhergestellt.</translation>
     </message>
     <message>
-        <source>The value of &quot;%1&quot; contains a line break and cannot be written to smb.conf.</source>
-        <translation>Der Wert von „%1“ enthält einen Zeilenumbruch und kann nicht in die smb.conf geschrieben werden.</translation>
-    </message>
-    <message>
         <source>Can&apos;t add Samba user %1: %2</source>
         <translation>Der Samba-Benutzer %1 kann nicht hinzugefügt werden: %2</translation>
     </message>
@@ -548,8 +544,8 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <translation>Information</translation>
     </message>
     <message>
-        <source>The field &quot;%1&quot; must not contain a line break.</source>
-        <translation>Das Feld „%1“ darf keinen Zeilenumbruch enthalten.</translation>
+        <source>testparm: The &quot;encrypt passwords&quot; option is deprecated. Samba always expects encrypted passwords.</source>
+        <translation>testparm: The &quot;encrypt passwords&quot; option is deprecated. Samba erwartet immer verschlüsselte Passwörter.</translation>
     </message>
 </context>
 <context>
@@ -630,6 +626,80 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
     <message>
         <source>Can&apos;t replace %1: %2</source>
         <translation>%1 kann nicht ersetzt werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ConfigTextGate</name>
+    <message>
+        <source>a space</source>
+        <translation>einem Leerzeichen</translation>
+    </message>
+    <message>
+        <source>a tab</source>
+        <translation>einem Tabulator</translation>
+    </message>
+    <message>
+        <source>a vertical tab</source>
+        <translation>einem vertikalen Tabulator</translation>
+    </message>
+    <message>
+        <source>a form feed</source>
+        <translation>einem Seitenvorschub</translation>
+    </message>
+    <message>
+        <source>it contains a line break (LF)</source>
+        <translation>er enthält einen Zeilenumbruch (LF)</translation>
+    </message>
+    <message>
+        <source>it contains a line break (CR)</source>
+        <translation>er enthält einen Zeilenumbruch (CR)</translation>
+    </message>
+    <message>
+        <source>it contains a NUL character, where Samba stops reading</source>
+        <translation>er enthält ein NUL-Zeichen, an dem Samba zu lesen aufhört</translation>
+    </message>
+    <message>
+        <source>it begins with %1, which Samba drops</source>
+        <translation>er beginnt mit %1, das Samba weglässt</translation>
+    </message>
+    <message>
+        <source>it ends with %1, which Samba drops</source>
+        <translation>er endet mit %1, das Samba weglässt</translation>
+    </message>
+    <message>
+        <source>it ends with a backslash (\), which makes Samba read the next line as part of it</source>
+        <translation>er endet mit einem Backslash (\), durch den Samba die nächste Zeile als Teil davon liest</translation>
+    </message>
+    <message>
+        <source>it contains two blanks in a row (%1, then %2), of which Samba keeps only the first</source>
+        <translation>er enthält zwei Leerraumzeichen hintereinander (%1, dann %2), von denen Samba nur das erste behält</translation>
+    </message>
+    <message>
+        <source>it is empty</source>
+        <translation>er ist leer</translation>
+    </message>
+    <message>
+        <source>it contains &quot;%1&quot;</source>
+        <translation>er enthält „%1“</translation>
+    </message>
+    <message>
+        <source>The parameter name &quot;%1&quot; cannot be written to smb.conf: %2.</source>
+        <translation>Der Parametername „%1“ kann nicht in die smb.conf geschrieben werden: %2.</translation>
+    </message>
+    <message>
+        <source>The value of &quot;%1&quot; cannot be written to smb.conf: %2.</source>
+        <translation>Der Wert von „%1“ kann nicht in die smb.conf geschrieben werden: %2.</translation>
+    </message>
+    <message>
+        <source>The field &quot;%1&quot; cannot be written to smb.conf: %2.</source>
+        <translation>Das Feld „%1“ kann nicht in die smb.conf geschrieben werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>ConfigWriter</name>
+    <message>
+        <source>&quot;encrypt passwords&quot; is not written: testparm says &quot;The &quot;encrypt passwords&quot; option is deprecated&quot;, and Samba always expects encrypted passwords.</source>
+        <translation>„encrypt passwords“ wird nicht geschrieben: testparm sagt „The &quot;encrypt passwords&quot; option is deprecated“, und Samba erwartet immer verschlüsselte Passwörter.</translation>
     </message>
 </context>
 <context>
@@ -2019,10 +2089,6 @@ Prüfen Sie die Samba-Installation oder das Samba-Skript.</translation>
     <message>
         <source>Select directory to share</source>
         <translation>Freizugebendes Verzeichnis auswählen</translation>
-    </message>
-    <message>
-        <source>The field &quot;%1&quot; must not contain a line break.</source>
-        <translation>Das Feld „%1“ darf keinen Zeilenumbruch enthalten.</translation>
     </message>
     <message>
         <source>The share name must not contain &apos;[&apos;, &apos;]&apos;, a line break or another control character.</source>

@@ -26,9 +26,10 @@ const std::vector<RecordOption<SambaSettings>> &globalOptions()
              settings.global()->setWorkgroup(value);
              return QString();
          }},
-        {"--server-string", "TEXT", "the server's description",
+        {"--server-string", "TEXT", "the server's description (--unset 'server string': Samba's default)",
          [](SambaSettings &settings, const QString &value) {
-             settings.global()->setServerString(value);
+             // Empty is written as empty; only --unset removes the line.
+             settings.global()->setServerString(value.isNull() ? QStringLiteral("") : value);
              return QString();
          }},
         {"--security", "MODE",
@@ -64,21 +65,26 @@ const std::vector<RecordOption<SambaSettings>> &globalOptions()
                                                                                : value.toLower());
              return QString();
          }},
-        {"--encrypt-passwords", "yes|no", "whether clients must send encrypted passwords",
+        {"--encrypt-passwords", "yes",
+         "removes the deprecated \"encrypt passwords = no\": Samba always expects encrypted passwords",
          [](SambaSettings &settings, const QString &value) {
              bool encrypt = true;
-             const QString problem = parseYesNo(value, encrypt);
+             if (const QString problem = parseYesNo(value, encrypt); !problem.isEmpty())
+                 return problem;
+             // Refused with testparm's words by the writer when it would write the line.
              settings.global()->setEncryptPasswords(encrypt);
-             return problem;
+             return QString();
          }},
         {"--param", "KEY=VALUE", "any other smb.conf parameter of [global] (repeatable)",
          [](SambaSettings &settings, const QString &value) {
              QString key;
              QString text;
-             const QString problem = splitParameter(value, key, text);
-             if (problem.isEmpty())
-                 settings.global()->setOtherParameter(key, text);
-             return problem;
+             if (const QString problem = splitParameter(value, key, text); !problem.isEmpty())
+                 return problem;
+             if (const QString problem = parameterNameProblem(key); !problem.isEmpty())
+                 return problem;
+             settings.global()->setOtherParameter(key, text);
+             return QString();
          }},
         {"--unset", "KEY", "removes a parameter from [global], in every spelling",
          [](SambaSettings &settings, const QString &value) {

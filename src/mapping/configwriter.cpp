@@ -6,15 +6,33 @@
 #include "shareoptions.h"
 #include "vfsorder.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 #include <map>
+#include <stdexcept>
 
 namespace {
+
+struct Messages
+{
+    Q_DECLARE_TR_FUNCTIONS(ConfigWriter)
+};
 
 std::string encode(const QString &text)
 {
     return ConfigValues::encode(text);
+}
+
+// testparm warns of every "encrypt passwords" line: the parameter is deprecated, and Samba
+// reads only encrypted passwords whatever it says. Such a line is removed, never written.
+[[noreturn]] void refuseEncryptPasswords()
+{
+    throw std::runtime_error(
+        Messages::tr(
+            "\"encrypt passwords\" is not written: testparm says \"The \"encrypt passwords\" option is "
+            "deprecated\", and Samba always expects encrypted passwords.")
+            .toStdString());
 }
 
 } // namespace
@@ -71,8 +89,15 @@ void ConfigWriter::writeGlobal(const SambaSettings &settings, const SambaSetting
 
     if (global.workgroup() != before.workgroup())
         s.setOrRemove("workgroup", encode(global.workgroup()));
-    if (global.serverString() != before.serverString())
-        s.setOrRemove("server string", encode(global.serverString()));
+    // An empty description is written as empty: Samba's default, "Samba" and its version, is
+    // what removing the line gives.
+    if (global.serverString() != before.serverString()
+        || global.serverString().isNull() != before.serverString().isNull()) {
+        if (global.serverString().isNull())
+            s.remove("server string");
+        else
+            s.set("server string", encode(global.serverString()));
+    }
 
     // The consequences of the authentication mode are written only when the administrator
     // changed it: a hand-tuned idmap range or map to guest survives.
@@ -129,11 +154,10 @@ void ConfigWriter::writeGlobal(const SambaSettings &settings, const SambaSetting
     }
 
     if (global.encryptPasswords() != before.encryptPasswords()) {
-        // Yes is Samba's default: the line goes rather than saying it.
-        if (global.encryptPasswords())
-            s.remove("encrypt passwords");
-        else
-            s.setBool("encrypt passwords", false);
+        // Yes is all Samba still does: the line goes rather than saying it.
+        if (!global.encryptPasswords())
+            refuseEncryptPasswords();
+        s.remove("encrypt passwords");
     }
     if (global.guestAccount() != before.guestAccount()) {
         if (global.guestAccount() == GlobalShare::noGuestAccount())
@@ -284,10 +308,13 @@ void ConfigWriter::writeOtherParameters(SectionEditor &s, const Share &record)
     const QMap<QString, QString> parameters = record.otherParameters();
     for (auto it = parameters.begin(); it != parameters.end(); ++it) {
         const std::string key = encode(it.key().simplified());
-        if (it.value().isNull())
+        if (it.value().isNull()) {
             s.remove(key);
-        else
-            s.set(key, encode(it.value()));
+            continue;
+        }
+        if (ConfigValues::canonicalOf(ConfigValues::lookupKey(key)) == "encryptpasswords")
+            refuseEncryptPasswords();
+        s.set(key, encode(it.value()));
     }
 }
 

@@ -51,7 +51,7 @@ QStringList words(const char *text)
 // own style; an edit that changes nothing and a refused one leave the file untouched,
 // modification time included.
 void checkEdit(const QByteArray &initial, const QStringList &command, int exitCode,
-               const QByteArray &expected)
+               const QByteArray &expected, const QByteArray &said = QByteArray())
 {
     QTemporaryDir dir;
     const QString config = dir.filePath(QStringLiteral("smb.conf"));
@@ -65,6 +65,7 @@ void checkEdit(const QByteArray &initial, const QStringList &command, int exitCo
     const ProcessRun result = runCli(QStringList{QStringLiteral("--config"), config} + command);
     QVERIFY2(result.exitCode == exitCode, result.err.constData());
     QCOMPARE(result.err.isEmpty(), exitCode == 0);
+    QVERIFY2(result.err.contains(said), result.err.constData());
     if (expected.isEmpty()) {
         QCOMPARE(readFile(config), initial);
         QCOMPARE(QFileInfo(config).lastModified(), before);
@@ -85,6 +86,8 @@ private slots:
     void printRoundTrip();
     void edits_data();
     void edits();
+    void valueEdits_data();
+    void valueEdits();
     void editsAmongShares_data();
     void editsAmongShares();
     void featureEdits_data();
@@ -286,6 +289,75 @@ void TestCli::edits_data()
         << words("share set data --previous-versions btrfs") << 1 << QByteArray();
     QTest::newRow("global ads without a realm") << words("global set --security ads") << 1 << QByteArray();
     QTest::newRow("global unknown mode") << words("global set --security share-level") << 1 << QByteArray();
+}
+
+// Values and keys as Samba must read them back: refused with a message that names what is
+// wrong, exit 1, the file untouched; or written exactly.
+void TestCli::valueEdits_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<QByteArray>("said");
+    const QByteArray file(editedFile);
+    const QStringList share{QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("data")};
+    const QStringList global{QStringLiteral("global"), QStringLiteral("set")};
+    const auto with = [](const QStringList &command, const char *option, const QString &value) {
+        return command + QStringList{QLatin1String(option), value};
+    };
+    QTest::newRow("comment ending in a backslash")
+        << with(share, "--comment", QStringLiteral("Backup of C:\\")) << 1 << QByteArray()
+        << QByteArray(
+               "The value of \"comment\" cannot be written to smb.conf: it ends with a backslash (\\)");
+    QTest::newRow("comment with a backslash inside")
+        << with(share, "--comment", QStringLiteral("C:\\data")) << 0
+        << QByteArray(file).replace("Team data", "C:\\data") << QByteArray();
+    QTest::newRow("server string with two blanks inside")
+        << with(global, "--server-string", QStringLiteral("a  b")) << 1 << QByteArray()
+        << QByteArray("two blanks in a row");
+    QTest::newRow("value ending in a blank the option keeps")
+        << with(share, "--comment", QStringLiteral("Team ")) << 1 << QByteArray()
+        << QByteArray("ends with a space");
+    QTest::newRow("parameter name opening a section")
+        << with(share, "--param", QStringLiteral("[root]path=/")) << 1 << QByteArray()
+        << QByteArray("'[root]path' is no parameter name: it contains \"[\"");
+    QTest::newRow("parameter name with a semicolon") << with(share, "--param", QStringLiteral(";x=1")) << 1
+                                                     << QByteArray() << QByteArray("contains \";\"");
+    QTest::newRow("parameter testparm does not know")
+        << with(share, "--param", QStringLiteral("no such thing=1")) << 1 << QByteArray()
+        << QByteArray("testparm knows no parameter 'no such thing'");
+    QTest::newRow("global parameter testparm does not know")
+        << with(global, "--param", QStringLiteral("nosuch=1")) << 1 << QByteArray()
+        << QByteArray("testparm knows no parameter 'nosuch'");
+    QTest::newRow("parameter in another spelling")
+        << with(share, "--param", QStringLiteral("Browsable=no")) << 0 << file + "\tBrowsable = no\r\n"
+        << QByteArray();
+    QTest::newRow("module option") << with(share, "--param", QStringLiteral("recycle:repository=.bin")) << 0
+                                   << file + "\trecycle:repository = .bin\r\n"
+                                   << QByteArray();
+    QTest::newRow("module option without a key") << with(share, "--param", QStringLiteral("recycle:=x")) << 1
+                                                 << QByteArray() << QByteArray("NAME:KEY");
+    QTest::newRow("empty server string written empty")
+        << with(global, "--server-string", QString()) << 0
+        << QByteArray(file).replace("\tworkgroup = W\r\n", "\tworkgroup = W\r\n\tserver string = \r\n")
+        << QByteArray();
+    QTest::newRow("encrypt passwords no")
+        << with(global, "--encrypt-passwords", QStringLiteral("no")) << 1 << QByteArray()
+        << QByteArray("testparm says \"The \"encrypt passwords\" option is deprecated\"");
+    QTest::newRow("encrypt passwords as a parameter")
+        << with(global, "--param", QStringLiteral("encrypt passwords=yes")) << 1 << QByteArray()
+        << QByteArray("option is deprecated");
+    QTest::newRow("encrypt passwords yes, Samba's own")
+        << with(global, "--encrypt-passwords", QStringLiteral("yes")) << 0 << QByteArray() << QByteArray();
+}
+
+void TestCli::valueEdits()
+{
+    QFETCH(QStringList, command);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, expected);
+    QFETCH(QByteArray, said);
+    checkEdit(editedFile, command, exitCode, expected, said);
 }
 
 // An edit of one share reads that share alone: the others still count where names must differ.

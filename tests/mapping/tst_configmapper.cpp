@@ -92,6 +92,8 @@ private slots:
     void saveRejectedByTestparm();
     void lineBreaksAreRefused_data();
     void lineBreaksAreRefused();
+    void encryptPasswordsIsNeverWritten_data();
+    void encryptPasswordsIsNeverWritten();
     void saveWaitsForTheLock();
     void changeWhileCheckingIsKept();
     void failedSaveLeavesRecords();
@@ -361,10 +363,22 @@ void TestConfigMapper::applyRecords_data()
         << onShare("t", [](Share &s) { s.setComment(QStringLiteral("Tee")); })
         << QByteArray(
                "[global]\nserver string = Files\n\n[s]\npath = /s\n\n[t]\npath = /t\ncomment = Tee\n\n");
-    QTest::newRow("encrypt passwords no written")
+    QTest::newRow("encrypt passwords no removed by yes")
+        << QByteArray("[global]\nworkgroup = W\nencrypt passwords = no\n\n")
+        << onGlobal([](SambaSettings &s) { s.global()->setEncryptPasswords(true); })
+        << QByteArray("[global]\nworkgroup = W\n\n");
+    QTest::newRow("empty server string written empty")
+        << QByteArray("[global]\nworkgroup = W\nserver string = Files\n\n")
+        << onGlobal([](SambaSettings &s) { s.global()->setServerString(QStringLiteral("")); })
+        << QByteArray("[global]\nworkgroup = W\nserver string = \n\n");
+    QTest::newRow("empty server string added")
         << QByteArray("[global]\nworkgroup = W\n\n")
-        << onGlobal([](SambaSettings &s) { s.global()->setEncryptPasswords(false); })
-        << QByteArray("[global]\nworkgroup = W\nencrypt passwords = no\n\n");
+        << onGlobal([](SambaSettings &s) { s.global()->setServerString(QStringLiteral("")); })
+        << QByteArray("[global]\nworkgroup = W\nserver string = \n\n");
+    QTest::newRow("server string removed when unset")
+        << QByteArray("[global]\nworkgroup = W\nserver string = Files\n\n")
+        << onGlobal([](SambaSettings &s) { s.global()->setServerString(QString()); })
+        << QByteArray("[global]\nworkgroup = W\n\n");
     QTest::newRow("share to user removes map to guest")
         << QByteArray("[global]\nsecurity = user\nmap to guest = Bad User\n\n")
         << onGlobal([](SambaSettings &s) { s.setSecurity(SambaSettings::SecurityUser); })
@@ -694,6 +708,41 @@ void TestConfigMapper::lineBreaksAreRefused()
     }
     QCOMPARE(readFile(loaded.path), text);
     QCOMPARE(loaded.files(), QStringList{QStringLiteral("smb.conf")});
+}
+
+void TestConfigMapper::encryptPasswordsIsNeverWritten_data()
+{
+    QTest::addColumn<Edit>("edit");
+    QTest::newRow("field") << Edit([](Loaded &l) { l.settings.global()->setEncryptPasswords(false); });
+    QTest::newRow("parameter") << Edit([](Loaded &l) {
+        l.settings.global()->setOtherParameter(QStringLiteral("encrypt passwords"), QStringLiteral("no"));
+    });
+    QTest::newRow("parameter saying yes") << Edit([](Loaded &l) {
+        l.settings.global()->setOtherParameter(QStringLiteral("Encrypt Passwords"), QStringLiteral("yes"));
+    });
+    QTest::newRow("in a share") << Edit([](Loaded &l) {
+        l.share(QStringLiteral("s"))
+            ->setOtherParameter(QStringLiteral("encryptpasswords"), QStringLiteral("no"));
+    });
+}
+
+// testparm warns of the deprecated parameter whatever it says: it is refused in testparm's
+// words, not written.
+void TestConfigMapper::encryptPasswordsIsNeverWritten()
+{
+    QFETCH(Edit, edit);
+    const QByteArray text = "[global]\n   workgroup = W\n[s]\n   path = /srv/s\n";
+    Loaded loaded(text);
+    edit(loaded);
+    try {
+        loaded.mapper.save(loaded.settings, loaded.shares);
+        QFAIL("encrypt passwords was written");
+    } catch (const std::runtime_error &error) {
+        const QString message = QString::fromUtf8(error.what());
+        QVERIFY2(message.contains(QLatin1String("The \"encrypt passwords\" option is deprecated")),
+                 qPrintable(message));
+    }
+    QCOMPARE(readFile(loaded.path), text);
 }
 
 // A save of the same file by another process is waited for; one that takes too long is

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -423,16 +424,34 @@ void TestConfigDialog::lineBreaks_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message"); // empty: accepted
     QTest::addColumn<int>("tab");
-    QTest::newRow("workgroup") << SambaSettings::SecurityUser << "lineEditWorkgroup"
-                               << "W\nX"
-                               << "The field \"Workgroup\" must not contain a line break." << 0;
+    QTest::newRow("workgroup")
+        << SambaSettings::SecurityUser << "lineEditWorkgroup"
+        << "W\nX"
+        << "The field \"Workgroup\" cannot be written to smb.conf: it contains a line break (LF)." << 0;
     QTest::newRow("description, carriage return")
         << SambaSettings::SecurityUser << "lineEditDescription"
         << "Files\r"
-        << "The field \"Description\" must not contain a line break." << 0;
-    QTest::newRow("realm") << SambaSettings::SecurityAds << "lineEditRealm"
-                           << "R.COM\nguest ok = yes"
-                           << "The field \"Kerberos realm\" must not contain a line break." << 1;
+        << "The field \"Description\" cannot be written to smb.conf: it contains a line break (CR)." << 0;
+    QTest::newRow("realm")
+        << SambaSettings::SecurityAds << "lineEditRealm"
+        << "R.COM\nguest ok = yes"
+        << "The field \"Kerberos realm\" cannot be written to smb.conf: it contains a line break (LF)." << 1;
+    QTest::newRow("description ending in a backslash")
+        << SambaSettings::SecurityUser << "lineEditDescription"
+        << "Files of C:\\"
+        << "The field \"Description\" cannot be written to smb.conf: it ends with a backslash (\\), which "
+           "makes "
+           "Samba read the next line as part of it."
+        << 0;
+    QTest::newRow("description, blanks around it are trimmed")
+        << SambaSettings::SecurityUser << "lineEditDescription"
+        << "  Files  " << QString() << 0;
+    QTest::newRow("description, two blanks inside") << SambaSettings::SecurityUser << "lineEditDescription"
+                                                    << "Files  here"
+                                                    << "The field \"Description\" cannot be written to "
+                                                       "smb.conf: it contains two blanks in a row (a space, "
+                                                       "then a space), of which Samba keeps only the first."
+                                                    << 0;
     // A mode without a realm does not write it: its field is disabled and not checked.
     QTest::newRow("realm of a mode without one") << SambaSettings::SecurityUser << "lineEditRealm"
                                                  << "R.COM\n"
@@ -472,6 +491,8 @@ void TestConfigDialog::lineBreaks()
     QCOMPARE(snapshot(settings), before);
 }
 
+// "No" is never written (testparm calls the parameter deprecated): it cannot be chosen, and a
+// file that says it is shown so and can be turned to Yes.
 void TestConfigDialog::encryption()
 {
     SambaSettings settings = makeSettings();
@@ -479,22 +500,25 @@ void TestConfigDialog::encryption()
         ConfigDialog dialog(&settings, true);
         auto *unsafe = child<QLabel>(dialog, "labelUnsafe");
         QCOMPARE(unsafe->text(), QString());
-        choose(dialog, "comboBoxEncrypt", 1);
-        QCOMPARE(unsafe->text(), QStringLiteral("(Unsafe)"));
-        choose(dialog, "comboBoxEncrypt", 0);
-        QCOMPARE(unsafe->text(), QString());
-        choose(dialog, "comboBoxEncrypt", 1);
-        okButton(dialog)->click();
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        auto *combo = child<QComboBox>(dialog, "comboBoxEncrypt");
+        QTest::keyClick(combo, Qt::Key_Down);
+        QCOMPARE(combo->currentIndex(), 0);
+        const auto *model = qobject_cast<const QStandardItemModel *>(combo->model());
+        QVERIFY(model && !model->item(1)->isEnabled());
+        QVERIFY(model->item(1)->toolTip().contains(QLatin1String("deprecated")));
+        QVERIFY(!okButton(dialog)->isEnabled());
     }
-    QVERIFY(!settings.global()->encryptPasswords());
+    QVERIFY(settings.global()->encryptPasswords());
 
     // Opening on unencrypted passwords warns at once.
+    settings.global()->setEncryptPasswords(false);
     ConfigDialog dialog(&settings, true);
     QCOMPARE(child<QComboBox>(dialog, "comboBoxEncrypt")->currentText(), QStringLiteral("No"));
     QCOMPARE(child<QLabel>(dialog, "labelUnsafe")->text(), QStringLiteral("(Unsafe)"));
     QVERIFY(!okButton(dialog)->isEnabled());
     choose(dialog, "comboBoxEncrypt", 0);
+    QCOMPARE(child<QLabel>(dialog, "labelUnsafe")->text(), QString());
+    QVERIFY(okButton(dialog)->isEnabled());
     okButton(dialog)->click();
     QVERIFY(settings.global()->encryptPasswords());
 }
@@ -573,7 +597,6 @@ void TestConfigDialog::cancelKeepsSettings()
     child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("changed"));
     chooseMode(dialog, SambaSettings::SecurityAds);
     child<QLineEdit>(dialog, "lineEditRealm")->setText(QStringLiteral("OTHER.COM"));
-    choose(dialog, "comboBoxEncrypt", 1);
     choose(dialog, "comboBoxGuestAccount", 1);
     child<QCheckBox>(dialog, "checkBoxByDefault")->click();
     QVERIFY(okButton(dialog)->isEnabled());
@@ -601,7 +624,6 @@ void TestConfigDialog::okEnabling_data()
     QTest::newRow("mode") << pick("comboBoxAuthMode", 3);
     QTest::newRow("share printers") << pick("comboBoxSharePrinters", 1);
     QTest::newRow("guest account") << pick("comboBoxGuestAccount", 2);
-    QTest::newRow("encryption") << pick("comboBoxEncrypt", 1);
     QTest::newRow("acl panel") << Setup(
         [](QWidget &d) { child<QCheckBox>(d, "checkBoxByDefault")->click(); });
     QTest::newRow("macOS clients") << Setup(
@@ -692,7 +714,6 @@ void TestConfigDialog::writeBack()
     child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral(" Files "));
     chooseMode(dialog, SambaSettings::SecurityAds);
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEditRealm"), QStringLiteral("ad.example.com"));
-    choose(dialog, "comboBoxEncrypt", 1);
     choose(dialog, "comboBoxGuestAccount", 1);
     child<QCheckBox>(dialog, "checkBoxByDefault")->click();
     okButton(dialog)->click();
@@ -703,7 +724,7 @@ void TestConfigDialog::writeBack()
     QCOMPARE(global.serverString(), QStringLiteral("Files"));
     QCOMPARE(settings.security(), SambaSettings::SecurityAds);
     QCOMPARE(global.realm(), QStringLiteral("AD.EXAMPLE.COM"));
-    QVERIFY(!global.encryptPasswords());
+    QVERIFY(global.encryptPasswords());
     QCOMPARE(global.guestAccount(), QStringLiteral("alice"));
     // The ACL panel wrote into the [global] record; the Kerberos method is not this
     // dialog's to change.
