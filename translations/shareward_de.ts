@@ -476,10 +476,6 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <translation>&lt;html&gt;&lt;body&gt;&lt;p&gt;&lt;b&gt;KERBEROS DOMAIN&lt;/b&gt; arbeitet wie der Modus USER, ergänzt um die Kerberos-Einstellungen: den Realm und eine eigene Keytab für Samba. Benutzer mit einem Kerberos-Ticket können sich dann damit verbinden, statt ein Passwort einzugeben.&lt;/p&gt;&lt;p&gt;Kerberos selbst (KDC, Realm, Schlüssel der Keytab) wird hier nicht eingerichtet. Dieser Modus macht den Server nicht zum Mitglied einer Windows-Active-Directory-Domäne.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;body&gt;&lt;p&gt;&lt;b&gt;SHARE&lt;/b&gt;: connecting to the server needs no user name and no password.&lt;/p&gt;&lt;p&gt;The server asks for them only when a share that requires them is opened.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;body&gt;&lt;p&gt;&lt;b&gt;SHARE&lt;/b&gt;: Für die Verbindung mit dem Server sind weder Benutzername noch Passwort nötig.&lt;/p&gt;&lt;p&gt;Der Server fragt erst danach, wenn eine Freigabe geöffnet wird, die sie verlangt.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
-    </message>
-    <message>
         <source>&lt;html&gt;&lt;body&gt;&lt;p&gt;&lt;b&gt;DOMAIN&lt;/b&gt;: the server leaves the checking of users to a Windows NT domain controller, primary or backup.&lt;/p&gt;&lt;p&gt;It hands the user name and password on to that controller and waits for its answer; the server itself authenticates nobody.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;body&gt;&lt;p&gt;&lt;b&gt;DOMAIN&lt;/b&gt;: Der Server überlässt die Prüfung der Benutzer einem Windows-NT-Domänencontroller (primär oder Backup).&lt;/p&gt;&lt;p&gt;Er reicht Benutzername und Passwort an diesen Controller weiter und wartet auf dessen Antwort; der Server selbst authentifiziert niemanden.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
@@ -546,6 +542,10 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
     <message>
         <source>testparm: The &quot;encrypt passwords&quot; option is deprecated. Samba always expects encrypted passwords.</source>
         <translation>testparm: The &quot;encrypt passwords&quot; option is deprecated. Samba erwartet immer verschlüsselte Passwörter.</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;body&gt;&lt;p&gt;&lt;b&gt;SHARE&lt;/b&gt; is the USER mode in which a user name that Samba&apos;s account database does not know, a system account without a Samba account too, logs on as the guest account (security = user, map to guest = Bad User). A known user who gives a wrong password is refused.&lt;/p&gt;&lt;p&gt;The guest can open only the shares that admit guests, as can clients that connect without a user name in every mode. This mode opens no share by itself: each share says whether it admits guests.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body&gt;&lt;p&gt;&lt;b&gt;SHARE&lt;/b&gt; ist der Modus USER, in dem ein Benutzername, den Sambas Kontendatenbank nicht kennt, auch ein Systemkonto ohne Samba-Konto, als Gastkonto angemeldet wird (security = user, map to guest = Bad User). Ein bekannter Benutzer mit falschem Passwort wird abgewiesen.&lt;/p&gt;&lt;p&gt;Der Gast kann nur Freigaben öffnen, die Gäste zulassen, wie in jedem Modus auch Clients, die sich ohne Benutzernamen verbinden. Dieser Modus öffnet von sich aus keine Freigabe: Jede Freigabe bestimmt selbst, ob sie Gäste zulässt.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
 </context>
 <context>
@@ -2175,6 +2175,22 @@ Der Teil des Pfads vor dem ersten % muss existieren.</translation>
 Please check the selected directory path...</source>
         <translation>Verzeichnis nicht gefunden.
 Bitte prüfen Sie den gewählten Verzeichnispfad …</translation>
+    </message>
+    <message>
+        <source>guest ok = yes, guest only = yes: Samba users too act as the guest account, and files belong to it.</source>
+        <translation>guest ok = yes, guest only = yes: Auch Samba-Benutzer handeln als Gastkonto, und Dateien gehören ihm.</translation>
+    </message>
+    <message>
+        <source>&amp;Enabled to all, everyone as guest</source>
+        <translation>Für &amp;alle freigegeben, jeder als Gast</translation>
+    </message>
+    <message>
+        <source>guest ok = yes: Samba users log on as themselves; clients without a user name, and names Samba does not know when the server maps them to the guest, act as the guest account.</source>
+        <translation>guest ok = yes: Samba-Benutzer melden sich als sie selbst an; Clients ohne Benutzernamen und Namen, die Samba nicht kennt, wenn der Server sie auf den Gast abbildet, handeln als Gastkonto.</translation>
+    </message>
+    <message>
+        <source>Enabled to all Samba users as &amp;themselves, to others as guest</source>
+        <translation>Für alle Samba-Benutzer als &amp;sie selbst freigegeben, für andere als Gast</translation>
     </message>
 </context>
 <context>

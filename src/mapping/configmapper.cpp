@@ -407,7 +407,7 @@ void ConfigMapper::writeRecords(const SambaSettings &settings, const QList<Share
             }
             if (section)
                 kept[m_tables.indexOf(section)] = true;
-            writer.writeShare(share, section, loaded, settings, m_loadedSettings);
+            writer.writeShare(share, section, loaded, settings);
         }
         // Sections of shares deleted in the tool go, with all they hold; sections that
         // were not loaded as records (no parameters) stay.

@@ -28,6 +28,18 @@ std::string lower(std::string text)
     return text;
 }
 
+// A value of an enumerated parameter as Samba compares it with its names: without case
+// and blanks ("Bad User" is "baduser").
+std::string enumWord(const std::string &value)
+{
+    std::string word;
+    for (char c : lower(value)) {
+        if (c != ' ' && c != '\t')
+            word += c;
+    }
+    return word;
+}
+
 } // namespace
 
 ConfigReader::ConfigReader(const ConfigTables &tables)
@@ -58,11 +70,18 @@ SambaSettings ConfigReader::readSettings() const
         if (values->find("server string"))
             global.setServerString(text("server string"));
 
-        if (const auto security = values->find("security")) {
+        // User-level security, the default of a standalone server, in which names unknown to
+        // Samba log on as the guest: only "map to guest = bad user" does that.
+        const auto mapToGuest = values->find("map to guest");
+        const bool unknownAsGuest = mapToGuest && enumWord(mapToGuest->value) == "baduser";
+        const auto security = values->find("security");
+        if (!security && unknownAsGuest)
+            settings.setSecurity(SambaSettings::SecurityShare);
+        if (security) {
             const std::string mode = lower(security->value);
             if (mode == "user")
-                settings.setSecurity(values->find("map to guest") ? SambaSettings::SecurityShare
-                                                                  : SambaSettings::SecurityUser);
+                settings.setSecurity(unknownAsGuest ? SambaSettings::SecurityShare
+                                                    : SambaSettings::SecurityUser);
             else if (mode == "domain")
                 settings.setSecurity(SambaSettings::SecurityDomain);
             else if (mode == "ads")

@@ -173,7 +173,7 @@ void ConfigWriter::writeGlobal(const SambaSettings &settings, const SambaSetting
 }
 
 void ConfigWriter::writeShare(const Share &share, const ConfigTables::Section *section, const Share *loaded,
-                              const SambaSettings &settings, const SambaSettings &loadedSettings)
+                              const SambaSettings &settings)
 {
     SectionEditor s = section ? SectionEditor(m_document, *section, m_style)
                               : SectionEditor(m_document, encode(share.name()), m_style, m_headerIndent);
@@ -196,31 +196,26 @@ void ConfigWriter::writeShare(const Share &share, const ConfigTables::Section *s
     if (changed(&Share::createMask))
         s.setOrRemove("create mask", encode(share.createMask()));
 
-    if (settings.security() == SambaSettings::SecurityShare
-        && loadedSettings.security() != SambaSettings::SecurityShare) {
-        // Switching to SHARE mode opens every share to guests.
-        s.setBool("guest ok", true);
-        s.setBool("guest only", true);
-    } else {
-        if (changed(&Share::guestOk))
-            s.setBool("guest ok", share.guestOk());
-        if (changed(&Share::guestOnly))
-            s.setBool("guest only", share.guestOnly());
-        if (!share.guestOnly()) {
-            QStringList users = share.validUsers();
-            // The guest joins a restricted list when guest access is chosen for the share;
-            // an empty list admits everyone already.
-            const bool guestChosen = share.guestOk() && (!loaded || !loaded->guestOk());
-            if (guestChosen && !users.isEmpty()) {
-                const QString account = settings.global()->guestAccount();
-                const QString guest =
-                    account == GlobalShare::noGuestAccount() ? QStringLiteral("nobody") : account;
-                if (!users.contains(guest))
-                    users << guest;
-            }
-            if (!loaded || users != loaded->validUsers())
-                s.setOrRemove("valid users", encode(users.join(QLatin1Char(' '))));
+    // The authentication mode decides who logs on as the guest, each share whether the guest
+    // may use it: a change of the mode changes no share.
+    if (changed(&Share::guestOk))
+        s.setBool("guest ok", share.guestOk());
+    if (changed(&Share::guestOnly))
+        s.setBool("guest only", share.guestOnly());
+    if (!share.guestOnly()) {
+        QStringList users = share.validUsers();
+        // The guest joins a restricted list when guest access is chosen for the share;
+        // an empty list admits everyone already.
+        const bool guestChosen = share.guestOk() && (!loaded || !loaded->guestOk());
+        if (guestChosen && !users.isEmpty()) {
+            const QString account = settings.global()->guestAccount();
+            const QString guest =
+                account == GlobalShare::noGuestAccount() ? QStringLiteral("nobody") : account;
+            if (!users.contains(guest))
+                users << guest;
         }
+        if (!loaded || users != loaded->validUsers())
+            s.setOrRemove("valid users", encode(users.join(QLatin1Char(' '))));
     }
 
     writeModules(s, section, share, loaded);

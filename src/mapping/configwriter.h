@@ -21,7 +21,7 @@ public:
     // section is null for a share that is not in the file; loaded is null when the share
     // has no loaded record.
     void writeShare(const Share &share, const ConfigTables::Section *section, const Share *loaded,
-                    const SambaSettings &settings, const SambaSettings &loadedSettings);
+                    const SambaSettings &settings);
     void removeSection(const ConfigTables::Section &section);
     // A new section at the end holding these parameters (key, value) as given.
     void addSection(const std::string &name,

@@ -214,22 +214,14 @@ void ShareDialog::updateButtons(const AccessPage &page)
 
 void ShareDialog::setAccessMode()
 {
+    // The share's own settings in every authentication mode: the mode decides who logs on as
+    // the guest, the share whether the guest may use it. guest only works with guest ok alone.
     const AccessPage users = page(0);
     const AccessPage groups = page(1);
-    if (m_settings.security() == SambaSettings::SecurityShare) {
-        m_ui->groupBoxUserAccess->setEnabled(false);
-        m_ui->groupBoxGroupAccess->setEnabled(false);
+    if (m_share.guestOk() && m_share.guestOnly())
         m_ui->radioButtonAllGuest->setChecked(true);
-        m_ui->radioButtonAllGuestGroup->setChecked(true);
-        setPageEnabled(users, false);
-        setPageEnabled(groups, false);
-        return;
-    }
-    m_ui->groupBoxUserAccess->setEnabled(true);
-    m_ui->groupBoxGroupAccess->setEnabled(true);
-
-    if (m_share.guestOnly() || m_share.guestOk())
-        m_ui->radioButtonAllGuest->setChecked(true);
+    else if (m_share.guestOk())
+        m_ui->radioButtonUsersAndGuests->setChecked(true);
     else if (m_ui->listWidgetShareUsers->count() == 0)
         m_ui->radioButtonAllSamba->setChecked(true);
     else
@@ -238,7 +230,6 @@ void ShareDialog::setAccessMode()
 
     if (m_share.writeListEverybody() || m_share.writeList().isEmpty()) {
         m_ui->radioButtonAllGuestGroup->setChecked(true);
-        m_writeListAllAtOpen = true;
         setPageEnabled(groups, false);
     } else if (m_ui->listWidgetShareGroup->count() == 0
                || m_ui->listWidgetShareGroup->item(0)->text() == QLatin1String("@everybody")) {
@@ -247,6 +238,20 @@ void ShareDialog::setAccessMode()
         m_ui->radioButtonSelectedGroup->setChecked(true);
         setPageEnabled(groups, true);
     }
+    m_userAccessAtOpen = userAccess();
+    m_usersAtOpen = texts(m_ui->listWidgetShareUsers);
+    m_groupAccessAtOpen = m_ui->radioButtonSelectedGroup->isChecked();
+    m_groupsAtOpen = texts(m_ui->listWidgetShareGroup);
+}
+
+QRadioButton *ShareDialog::userAccess() const
+{
+    for (QRadioButton *radio : {m_ui->radioButtonAllGuest, m_ui->radioButtonUsersAndGuests,
+                                m_ui->radioButtonAllSamba, m_ui->radioButtonSelected}) {
+        if (radio->isChecked())
+            return radio;
+    }
+    return nullptr;
 }
 
 void ShareDialog::fillAudit()
@@ -305,8 +310,8 @@ void ShareDialog::connectForm()
         connect(edit, &QLineEdit::textChanged, this, &ShareDialog::enableOk);
     for (QRadioButton *radio :
          {m_ui->radioButtonReadOnly, m_ui->radioButtonReadWrite, m_ui->radioButtonAllGuest,
-          m_ui->radioButtonAllSamba, m_ui->radioButtonSelected, m_ui->radioButtonAllGuestGroup,
-          m_ui->radioButtonSelectedGroup})
+          m_ui->radioButtonUsersAndGuests, m_ui->radioButtonAllSamba, m_ui->radioButtonSelected,
+          m_ui->radioButtonAllGuestGroup, m_ui->radioButtonSelectedGroup})
         connect(radio, &QRadioButton::toggled, this, &ShareDialog::enableOk);
     for (QCheckBox *box : {m_ui->checkBoxPrintable, m_ui->checkBoxBrowseable, m_ui->checkBoxAuditSimple,
                            m_ui->checkBoxAuditFull, m_ui->checkBoxLogToSyslog, m_ui->checkBoxLogSecDesc})
@@ -317,17 +322,16 @@ void ShareDialog::connectForm()
     connect(m_ui->widgetACL, &ACLWidget::stateChanged, this, &ShareDialog::enableOk);
     connect(m_ui->widgetFeatures, &ShareFeaturesWidget::stateChanged, this, &ShareDialog::enableOk);
 
-    connect(m_ui->radioButtonAllGuest, &QRadioButton::toggled, this, [this](bool checked) {
-        if (checked)
-            setPageEnabled(page(0), false);
-    });
+    for (QRadioButton *radio :
+         {m_ui->radioButtonAllGuest, m_ui->radioButtonUsersAndGuests, m_ui->radioButtonAllSamba}) {
+        connect(radio, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                setPageEnabled(page(0), false);
+        });
+    }
     connect(m_ui->radioButtonAllGuestGroup, &QRadioButton::toggled, this, [this](bool checked) {
         if (checked)
             setPageEnabled(page(1), false);
-    });
-    connect(m_ui->radioButtonAllSamba, &QRadioButton::toggled, this, [this](bool checked) {
-        if (checked)
-            setPageEnabled(currentPage(), false);
     });
     connect(m_ui->radioButtonSelected, &QRadioButton::toggled, this, [this](bool checked) {
         if (!checked)
@@ -574,8 +578,7 @@ bool ShareDialog::acceptDirectory(const QString &directory)
     if (problem.isEmpty())
         return true;
     // A share of a disk that is not mounted now keeps its path when the administrator says so.
-    if (!ShareRules::dependsOnConnection(directory) && !m_share.originalName().isEmpty()
-        && directory == m_share.path()) {
+    if (!m_share.originalName().isEmpty() && directory == m_share.path()) {
         return QMessageBox::warning(this, tr("Warning"),
                                     tr("Directory %1 does not exist now (a disk that is not mounted?).\n"
                                        "Keep this path for the share?")
@@ -599,16 +602,17 @@ bool ShareDialog::validate()
     };
 
     if (name != QLatin1String("homes")) {
-        if (directory.isEmpty()) {
+        // A share of the file without a path keeps having none while the field stays empty.
+        if (directory.isEmpty() && (m_share.originalName().isEmpty() || !m_share.path().isEmpty())) {
             info(tr("Please select a directory for share..."));
             focusField(0, m_ui->lineEditDirectory);
             return false;
         }
-        if (!acceptDirectory(directory)) {
+        if (!directory.isEmpty() && !acceptDirectory(directory)) {
             focusField(0, m_ui->lineEditDirectory);
             return false;
         }
-        if (!directory.startsWith(QLatin1String("/srv"))) {
+        if (!directory.isEmpty() && !directory.startsWith(QLatin1String("/srv"))) {
             QSettings settings;
             if (!settings.value(QLatin1String(doNotRemindKey), false).toBool()) {
                 QMessageBox box(QMessageBox::Information, tr("Info"),
@@ -656,6 +660,31 @@ bool ShareDialog::validate()
     return true;
 }
 
+void ShareDialog::writeAccess()
+{
+    // As the command line does: the record keeps what the administrator left alone, so that
+    // the save writes only the access he changed, and a combination the choices cannot show
+    // (guests and a list of valid users) survives an edit of the description.
+    const bool newShare = m_share.originalName().isEmpty();
+    const bool selected = m_ui->radioButtonSelected->isChecked();
+    const QStringList users = texts(m_ui->listWidgetShareUsers);
+    if (newShare || userAccess() != m_userAccessAtOpen || (selected && users != m_usersAtOpen)) {
+        const bool guests =
+            m_ui->radioButtonAllGuest->isChecked() || m_ui->radioButtonUsersAndGuests->isChecked();
+        m_share.setGuestOk(guests);
+        m_share.setGuestOnly(m_ui->radioButtonAllGuest->isChecked());
+        m_share.setValidUsers(selected ? users : QStringList());
+    }
+    const bool selectedGroups = m_ui->radioButtonSelectedGroup->isChecked();
+    const QStringList groups = texts(m_ui->listWidgetShareGroup);
+    // A share of the file shown with "all" because it has no write list keeps having none
+    // unless the choice changed.
+    if (newShare || selectedGroups != m_groupAccessAtOpen || (selectedGroups && groups != m_groupsAtOpen)) {
+        m_share.setWriteListEverybody(!selectedGroups);
+        m_share.setWriteList(selectedGroups ? groups : QStringList());
+    }
+}
+
 void ShareDialog::writeBack()
 {
     m_share.setPath(m_ui->lineEditDirectory->text());
@@ -669,20 +698,10 @@ void ShareDialog::writeBack()
         m_share.setDirectoryModeChange(managed ? (readOnly ? Share::MakeReadOnly : Share::MakeWritable)
                                                : Share::UndoDirectoryMode);
     m_share.setSetDirectoryPermissions(managed);
-    m_share.setGuestOk(m_ui->radioButtonAllGuest->isChecked());
-    m_share.setGuestOnly(m_ui->radioButtonAllGuest->isChecked());
     m_share.setPrintable(m_ui->checkBoxPrintable->isChecked());
     m_share.setBrowseable(m_ui->checkBoxBrowseable->isChecked());
     m_share.setCreateMask(m_ui->lineEditCreateMask->text());
-    // A share of the file shown with "all" because it has no write list keeps having none
-    // unless the choice changed: an untouched dialog changes nothing.
-    const bool everybody = m_ui->radioButtonAllGuestGroup->isChecked();
-    if (!everybody || !m_writeListAllAtOpen || m_share.originalName().isEmpty())
-        m_share.setWriteListEverybody(everybody);
-    m_share.setValidUsers(m_ui->radioButtonSelected->isChecked() ? texts(m_ui->listWidgetShareUsers)
-                                                                 : QStringList());
-    m_share.setWriteList(m_ui->radioButtonSelectedGroup->isChecked() ? texts(m_ui->listWidgetShareGroup)
-                                                                     : QStringList());
+    writeAccess();
 
     m_share.removeVfsModule(QStringLiteral("audit"));
     m_share.removeVfsModule(QStringLiteral("full_audit"));

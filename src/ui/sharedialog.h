@@ -14,6 +14,7 @@ class AuditOperationModel;
 class QGroupBox;
 class QListWidget;
 class QPushButton;
+class QRadioButton;
 class SambaSettings;
 class Share;
 class VfsModuleInventory;
@@ -78,6 +79,8 @@ private:
 
     void fillLists(const Accounts &accounts);
     void setAccessMode();
+    // The checked choice of the user access.
+    QRadioButton *userAccess() const;
     void fillAudit();
     void connectForm();
     void listChanged(const AccessPage &page);
@@ -103,6 +106,7 @@ private:
     bool refuseUnsafeText();
     void focusField(int tab, QWidget *field);
     void writeBack();
+    void writeAccess();
 
     Share &m_share;
     SambaSettings &m_settings;
@@ -113,6 +117,10 @@ private:
     // for only when Ok comes with a change of them.
     bool m_managedAtOpen = false;
     bool m_readOnlyAtOpen = true;
-    bool m_writeListAllAtOpen = false;
+    // The access as the dialog showed it: Ok changes the record's only when it changed.
+    QRadioButton *m_userAccessAtOpen = nullptr;
+    QStringList m_usersAtOpen;
+    bool m_groupAccessAtOpen = false;
+    QStringList m_groupsAtOpen;
     std::unique_ptr<Ui::ShareDialog> m_ui;
 };

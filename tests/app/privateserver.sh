@@ -180,8 +180,7 @@ free_port() {
 # write_global_config NAME DESCRIPTION: smb.conf with only the [global] section, for Samba
 # on the private port and directories; the shares are appended by the caller.
 #
-# User-level security without "map to guest": the window reads that line as share-level
-# security, where the dialog offers guest access only.
+# User-level security; a caller may add "map to guest".
 write_global_config() {
   cat >"$config" <<CONF
 # Shareward end-to-end test server: private port and directories, loopback only.

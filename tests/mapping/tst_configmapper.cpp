@@ -152,6 +152,18 @@ void TestConfigMapper::loadFields_data()
         QStringLiteral("Mine"));
     row("security user + map to guest", "[global]\nsecurity = USER\nmap to guest = Bad User\n", "",
         "security", QStringLiteral("SHARE"));
+    // Only bad user maps unknown names to the guest; Samba compares the value without case
+    // and blanks, and user-level security is the default of a standalone server.
+    row("map to guest never is user", "[global]\nsecurity = user\nmap to guest = Never\n", "", "security",
+        QStringLiteral("USER"));
+    row("map to guest bad password is user", "[global]\nsecurity = user\nmap to guest = Bad Password\n", "",
+        "security", QStringLiteral("USER"));
+    row("map to guest baduser", "[global]\nsecurity = user\nmap to guest = baduser\n", "", "security",
+        QStringLiteral("SHARE"));
+    row("bad user without a security line", "[global]\nmap to guest = bad user\n", "", "security",
+        QStringLiteral("SHARE"));
+    row("bad user in domain mode", "[global]\nsecurity = domain\nmap to guest = bad user\n", "", "security",
+        QStringLiteral("DOMAIN"));
     row("security user + realm", "[global]\nsecurity = user\nrealm = EXAMPLE.COM\n", "", "security",
         QStringLiteral("KERBEROS DOMAIN"));
     row("ads reads realm", "[global]\nsecurity = ads\nrealm = EXAMPLE.COM\n", "", "realm",
@@ -399,12 +411,13 @@ void TestConfigMapper::applyRecords_data()
         << QByteArray("[global]\nsecurity = user\nrealm = R.COM\nkerberos method = system keytab\n\n")
         << onGlobal([](SambaSettings &s) { s.global()->setRealm(QStringLiteral("S.COM")); })
         << QByteArray("[global]\nsecurity = user\nrealm = S.COM\nkerberos method = system keytab\n\n");
-    QTest::newRow("switching to share mode opens shares")
+    // The mode decides who logs on as the guest, not which shares admit it.
+    QTest::newRow("switching to share mode leaves the shares")
         << QByteArray("[global]\nsecurity = user\n\n[s]\npath = /s\n" + flags + "\n")
         << onGlobal([](SambaSettings &s) { s.setSecurity(SambaSettings::SecurityShare); })
         << QByteArray(
                "[global]\nsecurity = user\nmap to guest = Bad User\n\n[s]\npath = /s\n"
-               "read only = yes\nprintable = no\nbrowseable = yes\nguest ok = yes\nguest only = yes\n\n");
+               "read only = yes\nprintable = no\nbrowseable = yes\nguest ok = no\nguest only = no\n\n");
     QTest::newRow("guest added to valid users when chosen")
         << QByteArray("[global]\nguest account = nobody\n\n[s]\npath = /s\n" + flags
                       + "valid users = alice bob\n\n")

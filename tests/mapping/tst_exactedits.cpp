@@ -3,6 +3,7 @@
 // say.
 #include "configdocument.h"
 #include "configmapper.h"
+#include "linechange.h"
 #include "recordjson.h"
 #include "testfiles.h"
 #include "vfsmodule.h"
@@ -20,20 +21,6 @@
 namespace {
 
 using Edit = std::function<void(SambaSettings &, Share &)>;
-
-// Lines with their endings, so that a changed ending counts as a changed line.
-QList<QByteArray> linesOf(const QByteArray &text)
-{
-    QList<QByteArray> lines;
-    int start = 0;
-    while (start < text.size()) {
-        const int feed = text.indexOf('\n', start);
-        const int end = feed < 0 ? text.size() : feed + 1;
-        lines << text.mid(start, end - start);
-        start = end;
-    }
-    return lines;
-}
 
 struct Loaded
 {
@@ -127,21 +114,12 @@ void TestExactEdits::oneField()
     const QByteArray written = QByteArray::fromStdString(loaded.document.text());
 
     // Exactly one line replaced or added.
-    const QList<QByteArray> before = linesOf(original);
-    const QList<QByteArray> after = linesOf(written);
-    int head = 0;
-    while (head < before.size() && head < after.size() && before.at(head) == after.at(head))
-        ++head;
-    int tail = 0;
-    while (tail < before.size() - head && tail < after.size() - head
-           && before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
-        ++tail;
-    // A line added after an unterminated last line ends that line first.
-    if (!original.endsWith('\n') && head == before.size() - 1 && after.at(head).startsWith(before.at(head))
-        && after.at(head).size() <= before.at(head).size() + 2)
-        ++head;
-    const int removed = before.size() - head - tail;
-    const int added = after.size() - head - tail;
+    const LineChange change(original, written);
+    const QList<QByteArray> &before = change.before;
+    const QList<QByteArray> &after = change.after;
+    const int head = change.head;
+    const int removed = change.removed;
+    const int added = change.added;
     // A file without [global] gets one for a global field: a blank line, the header, the
     // line, and a blank line.
     const bool newGlobal =

@@ -762,9 +762,10 @@ void TestConfigDialog::saveThroughMapper_data()
                                                        "\tkerberos method = dedicated keytab\n",
                                                        "\tdedicated keytab file = /etc/krb5.keytab\n"}
                                      << QByteArrayList{"idmap config", "map to guest"};
+    // The shares stay as they were: the mode opens none to guests.
     QTest::newRow("share") << user << SambaSettings::SecurityShare << QString()
                            << QByteArrayList{"\tsecurity = user\n", "\tmap to guest = Bad User\n",
-                                             "\tguest ok = yes\n", "\tguest only = yes\n"}
+                                             "\tguest ok = no\n", "\tguest only = no\n"}
                            << QByteArrayList{"realm", "kerberos method", "idmap config"};
     QTest::newRow("domain") << user << SambaSettings::SecurityDomain << QString()
                             << (QByteArrayList{"\tsecurity = domain\n"} + idmap)
@@ -825,6 +826,8 @@ void TestConfigDialog::saveThroughMapper()
         }
         QVERIFY(global.contains("\tworkgroup = OFFICE\n"));
         QCOMPARE(global.count("\tsecurity ="), 1);
+        // No mode changes a share.
+        QCOMPARE(saved.mid(saved.indexOf("[data]")), text.mid(text.indexOf("[data]")));
 
         // The installed file is what testparm accepts, and loads back as the chosen mode.
         const TestParmResult verdict = TestParm().checkConf(path);

@@ -82,6 +82,7 @@ using Setup = std::function<void(QWidget &)>;
 } // namespace
 
 Q_DECLARE_METATYPE(Setup)
+Q_DECLARE_METATYPE(SambaSettings::SecurityMode)
 
 class TestShareDialog : public QObject
 {
@@ -110,7 +111,8 @@ private slots:
     void directoryModeRequests();
     void missingDirectoryOfExistingShare();
     void writeBack();
-    void shareLevelSecurity();
+    void accessChoices_data();
+    void accessChoices();
     void directoryChooser();
     void auditTab();
     void featuresTab_data();
@@ -198,6 +200,7 @@ void TestShareDialog::validUsersOfTheRecord()
 void TestShareDialog::accessModes_data()
 {
     QTest::addColumn<bool>("guestOk");
+    QTest::addColumn<bool>("guestOnly");
     QTest::addColumn<QStringList>("validUsers");
     QTest::addColumn<bool>("writeListEverybody");
     QTest::addColumn<QStringList>("writeList");
@@ -208,26 +211,37 @@ void TestShareDialog::accessModes_data()
 
     const QStringList alice{QStringLiteral("alice")};
     const QStringList staff{QStringLiteral("staff")};
-    QTest::newRow("guests") << true << QStringList() << true << QStringList() << "radioButtonAllGuest"
-                            << "radioButtonAllGuestGroup" << false << false;
-    QTest::newRow("all samba users") << false << QStringList() << false << QStringList()
+    QTest::newRow("guests only") << true << true << QStringList() << true << QStringList()
+                                 << "radioButtonAllGuest"
+                                 << "radioButtonAllGuestGroup" << false << false;
+    // Users log on as themselves, strangers as the guest: the most common guest share.
+    QTest::newRow("users and guests")
+        << true << false << QStringList() << true << QStringList() << "radioButtonUsersAndGuests"
+        << "radioButtonAllGuestGroup" << false << false;
+    // Without guest ok, guest only does nothing.
+    QTest::newRow("guest only alone")
+        << false << true << QStringList() << false << QStringList() << "radioButtonAllSamba"
+        << "radioButtonAllGuestGroup" << false << false;
+    QTest::newRow("all samba users") << false << false << QStringList() << false << QStringList()
                                      << "radioButtonAllSamba"
                                      << "radioButtonAllGuestGroup" << false << false;
-    QTest::newRow("selected") << false << alice << false << staff << "radioButtonSelected"
+    QTest::newRow("selected") << false << false << alice << false << staff << "radioButtonSelected"
                               << "radioButtonSelectedGroup" << true << true;
-    QTest::newRow("guest wins over users") << true << alice << false << staff << "radioButtonAllGuest"
-                                           << "radioButtonSelectedGroup" << false << true;
-    QTest::newRow("everybody writes") << false << alice << true << staff << "radioButtonSelected"
+    QTest::newRow("guest wins over users")
+        << true << false << alice << false << staff << "radioButtonUsersAndGuests"
+        << "radioButtonSelectedGroup" << false << true;
+    QTest::newRow("everybody writes") << false << false << alice << true << staff << "radioButtonSelected"
                                       << "radioButtonAllGuestGroup" << true << false;
     // A first chosen group "@everybody" leaves the form's default.
-    QTest::newRow("@everybody first")
-        << false << alice << false << QStringList{QStringLiteral("@everybody")} << "radioButtonSelected"
-        << "radioButtonSelectedGroup" << true << true;
+    QTest::newRow("@everybody first") << false << false << alice << false
+                                      << QStringList{QStringLiteral("@everybody")} << "radioButtonSelected"
+                                      << "radioButtonSelectedGroup" << true << true;
 }
 
 void TestShareDialog::accessModes()
 {
     QFETCH(bool, guestOk);
+    QFETCH(bool, guestOnly);
     QFETCH(QStringList, validUsers);
     QFETCH(bool, writeListEverybody);
     QFETCH(QStringList, writeList);
@@ -237,6 +251,7 @@ void TestShareDialog::accessModes()
     QFETCH(bool, groupListsEnabled);
     Share share;
     share.setGuestOk(guestOk);
+    share.setGuestOnly(guestOnly);
     share.setValidUsers(validUsers);
     share.setWriteListEverybody(writeListEverybody);
     share.setWriteList(writeList);
@@ -787,26 +802,60 @@ void TestShareDialog::writeBack()
     QVERIFY(!share.aclByDefault());
 }
 
-void TestShareDialog::shareLevelSecurity()
+void TestShareDialog::accessChoices_data()
 {
-    Share share;
+    QTest::addColumn<SambaSettings::SecurityMode>("mode");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<bool>("guestOk");
+    QTest::addColumn<bool>("guestOnly");
+    QTest::addColumn<QStringList>("validUsers");
+    QTest::addColumn<QStringList>("writeList");
+    const QStringList alice{QStringLiteral("alice")};
+    const QStringList staff{QStringLiteral("staff")};
+    // The authentication mode changes nothing in the share: names unknown to Samba log on as the
+    // guest in SHARE mode, and each share still says whether the guest may use it.
+    for (const auto mode : {SambaSettings::SecurityUser, SambaSettings::SecurityShare}) {
+        const QByteArray prefix = SambaSettings::securityModeText(mode).toLatin1() + ": ";
+        QTest::newRow(QByteArray(prefix + "description only").constData())
+            << mode << QString() << false << false << alice << staff;
+        QTest::newRow(QByteArray(prefix + "guests only").constData())
+            << mode << "radioButtonAllGuest" << true << true << QStringList() << staff;
+        QTest::newRow(QByteArray(prefix + "users and guests").constData())
+            << mode << "radioButtonUsersAndGuests" << true << false << QStringList() << staff;
+        QTest::newRow(QByteArray(prefix + "all samba users").constData())
+            << mode << "radioButtonAllSamba" << false << false << QStringList() << staff;
+    }
+}
+
+// A share restricted to alice and written by staff: the Access tab shows and edits it in every
+// authentication mode, and Ok changes only the access chosen.
+void TestShareDialog::accessChoices()
+{
+    QFETCH(SambaSettings::SecurityMode, mode);
+    QFETCH(QString, choice);
+    Share share(QStringLiteral("data"));
+    share.setName(QStringLiteral("data"));
+    share.setPath(m_srv);
     share.setValidUsers({QStringLiteral("alice")});
     share.setWriteList({QStringLiteral("staff")});
-    SambaSettings settings = makeSettings(SambaSettings::SecurityShare);
-    ShareDialog dialog(share, settings, {});
-    QVERIFY(!child<QWidget>(dialog, "groupBoxUserAccess")->isEnabled());
-    QVERIFY(!child<QWidget>(dialog, "groupBoxGroupAccess")->isEnabled());
-    QVERIFY(!child<QWidget>(dialog, "listWidgetShareUsers")->isEnabled());
-    QVERIFY(!child<QWidget>(dialog, "pushButtonAddCustomGroup")->isEnabled());
-    child<QLineEdit>(dialog, "lineEditDirectory")->setText(m_srv);
-    child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral("public"));
+    SambaSettings settings = makeSettings(mode);
+    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    QVERIFY(child<QWidget>(dialog, "groupBoxUserAccess")->isEnabled());
+    QVERIFY(child<QWidget>(dialog, "groupBoxGroupAccess")->isEnabled());
+    QVERIFY(child<QRadioButton>(dialog, "radioButtonSelected")->isChecked());
+    QVERIFY(child<QWidget>(dialog, "listWidgetShareUsers")->isEnabled());
+    QVERIFY(child<QRadioButton>(dialog, "radioButtonSelectedGroup")->isChecked());
+    QVERIFY(child<QWidget>(dialog, "pushButtonAddCustomGroup")->isEnabled());
+    child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("edited"));
+    if (!choice.isEmpty())
+        dialog.findChild<QRadioButton *>(choice)->click();
     dialog.accept();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(share.guestOk());
-    QVERIFY(share.guestOnly());
-    QVERIFY(share.writeListEverybody());
-    QCOMPARE(share.validUsers(), QStringList());
-    QCOMPARE(share.writeList(), QStringList());
+    QTEST(share.guestOk(), "guestOk");
+    QTEST(share.guestOnly(), "guestOnly");
+    QTEST(share.validUsers(), "validUsers");
+    QTEST(share.writeList(), "writeList");
+    QVERIFY(!share.writeListEverybody());
 }
 
 void TestShareDialog::directoryChooser()

@@ -6,10 +6,12 @@
 # alone. There:
 #   1. useradd makes alice and bob (uid >= 2500, so the dialog lists them) and the real
 #      pdbedit makes them Samba users;
-#   2. DRIVER, the window under Qt Test, adds four shares through the share dialog and saves
+#   2. DRIVER, the window under Qt Test, adds five shares through the share dialog and saves
 #      with the real testparm: [docs] read-only for all Samba users, [team] read/write for
-#      alice alone, [guest] read/write for guests, [audited] as [team] with full_audit
-#      logging to smbd's log and acl_xattr; then it edits [team] and saves again;
+#      alice alone, [guest] read/write for everyone as the guest, [audited] as [team] with
+#      full_audit logging to smbd's log and acl_xattr, [mixed] read/write for Samba users as
+#      themselves and for others as the guest; then it edits [team] and saves again. The
+#      server maps names unknown to Samba to the guest (map to guest = bad user);
 #   3. the real smbd serves the saved smb.conf on a private port on 127.0.0.1, and the real
 #      smbclient checks that each share admits and refuses whom the dialog meant, that
 #      full_audit logs alice's write to [audited] and that acl_xattr stores the file's ACL.
@@ -33,6 +35,9 @@ write_global_config SHAREACCESS "Shareward share access test"
 # Writes of one byte on are asynchronous by default, which full_audit logs as pwrite_send:
 # the dialog offers pwrite only, which smbd calls for synchronous writes.
 echo "   aio write size = 0" >>"$config"
+# Names unknown to Samba log on as the guest: the window's SHARE mode, which must open no
+# share to guests by itself.
+echo "   map to guest = bad user" >>"$config"
 
 # The accounts: system users above 2500 in group users, made Samba users by pdbedit.
 declare -A passwords=([alice]='Alice-pw-2601' [bob]='Bob-pw-2602')
@@ -40,6 +45,8 @@ for user in alice bob; do
   add_system_user "$user" 2601
   add_samba_user "$user" "${passwords[$user]}"
 done
+# carol has a system account and no Samba account: Samba does not know her.
+add_system_user carol 2601
 accounts=$(pdbedit -L) || fail "pdbedit -L failed"
 for user in alice bob; do
   grep -q "^$user:" <<<"$accounts" || fail "pdbedit does not list $user: $accounts"
@@ -52,7 +59,7 @@ mkdir -m 0775 "$srv/docs"
 chgrp users "$srv/docs"
 chmod 0775 "$srv/docs"
 echo "read me" >"$srv/docs/readme.txt"
-mkdir -m 0755 "$srv/team" "$srv/guest" "$srv/audited"
+mkdir -m 0755 "$srv/team" "$srv/guest" "$srv/audited" "$srv/mixed"
 setpriv --reuid=alice --regid=users --clear-groups -- test -w "$srv/docs" \
   || fail "$srv/docs should be writable for alice on the file system"
 echo "hello from the share access test" >"$client/hello.txt"
@@ -124,6 +131,9 @@ allowed "bob, as every Samba user, reads [docs]" docs bob 'get readme.txt readme
 refused "the read-only [docs] refuses bob's write" "$write_denied" docs bob 'put hello.txt bob.txt'
 absent "$srv/docs/bob.txt"
 refused "[docs] is for Samba users: an anonymous guest cannot connect" "$denied" docs anonymous 'ls'
+refused "[docs] refuses a name unknown to Samba, logged on as the guest" "$denied" docs 'stranger%any' 'ls'
+refused "[docs] refuses carol, a system account without a Samba account" "$denied" docs 'carol%any' 'ls'
+refused "[team] refuses a name unknown to Samba" "$denied" team 'stranger%any' 'ls'
 
 # [guest]: read/write for guests, who act as the guest account nobody.
 allowed "an anonymous guest lists [guest]" guest anonymous 'ls'
@@ -131,6 +141,19 @@ allowed "a guest writes to the read/write [guest]" guest anonymous 'put hello.tx
 [ "$rc" -ne 0 ] || owned "$srv/guest/guest.txt" nobody
 allowed "alice on the guest-only [guest] acts as the guest" guest alice 'put hello.txt alice.txt'
 [ "$rc" -ne 0 ] || owned "$srv/guest/alice.txt" nobody
+allowed "a name unknown to Samba logs on to [guest] as the guest" guest 'stranger%any' 'put hello.txt stranger.txt'
+[ "$rc" -ne 0 ] || owned "$srv/guest/stranger.txt" nobody
+allowed "carol, unknown to Samba, logs on to [guest] as the guest" guest 'carol%any' 'ls'
+refused "a known user with a wrong password is refused, even by [guest]" 'NT_STATUS_LOGON_FAILURE' guest \
+  'alice%wrong-password' 'ls'
+
+# [mixed]: guest ok without guest only, Samba users as themselves, the others as the guest.
+allowed "alice writes to [mixed] as herself" mixed alice 'put hello.txt alice.txt'
+[ "$rc" -ne 0 ] || owned "$srv/mixed/alice.txt" alice
+allowed "an anonymous guest writes to [mixed]" mixed anonymous 'put hello.txt anonymous.txt'
+[ "$rc" -ne 0 ] || owned "$srv/mixed/anonymous.txt" nobody
+allowed "a name unknown to Samba writes to [mixed] as the guest" mixed 'stranger%any' 'put hello.txt stranger.txt'
+[ "$rc" -ne 0 ] || owned "$srv/mixed/stranger.txt" nobody
 
 # [audited]: alice's write is in smbd's log, where full_audit writes at debug level 1 without
 # syslog, and acl_xattr keeps the file's ACL in an extended attribute.

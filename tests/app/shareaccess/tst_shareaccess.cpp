@@ -1,6 +1,7 @@
 // The window's part of the share access test, run by shareaccess.sh inside its namespaces:
-// four shares added through the share dialog as an administrator would fill it in, one of
-// them with full_audit and acl_xattr, then saved with the real testparm and pdbedit.
+// five shares added through the share dialog as an administrator would fill it in, one of
+// them with full_audit and acl_xattr, then saved with the real testparm and pdbedit. The
+// server maps unknown names to the guest (the SHARE mode), which opens no share by itself.
 // shareaccess.sh then serves the saved smb.conf with the real smbd and checks who gets in
 // and what the modules record.
 #include "../privateserverwindow.h"
@@ -35,7 +36,7 @@ namespace {
 // What the administrator enters in the dialog for one share.
 struct ShareForm
 {
-    enum Access { AllGuests, AllSambaUsers, SelectedUsers };
+    enum Access { AllGuests, UsersAndGuests, AllSambaUsers, SelectedUsers };
 
     QString directory;
     QString name;
@@ -75,6 +76,7 @@ public:
         auto *permissions = widget<QCheckBox>("checkBoxSetDirectoryPermissions");
         auto *accessTabs = widget<QTabWidget>("AccessTabWidget");
         auto *allGuests = widget<QRadioButton>("radioButtonAllGuest");
+        auto *usersAndGuests = widget<QRadioButton>("radioButtonUsersAndGuests");
         auto *allSamba = widget<QRadioButton>("radioButtonAllSamba");
         auto *selected = widget<QRadioButton>("radioButtonSelected");
         auto *available = widget<QListWidget>("listWidgetSambaUsers");
@@ -99,6 +101,7 @@ public:
         tabs->setCurrentWidget(access);
         accessTabs->setCurrentIndex(0);
         QRadioButton *who = form.access == ShareForm::AllGuests ? allGuests
+            : form.access == ShareForm::UsersAndGuests          ? usersAndGuests
             : form.access == ShareForm::AllSambaUsers           ? allSamba
                                                                 : selected;
         who->click();
@@ -440,8 +443,15 @@ void TestShareAccess::addSharesThroughDialog()
     audited.aclXattr = true;
     error = addShare(audited);
     QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("[audited]: ") + error));
+    ShareForm mixed = guest;
+    mixed.directory = srv(QStringLiteral("mixed"));
+    mixed.name = QStringLiteral("mixed");
+    mixed.description = QStringLiteral("Users as themselves, others as guest");
+    mixed.access = ShareForm::UsersAndGuests;
+    error = addShare(mixed);
+    QVERIFY2(error.isEmpty(), qPrintable(QStringLiteral("[mixed]: ") + error));
 
-    QCOMPARE(window()->shareModel()->rowCount(), 4);
+    QCOMPARE(window()->shareModel()->rowCount(), 5);
     const Share *added = share(QStringLiteral("docs"));
     QVERIFY(added);
     QVERIFY(added->readOnly());
@@ -455,6 +465,11 @@ void TestShareAccess::addSharesThroughDialog()
     QVERIFY(added);
     QVERIFY(!added->readOnly());
     QVERIFY(added->guestOk());
+    QVERIFY(added->guestOnly());
+    added = share(QStringLiteral("mixed"));
+    QVERIFY(added);
+    QVERIFY(added->guestOk());
+    QVERIFY(!added->guestOnly());
     added = share(QStringLiteral("audited"));
     QVERIFY(added);
     QVERIFY(!added->readOnly());
@@ -480,10 +495,11 @@ void TestShareAccess::save()
     QCOMPARE(modeOf(srv(QStringLiteral("team"))), mode_t(0777));
     QCOMPARE(modeOf(srv(QStringLiteral("guest"))), mode_t(0777));
     QCOMPARE(modeOf(srv(QStringLiteral("audited"))), mode_t(0777));
+    QCOMPARE(modeOf(srv(QStringLiteral("mixed"))), mode_t(0777));
     QCOMPARE(modeOf(srv(QStringLiteral("docs"))), mode_t(0775));
 
     const QString config = m_server.savedConfig();
-    for (const char *section : {"[docs]", "[team]", "[guest]", "[audited]"})
+    for (const char *section : {"[docs]", "[team]", "[guest]", "[audited]", "[mixed]"})
         QVERIFY2(config.contains(QLatin1String(section)), section);
     // Added shares come after the file as it was, which keeps every byte.
     QVERIFY2(config.startsWith(m_original), qPrintable(config));
