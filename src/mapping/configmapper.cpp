@@ -571,7 +571,9 @@ TestParmResult ConfigMapper::judgeWithRegistry(const std::string &effective,
                                                const std::string &registry) const
 {
     TestParmResult verdict = judge(effective);
-    if (!RegistryConfig::unknownParameter(verdict.output.toStdString(), registry).empty()) {
+    const std::string said = verdict.output.toStdString();
+    if (!RegistryConfig::unknownParameter(said, registry).empty()
+        || !RegistryConfig::globalInShare(said, registry).empty()) {
         verdict.status = TestParmResult::Errors;
         throw Refusal(verdict);
     }
@@ -652,6 +654,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     m_document.discardEdits();
     const bool registryChanged = m_registry && m_registry->document().modified();
     std::string listed;
+    QString registrySummary;
     if (registryChanged) {
         const std::string registry = m_registry->document().text();
         m_registry->document().discardEdits();
@@ -659,7 +662,8 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         judgeWithRegistry(
             RegistryConfig::effectiveText(m_registryUse, fileChanged ? text : m_document.bytes(), registry),
             registry);
-        listed = changeRegistry(*m_registry, registry, false, changes.summary());
+        listed = changeRegistry(*m_registry, registry, false);
+        registrySummary = changes.summary();
         m_lastChanges = changes;
     }
     if (fileChanged) {
@@ -669,9 +673,12 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         } catch (const std::runtime_error &error) {
             if (!registryChanged)
                 throw;
-            fail(QString::fromStdString(error.what()) + QLatin1Char('\n') + m_registry->putBack());
+            fail(QString::fromStdString(error.what()) + QLatin1Char('\n')
+                 + m_registry->putBack(m_registryKept));
         }
     }
+    if (registryChanged)
+        recordRegistry(listed, registrySummary);
     for (Share &share : shares)
         share.setOriginalName(share.name());
     if (!m_readsBack) {
@@ -709,29 +716,35 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     }
 }
 
-std::string ConfigMapper::changeRegistry(RegistryStore &store, const std::string &after, bool replace,
-                                         const QString &summary)
+std::string ConfigMapper::changeRegistry(RegistryStore &store, const std::string &after, bool replace)
 {
-    const std::string before = store.text();
-    store.apply(after, replace);
+    m_registryKept = 0;
+    m_registryListed = false;
+    if (m_history) {
+        m_registryKept = m_history->recordOutsideChange(registryHistoryFile(), store.text(), m_program);
+        if (!m_registryKept && m_historyError.isEmpty())
+            m_historyError = m_history->errorString();
+    }
+    store.apply(after, replace, m_registryKept);
     m_registryChanged = true;
     // What net made of it, for the history and as the registry loaded after the save. The
     // change is made: when net cannot list it now, it holds what was asked for.
-    std::string listed;
     try {
-        listed = store.list();
+        std::string listed = store.list();
+        m_registryListed = true;
+        return listed;
     } catch (const std::runtime_error &error) {
         if (m_history)
             m_historyError = QString::fromStdString(error.what());
         return after;
     }
-    const QString file = registryHistoryFile();
-    if (m_history
-        && (!m_history->recordOutsideChange(file, before, m_program)
-            || !m_history->record(file, listed, summary, m_program))
+}
+
+void ConfigMapper::recordRegistry(const std::string &listed, const QString &summary)
+{
+    if (m_history && m_registryListed && !m_history->record(registryHistoryFile(), listed, summary, m_program)
         && m_historyError.isEmpty())
         m_historyError = m_history->errorString();
-    return listed;
 }
 
 void ConfigMapper::restore(const std::string &bytes, const QString &summary)

@@ -186,12 +186,15 @@ private:
     // testparm on text in a temporary file beside smb.conf; throws when it refuses.
     TestParmResult judge(const std::string &text) const;
     // judge on the whole configuration with registry as the registry's text; also refused
-    // when the registry would hold a parameter testparm does not know, which net refuses.
+    // when the registry would hold a parameter testparm does not know, or a server-wide one
+    // in a share, which net refuses.
     TestParmResult judgeWithRegistry(const std::string &effective, const std::string &registry) const;
-    // Makes the registry hold after (the gate passed), and records both versions in history;
-    // returns the registry as net lists it then.
-    std::string changeRegistry(RegistryStore &store, const std::string &after, bool replace,
-                               const QString &summary);
+    // Makes the registry hold after (the gate passed), the registry as it was recorded in the
+    // history before anything changes it; returns the registry as net lists it then.
+    std::string changeRegistry(RegistryStore &store, const std::string &after, bool replace);
+    // Records the registry as changeRegistry left it, once the whole save is made: a change
+    // put back is never recorded as a version that was in effect.
+    void recordRegistry(const std::string &listed, const QString &summary);
     void readTables();
     // What the mapper keeps beside the tables: the decoded names; no share loaded yet.
     void indexTables();
@@ -233,6 +236,10 @@ private:
     QString m_registryError;
     std::unique_ptr<RegistryStore> m_registry;
     bool m_registryChanged = false;
+    // The history's version of the registry as the current save found it, and whether net
+    // listed what the save made of it.
+    int m_registryKept = 0;
+    bool m_registryListed = false;
     bool m_holdsRegistry = false; // the registry's own mapper: every record is stored there
     SectionEditor::KeyFilter m_globalKeys;
     std::set<std::string> m_readAfterRegistry; // [global] keys (lookup form) after include = registry

@@ -266,6 +266,7 @@ SambaSettings ConfigTransfer::apply(const Transfer &transfer)
         !refused.empty())
         fail(Messages::tr("The registry configuration cannot hold \"%1\": nothing is changed.")
                  .arg(ConfigValues::decode(refused)));
+    std::string listed;
     if (registryChanged) {
         // Samba reads the registry as the new smb.conf leads it there.
         ConfigDocument file;
@@ -277,7 +278,7 @@ SambaSettings ConfigTransfer::apply(const Transfer &transfer)
             RegistryConfig::effectiveText(use == RegistryConfig::NotUsed ? RegistryConfig::Included : use,
                                           transfer.fileAfter, transfer.registryAfter),
             transfer.registryAfter);
-        m.changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry, transfer.summary);
+        listed = m.changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry);
         m.m_lastChanges = ConfigChanges::between(transfer.registryBefore, transfer.registryAfter);
     }
     if (fileChanged) {
@@ -286,10 +287,12 @@ SambaSettings ConfigTransfer::apply(const Transfer &transfer)
         } catch (const std::runtime_error &error) {
             if (!registryChanged)
                 throw;
-            fail(QString::fromStdString(error.what()) + QLatin1Char('\n') + store->putBack());
+            fail(QString::fromStdString(error.what()) + QLatin1Char('\n') + store->putBack(m.m_registryKept));
         }
         m.m_lastChanges = ConfigChanges::between(transfer.fileBefore, transfer.fileAfter);
         m.m_replacedText = transfer.fileBefore;
     }
+    if (registryChanged)
+        m.recordRegistry(listed, transfer.summary);
     return m.loadGlobal();
 }

@@ -1,5 +1,7 @@
 #include "registryconfig.h"
 
+#include <set>
+
 #include "configdocument.h"
 #include "configvalues.h"
 
@@ -205,6 +207,41 @@ std::string RegistryConfig::unknownParameter(const std::string &testparmOutput,
             if (registry.line(line).kind == ConfigLine::Parameter
                 && ConfigValues::lookupKey(registry.name(line)) == unknown)
                 return registry.name(line);
+        }
+    }
+    return std::string();
+}
+
+std::string RegistryConfig::globalInShare(const std::string &testparmOutput, const std::string &registryText)
+{
+    static const std::string marker = "Global parameter ";
+    static const std::string ending = " found in service section!";
+    std::set<std::string> named;
+    for (std::size_t at = testparmOutput.find(marker); at != std::string::npos;
+         at = testparmOutput.find(marker, at + 1)) {
+        const std::size_t start = at + marker.size();
+        const std::size_t end = testparmOutput.find(ending, start);
+        const std::size_t line = testparmOutput.find('\n', start);
+        if (end == std::string::npos || end > line)
+            continue;
+        named.insert(std::string(ConfigValues::canonicalOf(
+            ConfigValues::lookupKey(std::string_view(testparmOutput).substr(start, end - start)))));
+    }
+    if (named.empty())
+        return std::string();
+    const ParsedRegistry registry(registryText);
+    for (const ConfigTables::Section &section : registry.tables.sections()) {
+        if (!section.isShare())
+            continue;
+        for (const ConfigTables::Occurrence &run : section.occurrences) {
+            const std::size_t first = run.header == ConfigTables::noHeader ? 0 : run.header + 1;
+            for (std::size_t line = first; line < run.end; ++line) {
+                if (registry.document.line(line).kind != ConfigLine::Parameter)
+                    continue;
+                const std::string name = registry.document.name(line);
+                if (named.count(std::string(ConfigValues::canonicalOf(ConfigValues::lookupKey(name)))))
+                    return name;
+            }
         }
     }
     return std::string();

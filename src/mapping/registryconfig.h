@@ -63,6 +63,10 @@ public:
     // naming it "Unknown parameter encountered"), or empty. testparm only ignores such a
     // parameter; net conf refuses it.
     static std::string unknownParameter(const std::string &testparmOutput, const std::string &registryText);
+    // The first parameter of a share of registryText that testparm said is server-wide only
+    // ("Global parameter ... found in service section!"), as written; or empty. testparm
+    // ignores it there; net conf import refuses it, after it has emptied the registry.
+    static std::string globalInShare(const std::string &testparmOutput, const std::string &registryText);
 
     struct Command
     {

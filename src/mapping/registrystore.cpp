@@ -63,7 +63,7 @@ void RegistryStore::checkUnchanged() const
                                      .toStdString());
 }
 
-void RegistryStore::apply(const std::string &after, bool replace)
+void RegistryStore::apply(const std::string &after, bool replace, int keptVersion)
 {
     QString failure;
     if (replace) {
@@ -92,26 +92,30 @@ void RegistryStore::apply(const std::string &after, bool replace)
     if (failure.isEmpty())
         return;
     fail(Messages::tr("Samba's registry configuration could not be changed: %1").arg(failure)
-         + QLatin1Char('\n') + putBack());
+         + QLatin1Char('\n') + putBack(keptVersion));
 }
 
-QString RegistryStore::putBack()
+QString RegistryStore::putBack(int keptVersion)
 {
     const QString failure = replaceWith(m_text);
-    return failure.isEmpty() ? Messages::tr("The registry was put back as it was.")
-                             : Messages::tr("The registry could not be put back as it was: %1").arg(failure);
+    if (failure.isEmpty())
+        return Messages::tr("The registry was put back as it was.");
+    const QString said = Messages::tr("The registry could not be put back as it was: %1").arg(failure);
+    if (keptVersion <= 0)
+        return said;
+    return said + QLatin1Char(' ')
+        + Messages::tr("Version %1 of the history holds it; restore that version.").arg(keptVersion);
 }
 
 QString RegistryStore::replaceWith(const std::string &text)
 {
     // net conf import reads a file; it is written beside smb.conf, where only root writes.
+    // Import replaces the registry itself: a drop before it would only add a second moment
+    // at which a cluster replicates an empty configuration.
     ConfigFileInstaller file(m_configPath);
     if (!file.open() || !file.write(text))
         return file.errorString();
-    NetConf::Result result = m_net.drop();
-    // An empty registry is what drop leaves.
-    if (result.succeeded && text.find('[') != std::string::npos)
-        result = m_net.import(file.temporaryPath());
+    const NetConf::Result result = m_net.import(file.temporaryPath());
     file.discard();
     return result.succeeded ? QString() : result.errorText;
 }

@@ -33,16 +33,18 @@ public:
     void checkUnchanged() const;
 
     // Makes the registry hold after instead of the text loaded: the parameters that differ, one
-    // net conf command each; or, with replace, net conf drop and import of after whole. When a
-    // step fails the registry is put back as loaded and std::runtime_error says what failed
-    // and whether putting back worked.
-    void apply(const std::string &after, bool replace);
+    // net conf command each; or, with replace, net conf import of after whole. When a step
+    // fails the registry is put back as loaded and std::runtime_error says what failed and
+    // whether putting back worked. keptVersion is the history's version holding the registry
+    // as loaded, named when it cannot be put back; 0 when there is none.
+    void apply(const std::string &after, bool replace, int keptVersion);
     // Puts the registry back as loaded, after apply succeeded and something later failed;
     // says in a sentence whether it could.
-    QString putBack();
+    QString putBack(int keptVersion);
 
 private:
-    // net conf drop and import of text, through a temporary file beside smb.conf.
+    // net conf import of text, which replaces the whole registry configuration (an empty
+    // text empties it), through a temporary file beside smb.conf.
     QString replaceWith(const std::string &text);
 
     NetConf m_net;

@@ -35,11 +35,6 @@ NetConf::Result NetConf::deleteShare(const QString &name) const
     return run({QStringLiteral("delshare"), name});
 }
 
-NetConf::Result NetConf::drop() const
-{
-    return run({QStringLiteral("drop")});
-}
-
 NetConf::Result NetConf::import(const QString &file) const
 {
     return run({QStringLiteral("import"), file});

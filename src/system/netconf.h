@@ -34,8 +34,6 @@ public:
     Result deleteParameter(const QString &section, const QString &key) const;
     // "net conf delshare NAME"
     Result deleteShare(const QString &name) const;
-    // "net conf drop": empties the registry configuration.
-    Result drop() const;
     // "net conf import FILE": the registry configuration becomes what FILE holds.
     Result import(const QString &file) const;
 

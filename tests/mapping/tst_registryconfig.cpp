@@ -52,6 +52,8 @@ private slots:
     void staysInFile();
     void unknownParameter_data();
     void unknownParameter();
+    void globalInShare_data();
+    void globalInShare();
     void commandsBetween_data();
     void commandsBetween();
 };
@@ -226,6 +228,41 @@ void TestRegistryConfig::unknownParameter()
     QCOMPARE(
         bytes(RegistryConfig::unknownParameter(output.toStdString(), "[r]\n\tpath = /r\n\tbadkey = x\n")),
         unknown);
+}
+
+void TestRegistryConfig::globalInShare_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("registry");
+    QTest::addColumn<QByteArray>("found");
+    // As testparm 4.17 words it, with the name as the file spells it.
+    const QByteArray said("Load smb config files from /tmp/x\n"
+                          "Global parameter ServerString found in service section!\n"
+                          "Loaded services file OK.\n");
+    QTest::newRow("in a registry share, other spelling")
+        << said << QByteArray("[r]\n\tpath = /r\n\tserver string = x\n") << QByteArray("server string");
+    QTest::newRow("in the registry's [global] only")
+        << said << QByteArray("[global]\n\tserver string = x\n[r]\n\tpath = /r\n") << QByteArray();
+    QTest::newRow("only in smb.conf's shares") << said << QByteArray("[r]\n\tpath = /r\n") << QByteArray();
+    QTest::newRow("a share parameter of a similar name")
+        << QByteArray("Global parameter server string found in service section!\n")
+        << QByteArray("[r]\n\tserver = x\n") << QByteArray();
+    QTest::newRow("the second of two")
+        << QByteArray("Global parameter workgroup found in service section!\n"
+                      "Global parameter netbios name found in service section!\n")
+        << QByteArray("[r]\n\tpath = /r\n\tNetBIOS Name = n\n") << QByteArray("NetBIOS Name");
+    QTest::newRow("cut off") << QByteArray("Global parameter workgroup found")
+                             << QByteArray("[r]\n\tworkgroup = w\n") << QByteArray();
+    QTest::newRow("none") << QByteArray("Loaded services file OK.\n") << QByteArray("[r]\n\tworkgroup = w\n")
+                          << QByteArray();
+}
+
+void TestRegistryConfig::globalInShare()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, registry);
+    QFETCH(QByteArray, found);
+    QCOMPARE(bytes(RegistryConfig::globalInShare(output.toStdString(), registry.toStdString())), found);
 }
 
 void TestRegistryConfig::commandsBetween_data()

@@ -94,21 +94,37 @@ struct Setup
     }
 };
 
-// A wrapper around the real program that fails its second call naming word (any word: "*").
-bool writeFailingSecond(const QString &path, const QString &program, const QString &word)
+// A wrapper around the real program that fails its call number nth naming word (any word:
+// "*"), every such call when nth is 0, none when it is negative; it logs every call's
+// arguments, a line each.
+bool writeFailingCall(const QString &path, const QString &program, const QString &word, int nth = 2)
 {
     const QString script =
         QStringLiteral(R"(#!/bin/sh
 dir=$(dirname "$0")
+echo "$*" >>"$dir/calls.log"
 case " $* " in *" %2 "*|%3)
   n=$(($(cat "$dir/calls" 2>/dev/null || echo 0) + 1)); echo $n >"$dir/calls"
-  if [ $n -eq 2 ]; then echo "ERROR: refused on purpose" >&2; exit 255; fi ;;
+  if [ %4 -eq 0 ] || [ $n -eq %4 ]; then echo "ERROR: refused on purpose" >&2; exit 255; fi ;;
 esac
 exec %1 "$@"
 )")
-            .arg(program, word, word == QLatin1String("*") ? QStringLiteral("*") : QStringLiteral("-"));
+            .arg(program, word, word == QLatin1String("*") ? QStringLiteral("*") : QStringLiteral("-"))
+            .arg(nth);
     return writeFile(path, script.toUtf8())
         && QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+}
+
+// The texts of the history's versions of the registry, newest first.
+QList<std::string> registryVersions(const ConfigHistory &history, const ConfigMapper &mapper)
+{
+    QList<std::string> texts;
+    for (const ConfigHistory::Version &version : history.versions(mapper.registryHistoryFile())) {
+        std::string text;
+        if (history.read(version.number, text))
+            texts.append(text);
+    }
+    return texts;
 }
 
 const QString included = QStringLiteral("\tinclude = registry\n");
@@ -163,6 +179,7 @@ private slots:
     void registryUnreadable();
     void refusedRegistryText_data();
     void refusedRegistryText();
+    void failedImportKeptInHistory();
 };
 
 void TestRegistryMapper::initTestCase()
@@ -371,10 +388,12 @@ void TestRegistryMapper::refusedSaves()
     if (failing == QLatin1String("testparm"))
         QVERIFY(writeFakeProgram(testparm = stand) && writeFile(setup.path("answer"), "1"));
     else if (failing == QLatin1String("testparm-second"))
-        QVERIFY(writeFailingSecond(testparm = stand, setup.testparm, QStringLiteral("*")));
+        QVERIFY(writeFailingCall(testparm = stand, setup.testparm, QStringLiteral("*")));
     else if (failing == QLatin1String("net-setparm"))
-        QVERIFY(writeFailingSecond(net = stand, setup.net, QStringLiteral("setparm")));
+        QVERIFY(writeFailingCall(net = stand, setup.net, QStringLiteral("setparm")));
     setup.loadWith(net, testparm);
+    ConfigHistory history(setup.path("history"));
+    setup.mapper->setHistory(&history, QStringLiteral("shareward"));
     const QByteArray file = setup.file();
     const QByteArray registry = setup.listed();
     Share *r = setup.share(QStringLiteral("r"), Share::StoredInRegistry);
@@ -391,6 +410,9 @@ void TestRegistryMapper::refusedSaves()
         QCOMPARE(readFile(setup.path("calls")), QByteArray("2\n"));
     QCOMPARE(setup.listed(), registry);
     QCOMPARE(setup.file(), file);
+    // A change put back was never in effect: the history's newest version is the registry as it is.
+    const QList<std::string> versions = registryVersions(history, *setup.mapper);
+    QVERIFY(versions.isEmpty() || versions.first() == registry.toStdString());
 }
 
 void TestRegistryMapper::backendSavesToRegistry()
@@ -650,6 +672,9 @@ void TestRegistryMapper::refusedRegistryText_data()
     QTest::newRow("include") << QByteArray("[global]\n\tinclude = registry\n");
     QTest::newRow("lock directory") << QByteArray("[global]\n\tlock dir = /tmp\n");
     QTest::newRow("config backend") << QByteArray("[global]\n\tconfig backend = registry\n");
+    // testparm only warns; net conf import refuses it half-way.
+    QTest::newRow("server-wide parameter in a share")
+        << QByteArray("[global]\n\tworkgroup = W\n[y]\n\tpath = /y\n\tnetbios name = N\n");
 }
 
 // A version that net conf import would take half-way, or that would make the registry include
@@ -659,12 +684,48 @@ void TestRegistryMapper::refusedRegistryText()
     QFETCH(QByteArray, text);
     Setup setup;
     QVERIFY(setup.prepare(included + fileShares, registryShares));
-    setup.load();
+    const QString net = setup.path("net");
+    QVERIFY(writeFailingCall(net, setup.net, QStringLiteral("import"), -1));
+    setup.loadWith(net, setup.testparm);
     const QByteArray registry = setup.listed();
     QVERIFY_EXCEPTION_THROWN(setup.mapper->applyTransfer(setup.mapper->restoreRegistry(
                                  text.toStdString() + "[x]\n\tpath = /x\n", QStringLiteral("restored"))),
                              std::runtime_error);
     QCOMPARE(setup.listed(), registry);
+    // Refused before net changed anything, not put back afterwards.
+    const QByteArray calls = readFile(setup.path("calls.log"));
+    QVERIFY2(!calls.contains("import") && !calls.contains("drop") && !calls.contains("setparm"),
+             calls.constData());
+}
+
+// When a whole import fails and so does putting the registry back, the registry as it was is
+// in the history, and the message says which version; nothing empties the registry first.
+void TestRegistryMapper::failedImportKeptInHistory()
+{
+    Setup setup;
+    QVERIFY(setup.prepare(included + fileShares, registryShares));
+    const QString net = setup.path("net");
+    QVERIFY(writeFailingCall(net, setup.net, QStringLiteral("import"), 0));
+    setup.loadWith(net, setup.testparm);
+    ConfigHistory history(setup.path("history"));
+    setup.mapper->setHistory(&history, QStringLiteral("shareward"));
+    const QByteArray registry = setup.listed();
+    const QByteArray file = setup.file();
+    try {
+        setup.mapper->applyTransfer(setup.mapper->storeAllInRegistry());
+        QFAIL("the import went through");
+    } catch (const std::runtime_error &error) {
+        const QString said = QString::fromUtf8(error.what());
+        const QRegularExpression version(QStringLiteral("Version (\\d+) of the history holds it"));
+        const QRegularExpressionMatch match = version.match(said);
+        QVERIFY2(match.hasMatch() && said.contains(QLatin1String("could not be put back")), error.what());
+        std::string kept;
+        QVERIFY(history.read(match.captured(1).toInt(), kept));
+        QCOMPARE(QByteArray::fromStdString(kept), registry);
+    }
+    QCOMPARE(setup.listed(), registry);
+    QCOMPARE(setup.file(), file);
+    QVERIFY(!readFile(setup.path("calls.log")).contains("drop"));
 }
 
 QTEST_GUILESS_MAIN(TestRegistryMapper)
