@@ -1,32 +1,15 @@
 #include "processrunner.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
+#include <QSocketNotifier>
 #include <QTimer>
 
-#include <signal.h>
-#include <unistd.h>
+#include <utility>
 
 namespace {
 
 // After SIGKILL only a process stuck in the kernel takes longer than this to be reaped.
 constexpr int ReapTimeoutMs = 5000;
-
-// Puts the program in a process group of its own, so that a kill at the time limit reaches
-// what it started too: a shell script's sleep would otherwise live on.
-class GroupProcess : public QProcess
-{
-protected:
-    void setupChildProcess() override { ::setpgid(0, 0); }
-};
-
-void killGroup(QProcess &process)
-{
-    const qint64 pid = process.processId();
-    if (pid > 0)
-        ::kill(-pid_t(pid), SIGKILL);
-    process.kill();
-}
 
 } // namespace
 
@@ -41,45 +24,37 @@ ProcessRunner::ProcessRunner(const QString &program, const QStringList &argument
     connect(m_timer, &QTimer::timeout, this, [this] {
         if (!isRunning())
             return;
-        m_timedOut = true;
-        killGroup(*m_process);
+        m_process->killAndReap(ReapTimeoutMs);
+        finishAsync(true);
     });
 }
 
 ProcessRunner::~ProcessRunner()
 {
-    if (!m_process)
-        return;
-    // The end of a program stopped here reaches nobody.
-    m_process->disconnect(this);
-    if (m_process->state() != QProcess::NotRunning) {
-        killGroup(*m_process);
-        m_process->waitForFinished(ReapTimeoutMs);
-    }
+    // The program of a start() still running is killed and reaped by ChildProcess; its end
+    // reaches nobody, and its closed descriptors are watched no longer.
+    for (QSocketNotifier *notifier : std::as_const(m_notifiers))
+        notifier->setEnabled(false);
 }
 
-std::unique_ptr<QProcess> ProcessRunner::prepareProcess() const
+ProcessResult ProcessRunner::startFailure(const ChildProcess &process) const
 {
-    auto process = std::make_unique<GroupProcess>();
-    if (m_channels == MergedChannels)
-        process->setProcessChannelMode(QProcess::MergedChannels);
-    else if (m_channels == ErrorChannelOnly)
-        process->setStandardOutputFile(QProcess::nullDevice());
-    if (m_input.isEmpty())
-        process->setStandardInputFile(QProcess::nullDevice());
-    return process;
+    ProcessResult result;
+    result.errorText = startErrorText(m_program, process.errorString());
+    return result;
 }
 
-ProcessResult ProcessRunner::collect(QProcess &process, bool timedOut) const
+ProcessResult ProcessRunner::collect(ChildProcess &process, bool timedOut) const
 {
     ProcessResult result;
     result.started = true;
     result.timedOut = timedOut;
-    result.standardOutput = process.readAllStandardOutput();
-    result.standardError = process.readAllStandardError();
+    const bool exited = process.finish();
+    result.standardOutput = process.takeOutput();
+    result.standardError = process.takeError();
     if (timedOut) {
         result.errorText = timeoutErrorText(m_program, m_timeLimitMs);
-    } else if (process.exitStatus() != QProcess::NormalExit) {
+    } else if (!exited) {
         result.crashed = true;
         result.errorText = crashErrorText(m_program);
     } else {
@@ -90,87 +65,96 @@ ProcessResult ProcessRunner::collect(QProcess &process, bool timedOut) const
 
 ProcessResult ProcessRunner::run()
 {
-    const std::unique_ptr<QProcess> process = prepareProcess();
+    ChildProcess process;
     QElapsedTimer clock;
     clock.start();
-    process->start(m_program, m_arguments);
-    if (!process->waitForStarted(m_timeLimitMs)) {
-        if (process->error() == QProcess::FailedToStart) {
-            ProcessResult result;
-            result.errorText = startErrorText(m_program, process->errorString());
-            return result;
+    if (!process.start(m_program, m_arguments, m_input, ChildProcess::Channels(m_channels)))
+        return startFailure(process);
+    while (!process.hasEnded()) {
+        const qint64 remaining = m_timeLimitMs - clock.elapsed();
+        if (remaining <= 0) {
+            process.killAndReap(ReapTimeoutMs);
+            return collect(process, true);
         }
-        killGroup(*process);
-        process->waitForFinished(ReapTimeoutMs);
-        return collect(*process, true);
+        process.pump(int(remaining));
     }
-    if (!m_input.isEmpty()) {
-        process->write(m_input);
-        process->closeWriteChannel();
-    }
-
-    const int remaining = int(qMax<qint64>(0, m_timeLimitMs - clock.elapsed()));
-    bool timedOut = false;
-    // waitForFinished() is false too for a program that ended before the call.
-    if (!process->waitForFinished(remaining) && process->state() != QProcess::NotRunning) {
-        timedOut = true;
-        killGroup(*process);
-        process->waitForFinished(ReapTimeoutMs);
-    }
-    return collect(*process, timedOut);
+    return collect(process, false);
 }
 
 bool ProcessRunner::isRunning() const
 {
-    return m_process && m_process->state() != QProcess::NotRunning;
+    return m_process && !m_process->hasEnded();
 }
 
 bool ProcessRunner::start()
 {
     if (isRunning())
         return false;
-    if (m_process) {
-        // Possibly inside a slot of its own finished(): deleted once that returns.
-        m_process->disconnect(this);
-        m_process.release()->deleteLater();
+    // Possibly inside a slot of finished(), called from one of these notifiers.
+    for (QSocketNotifier *notifier : std::as_const(m_notifiers)) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
     }
-    m_process = prepareProcess();
-    m_timedOut = false;
-    QProcess *process = m_process.get();
-    connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            &ProcessRunner::finishAsync);
-    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        m_timer->stop();
-        ProcessResult result;
-        result.errorText = startErrorText(m_program, process->errorString());
+    m_notifiers.clear();
+    m_process = std::make_unique<ChildProcess>();
+    if (!m_process->start(m_program, m_arguments, m_input, ChildProcess::Channels(m_channels))) {
+        const ProcessResult result = startFailure(*m_process);
+        m_process.reset();
         emit finished(result);
-    });
-    m_timer->start(m_timeLimitMs);
-    process->start(m_program, m_arguments);
-    if (!m_input.isEmpty() && process->state() != QProcess::NotRunning) {
-        process->write(m_input);
-        process->closeWriteChannel();
+        return true;
     }
+    m_timer->start(m_timeLimitMs);
+    watch();
     return true;
 }
 
-void ProcessRunner::finishAsync()
+// One notifier per open descriptor of the program; each activation moves what is ready.
+void ProcessRunner::watch()
+{
+    const auto add = [this](int fd, QSocketNotifier::Type type) {
+        if (fd < 0)
+            return;
+        auto *notifier = new QSocketNotifier(qintptr(fd), type, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            // Possibly after the end in a slot of finished(), or queued behind it.
+            if (!isRunning())
+                return;
+            m_process->pump(0);
+            if (m_process->hasEnded()) {
+                finishAsync(false);
+                return;
+            }
+            // A descriptor the pump closed must not be watched any longer.
+            for (QSocketNotifier *each : std::as_const(m_notifiers)) {
+                const int fd = int(each->socket());
+                if (fd != m_process->outputFd() && fd != m_process->errorFd() && fd != m_process->inputFd()
+                    && fd != m_process->endFd())
+                    each->setEnabled(false);
+            }
+        });
+        m_notifiers.append(notifier);
+    };
+    add(m_process->outputFd(), QSocketNotifier::Read);
+    add(m_process->errorFd(), QSocketNotifier::Read);
+    add(m_process->inputFd(), QSocketNotifier::Write);
+    add(m_process->endFd(), QSocketNotifier::Read);
+}
+
+void ProcessRunner::finishAsync(bool timedOut)
 {
     m_timer->stop();
-    emit finished(collect(*m_process, m_timedOut));
+    for (QSocketNotifier *notifier : std::as_const(m_notifiers))
+        notifier->setEnabled(false);
+    const ProcessResult result = collect(*m_process, timedOut);
+    emit finished(result);
 }
 
 bool ProcessRunner::startDetached(const QString &program, const QStringList &arguments, QString *errorText)
 {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setStandardInputFile(QProcess::nullDevice());
-    const bool started = process.startDetached();
+    QString reason;
+    const bool started = ChildProcess::startDetached(program, arguments, &reason);
     if (!started && errorText)
-        *errorText = startErrorText(program, process.errorString());
+        *errorText = startErrorText(program, reason);
     return started;
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "childprocess.h"
 #include "processresult.h"
 
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
 #include <memory>
 
-class QProcess;
+class QSocketNotifier;
 class QTimer;
 
 /**
@@ -17,7 +19,8 @@ class QTimer;
  * The program runs in a process group of its own, so that at the time limit it is killed
  * together with whatever it started, and reaped: nothing is left running behind the caller.
  * Its standard input is the given bytes, or the null device when there are none, so a program
- * asking for input gets end-of-file instead of waiting for the limit.
+ * asking for input gets end-of-file instead of waiting for the limit. It is started with
+ * posix_spawn() (see ChildProcess): no descriptor of the caller reaches it.
  */
 class ProcessRunner : public QObject
 {
@@ -26,11 +29,11 @@ class ProcessRunner : public QObject
 public:
     enum Channels {
         // Standard output and standard error apart.
-        SeparateChannels,
+        SeparateChannels = ChildProcess::SeparateChannels,
         // Standard error merged into standard output.
-        MergedChannels,
+        MergedChannels = ChildProcess::MergedChannels,
         // Standard output discarded, for programs whose dump nobody reads.
-        ErrorChannelOnly,
+        ErrorChannelOnly = ChildProcess::ErrorChannelOnly,
     };
 
     static constexpr int DefaultTimeLimitMs = 30000;
@@ -72,9 +75,10 @@ signals:
     void finished(const ProcessResult &result);
 
 private:
-    std::unique_ptr<QProcess> prepareProcess() const;
-    ProcessResult collect(QProcess &process, bool timedOut) const;
-    void finishAsync();
+    ProcessResult collect(ChildProcess &process, bool timedOut) const;
+    ProcessResult startFailure(const ChildProcess &process) const;
+    void watch();
+    void finishAsync(bool timedOut);
 
     QString m_program;
     QStringList m_arguments;
@@ -82,7 +86,7 @@ private:
     Channels m_channels = SeparateChannels;
     int m_timeLimitMs = DefaultTimeLimitMs;
 
-    std::unique_ptr<QProcess> m_process;
+    std::unique_ptr<ChildProcess> m_process;
+    QList<QSocketNotifier *> m_notifiers;
     QTimer *m_timer = nullptr;
-    bool m_timedOut = false;
 };
