@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Serialises the saves of one configuration file among all Shareward processes: the window,
@@ -28,7 +29,12 @@ public:
     static QString defaultDirectory();
 
 private:
+    // The processes other than this one that have the file of a descriptor open.
+    static QList<qint64> processesWithOpen(int fd);
     bool fail(const QString &message);
+    // Who holds the lock, and what to do when the process that took it is gone.
+    QString holderMessage() const;
+    static QString processName(qint64 pid);
     bool openLockFile();
 
     QString m_directory;

@@ -59,7 +59,8 @@ public:
         sigfillset(&all);
         posix_spawnattr_setsigdefault(&m_attributes, &all);
         posix_spawnattr_setpgroup(&m_attributes, 0);
-        posix_spawnattr_setflags(&m_attributes, short(flags | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
+        posix_spawnattr_setflags(&m_attributes,
+                                 short(flags | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
     }
     ~SpawnAttributes() { posix_spawnattr_destroy(&m_attributes); }
     SpawnAttributes(const SpawnAttributes &) = delete;
@@ -179,7 +180,8 @@ bool ChildProcess::start(const QString &program, const QStringList &arguments, c
     const ArgumentVector argv(program, arguments);
     const SpawnAttributes attributes(POSIX_SPAWN_SETPGROUP);
     pid_t pid = -1;
-    const int error = ::posix_spawnp(&pid, argv.data()[0], actions.get(), attributes.get(), argv.data(), environ);
+    const int error =
+        ::posix_spawnp(&pid, argv.data()[0], actions.get(), attributes.get(), argv.data(), environ);
     if (error != 0) {
         m_errorString = errnoText(error);
         closeAll();
@@ -231,7 +233,8 @@ void ChildProcess::readFrom(int &fd, QByteArray &into)
 void ChildProcess::writeInput()
 {
     while (m_written < m_input.size()) {
-        const ssize_t wrote = ::write(m_inputFd, m_input.constData() + m_written, size_t(m_input.size() - m_written));
+        const ssize_t wrote =
+            ::write(m_inputFd, m_input.constData() + m_written, size_t(m_input.size() - m_written));
         if (wrote > 0) {
             m_written += wrote;
             continue;
@@ -328,7 +331,8 @@ bool ChildProcess::startDetached(const QString &program, const QStringList &argu
     const ArgumentVector argv(program, arguments);
     const SpawnAttributes attributes(POSIX_SPAWN_SETSID);
     pid_t pid = -1;
-    const int error = ::posix_spawnp(&pid, argv.data()[0], actions.get(), attributes.get(), argv.data(), environ);
+    const int error =
+        ::posix_spawnp(&pid, argv.data()[0], actions.get(), attributes.get(), argv.data(), environ);
     if (error != 0) {
         if (errorText)
             *errorText = errnoText(error);
@@ -337,8 +341,7 @@ bool ChildProcess::startDetached(const QString &program, const QStringList &argu
     // No zombie while the caller runs; after it, init reaps.
     std::thread([pid] {
         int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     }).detach();
     return true;
 }

@@ -70,8 +70,7 @@ public:
 
     // Starts a program that outlives the caller, in a session of its own, with the null
     // device as its standard input; it is reaped when it ends while the caller still runs.
-    static bool startDetached(const QString &program, const QStringList &arguments,
-                              QString *errorText);
+    static bool startDetached(const QString &program, const QStringList &arguments, QString *errorText);
 
 private:
     void readFrom(int &fd, QByteArray &into);

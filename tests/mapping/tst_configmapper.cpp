@@ -14,11 +14,15 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
 #include <sstream>
+
+#include <sys/file.h>
 
 namespace {
 
@@ -95,6 +99,7 @@ private slots:
     void encryptPasswordsIsNeverWritten_data();
     void encryptPasswordsIsNeverWritten();
     void saveWaitsForTheLock();
+    void saveNamesAnOrphanedHolder();
     void changeWhileCheckingIsKept();
     void failedSaveLeavesRecords();
 };
@@ -785,6 +790,53 @@ void TestConfigMapper::saveWaitsForTheLock()
     }
     loaded.mapper.save(loaded.settings, loaded.shares);
     QCOMPARE(readFile(loaded.path), QByteArray("[global]\nworkgroup = NEW\n"));
+}
+
+// A lock whose taker has ended but which another process still holds (a child that got its
+// descriptor): the message names that process and says what to do.
+void TestConfigMapper::saveNamesAnOrphanedHolder()
+{
+    Loaded loaded("[global]\nworkgroup = W\n");
+    loaded.settings.global()->setWorkgroup(QStringLiteral("NEW"));
+    loaded.mapper.setLockTimeout(200);
+    ConfigFileLock probe(QFileInfo(loaded.path).canonicalFilePath(),
+                         loaded.dir.filePath(QStringLiteral("run")));
+    QVERIFY2(probe.acquire(0), qPrintable(probe.errorString()));
+    probe.release();
+    QProcess holder;
+    holder.start(QStringLiteral("flock"), {probe.lockPath(), QStringLiteral("sleep"), QStringLiteral("30")});
+    QVERIFY(holder.waitForStarted());
+    const auto stop = qScopeGuard([&holder] {
+        holder.kill();
+        holder.waitForFinished();
+    });
+    QFile lockFile(probe.lockPath());
+    QVERIFY(lockFile.open(QIODevice::ReadWrite));
+    const auto heldElsewhere = [&lockFile] {
+        if (::flock(int(lockFile.handle()), LOCK_EX | LOCK_NB) != 0)
+            return true;
+        ::flock(int(lockFile.handle()), LOCK_UN);
+        return false;
+    };
+    QTRY_VERIFY(heldElsewhere());
+    // A process number above any the kernel hands out names the ended taker.
+    QVERIFY(lockFile.resize(0));
+    lockFile.write("2147483000 shareward-cli\n");
+    lockFile.close();
+    try {
+        loaded.mapper.save(loaded.settings, loaded.shares);
+        QFAIL("a save went on while another held the lock");
+    } catch (const std::runtime_error &error) {
+        const QString message = QString::fromUtf8(error.what());
+        const QString pid = QString::number(holder.processId());
+        QVERIFY2(message.contains(QStringLiteral("still held by process %1 (").arg(pid)),
+                 qPrintable(message));
+        QVERIFY2(
+            message.contains(QStringLiteral("process 2147483000 (shareward-cli) that took it has ended")),
+            qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("kill %1").arg(pid)), qPrintable(message));
+    }
+    QCOMPARE(readFile(loaded.path), QByteArray("[global]\nworkgroup = W\n"));
 }
 
 namespace {

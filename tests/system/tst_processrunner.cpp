@@ -2,11 +2,15 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +43,8 @@ private Q_SLOTS:
     void init();
     void run_data();
     void run();
+    void descriptorsStayWithCaller_data();
+    void descriptorsStayWithCaller();
     void errorTexts();
 
 private:
@@ -159,6 +165,56 @@ void TestProcessRunner::run()
         const QByteArray pid = child.readAll().trimmed();
         QTRY_VERIFY_WITH_TIMEOUT(processGone(pid), KillSlackMs);
     }
+}
+
+void TestProcessRunner::descriptorsStayWithCaller_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("run") << QStringLiteral("run");
+    QTest::newRow("start") << QStringLiteral("start");
+    QTest::newRow("detached") << QStringLiteral("detached");
+}
+
+// A lock held through a descriptor reaches no program, close-on-exec or not: a program
+// holding it would hold the lock as long as it runs. A detached one is reaped once it ends.
+void TestProcessRunner::descriptorsStayWithCaller()
+{
+    QFETCH(QString, how);
+    const QString lockPath = m_dir->filePath(QStringLiteral("held.lock"));
+    const int lock = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT, 0600);
+    QVERIFY(lock >= 0);
+    const auto closeLock = qScopeGuard([lock] { ::close(lock); });
+
+    const QString program = m_dir->filePath(QStringLiteral("program"));
+    QFile file(program);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n"
+               "for fd in /proc/$$/fd/*; do readlink \"$fd\"; done >\"${0%/*}/descriptors.part\"\n"
+               "echo $$ >>\"${0%/*}/descriptors.part\"\n"
+               "mv \"${0%/*}/descriptors.part\" \"${0%/*}/descriptors\"\n");
+    file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    ProcessRunner runner(program);
+    if (how == QLatin1String("run")) {
+        QVERIFY(runner.run().succeeded());
+    } else if (how == QLatin1String("start")) {
+        QSignalSpy finished(&runner, &ProcessRunner::finished);
+        QVERIFY(runner.start());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, GenerousLimitMs);
+    } else {
+        QVERIFY(ProcessRunner::startDetached(program, {}));
+    }
+    const QString report = m_dir->filePath(QStringLiteral("descriptors"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(report), GenerousLimitMs);
+    QFile descriptors(report);
+    QVERIFY(descriptors.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = descriptors.readAll().trimmed().split('\n');
+    const QByteArray pid = lines.takeLast();
+    QVERIFY2(!lines.contains(QFile::encodeName(lockPath)), descriptors.fileName().toLocal8Bit());
+    // Not even a zombie stays behind.
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)),
+                             KillSlackMs);
 }
 
 void TestProcessRunner::errorTexts()
