@@ -1,5 +1,6 @@
 #include "commandlinetool.h"
 
+#include "argumentscan.h"
 #include "configdocument.h"
 #include "configfileinstaller.h"
 #include "configmapper.h"
@@ -66,44 +67,49 @@ const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
     return table;
 }
 
+QStringList CommandLineTool::valueOptions()
+{
+    return QStringList{QStringLiteral("--config"),      QStringLiteral("--changed-exit-code"),
+                       QStringLiteral("--history-dir"), QStringLiteral("--keep"),
+                       QStringLiteral("--pid"),         QStringLiteral("--share")}
+    + ShareCommand::valueOptions() + GlobalCommand::valueOptions();
+}
+
 int CommandLineTool::run(const QStringList &given)
 {
-    // Options of every command, wherever they stand.
-    QStringList arguments;
-    for (int i = 0; i < given.size(); ++i) {
-        const QString &argument = given.at(i);
-        if (argument == QLatin1String("--config") || argument == QLatin1String("--changed-exit-code")
-            || argument == QLatin1String("--history-dir") || argument == QLatin1String("--keep")) {
-            if (i + 1 >= given.size())
-                return fail(UsageError, QStringLiteral("%1 needs a value").arg(argument));
-            const QString value = given.at(++i);
-            if (argument == QLatin1String("--config")) {
-                m_config = value;
-                continue;
-            }
-            if (argument == QLatin1String("--history-dir")) {
-                m_historyDirectory = value;
-                continue;
-            }
-            if (argument == QLatin1String("--keep")) {
-                bool number = false;
-                m_keep = value.toInt(&number);
-                if (!number || m_keep < 1)
-                    return fail(UsageError, QStringLiteral("--keep needs a number of at least 1"));
-                continue;
-            }
+    // Options of every command, wherever they stand before "--"; an option's value is never
+    // taken for one ("--comment --dry-run" is a comment).
+    const QStringList values = valueOptions();
+    QList<ArgumentScan::Item> items;
+    if (const QString problem = ArgumentScan::scan(given, values, items); !problem.isEmpty())
+        return fail(UsageError, problem);
+    QList<ArgumentScan::Item> rest;
+    for (const ArgumentScan::Item &item : items) {
+        const QString &option = item.option;
+        const QString &value = item.value;
+        if (option == QLatin1String("--config")) {
+            m_config = value;
+        } else if (option == QLatin1String("--history-dir")) {
+            m_historyDirectory = value;
+        } else if (option == QLatin1String("--keep")) {
+            bool number = false;
+            m_keep = value.toInt(&number);
+            if (!number || m_keep < 1)
+                return fail(UsageError, QStringLiteral("--keep needs a number of at least 1"));
+        } else if (option == QLatin1String("--changed-exit-code")) {
             bool number = false;
             m_changedExitCode = value.toInt(&number);
             if (!number || m_changedExitCode < 0 || m_changedExitCode > 255)
                 return fail(UsageError, QStringLiteral("--changed-exit-code needs a number from 0 to 255"));
-        } else if (argument == QLatin1String("--dry-run")) {
+        } else if (option == QLatin1String("--dry-run")) {
             m_dryRun = true;
-        } else if (argument == QLatin1String("--allow-missing-modules")) {
+        } else if (option == QLatin1String("--allow-missing-modules")) {
             m_allowMissingModules = true;
         } else {
-            arguments << argument;
+            rest << item;
         }
     }
+    const QStringList arguments = ArgumentScan::join(rest, values);
     if (arguments.isEmpty())
         return usage(m_err, UsageError);
     const QString name = arguments.first();

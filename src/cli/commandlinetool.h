@@ -31,6 +31,8 @@ public:
 
     // Runs one command; the arguments exclude the program name.
     int run(const QStringList &arguments);
+    // The options of every command that take a value.
+    static QStringList valueOptions();
 
     // For the command classes.
     std::ostream &out() { return m_out; }

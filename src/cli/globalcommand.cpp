@@ -1,5 +1,6 @@
 #include "globalcommand.h"
 
+#include "argumentscan.h"
 #include "commandlinetool.h"
 #include "configvalues.h"
 #include "recordjson.h"
@@ -102,6 +103,11 @@ GlobalCommand::GlobalCommand(CommandLineTool &tool)
 {
 }
 
+QStringList GlobalCommand::valueOptions()
+{
+    return valueOptionNames(globalOptions()) << QStringLiteral("--share-printers");
+}
+
 int GlobalCommand::usage(int code)
 {
     m_tool.out()
@@ -154,17 +160,27 @@ int GlobalCommand::set(const QStringList &given)
 {
     if (given.isEmpty())
         return usage(CommandLineTool::UsageError);
+    const QStringList values = valueOptions();
+    QList<ArgumentScan::Item> items;
+    if (const QString problem = ArgumentScan::scan(given, values, items); !problem.isEmpty())
+        return m_tool.fail(CommandLineTool::UsageError, problem);
+    if (const QStringList operands = ArgumentScan::operands(items); !operands.isEmpty())
+        return m_tool.fail(CommandLineTool::UsageError,
+                           QStringLiteral("global set takes options only, not '%1'").arg(operands.first()));
     // --share-printers adds or removes [printers], as the server settings dialog does.
-    QStringList arguments = given;
     QString sharePrinters;
     bool wantPrinters = false;
-    const int printers = arguments.indexOf(QStringLiteral("--share-printers"));
-    if (printers >= 0) {
-        sharePrinters = arguments.value(printers + 1);
+    QList<ArgumentScan::Item> options;
+    for (const ArgumentScan::Item &item : items) {
+        if (item.option != QLatin1String("--share-printers")) {
+            options << item;
+            continue;
+        }
+        sharePrinters = item.value;
         if (!parseYesNo(sharePrinters, wantPrinters).isEmpty())
             return m_tool.fail(CommandLineTool::Failure, QStringLiteral("--share-printers takes yes or no"));
-        arguments.erase(arguments.begin() + printers, arguments.begin() + printers + 2);
     }
+    const QStringList arguments = ArgumentScan::join(options, values);
     std::vector<std::function<QString(SambaSettings &)>> changes;
     const QString problem = parseOptions(globalOptions(), arguments, 0, changes);
     if (!problem.isEmpty())

@@ -11,6 +11,8 @@ class GlobalCommand
 public:
     explicit GlobalCommand(CommandLineTool &tool);
     int run(const QStringList &arguments);
+    // The options of global set that take a value.
+    static QStringList valueOptions();
 
 private:
     int show(const QStringList &arguments);

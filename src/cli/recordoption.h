@@ -95,6 +95,18 @@ QString parseOptions(const std::vector<RecordOption<Record>> &options, const QSt
     return QString();
 }
 
+// The names of the options that take a value.
+template<class Record>
+QStringList valueOptionNames(const std::vector<RecordOption<Record>> &options)
+{
+    QStringList names;
+    for (const RecordOption<Record> &option : options) {
+        if (option.value)
+            names << QLatin1String(option.name);
+    }
+    return names;
+}
+
 // The options' lines of a command's help.
 template<class Record>
 std::string optionHelp(const std::vector<RecordOption<Record>> &options)

@@ -2,6 +2,7 @@
 
 #include "acltdb.h"
 #include "aclxattr.h"
+#include "argumentscan.h"
 #include "audit.h"
 #include "commandlinetool.h"
 #include "configmapper.h"
@@ -447,11 +448,39 @@ QString unknown(const QString &name)
     return QStringLiteral("unknown share '%1'").arg(name);
 }
 
+// share add and set: NAME, given once, before or among the options or after "--", and the
+// options each with its value next to it; a usage problem, or nothing.
+QString nameAndOptions(const QStringList &arguments, QString &name, QStringList &options)
+{
+    const QStringList values = ShareCommand::valueOptions();
+    QList<ArgumentScan::Item> items;
+    if (const QString problem = ArgumentScan::scan(arguments, values, items); !problem.isEmpty())
+        return problem;
+    const QStringList operands = ArgumentScan::operands(items);
+    if (operands.size() != 1)
+        return operands.isEmpty()
+            ? QStringLiteral("the share's NAME is missing")
+            : QStringLiteral("one share NAME, not '%1'").arg(operands.join(QStringLiteral("' '")));
+    name = operands.first();
+    QList<ArgumentScan::Item> given;
+    for (const ArgumentScan::Item &item : items) {
+        if (!item.option.isEmpty())
+            given << item;
+    }
+    options = QStringList{name} + ArgumentScan::join(given, values);
+    return QString();
+}
+
 } // namespace
 
 ShareCommand::ShareCommand(CommandLineTool &tool)
     : m_tool(tool)
 {
+}
+
+QStringList ShareCommand::valueOptions()
+{
+    return valueOptionNames(shareOptions()) << QStringLiteral("--to");
 }
 
 int ShareCommand::usage(int code)
@@ -586,11 +615,15 @@ int ShareCommand::show(const QStringList &arguments)
     });
 }
 
-int ShareCommand::add(const QStringList &arguments)
+int ShareCommand::add(const QStringList &given)
 {
-    if (arguments.isEmpty())
+    if (given.isEmpty())
         return usage(CommandLineTool::UsageError);
-    const QString name = arguments.first().trimmed();
+    QString name;
+    QStringList arguments;
+    if (const QString problem = nameAndOptions(given, name, arguments); !problem.isEmpty())
+        return m_tool.fail(CommandLineTool::UsageError, problem);
+    name = name.trimmed();
     std::vector<std::function<QString(Share &)>> changes;
     const QString problem = parseOptions(shareOptions(), switchesFirst(arguments, 1), 1, changes);
     if (!problem.isEmpty())
@@ -619,11 +652,14 @@ int ShareCommand::add(const QStringList &arguments)
     });
 }
 
-int ShareCommand::set(const QStringList &arguments)
+int ShareCommand::set(const QStringList &given)
 {
+    QString name;
+    QStringList arguments;
+    if (const QString problem = nameAndOptions(given, name, arguments); !problem.isEmpty())
+        return m_tool.fail(CommandLineTool::UsageError, problem);
     if (arguments.size() < 2)
         return usage(CommandLineTool::UsageError);
-    const QString name = arguments.first();
     std::vector<std::function<QString(Share &)>> changes;
     const QString problem = parseOptions(shareOptions(), switchesFirst(arguments, 1), 1, changes);
     if (!problem.isEmpty())

@@ -13,6 +13,8 @@ class ShareCommand
 public:
     explicit ShareCommand(CommandLineTool &tool);
     int run(const QStringList &arguments);
+    // The options of the share commands that take a value.
+    static QStringList valueOptions();
 
 private:
     int list(const QStringList &arguments);

@@ -347,6 +347,37 @@ void TestCli::valueEdits_data()
     QTest::newRow("encrypt passwords as a parameter")
         << with(global, "--param", QStringLiteral("encrypt passwords=yes")) << 1 << QByteArray()
         << QByteArray("option is deprecated");
+    // An option that takes a value takes the next argument, whatever it looks like.
+    QTest::newRow("value looking like a switch of every command")
+        << words("share set data --comment --allow-missing-modules --writable") << 0
+        << QByteArray(file)
+               .replace("Team data", "--allow-missing-modules")
+               .replace("read only = Yes", "read only = No")
+        << QByteArray();
+    QTest::newRow("value looking like --dry-run")
+        << words("share set data --comment --dry-run --read-only") << 0
+        << QByteArray(file).replace("Team data", "--dry-run") << QByteArray();
+    QTest::newRow("value after equals")
+        << words("share set data --comment=--writable") << 0
+        << QByteArray(file).replace("Team data", "--writable") << QByteArray();
+    QTest::newRow("global value looking like an option")
+        << words("global set --server-string --share-printers") << 0
+        << QByteArray(file).replace("\tworkgroup = W\r\n",
+                                    "\tworkgroup = W\r\n\tserver string = --share-printers\r\n")
+        << QByteArray();
+    QTest::newRow("name after the end of the options")
+        << words("share set --comment Moved -- data") << 0 << QByteArray(file).replace("Team data", "Moved")
+        << QByteArray();
+    QTest::newRow("switch given a value") << words("share set data --writable=yes") << 2 << QByteArray()
+                                          << QByteArray("--writable takes no value");
+    QTest::newRow("global switch given a value") << words("share set data --comment x --dry-run=no") << 2
+                                                 << QByteArray() << QByteArray("--dry-run takes no value");
+    QTest::newRow("switch after the end of the options")
+        << words("share set data -- --writable") << 2 << QByteArray()
+        << QByteArray("one share NAME, not 'data' '--writable'");
+    QTest::newRow("global switch after the end of the options")
+        << words("share set --comment x -- data --dry-run") << 2 << QByteArray()
+        << QByteArray("one share NAME");
     QTest::newRow("encrypt passwords yes, Samba's own")
         << with(global, "--encrypt-passwords", QStringLiteral("yes")) << 0 << QByteArray() << QByteArray();
 }
