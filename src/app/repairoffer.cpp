@@ -19,7 +19,7 @@ struct Messages
 } // namespace
 
 bool RepairOffer::run(QWidget *window, const QString &text, const QString &configPath,
-                      const QString &testparm)
+                      const QString &testparm, ConfigHistory *history, const QString &program)
 {
     const QString shown = StartupError::withNotes(text);
     const StartupError::Offer offer = StartupError::offerFor(text);
@@ -73,12 +73,16 @@ bool RepairOffer::run(QWidget *window, const QString &text, const QString &confi
             QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return false;
-    if (!repair.apply()) {
+    if (!repair.apply(history, program)) {
         QMessageBox::critical(window, QCoreApplication::applicationName(),
                               Messages::tr("smb.conf was not repaired.\n%1").arg(repair.errorString()),
                               QMessageBox::Ok);
         return false;
     }
+    if (!repair.historyError().isEmpty())
+        QMessageBox::warning(window, QCoreApplication::applicationName(),
+                             Messages::tr("smb.conf was repaired, but its history could not be recorded: %1")
+                                 .arg(repair.historyError()));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class ConfigHistory;
 class QWidget;
 
 // Fix config: for a start-up failure that has a repair (security values Samba rejects, the
@@ -11,7 +12,8 @@ class RepairOffer
 {
 public:
     // True when smb.conf was repaired and can be loaded again.
-    static bool run(QWidget *window, const QString &text, const QString &configPath, const QString &testparm);
+    static bool run(QWidget *window, const QString &text, const QString &configPath, const QString &testparm,
+                    ConfigHistory *history, const QString &program);
 
 private:
     // The failure with what Fix config does; true when the administrator chose it.

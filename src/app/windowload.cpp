@@ -369,6 +369,7 @@ void WindowLoad::takeUpBackground()
 
 void WindowLoad::showStartupError(const QString &text)
 {
-    if (RepairOffer::run(m_window, text, m_configPath, m_testparm))
+    if (RepairOffer::run(m_window, text, m_configPath, m_testparm, m_mapper.history(),
+                         m_mapper.historyProgram()))
         initialLoad();
 }

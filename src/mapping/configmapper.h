@@ -148,6 +148,8 @@ public:
     // Saves and restores record the versions they replace and install in history, as made by
     // program; nullptr records nothing. The history is not owned.
     void setHistory(ConfigHistory *history, const QString &program);
+    ConfigHistory *history() const { return m_history; }
+    QString historyProgram() const { return m_program; }
     // Records the file as loaded when another editor changed it since the newest version.
     void recordOutsideChange();
     // Why the last save, restore or recordOutsideChange could not record history; empty when

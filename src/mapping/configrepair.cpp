@@ -1,7 +1,7 @@
 #include "configrepair.h"
 
 #include "configfileinstaller.h"
-#include "configfilelock.h"
+#include "configmapper.h"
 #include "configtables.h"
 #include "configvalues.h"
 #include "sectioneditor.h"
@@ -188,47 +188,43 @@ bool ConfigRepair::planIdmapRange()
     return true;
 }
 
-bool ConfigRepair::apply()
+bool ConfigRepair::apply(ConfigHistory *history, const QString &program)
 {
     if (m_changes.isEmpty())
         return fail(tr("There is nothing to repair."));
-    // A repair is a save like any other: it waits for the others.
-    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath());
-    if (!lock.acquire(10000))
-        return fail(lock.errorString());
-    // Another editor may have changed smb.conf since the plan was shown.
-    const auto unchanged = [this] {
-        std::string current;
-        QString error;
-        if (!ConfigFileInstaller::readFile(m_path, current, error))
-            return fail(tr("Can't read %1: %2").arg(m_path, error));
-        if (current != m_document.bytes())
-            return fail(tr("%1 was changed by another program; nothing was repaired.").arg(m_path));
-        return true;
-    };
-    if (!unchanged())
-        return false;
-
+    const std::string repaired = m_document.text();
+    // The repair's own verdict first: testparm no longer makes the complaint it repairs.
     ConfigFileInstaller installer(m_path);
-    if (!installer.open() || !installer.write(m_document.text())) {
+    if (!installer.open() || !installer.write(repaired)) {
         const QString reason = installer.errorString();
         installer.discard();
         return fail(tr("Can't write the repaired %1: %2").arg(m_path, reason));
     }
     const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
+    installer.discard();
     if (result.status == TestParmResult::Failed || complains(m_kind, result.output)) {
-        installer.discard();
         return fail(tr("testparm did not accept the repaired %1; nothing was changed.\n%2")
                         .arg(m_path, result.output));
     }
-    if (!unchanged()) {
-        installer.discard();
-        return false;
+
+    // Then the install every save goes through: it waits for the others, installs only over
+    // the file planned on (another editor may have changed it since the plan was shown), and
+    // keeps the file it replaces in the history.
+    ConfigDocument current;
+    ConfigMapper mapper(current, m_path, m_testparmProgram);
+    mapper.setHistory(history, program);
+    try {
+        mapper.loadGlobal();
+        if (current.bytes() != m_document.bytes())
+            return fail(tr("%1 was changed by another program; nothing was repaired.").arg(m_path));
+        mapper.restore(repaired,
+                       m_kind == InvalidSecurity ? tr("invalid security lines removed")
+                                                 : tr("idmap range of domain * repaired"));
+    } catch (const ConfigChangedError &) {
+        return fail(tr("%1 was changed by another program; nothing was repaired.").arg(m_path));
+    } catch (const std::runtime_error &error) {
+        return fail(tr("Can't replace %1: %2").arg(m_path, QString::fromUtf8(error.what())));
     }
-    if (!installer.install()) {
-        const QString reason = installer.errorString();
-        installer.discard();
-        return fail(tr("Can't replace %1: %2").arg(m_path, reason));
-    }
+    m_historyError = mapper.historyError();
     return true;
 }

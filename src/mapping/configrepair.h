@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class ConfigHistory;
+
 // The repairs the start-up offers when testparm rejects smb.conf. A repair is planned
 // first, so the administrator can be told every line it changes before accepting it, and
 // applied only to the file it was planned on. It edits only the lines it names, keeps
@@ -48,9 +50,13 @@ public:
     QString defaultRange() const { return m_range; }
 
     // Installs the planned text when smb.conf is still the file planned on and testparm no
-    // longer makes the complaint. On failure smb.conf is left as it was.
-    bool apply();
+    // longer makes the complaint, through the same install as a save: under the lock, judged
+    // by testparm, the version it replaces recorded in history first (unless history is
+    // nullptr), as made by program. On failure smb.conf is left as it was.
+    bool apply(ConfigHistory *history = nullptr, const QString &program = QString());
     QString errorString() const { return m_error; }
+    // Why the history could not record the repair, which was made nonetheless; or empty.
+    QString historyError() const { return m_historyError; }
 
 private:
     bool planSecurity();
@@ -65,4 +71,5 @@ private:
     QList<Change> m_changes;
     QString m_range;
     QString m_error;
+    QString m_historyError;
 };

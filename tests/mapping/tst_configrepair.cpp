@@ -1,4 +1,5 @@
 // The start-up repairs of smb.conf, applied with the real testparm judging the result.
+#include "confighistory.h"
 #include "configrepair.h"
 #include "testfiles.h"
 #include "testparm.h"
@@ -76,8 +77,18 @@ void TestConfigRepair::repairAndCheck(ConfigRepair::Kind kind, const QByteArray 
 
     ConfigRepair repair(path());
     QVERIFY2(repair.plan(kind), qPrintable(repair.errorString()));
-    QVERIFY2(repair.apply(), qPrintable(repair.errorString()));
+    QTemporaryDir historyDir;
+    ConfigHistory history(historyDir.filePath(QStringLiteral("history")));
+    QVERIFY2(repair.apply(&history, QStringLiteral("shareward")), qPrintable(repair.errorString()));
     QCOMPARE(readFile(path()), after);
+    // Like a save, the repair keeps the file it replaced, and itself, in the history.
+    QVERIFY2(repair.historyError().isEmpty(), qPrintable(repair.historyError()));
+    const QList<ConfigHistory::Version> versions = history.versions(QFileInfo(path()).absoluteFilePath());
+    QCOMPARE(versions.size(), 2);
+    std::string newer, older;
+    QVERIFY(history.read(versions.at(0).number, newer) && history.read(versions.at(1).number, older));
+    QCOMPARE(QByteArray::fromStdString(newer), after);
+    QCOMPARE(QByteArray::fromStdString(older), before);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("smb.conf")});
     // The real testparm accepts the repaired file.
