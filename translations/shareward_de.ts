@@ -401,6 +401,18 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <source>Samba reads only its registry configuration (config backend = registry): a share in smb.conf would not be served.</source>
         <translation>Samba liest nur seine Registry-Konfiguration (config backend = registry): Eine Freigabe in smb.conf würde nicht angeboten.</translation>
     </message>
+    <message>
+        <source>The lock %1 is still held, although process %2 (%3) that took it has ended, and no process here has it open. End the program that holds it, then save again.</source>
+        <translation>Die Sperre %1 ist noch belegt, obwohl der Prozess %2 (%3), der sie genommen hat, beendet ist, und kein Prozess hier sie geöffnet hat. Beenden Sie das Programm, das sie hält, und speichern Sie dann erneut.</translation>
+    </message>
+    <message>
+        <source>The lock of this file is still held by process %1, although process %2 (%3) that took it has ended. End it (kill %4), then save again.</source>
+        <translation>Die Sperre dieser Datei wird noch von Prozess %1 gehalten, obwohl der Prozess %2 (%3), der sie genommen hat, beendet ist. Beenden Sie ihn (kill %4) und speichern Sie dann erneut.</translation>
+    </message>
+    <message>
+        <source>Version %1 of the history holds it; restore that version.</source>
+        <translation>Version %1 des Verlaufs enthält sie; stellen Sie diese Version wieder her.</translation>
+    </message>
 </context>
 <context>
     <name>AuditOperationModel</name>
@@ -626,6 +638,14 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
     <message>
         <source>Can&apos;t replace %1: %2</source>
         <translation>%1 kann nicht ersetzt werden: %2</translation>
+    </message>
+    <message>
+        <source>invalid security lines removed</source>
+        <translation>ungültige security-Zeilen entfernt</translation>
+    </message>
+    <message>
+        <source>idmap range of domain * repaired</source>
+        <translation>idmap-Bereich der Domäne * repariert</translation>
     </message>
 </context>
 <context>
@@ -1019,6 +1039,25 @@ Zum Anmelden setzen Sie ein Passwort in den Benutzerkonto-Einstellungen der Arbe
     <message>
         <source>Delete group</source>
         <translation>Gruppe löschen</translation>
+    </message>
+</context>
+<context>
+    <name>HelpMenu</name>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;Über</translation>
+    </message>
+    <message>
+        <source>About %1</source>
+        <translation>Über %1</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
     </message>
 </context>
 <context>
@@ -1558,35 +1597,8 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
         <translation>Sie führen das Programm als Benutzer ohne Administratorrechte aus und können daher die Konfiguration des Samba-Servers nicht ändern. Bitte führen Sie das Programm als Benutzer root aus.</translation>
     </message>
     <message>
-        <source>Wrong integrity level</source>
-        <translation>Falsche Integritätsstufe</translation>
-    </message>
-    <message>
-        <source>The operating system is running in the mandatory integrity control mode. To manage samba server configuration, you should login with a high level of integrity.</source>
-        <translation>Das Betriebssystem läuft im Modus der verbindlichen Integritätskontrolle. Um die Konfiguration des Samba-Servers zu verwalten, müssen Sie sich mit einer hohen Integritätsstufe anmelden.</translation>
-    </message>
-    <message>
         <source>Error</source>
         <translation>Fehler</translation>
-    </message>
-</context>
-<context>
-    <name>QuillHelpMenu</name>
-    <message>
-        <source>&amp;Help</source>
-        <translation>&amp;Hilfe</translation>
-    </message>
-    <message>
-        <source>&amp;About</source>
-        <translation>&amp;Über</translation>
-    </message>
-    <message>
-        <source>About %1</source>
-        <translation>Über %1</translation>
-    </message>
-    <message>
-        <source>Version %1</source>
-        <translation>Version %1</translation>
     </message>
 </context>
 <context>
@@ -1646,6 +1658,10 @@ Sonst ändert sich nichts in der smb.conf. Möchten Sie fortfahren?</translation
     <message>
         <source>Fix config</source>
         <translation>Konfiguration reparieren</translation>
+    </message>
+    <message>
+        <source>smb.conf was repaired, but its history could not be recorded: %1</source>
+        <translation>smb.conf wurde repariert, aber sein Verlauf konnte nicht aufgezeichnet werden: %1</translation>
     </message>
 </context>
 <context>

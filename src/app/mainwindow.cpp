@@ -4,8 +4,8 @@
 #include "configmapper.h"
 #include "connectionscontroller.h"
 #include "groupsdialog.h"
+#include "helpmenu.h"
 #include "historycommands.h"
-#include "quill.h"
 #include "registrycommands.h"
 #include "savesteps.h"
 #include "servicecommands.h"
@@ -14,6 +14,7 @@
 #include "sharemodel.h"
 #include "shareproxymodel.h"
 #include "standardshares.h"
+#include "startup.h"
 #include "testparm.h"
 #include "ui_mainwindow.h"
 #include "usersdialog.h"
@@ -80,7 +81,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
         [this]() -> const Share * { return m_shares->share(selectedShare()); }, this);
     connect(m_registryCommands, &RegistryCommands::transferred, this, &MainWindow::takeUpTransfer);
     setUpActions();
-    menuBar()->addMenu(new QuillHelpMenu(this));
+    menuBar()->addMenu(new HelpMenu(QString::fromUtf8(Startup::aboutText()), this));
     m_ui->toolBar->toggleViewAction()->setText(tr("Hide/Show toolbar"));
 
     m_sharesProxy->setSourceModel(m_shares);

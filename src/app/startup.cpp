@@ -1,8 +1,6 @@
 #include "startup.h"
 
-#include "micdetect.h"
 #include "qtsingleapplication.h"
-#include "quill.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -47,11 +45,6 @@ bool Startup::defaultIsRoot()
     return geteuid() == 0;
 }
 
-bool Startup::defaultHasMaxIntegrity()
-{
-    return MICDetect::isCurrentProcessHasMaxMIC();
-}
-
 int Startup::run(int &argc, char **argv, const Options &options)
 {
     Q_INIT_RESOURCE(resources);
@@ -65,7 +58,7 @@ int Startup::run(int &argc, char **argv, const Options &options)
     installTranslators(application, QLocale::system());
     // Wayland desktops match the window with its menu entry and icon by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.shareward.Shareward"));
-    quillInit(version(), aboutText());
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(version()));
 
     if (!(options.isRoot ? options.isRoot() : defaultIsRoot())) {
         QMessageBox::critical(
@@ -73,15 +66,6 @@ int Startup::run(int &argc, char **argv, const Options &options)
             Messages::tr("You run the program under an unprivileged user, which means that you can "
                          "not change samba server configuration. Please run the program under the "
                          "root user."),
-            QMessageBox::Ok);
-        return 0;
-    }
-    if (!(options.hasMaxIntegrity ? options.hasMaxIntegrity() : defaultHasMaxIntegrity())) {
-        QMessageBox::critical(
-            nullptr, Messages::tr("Wrong integrity level"),
-            Messages::tr("The operating system is running in the mandatory integrity control mode. "
-                         "To manage samba server configuration, you should login with a high level "
-                         "of integrity."),
             QMessageBox::Ok);
         return 0;
     }

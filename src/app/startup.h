@@ -7,17 +7,16 @@
 
 #include <functional>
 
-// The program's start-up: the refusals (no root rights, a lowered integrity level, an
-// instance already running), then the window, loaded and shown, and the event loop.
+// The program's start-up: the refusals (no root rights, an instance already running), then
+// the window, loaded and shown, and the event loop.
 class Startup
 {
 public:
     struct Options
     {
         MainWindow::Environment environment;
-        // The refusal checks; empty means the real ones (geteuid, the integrity helper).
+        // The root check; empty means the real one (geteuid).
         std::function<bool()> isRoot;
-        std::function<bool()> hasMaxIntegrity;
         // Called once the window is shown, before the event loop runs.
         std::function<void(MainWindow &)> shown;
     };
@@ -31,7 +30,6 @@ public:
     static bool installTranslators(QCoreApplication &application, const QLocale &locale);
 
     static bool defaultIsRoot();
-    static bool defaultHasMaxIntegrity();
 
     static const char *version() { return "1.5.15+ci5"; }
     static const char *aboutText() { return "Shareward\nSAMBA server management application"; }

@@ -1,11 +1,10 @@
-// Shareward's start-up with the parts a test must choose: the refusal checks and where the
+// Shareward's start-up with the parts a test must choose: the root check and where the
 // window finds smb.conf and the programs it runs. The start-up watcher is built in.
 //
-//   startupprobe [--root] [--low-integrity] [--config FILE] [--programs DIR]
+//   startupprobe [--root] [--config FILE] [--programs DIR]
 //
-// --root makes the root check pass whoever runs it, --low-integrity makes the integrity
-// check fail; without them the real checks run. DIR holds the testparm, systemctl, pdbedit,
-// wbinfo, smbpasswd and net the window runs.
+// --root makes the root check pass whoever runs it; without it the real check runs. DIR
+// holds the testparm, systemctl, pdbedit, wbinfo, smbpasswd and net the window runs.
 #include "startup.h"
 
 #include <cstdio>
@@ -21,10 +20,6 @@ int main(int argc, char **argv)
         if (std::strcmp(argument, "--root") == 0) {
             options.isRoot = [] {
                 return true;
-            };
-        } else if (std::strcmp(argument, "--low-integrity") == 0) {
-            options.hasMaxIntegrity = [] {
-                return false;
             };
         } else if (std::strcmp(argument, "--config") == 0 && i + 1 < argc) {
             options.environment.configPath = QString::fromLocal8Bit(argv[++i]);

@@ -1,6 +1,6 @@
-// Shareward's start-up refusals, in real processes: an unprivileged user, a lowered integrity
-// level and an instance already running each end the start before the window, with the box
-// and exit code that belong to them, and only the last one contacts the running instance.
+// Shareward's start-up refusals, in real processes: an unprivileged user and an instance
+// already running each end the start before the window, with the box and exit code that
+// belong to them, and only the last one contacts the running instance.
 #include "startupfixture.h"
 
 #include <QProcess>
@@ -34,8 +34,6 @@ class TestStartupRefusals : public QObject
 private slots:
     void initTestCase();
     void unprivilegedUser();
-    void lowIntegrity();
-    void lowIntegrityWithInstanceRunning();
     void secondInstance();
 
 private:
@@ -99,40 +97,6 @@ void TestStartupRefusals::unprivilegedUser()
     QVERIFY2(exitCode == 0, outcome(fixture, QStringLiteral("refused"), exitCode).constData());
     verifyOnlyBox(fixture, QStringLiteral("refused"), QStringLiteral("Unprivileged user"),
                   QStringLiteral("Please run the program under the root user."));
-
-    verifyFirstUncontacted(fixture, {QStringLiteral("--root")});
-    QCOMPARE(fixture.stopFirst(running, QLatin1String(first)), 0);
-    QCOMPARE(fixture.guardLog(), QString());
-}
-
-void TestStartupRefusals::lowIntegrity()
-{
-    StartupFixture fixture;
-    QVERIFY2(fixture.isValid(), qPrintable(fixture.errorString()));
-    const int exitCode = fixture.run(StartupFixture::Probe, QStringLiteral("refused"),
-                                     QStringList{QStringLiteral("--root"), QStringLiteral("--low-integrity")}
-                                         + fixture.windowArguments());
-    QVERIFY2(exitCode == 0, outcome(fixture, QStringLiteral("refused"), exitCode).constData());
-    verifyOnlyBox(fixture, QStringLiteral("refused"), QStringLiteral("Wrong integrity level"),
-                  QStringLiteral("you should login with a high level of integrity."));
-    QCOMPARE(fixture.guardLog(), QString());
-}
-
-void TestStartupRefusals::lowIntegrityWithInstanceRunning()
-{
-    StartupFixture fixture;
-    QVERIFY2(fixture.isValid(), qPrintable(fixture.errorString()));
-    QProcess running;
-    QVERIFY2(fixture.startFirst(running, QLatin1String(first), {QStringLiteral("--root")}),
-             qPrintable(fixture.reportText(QLatin1String(first))));
-
-    // The integrity refusal comes before the look for a running instance.
-    const int exitCode = fixture.run(StartupFixture::Probe, QStringLiteral("refused"),
-                                     QStringList{QStringLiteral("--root"), QStringLiteral("--low-integrity")}
-                                         + fixture.windowArguments());
-    QVERIFY2(exitCode == 0, outcome(fixture, QStringLiteral("refused"), exitCode).constData());
-    verifyOnlyBox(fixture, QStringLiteral("refused"), QStringLiteral("Wrong integrity level"),
-                  QStringLiteral("mandatory integrity control mode"));
 
     verifyFirstUncontacted(fixture, {QStringLiteral("--root")});
     QCOMPARE(fixture.stopFirst(running, QLatin1String(first)), 0);
