@@ -12,6 +12,7 @@
 #include "recordjson.h"
 #include "recordoption.h"
 #include "recyclebin.h"
+#include "samballist.h"
 #include "shadowcopy.h"
 #include "sharefeatures.h"
 #include "shareoptions.h"
@@ -120,7 +121,7 @@ const std::vector<RecordOption<Share>> &shareOptions()
              if (names.isEmpty())
                  share.unsetOtherParameter(QStringLiteral("write list"));
              else
-                 share.setOtherParameter(QStringLiteral("write list"), names.join(QLatin1Char(' ')));
+                 share.setOtherParameter(QStringLiteral("write list"), SambaList::join(names));
              return QString();
          }},
         {"--browseable", "yes|no", "whether clients see the share in lists",

@@ -5,9 +5,8 @@
 #include "configvalues.h"
 #include "fullaudit.h"
 #include "optionmodule.h"
+#include "samballist.h"
 #include "shareoptions.h"
-
-#include <QRegularExpression>
 
 namespace {
 
@@ -45,12 +44,6 @@ std::string enumWord(const std::string &value)
 ConfigReader::ConfigReader(const ConfigTables &tables)
     : m_tables(tables)
 {
-}
-
-QStringList ConfigReader::splitWords(const QString &text)
-{
-    static const QRegularExpression whitespace(QStringLiteral("[[:space:]]+"));
-    return text.split(whitespace, Qt::SkipEmptyParts);
 }
 
 SambaSettings ConfigReader::readSettings() const
@@ -123,7 +116,7 @@ Share ConfigReader::readShare(const Section &values, const GlobalShare &global) 
     if (!values.find("comment"))
         share.setComment(global.serverString());
     if (const auto users = values.find("valid users"))
-        share.setValidUsers(splitWords(decode(users->value)));
+        share.setValidUsers(SambaList::split(decode(users->value)));
     if (const auto writers = values.find("write list")) {
         const WriteList list = parseWriteList(decode(writers->value));
         share.setWriteListEverybody(list.everybody);
@@ -161,7 +154,7 @@ ConfigReader::WriteList ConfigReader::parseWriteList(const QString &value)
     QString text = value;
     if (text.startsWith(QLatin1Char('@')) && text != QLatin1String("@everybody"))
         text.remove(0, 1);
-    const QStringList parts = splitWords(text);
+    const QStringList parts = SambaList::split(text);
     if (!parts.isEmpty() && parts.first() == QLatin1String("@everybody"))
         list.everybody = true;
     else
@@ -181,7 +174,7 @@ void ConfigReader::readModules(Share &record, const Section &values) const
             return own;
         return global ? global->find(key) : std::nullopt;
     };
-    for (const QString &word : splitWords(decode(objects->value))) {
+    for (const QString &word : SambaList::split(decode(objects->value))) {
         std::shared_ptr<VFSModule> module = VFSModule::create(word);
         if (auto full = std::dynamic_pointer_cast<FullAudit>(module)) {
             if (const auto e = option("full_audit:prefix"))

@@ -29,7 +29,6 @@ public:
         QStringList names;
     };
     static WriteList parseWriteList(const QString &value);
-    static QStringList splitWords(const QString &text);
 
 private:
     void readRecord(Share &record, const ConfigTables::Section &values, const Share &fallback) const;

@@ -1,8 +1,8 @@
 #include "configwriter.h"
 
 #include "configdocument.h"
-#include "configreader.h"
 #include "configvalues.h"
+#include "samballist.h"
 #include "shareoptions.h"
 #include "vfsorder.h"
 
@@ -33,6 +33,13 @@ std::string encode(const QString &text)
             "\"encrypt passwords\" is not written: testparm says \"The \"encrypt passwords\" option is "
             "deprecated\", and Samba always expects encrypted passwords.")
             .toStdString());
+}
+
+// The value of the section's line of that key as Samba reads it, or nothing.
+QString lineOf(const ConfigTables::Section *section, const char *key)
+{
+    const auto line = section ? section->find(key) : std::nullopt;
+    return line ? ConfigValues::decode(line->value) : QString();
 }
 
 } // namespace
@@ -215,7 +222,7 @@ void ConfigWriter::writeShare(const Share &share, const ConfigTables::Section *s
                 users << guest;
         }
         if (!loaded || users != loaded->validUsers())
-            s.setOrRemove("valid users", encode(users.join(QLatin1Char(' '))));
+            s.setOrRemove("valid users", encode(SambaList::join(users, lineOf(section, "valid users"))));
     }
 
     writeModules(s, section, share, loaded);
@@ -289,13 +296,14 @@ void ConfigWriter::writeModules(SectionEditor &s, const ConfigTables::Section *s
     const auto objects = section ? section->find("vfs objects") : std::nullopt;
     QStringList read;
     if (objects) {
-        for (const QString &word : ConfigReader::splitWords(ConfigValues::decode(objects->value))) {
+        for (const QString &word : SambaList::split(ConfigValues::decode(objects->value))) {
             const QString name = word.toLower();
             if (!read.contains(name))
                 read << name;
         }
     }
-    s.setOrRemove("vfs objects", encode(VfsOrder::arrange(read, names).join(QLatin1Char(' '))));
+    s.setOrRemove("vfs objects",
+                  encode(SambaList::join(VfsOrder::arrange(read, names), lineOf(section, "vfs objects"))));
 }
 
 void ConfigWriter::writeOtherParameters(SectionEditor &s, const Share &record)
@@ -340,13 +348,11 @@ void ConfigWriter::writeWriteList(SectionEditor &s, const ConfigTables::Section 
         return;
     }
     // Plain words on the line as read are users; a name chosen in the tool is a group.
-    const auto read = section ? section->find("write list") : std::nullopt;
+    const QString read = lineOf(section, "write list");
     QSet<QString> users;
-    if (read) {
-        for (const QString &word : ConfigReader::splitWords(ConfigValues::decode(read->value))) {
-            if (!word.startsWith(QLatin1Char('@')))
-                users.insert(word);
-        }
+    for (const QString &word : SambaList::split(read)) {
+        if (!word.startsWith(QLatin1Char('@')))
+            users.insert(word);
     }
     QStringList entries;
     for (const QString &name : share.writeList()) {
@@ -355,5 +361,5 @@ void ConfigWriter::writeWriteList(SectionEditor &s, const ConfigTables::Section 
         else
             entries << QLatin1Char('@') + name;
     }
-    s.setOrRemove("write list", encode(entries.join(QLatin1Char(' '))));
+    s.setOrRemove("write list", encode(SambaList::join(entries, read)));
 }

@@ -201,6 +201,12 @@ void TestConfigMapper::loadFields_data()
     row("encrypt passwords", "[global]\nencrypt passwords = no\n", "", "encryptPasswords", false);
     row("valid users", "[s]\nvalid users = alice  @staff\tbob\n", "s", "validUsers",
         QStringList{QStringLiteral("alice"), QStringLiteral("@staff"), QStringLiteral("bob")});
+    row("valid users in commas", "[s]\nvalid users = PECULIO, DIRETOR,CHEFE\n", "s", "validUsers",
+        QStringList{QStringLiteral("PECULIO"), QStringLiteral("DIRETOR"), QStringLiteral("CHEFE")});
+    row("valid users quoted", "[s]\nvalid users = @\"DOM\\Domain Users\";alice\n", "s", "validUsers",
+        QStringList{QStringLiteral("@DOM\\Domain Users"), QStringLiteral("alice")});
+    row("write list in commas", "[s]\nwrite list = PECULIO, DIRETOR\n", "s", "writeList",
+        QStringList{QStringLiteral("PECULIO"), QStringLiteral("DIRETOR")});
     row("write list everybody", "[s]\nwrite list = @everybody\n", "s", "writeListEverybody", true);
     row("write list group", "[s]\nwrite list = @staff\n", "s", "writeList",
         QStringList{QStringLiteral("staff")});
@@ -430,6 +436,22 @@ void TestConfigMapper::applyRecords_data()
         << QByteArray(
                "[global]\nguest account = nobody\n\n[s]\npath = /s\nread only = yes\nprintable = no\n"
                "browseable = yes\nguest ok = yes\nguest only = no\nvalid users = alice bob nobody\n\n");
+    // Lists keep the style of their line; a name with a blank goes in quotes.
+    QTest::newRow("valid users in commas")
+        << QByteArray("[s]\npath = /s\nvalid users = PECULIO, DIRETOR\n")
+        << onShare("s", [](Share &s) { s.setValidUsers(s.validUsers() << QStringLiteral("FABIO")); })
+        << QByteArray("[s]\npath = /s\nvalid users = PECULIO, DIRETOR, FABIO\n");
+    QTest::newRow("write list in commas")
+        << QByteArray("[s]\npath = /s\nwrite list = PECULIO, DIRETOR\n")
+        << onShare("s", [](Share &s) { s.setWriteList(s.writeList() << QStringLiteral("@FABIO")); })
+        << QByteArray("[s]\npath = /s\nwrite list = PECULIO, DIRETOR, @FABIO\n");
+    QTest::newRow("quoted domain group kept")
+        << QByteArray("[s]\npath = /s\nvalid users = @\"DOM\\Domain Users\";alice\n")
+        << onShare("s",
+                   [](Share &s) {
+                       s.setValidUsers({s.validUsers().first(), QStringLiteral("Domain Admin")});
+                   })
+        << QByteArray("[s]\npath = /s\nvalid users = @\"DOM\\Domain Users\";\"Domain Admin\"\n");
     QTest::newRow("guest is a whole name")
         << QByteArray("[s]\npath = /s\n" + flags + "valid users = nobodyelse\n\n")
         << onShare("s", [](Share &s) { s.setGuestOk(true); })
