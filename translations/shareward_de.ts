@@ -413,6 +413,14 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <source>Version %1 of the history holds it; restore that version.</source>
         <translation>Version %1 des Verlaufs enthält sie; stellen Sie diese Version wieder her.</translation>
     </message>
+    <message>
+        <source>A Samba password cannot contain a line break or a NUL character.</source>
+        <translation>Ein Samba-Passwort darf keinen Zeilenumbruch und kein NUL-Zeichen enthalten.</translation>
+    </message>
+    <message>
+        <source>Samba takes passwords of at most %1 bytes (in UTF-8); this one has %2.</source>
+        <translation>Samba nimmt Passwörter von höchstens %1 Bytes (in UTF-8); dieses hat %2.</translation>
+    </message>
 </context>
 <context>
     <name>AuditOperationModel</name>
@@ -2181,18 +2189,6 @@ Diesen Pfad für die Freigabe beibehalten?</translation>
         <translation>„%1“ ist der Name der serverweiten Samba-Einstellungen, nicht einer Freigabe. Bitte wählen Sie einen anderen Freigabenamen.</translation>
     </message>
     <message>
-        <source>Directory %1 not found.
-The part of the path before the first % must exist.</source>
-        <translation>Das Verzeichnis %1 wurde nicht gefunden.
-Der Teil des Pfads vor dem ersten % muss existieren.</translation>
-    </message>
-    <message>
-        <source>Directory not found.
-Please check the selected directory path...</source>
-        <translation>Verzeichnis nicht gefunden.
-Bitte prüfen Sie den gewählten Verzeichnispfad …</translation>
-    </message>
-    <message>
         <source>guest ok = yes, guest only = yes: Samba users too act as the guest account, and files belong to it.</source>
         <translation>guest ok = yes, guest only = yes: Auch Samba-Benutzer handeln als Gastkonto, und Dateien gehören ihm.</translation>
     </message>
@@ -2207,6 +2203,18 @@ Bitte prüfen Sie den gewählten Verzeichnispfad …</translation>
     <message>
         <source>Enabled to all Samba users as &amp;themselves, to others as guest</source>
         <translation>Für alle Samba-Benutzer als &amp;sie selbst freigegeben, für andere als Gast</translation>
+    </message>
+    <message>
+        <source>The path %1 is relative: give the whole path, beginning with /.</source>
+        <translation>Der Pfad %1 ist relativ: Geben Sie den ganzen Pfad an, beginnend mit /.</translation>
+    </message>
+    <message>
+        <source>Directory %1 not found: the part of the path before the first % must exist.</source>
+        <translation>Das Verzeichnis %1 wurde nicht gefunden: Der Teil des Pfads vor dem ersten % muss existieren.</translation>
+    </message>
+    <message>
+        <source>Directory %1 not found.</source>
+        <translation>Das Verzeichnis %1 wurde nicht gefunden.</translation>
     </message>
 </context>
 <context>

@@ -41,6 +41,10 @@ QString ShareRules::directoryProblem(const QString &path)
 {
     if (path.isEmpty())
         return Messages::tr("Please select a directory for share...");
+    // smbd does not resolve a path against anyone's working directory; %H and the like
+    // stand for whole paths.
+    if (!path.startsWith(QLatin1Char('/')) && !path.startsWith(QLatin1Char('%')))
+        return Messages::tr("The path %1 is relative: give the whole path, beginning with /.").arg(path);
     const int substitution = path.indexOf(QLatin1Char('%'));
     if (substitution >= 0) {
         const QString fixed = path.left(substitution);
@@ -48,10 +52,8 @@ QString ShareRules::directoryProblem(const QString &path)
             QDir::cleanPath(fixed.endsWith(QLatin1Char('/')) ? fixed : QFileInfo(fixed).path());
         return QFileInfo(parent).isDir()
             ? QString()
-            : Messages::tr("Directory %1 not found.\nThe part of the path before the first % must exist.")
+            : Messages::tr("Directory %1 not found: the part of the path before the first % must exist.")
                   .arg(parent);
     }
-    return QFileInfo(path).isDir()
-        ? QString()
-        : Messages::tr("Directory not found.\nPlease check the selected directory path...");
+    return QFileInfo(path).isDir() ? QString() : Messages::tr("Directory %1 not found.").arg(path);
 }

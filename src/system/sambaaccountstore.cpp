@@ -207,6 +207,8 @@ SambaGroupMap SambaAccountStore::loadSambaGroups() const
 bool SambaAccountStore::addSambaUser(const QString &name, const QString &password,
                                      QString *errorMessage) const
 {
+    if (refusePassword(password, errorMessage))
+        return false;
     return runChange(m_pdbeditProgram,
                      {QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("-u"), name},
                      passwordInput(password), timeLimit(ChangeTimeoutMs), Message::ErrorOutput, errorMessage);
@@ -215,6 +217,8 @@ bool SambaAccountStore::addSambaUser(const QString &name, const QString &passwor
 bool SambaAccountStore::setSambaPassword(const QString &name, const QString &password,
                                          QString *errorMessage) const
 {
+    if (refusePassword(password, errorMessage))
+        return false;
     return runChange(m_smbpasswdProgram, {QStringLiteral("-s"), name}, passwordInput(password),
                      timeLimit(ChangeTimeoutMs), Message::ErrorOutput, errorMessage);
 }
@@ -356,6 +360,32 @@ SambaGroupMap SambaAccountStore::groupsFromMappingListing(const QByteArray &list
 QStringList SambaAccountStore::namesFromWbinfoOutput(const QByteArray &output)
 {
     return sortedUnique(QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+}
+
+QString SambaAccountStore::passwordProblem(const QString &password)
+{
+    // Both read each line into 256 bytes with its line feed: a longer password is cut and
+    // then does not match its confirmation ("Mismatch - password unchanged").
+    const QByteArray bytes = password.toUtf8();
+    if (bytes.contains('\n') || bytes.contains('\r') || bytes.contains('\0'))
+        return QCoreApplication::translate(
+            "Audit", "A Samba password cannot contain a line break or a NUL character.");
+    if (bytes.size() > MaxPasswordBytes)
+        return QCoreApplication::translate(
+                   "Audit", "Samba takes passwords of at most %1 bytes (in UTF-8); this one has %2.")
+            .arg(MaxPasswordBytes)
+            .arg(bytes.size());
+    return QString();
+}
+
+bool SambaAccountStore::refusePassword(const QString &password, QString *errorMessage)
+{
+    const QString problem = passwordProblem(password);
+    if (problem.isEmpty())
+        return false;
+    if (errorMessage)
+        *errorMessage = problem;
+    return true;
 }
 
 QByteArray SambaAccountStore::passwordInput(const QString &password)

@@ -118,12 +118,18 @@ public:
     /// What "pdbedit -t" and "smbpasswd -s" read: the password and its confirmation, each ended by
     /// a line feed, in UTF-8.
     static QByteArray passwordInput(const QString &password);
+    /// The longest password smbpasswd and pdbedit read whole, in bytes of UTF-8.
+    static constexpr int MaxPasswordBytes = 254;
+    /// Why smbpasswd and pdbedit would not take the password as it is; empty when they would.
+    static QString passwordProblem(const QString &password);
     /// The translated text of a failed user listing.
     static QString listingErrorText();
     /// The translated text of a failed group listing.
     static QString groupListingErrorText();
 
 private:
+    // Says passwordProblem() in errorMessage, when there is one.
+    static bool refusePassword(const QString &password, QString *errorMessage);
     QStringList runWbinfo(const QString &option) const;
     int timeLimit(int defaultMs) const;
 

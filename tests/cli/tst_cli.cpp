@@ -66,6 +66,8 @@ void checkEdit(const QByteArray &initial, const QStringList &command, int exitCo
     QVERIFY2(result.exitCode == exitCode, result.err.constData());
     QCOMPARE(result.err.isEmpty(), exitCode == 0);
     QVERIFY2(result.err.contains(said), result.err.constData());
+    // A refusal is one line that says what is wrong.
+    QVERIFY2(result.err.count('\n') <= 1, result.err.constData());
     if (expected.isEmpty()) {
         QCOMPARE(readFile(config), initial);
         QCOMPARE(QFileInfo(config).lastModified(), before);
@@ -88,6 +90,7 @@ private slots:
     void edits();
     void valueEdits_data();
     void valueEdits();
+    void nonUtf8ArgumentRefused();
     void editsAmongShares_data();
     void editsAmongShares();
     void featureEdits_data();
@@ -378,6 +381,12 @@ void TestCli::valueEdits_data()
     QTest::newRow("global switch after the end of the options")
         << words("share set --comment x -- data --dry-run") << 2 << QByteArray()
         << QByteArray("one share NAME");
+    QTest::newRow("relative path")
+        << words("share set data --path srv/data") << 1 << QByteArray()
+        << QByteArray("The path srv/data is relative: give the whole path, beginning with /.\n");
+    QTest::newRow("missing directory named on one line")
+        << words("share add pub --path /nonexistent/dir") << 1 << QByteArray()
+        << QByteArray("shareward-cli: Directory /nonexistent/dir not found.\n");
     QTest::newRow("encrypt passwords yes, Samba's own")
         << with(global, "--encrypt-passwords", QStringLiteral("yes")) << 0 << QByteArray() << QByteArray();
 }
@@ -389,6 +398,25 @@ void TestCli::valueEdits()
     QFETCH(QByteArray, expected);
     QFETCH(QByteArray, said);
     checkEdit(editedFile, command, exitCode, expected, said);
+}
+
+// A byte that is not UTF-8 would be written as U+FFFD: the argument is refused instead.
+void TestCli::nonUtf8ArgumentRefused()
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(config, editedFile));
+    // The Latin-1 "é" of "café", which no QString can carry to the program.
+    const ProcessRun result =
+        runProcess(QStringLiteral("/bin/sh"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("exec \"$0\" --config \"$1\" share set data --comment "
+                                   "\"$(printf 'caf\\351 x')\""),
+                    QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"), config});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.err.startsWith("shareward-cli: argument 7 is not valid UTF-8: caf\xef\xbf\xbd x"),
+             result.err.constData());
+    QCOMPARE(readFile(config), QByteArray(editedFile));
 }
 
 // An edit of one share reads that share alone: the others still count where names must differ.

@@ -675,6 +675,25 @@ void TestSambaAccountStore::change_data()
         << QByteArray("\xd0\xbf\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c\xe2\x82\xac\n"
                       "\xd0\xbf\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c\xe2\x82\xac\n")
         << true << QString();
+    // smbpasswd and pdbedit cut longer passwords, and then say "Mismatch - password unchanged".
+    const QString longest = QString(254, QLatin1Char('p'));
+    const QString tooLong = QString(255, QLatin1Char('p'));
+    const QString limit =
+        QStringLiteral("Samba takes passwords of at most 254 bytes (in UTF-8); this one has %2.");
+    QTest::newRow("add user, the longest password")
+        << int(AddUser) << alice << longest << QByteArray("0") << QByteArray()
+        << QByteArray("-t|-a|-u|alice|\n")
+        << (longest + QLatin1Char('\n') + longest + QLatin1Char('\n')).toUtf8() << true << QString();
+    QTest::newRow("add user, password too long")
+        << int(AddUser) << alice << tooLong << QByteArray("0") << QByteArray() << QByteArray() << QByteArray()
+        << false << limit.arg(255);
+    QTest::newRow("set password, too long in UTF-8")
+        << int(SetPassword) << alice << QString(128, QChar(0xe4)) << QByteArray("0") << QByteArray()
+        << QByteArray() << QByteArray() << false << limit.arg(256);
+    QTest::newRow("set password, a line break")
+        << int(SetPassword) << alice << QStringLiteral("a\nb") << QByteArray("0") << QByteArray()
+        << QByteArray() << QByteArray() << false
+        << QStringLiteral("A Samba password cannot contain a line break or a NUL character.");
     QTest::newRow("add user fails") << int(AddUser) << alice << QStringLiteral("x") << QByteArray("255")
                                     << QByteArray("Failed to add entry for user alice.")
                                     << QByteArray("-t|-a|-u|alice|\n") << QByteArray("x\nx\n") << false
@@ -1301,6 +1320,8 @@ void TestSambaAccountStore::realPasswordChangeKeepsAccount_data()
     QTest::newRow("ASCII") << QStringLiteral("Secret2") << false;
     QTest::newRow("outside Latin-1, by the save") << QStringLiteral("n\u00e9w \u20ac\U0001F511") << true;
     QTest::newRow("shell characters, by the save") << QStringLiteral(" $HOME 'x' \\n; ") << true;
+    QTest::newRow("the longest, 254 bytes") << QString(254, QLatin1Char('k')) << false;
+    QTest::newRow("the longest, 127 two-byte characters") << QString(127, QChar(0xe4)) << false;
 }
 
 void TestSambaAccountStore::realPasswordChangeKeepsAccount()

@@ -449,8 +449,11 @@ void TestShareDialog::checks_data()
                                   << "lineEditDirectory";
     QTest::newRow("missing directory")
         << QString() << "/nonexistent/dir"
-        << "public" << none << "Directory not found.\nPlease check the selected directory path..." << false
-        << 0 << "lineEditDirectory";
+        << "public" << none << "Directory /nonexistent/dir not found." << false << 0 << "lineEditDirectory";
+    QTest::newRow("relative directory")
+        << QString() << "srv/samba"
+        << "public" << none << "The path srv/samba is relative: give the whole path, beginning with /."
+        << false << 0 << "lineEditDirectory";
     QTest::newRow("homes skips the directory")
         << QString() << QString() << "Homes " << none << QString() << true << 0 << QString();
     QTest::newRow("no name") << QString() << srv << QString() << none << "Please define a share name..."
@@ -472,7 +475,7 @@ void TestShareDialog::checks_data()
     QTest::newRow("path per user below a missing directory")
         << QString() << "/nonexistent/%U"
         << "private" << none
-        << "Directory /nonexistent not found.\nThe part of the path before the first % must exist." << false
+        << "Directory /nonexistent not found: the part of the path before the first % must exist." << false
         << 0 << "lineEditDirectory";
     QTest::newRow("duplicate") << QString() << srv << "DATA" << none
                                << "Share with name \"data\" already exist. Please change current share name."
