@@ -2216,6 +2216,14 @@ Diesen Pfad für die Freigabe beibehalten?</translation>
         <source>Directory %1 not found.</source>
         <translation>Das Verzeichnis %1 wurde nicht gefunden.</translation>
     </message>
+    <message>
+        <source>The share name must not contain &apos;*&apos;, which Samba&apos;s tools read as every share.</source>
+        <translation>Der Freigabename darf kein „*“ enthalten, das Sambas Werkzeuge als jede Freigabe lesen.</translation>
+    </message>
+    <message>
+        <source>[printers] must be printable: testparm says &quot;[printers] service MUST be printable!&quot;</source>
+        <translation>[printers] muss druckbar sein: testparm sagt „[printers] service MUST be printable!“</translation>
+    </message>
 </context>
 <context>
     <name>ShareFeaturesWidget</name>

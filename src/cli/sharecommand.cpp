@@ -17,6 +17,7 @@
 #include "sharefeatures.h"
 #include "shareoptions.h"
 #include "sharerules.h"
+#include "standardshares.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -634,7 +635,10 @@ int ShareCommand::add(const QStringList &given)
                 ShareRules::nameProblem(name, otherNames(shares, nullptr, m_tool.otherShareNames()));
             !refused.isEmpty())
             return refused;
-        Share share;
+        // [printers] starts as Samba needs it: printable, and not listed itself.
+        Share share = name.compare(StandardShares::printersName(), Qt::CaseInsensitive) == 0
+            ? StandardShares::printers()
+            : Share();
         share.setName(name);
         // Samba reads nothing else there.
         if (m_tool.registryUse() == RegistryConfig::Backend)
@@ -644,6 +648,8 @@ int ShareCommand::add(const QStringList &given)
                 return refused;
         }
         if (const QString refused = finishOptions(share, arguments); !refused.isEmpty())
+            return refused;
+        if (const QString refused = ShareRules::printersProblem(name, share.printable()); !refused.isEmpty())
             return refused;
         // [homes] needs no path: each user gets his home.
         if (name.toLower() != QLatin1String("homes") && share.path().isEmpty())
@@ -669,11 +675,16 @@ int ShareCommand::set(const QStringList &given)
         const int index = indexOf(shares, name);
         if (index < 0)
             return unknown(name);
+        Share &share = shares[index];
+        const bool wasPrintable = share.printable();
         for (const auto &change : changes) {
-            if (const QString refused = change(shares[index]); !refused.isEmpty())
+            if (const QString refused = change(share); !refused.isEmpty())
                 return refused;
         }
-        return finishOptions(shares[index], arguments);
+        // A [printers] the file already has as it is stays editable.
+        const QString refused =
+            wasPrintable ? ShareRules::printersProblem(share.name(), share.printable()) : QString();
+        return refused.isEmpty() ? finishOptions(share, arguments) : refused;
     });
 }
 

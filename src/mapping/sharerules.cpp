@@ -25,6 +25,8 @@ QString ShareRules::nameProblem(const QString &name, const QSet<QString> &existi
             return Messages::tr(
                 "The share name must not contain '[', ']', a line break or another control character.");
     }
+    if (trimmed.contains(QLatin1Char('*')))
+        return Messages::tr("The share name must not contain '*', which Samba's tools read as every share.");
     const QString compact = trimmed.toLower().remove(QRegularExpression(QStringLiteral("\\s")));
     if (compact == QLatin1String("global") || compact == QLatin1String("globals"))
         return Messages::
@@ -35,6 +37,14 @@ QString ShareRules::nameProblem(const QString &name, const QSet<QString> &existi
         return Messages::tr("Share with name \"%1\" already exist. Please change current share name.")
             .arg(trimmed.toLower());
     return QString();
+}
+
+QString ShareRules::printersProblem(const QString &name, bool printable)
+{
+    if (printable || name.trimmed().compare(QLatin1String("printers"), Qt::CaseInsensitive) != 0)
+        return QString();
+    return Messages::tr(
+        "[printers] must be printable: testparm says \"[printers] service MUST be printable!\"");
 }
 
 QString ShareRules::directoryProblem(const QString &path)

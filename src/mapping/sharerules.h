@@ -8,10 +8,13 @@
 class ShareRules
 {
 public:
-    // A name with '[', ']' or a control character would write lines of its own; "global"
-    // and "globals" (any case, any blanks) are Samba's server-wide settings; existing holds
-    // the lower-cased names of the other shares.
+    // A name with '[', ']' or a control character would write lines of its own, and one with
+    // '*' reads as every share to smbcontrol's close-share; "global" and "globals" (any case,
+    // any blanks) are Samba's server-wide settings; existing holds the lower-cased names of
+    // the other shares.
     static QString nameProblem(const QString &name, const QSet<QString> &existing);
+    // [printers] must be printable, as testparm says: a problem, or nothing.
+    static QString printersProblem(const QString &name, bool printable);
     // The directory must exist; for a path Samba completes per connection (%U...), the
     // part before the first '%'.
     static QString directoryProblem(const QString &path);

@@ -387,6 +387,23 @@ void TestCli::valueEdits_data()
     QTest::newRow("missing directory named on one line")
         << words("share add pub --path /nonexistent/dir") << 1 << QByteArray()
         << QByteArray("shareward-cli: Directory /nonexistent/dir not found.\n");
+    // smbcontrol reads "*" as every share.
+    QTest::newRow("share named *") << words("share add * --path /tmp") << 1 << QByteArray()
+                                   << QByteArray("The share name must not contain '*'");
+    QTest::newRow("share name with *") << words("share add a*b --path /tmp") << 1 << QByteArray()
+                                       << QByteArray("The share name must not contain '*'");
+    QTest::newRow("share renamed to *") << words("share rename data *") << 1 << QByteArray()
+                                        << QByteArray("The share name must not contain '*'");
+    // testparm: "[printers] service MUST be printable!"
+    QTest::newRow("printers added as Samba needs them") << words("share add printers --path /tmp") << 0
+                                                        << file
+            + "\r\n[printers]\r\n\tpath = /tmp\r\n\tcomment = All Printers\r\n\tread only = yes\r\n"
+              "\tprintable = yes\r\n\tbrowseable = no\r\n\tcreate mask = 0700\r\n\tguest ok = no\r\n"
+              "\tguest only = no\r\n\r\n" << QByteArray();
+    QTest::newRow("printers not printable")
+        << words("share add Printers --path /tmp --printable no") << 1 << QByteArray()
+        << QByteArray(
+               "[printers] must be printable: testparm says \"[printers] service MUST be printable!\"");
     QTest::newRow("encrypt passwords yes, Samba's own")
         << with(global, "--encrypt-passwords", QStringLiteral("yes")) << 0 << QByteArray() << QByteArray();
 }

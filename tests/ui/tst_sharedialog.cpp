@@ -460,6 +460,10 @@ void TestShareDialog::checks_data()
                              << false << 0 << "lineEditShareName";
     QTest::newRow("blank name") << QString() << srv << "   " << none << "Please define a share name..."
                                 << false << 0 << "lineEditShareName";
+    QTest::newRow("every share to smbcontrol")
+        << QString() << srv << "*" << none
+        << "The share name must not contain '*', which Samba's tools read as every share." << false << 0
+        << "lineEditShareName";
     QTest::newRow("global")
         << QString() << srv << "Global" << none
         << "\"Global\" is the name of Samba's server-wide settings, not of a share. Please "
