@@ -567,6 +567,10 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <source>&lt;html&gt;&lt;body&gt;&lt;p&gt;&lt;b&gt;SHARE&lt;/b&gt; is the USER mode in which a user name that Samba&apos;s account database does not know, a system account without a Samba account too, logs on as the guest account (security = user, map to guest = Bad User). A known user who gives a wrong password is refused.&lt;/p&gt;&lt;p&gt;The guest can open only the shares that admit guests, as can clients that connect without a user name in every mode. This mode opens no share by itself: each share says whether it admits guests.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;body&gt;&lt;p&gt;&lt;b&gt;SHARE&lt;/b&gt; ist der Modus USER, in dem ein Benutzername, den Sambas Kontendatenbank nicht kennt, auch ein Systemkonto ohne Samba-Konto, als Gastkonto angemeldet wird (security = user, map to guest = Bad User). Ein bekannter Benutzer mit falschem Passwort wird abgewiesen.&lt;/p&gt;&lt;p&gt;Der Gast kann nur Freigaben öffnen, die Gäste zulassen, wie in jedem Modus auch Clients, die sich ohne Benutzernamen verbinden. Dieser Modus öffnet von sich aus keine Freigabe: Jede Freigabe bestimmt selbst, ob sie Gäste zulässt.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
+    <message>
+        <source>%1 (Samba&apos;s default)</source>
+        <translation>%1 (Sambas Voreinstellung)</translation>
+    </message>
 </context>
 <context>
     <name>ConfigHistory</name>

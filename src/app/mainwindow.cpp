@@ -171,6 +171,8 @@ void MainWindow::connectLoad()
                 m_serviceUsers = users;
                 m_serviceGroups = groups;
             });
+    connect(load, &WindowLoad::guestAccountsRead, this,
+            [this](const QStringList &accounts) { m_guestAccounts = accounts; });
     connect(load, &WindowLoad::domainUsersRead, this,
             [this](const QStringList &users) { m_domainUsers = users; });
     connect(load, &WindowLoad::domainGroupsRead, this,
@@ -450,6 +452,7 @@ void MainWindow::editConfig()
     const bool sharing = m_shares->shareNames().contains(StandardShares::printersName());
     ConfigDialog dialog(&m_currentSettings, sharing, this);
     dialog.setInstalledModules(m_modules);
+    dialog.setGuestAccounts(m_guestAccounts);
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (dialog.sharePrinters() && !sharing) {

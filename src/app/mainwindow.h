@@ -188,6 +188,7 @@ private:
     ConnectionsController *m_connections = nullptr;
     QStringList m_serviceUsers;
     QStringList m_serviceGroups;
+    QStringList m_guestAccounts;
     QStringList m_domainGroups;
     QStringList m_domainUsers;
     bool m_exitConfirmed = false;

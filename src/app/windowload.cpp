@@ -50,7 +50,13 @@ struct WindowLoad::Background
     std::future<SambaGroupMap> sambaGroups;
     // The system's users and groups, one after the other: getpwent and getgrent share nothing,
     // but neither may run twice at once.
-    std::future<std::pair<QStringList, QStringList>> systemAccounts;
+    struct SystemAccounts
+    {
+        QStringList users;
+        QStringList groups;
+        QStringList guests;
+    };
+    std::future<SystemAccounts> systemAccounts;
     std::future<QStringList> domainUsers;
     std::future<QStringList> domainGroups;
     std::future<VfsModuleInventory> modules;
@@ -255,7 +261,9 @@ void WindowLoad::startListings()
     background->domainUsers = async([this] { return m_accounts.listDomainUsers(); });
     background->domainGroups = async([this] { return m_accounts.listDomainGroups(); });
     background->systemAccounts = async([] {
-        return std::make_pair(SambaAccountStore::listSystemUsers(), SambaAccountStore::listSystemGroups());
+        return Background::SystemAccounts{SambaAccountStore::listSystemUsers(),
+                                          SambaAccountStore::listSystemGroups(),
+                                          SambaAccountStore::listGuestAccounts()};
     });
     const QString smbd = m_smbd;
     background->modules = async([smbd] { return VfsModuleInventory::load(smbd); });
@@ -309,8 +317,10 @@ void WindowLoad::takeUpBackground()
     }
     if (arrived(background.systemAccounts)) {
         const auto accounts = background.systemAccounts.get();
-        if (take)
-            emit systemAccountsRead(accounts.first, accounts.second);
+        if (take) {
+            emit systemAccountsRead(accounts.users, accounts.groups);
+            emit guestAccountsRead(accounts.guests);
+        }
     }
     if (arrived(background.domainUsers)) {
         const QStringList users = background.domainUsers.get();

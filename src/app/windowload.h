@@ -73,6 +73,8 @@ signals:
     void smbdStateRead(bool running);
     void modulesRead(const VfsModuleInventory &modules);
     void systemAccountsRead(const QStringList &users, const QStringList &groups);
+    // The accounts offered as the guest account.
+    void guestAccountsRead(const QStringList &accounts);
     void domainUsersRead(const QStringList &users);
     void domainGroupsRead(const QStringList &groups);
     // The Samba accounts, current and saved.

@@ -7,6 +7,7 @@
 
 #include <grp.h>
 #include <pwd.h>
+#include <unistd.h>
 
 #include <stdexcept>
 
@@ -151,6 +152,26 @@ int SambaAccountStore::timeLimit(int defaultMs) const
 QStringList SambaAccountStore::listSystemUsers()
 {
     return userNames(&SambaAccountStore::isSystemId);
+}
+
+QStringList SambaAccountStore::listGuestAccounts()
+{
+    QStringList names{QStringLiteral("nobody")};
+    setpwent();
+    while (const passwd *entry = getpwent()) {
+        const bool homeExists = entry->pw_dir && *entry->pw_dir && ::access(entry->pw_dir, F_OK) == 0;
+        if (suitsGuest(entry->pw_uid, QByteArray(entry->pw_shell ? entry->pw_shell : ""), homeExists))
+            names.append(QString::fromLocal8Bit(entry->pw_name));
+    }
+    endpwent();
+    return sortedUnique(names);
+}
+
+bool SambaAccountStore::suitsGuest(quint32 uid, const QByteArray &shell, bool homeExists)
+{
+    constexpr quint32 firstUserId = 1000;
+    const bool noLogin = shell.endsWith("/nologin") || shell.endsWith("/false");
+    return uid != 0 && noLogin && (uid < firstUserId || uid == OverflowId) && !homeExists;
 }
 
 QStringList SambaAccountStore::listRegularUsers()

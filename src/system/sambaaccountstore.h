@@ -55,6 +55,13 @@ public:
     static QStringList listRegularUsers();
     /// Groups with gid 2499 or below.
     static QStringList listSystemGroups();
+    /// The accounts suitsGuest accepts, nobody always among them.
+    static QStringList listGuestAccounts();
+    /// Whether an account is meant to be a guest's: not root, no login shell (nologin or false),
+    /// a system uid (below Debian's first user uid 1000) or nobody's 65534, and no home
+    /// directory on this machine. That leaves out people, who log in or have uids from 1000 on
+    /// (Samba users often have nologin), and services owning a home of files.
+    static bool suitsGuest(quint32 uid, const QByteArray &shell, bool homeExists);
     /// Groups with gid 2500 or above, except 65534 (nogroup).
     static QStringList listRegularGroups();
     /// "wbinfo -u"; empty when winbindd does not answer.

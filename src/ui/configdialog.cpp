@@ -163,7 +163,7 @@ void ConfigDialog::fillForm(bool sharePrinters)
         }
     }
 
-    fillGuestAccounts();
+    fillGuestAccounts({});
     m_macOsAtOpen = hasMacOsSettings(global);
     m_ui->checkBoxMacOsClients->setChecked(m_macOsAtOpen);
     m_ui->widgetACL->setRecord(global);
@@ -177,26 +177,44 @@ void ConfigDialog::setInstalledModules(const VfsModuleInventory &inventory)
     m_ui->widgetACL->setInstalledModules(inventory);
 }
 
-void ConfigDialog::fillGuestAccounts()
+void ConfigDialog::setGuestAccounts(const QStringList &accounts)
 {
+    // The choice made so far stays.
+    const QVariant chosen = m_ui->comboBoxGuestAccount->currentData();
+    const bool changed = m_ui->buttonBox->button(QDialogButtonBox::Ok)->isEnabled();
+    fillGuestAccounts(accounts);
+    const int index = m_ui->comboBoxGuestAccount->findData(chosen);
+    if (index >= 0)
+        m_ui->comboBoxGuestAccount->setCurrentIndex(index);
+    m_ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(changed);
+}
+
+void ConfigDialog::fillGuestAccounts(const QStringList &accounts)
+{
+    // Guests act with the rights of this account: people and root are never offered, only the
+    // system accounts meant for it (SambaAccountStore::suitsGuest).
     QComboBox *guests = m_ui->comboBoxGuestAccount;
+    const QSignalBlocker quiet(guests);
     guests->clear();
-    guests->addItem(GlobalShare::noGuestAccount());
-    // A guest acts with the rights of this account: root is never offered.
-    for (const SambaUser &user : m_settings->users()) {
-        if (user.name() != QLatin1String("root"))
-            guests->addItem(user.name());
-    }
+    const QString none = GlobalShare::noGuestAccount();
+    guests->addItem(tr("%1 (Samba's default)").arg(QStringLiteral("nobody")), none);
     const QString guest = m_settings->global()->guestAccount();
-    int current = guests->findText(guest, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    // A guest account that is no Samba user (a plain system account) stays offered:
-    // showing the marker instead would drop it from smb.conf at the next Ok.
-    if (current < 0 && !guest.isEmpty() && guest != QLatin1String("root")) {
-        guests->addItem(guest);
+    for (const QString &account : accounts) {
+        // Samba's default is the first item; "nobody" named in smb.conf is added below.
+        if (account != QLatin1String("root") && account != QLatin1String("nobody")
+            && !m_settings->users().contains(account))
+            guests->addItem(account, account);
+    }
+    int current = guest.isEmpty() || guest == none ? 0 : guests->findData(guest);
+    // The account smb.conf names stays offered, whatever it is: showing another would drop it
+    // from smb.conf at the next Ok. root is shown as none: it is written only when chosen.
+    if (current < 0 && guest != QLatin1String("root")) {
+        guests->addItem(guest, guest);
         current = guests->count() - 1;
     }
     guests->setCurrentIndex(current >= 0 ? current : 0);
-    m_shownGuestAccount = guests->currentIndex();
+    if (m_shownGuestAccount.isNull())
+        m_shownGuestAccount = guests->currentData().toString();
 }
 
 void ConfigDialog::enableOk()
@@ -325,8 +343,9 @@ void ConfigDialog::writeBack()
     global.setRealm(m_ui->lineEditRealm->text());
     global.setEncryptPasswords(m_ui->comboBoxEncrypt->currentIndex() == 0);
     // root is never offered, but a file that names it keeps it until another is chosen.
-    if (m_ui->comboBoxGuestAccount->currentIndex() != m_shownGuestAccount)
-        global.setGuestAccount(m_ui->comboBoxGuestAccount->currentText());
+    const QString guest = m_ui->comboBoxGuestAccount->currentData().toString();
+    if (guest != m_shownGuestAccount)
+        global.setGuestAccount(guest);
     m_ui->widgetACL->writeRecord(global);
     writeMacOsSettings();
 }

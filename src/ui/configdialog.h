@@ -30,6 +30,9 @@ public:
     // Disables the controls of modules this Samba lacks, except those [global] uses;
     // without a call every module counts as installed.
     void setInstalledModules(const VfsModuleInventory &inventory);
+    // The accounts offered as the guest account besides Samba's default and the one smb.conf
+    // names; without a call only those two.
+    void setGuestAccounts(const QStringList &accounts);
 
 public slots:
     void accept() override;
@@ -40,7 +43,7 @@ protected:
 private:
     void connectForm();
     void fillForm(bool sharePrinters);
-    void fillGuestAccounts();
+    void fillGuestAccounts(const QStringList &accounts);
     void enableOk();
     void updateRealmEnabled(const QString &mode);
     void upperCaseRealm(const QString &text);
@@ -54,6 +57,6 @@ private:
 
     SambaSettings *m_settings;
     std::unique_ptr<Ui::ConfigDialog> m_ui;
-    int m_shownGuestAccount = -1; // the guest account chosen when the form was filled
+    QString m_shownGuestAccount; // the guest account shown when the form was filled
     bool m_macOsAtOpen = false;
 };

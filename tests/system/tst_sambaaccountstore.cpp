@@ -130,6 +130,8 @@ private Q_SLOTS:
     void defaults();
     void idLimits_data();
     void idLimits();
+    void guestAccounts_data();
+    void guestAccounts();
     void accountNamesFromListing_data();
     void accountNamesFromListing();
     void mapsFromListing();
@@ -231,6 +233,39 @@ void TestSambaAccountStore::initTestCase()
                    QStringLiteral("swstaff"), QStringLiteral("-o"), QStringLiteral("-u"),
                    QString::fromLatin1(user.second), QString::fromLatin1(user.first)});
     }
+}
+
+void TestSambaAccountStore::guestAccounts_data()
+{
+    QTest::addColumn<quint32>("uid");
+    QTest::addColumn<QByteArray>("shell");
+    QTest::addColumn<bool>("homeExists");
+    QTest::addColumn<bool>("suits");
+    QTest::newRow("nobody") << 65534u << QByteArray("/usr/sbin/nologin") << false << true;
+    QTest::newRow("messagebus") << 100u << QByteArray("/usr/sbin/nologin") << false << true;
+    QTest::newRow("false as shell") << 120u << QByteArray("/bin/false") << false << true;
+    QTest::newRow("root") << 0u << QByteArray("/usr/sbin/nologin") << false << false;
+    // People: a login shell, or a user uid even with nologin, as Samba users often have.
+    QTest::newRow("a person") << 1000u << QByteArray("/bin/bash") << false << false;
+    QTest::newRow("a samba user with nologin") << 2601u << QByteArray("/usr/sbin/nologin") << false << false;
+    QTest::newRow("a system account that logs in") << 500u << QByteArray("/bin/sh") << false << false;
+    QTest::newRow("no shell is /bin/sh") << 500u << QByteArray() << false << false;
+    // A service owning a home of files, such as backup's /var/backups.
+    QTest::newRow("a service with a home") << 34u << QByteArray("/usr/sbin/nologin") << true << false;
+}
+
+void TestSambaAccountStore::guestAccounts()
+{
+    QFETCH(quint32, uid);
+    QFETCH(QByteArray, shell);
+    QFETCH(bool, homeExists);
+    QTEST(SambaAccountStore::suitsGuest(uid, shell, homeExists), "suits");
+    // The machine's list: nobody always, root and the people never.
+    const QStringList offered = SambaAccountStore::listGuestAccounts();
+    QVERIFY(offered.contains(QStringLiteral("nobody")));
+    QVERIFY(!offered.contains(QStringLiteral("root")));
+    for (const QString &person : SambaAccountStore::listRegularUsers())
+        QVERIFY2(!offered.contains(person), qPrintable(person));
 }
 
 void TestSambaAccountStore::init()

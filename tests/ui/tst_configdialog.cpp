@@ -68,6 +68,11 @@ SambaSettings makeSettings(SambaSettings::SecurityMode security = SambaSettings:
     return settings;
 }
 
+QString defaultGuest()
+{
+    return QStringLiteral("nobody (Samba's default)");
+}
+
 QByteArray snapshot(const SambaSettings &settings)
 {
     return QJsonDocument(RecordJson::configuration(settings, {})).toJson();
@@ -528,17 +533,22 @@ void TestConfigDialog::guestAccounts_data()
     QTest::addColumn<QString>("guest");
     QTest::addColumn<QString>("shown");
     const QString none = GlobalShare::noGuestAccount();
-    QTest::newRow("none") << none << none;
+    // Samba's own default when smb.conf names none: nobody, not "no guest account".
+    QTest::newRow("none") << none << defaultGuest();
+    QTest::newRow("an offered system account") << "smbguest"
+                                               << "smbguest";
+    // An account smb.conf names stays, offered after the others, even a person's.
     QTest::newRow("a samba user") << "bob"
                                   << "bob";
-    // A system account that is no Samba user stays, offered after the Samba users.
-    QTest::newRow("not a samba user") << "smbguest"
-                                      << "smbguest";
-    QTest::newRow("root") << "root" << none;
+    QTest::newRow("nobody named") << "nobody"
+                                  << "nobody";
+    QTest::newRow("root") << "root" << defaultGuest();
     QTest::newRow("other case") << "Bob"
                                 << "Bob";
 }
 
+// Samba's default first, then the system accounts meant for guests, never a person (a Samba
+// user) or root; none of it is a change.
 void TestConfigDialog::guestAccounts()
 {
     QFETCH(QString, guest);
@@ -546,15 +556,17 @@ void TestConfigDialog::guestAccounts()
     settings.global()->setGuestAccount(guest);
     ConfigDialog dialog(&settings, true);
     auto *guests = child<QComboBox>(dialog, "comboBoxGuestAccount");
-    // The marker first, then the Samba users in map order, never root.
+    dialog.setGuestAccounts({QStringLiteral("messagebus"), QStringLiteral("nobody"), QStringLiteral("root"),
+                             QStringLiteral("alice"), QStringLiteral("smbguest")});
     QFETCH(QString, shown);
-    QStringList expected{GlobalShare::noGuestAccount(), QStringLiteral("alice"), QStringLiteral("bob"),
-                         QStringLiteral("zed")};
+    QStringList expected{defaultGuest(), QStringLiteral("messagebus"), QStringLiteral("smbguest")};
     if (!expected.contains(shown))
         expected << shown;
     QCOMPARE(items(guests), expected);
     QCOMPARE(guests->currentText(), shown);
     QVERIFY(!okButton(dialog)->isEnabled());
+    dialog.accept();
+    QCOMPARE(settings.global()->guestAccount(), guest);
 }
 
 void TestConfigDialog::guestAccountStored()
@@ -562,14 +574,15 @@ void TestConfigDialog::guestAccountStored()
     SambaSettings settings = makeSettings();
     {
         ConfigDialog dialog(&settings, true);
-        choose(dialog, "comboBoxGuestAccount", 3);
+        dialog.setGuestAccounts({QStringLiteral("messagebus"), QStringLiteral("smbguest")});
+        choose(dialog, "comboBoxGuestAccount", 2);
         okButton(dialog)->click();
     }
-    QCOMPARE(settings.global()->guestAccount(), QStringLiteral("zed"));
+    QCOMPARE(settings.global()->guestAccount(), QStringLiteral("smbguest"));
     QVERIFY(settings.global()->hasGuestAccount());
     {
         ConfigDialog dialog(&settings, true);
-        QCOMPARE(child<QComboBox>(dialog, "comboBoxGuestAccount")->currentText(), QStringLiteral("zed"));
+        QCOMPARE(child<QComboBox>(dialog, "comboBoxGuestAccount")->currentText(), QStringLiteral("smbguest"));
         choose(dialog, "comboBoxGuestAccount", 0);
         okButton(dialog)->click();
     }
@@ -597,6 +610,7 @@ void TestConfigDialog::cancelKeepsSettings()
     child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("changed"));
     chooseMode(dialog, SambaSettings::SecurityAds);
     child<QLineEdit>(dialog, "lineEditRealm")->setText(QStringLiteral("OTHER.COM"));
+    dialog.setGuestAccounts({QStringLiteral("smbguest")});
     choose(dialog, "comboBoxGuestAccount", 1);
     child<QCheckBox>(dialog, "checkBoxByDefault")->click();
     QVERIFY(okButton(dialog)->isEnabled());
@@ -623,7 +637,11 @@ void TestConfigDialog::okEnabling_data()
     QTest::newRow("realm") << edit("lineEditRealm", "R.COM");
     QTest::newRow("mode") << pick("comboBoxAuthMode", 3);
     QTest::newRow("share printers") << pick("comboBoxSharePrinters", 1);
-    QTest::newRow("guest account") << pick("comboBoxGuestAccount", 2);
+    QTest::newRow("guest account") << Setup([](QWidget &d) {
+        static_cast<ConfigDialog &>(d).setGuestAccounts(
+            {QStringLiteral("messagebus"), QStringLiteral("smbguest")});
+        choose(d, "comboBoxGuestAccount", 2);
+    });
     QTest::newRow("acl panel") << Setup(
         [](QWidget &d) { child<QCheckBox>(d, "checkBoxByDefault")->click(); });
     QTest::newRow("macOS clients") << Setup(
@@ -714,6 +732,7 @@ void TestConfigDialog::writeBack()
     child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral(" Files "));
     chooseMode(dialog, SambaSettings::SecurityAds);
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEditRealm"), QStringLiteral("ad.example.com"));
+    dialog.setGuestAccounts({QStringLiteral("smbguest")});
     choose(dialog, "comboBoxGuestAccount", 1);
     child<QCheckBox>(dialog, "checkBoxByDefault")->click();
     okButton(dialog)->click();
@@ -725,7 +744,7 @@ void TestConfigDialog::writeBack()
     QCOMPARE(settings.security(), SambaSettings::SecurityAds);
     QCOMPARE(global.realm(), QStringLiteral("AD.EXAMPLE.COM"));
     QVERIFY(global.encryptPasswords());
-    QCOMPARE(global.guestAccount(), QStringLiteral("alice"));
+    QCOMPARE(global.guestAccount(), QStringLiteral("smbguest"));
     // The ACL panel wrote into the [global] record; the Kerberos method is not this
     // dialog's to change.
     QVERIFY(!global.aclByDefault());
