@@ -368,6 +368,15 @@ void TestRegistryMapper::refusedSaves_data()
     QTest::newRow("unknown parameter")
         << QString() << QStringLiteral("no such parameter") << QStringLiteral("x")
         << QStringLiteral("Unknown parameter encountered: \"no such parameter\"");
+    // The registry's values pass the same gate as smb.conf's: net conf list would print them
+    // on lines Samba reads otherwise.
+    QTest::newRow("value ending in a backslash")
+        << QString() << QStringLiteral("shareward:note") << QStringLiteral("C:\\")
+        << QStringLiteral(
+               "The value of \"shareward:note\" cannot be written to smb.conf: it ends with a backslash");
+    QTest::newRow("key opening a section")
+        << QString() << QStringLiteral("[root]path") << QStringLiteral("/")
+        << QStringLiteral("The parameter name \"[root]path\" cannot be written");
     QTest::newRow("second setparm fails") << QStringLiteral("net-setparm") << QStringLiteral("path")
                                           << QStringLiteral("/srv/elsewhere") << putBack;
     QTest::newRow("smb.conf refused after the registry changed")
