@@ -473,6 +473,32 @@ QString nameAndOptions(const QStringList &arguments, QString &name, QStringList 
     return QString();
 }
 
+// show, remove, rename and move: count NAMEs, before, among or after the options or after
+// "--", and the options given of those allowed (a switch with an empty value); a usage
+// problem, or nothing.
+QString namesAndOptions(const QStringList &arguments, int count, const QStringList &allowed,
+                        QStringList &names, QMap<QString, QString> &options)
+{
+    QList<ArgumentScan::Item> items;
+    if (const QString problem = ArgumentScan::scan(arguments, ShareCommand::valueOptions(), items);
+        !problem.isEmpty())
+        return problem;
+    for (const ArgumentScan::Item &item : items) {
+        if (item.option.isEmpty())
+            names << item.value;
+        else if (!allowed.contains(item.option) || options.contains(item.option))
+            return QStringLiteral("unexpected option '%1'").arg(item.option);
+        else
+            options.insert(item.option, item.value.isNull() ? QStringLiteral("") : item.value);
+    }
+    if (names.size() != count)
+        return QStringLiteral("%1 share NAME%2 expected, not '%3'")
+            .arg(count)
+            .arg(count == 1 ? QString() : QStringLiteral("s"))
+            .arg(names.join(QStringLiteral("' '")));
+    return QString();
+}
+
 } // namespace
 
 ShareCommand::ShareCommand(CommandLineTool &tool)
@@ -582,25 +608,34 @@ QJsonObject ShareCommand::shareJson(const Share &share) const
 
 int ShareCommand::move(const QStringList &arguments)
 {
-    if (arguments.size() != 3 || arguments.at(1) != QLatin1String("--to"))
+    QStringList names;
+    QMap<QString, QString> options;
+    if (const QString problem = namesAndOptions(arguments, 1, {QStringLiteral("--to")}, names, options);
+        !problem.isEmpty()) {
+        m_tool.fail(CommandLineTool::UsageError, problem);
         return usage(CommandLineTool::UsageError);
-    const QString where = arguments.at(2);
+    }
+    const QString where = options.value(QStringLiteral("--to"));
     if (where != QLatin1String("registry") && where != QLatin1String("file"))
         return m_tool.fail(CommandLineTool::UsageError,
                            QStringLiteral("--to takes registry or file, not '%1'").arg(where));
     const Share::StoredIn to =
         where == QLatin1String("registry") ? Share::StoredInRegistry : Share::StoredInFile;
-    const QString name = arguments.first();
+    const QString name = names.first();
     return m_tool.transfer([&name, to](ConfigMapper &mapper) { return mapper.moveShare(name, to); });
 }
 
 int ShareCommand::show(const QStringList &arguments)
 {
-    if (arguments.isEmpty() || arguments.size() > 2
-        || (arguments.size() == 2 && arguments.at(1) != QLatin1String("--json")))
+    QStringList names;
+    QMap<QString, QString> options;
+    if (const QString problem = namesAndOptions(arguments, 1, {QStringLiteral("--json")}, names, options);
+        !problem.isEmpty()) {
+        m_tool.fail(CommandLineTool::UsageError, problem);
         return usage(CommandLineTool::UsageError);
-    const QString name = arguments.first();
-    const bool json = arguments.size() == 2;
+    }
+    const QString name = names.first();
+    const bool json = options.contains(QStringLiteral("--json"));
     return m_tool.read([this, name, json](const SambaSettings &, const QList<Share> &shares) {
         const int index = indexOf(shares, name);
         if (index < 0)
@@ -690,9 +725,13 @@ int ShareCommand::set(const QStringList &given)
 
 int ShareCommand::remove(const QStringList &arguments)
 {
-    if (arguments.size() != 1)
+    QStringList names;
+    QMap<QString, QString> options;
+    if (const QString problem = namesAndOptions(arguments, 1, {}, names, options); !problem.isEmpty()) {
+        m_tool.fail(CommandLineTool::UsageError, problem);
         return usage(CommandLineTool::UsageError);
-    const QString name = arguments.first();
+    }
+    const QString name = names.first();
     return m_tool.editShare(name, [&](SambaSettings &, QList<Share> &shares) {
         const int index = indexOf(shares, name);
         if (index < 0)
@@ -704,10 +743,14 @@ int ShareCommand::remove(const QStringList &arguments)
 
 int ShareCommand::rename(const QStringList &arguments)
 {
-    if (arguments.size() != 2)
+    QStringList names;
+    QMap<QString, QString> options;
+    if (const QString problem = namesAndOptions(arguments, 2, {}, names, options); !problem.isEmpty()) {
+        m_tool.fail(CommandLineTool::UsageError, problem);
         return usage(CommandLineTool::UsageError);
-    const QString name = arguments.at(0);
-    const QString newName = arguments.at(1).trimmed();
+    }
+    const QString name = names.at(0);
+    const QString newName = names.at(1).trimmed();
     return m_tool.editShare(name, [&](SambaSettings &, QList<Share> &shares) {
         const int index = indexOf(shares, name);
         if (index < 0)

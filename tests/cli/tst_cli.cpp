@@ -453,6 +453,14 @@ void TestCli::editsAmongShares_data()
         << QByteArray(file).replace("[zeta]\n   path = /tmp\n", "[zeta]\n   path = /tmp\n   comment = Z\n");
     QTest::newRow("remove the middle share")
         << words("share remove music") << 0 << QByteArray(file).replace("[music]\n   path = /tmp\n\n", "");
+    QTest::newRow("remove, the name after the end of the options")
+        << words("share remove -- music") << 0 << QByteArray(file).replace("[music]\n   path = /tmp\n\n", "");
+    QTest::newRow("rename, the names after the end of the options")
+        << words("share rename -- data DATA") << 0 << QByteArray(file).replace("[data]", "[DATA]");
+    QTest::newRow("remove, a name that looks like an option")
+        << words("share remove --zeta") << 2 << QByteArray();
+    QTest::newRow("remove, a global switch after the end of the options")
+        << words("share remove -- music --dry-run") << 2 << QByteArray();
 }
 
 void TestCli::editsAmongShares()
