@@ -8,7 +8,7 @@ packages=(
   qtbase5-dev qttools5-dev-tools
   samba samba-common-bin samba-vfs-modules winbind ctdb
   xvfb xauth
-  smbclient strace xdotool x11-utils
+  smbclient strace xdotool x11-utils iproute2
   acl libdtl-dev nettle-dev man-db
   clang libclang-rt-14-dev
   qttools5-dev qttranslations5-l10n python3

@@ -70,7 +70,20 @@ int Startup::run(int &argc, char **argv, const Options &options)
         return 0;
     }
     if (application.isRunning()) {
-        application.sendMessage(QStringLiteral("raise"), 5000);
+        if (!application.lockError().isEmpty()) {
+            QMessageBox::critical(
+                nullptr, Messages::tr("Shareward"),
+                Messages::tr("Can't tell whether Shareward already runs: %1").arg(application.lockError()),
+                QMessageBox::Ok);
+        } else if (!application.sendMessage(QStringLiteral("raise"), 5000)) {
+            const qint64 running = application.runningProcess();
+            QMessageBox::critical(
+                nullptr, Messages::tr("Shareward"),
+                Messages::tr("Shareward already runs (process %1), but it does not answer. Switch to its "
+                             "window, or end it and start Shareward again.")
+                    .arg(running > 0 ? QString::number(running) : Messages::tr("unknown")),
+                QMessageBox::Ok);
+        }
         return 1;
     }
 

@@ -1,39 +1,40 @@
 #include "qtsingleapplication.h"
 
-#include <QDir>
+#include "instancelock.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QWidget>
-
-#include <unistd.h>
 
 QtSingleApplication::QtSingleApplication(int &argc, char **argv, bool gui)
     : QApplication(argc, argv)
 {
     Q_UNUSED(gui)
-    m_lock = std::make_unique<QLockFile>(QDir::temp().filePath(serverName() + QStringLiteral(".lock")));
-    // A lock whose process is gone is stale and taken over.
-    m_lock->setStaleLockTime(0);
-    m_primary = m_lock->tryLock(0);
+    const QString directory = InstanceLock::chooseDirectory(InstanceLock::defaultCandidates(), &m_lockError);
+    if (directory.isEmpty())
+        return;
+    m_serverName = directory + QStringLiteral("/shareward.socket");
+    m_lock = std::make_unique<InstanceLock>(directory);
+    m_primary = m_lock->tryLock();
+    m_lockError = m_lock->errorString();
     if (m_primary)
         listen();
 }
 
 QtSingleApplication::~QtSingleApplication() = default;
 
-QString QtSingleApplication::serverName()
+qint64 QtSingleApplication::runningProcess() const
 {
-    return QStringLiteral("shareward-%1").arg(geteuid());
+    return m_lock && !m_primary ? m_lock->holder() : 0;
 }
 
 void QtSingleApplication::listen()
 {
     m_server = new QLocalServer(this);
-    // Holding the lock, any socket of the name is a crashed instance's leftover.
-    QLocalServer::removeServer(serverName());
+    // Holding the lock, any socket of the name is an ended instance's leftover.
+    QLocalServer::removeServer(m_serverName);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(serverName()))
+    if (!m_server->listen(m_serverName))
         return;
     connect(m_server, &QLocalServer::newConnection, this, &QtSingleApplication::readMessage);
 }
@@ -46,6 +47,9 @@ void QtSingleApplication::readMessage()
             if (!socket->canReadLine())
                 return;
             const QString message = QString::fromUtf8(socket->readLine()).trimmed();
+            // The sender learns that a living instance took the message.
+            socket->write("ok\n");
+            socket->flush();
             if (m_activateOnMessage)
                 activateWindow();
             emit messageReceived(message);
@@ -57,14 +61,21 @@ void QtSingleApplication::readMessage()
 
 bool QtSingleApplication::sendMessage(const QString &message, int timeout)
 {
-    if (m_primary)
+    if (m_primary || m_serverName.isEmpty())
         return false;
     QLocalSocket socket;
-    socket.connectToServer(serverName());
+    socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(timeout))
         return false;
     socket.write(message.toUtf8() + '\n');
-    return socket.waitForBytesWritten(timeout);
+    if (!socket.waitForBytesWritten(timeout))
+        return false;
+    // A connection and a write succeed with an instance that is stopped or hangs as well.
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(timeout))
+            return false;
+    }
+    return socket.readLine() == "ok\n";
 }
 
 void QtSingleApplication::setActivationWindow(QWidget *window, bool activateOnMessage)

@@ -11,8 +11,11 @@ int main(int argc, char *argv[])
     QtSingleApplication app(argc, argv, true);
     const QString message = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("raise");
     if (app.isRunning()) {
-        const bool sent = app.sendMessage(message, 5000);
-        std::printf("running %s\n", sent ? "sent" : "failed");
+        const bool sent = app.sendMessage(message, 2000);
+        if (sent)
+            std::printf("running sent\n");
+        else
+            std::printf("running failed %lld\n", static_cast<long long>(app.runningProcess()));
         return 1;
     }
     QWidget window;
