@@ -1473,6 +1473,14 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
         <source>Move to s&amp;mb.conf</source>
         <translation>In s&amp;mb.conf verschieben</translation>
     </message>
+    <message>
+        <source>testparm could not check it: %1</source>
+        <translation>testparm konnte sie nicht prüfen: %1</translation>
+    </message>
+    <message>
+        <source>testparm refuses the new configuration:</source>
+        <translation>testparm weist die neue Konfiguration zurück:</translation>
+    </message>
 </context>
 <context>
     <name>ModuleControl</name>

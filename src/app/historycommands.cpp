@@ -2,6 +2,7 @@
 
 #include "confighistory.h"
 #include "configmapper.h"
+#include "failurebox.h"
 #include "historydialog.h"
 #include "reviewchangesdialog.h"
 #include "saveplan.h"
@@ -144,13 +145,11 @@ bool HistoryCommands::restore(const std::string &bytes, const QString &summary, 
                           m_mapper.restore(bytes, summary);
                   });
     } catch (const std::exception &error) {
-        QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("MainWindow", "Error"),
-                        registry ? QCoreApplication::translate("MainWindow",
-                                                               "The registry configuration was not restored.")
-                                 : QCoreApplication::translate("MainWindow", "smb.conf was not restored."),
-                        QMessageBox::Ok, m_window);
-        box.setDetailedText(QString::fromUtf8(error.what()));
-        box.exec();
+        FailureBox::show(m_window, QCoreApplication::translate("MainWindow", "Error"),
+                         registry ? QCoreApplication::translate(
+                             "MainWindow", "The registry configuration was not restored.")
+                                  : QCoreApplication::translate("MainWindow", "smb.conf was not restored."),
+                         error);
         return false;
     }
     showHistoryError();

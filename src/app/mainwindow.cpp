@@ -3,6 +3,7 @@
 #include "configdialog.h"
 #include "configmapper.h"
 #include "connectionscontroller.h"
+#include "failurebox.h"
 #include "groupsdialog.h"
 #include "helpmenu.h"
 #include "historycommands.h"
@@ -608,11 +609,7 @@ bool MainWindow::saveAll()
         }
         return false;
     } catch (const std::exception &error) {
-        QMessageBox box;
-        box.setIcon(QMessageBox::Critical);
-        box.setText(tr("Failed to save samba settings."));
-        box.setDetailedText(QString::fromUtf8(error.what()));
-        box.exec();
+        FailureBox::show(this, tr("Error"), tr("Failed to save samba settings."), error);
         return false;
     }
 }

@@ -170,14 +170,16 @@ public:
     // How long a save waits for another one to finish.
     void setLockTimeout(int milliseconds) { m_lockTimeoutMs = milliseconds; }
 
-private:
-    // testparm's refusal of a configuration: a std::runtime_error with the message a save shows.
+    // testparm's refusal of a configuration: a std::runtime_error with the message a save
+    // shows, and testparm's verdict for a window to show its own words.
     struct Refusal : std::runtime_error
     {
         explicit Refusal(const TestParmResult &result);
         static QString message(const TestParmResult &result);
         TestParmResult verdict;
     };
+
+private:
     // For the registry's own mapper: its document loaded by the caller, its settings given.
     void loadDocument(const SambaSettings &loaded);
     void writeRecords(const SambaSettings &settings, const QList<Share> &shares);

@@ -2,6 +2,11 @@
 
 #include "processrunner.h"
 
+#include <QStringList>
+
+#include <algorithm>
+#include <iterator>
+
 TestParm::TestParm(const QString &program, const QString &configPath, QObject *parent)
     : QObject(parent)
     , m_program(program)
@@ -27,6 +32,28 @@ void TestParm::setTimeLimit(int milliseconds)
 QStringList TestParm::arguments(const QString &path)
 {
     return {QStringLiteral("-s"), QStringLiteral("-d"), QStringLiteral("3"), path};
+}
+
+QString TestParm::problems(const QString &output)
+{
+    static const char *const routine[] = {"Load smb config files from ",
+                                          "lp_load_ex: ",
+                                          "Initialising global parameters",
+                                          "Loaded services file OK.",
+                                          "Weak crypto is allowed",
+                                          "Server role: ",
+                                          "Processing section ",
+                                          "Press enter to see a dump"};
+    QStringList lines;
+    for (const QString &line : output.split(QLatin1Char('\n'))) {
+        const QString text = line.trimmed();
+        const bool skipped = text.isEmpty()
+            || std::any_of(std::begin(routine), std::end(routine),
+                           [&text](const char *start) { return text.startsWith(QLatin1String(start)); });
+        if (!skipped)
+            lines << text;
+    }
+    return lines.isEmpty() ? output.trimmed() : lines.join(QLatin1Char('\n'));
 }
 
 TestParmResult TestParm::classify(int exitCode, const QByteArray &standardError)

@@ -41,6 +41,10 @@ public:
     // The verdict on a run that finished normally: a non-zero exit or "ERROR:" on
     // standard error is an error, "WARNING:" a warning.
     static TestParmResult classify(int exitCode, const QByteArray &standardError);
+    // What a run's standard error says is wrong: its lines without testparm's routine ones
+    // (the file loaded, "Loaded services file OK.", the server role...); all of it when
+    // nothing else is left.
+    static QString problems(const QString &output);
     static QStringList arguments(const QString &path);
 
 signals:

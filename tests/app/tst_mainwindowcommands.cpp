@@ -100,6 +100,7 @@ private slots:
     void limitNote();
     void saveSequence();
     void saveRefusedKeepsEverything();
+    void saveRefusedByTestparmSaysWhy();
     void slowCheckKeepsWindowResponsive();
     void accountFailuresAreShown();
     void services_data();
@@ -228,7 +229,9 @@ void TestMainWindowCommands::startupFailure()
     window.setModified();
     QVERIFY(!window.saveAll());
     QCOMPARE(driver.seen(), 2);
-    QCOMPARE(driver.last().text, QStringLiteral("Failed to save samba settings."));
+    QCOMPARE(driver.last().text,
+             QStringLiteral("Failed to save samba settings.\n\nsmb.conf could not be "
+                            "loaded at start-up; nothing is written over it."));
     QCOMPARE(sandbox.config(), before);
     QVERIFY(window.isModified());
 }
@@ -397,6 +400,37 @@ void TestMainWindowCommands::saveSequence()
     action(window, "actionSave")->trigger();
     QCOMPARE(sandbox.config(), config);
     QCOMPARE(driver.seen(), 0);
+}
+
+// A save testparm refuses says testparm's words in the box's text, its whole output in the
+// details. The real testparm judges the new text with a line it cannot read added.
+void TestMainWindowCommands::saveRefusedByTestparmSaysWhy()
+{
+    Sandbox sandbox;
+    sandbox.useChecker(
+        "for last; do :; done\n"
+        "case \"$last\" in *.shareward-*) printf '\\tcreate mask = 99999\\n' >> \"$last\" ;; esac\n"
+        "exec testparm \"$@\"\n");
+    MainWindow::Environment environment = sandbox.environment();
+    environment.testparm = sandbox.path(QStringLiteral("testparm"));
+    MainWindow window(environment);
+    window.initialLoad();
+    makeChanges(sandbox, window);
+    const QByteArray before = sandbox.config();
+
+    BoxDriver driver;
+    QVERIFY(!window.saveAll());
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().icon, QMessageBox::Critical);
+    QCOMPARE(driver.last().text,
+             QStringLiteral("Failed to save samba settings.\n\ntestparm refuses the new "
+                            "configuration:\nInvalid octal number create mask\n"
+                            "Error loading services."));
+    QVERIFY2(driver.last().details.startsWith(QLatin1String("Load smb config files from ")),
+             qPrintable(driver.last().details));
+    QVERIFY(driver.last().details.contains(QLatin1String("Invalid octal number create mask")));
+    QCOMPARE(sandbox.config(), before);
+    QVERIFY(window.isModified());
 }
 
 // While a slow testparm judges the new text, the window keeps painting and says it is busy,
@@ -823,7 +857,9 @@ void TestMainWindowCommands::deferredListingFails()
     const QByteArray before = sandbox.config();
     window.setModified();
     QVERIFY(!window.saveAll());
-    QCOMPARE(driver.last().text, QStringLiteral("Failed to save samba settings."));
+    QCOMPARE(driver.last().text,
+             QStringLiteral("Failed to save samba settings.\n\nsmb.conf could not be "
+                            "loaded at start-up; nothing is written over it."));
     QCOMPARE(sandbox.config(), before);
 }
 

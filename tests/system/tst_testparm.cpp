@@ -118,6 +118,8 @@ private Q_SLOTS:
     void realChecker();
     void realCheckerReportsFileLimit();
 
+    void problems_data();
+    void problems();
     void passesArgumentsInOrder();
     void programFoundThroughPath();
     void checkerCrashes();
@@ -395,6 +397,43 @@ void TestTestParm::realCheckerReportsFileLimit()
     QCOMPARE(result.status, int(TestParmResult::Errors));
     QVERIFY2(result.output.contains(QLatin1String("increasing rlimit_max")), qPrintable(result.output));
     QVERIFY2(result.output.contains(QLatin1String("to minimum Windows limit")), qPrintable(result.output));
+}
+
+// Captured from testparm 4.17 -s -d 3 on refused files: what is wrong, without the routine lines.
+void TestTestParm::problems_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("problems");
+    QTest::newRow("invalid value") << "Load smb config files from /tmp/bad.conf\n"
+                                      "WARNING: Ignoring invalid value 'x' for parameter 'map to guest'\n"
+                                      "Error loading services.\n"
+                                   << "WARNING: Ignoring invalid value 'x' for parameter 'map to guest'\n"
+                                      "Error loading services.";
+    QTest::newRow("debug level 3")
+        << "Load smb config files from r.conf\nlp_load_ex: refreshing parameters\n"
+           "Initialising global parameters\nProcessing section \"[global]\"\n"
+           "Unknown parameter encountered: \"foo bar\"\n"
+           "Ignoring unknown parameter \"foo bar\"\n"
+           "Can't find include file /nonexistent.conf\nProcessing section \"[s]\"\n"
+           "Invalid octal number create mask\nError loading services.\n"
+        << "Unknown parameter encountered: \"foo bar\"\n"
+           "Ignoring unknown parameter \"foo bar\"\n"
+           "Can't find include file /nonexistent.conf\n"
+           "Invalid octal number create mask\nError loading services.";
+    QTest::newRow("loaded with a warning")
+        << "Load smb config files from p.conf\nWARNING: [printers] service MUST be printable!\n"
+           "Loaded services file OK.\nWeak crypto is allowed by GnuTLS (e.g. NTLM as a compatibility "
+           "fallback)\n"
+           "\nServer role: ROLE_STANDALONE\n\n"
+        << "WARNING: [printers] service MUST be printable!";
+    QTest::newRow("only routine lines") << "Load smb config files from x.conf\n"
+                                        << "Load smb config files from x.conf";
+}
+
+void TestTestParm::problems()
+{
+    QFETCH(QString, output);
+    QTEST(TestParm::problems(output), "problems");
 }
 
 void TestTestParm::passesArgumentsInOrder()
