@@ -28,18 +28,25 @@ std::string joined(std::string_view region)
     }
 }
 
-// Samba reads every run of blanks and TABs in a line as one blank.
+// Samba reads every run of blanks and TABs in a line as its first one: "a \tb" as "a b",
+// "a\t b" as "a\tb".
 std::string collapsed(std::string text)
 {
-    if (text.find_first_of('\t') == std::string::npos && text.find("  ") == std::string::npos)
+    const auto blank = [](char c) {
+        return c == ' ' || c == '\t';
+    };
+    const auto run = std::adjacent_find(text.begin(), text.end(),
+                                        [&blank](char a, char b) { return blank(a) && blank(b); });
+    if (run == text.end())
         return text;
     std::string out;
     out.reserve(text.size());
+    bool previousBlank = false;
     for (char c : text) {
-        const bool blank = c == ' ' || c == '\t';
-        if (blank && !out.empty() && out.back() == ' ')
+        if (blank(c) && previousBlank)
             continue;
-        out += blank ? ' ' : c;
+        out += c;
+        previousBlank = blank(c);
     }
     return out;
 }

@@ -68,6 +68,10 @@ void TestConfigParser::lines_data()
         << QByteArray("k = a\rb\n") << Content{parameter("k", "a\rb")};
     QTest::newRow("value continued") << QByteArray("valid users = alice \\\nbob\n")
                                      << Content{parameter("valid users", "alice bob")};
+    // As testparm shows them: a run of blanks is its first one, a TAB kept as a TAB.
+    QTest::newRow("runs of blanks as their first")
+        << QByteArray("k = x\t\ty \tz\t w\n") << Content{parameter("k", "x\ty z\tw")};
+    QTest::newRow("header with a TAB kept") << QByteArray("[u\t u]\n") << Content{section("u\tu")};
     QTest::newRow("continuation, blanks as one") << QByteArray("k = a\\\n   b \\\t\n c\nnext = 1\n")
                                                  << Content{parameter("k", "a b c"), parameter("next", "1")};
     QTest::newRow("continued onto an empty line")
