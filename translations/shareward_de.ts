@@ -325,6 +325,14 @@ Check samba installation or access rights.</source>
 Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
     </message>
     <message>
+        <source>The account name is empty.</source>
+        <translation>Der Kontoname ist leer.</translation>
+    </message>
+    <message>
+        <source>An account name cannot begin with “-”: %1</source>
+        <translation>Ein Kontoname darf nicht mit „-“ beginnen: %1</translation>
+    </message>
+    <message>
         <source>no guest account</source>
         <translatorcomment>A marker compared in the configuration: keep it untranslated.</translatorcomment>
         <translation>no guest account</translation>

@@ -136,6 +136,8 @@ int ServerAccountCommand::user(const QStringList &arguments)
             CommandLineTool::UsageError,
             QStringLiteral("usage: user list [--json] | add NAME [--create-unix-account] | passwd "
                            "NAME | remove NAME (passwords on standard input)"));
+    if (const QString problem = SambaAccountStore::accountNameProblem(name); !problem.isEmpty())
+        return m_tool.fail(CommandLineTool::Failure, problem);
     if (command == QLatin1String("add")) {
         // A Samba account needs a Unix account of the same name.
         const bool unix = SambaAccountStore::listSystemUsers().contains(name)
@@ -202,6 +204,8 @@ int ServerAccountCommand::group(const QStringList &arguments)
     if (arguments.size() != 2)
         return m_tool.fail(CommandLineTool::UsageError,
                            QStringLiteral("usage: group list | add NAME | remove NAME"));
+    if (const QString problem = SambaAccountStore::accountNameProblem(name); !problem.isEmpty())
+        return m_tool.fail(CommandLineTool::Failure, problem);
     QString error;
     if (command == QLatin1String("add")) {
         if (!dryRun())

@@ -42,7 +42,8 @@ NetConf::Result NetConf::import(const QString &file) const
 
 NetConf::Result NetConf::run(const QStringList &arguments) const
 {
-    QStringList all{QStringLiteral("-s"), m_configPath, QStringLiteral("conf")};
+    // "--": a share, parameter or value beginning with "-" ("-- archive --") is an operand.
+    QStringList all{QStringLiteral("-s"), m_configPath, QStringLiteral("--"), QStringLiteral("conf")};
     all += arguments;
     ProcessRunner runner(m_program, all);
     runner.setTimeLimit(m_timeLimitMs);

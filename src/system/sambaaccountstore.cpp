@@ -63,6 +63,14 @@ void setMessage(QString *errorMessage, const QString &message)
     }
 }
 
+// True, with the reason in errorMessage, for a name no account may have.
+bool refuseName(const QString &name, QString *errorMessage)
+{
+    const QString problem = SambaAccountStore::accountNameProblem(name);
+    setMessage(errorMessage, problem);
+    return !problem.isEmpty();
+}
+
 // What becomes the message of a failed change.
 enum class Message {
     // pdbedit prints the account it created on standard output: only its error output counts.
@@ -220,51 +228,59 @@ SambaUserMap SambaAccountStore::loadSambaUsers() const
 
 SambaGroupMap SambaAccountStore::loadSambaGroups() const
 {
-    return groupsFromMappingListing(runListing(m_netProgram,
-                                               {QStringLiteral("groupmap"), QStringLiteral("list")},
-                                               timeLimit(ListingTimeoutMs), groupListingErrorText()));
+    return groupsFromMappingListing(
+        runListing(m_netProgram, {QStringLiteral("--"), QStringLiteral("groupmap"), QStringLiteral("list")},
+                   timeLimit(ListingTimeoutMs), groupListingErrorText()));
 }
 
 bool SambaAccountStore::addSambaUser(const QString &name, const QString &password,
                                      QString *errorMessage) const
 {
-    if (refusePassword(password, errorMessage))
+    if (refuseName(name, errorMessage) || refusePassword(password, errorMessage))
         return false;
+    // pdbedit takes the account as its operand; "-u --" would name the account "--".
     return runChange(m_pdbeditProgram,
-                     {QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("-u"), name},
+                     {QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("--"), name},
                      passwordInput(password), timeLimit(ChangeTimeoutMs), Message::ErrorOutput, errorMessage);
 }
 
 bool SambaAccountStore::setSambaPassword(const QString &name, const QString &password,
                                          QString *errorMessage) const
 {
-    if (refusePassword(password, errorMessage))
+    if (refuseName(name, errorMessage) || refusePassword(password, errorMessage))
         return false;
-    return runChange(m_smbpasswdProgram, {QStringLiteral("-s"), name}, passwordInput(password),
-                     timeLimit(ChangeTimeoutMs), Message::ErrorOutput, errorMessage);
+    return runChange(m_smbpasswdProgram, {QStringLiteral("-s"), QStringLiteral("--"), name},
+                     passwordInput(password), timeLimit(ChangeTimeoutMs), Message::ErrorOutput, errorMessage);
 }
 
 bool SambaAccountStore::deleteSambaUser(const QString &name, QString *errorMessage) const
 {
-    return runChange(m_pdbeditProgram, {QStringLiteral("-x"), QStringLiteral("-u"), name}, QByteArray(),
+    if (refuseName(name, errorMessage))
+        return false;
+    return runChange(m_pdbeditProgram, {QStringLiteral("-x"), QStringLiteral("--"), name}, QByteArray(),
                      timeLimit(ChangeTimeoutMs), Message::ErrorOutput, errorMessage);
 }
 
 bool SambaAccountStore::addSambaGroup(const QString &name, QString *errorMessage) const
 {
+    if (refuseName(name, errorMessage))
+        return false;
     // The Windows name is the Unix one: the groups dialog offers the system's groups.
     return runChange(m_netProgram,
-                     {QStringLiteral("groupmap"), QStringLiteral("add"), QStringLiteral("ntgroup=") + name,
-                      QStringLiteral("unixgroup=") + name, QStringLiteral("type=domain")},
+                     {QStringLiteral("--"), QStringLiteral("groupmap"), QStringLiteral("add"),
+                      QStringLiteral("ntgroup=") + name, QStringLiteral("unixgroup=") + name,
+                      QStringLiteral("type=domain")},
                      QByteArray(), timeLimit(ChangeTimeoutMs), Message::AllOutput, errorMessage);
 }
 
 bool SambaAccountStore::deleteSambaGroup(const QString &name, QString *errorMessage) const
 {
-    return runChange(
-        m_netProgram,
-        {QStringLiteral("groupmap"), QStringLiteral("delete"), QStringLiteral("ntgroup=") + name},
-        QByteArray(), timeLimit(ChangeTimeoutMs), Message::AllOutput, errorMessage);
+    if (refuseName(name, errorMessage))
+        return false;
+    return runChange(m_netProgram,
+                     {QStringLiteral("--"), QStringLiteral("groupmap"), QStringLiteral("delete"),
+                      QStringLiteral("ntgroup=") + name},
+                     QByteArray(), timeLimit(ChangeTimeoutMs), Message::AllOutput, errorMessage);
 }
 
 SambaAccountFailures SambaAccountStore::syncSambaUsers(SambaUserMap &current, const SambaUserMap &saved) const
@@ -407,6 +423,18 @@ bool SambaAccountStore::refusePassword(const QString &password, QString *errorMe
     if (errorMessage)
         *errorMessage = problem;
     return true;
+}
+
+QString SambaAccountStore::accountNameProblem(const QString &name)
+{
+    if (name.isEmpty())
+        return QCoreApplication::translate("Audit", "The account name is empty.");
+    // Every program Shareward runs gets "--" before its operands; a name that looks like an option
+    // is still refused, as other tools would take it for one.
+    if (name.startsWith(QLatin1Char('-')))
+        return QCoreApplication::translate("Audit", "An account name cannot begin with \u201c-\u201d: %1")
+            .arg(name);
+    return QString();
 }
 
 QByteArray SambaAccountStore::passwordInput(const QString &password)

@@ -80,17 +80,19 @@ public:
     // errorMessage (if given) receives the program's error output (net's standard output too, where
     // it reports most refusals), or why it gave no answer.
 
-    /// "pdbedit -t -a -u NAME" with the password and its confirmation on standard input.
+    // Each refuses a name accountNameProblem() names a problem of, with that text, running nothing.
+
+    /// "pdbedit -t -a -- NAME" with the password and its confirmation on standard input.
     bool addSambaUser(const QString &name, const QString &password, QString *errorMessage = nullptr) const;
-    /// "smbpasswd -s NAME" with the password and its confirmation on standard input: the account
+    /// "smbpasswd -s -- NAME" with the password and its confirmation on standard input: the account
     /// keeps its SID, full name and flags.
     bool setSambaPassword(const QString &name, const QString &password,
                           QString *errorMessage = nullptr) const;
-    /// "pdbedit -x -u NAME"
+    /// "pdbedit -x -- NAME"
     bool deleteSambaUser(const QString &name, QString *errorMessage = nullptr) const;
-    /// "net groupmap add ntgroup=NAME unixgroup=NAME type=domain"
+    /// "net -- groupmap add ntgroup=NAME unixgroup=NAME type=domain"
     bool addSambaGroup(const QString &name, QString *errorMessage = nullptr) const;
-    /// "net groupmap delete ntgroup=NAME"
+    /// "net -- groupmap delete ntgroup=NAME"
     bool deleteSambaGroup(const QString &name, QString *errorMessage = nullptr) const;
 
     /**
@@ -129,6 +131,9 @@ public:
     static constexpr int MaxPasswordBytes = 254;
     /// Why smbpasswd and pdbedit would not take the password as it is; empty when they would.
     static QString passwordProblem(const QString &password);
+    /// Why no account may be named name (empty, or beginning with "-" as options do); empty when
+    /// it may, translated.
+    static QString accountNameProblem(const QString &name);
     /// The translated text of a failed user listing.
     static QString listingErrorText();
     /// The translated text of a failed group listing.

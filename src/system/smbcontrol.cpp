@@ -84,7 +84,8 @@ SmbControl::Result SmbControl::classify(const ProcessResult &run, const QString 
 
 SmbControl::Result SmbControl::run(const QStringList &arguments) const
 {
-    ProcessRunner runner(m_program, arguments);
+    // "--": a share or process named like an option is an operand.
+    ProcessRunner runner(m_program, QStringList{QStringLiteral("--")} + arguments);
     runner.setTimeLimit(m_timeLimitMs);
     return classify(runner.run(), m_program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
 }

@@ -9,7 +9,9 @@ ProcessResult SystemAccountCommand::run(const QString &program, const QStringLis
 {
     // Nothing is written to the program: its standard input is the null device, so a program
     // asking for input gets end-of-file rather than holding the dialog until the limit.
-    ProcessRunner runner(program, QStringList(options) << name);
+    // "--": a name beginning with "-" is refused by useradd and groupadd as a name, never taken
+    // as an option.
+    ProcessRunner runner(program, QStringList(options) << QStringLiteral("--") << name);
     runner.setTimeLimit(timeLimitMs);
     return runner.run();
 }

@@ -31,7 +31,7 @@ void TestParm::setTimeLimit(int milliseconds)
 
 QStringList TestParm::arguments(const QString &path)
 {
-    return {QStringLiteral("-s"), QStringLiteral("-d"), QStringLiteral("3"), path};
+    return {QStringLiteral("-s"), QStringLiteral("-d"), QStringLiteral("3"), QStringLiteral("--"), path};
 }
 
 QString TestParm::problems(const QString &output)

@@ -359,8 +359,8 @@ void TestMainWindowCommands::saveSequence()
     QCOMPARE(sandbox.log(),
              (QStringList{
                  QStringLiteral("smbpasswd -s bob [4] n\u00e9u/n\u00e9u"),
-                 QStringLiteral("pdbedit -t -a -u carol [4] pässwörd/pässwörd"),
-                 QStringLiteral("pdbedit -x -u alice [4]"),
+                 QStringLiteral("pdbedit -t -a carol [4] pässwörd/pässwörd"),
+                 QStringLiteral("pdbedit -x alice [4]"),
                  QStringLiteral("net groupmap add ntgroup=staff unixgroup=staff type=domain [4]"),
                  QStringLiteral("net groupmap delete ntgroup=admins [4]"),
                  // The guest account takes effect without a restart: clients stay connected.
@@ -516,7 +516,7 @@ void TestMainWindowCommands::accountFailuresAreShown()
 {
     Sandbox sandbox;
     sandbox.setSmbdActive(true);
-    sandbox.failFor("-t -a -u carol");
+    sandbox.failFor("-t -a carol");
     sandbox.failFor("-s bob");
     MainWindow window(sandbox.environment());
     window.initialLoad();
@@ -529,7 +529,7 @@ void TestMainWindowCommands::accountFailuresAreShown()
     QCOMPARE(driver.seen(), 1);
     QCOMPARE(driver.last().title, QStringLiteral("Warning"));
     QVERIFY(driver.last().text.contains(QLatin1String("carol")));
-    QVERIFY(driver.last().text.contains(QLatin1String("refused -t -a -u carol")));
+    QVERIFY(driver.last().text.contains(QLatin1String("refused -t -a carol")));
     QVERIFY(driver.last().text.contains(
         QLatin1String("Can't set the password of Samba user bob: refused -s bob")));
     QVERIFY(!driver.last().text.contains(QLatin1String("pässwörd")));
@@ -807,7 +807,7 @@ void TestMainWindowCommands::usersDialogWaits()
     sandbox.clearLog();
     BoxDriver driver;
     QVERIFY(window.saveAll());
-    QVERIFY2(sandbox.log().contains(QStringLiteral("pdbedit -x -u alice [3]")),
+    QVERIFY2(sandbox.log().contains(QStringLiteral("pdbedit -x alice [3]")),
              qPrintable(sandbox.log().join(QLatin1Char('\n'))));
     QCOMPARE(window.savedSettings().users().keys(), QStringList{QStringLiteral("bob")});
     QCOMPARE(driver.seen(), 0);

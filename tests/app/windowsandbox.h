@@ -30,6 +30,11 @@ const char *const baseConfig = "# Shareward test server\n"
                                "   path = @DIR@/spool\n"
                                "   printable = yes\n";
 
+// Drops the "--" that ends the options from a fake's arguments, so that the log holds the
+// options and operands alone (the exact command lines are checked in the tests of src/system).
+const QByteArray dropEndOfOptions =
+    "for argument do shift; [ \"$argument\" = -- ] || set -- \"$@\" \"$argument\"; done\n";
+
 // A configuration directory with the fake programs beside it.
 class Sandbox
 {
@@ -66,11 +71,13 @@ public:
                "[ \"$1\" = -b ] || exit 1\n"
                "echo 'Paths:'\necho '   MODULESDIR: @DIR@/modules'\n"
                "echo 'Builtin modules:'\necho '   vfs_default vfs_posixacl auth_sam'\n");
-        script(QStringLiteral("smbcontrol"),
-               "echo \"smbcontrol $*\" >> @DIR@/log\n"
-               "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"Can't find pid for destination "
-               "'$1'\" >&2; exit 1; fi\n"
-               "exit 0\n");
+        script(
+            QStringLiteral("smbcontrol"),
+            dropEndOfOptions
+                + "echo \"smbcontrol $*\" >> @DIR@/log\n"
+                  "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"Can't find pid for destination "
+                  "'$1'\" >&2; exit 1; fi\n"
+                  "exit 0\n");
         // smbstatus --json prints the status a test wrote; without one it answers as for a smbd
         // that never ran.
         script(QStringLiteral("smbstatus"),
@@ -82,13 +89,15 @@ public:
         // Log how many sections smb.conf has at each call: the file is written first.
         for (const char *name : {"pdbedit", "smbpasswd", "net"})
             script(QLatin1String(name),
-                   "line=\"${0##*/} $* [$(grep -c '^\\[' @DIR@/smb.conf)]\"\n"
-                   "case $1 in -t|-s) read p1; read p2; line=\"$line $p1/$p2\" ;; esac\n"
-                   "echo \"$line\" >> @DIR@/log\n"
-                   "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"refused $*\" >&2; exit 1; fi\n"
-                   "[ \"$1\" = -L ] && cat @DIR@/passdb\n"
-                   "[ \"$*\" = 'groupmap list' ] && cat @DIR@/groupmap\n"
-                   "exit 0\n");
+                   dropEndOfOptions
+                       + "line=\"${0##*/} $* [$(grep -c '^\\[' @DIR@/smb.conf)]\"\n"
+                         "case $1 in -t|-s) read p1; read p2; line=\"$line $p1/$p2\" ;; esac\n"
+                         "echo \"$line\" >> @DIR@/log\n"
+                         "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"refused $*\" >&2; exit "
+                         "1; fi\n"
+                         "[ \"$1\" = -L ] && cat @DIR@/passdb\n"
+                         "[ \"$*\" = 'groupmap list' ] && cat @DIR@/groupmap\n"
+                         "exit 0\n");
         // root is a system account as well: the users dialog offers it once.
         script(QStringLiteral("wbinfo"),
                "[ \"$1\" = -u ] && echo 'DOM\\u1' && echo root; [ \"$1\" = -g ] && echo 'DOM\\g1'\n");

@@ -108,6 +108,7 @@ private slots:
     void serviceCommands();
     void accountCommandsInSandbox();
     void accountListingInSandbox();
+    void accountNamesLikeOptionsInSandbox();
     void bashCompletion_data();
     void bashCompletion();
     void historyDiffAndRestore();
@@ -1012,6 +1013,34 @@ void TestCli::accountListingInSandbox()
                         "]\n"));
 }
 
+// A name like an option is refused before any program runs: "user passwd -a" used to set root's
+// Samba password, "user passwd -d" to disable root's Samba account.
+void TestCli::accountNamesLikeOptionsInSandbox()
+{
+    RUN_IN_ACCOUNT_SANDBOX(
+        "printf 'rootpw\\nrootpw\\n' | pdbedit -t -a -u root >/dev/null || exit 3\n"
+        "before=$(pdbedit -L -w root)\n"
+        "for command in 'user passwd -a' 'user passwd -d' 'user add -D --create-unix-account' "
+        "'user remove -x' 'group add -g' 'group remove -x'; do\n"
+        "  printf 'pw\\n' | $cli $command; echo \"$command: $?\"\n"
+        "done\n"
+        "[ \"$(pdbedit -L -w root)\" = \"$before\" ] && echo 'root unchanged'\n"
+        "getent passwd -- -D || echo 'no account -D'\n",
+        result);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out,
+             QByteArray("user passwd -a: 1\nuser passwd -d: 1\nuser add -D --create-unix-account: 1\n"
+                        "user remove -x: 1\ngroup add -g: 1\ngroup remove -x: 1\n"
+                        "root unchanged\nno account -D\n"));
+    QCOMPARE(result.err,
+             QByteArray("shareward-cli: An account name cannot begin with \u201c-\u201d: -a\n"
+                        "shareward-cli: An account name cannot begin with \u201c-\u201d: -d\n"
+                        "shareward-cli: An account name cannot begin with \u201c-\u201d: -D\n"
+                        "shareward-cli: An account name cannot begin with \u201c-\u201d: -x\n"
+                        "shareward-cli: An account name cannot begin with \u201c-\u201d: -g\n"
+                        "shareward-cli: An account name cannot begin with \u201c-\u201d: -x\n"));
+}
+
 // Every save and restore is recorded, with the file as another editor left it before; a
 // version can be compared and installed again, and a restore testparm refuses changes nothing.
 void TestCli::historyDiffAndRestore()
@@ -1254,18 +1283,18 @@ void TestCli::disconnect_data()
     QTest::addColumn<QByteArray>("calls");
     QTest::addColumn<QByteArray>("said");
     QTest::newRow("a session's process")
-        << "disconnect --pid 74" << false << 0 << QByteArray("74 shutdown\n")
+        << "disconnect --pid 74" << false << 0 << QByteArray("-- 74 shutdown\n")
         << QByteArray("end smbd process 74 and its sessions (carol from 127.0.0.1)\n");
     QTest::newRow("a process serving no session")
         << "disconnect --pid 48" << false << 1 << QByteArray()
         << QByteArray("shareward-cli: no session is served by process 48\n");
     QTest::newRow("a share") << "disconnect --share team" << false << 0
-                             << QByteArray("smbd close-share team\n")
+                             << QByteArray("-- smbd close-share team\n")
                              << QByteArray("close every connection to share team\n");
     QTest::newRow("a dry run") << "--dry-run disconnect --share team" << false << 0 << QByteArray()
                                << QByteArray("would close every connection to share team\n");
     QTest::newRow("smbcontrol fails")
-        << "disconnect --share team" << true << 1 << QByteArray("smbd close-share team\n")
+        << "disconnect --share team" << true << 1 << QByteArray("-- smbd close-share team\n")
         << QByteArray(
                "shareward-cli: cannot close every connection to share team: Can't find pid for destination "
                "'smbd'\n");

@@ -1,7 +1,10 @@
-// The verdict on a run of net conf, from what net really prints. (The command lines are run
-// against the real net in the mapping and shareward-cli tests.)
+// The verdict on a run of net conf, from what net really prints, and names and values that look
+// like options given to the real net. (The other command lines are run against the real net in the
+// mapping and shareward-cli tests.)
 #include "netconf.h"
+#include "privateregistry.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -35,6 +38,8 @@ class TestNetConf : public QObject
 private slots:
     void classify_data();
     void classify();
+    void realOperandsLikeOptions_data();
+    void realOperandsLikeOptions();
 };
 
 void TestNetConf::classify_data()
@@ -81,6 +86,49 @@ void TestNetConf::classify()
     QCOMPARE(result.succeeded, succeeded);
     QCOMPARE(result.errorText, errorText);
     QCOMPARE(result.output, run.standardOutput);
+}
+
+void TestNetConf::realOperandsLikeOptions_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("value of dashes") << QStringLiteral("regshare") << QStringLiteral("comment")
+                                     << QStringLiteral("-- archive --");
+    QTest::newRow("value like an option")
+        << QStringLiteral("regshare") << QStringLiteral("comment") << QStringLiteral("-s");
+    QTest::newRow("value like a long option")
+        << QStringLiteral("regshare") << QStringLiteral("comment") << QStringLiteral("--help");
+    QTest::newRow("share like an option")
+        << QStringLiteral("-d") << QStringLiteral("comment") << QStringLiteral("x");
+}
+
+// net takes every name and value after "--" as an operand, in its private registry.
+void TestNetConf::realOperandsLikeOptions()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    const PrivateRegistry registry{dir.path()};
+    QVERIFY(registry.writeConfig(QString()));
+    const NetConf net(registry.program(QStringLiteral("net")), registry.config());
+
+    NetConf::Result result = net.setParameter(section, key, value);
+    QVERIFY2(result.succeeded, qPrintable(result.errorText));
+    result = net.setParameter(section, QStringLiteral("path"), QStringLiteral("/srv/data"));
+    QVERIFY2(result.succeeded, qPrintable(result.errorText));
+    result = net.list();
+    QVERIFY2(result.succeeded, qPrintable(result.errorText));
+    QCOMPARE(result.output,
+             QStringLiteral("[%1]\n\t%2 = %3\n\tpath = /srv/data\n\n").arg(section, key, value).toUtf8());
+
+    result = net.deleteParameter(section, key);
+    QVERIFY2(result.succeeded, qPrintable(result.errorText));
+    QCOMPARE(net.list().output, QStringLiteral("[%1]\n\tpath = /srv/data\n\n").arg(section).toUtf8());
+    result = net.deleteShare(section);
+    QVERIFY2(result.succeeded, qPrintable(result.errorText));
+    QCOMPARE(net.list().output, QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestNetConf)

@@ -49,7 +49,7 @@ if [[ -f $dir/answers ]]; then
   done <"$dir/answers"
 fi
 if [[ $call == "-L|" && -f $dir/listing ]]; then cat "$dir/listing"; fi
-if [[ $call == "groupmap|list|" && -f $dir/groupmap ]]; then cat "$dir/groupmap"; fi
+if [[ $call == "--|groupmap|list|" && -f $dir/groupmap ]]; then cat "$dir/groupmap"; fi
 if [[ ${0##*/} == pdbedit ]]; then echo "Unix username:        ${!#}"; fi
 if [[ -n $message ]]; then printf '%s\n' "$message" >&2; fi
 case $code in
@@ -170,6 +170,7 @@ private Q_SLOTS:
     void realAddUser_data();
     void realAddUser();
     void realAddUserFailure();
+    void realNamesLikeOptions();
     void realDeleteUser();
     void realSync();
     void realSyncReportsFailures();
@@ -623,7 +624,7 @@ void TestSambaAccountStore::loadFromListing()
     QCOMPARE(groups.keys(), QStringList{QStringLiteral("Domain Web")});
     QCOMPARE(groups.value(QStringLiteral("Domain Web")), SambaGroup(QStringLiteral("Domain Web")));
 
-    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-L|\ngroupmap|list|\n"));
+    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-L|\n--|groupmap|list|\n"));
 }
 
 void TestSambaAccountStore::loadFailure_data()
@@ -646,7 +647,7 @@ void TestSambaAccountStore::loadFailure()
     writeFile(QStringLiteral("listing"), "alice:1001:\n");
     writeFile(QStringLiteral("groupmap"), "staff (S-1-5-21-1-2-3-1000) -> staff\n");
     answer(code, "-L|", "Unable to open passdb database");
-    answer(code, "groupmap|list|", "Unable to open group mapping database");
+    answer(code, "--|groupmap|list|", "Unable to open group mapping database");
     const QString absent = m_fakeDir->filePath(QStringLiteral("missing/program"));
     const SambaAccountStore store = missing ? SambaAccountStore(absent, absent, absent, absent) : fakeStore();
     const QString expected = QStringLiteral(
@@ -702,11 +703,11 @@ void TestSambaAccountStore::change_data()
 
     const QString alice = QStringLiteral("alice");
     QTest::newRow("add user") << int(AddUser) << alice << QStringLiteral("Secret1") << QByteArray("0")
-                              << QByteArray() << QByteArray("-t|-a|-u|alice|\n")
+                              << QByteArray() << QByteArray("-t|-a|--|alice|\n")
                               << QByteArray("Secret1\nSecret1\n") << true << QString();
     QTest::newRow("add user, password outside Latin-1")
         << int(AddUser) << alice << QStringLiteral("\u043f\u0430\u0440\u043e\u043b\u044c\u20ac")
-        << QByteArray("0") << QByteArray() << QByteArray("-t|-a|-u|alice|\n")
+        << QByteArray("0") << QByteArray() << QByteArray("-t|-a|--|alice|\n")
         << QByteArray("\xd0\xbf\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c\xe2\x82\xac\n"
                       "\xd0\xbf\xd0\xb0\xd1\x80\xd0\xbe\xd0\xbb\xd1\x8c\xe2\x82\xac\n")
         << true << QString();
@@ -717,7 +718,7 @@ void TestSambaAccountStore::change_data()
         QStringLiteral("Samba takes passwords of at most 254 bytes (in UTF-8); this one has %2.");
     QTest::newRow("add user, the longest password")
         << int(AddUser) << alice << longest << QByteArray("0") << QByteArray()
-        << QByteArray("-t|-a|-u|alice|\n")
+        << QByteArray("-t|-a|--|alice|\n")
         << (longest + QLatin1Char('\n') + longest + QLatin1Char('\n')).toUtf8() << true << QString();
     QTest::newRow("add user, password too long")
         << int(AddUser) << alice << tooLong << QByteArray("0") << QByteArray() << QByteArray() << QByteArray()
@@ -731,42 +732,42 @@ void TestSambaAccountStore::change_data()
         << QStringLiteral("A Samba password cannot contain a line break or a NUL character.");
     QTest::newRow("add user fails") << int(AddUser) << alice << QStringLiteral("x") << QByteArray("255")
                                     << QByteArray("Failed to add entry for user alice.")
-                                    << QByteArray("-t|-a|-u|alice|\n") << QByteArray("x\nx\n") << false
+                                    << QByteArray("-t|-a|--|alice|\n") << QByteArray("x\nx\n") << false
                                     << QStringLiteral("Failed to add entry for user alice.");
     QTest::newRow("add user fails silently")
         << int(AddUser) << alice << QStringLiteral("x") << QByteArray("1") << QByteArray()
-        << QByteArray("-t|-a|-u|alice|\n") << QByteArray("x\nx\n") << false
+        << QByteArray("-t|-a|--|alice|\n") << QByteArray("x\nx\n") << false
         << QStringLiteral("%1 exited with code 1.");
     QTest::newRow("add user crashes")
         << int(AddUser) << alice << QStringLiteral("x") << QByteArray("kill-KILL") << QByteArray()
-        << QByteArray("-t|-a|-u|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed");
+        << QByteArray("-t|-a|--|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed");
     QTest::newRow("delete user") << int(DeleteUser) << alice << QString() << QByteArray("0") << QByteArray()
-                                 << QByteArray("-x|-u|alice|\n") << QByteArray() << true << QString();
+                                 << QByteArray("-x|--|alice|\n") << QByteArray() << true << QString();
     QTest::newRow("delete user fails")
         << int(DeleteUser) << alice << QString() << QByteArray("255")
-        << QByteArray("user alice does not exist in the passdb") << QByteArray("-x|-u|alice|\n")
+        << QByteArray("user alice does not exist in the passdb") << QByteArray("-x|--|alice|\n")
         << QByteArray() << false << QStringLiteral("user alice does not exist in the passdb");
     QTest::newRow("delete domain user")
         << int(DeleteUser) << QStringLiteral("EXAMPLE\\alice") << QString() << QByteArray("0") << QByteArray()
-        << QByteArray("-x|-u|EXAMPLE\\alice|\n") << QByteArray() << true << QString();
+        << QByteArray("-x|--|EXAMPLE\\alice|\n") << QByteArray() << true << QString();
     QTest::newRow("delete user terminated")
         << int(DeleteUser) << alice << QString() << QByteArray("kill-TERM") << QByteArray()
-        << QByteArray("-x|-u|alice|\n") << QByteArray() << false << QStringLiteral("%1 crashed");
+        << QByteArray("-x|--|alice|\n") << QByteArray() << false << QStringLiteral("%1 crashed");
     QTest::newRow("set password") << int(SetPassword) << alice << QStringLiteral("N3w \u20ac")
-                                  << QByteArray("0") << QByteArray() << QByteArray("-s|alice|\n")
+                                  << QByteArray("0") << QByteArray() << QByteArray("-s|--|alice|\n")
                                   << QByteArray("N3w \xe2\x82\xac\nN3w \xe2\x82\xac\n") << true << QString();
     QTest::newRow("set password fails")
         << int(SetPassword) << alice << QStringLiteral("x") << QByteArray("1")
-        << QByteArray("Failed to find entry for user alice.") << QByteArray("-s|alice|\n")
+        << QByteArray("Failed to find entry for user alice.") << QByteArray("-s|--|alice|\n")
         << QByteArray("x\nx\n") << false << QStringLiteral("Failed to find entry for user alice.");
     QTest::newRow("set password crashes")
         << int(SetPassword) << alice << QStringLiteral("x") << QByteArray("kill-SEGV") << QByteArray()
-        << QByteArray("-s|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed");
+        << QByteArray("-s|--|alice|\n") << QByteArray("x\nx\n") << false << QStringLiteral("%1 crashed");
     QTest::newRow("set password hangs")
         << int(SetPassword) << alice << QStringLiteral("x") << QByteArray("hang") << QByteArray()
-        << QByteArray("-s|alice|\n") << QByteArray("x\nx\n") << false
+        << QByteArray("-s|--|alice|\n") << QByteArray("x\nx\n") << false
         << QStringLiteral("%1 did not finish within a second");
-    const QByteArray addStaff("groupmap|add|ntgroup=staff|unixgroup=staff|type=domain|\n");
+    const QByteArray addStaff("--|groupmap|add|ntgroup=staff|unixgroup=staff|type=domain|\n");
     QTest::newRow("add group") << int(AddGroup) << QStringLiteral("staff") << QString() << QByteArray("0")
                                << QByteArray() << addStaff << QByteArray() << true << QString();
     QTest::newRow("add group fails") << int(AddGroup) << QStringLiteral("staff") << QString()
@@ -775,20 +776,44 @@ void TestSambaAccountStore::change_data()
                                      << QStringLiteral("Can't lookup UNIX group staff");
     QTest::newRow("add group with space")
         << int(AddGroup) << QStringLiteral("domain users") << QString() << QByteArray("0") << QByteArray()
-        << QByteArray("groupmap|add|ntgroup=domain users|unixgroup=domain users|type=domain|\n")
+        << QByteArray("--|groupmap|add|ntgroup=domain users|unixgroup=domain users|type=domain|\n")
         << QByteArray() << true << QString();
     QTest::newRow("delete group") << int(DeleteGroup) << QStringLiteral("staff") << QString()
                                   << QByteArray("0") << QByteArray()
-                                  << QByteArray("groupmap|delete|ntgroup=staff|\n") << QByteArray() << true
+                                  << QByteArray("--|groupmap|delete|ntgroup=staff|\n") << QByteArray() << true
                                   << QString();
     QTest::newRow("delete group fails")
         << int(DeleteGroup) << QStringLiteral("staff") << QString() << QByteArray("3") << QByteArray()
-        << QByteArray("groupmap|delete|ntgroup=staff|\n") << QByteArray() << false
+        << QByteArray("--|groupmap|delete|ntgroup=staff|\n") << QByteArray() << false
         << QStringLiteral("%1 exited with code 3.");
     QTest::newRow("delete group killed")
         << int(DeleteGroup) << QStringLiteral("staff") << QString() << QByteArray("kill-KILL") << QByteArray()
-        << QByteArray("groupmap|delete|ntgroup=staff|\n") << QByteArray() << false
+        << QByteArray("--|groupmap|delete|ntgroup=staff|\n") << QByteArray() << false
         << QStringLiteral("%1 crashed");
+    // A name like an option is refused before any program runs: pdbedit would take "-a" for one.
+    const QString refused = QStringLiteral("An account name cannot begin with \u201c-\u201d: %1");
+    QTest::newRow("add user -a") << int(AddUser) << QStringLiteral("-a") << QStringLiteral("pw")
+                                 << QByteArray("0") << QByteArray() << QByteArray() << QByteArray() << false
+                                 << refused.arg(QLatin1String("-a"));
+    QTest::newRow("set password -a") << int(SetPassword) << QStringLiteral("-a") << QStringLiteral("pw")
+                                     << QByteArray("0") << QByteArray() << QByteArray() << QByteArray()
+                                     << false << refused.arg(QLatin1String("-a"));
+    QTest::newRow("delete user -d") << int(DeleteUser) << QStringLiteral("-d") << QString() << QByteArray("0")
+                                    << QByteArray() << QByteArray() << QByteArray() << false
+                                    << refused.arg(QLatin1String("-d"));
+    QTest::newRow("add group --help")
+        << int(AddGroup) << QStringLiteral("--help") << QString() << QByteArray("0") << QByteArray()
+        << QByteArray() << QByteArray() << false << refused.arg(QLatin1String("--help"));
+    QTest::newRow("delete group -x") << int(DeleteGroup) << QStringLiteral("-x") << QString()
+                                     << QByteArray("0") << QByteArray() << QByteArray() << QByteArray()
+                                     << false << refused.arg(QLatin1String("-x"));
+    QTest::newRow("empty name") << int(DeleteUser) << QString() << QString() << QByteArray("0")
+                                << QByteArray() << QByteArray() << QByteArray() << false
+                                << QStringLiteral("The account name is empty.");
+    // A hyphen inside a name is no option.
+    QTest::newRow("add user mary-ann")
+        << int(AddUser) << QStringLiteral("mary-ann") << QStringLiteral("pw") << QByteArray("0")
+        << QByteArray() << QByteArray("-t|-a|--|mary-ann|\n") << QByteArray("pw\npw\n") << true << QString();
 }
 
 void TestSambaAccountStore::change()
@@ -803,7 +828,8 @@ void TestSambaAccountStore::change()
     QFETCH(bool, expected);
     QFETCH(QString, expectedMessage);
 
-    answer(code, expectedCall.chopped(1), pdbeditMessage);
+    if (!expectedCall.isEmpty())
+        answer(code, expectedCall.chopped(1), pdbeditMessage);
     SambaAccountStore store = fakeStore();
     if (code == "hang")
         store.setTimeLimit(300);
@@ -951,9 +977,9 @@ void TestSambaAccountStore::syncUsersCommandOrder()
     QCOMPARE(failures, SambaAccountFailures());
     // bob keeps his account; only dave, new, is added.
     QCOMPARE(readFile(QStringLiteral("calls")),
-             QByteArray("-s|bob|\n"
-                        "-t|-a|-u|dave|\n"
-                        "-x|-u|carol|\n"));
+             QByteArray("-s|--|bob|\n"
+                        "-t|-a|--|dave|\n"
+                        "-x|--|carol|\n"));
     QCOMPARE(readFile(QStringLiteral("input")), QByteArray("b2\nb2\nd\xc3\xa9\nd\xc3\xa9\n"));
 
     // Written, the passwords are gone from memory.
@@ -968,9 +994,9 @@ void TestSambaAccountStore::syncUsersReportsFailures()
     SambaUserMap current;
     SambaUserMap saved;
     usersScenario(current, saved);
-    answer("1", "-s|bob|", "Failed to find entry for user bob.");
-    answer("kill-KILL", "-t|-a|-u|dave|");
-    answer("255", "-x|-u|carol|", "user carol does not exist in the passdb");
+    answer("1", "-s|--|bob|", "Failed to find entry for user bob.");
+    answer("kill-KILL", "-t|-a|--|dave|");
+    answer("255", "-x|--|carol|", "user carol does not exist in the passdb");
 
     const SambaAccountFailures failures = fakeStore().syncSambaUsers(current, saved);
     const SambaAccountFailures expected{
@@ -982,7 +1008,7 @@ void TestSambaAccountStore::syncUsersReportsFailures()
     };
     QCOMPARE(failures, expected);
     // The order of the commands does not depend on their results.
-    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-s|bob|\n-t|-a|-u|dave|\n-x|-u|carol|\n"));
+    QCOMPARE(readFile(QStringLiteral("calls")), QByteArray("-s|--|bob|\n-t|-a|--|dave|\n-x|--|carol|\n"));
     for (const SambaUser &user : qAsConst(current)) {
         QCOMPARE(user, SambaUser(user.name()));
     }
@@ -998,8 +1024,8 @@ void TestSambaAccountStore::syncGroupsCommandOrder()
     QCOMPARE(failures, SambaAccountFailures());
     // staff, removed and added again in the dialog, is still mapped.
     QCOMPARE(readFile(QStringLiteral("calls")),
-             QByteArray("groupmap|add|ntgroup=backup|unixgroup=backup|type=domain|\n"
-                        "groupmap|delete|ntgroup=old|\n"));
+             QByteArray("--|groupmap|add|ntgroup=backup|unixgroup=backup|type=domain|\n"
+                        "--|groupmap|delete|ntgroup=old|\n"));
     QCOMPARE(readFile(QStringLiteral("input")), QByteArray());
     QCOMPARE(current.keys(), names("admins backup staff web"));
     for (const SambaGroup &group : qAsConst(current)) {
@@ -1012,9 +1038,9 @@ void TestSambaAccountStore::syncGroupsReportsFailures()
     SambaGroupMap current;
     SambaGroupMap saved;
     groupsScenario(current, saved);
-    answer("255", "groupmap|add|ntgroup=backup|unixgroup=backup|type=domain|",
+    answer("255", "--|groupmap|add|ntgroup=backup|unixgroup=backup|type=domain|",
            "Can't lookup UNIX group backup");
-    answer("kill-TERM", "groupmap|delete|ntgroup=old|");
+    answer("kill-TERM", "--|groupmap|delete|ntgroup=old|");
 
     const SambaAccountFailures failures = fakeStore().syncSambaGroups(current, saved);
     const SambaAccountFailures expected{
@@ -1265,6 +1291,29 @@ void TestSambaAccountStore::realAddUserFailure()
     QVERIFY(!store.addSambaUser(QStringLiteral("swghost"), QStringLiteral("Secret1"), &message));
     QVERIFY2(message.contains(QLatin1String("swghost")), qPrintable(message));
     QVERIFY(sambaNtHashes().isEmpty());
+}
+
+// smbpasswd -s -a, run by root, set root's own password; pdbedit -x -u -d disabled it.
+void TestSambaAccountStore::realNamesLikeOptions()
+{
+    REQUIRE_SANDBOX();
+    CLEAR_SAMBA_ACCOUNTS();
+    const SambaAccountStore store;
+    QVERIFY(store.addSambaUser(QStringLiteral("root"), QStringLiteral("Root1")));
+    const QMap<QString, QByteArray> before = sambaNtHashes();
+    QCOMPARE(before.value(QStringLiteral("root")), ntHash(QStringLiteral("Root1")));
+
+    QString message;
+    QVERIFY(!store.setSambaPassword(QStringLiteral("-a"), QStringLiteral("pw"), &message));
+    QVERIFY(!store.setSambaPassword(QStringLiteral("-d"), QStringLiteral("pw"), &message));
+    QVERIFY(!store.addSambaUser(QStringLiteral("-d"), QStringLiteral("pw"), &message));
+    QVERIFY(!store.deleteSambaUser(QStringLiteral("-u"), &message));
+    QVERIFY(!store.addSambaGroup(QStringLiteral("-d"), &message));
+    QCOMPARE(message, QStringLiteral("An account name cannot begin with \u201c-\u201d: -d"));
+    QCOMPARE(sambaNtHashes(), before);
+    const ProgramRun flags = runProgram(QStringLiteral("/usr/bin/pdbedit"), names("-L -w root"));
+    QVERIFY2(flags.output.contains(":[U "), flags.output.constData());
+    QCOMPARE(groupMappings(), QStringList());
 }
 
 void TestSambaAccountStore::realDeleteUser()

@@ -180,23 +180,23 @@ void TestSmbControl::message_data()
     QTest::addColumn<QString>("errorText"); // SMBCONTROL stands for the fake's path
 
     QTest::newRow("reload smbd") << Message::ReloadConfig << "smbd" << QString() << QByteArray("0")
-                                 << QByteArray() << QByteArray("smbd|reload-config|\n") << QString();
+                                 << QByteArray() << QByteArray("--|smbd|reload-config|\n") << QString();
     QTest::newRow("reload nmbd, not running")
         << Message::ReloadConfig << "nmbd" << QString() << QByteArray("1")
-        << QByteArray("Can't find pid for destination 'nmbd'\n") << QByteArray("nmbd|reload-config|\n")
+        << QByteArray("Can't find pid for destination 'nmbd'\n") << QByteArray("--|nmbd|reload-config|\n")
         << "Can't find pid for destination 'nmbd'";
     QTest::newRow("close share with blank") << Message::CloseShare << "smbd"
                                             << "team files" << QByteArray("0") << QByteArray()
-                                            << QByteArray("smbd|close-share|team files|\n") << QString();
+                                            << QByteArray("--|smbd|close-share|team files|\n") << QString();
     QTest::newRow("close share, silent failure")
         << Message::CloseShare << "99999"
-        << "x" << QByteArray("1") << QByteArray() << QByteArray("99999|close-share|x|\n")
+        << "x" << QByteArray("1") << QByteArray() << QByteArray("--|99999|close-share|x|\n")
         << "SMBCONTROL 99999 close-share x exited with code 1.";
     QTest::newRow("shutdown a pid") << Message::Shutdown << "4242" << QString() << QByteArray("0")
-                                    << QByteArray() << QByteArray("4242|shutdown|\n") << QString();
+                                    << QByteArray() << QByteArray("--|4242|shutdown|\n") << QString();
     QTest::newRow("shutdown, no replies with exit 0")
         << Message::Shutdown << "4242" << QString() << QByteArray("0") << QByteArray("No replies received\n")
-        << QByteArray("4242|shutdown|\n") << "No replies received";
+        << QByteArray("--|4242|shutdown|\n") << "No replies received";
 }
 
 void TestSmbControl::message()
@@ -232,7 +232,7 @@ void TestSmbControl::foundThroughPath()
 
     QVERIFY(reload.succeeded);
     QVERIFY(closing.succeeded);
-    QCOMPARE(calls(), QByteArray("smbd|reload-config|\nsmbd|close-share|data|\n"));
+    QCOMPARE(calls(), QByteArray("--|smbd|reload-config|\n--|smbd|close-share|data|\n"));
 }
 
 void TestSmbControl::hangingProgramStopsAtTimeLimit()

@@ -336,10 +336,10 @@ void TestTestParm::commandLine()
 {
     QCOMPARE(TestParm::arguments(QStringLiteral("/etc/samba/smb.conf")),
              QStringList({QStringLiteral("-s"), QStringLiteral("-d"), QStringLiteral("3"),
-                          QStringLiteral("/etc/samba/smb.conf")}));
+                          QStringLiteral("--"), QStringLiteral("/etc/samba/smb.conf")}));
     QCOMPARE(TestParm::arguments(QStringLiteral("/tmp/a dir/smb.conf.XXXX")),
              QStringList({QStringLiteral("-s"), QStringLiteral("-d"), QStringLiteral("3"),
-                          QStringLiteral("/tmp/a dir/smb.conf.XXXX")}));
+                          QStringLiteral("--"), QStringLiteral("/tmp/a dir/smb.conf.XXXX")}));
 }
 
 void TestTestParm::realChecker_data()
@@ -444,7 +444,7 @@ void TestTestParm::passesArgumentsInOrder()
     const TestParmResult result = TestParm(fakeChecker()).checkConf(path);
     QCOMPARE(result.status, int(TestParmResult::Ok));
     QCOMPARE(result.output, QStringLiteral("Loaded services file OK.\n"));
-    QCOMPARE(calls(), QList<QByteArray>{"-s|-d|3|" + path.toUtf8() + '|'});
+    QCOMPARE(calls(), QList<QByteArray>{"-s|-d|3|--|" + path.toUtf8() + '|'});
 }
 
 void TestTestParm::programFoundThroughPath()
@@ -606,7 +606,7 @@ void TestTestParm::asyncCheck()
     QCOMPARE(result.status, status);
     QCOMPARE(result.output, output);
     QCOMPARE(errors.count(), 0);
-    QCOMPARE(calls(), QList<QByteArray>{"-s|-d|3|" + path.toUtf8() + '|'});
+    QCOMPARE(calls(), QList<QByteArray>{"-s|-d|3|--|" + path.toUtf8() + '|'});
 }
 
 void TestTestParm::asyncChecksDefaultConfiguration()
@@ -621,7 +621,7 @@ void TestTestParm::asyncChecksDefaultConfiguration()
 
     QVERIFY(checked.wait(10000));
     QCOMPARE(checked.at(0).at(0).value<TestParmResult>().status, int(TestParmResult::Ok));
-    QCOMPARE(calls(), QList<QByteArray>{"-s|-d|3|/etc/samba/smb.conf|"});
+    QCOMPARE(calls(), QList<QByteArray>{"-s|-d|3|--|/etc/samba/smb.conf|"});
 }
 
 void TestTestParm::asyncCheckOfRealChecker()

@@ -317,10 +317,10 @@ void TestCreateAccountDialogs::success_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("arguments");
 
-    QTest::newRow("user") << User << QStringLiteral("bob") << QByteArray("-M|-N|bob|");
-    QTest::newRow("group") << Group << QStringLiteral("staff") << QByteArray("staff|");
+    QTest::newRow("user") << User << QStringLiteral("bob") << QByteArray("-M|-N|--|bob|");
+    QTest::newRow("group") << Group << QStringLiteral("staff") << QByteArray("--|staff|");
     // Warnings on the error output of a successful run are not shown.
-    QTest::newRow("user, with a warning") << User << QStringLiteral("svc-1") << QByteArray("-M|-N|svc-1|");
+    QTest::newRow("user, with a warning") << User << QStringLiteral("svc-1") << QByteArray("-M|-N|--|svc-1|");
 }
 
 void TestCreateAccountDialogs::success()
@@ -430,7 +430,7 @@ void TestCreateAccountDialogs::failure()
     QCOMPARE(createdName(dialog.get()), QString());
     QCOMPARE(child<QLineEdit>(*dialog, "lineEditName")->text(), QStringLiteral("bob"));
     if (program == QLatin1String("fake"))
-        QCOMPARE(readFile(fake("arguments")), QByteArray(kind == User ? "-M|-N|bob|" : "bob|"));
+        QCOMPARE(readFile(fake("arguments")), QByteArray(kind == User ? "-M|-N|--|bob|" : "--|bob|"));
 }
 
 void TestCreateAccountDialogs::hangingProgramTimesOut()

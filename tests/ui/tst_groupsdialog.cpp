@@ -236,7 +236,7 @@ void TestGroupsDialog::createdGroupStaysCandidate()
 {
     checkCreatedAccountStaysCandidate({QStringLiteral("newgrp"), QStringLiteral("Create group"),
                                        QStringLiteral("Please note that a service group will be created."),
-                                       false, "newgrp|"});
+                                       false, "--|newgrp|"});
 }
 
 void TestGroupsDialog::okStaysDisabledAfterCancelledSubDialogs()

@@ -536,7 +536,7 @@ void TestUsersDialog::closing()
 void TestUsersDialog::createdUserStaysCandidate()
 {
     checkCreatedAccountStaysCandidate(
-        {QStringLiteral("newbie"), QStringLiteral("Create user"), QString(), true, "-M|-N|newbie|"});
+        {QStringLiteral("newbie"), QStringLiteral("Create user"), QString(), true, "-M|-N|--|newbie|"});
 }
 
 void TestUsersDialog::okStaysDisabledAfterCancelledSubDialogs()
