@@ -1,6 +1,7 @@
 #include "configfileinstaller.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -39,6 +41,49 @@ ConfigFileInstaller::ConfigFileInstaller(const QString &path)
 ConfigFileInstaller::~ConfigFileInstaller()
 {
     closeFile();
+    releaseOwnership();
+}
+
+void ConfigFileInstaller::releaseOwnership()
+{
+    if (m_ownerFd >= 0) {
+        ::close(m_ownerFd);
+        m_ownerFd = -1;
+    }
+}
+
+int ConfigFileInstaller::removeAbandoned(const QString &path)
+{
+    const QString target = ConfigFileInstaller(path).targetPath();
+    const QByteArray directoryName = QFile::encodeName(QFileInfo(target).absolutePath());
+    const int directory = ::open(directoryName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0)
+        return 0;
+    int removed = 0;
+    const QStringList names =
+        QDir(QFile::decodeName(directoryName))
+            .entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (!isTemporaryName(target, name))
+            continue;
+        const QByteArray entry = QFile::encodeName(name);
+        const int fd = ::openat(directory, entry.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened;
+        struct stat named;
+        // Only a file such as a save makes (regular, one name, this user's) whose maker is
+        // gone: a living save holds a lock on its own.
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_nlink == 1
+            && opened.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+            && ::fstatat(directory, entry.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
+            && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino
+            && ::unlinkat(directory, entry.constData(), 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::close(directory);
+    return removed;
 }
 
 bool ConfigFileInstaller::isTemporaryName(const QString &target, const QString &name)
@@ -98,6 +143,12 @@ bool ConfigFileInstaller::open()
             Messages::tr("Can't create a temporary file beside %1: %2.").arg(m_target, errnoText(error)));
     }
     m_temporary = QFile::decodeName(name);
+    // A lock on the file says a living save owns it (see removeAbandoned()); it lasts until
+    // the file is installed or discarded, and goes with a killed save.
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0 || (m_ownerFd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0)) < 0) {
+        const int error = errno;
+        return failErrno(Messages::tr("Can't lock the temporary file %1: %2.").arg(m_temporary), error);
+    }
     struct stat created;
     if (::fstat(m_fd, &created) != 0) {
         const int error = errno;
@@ -215,6 +266,7 @@ bool ConfigFileInstaller::install()
                          error);
     }
     m_temporary.clear();
+    releaseOwnership();
     // Make the new directory entry durable too.
     const QByteArray directory = QFile::encodeName(QFileInfo(m_target).absolutePath());
     const int fd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -236,6 +288,7 @@ void ConfigFileInstaller::discard()
     if (::lstat(temporary.constData(), &info) == 0 && info.st_dev == m_device && info.st_ino == m_inode)
         ::unlink(temporary.constData());
     m_temporary.clear();
+    releaseOwnership();
 }
 
 bool ConfigFileInstaller::readChunks(const QString &path,

@@ -14,7 +14,7 @@
 // attributes, then renamed over the target in one step, provided it is still the very file
 // that was written. When the path is a symbolic link, the file it points to is replaced.
 // A target that is no regular file, or has other hard links, is refused. Every failure
-// removes the temporary file.
+// removes the temporary file; the next save removes those of a save that was killed.
 class ConfigFileInstaller
 {
 public:
@@ -45,6 +45,9 @@ public:
     // The reason of the last failure, a whole sentence naming the file.
     QString errorString() const { return m_error; }
 
+    // Removes the temporary files beside the target of path that no living installer owns:
+    // those of saves that were killed. Call it holding the save lock. Returns how many.
+    static int removeAbandoned(const QString &path);
     // Whether a name is one this class gives its temporary files for that target.
     static bool isTemporaryName(const QString &target, const QString &name);
     // Reads a whole regular file; refuses anything else (a FIFO, a device, a directory)
@@ -62,10 +65,13 @@ private:
     bool failErrno(const QString &message, int error);
     bool copyExtendedAttributes(int from);
     void closeFile();
+    void releaseOwnership();
 
     QString m_target;
     QString m_temporary;
     int m_fd = -1;
+    // The temporary file once more, held locked while this installer owns it.
+    int m_ownerFd = -1;
     bool m_written = false; // writeData succeeded
     dev_t m_device = 0;
     ino_t m_inode = 0;

@@ -626,6 +626,8 @@ void ConfigMapper::beginInstall(ConfigFileLock &lock, const QString &refusal)
     // Saves of one file wait for each other, whichever program makes them.
     if (!lock.acquire(m_lockTimeoutMs))
         fail(lock.errorString() + QLatin1Char(' ') + refusal);
+    // What killed saves left beside the file.
+    ConfigFileInstaller::removeAbandoned(m_path);
     if (m_loaded)
         checkUnchanged();
     m_historyError.clear();

@@ -26,6 +26,7 @@ private slots:
     void holds();
     void installNeedsTheTextOnDisk_data();
     void installNeedsTheTextOnDisk();
+    void removesOnlyAbandoned();
 };
 
 namespace {
@@ -228,3 +229,34 @@ void TestConfigFileInstaller::installNeedsTheTextOnDisk()
 
 QTEST_GUILESS_MAIN(TestConfigFileInstaller)
 #include "tst_configfileinstaller.moc"
+
+// What killed saves left is removed; the temporary file of a living installer, files of other
+// names and a link named like ours are not.
+void TestConfigFileInstaller::removesOnlyAbandoned()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("smb.conf"));
+    QVERIFY(writeFile(path, "[global]\n"));
+    const QStringList abandoned{QStringLiteral("smb.conf.shareward-AbC123"),
+                                QStringLiteral("smb.conf.shareward-zzzzzz")};
+    const QStringList others{QStringLiteral("smb.conf.shareward-short"), QStringLiteral("smb.conf.bak"),
+                             QStringLiteral("other.conf.shareward-AbC123")};
+    for (const QString &name : abandoned + others)
+        QVERIFY(writeFile(dir.filePath(name), "[global]\n"));
+    QVERIFY(QFile::link(path, dir.filePath(QStringLiteral("smb.conf.shareward-LiNk00"))));
+    ConfigFileInstaller living(path);
+    QVERIFY2(living.open() && living.write("[global]\nworkgroup = LIVING\n"),
+             qPrintable(living.errorString()));
+
+    QCOMPARE(ConfigFileInstaller::removeAbandoned(path), abandoned.size());
+    QStringList expected = others
+        + QStringList{QStringLiteral("smb.conf"), QStringLiteral("smb.conf.shareward-LiNk00"),
+                      QFileInfo(living.temporaryPath()).fileName()};
+    expected.sort();
+    QStringList actual =
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    actual.sort();
+    QCOMPARE(actual, expected);
+    QVERIFY2(living.install(), qPrintable(living.errorString()));
+    QCOMPARE(readFile(path), QByteArray("[global]\nworkgroup = LIVING\n"));
+}

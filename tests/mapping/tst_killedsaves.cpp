@@ -95,7 +95,8 @@ private:
     QString path(const QString &relative) const { return m_base + QLatin1Char('/') + relative; }
     QProcessEnvironment environment() const;
     QStringList edit(const QString &comment) const;
-    // After a killed save: the lock is free at once, and the next save succeeds.
+    // After a killed save: the lock is free at once, and the next save succeeds and leaves
+    // only smb.conf in its directory.
     void checkAfterKill(const QString &what);
     // Ends whatever became this process's child through the subreaper setting.
     void endOrphans();
@@ -186,6 +187,10 @@ void TestKilledSaves::checkAfterKill(const QString &what)
     QFile file(path(QStringLiteral("conf/smb.conf")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY2(file.readAll().contains("comment = " + comment.toUtf8()), qPrintable(what));
+    // No copy of smb.conf that the killed save was writing is left beside it.
+    QCOMPARE(QDir(path(QStringLiteral("conf")))
+                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("smb.conf")});
 }
 
 // strace holds the saver inside the system call that starts testparm, and the saver is

@@ -482,19 +482,22 @@ void TestSaveFailures::failureKeepsInstalledFile()
 void TestSaveFailures::plantedTemporaryIsNotFollowed_data()
 {
     QTest::addColumn<QString>("planted");
+    QTest::addColumn<bool>("removed");
 
-    // An earlier crash, or somebody with write access to the directory, left this at a
-    // name like the temporary files'. Following it would overwrite a file outside smb.conf;
-    // removing it would remove what is not the save's.
-    QTest::newRow("symbolic link to a file") << QStringLiteral("symlink");
-    QTest::newRow("dangling symbolic link") << QStringLiteral("dangling");
-    QTest::newRow("hard link to a file") << QStringLiteral("hardlink");
-    QTest::newRow("stale file of an earlier save") << QStringLiteral("stale");
+    // Somebody with write access to the directory left this at a name like the temporary
+    // files'. Following it would overwrite a file outside smb.conf; removing it would remove
+    // what is not the save's. What a killed save left is removed.
+    QTest::newRow("symbolic link to a file") << QStringLiteral("symlink") << false;
+    QTest::newRow("dangling symbolic link") << QStringLiteral("dangling") << false;
+    QTest::newRow("hard link to a file") << QStringLiteral("hardlink") << false;
+    QTest::newRow("file of another user") << QStringLiteral("others") << false;
+    QTest::newRow("stale file of an earlier save") << QStringLiteral("stale") << true;
 }
 
 void TestSaveFailures::plantedTemporaryIsNotFollowed()
 {
     QFETCH(QString, planted);
+    QFETCH(bool, removed);
 
     const QString config = path(QStringLiteral("conf/smb.conf"));
     const QString temporary = config + QLatin1String(temporaryInfix) + QStringLiteral("AAAAAA");
@@ -508,6 +511,8 @@ void TestSaveFailures::plantedTemporaryIsNotFollowed()
         QVERIFY(makeSymlink(absent, temporary));
     else if (planted == QLatin1String("hardlink"))
         QVERIFY(::link(QFile::encodeName(victim).constData(), QFile::encodeName(temporary).constData()) == 0);
+    else if (planted == QLatin1String("others"))
+        QVERIFY(writeFile(temporary, "[half written", 0600, otherUser, otherGroup));
     else
         QVERIFY(writeFile(temporary, "[half written", 0600));
     const FileState victimBefore = fileState(victim);
@@ -527,7 +532,8 @@ void TestSaveFailures::plantedTemporaryIsNotFollowed()
     QCOMPARE(octal(saved.mode), octal(0640));
     QCOMPARE(saved.group, otherGroup);
     QCOMPARE(listing(path(QStringLiteral("conf"))),
-             (QStringList{QStringLiteral("smb.conf"), QFileInfo(temporary).fileName()}));
+             removed ? QStringList{QStringLiteral("smb.conf")}
+                     : (QStringList{QStringLiteral("smb.conf"), QFileInfo(temporary).fileName()}));
 }
 
 void TestSaveFailures::symlinkedConfiguration_data()
