@@ -83,6 +83,7 @@ private slots:
     void failedServiceOffersRestore();
     void servicesThatCannotBeChecked();
     void historyWindowRestores();
+    void refusedRestoreSaysWhy();
     void keepSetInPreferences();
 
 private:
@@ -384,6 +385,45 @@ void TestMainWindowHistory::historyWindowRestores()
     QCOMPARE(summaries(sandbox).first(), QStringLiteral("version 1 restored"));
     QCOMPARE(window.shareModel()->share(window.shareModel()->index(0, 0))->comment(), QString());
     QVERIFY(!window.isModified());
+}
+
+// A restore testparm refuses says testparm's words in the box, its whole output in the details;
+// smb.conf stays. The real testparm judges the version with a line it cannot read added.
+void TestMainWindowHistory::refusedRestoreSaysWhy()
+{
+    Sandbox sandbox;
+    MainWindow::setReviewsChanges(false);
+    sandbox.useChecker("exec testparm \"$@\"\n");
+    MainWindow::Environment environment = sandbox.environment();
+    environment.testparm = sandbox.path(QStringLiteral("testparm"));
+    MainWindow window(environment);
+    window.initialLoad();
+    setComment(window, QStringLiteral("one"));
+    QVERIFY(window.saveAll());
+    const QByteArray saved = sandbox.config();
+    sandbox.useChecker(
+        "for last; do :; done\n"
+        "case \"$last\" in *.shareward-*) printf '\\tcreate mask = 99999\\n' >> \"$last\" ;; esac\n"
+        "exec testparm \"$@\"\n");
+
+    ModalDriver driver;
+    BoxDriver boxes({QStringLiteral("Yes")});
+    driver.then(QStringLiteral("HistoryDialog"), [&](QWidget *dialog) {
+        auto *tree = child<QTreeWidget>(*dialog, "treeVersions");
+        tree->setCurrentItem(tree->topLevelItem(1));
+        child<QPushButton>(*dialog, "pushButtonRestore")->click();
+        static_cast<QDialog *>(dialog)->reject();
+    });
+    window.findChild<QAction *>(QStringLiteral("actionHistory"))->trigger();
+
+    QCOMPARE(driver.remaining(), 0);
+    QCOMPARE(boxes.seen(), 2);
+    QCOMPARE(boxes.last().text,
+             QStringLiteral("smb.conf was not restored.\n\ntestparm refuses the new "
+                            "configuration:\nInvalid octal number create mask\n"
+                            "Error loading services."));
+    QVERIFY(boxes.last().details.startsWith(QLatin1String("Load smb config files from ")));
+    QCOMPARE(sandbox.config(), saved);
 }
 
 // Preferences > Versions kept: the history of the next saves keeps that many, in this window
