@@ -91,6 +91,7 @@ private slots:
     void valueEdits_data();
     void valueEdits();
     void nonUtf8ArgumentRefused();
+    void printersStayPrintable();
     void editsAmongShares_data();
     void editsAmongShares();
     void featureEdits_data();
@@ -416,6 +417,17 @@ void TestCli::valueEdits()
     QFETCH(QByteArray, expected);
     QFETCH(QByteArray, said);
     checkEdit(editedFile, command, exitCode, expected, said);
+}
+
+// testparm: "[printers] service MUST be printable!"; another field of it is still edited.
+void TestCli::printersStayPrintable()
+{
+    const QByteArray printers =
+        "[global]\n   workgroup = W\n[printers]\n   path = /tmp\n   printable = yes\n";
+    checkEdit(printers, words("share set printers --printable no"), 1, QByteArray(),
+              "[printers] must be printable");
+    checkEdit(printers, words("share set PRINTERS --comment Spool"), 0,
+              QByteArray(printers).replace("yes\n", "yes\n   comment = Spool\n"));
 }
 
 // A byte that is not UTF-8 would be written as U+FFFD: the argument is refused instead.
