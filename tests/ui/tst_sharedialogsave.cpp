@@ -33,6 +33,7 @@ void TestShareDialogSave::initTestCase()
     QVERIFY(m_dir.isValid());
     useTestSettings(m_dir.filePath(QStringLiteral("settings")), QStringLiteral("tst_sharedialogsave"));
     QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), true);
+    QVERIFY(smbConfCorpus().size() >= smbConfCorpusMinimum());
 }
 
 void TestShareDialogSave::descriptionOnly_data()
