@@ -27,6 +27,12 @@ std::string lower(std::string text)
     return text;
 }
 
+// full_audit reads its operations as a list: commas and semicolons separate them too.
+VfsOperationSet operations(std::string_view value)
+{
+    return parseOperationSet(SambaList::split(decode(value)).join(QLatin1Char(' ')));
+}
+
 // A value of an enumerated parameter as Samba compares it with its names: without case
 // and blanks ("Bad User" is "baduser").
 std::string enumWord(const std::string &value)
@@ -180,9 +186,9 @@ void ConfigReader::readModules(Share &record, const Section &values) const
             if (const auto e = option("full_audit:prefix"))
                 full->setPrefix(decode(e->value));
             if (const auto e = option("full_audit:success"))
-                full->setSuccessOperations(parseOperationSet(decode(e->value)));
+                full->setSuccessOperations(operations(e->value));
             if (const auto e = option("full_audit:failure"))
-                full->setFailureOperations(parseOperationSet(decode(e->value)));
+                full->setFailureOperations(operations(e->value));
             if (const auto e = option("full_audit:facility"))
                 full->setFacility(Syslog::Facility(decode(e->value)));
             if (const auto e = option("full_audit:priority"))

@@ -85,6 +85,7 @@ private slots:
     void conversions();
     void loadFields_data();
     void loadFields();
+    void auditedOperationsInCommas();
     void loadOrderAndSections();
     void loadModules();
     void loadMissingFile();
@@ -267,6 +268,19 @@ void TestConfigMapper::loadFields()
     }
     QVERIFY2(!value.isUndefined(), qPrintable(field));
     QCOMPARE(value.toVariant(), expected);
+}
+
+// vfs_full_audit reads its operations as Samba reads every list.
+void TestConfigMapper::auditedOperationsInCommas()
+{
+    Loaded loaded("[s]\npath = /s\nvfs objects = full_audit\nfull_audit:success = rmdir, mkdir;write\n"
+                  "full_audit:failure = open,close\n");
+    const Share *share = loaded.share(QStringLiteral("s"));
+    QVERIFY(share);
+    const auto module = std::dynamic_pointer_cast<FullAudit>(share->vfsModule(QStringLiteral("full_audit")));
+    QVERIFY(module);
+    QCOMPARE(formatOperationSet(module->successOperations()), QStringLiteral("mkdir rmdir write"));
+    QCOMPARE(formatOperationSet(module->failureOperations()), QStringLiteral("close open"));
 }
 
 void TestConfigMapper::loadOrderAndSections()
