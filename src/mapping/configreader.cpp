@@ -74,7 +74,11 @@ SambaSettings ConfigReader::readSettings() const
         const auto mapToGuest = values->find("map to guest");
         const bool unknownAsGuest = mapToGuest && enumWord(mapToGuest->value) == "baduser";
         const auto security = values->find("security");
-        if (!security && unknownAsGuest)
+        // Without a security line, a standalone server authenticates users itself.
+        const auto role = values->find("server role");
+        const bool standalone = !role || enumWord(role->value) == "auto"
+            || enumWord(role->value) == "standalone" || enumWord(role->value) == "standaloneserver";
+        if (!security && standalone && unknownAsGuest)
             settings.setSecurity(SambaSettings::SecurityShare);
         if (security) {
             const std::string mode = lower(security->value);

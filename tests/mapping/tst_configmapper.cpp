@@ -168,6 +168,11 @@ void TestConfigMapper::loadFields_data()
         QStringLiteral("SHARE"));
     row("bad user without a security line", "[global]\nmap to guest = bad user\n", "", "security",
         QStringLiteral("SHARE"));
+    row("bad user on a standalone server",
+        "[global]\nserver role = standalone server\nmap to guest = bad user\n", "", "security",
+        QStringLiteral("SHARE"));
+    row("bad user on a member server", "[global]\nserver role = member server\nmap to guest = bad user\n", "",
+        "security", QStringLiteral("USER"));
     row("bad user in domain mode", "[global]\nsecurity = domain\nmap to guest = bad user\n", "", "security",
         QStringLiteral("DOMAIN"));
     row("security user + realm", "[global]\nsecurity = user\nrealm = EXAMPLE.COM\n", "", "security",
