@@ -429,6 +429,14 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <source>Samba takes passwords of at most %1 bytes (in UTF-8); this one has %2.</source>
         <translation>Samba nimmt Passwörter von höchstens %1 Bytes (in UTF-8); dieses hat %2.</translation>
     </message>
+    <message>
+        <source>Can&apos;t lock the temporary file %1: %2.</source>
+        <translation>Die temporäre Datei %1 kann nicht gesperrt werden: %2.</translation>
+    </message>
+    <message>
+        <source>testparm could not show what Samba would serve: %1</source>
+        <translation>testparm konnte nicht zeigen, was Samba bereitstellen würde: %1</translation>
+    </message>
 </context>
 <context>
     <name>AuditOperationModel</name>
@@ -1152,6 +1160,21 @@ Zum Anmelden setzen Sie ein Passwort in den Benutzerkonto-Einstellungen der Arbe
     </message>
 </context>
 <context>
+    <name>InstanceLock</name>
+    <message>
+        <source>There is no directory for the lock that only this user can change.</source>
+        <translation>Es gibt kein Verzeichnis für die Sperre, das nur dieser Benutzer ändern kann.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open the lock file %1: %2.</source>
+        <translation>Die Sperrdatei %1 kann nicht geöffnet werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t lock %1: %2.</source>
+        <translation>%1 kann nicht gesperrt werden: %2.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Shareward</source>
@@ -1489,6 +1512,26 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
         <source>testparm refuses the new configuration:</source>
         <translation>testparm weist die neue Konfiguration zurück:</translation>
     </message>
+    <message>
+        <source>Store in the Registry</source>
+        <translation>In der Registry speichern</translation>
+    </message>
+    <message>
+        <source>Samba&apos;s registry configuration already holds settings that Samba does not read now. Storing the configuration there puts them in effect.</source>
+        <translation>Sambas Registry-Konfiguration enthält bereits Einstellungen, die Samba derzeit nicht liest. Wird die Konfiguration dort gespeichert, werden sie wirksam.</translation>
+    </message>
+    <message>
+        <source>Replace them with the configuration in effect, or keep them and let them apply?</source>
+        <translation>Sollen sie durch die wirksame Konfiguration ersetzt oder behalten werden und gelten?</translation>
+    </message>
+    <message>
+        <source>&amp;Replace Them</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Them</source>
+        <translation>&amp;Behalten</translation>
+    </message>
 </context>
 <context>
     <name>ModuleControl</name>
@@ -1596,6 +1639,21 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     </message>
 </context>
 <context>
+    <name>PrivateDirectory</name>
+    <message>
+        <source>Can&apos;t create the directory %1: %2.</source>
+        <translation>Das Verzeichnis %1 kann nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t use the directory %1: %2.</source>
+        <translation>Das Verzeichnis %1 kann nicht verwendet werden: %2.</translation>
+    </message>
+    <message>
+        <source>%1 is not a directory that only its owner can change.</source>
+        <translation>%1 ist kein Verzeichnis, das nur sein Eigentümer ändern kann.</translation>
+    </message>
+</context>
+<context>
     <name>ProcessRunner</name>
     <message>
         <source>Failed to start: %1: %2</source>
@@ -1627,6 +1685,22 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     <message>
         <source>Error</source>
         <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Shareward</source>
+        <translation>Shareward</translation>
+    </message>
+    <message>
+        <source>Can&apos;t tell whether Shareward already runs: %1</source>
+        <translation>Es lässt sich nicht feststellen, ob Shareward bereits läuft: %1</translation>
+    </message>
+    <message>
+        <source>Shareward already runs (process %1), but it does not answer. Switch to its window, or end it and start Shareward again.</source>
+        <translation>Shareward läuft bereits (Prozess %1), antwortet aber nicht. Wechseln Sie zu seinem Fenster oder beenden Sie es und starten Sie Shareward erneut.</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
     </message>
 </context>
 <context>
@@ -1737,6 +1811,10 @@ Sonst ändert sich nichts in der smb.conf. Möchten Sie fortfahren?</translation
     <message>
         <source>testparm checks the new configuration before anything is changed.</source>
         <translation>testparm prüft die neue Konfiguration, bevor etwas geändert wird.</translation>
+    </message>
+    <message>
+        <source>What Samba will serve (testparm -s):</source>
+        <translation>Was Samba bereitstellen wird (testparm -s):</translation>
     </message>
 </context>
 <context>

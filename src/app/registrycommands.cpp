@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <exception>
 
@@ -62,10 +63,38 @@ void RegistryCommands::moveSelected(Share::StoredIn to)
 
 void RegistryCommands::storeAll()
 {
-    run([this] { return m_mapper.storeAllInRegistry(); });
+    run([this] { return m_mapper.storeAllInRegistry(ConfigMapper::UnusedRegistry::Keep); },
+        [this] { return m_mapper.storeAllInRegistry(ConfigMapper::UnusedRegistry::Replace); });
 }
 
-void RegistryCommands::run(const Build &build)
+RegistryCommands::UnusedChoice RegistryCommands::askUnusedRegistry(const std::string &unused)
+{
+    QMessageBox box(
+        QMessageBox::Question, QCoreApplication::translate("MainWindow", "Store in the Registry"),
+        QCoreApplication::translate("MainWindow",
+                                    "Samba's registry configuration already holds settings that Samba does "
+                                    "not read now. Storing the configuration there puts them in effect."),
+        QMessageBox::NoButton, m_window);
+    box.setObjectName(QStringLiteral("unusedRegistryBox"));
+    box.setInformativeText(QCoreApplication::translate(
+        "MainWindow", "Replace them with the configuration in effect, or keep them and let them apply?"));
+    box.setDetailedText(QString::fromStdString(unused));
+    box.addButton(QCoreApplication::translate("MainWindow", "&Replace Them"), QMessageBox::DestructiveRole)
+        ->setObjectName(QStringLiteral("buttonReplaceRegistry"));
+    box.addButton(QCoreApplication::translate("MainWindow", "&Keep Them"), QMessageBox::AcceptRole)
+        ->setObjectName(QStringLiteral("buttonKeepRegistry"));
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    const QString chosen = box.clickedButton() ? box.clickedButton()->objectName() : QString();
+    if (chosen == QLatin1String("buttonReplaceRegistry"))
+        return UnusedChoice::Replace;
+    if (chosen == QLatin1String("buttonKeepRegistry"))
+        return UnusedChoice::Keep;
+    return UnusedChoice::Cancel;
+}
+
+void RegistryCommands::run(const Build &build, const Build &replacingUnused)
 {
     // The background load may still use the mapper.
     m_load.waitForBackgroundLoad();
@@ -81,9 +110,21 @@ void RegistryCommands::run(const Build &build)
     }
     SambaSettings settings;
     try {
-        const ConfigMapper::Transfer transfer = whileBusy(
-            m_window, QCoreApplication::translate("MainWindow", "Reading Samba's registry configuration..."),
-            build);
+        const QString reading =
+            QCoreApplication::translate("MainWindow", "Reading Samba's registry configuration...");
+        ConfigMapper::Transfer transfer = whileBusy(m_window, reading, build);
+        // Settings Samba did not read come into effect only when the administrator says so.
+        if (replacingUnused && !transfer.registryNotInEffect.empty()) {
+            switch (askUnusedRegistry(transfer.registryNotInEffect)) {
+            case UnusedChoice::Replace:
+                transfer = whileBusy(m_window, reading, replacingUnused);
+                break;
+            case UnusedChoice::Keep:
+                break;
+            case UnusedChoice::Cancel:
+                return;
+            }
+        }
         if (!review(transfer))
             return;
         settings = whileBusy(
@@ -104,6 +145,8 @@ bool RegistryCommands::review(const ConfigMapper::Transfer &transfer)
     const std::string name = m_mapper.path().toStdString();
     review.diff = QString::fromStdString(unifiedDiff(transfer.fileBefore, transfer.fileAfter, name, name));
     review.registryDiff = HistoryCommands::registryDiff(transfer.registryBefore, transfer.registryAfter);
+    review.effectiveDiff = QString::fromStdString(
+        unifiedDiff(transfer.effectiveBefore, transfer.effectiveAfter, "testparm -s", "testparm -s"));
     // applyTransfer has testparm judge the whole configuration before it changes anything.
     review.judged = false;
     review.dontShowAgainOffered = false;

@@ -50,8 +50,12 @@ signals:
 
 private:
     using Build = std::function<ConfigMapper::Transfer()>;
-    // Refuses with unsaved edits, builds the change, shows it, and makes it on Save.
-    void run(const Build &build);
+    // Refuses with unsaved edits, builds the change, shows it, and makes it on Save. When the
+    // change would put registry content in effect that Samba did not read, and
+    // replacingUnused is given, asks whether to keep that content or build replacingUnused.
+    void run(const Build &build, const Build &replacingUnused = Build());
+    enum class UnusedChoice { Replace, Keep, Cancel };
+    UnusedChoice askUnusedRegistry(const std::string &unused);
     bool review(const ConfigMapper::Transfer &transfer);
     void showError(const QString &text, const std::exception &error);
 

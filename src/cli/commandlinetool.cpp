@@ -59,9 +59,10 @@ const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
          &CommandLineTool::historyDiff},
         {"restore", "VERSION", "install a version again, checked by testparm like any save",
          &CommandLineTool::historyRestore},
-        {"store-in-registry", "",
+        {"store-in-registry", "[--keep-registry|--replace-registry]",
          "move the globals and shares into Samba's registry configuration, leaving smb.conf with "
-         "include = registry",
+         "include = registry; what the registry held that Samba did not read is kept (and then "
+         "read) or replaced",
          &CommandLineTool::storeInRegistry},
     };
     return table;
@@ -319,7 +320,9 @@ int CommandLineTool::transfer(const Plan &plan)
         const ConfigMapper::Transfer transfer = plan(mapper);
         const std::string path = m_config.toStdString();
         const std::string diff = unifiedDiff(transfer.fileBefore, transfer.fileAfter, path, path)
-            + unifiedDiff(transfer.registryBefore, transfer.registryAfter, "registry", "registry");
+            + unifiedDiff(transfer.registryBefore, transfer.registryAfter, "registry", "registry")
+            + unifiedDiff(transfer.effectiveBefore, transfer.effectiveAfter, "served (testparm -s)",
+                          "served (testparm -s)");
         if (!m_dryRun && !diff.empty()) {
             ConfigHistory versions = history();
             mapper.setHistory(&versions, QStringLiteral("shareward-cli"));
@@ -341,9 +344,28 @@ int CommandLineTool::transfer(const Plan &plan)
 
 int CommandLineTool::storeInRegistry(const QStringList &arguments)
 {
-    if (!arguments.isEmpty())
-        return fail(UsageError, QStringLiteral("usage: shareward-cli [--config FILE] store-in-registry"));
-    return transfer([](ConfigMapper &mapper) { return mapper.storeAllInRegistry(); });
+    const QString keep = QStringLiteral("--keep-registry");
+    const QString replace = QStringLiteral("--replace-registry");
+    if (arguments.size() > 1
+        || (arguments.size() == 1 && arguments.first() != keep && arguments.first() != replace))
+        return fail(UsageError,
+                    QStringLiteral("usage: shareward-cli [--config FILE] store-in-registry [%1|%2]")
+                        .arg(keep, replace));
+    const bool chosen = !arguments.isEmpty();
+    const auto unused = arguments.value(0) == replace ? ConfigMapper::UnusedRegistry::Replace
+                                                      : ConfigMapper::UnusedRegistry::Keep;
+    return transfer([=](ConfigMapper &mapper) {
+        ConfigMapper::Transfer planned = mapper.storeAllInRegistry(unused);
+        // Settings nobody saw in effect are not put in effect unasked.
+        if (!chosen && !planned.registryNotInEffect.empty())
+            throw std::runtime_error(
+                QStringLiteral("Samba's registry configuration holds settings Samba does not read now; "
+                               "storing the configuration there would put them in effect:\n%1"
+                               "Choose %2 to put them in effect, or %3 to replace them.")
+                    .arg(QString::fromStdString(planned.registryNotInEffect), keep, replace)
+                    .toStdString());
+        return planned;
+    });
 }
 
 int CommandLineTool::editRecords(const Load &load, const Change &change)

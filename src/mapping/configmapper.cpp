@@ -771,9 +771,9 @@ ConfigMapper::Transfer ConfigMapper::moveShare(const QString &name, Share::Store
     return ConfigTransfer(*this).moveShare(name, to);
 }
 
-ConfigMapper::Transfer ConfigMapper::storeAllInRegistry()
+ConfigMapper::Transfer ConfigMapper::storeAllInRegistry(UnusedRegistry unused)
 {
-    return ConfigTransfer(*this).storeAllInRegistry();
+    return ConfigTransfer(*this).storeAllInRegistry(unused);
 }
 
 ConfigMapper::Transfer ConfigMapper::restoreRegistry(const std::string &registryText, const QString &summary)

@@ -114,8 +114,20 @@ public:
         std::string registryBefore;
         std::string registryAfter;
         QString summary;
-        // The registry is dropped and imported whole instead of changed parameter by parameter.
+        // The registry is imported whole instead of changed parameter by parameter.
         bool replaceRegistry = false;
+        // What Samba serves before and after, as testparm -s prints it: every change in effect,
+        // also those the texts do not show (registry values merged over a file share).
+        std::string effectiveBefore;
+        std::string effectiveAfter;
+        // The registry's content that Samba did not read before (smb.conf did not lead it
+        // there), in smb.conf's format; empty when there is none.
+        std::string registryNotInEffect;
+    };
+    // What a transfer does with registry content that was not in effect.
+    enum class UnusedRegistry {
+        Keep, // it stays, and is in effect afterwards
+        Replace, // it goes: the registry holds only what was in effect
     };
     // The share's section moves with every parameter in effect in it, nothing else changing.
     // Throws std::runtime_error when it cannot (a share of that name there, includes).
@@ -123,8 +135,8 @@ public:
     // The globals and shares go into the registry; smb.conf keeps what the registry cannot
     // hold or Samba needs to find it, "include = registry" before the first file include
     // and every [global] line from that include on (read after the registry's, as before),
-    // and the shares the registry cannot take or defines already.
-    Transfer storeAllInRegistry();
+    // and the shares the registry cannot take or defines already (with Keep).
+    Transfer storeAllInRegistry(UnusedRegistry unused = UnusedRegistry::Keep);
     // The registry as it was in a version of the history.
     Transfer restoreRegistry(const std::string &registryText, const QString &summary);
     // Through the gate of a save: the lock, the checks that smb.conf and the registry are as

@@ -6,6 +6,7 @@
 #include "configvalues.h"
 #include "configwriter.h"
 #include "registrystore.h"
+#include "testparm.h"
 
 #include <QCoreApplication>
 
@@ -114,10 +115,11 @@ ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::S
         transfer.summary =
             QStringLiteral("share %1 moved to smb.conf").arg(ConfigValues::decode(inRegistry->name));
     }
+    describeEffect(transfer);
     return transfer;
 }
 
-ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry()
+ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::UnusedRegistry unused)
 {
     const ConfigMapper &m = m_mapper;
     if (m.m_netProgram.isEmpty())
@@ -130,8 +132,11 @@ ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry()
     transfer.fileBefore = m.m_document.bytes();
     transfer.registryBefore =
         m.m_registry ? m.m_registry->text() : RegistryStore(m.m_netProgram, m.m_path).list();
+    // What Samba did not read of the registry comes into effect when kept, or goes.
     ConfigDocument registryDocument;
-    registryDocument.load(transfer.registryBefore);
+    registryDocument.load(unused == ConfigMapper::UnusedRegistry::Keep
+                              ? transfer.registryBefore
+                              : RegistryConfig::read(m.m_registryUse, transfer.registryBefore));
     ConfigTables registryTables;
     registryTables.build(registryDocument);
 
@@ -212,6 +217,7 @@ ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry()
     transfer.fileAfter = std::move(file);
     transfer.registryAfter = std::move(registry);
     transfer.summary = QStringLiteral("configuration stored in the registry");
+    describeEffect(transfer);
     return transfer;
 }
 
@@ -229,7 +235,40 @@ ConfigTransfer::Transfer ConfigTransfer::restoreRegistry(const std::string &regi
         m.m_registry ? m.m_registry->text() : RegistryStore(m.m_netProgram, m.m_path).list();
     transfer.registryAfter = registryText;
     transfer.summary = summary;
+    describeEffect(transfer);
     return transfer;
+}
+
+void ConfigTransfer::describeEffect(Transfer &transfer) const
+{
+    const RegistryConfig::Use before = m_mapper.m_registryUse;
+    transfer.registryNotInEffect = RegistryConfig::unread(before, transfer.registryBefore);
+    transfer.effectiveBefore = effectiveConfig(before, transfer.fileBefore, transfer.registryBefore);
+    ConfigDocument file;
+    file.load(transfer.fileAfter);
+    ConfigTables tables;
+    tables.build(file);
+    transfer.effectiveAfter =
+        effectiveConfig(RegistryConfig::useOf(file, tables), transfer.fileAfter, transfer.registryAfter);
+}
+
+std::string ConfigTransfer::effectiveConfig(RegistryConfig::Use use, const std::string &file,
+                                            const std::string &registry) const
+{
+    ConfigFileInstaller installer(m_mapper.m_path);
+    if (!installer.open() || !installer.write(RegistryConfig::effectiveText(use, file, registry))) {
+        const QString reason = installer.errorString();
+        installer.discard();
+        fail(reason);
+    }
+    QString text;
+    QString error;
+    const bool answered =
+        TestParm(m_mapper.m_testparmProgram).effectiveConfig(installer.temporaryPath(), text, &error);
+    installer.discard();
+    if (!answered)
+        fail(Messages::tr("testparm could not show what Samba would serve: %1").arg(error));
+    return text.toStdString();
 }
 
 SambaSettings ConfigTransfer::apply(const Transfer &transfer)

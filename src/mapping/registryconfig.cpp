@@ -212,6 +212,55 @@ std::string RegistryConfig::unknownParameter(const std::string &testparmOutput,
     return std::string();
 }
 
+namespace {
+
+// The registry's [global] and its shares, as sectionText writes them.
+std::pair<std::string, std::string> globalsAndShares(const std::string &registryText)
+{
+    const ParsedRegistry registry(registryText);
+    std::string globals;
+    std::string shares;
+    for (const ConfigTables::Section &section : registry.tables.sections()) {
+        if (!section.hasParameters())
+            continue;
+        (section.isShare() ? shares : globals) += RegistryConfig::sectionText(
+            section.name, RegistryConfig::parametersOf(registry.document, section));
+    }
+    return {globals, shares};
+}
+
+} // namespace
+
+std::string RegistryConfig::unread(Use use, const std::string &registryText)
+{
+    switch (use) {
+    case NotUsed: {
+        auto [globals, shares] = globalsAndShares(registryText);
+        return globals + shares;
+    }
+    case SharesOnly:
+        return globalsAndShares(registryText).first;
+    case Included:
+    case Backend:
+        break;
+    }
+    return std::string();
+}
+
+std::string RegistryConfig::read(Use use, const std::string &registryText)
+{
+    switch (use) {
+    case NotUsed:
+        return std::string();
+    case SharesOnly:
+        return globalsAndShares(registryText).second;
+    case Included:
+    case Backend:
+        break;
+    }
+    return registryText;
+}
+
 std::string RegistryConfig::globalInShare(const std::string &testparmOutput, const std::string &registryText)
 {
     static const std::string marker = "Global parameter ";

@@ -63,6 +63,13 @@ public:
     // naming it "Unknown parameter encountered"), or empty. testparm only ignores such a
     // parameter; net conf refuses it.
     static std::string unknownParameter(const std::string &testparmOutput, const std::string &registryText);
+    // The part of registryText Samba does not read with smb.conf using it this way, in the
+    // registry's own format: all of it when smb.conf does not lead Samba there, its [global]
+    // with "registry shares" alone; empty when it reads all or the part holds no parameter.
+    static std::string unread(Use use, const std::string &registryText);
+    // The part it reads: registryText without what unread() gives.
+    static std::string read(Use use, const std::string &registryText);
+
     // The first parameter of a share of registryText that testparm said is server-wide only
     // ("Global parameter ... found in service section!"), as written; or empty. testparm
     // ignores it there; net conf import refuses it, after it has emptied the registry.

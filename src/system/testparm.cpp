@@ -123,6 +123,21 @@ TestParmResult TestParm::checkConf(const QString &path)
     return classify(run.exitCode, run.standardError);
 }
 
+bool TestParm::effectiveConfig(const QString &path, QString &text, QString *errorText)
+{
+    ProcessRunner runner(m_program, {QStringLiteral("-s"), QStringLiteral("--"), path});
+    runner.setChannels(ProcessRunner::SeparateChannels);
+    runner.setTimeLimit(m_timeLimitMs);
+    const ProcessResult run = runner.run();
+    if (!run.exitedNormally()) {
+        if (errorText)
+            *errorText = failureText(run);
+        return false;
+    }
+    text = QString::fromUtf8(run.standardOutput);
+    return true;
+}
+
 void TestParm::requestCheckConf()
 {
     m_runner->start();

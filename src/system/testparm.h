@@ -38,6 +38,10 @@ public:
     // "Parameter NAME unknown" an unknown one, anything else no answer.
     static ParameterName parameterName(int exitCode, const QByteArray &standardError);
 
+    // What Samba reads in a file, as testparm -s prints it: every section with the parameters
+    // in effect, normalised. False, with errorText set, when testparm gave no answer.
+    bool effectiveConfig(const QString &path, QString &text, QString *errorText = nullptr);
+
     // The verdict on a run that finished normally: a non-zero exit or "ERROR:" on
     // standard error is an error, "WARNING:" a warning.
     static TestParmResult classify(int exitCode, const QByteArray &standardError);

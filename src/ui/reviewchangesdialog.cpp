@@ -102,6 +102,9 @@ ReviewChangesDialog::ReviewChangesDialog(const Review &review, QWidget *parent)
     if (changesRegistry)
         addDiff(tr("Samba's registry configuration (net conf list):"), review.registryDiff,
                 "labelRegistryDiff", "registryDiffView");
+    if (changes && !review.effectiveDiff.isEmpty())
+        addDiff(tr("What Samba will serve (testparm -s):"), review.effectiveDiff, "labelEffectiveDiff",
+                "effectiveDiffView");
 
     if (changes) {
         const QString judgement = review.judged

@@ -26,6 +26,9 @@ public:
         // The unified diff of the registry as net conf list prints it; empty when the registry
         // does not change.
         QString registryDiff;
+        // The unified diff of what Samba serves, as testparm -s prints it; empty when not
+        // measured. It shows what the texts may not: values one place merges over the other's.
+        QString effectiveDiff;
         // testparm on the configuration to be installed; ignored when neither diff is given.
         TestParmResult verdict;
         // Whether verdict was asked for; otherwise testparm judges at the change itself.

@@ -10,6 +10,8 @@
 
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTreeWidget>
@@ -86,6 +88,7 @@ struct Diffs
 {
     QString file;
     QString registry;
+    QString effective;
 };
 
 void acceptReview(ModalDriver &driver, Diffs &seen)
@@ -95,6 +98,8 @@ void acceptReview(ModalDriver &driver, Diffs &seen)
             seen.file = view->toPlainText();
         if (auto *view = dialog->findChild<DiffView *>(QStringLiteral("registryDiffView")))
             seen.registry = view->toPlainText();
+        if (auto *view = dialog->findChild<DiffView *>(QStringLiteral("effectiveDiffView")))
+            seen.effective = view->toPlainText();
         child<QDialogButtonBox>(*dialog, "buttonBox")->button(QDialogButtonBox::Save)->click();
     });
 }
@@ -113,6 +118,7 @@ private slots:
     void editOfRegistryShare();
     void moveShare_data();
     void moveShare();
+    void storeWholeConfiguration_data();
     void storeWholeConfiguration();
     void unsavedEditBlocksMove();
     void newShareWithRegistryBackend();
@@ -251,23 +257,55 @@ void TestMainWindowRegistry::moveShare()
 }
 
 // Storing everything in the registry leaves smb.conf what leads Samba there.
+void TestMainWindowRegistry::storeWholeConfiguration_data()
+{
+    // What the administrator answers about [regshare], in a registry Samba does not read yet.
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("keep it") << QStringLiteral("buttonKeepRegistry");
+    QTest::newRow("replace it") << QStringLiteral("buttonReplaceRegistry");
+    QTest::newRow("cancel") << QString();
+}
+
 void TestMainWindowRegistry::storeWholeConfiguration()
 {
+    QFETCH(QString, answer);
     RegistrySandbox box(QStringLiteral("\tworkgroup = REGGROUP\n"));
     MainWindow window(box.environment());
     window.initialLoad();
     QCOMPARE(window.shareModel()->columnCount(), 3);
     QVERIFY(action(window, "actionStoreInRegistry")->isEnabled());
+    const QByteArray fileBefore = box.sandbox.config();
+    const QByteArray listBefore = box.registry.list();
     ModalDriver driver;
+    QString unused;
+    driver.then(QStringLiteral("unusedRegistryBox"), [&unused, answer](QWidget *dialog) {
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        unused = box->detailedText();
+        if (answer.isEmpty())
+            box->button(QMessageBox::Cancel)->click();
+        else
+            child<QPushButton>(*box, answer.toLatin1().constData())->click();
+    });
     Diffs seen;
-    acceptReview(driver, seen);
+    if (!answer.isEmpty())
+        acceptReview(driver, seen);
     action(window, "actionStoreInRegistry")->trigger();
     QCOMPARE(driver.remaining(), 0);
+    QVERIFY2(unused.contains(QLatin1String("[regshare]")), qPrintable(unused));
+    if (answer.isEmpty()) {
+        QCOMPARE(box.sandbox.config(), fileBefore);
+        QCOMPARE(box.registry.list(), listBefore);
+        return;
+    }
+    const bool kept = answer == QLatin1String("buttonKeepRegistry");
+    // The review shows what Samba will serve that it did not: the share only the registry had.
+    QCOMPARE(seen.effective.contains(QLatin1String("+[regshare]")), kept);
     const QByteArray file = box.sandbox.config();
     QVERIFY2(file.contains("include = registry"), file.constData());
     QVERIFY(!file.contains("[files]"));
     const QByteArray list = box.registry.list();
     QVERIFY2(list.contains("[files]") && list.contains("workgroup = REGGROUP"), list.constData());
+    QCOMPARE(list.contains("[regshare]"), kept);
     QCOMPARE(window.shareModel()->columnCount(), 4);
     QCOMPARE(cell(window, QStringLiteral("files")).toString(), QStringLiteral("registry"));
 }

@@ -9,7 +9,8 @@
 #   3. a testparm that refuses leaves the registry untouched;
 #   4. a net conf step that fails midway is rolled back;
 #   5. smbd serves registry shares, and shares moved between smb.conf and the registry;
-#   6. store-in-registry keeps every share as testparm reads it, and smbd serves them;
+#   6. store-in-registry asks before it puts registry settings Samba did not read in effect,
+#      keeps every share as testparm reads it, and smbd serves them;
 #   7. an earlier version of the registry is restored from the history.
 # Exits 77 (skipped) where root, the tools or the namespaces are missing.
 set -euo pipefail
@@ -174,6 +175,20 @@ cli_ok share move files --to registry
 net_conf showshare files >/dev/null 2>&1 || problem "[files] is not in the registry after the move"
 grep -q '^\[files\]$' "$config" && problem "smb.conf still has [files] after the move"
 served files files.txt
+
+echo "== 6. store-in-registry: registry settings Samba does not read"
+# The same server without include = registry: the registry's [reg] and [dup] are not read.
+plain=$root/plain.conf
+grep -v 'include = registry' "$config" >"$plain"
+run_cli --config "$plain" --dry-run store-in-registry
+[ "$cli_rc" -eq 1 ] || fail "store-in-registry put unread registry settings in effect unasked (exit $cli_rc)"
+grep -q "$srv/dupreg" <<<"$cli_err" || fail "the refusal does not show the unread settings:"$'\n'"$cli_err"
+cli_ok --config "$plain" --dry-run store-in-registry --replace-registry
+grep -q "^-[[:space:]]*path = $srv/dupreg" <<<"$cli_out" || fail "--replace-registry keeps [dup] of the registry:"$'\n'"$cli_out"
+cli_ok --config "$plain" --dry-run store-in-registry --keep-registry
+grep -q "^+[[:space:]]*path = $srv/dupreg" <<<"$cli_out" \
+  || fail "the diff of what Samba serves does not show [dup] from the registry:"$'\n'"$cli_out"
+echo "ok: store-in-registry asks"
 
 echo "== 6. store-in-registry, while smbd runs"
 shares="dup files reg"

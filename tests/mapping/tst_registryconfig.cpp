@@ -52,6 +52,8 @@ private slots:
     void staysInFile();
     void unknownParameter_data();
     void unknownParameter();
+    void unreadAndRead_data();
+    void unreadAndRead();
     void globalInShare_data();
     void globalInShare();
     void commandsBetween_data();
@@ -228,6 +230,33 @@ void TestRegistryConfig::unknownParameter()
     QCOMPARE(
         bytes(RegistryConfig::unknownParameter(output.toStdString(), "[r]\n\tpath = /r\n\tbadkey = x\n")),
         unknown);
+}
+
+namespace {
+// As net conf list prints it: a blank line after each section, and an empty one.
+const QByteArray listedRegistry("[global]\n\tworkgroup = W\n\n[empty]\n\n[s]\n\tpath = /s\n\n");
+} // namespace
+
+void TestRegistryConfig::unreadAndRead_data()
+{
+    QTest::addColumn<RegistryConfig::Use>("use");
+    QTest::addColumn<QByteArray>("unread");
+    QTest::addColumn<QByteArray>("read");
+    const QByteArray global("[global]\n\tworkgroup = W\n\n");
+    const QByteArray share("[s]\n\tpath = /s\n\n");
+    QTest::newRow("not used") << RegistryConfig::NotUsed << global + share << QByteArray();
+    QTest::newRow("shares only") << RegistryConfig::SharesOnly << global << share;
+    QTest::newRow("included") << RegistryConfig::Included << QByteArray() << listedRegistry;
+    QTest::newRow("backend") << RegistryConfig::Backend << QByteArray() << listedRegistry;
+}
+
+void TestRegistryConfig::unreadAndRead()
+{
+    QFETCH(RegistryConfig::Use, use);
+    QFETCH(QByteArray, unread);
+    QFETCH(QByteArray, read);
+    QCOMPARE(bytes(RegistryConfig::unread(use, listedRegistry.toStdString())), unread);
+    QCOMPARE(bytes(RegistryConfig::read(use, listedRegistry.toStdString())), read);
 }
 
 void TestRegistryConfig::globalInShare_data()

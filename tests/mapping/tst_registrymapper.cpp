@@ -150,6 +150,7 @@ QString namesOf(const QList<Share> &shares)
 using Edit = std::function<void(Setup &)>;
 Q_DECLARE_METATYPE(Edit)
 Q_DECLARE_METATYPE(Share::StoredIn)
+Q_DECLARE_METATYPE(ConfigMapper::UnusedRegistry)
 
 class TestRegistryMapper : public QObject
 {
@@ -180,6 +181,8 @@ private slots:
     void refusedRegistryText_data();
     void refusedRegistryText();
     void failedImportKeptInHistory();
+    void unusedRegistryContent_data();
+    void unusedRegistryContent();
 };
 
 void TestRegistryMapper::initTestCase()
@@ -735,6 +738,40 @@ void TestRegistryMapper::failedImportKeptInHistory()
     QCOMPARE(setup.listed(), registry);
     QCOMPARE(setup.file(), file);
     QVERIFY(!readFile(setup.path("calls.log")).contains("drop"));
+}
+
+void TestRegistryMapper::unusedRegistryContent_data()
+{
+    QTest::addColumn<ConfigMapper::UnusedRegistry>("unused");
+    QTest::newRow("kept") << ConfigMapper::UnusedRegistry::Keep;
+    QTest::newRow("replaced") << ConfigMapper::UnusedRegistry::Replace;
+}
+
+// A registry smb.conf never led Samba to, holding a share smb.conf defines too: storing says
+// so, shows what Samba will serve differently when it is kept, and serves what was in effect
+// when it is replaced.
+void TestRegistryMapper::unusedRegistryContent()
+{
+    QFETCH(ConfigMapper::UnusedRegistry, unused);
+    Setup setup;
+    QVERIFY(setup.prepare(QStringLiteral("[filedata]\n\tpath = /srv/filedata\n"),
+                          "[global]\n\tserver string = stale\n[filedata]\n\tpath = /old/stale/path\n"));
+    setup.load();
+    const Sections before = setup.effective();
+    const ConfigMapper::Transfer transfer = setup.mapper->storeAllInRegistry(unused);
+    const QByteArray notRead = QByteArray::fromStdString(transfer.registryNotInEffect);
+    QVERIFY2(notRead.contains("/old/stale/path") && notRead.contains("server string = stale"),
+             notRead.constData());
+    const bool kept = unused == ConfigMapper::UnusedRegistry::Keep;
+    QCOMPARE(QByteArray::fromStdString(transfer.effectiveBefore).contains("/old/stale/path"), false);
+    QCOMPARE(QByteArray::fromStdString(transfer.effectiveAfter).contains("/old/stale/path"), kept);
+    QCOMPARE(QByteArray::fromStdString(transfer.effectiveAfter).contains("server string = stale"), kept);
+    setup.mapper->applyTransfer(transfer);
+    const Sections after = setup.effective();
+    QCOMPARE(after.at(QStringLiteral("[filedata]")).at(QStringLiteral("path")),
+             kept ? QStringLiteral("/old/stale/path") : QStringLiteral("/srv/filedata"));
+    if (!kept)
+        QCOMPARE(after, before);
 }
 
 QTEST_GUILESS_MAIN(TestRegistryMapper)
