@@ -3,6 +3,7 @@
 #include "argumentscan.h"
 #include "configdocument.h"
 #include "configfileinstaller.h"
+#include "configfilelock.h"
 #include "configmapper.h"
 #include "configurationjsonwriter.h"
 #include "globalcommand.h"
@@ -312,9 +313,13 @@ void CommandLineTool::reloadSamba()
 
 int CommandLineTool::transfer(const Plan &plan)
 {
+    std::unique_ptr<ConfigFileLock> lock;
+    if (!m_dryRun && !(lock = lockForEdit()))
+        return Failure;
     const std::unique_ptr<OpenConfig> open = openConfig();
     if (!open)
         return m_loadFailure;
+    open->mapper.setLockHeldByCaller(lock != nullptr);
     ConfigMapper &mapper = open->mapper;
     try {
         const ConfigMapper::Transfer transfer = plan(mapper);
@@ -368,11 +373,28 @@ int CommandLineTool::storeInRegistry(const QStringList &arguments)
     });
 }
 
+std::unique_ptr<ConfigFileLock> CommandLineTool::lockForEdit()
+{
+    // An edit of the command line applies to the file as it is when its turn comes: taken
+    // before loading, the lock lets parallel edits land one after another, where each would
+    // otherwise find the file changed by the one before.
+    auto lock = std::make_unique<ConfigFileLock>(ConfigFileInstaller(m_config).targetPath());
+    if (!lock->acquire(EditLockTimeoutMs)) {
+        fail(Failure, lock->errorString() + QStringLiteral(" No data will be saved."));
+        return nullptr;
+    }
+    return lock;
+}
+
 int CommandLineTool::editRecords(const Load &load, const Change &change)
 {
+    std::unique_ptr<ConfigFileLock> lock;
+    if (!m_dryRun && !(lock = lockForEdit()))
+        return Failure;
     const std::unique_ptr<OpenConfig> open = openConfig();
     if (!open)
         return m_loadFailure;
+    open->mapper.setLockHeldByCaller(lock != nullptr);
     ConfigDocument &document = open->document;
     ConfigMapper &mapper = open->mapper;
     SambaSettings &settings = open->settings;

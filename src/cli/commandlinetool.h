@@ -15,6 +15,8 @@
 #include <ostream>
 #include <vector>
 
+class ConfigFileLock;
+
 // shareward-cli: the headless face of Shareward for administrators and scripts.
 // Exit codes: 0 success, 1 the operation failed, 2 bad usage or unreadable input; an edit
 // that changed the file exits with --changed-exit-code when one is given.
@@ -101,6 +103,11 @@ private:
     // edit and editShare: the records to change, read by the mapper.
     using Load = std::function<QList<Share>(ConfigMapper &, const SambaSettings &)>;
     int editRecords(const Load &load, const Change &change);
+    // The save lock of the --config file, held from before loading until the edit is saved;
+    // null, with the failure said, when it cannot be had.
+    std::unique_ptr<ConfigFileLock> lockForEdit();
+    // Edits queue for the lock: twenty at once take a few seconds on a busy machine.
+    static constexpr int EditLockTimeoutMs = 60000;
     // The --config file read by a mapper that also reads the registry, as the window reads it.
     struct OpenConfig
     {

@@ -476,10 +476,29 @@ void ConfigMapper::checkUnchanged(const std::string &loaded) const
     if (!ConfigFileInstaller::holds(m_path, loaded, same, error))
         fail(Messages::tr("Can't read %1: %2.").arg(m_path, error));
     if (!same)
-        throw ConfigChangedError(
-            Messages::tr(
-                "smb.conf was changed by another program after it was loaded. Reload it before saving.")
-                .toStdString());
+        throw ConfigChangedError(changedText().toStdString());
+}
+
+QString ConfigMapper::changedText() const
+{
+    // A Shareward that changed the file recorded what it installed: named, the administrator
+    // knows whose edit to look at before reloading.
+    if (m_history) {
+        const ConfigHistory::Version newest = m_history->versions(historyFile()).value(0);
+        std::string bytes;
+        bool same = false;
+        QString error;
+        if (newest.number > 0 && newest.summary != ConfigHistory::outsideChangeSummary()
+            && m_history->read(newest.number, bytes) && ConfigFileInstaller::holds(m_path, bytes, same, error)
+            && same)
+            return Messages::tr(
+                       "smb.conf was changed by %1 (%2, at %3) after it was loaded. Reload it before "
+                       "saving.")
+                .arg(newest.program, newest.user,
+                     newest.time.toLocalTime().toString(QStringLiteral("HH:mm:ss")));
+    }
+    return Messages::tr(
+        "smb.conf was changed by another program after it was loaded. Reload it before saving.");
 }
 
 void ConfigMapper::setHistory(ConfigHistory *history, const QString &program)
@@ -624,7 +643,7 @@ void ConfigMapper::beginInstall(ConfigFileLock &lock, const QString &refusal)
     if (m_stale)
         throw std::logic_error("smb.conf must be loaded again after a save that did not read it back");
     // Saves of one file wait for each other, whichever program makes them.
-    if (!lock.acquire(m_lockTimeoutMs))
+    if (!m_lockHeldByCaller && !lock.acquire(m_lockTimeoutMs))
         fail(lock.errorString() + QLatin1Char(' ') + refusal);
     // What killed saves left beside the file.
     ConfigFileInstaller::removeAbandoned(m_path);

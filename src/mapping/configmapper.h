@@ -181,6 +181,9 @@ public:
     void setReadsBackAfterSave(bool readsBack) { m_readsBack = readsBack; }
     // How long a save waits for another one to finish.
     void setLockTimeout(int milliseconds) { m_lockTimeoutMs = milliseconds; }
+    // The caller holds the save lock of the file (a ConfigFileLock of the same directory) from
+    // before loading until after saving: saves go on without taking it again.
+    void setLockHeldByCaller(bool held) { m_lockHeldByCaller = held; }
 
     // testparm's refusal of a configuration: a std::runtime_error with the message a save
     // shows, and testparm's verdict for a window to show its own words.
@@ -224,6 +227,8 @@ private:
     QString historyFile() const;
     // Throws ConfigChangedError when the file is not the one loaded any more.
     void checkUnchanged() const;
+    // Why a save refuses a file changed since loading, naming the Shareward that changed it.
+    QString changedText() const;
     void checkUnchanged(const std::string &loaded) const;
     // The section of a record: its name as the file writes it.
     std::string sectionOf(const QString &recordName) const;
@@ -234,6 +239,7 @@ private:
     QString m_testparmProgram;
     QString m_lockDirectory;
     int m_lockTimeoutMs = 10000;
+    bool m_lockHeldByCaller = false;
     ConfigTables m_tables;
     QHash<QString, std::string> m_decodedNames; // section name decoded from UTF-8 -> as written
 

@@ -3,6 +3,7 @@
 #include "audit.h"
 #include "configdocument.h"
 #include "configfilelock.h"
+#include "confighistory.h"
 #include "configmapper.h"
 #include "configvalues.h"
 #include "fullaudit.h"
@@ -102,6 +103,8 @@ private slots:
     void saveWaitsForTheLock();
     void saveNamesAnOrphanedHolder();
     void changeWhileCheckingIsKept();
+    void changeByAnotherSharewardIsNamed_data();
+    void changeByAnotherSharewardIsNamed();
     void failedSaveLeavesRecords();
 };
 
@@ -909,6 +912,49 @@ void TestConfigMapper::changeWhileCheckingIsKept()
     QVERIFY_EXCEPTION_THROWN(mapper.save(settings, shares), ConfigChangedError);
     QCOMPARE(readFile(loaded.path), QByteArray("[global]\nworkgroup = W\nserver string = meanwhile\n"));
     QCOMPARE(loaded.files(), (QStringList{QStringLiteral("checker"), QStringLiteral("smb.conf")}));
+}
+
+void TestConfigMapper::changeByAnotherSharewardIsNamed_data()
+{
+    QTest::addColumn<bool>("byShareward");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("shareward-cli")
+        << true
+        << QStringLiteral("smb.conf was changed by shareward-cli (%1, at ").arg(ConfigHistory::currentUser());
+    QTest::newRow("an editor") << false
+                               << QStringLiteral("smb.conf was changed by another program after it was "
+                                                 "loaded. Reload it before saving.");
+}
+
+// The window's save of a file changed since it was loaded is refused; the message names the
+// Shareward that changed it, from the history it recorded.
+void TestConfigMapper::changeByAnotherSharewardIsNamed()
+{
+    QFETCH(bool, byShareward);
+    QFETCH(QString, expected);
+    Loaded loaded("[global]\nworkgroup = W\n");
+    ConfigHistory history(loaded.dir.filePath(QStringLiteral("history")));
+    loaded.mapper.setHistory(&history, QStringLiteral("shareward"));
+    if (byShareward) {
+        ConfigDocument document;
+        ConfigMapper other(document, loaded.path);
+        other.setLockDirectory(loaded.dir.filePath(QStringLiteral("run")));
+        other.setHistory(&history, QStringLiteral("shareward-cli"));
+        SambaSettings settings = other.loadGlobal();
+        QList<Share> shares = other.loadShares(*settings.global());
+        settings.global()->setServerString(QStringLiteral("by the command line"));
+        other.save(settings, shares);
+    } else {
+        QVERIFY(writeFile(loaded.path, "[global]\nworkgroup = W\nserver string = by hand\n"));
+    }
+    loaded.settings.global()->setWorkgroup(QStringLiteral("NEW"));
+    try {
+        loaded.mapper.save(loaded.settings, loaded.shares);
+        QFAIL("a changed file was saved over");
+    } catch (const ConfigChangedError &error) {
+        const QString message = QString::fromUtf8(error.what());
+        QVERIFY2(message.startsWith(expected), qPrintable(message));
+    }
 }
 
 // After a refused save the records and the document are as before it, and saving again
