@@ -59,7 +59,7 @@ int main(int argc, char *argv[])
     options.addOption({QStringLiteral("repeat"), QStringLiteral("Runs per measurement."), QStringLiteral("n"),
                        QStringLiteral("5")});
     options.addOption({QStringLiteral("testparm"), QStringLiteral("The checker to compare with."),
-                       QStringLiteral("program"), QStringLiteral("testparm")});
+                       QStringLiteral("program"), QStringLiteral("/usr/bin/testparm")});
     options.addOption({QStringLiteral("no-testparm"), QStringLiteral("Do not run the checker.")});
     options.process(app);
 

@@ -147,7 +147,7 @@ void printRow(int shares, const std::string &command, const Figure &figure, cons
 struct Options
 {
     int repeat = 5;
-    std::string testparm = "testparm";
+    std::string testparm = "/usr/bin/testparm";
     std::string cli = SHAREWARD_CLI;
     bool million = true;
 };
@@ -179,11 +179,10 @@ void run(const Options &options)
         environment.push_back(*variable);
     Strings cliEnvironment;
     for (const std::string &variable : environment) {
-        if (variable.rfind("PATH=", 0) != 0 && variable.rfind("SHAREWARD_", 0) != 0)
+        if (variable.rfind("SHAREWARD_", 0) != 0)
             cliEnvironment.push_back(variable);
     }
-    const char *path = std::getenv("PATH");
-    cliEnvironment.push_back("PATH=" + bin + ":" + (path ? path : "/usr/bin:/bin"));
+    cliEnvironment.push_back("SHAREWARD_PROGRAM_TESTPARM=" + bin + "/testparm");
     cliEnvironment.push_back("SHAREWARD_HISTORY_DIRECTORY=" + directory + "/history");
     cliEnvironment.push_back("SHAREWARD_RUN_DIRECTORY=" + directory + "/run");
 

@@ -353,7 +353,7 @@ int main(int argc, char *argv[])
     options.addOption({QStringLiteral("shares"), QStringLiteral("Shares in the large generated file."),
                        QStringLiteral("n"), QStringLiteral("10000")});
     options.addOption({QStringLiteral("testparm"), QStringLiteral("The checker, in the window and alone."),
-                       QStringLiteral("program"), QStringLiteral("testparm")});
+                       QStringLiteral("program"), QStringLiteral("/usr/bin/testparm")});
     options.addOption({QStringLiteral("timeout"), QStringLiteral("Seconds a start-up may take at most."),
                        QStringLiteral("seconds"), QStringLiteral("60")});
     options.process(app);

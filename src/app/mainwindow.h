@@ -9,6 +9,7 @@
 #include "smbcontrol.h"
 #include "smbstatus.h"
 #include "systemctl.h"
+#include "systemprograms.h"
 #include "testparmresult.h"
 #include "vfsmoduleinventory.h"
 
@@ -48,7 +49,7 @@ public:
     struct Environment
     {
         QString configPath = QStringLiteral("/etc/samba/smb.conf");
-        QString testparm = QStringLiteral("testparm");
+        QString testparm = SystemPrograms::testparm();
         QString systemctl = SystemCtl::defaultProgram();
         QString pdbedit = SambaAccountStore::defaultPdbeditProgram();
         QString wbinfo = SambaAccountStore::defaultWbinfoProgram();
@@ -56,7 +57,7 @@ public:
         QString net = SambaAccountStore::defaultNetProgram();
         QString smbcontrol = SmbControl::defaultProgram();
         QString smbstatus = SmbStatus::defaultProgram();
-        QString smbd = QStringLiteral("smbd");
+        QString smbd = SystemPrograms::smbd();
         // Where saves of smb.conf take turns with other Shareward processes.
         QString lockDirectory = ConfigFileLock::defaultDirectory();
         // Where every installed version of smb.conf is kept.

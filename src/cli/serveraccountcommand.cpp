@@ -4,6 +4,7 @@
 #include "sambaaccountstore.h"
 #include "systemaccountcommand.h"
 #include "systemctl.h"
+#include "systemprograms.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -153,7 +154,7 @@ int ServerAccountCommand::user(const QStringList &arguments)
             return done(QStringLiteral("add Samba user %1").arg(name), QString());
         if (!unix) {
             const ProcessResult created = SystemAccountCommand::run(
-                QStringLiteral("useradd"), {QStringLiteral("-M"), QStringLiteral("-N")}, name);
+                SystemPrograms::useradd(), {QStringLiteral("-M"), QStringLiteral("-N")}, name);
             if (!created.succeeded())
                 return done(QStringLiteral("create Unix account %1").arg(name),
                             SystemAccountCommand::failureText(created));

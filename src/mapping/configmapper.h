@@ -6,6 +6,7 @@
 #include "sambasettings.h"
 #include "sectioneditor.h"
 #include "share.h"
+#include "systemprograms.h"
 #include "testparmresult.h"
 
 #include <QHash>
@@ -44,7 +45,7 @@ class ConfigMapper
 
 public:
     ConfigMapper(ConfigDocument &document, const QString &path = QStringLiteral("/etc/samba/smb.conf"),
-                 const QString &testparmProgram = QStringLiteral("testparm"));
+                 const QString &testparmProgram = SystemPrograms::testparm());
     ~ConfigMapper();
 
     // Samba's registry configuration, where smb.conf leads Samba to it ("include = registry",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configdocument.h"
+#include "systemprograms.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -37,7 +38,7 @@ public:
         QString newValue; // null for a removed line
     };
 
-    ConfigRepair(const QString &path, const QString &testparmProgram = QStringLiteral("testparm"));
+    ConfigRepair(const QString &path, const QString &testparmProgram = SystemPrograms::testparm());
 
     // Whether testparm's output makes the complaint a repair is for.
     static bool complains(Kind kind, const QString &output);

@@ -1,6 +1,7 @@
 #include "netconf.h"
 
 #include "processrunner.h"
+#include "systemprograms.h"
 
 #include <QCoreApplication>
 
@@ -12,7 +13,7 @@ NetConf::NetConf(const QString &program, const QString &configPath)
 
 QString NetConf::defaultProgram()
 {
-    return QStringLiteral("net");
+    return SystemPrograms::net();
 }
 
 NetConf::Result NetConf::list() const

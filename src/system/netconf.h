@@ -22,7 +22,7 @@ public:
 
     explicit NetConf(const QString &program = defaultProgram(),
                      const QString &configPath = QStringLiteral("/etc/samba/smb.conf"));
-    static QString defaultProgram(); // "net"
+    static QString defaultProgram(); // SystemPrograms::net()
     void setTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
     QString program() const { return m_program; }
 

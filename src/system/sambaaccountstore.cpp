@@ -1,6 +1,7 @@
 #include "sambaaccountstore.h"
 
 #include "processrunner.h"
+#include "systemprograms.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -134,22 +135,22 @@ SambaAccountStore::SambaAccountStore(const QString &pdbeditProgram, const QStrin
 
 QString SambaAccountStore::defaultPdbeditProgram()
 {
-    return QStringLiteral("/usr/bin/pdbedit");
+    return SystemPrograms::pdbedit();
 }
 
 QString SambaAccountStore::defaultWbinfoProgram()
 {
-    return QStringLiteral("wbinfo");
+    return SystemPrograms::wbinfo();
 }
 
 QString SambaAccountStore::defaultSmbpasswdProgram()
 {
-    return QStringLiteral("/usr/bin/smbpasswd");
+    return SystemPrograms::smbpasswd();
 }
 
 QString SambaAccountStore::defaultNetProgram()
 {
-    return QStringLiteral("/usr/bin/net");
+    return SystemPrograms::net();
 }
 
 int SambaAccountStore::timeLimit(int defaultMs) const

@@ -38,13 +38,10 @@ public:
     /// One time limit for every program instead of the defaults; tests shorten it.
     void setTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
 
-    /// "/usr/bin/pdbedit"
+    // SystemPrograms' paths: Debian's, or a test's stand-ins.
     static QString defaultPdbeditProgram();
-    /// "wbinfo", found through PATH.
     static QString defaultWbinfoProgram();
-    /// "/usr/bin/smbpasswd"
     static QString defaultSmbpasswdProgram();
-    /// "/usr/bin/net"
     static QString defaultNetProgram();
 
     // Account name lists: without duplicates, sorted case-sensitively.

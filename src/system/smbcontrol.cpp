@@ -1,6 +1,7 @@
 #include "smbcontrol.h"
 
 #include "processrunner.h"
+#include "systemprograms.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -34,7 +35,7 @@ SmbControl::SmbControl(const QString &program)
 
 QString SmbControl::defaultProgram()
 {
-    return QStringLiteral("smbcontrol");
+    return SystemPrograms::smbcontrol();
 }
 
 SmbControl::Result SmbControl::reloadConfig(const QString &destination) const

@@ -20,7 +20,7 @@ public:
 
     explicit SmbControl(const QString &program = defaultProgram());
 
-    static QString defaultProgram(); // "smbcontrol"
+    static QString defaultProgram(); // SystemPrograms::smbcontrol()
     void setTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
 
     // "smbcontrol DESTINATION reload-config"; destination "smbd", "nmbd" or a process id.

@@ -1,6 +1,7 @@
 #include "smbstatus.h"
 
 #include "processrunner.h"
+#include "systemprograms.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -136,7 +137,7 @@ SmbStatus::SmbStatus(const QString &program)
 
 QString SmbStatus::defaultProgram()
 {
-    return QStringLiteral("smbstatus");
+    return SystemPrograms::smbstatus();
 }
 
 ServerStatus SmbStatus::read(const SharePaths &shares) const

@@ -25,7 +25,7 @@ public:
 
     explicit SmbStatus(const QString &program = defaultProgram());
 
-    static QString defaultProgram(); // "smbstatus"
+    static QString defaultProgram(); // SystemPrograms::smbstatus()
     void setTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
 
     // Runs smbstatus; running is false when it did not answer or no smbd runs.

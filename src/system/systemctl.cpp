@@ -1,6 +1,7 @@
 #include "systemctl.h"
 
 #include "processrunner.h"
+#include "systemprograms.h"
 
 SystemCtl::SystemCtl(const QString &program, QObject *parent)
     : QObject(parent)
@@ -105,7 +106,7 @@ SystemCtl::State SystemCtl::stateFromOutput(int exitCode, const QByteArray &stan
 
 QString SystemCtl::defaultProgram()
 {
-    return QStringLiteral("systemctl");
+    return SystemPrograms::systemctl();
 }
 
 QString SystemCtl::commandText(Command command)

@@ -11,7 +11,7 @@
  * 30 s, as a service may take a while to stop serving its clients; a systemctl still running then
  * is killed and the run failed.
  *
- * The program is found through PATH unless given with a path; tests pass a fake one.
+ * The program is Debian's /bin/systemctl unless given; tests pass a fake one.
  */
 class SystemCtl : public QObject
 {
@@ -69,7 +69,7 @@ public:
     /// The state "is-active" reports by its exit code and its first word of output.
     static State stateFromOutput(int exitCode, const QByteArray &standardOutput);
 
-    /// "systemctl"
+    /// SystemPrograms::systemctl()
     static QString defaultProgram();
     /// "is-active", "start", "stop" or "restart".
     static QString commandText(Command command);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "systemprograms.h"
 #include "testparmresult.h"
 
 #include <QObject>
@@ -17,7 +18,7 @@ class TestParm : public QObject
 public:
     static constexpr int DefaultTimeLimitMs = 60000;
 
-    explicit TestParm(const QString &program = QStringLiteral("testparm"),
+    explicit TestParm(const QString &program = SystemPrograms::testparm(),
                       const QString &configPath = QStringLiteral("/etc/samba/smb.conf"),
                       QObject *parent = nullptr);
     ~TestParm() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "systemprograms.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -13,7 +15,7 @@ class VfsModuleInventory
 public:
     // Runs "smbd -b" (at most 10 s) and lists the directory. Without an answer nothing is
     // known: known() is false and every module counts as installed.
-    static VfsModuleInventory load(const QString &smbd = QStringLiteral("smbd"));
+    static VfsModuleInventory load(const QString &smbd = SystemPrograms::smbd());
     // What a "smbd -b" output says: the MODULESDIR and the built-in vfs_ modules.
     static VfsModuleInventory fromBuildOptions(const QByteArray &output);
     // Nothing known: every module counts as installed.

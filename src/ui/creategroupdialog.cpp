@@ -1,6 +1,7 @@
 #include "creategroupdialog.h"
 
 #include "accountcommand.h"
+#include "systemprograms.h"
 #include "ui_createuserdialog.h"
 
 #include <QRegularExpression>
@@ -29,7 +30,7 @@ CreateGroupDialog::~CreateGroupDialog() = default;
 
 QString CreateGroupDialog::defaultProgram()
 {
-    return QStringLiteral("groupadd");
+    return SystemPrograms::groupadd();
 }
 
 void CreateGroupDialog::create()

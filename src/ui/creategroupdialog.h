@@ -20,7 +20,7 @@ public:
     explicit CreateGroupDialog(QWidget *parent = nullptr, const QString &program = defaultProgram());
     ~CreateGroupDialog() override;
 
-    // "groupadd", found through PATH.
+    // SystemPrograms::groupadd()
     static QString defaultProgram();
 
     // The group made, empty until a creation succeeded.

@@ -2,6 +2,7 @@
 
 #include "accountcommand.h"
 #include "processrunner.h"
+#include "systemprograms.h"
 #include "ui_createuserdialog.h"
 #include "usersettingsprogram.h"
 
@@ -42,7 +43,7 @@ CreateUserDialog::~CreateUserDialog() = default;
 
 QString CreateUserDialog::defaultProgram()
 {
-    return QStringLiteral("useradd");
+    return SystemPrograms::useradd();
 }
 
 QString CreateUserDialog::defaultSettingsProgram()

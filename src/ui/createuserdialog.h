@@ -24,7 +24,7 @@ public:
                               const QString &settingsProgram = defaultSettingsProgram());
     ~CreateUserDialog() override;
 
-    // "useradd", found through PATH.
+    // SystemPrograms::useradd()
     static QString defaultProgram();
     // KDE's systemsettings or GNOME's gnome-control-center found through PATH, else empty.
     static QString defaultSettingsProgram();

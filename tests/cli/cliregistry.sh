@@ -123,7 +123,7 @@ grep -q '^[[:space:]]*comment = file comment Y$' "$config" || fail "smb.conf lac
 same "the registry after an edit of a file share" "$registry" "$(registry_text)"
 echo "ok: edits"
 
-# fake NAME SCRIPT: a program of that name first on PATH while the next command runs.
+# fake NAME SCRIPT: a stand-in for a program, named in SHAREWARD_PROGRAM_NAME for the next command.
 mkdir -p "$root/fakes"
 fake() {
   printf '#!/bin/bash\n%s\n' "$2" >"$root/fakes/$1"
@@ -135,7 +135,7 @@ echo "== 3. testparm refuses"
 fake testparm 'echo "Load smb config files from ${!#}" >&2
 echo "ERROR: the test refuses every configuration" >&2
 exit 1'
-PATH=$root/fakes:$PATH run_cli share set reg --comment Z
+SHAREWARD_PROGRAM_TESTPARM=$root/fakes/testparm run_cli share set reg --comment Z
 rm "$root/fakes/testparm"
 [ "$cli_rc" -eq 1 ] || fail "share set with testparm refusing exited $cli_rc, not 1:"$'\n'"$cli_err"
 grep -q 'refuses every configuration' <<<"$cli_err" || fail "testparm's words are not shown:"$'\n'"$cli_err"
@@ -153,7 +153,7 @@ fake net "if [[ \" \$* \" == *' setparm '* ]]; then
   fi
 fi
 exec $(command -v net) \"\$@\""
-PATH=$root/fakes:$PATH run_cli share set reg --comment A --writable
+SHAREWARD_PROGRAM_NET=$root/fakes/net run_cli share set reg --comment A --writable
 rm "$root/fakes/net"
 [ "$(cat "$root/setparm.count")" -eq 2 ] || fail "the edit ran $(cat "$root/setparm.count") setparm, not 2"
 [ "$cli_rc" -eq 1 ] || fail "share set with a failing net exited $cli_rc, not 1:"$'\n'"$cli_err"

@@ -31,7 +31,7 @@ write_global_config CLISTATUS "Shareward status test"
 export SHAREWARD_RUN_DIRECTORY=$root/locks
 export SHAREWARD_HISTORY_DIRECTORY=$root/history
 fake_systemctl
-export PATH=$root/bin:$PATH
+export SHAREWARD_PROGRAM_SYSTEMCTL=$systemctl
 
 declare -A passwords=([carol]='Carol-pw-5120' [dave]='Dave-pw-5121')
 add_system_user carol 3101

@@ -906,8 +906,8 @@ void TestCli::serviceCommands()
     QVERIFY(
         QFile::setPermissions(dir.filePath(QStringLiteral("systemctl")), QFile::ReadOwner | QFile::ExeOwner));
     QProcessEnvironment environment = testEnvironment();
-    environment.insert(QStringLiteral("PATH"),
-                       dir.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("SHAREWARD_PROGRAM_SYSTEMCTL"),
+                       dir.filePath(QStringLiteral("systemctl")));
     auto run = [&](const QStringList &arguments) {
         QFile::remove(QFile::decodeName(log));
         return runProcess(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"), arguments,
@@ -1113,8 +1113,7 @@ void TestCli::historyDiffAndRestore()
     QVERIFY(
         QFile::setPermissions(dir.filePath(QStringLiteral("testparm")), QFile::ReadOwner | QFile::ExeOwner));
     QProcessEnvironment refusing = environment;
-    refusing.insert(QStringLiteral("PATH"),
-                    dir.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    refusing.insert(QStringLiteral("SHAREWARD_PROGRAM_TESTPARM"), dir.filePath(QStringLiteral("testparm")));
     const ProcessRun refused =
         runProcess(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"),
                    {QStringLiteral("--config"), config, QStringLiteral("--history-dir"), store,
@@ -1143,7 +1142,7 @@ void TestCli::historyDiffAndRestore()
 }
 
 // An edit that starts to use a VFS module smbd cannot load is refused unless allowed; smbd
-// is a fake on PATH that reports a module directory without full_audit.
+// is a stand-in named in the environment that reports a module directory without full_audit.
 void TestCli::missingModules()
 {
     QTemporaryDir dir;
@@ -1157,8 +1156,7 @@ void TestCli::missingModules()
                           + "'\necho 'Builtin modules:'\necho '   vfs_default'\n"));
     QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("smbd")), QFile::ReadOwner | QFile::ExeOwner));
     QProcessEnvironment environment = testEnvironment();
-    environment.insert(QStringLiteral("PATH"),
-                       dir.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("SHAREWARD_PROGRAM_SMBD"), dir.filePath(QStringLiteral("smbd")));
     auto run = [&](const QString &arguments) {
         return runProcess(QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli"),
                           QStringList{QStringLiteral("--config"), config} + arguments.split(QLatin1Char(' ')),
@@ -1182,7 +1180,7 @@ void TestCli::missingModules()
 
 namespace {
 
-// A directory of stand-ins on PATH: smbstatus prints the captured status of carol in
+// A directory of stand-ins named in the environment: smbstatus prints the captured status of carol in
 // [projects] and dave in [team] (or, with a file "down", only what it says without smbd),
 // systemctl finds smbd active and nmbd not, smbcontrol logs its arguments to "calls" and fails
 // when there is a file "refuse". smb.conf names the two shares at their captured paths.
@@ -1207,8 +1205,9 @@ struct FakeServer
             dir.filePath(QStringLiteral("smb.conf")),
             "[global]\n   workgroup = W\n[projects]\n   path = /tmp/shareward-capture.1vB1ml/srv/projects\n"
             "[team]\n   path = /tmp/shareward-capture.1vB1ml/srv/team\n");
-        environment.insert(QStringLiteral("PATH"),
-                           dir.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+        for (const char *name : {"smbstatus", "systemctl", "smbcontrol"})
+            environment.insert(QStringLiteral("SHAREWARD_PROGRAM_") + QString::fromLatin1(name).toUpper(),
+                               dir.filePath(QLatin1String(name)));
     }
     void install(const char *name, const QByteArray &body)
     {
@@ -1239,7 +1238,7 @@ QStringList fieldsOf(const QJsonArray &entries, const QStringList &keys)
 
 } // namespace
 
-// shareward-cli status reads smbstatus and systemctl through PATH and names the share of each
+// shareward-cli status reads smbstatus and systemctl and names the share of each
 // open file from --config.
 void TestCli::status()
 {

@@ -233,7 +233,8 @@ private slots:
 
 private:
     QString path(const QString &relative) const { return m_base + QLatin1Char('/') + relative; }
-    QProcessEnvironment environment(const QString &searchPath = QString()) const;
+    // With testparm, when given, as the stand-in for Debian's.
+    QProcessEnvironment environment(const QString &testparm = QString()) const;
     QProcessEnvironment tracedEnvironment() const;
     // The bytes a successful save of this text installs, with a checker that accepts all.
     QByteArray savedText(const QByteArray &config);
@@ -281,11 +282,11 @@ void TestSaveFailures::cleanup()
     m_root.reset();
 }
 
-QProcessEnvironment TestSaveFailures::environment(const QString &searchPath) const
+QProcessEnvironment TestSaveFailures::environment(const QString &testparm) const
 {
     QProcessEnvironment result = testEnvironment();
-    if (!searchPath.isEmpty())
-        result.insert(QStringLiteral("PATH"), searchPath);
+    if (!testparm.isEmpty())
+        result.insert(QStringLiteral("SHAREWARD_PROGRAM_TESTPARM"), testparm);
     return result;
 }
 
@@ -305,9 +306,8 @@ QByteArray TestSaveFailures::savedText(const QByteArray &config)
     const QString file = path(QStringLiteral("reference/smb.conf"));
     if (!writeFile(file, config))
         return QByteArray();
-    const ProcessRun result =
-        runProcess(QString::fromLatin1(cliProgram), editCommand(file),
-                   environment(path(QStringLiteral("accepting")) + QStringLiteral(":/usr/bin:/bin")));
+    const ProcessRun result = runProcess(QString::fromLatin1(cliProgram), editCommand(file),
+                                         environment(path(QStringLiteral("accepting/testparm"))));
     return result.exitCode == 0 ? readAll(file) : QByteArray();
 }
 
@@ -416,13 +416,13 @@ void TestSaveFailures::failureKeepsInstalledFile()
     }
     case CheckerMissing:
         result = runProcess(cli, editCommand(toolDirectory + QStringLiteral("/smb.conf")),
-                            environment(path(QStringLiteral("empty-bin"))));
+                            environment(path(QStringLiteral("empty-bin/testparm"))));
         break;
     case CheckerCrashing:
         // No core file is left in the working directory.
         QVERIFY(writeScript(path(QStringLiteral("bin/testparm")), "ulimit -c 0\nkill -SEGV $$\n"));
         result = runProcess(cli, editCommand(toolDirectory + QStringLiteral("/smb.conf")),
-                            environment(path(QStringLiteral("bin")) + QStringLiteral(":/usr/bin:/bin")));
+                            environment(path(QStringLiteral("bin/testparm"))));
         break;
     case CheckerErrors:
         result = runProcess(cli, editCommand(toolDirectory + QStringLiteral("/smb.conf")), environment());

@@ -359,7 +359,7 @@ void TestSambaAccountStore::defaults()
 {
     const SambaAccountStore store;
     QCOMPARE(store.pdbeditProgram(), QStringLiteral("/usr/bin/pdbedit"));
-    QCOMPARE(store.wbinfoProgram(), QStringLiteral("wbinfo"));
+    QCOMPARE(store.wbinfoProgram(), QStringLiteral("/usr/bin/wbinfo"));
     QCOMPARE(store.smbpasswdProgram(), QStringLiteral("/usr/bin/smbpasswd"));
     QCOMPARE(store.netProgram(), QStringLiteral("/usr/bin/net"));
 

@@ -66,7 +66,7 @@ private Q_SLOTS:
     void classify();
     void message_data();
     void message();
-    void foundThroughPath();
+    void standInFromEnvironment();
     void hangingProgramStopsAtTimeLimit();
     void realSmbcontrolWithoutDaemon();
 
@@ -220,15 +220,18 @@ void TestSmbControl::message()
     QCOMPARE(result.errorText, QString(errorText).replace(QStringLiteral("SMBCONTROL"), program));
 }
 
-void TestSmbControl::foundThroughPath()
+// Debian's smbcontrol unless the environment names a stand-in; never one found through PATH.
+void TestSmbControl::standInFromEnvironment()
 {
-    QCOMPARE(SmbControl::defaultProgram(), QStringLiteral("smbcontrol"));
     const QByteArray searchPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(m_dir->path()) + ':' + searchPath);
+    QCOMPARE(SmbControl::defaultProgram(), QStringLiteral("/usr/bin/smbcontrol"));
+    qputenv("PATH", searchPath);
+    qputenv("SHAREWARD_PROGRAM_SMBCONTROL", QFile::encodeName(path(QStringLiteral("smbcontrol"))));
     const SmbControl control;
+    qunsetenv("SHAREWARD_PROGRAM_SMBCONTROL");
     const SmbControl::Result reload = control.reloadConfig(QStringLiteral("smbd"));
     const SmbControl::Result closing = control.closeShare(QStringLiteral("smbd"), QStringLiteral("data"));
-    qputenv("PATH", searchPath);
 
     QVERIFY(reload.succeeded);
     QVERIFY(closing.succeeded);

@@ -40,7 +40,7 @@ private Q_SLOTS:
     void errorTextIsSystemctlsErrorOutput();
     void errorTextOfSilentFailure();
     void errorTextOfCrash();
-    void foundThroughPath();
+    void standInFromEnvironment();
     void missingProgram();
     void waitsWithoutShortLimit();
     void hangingSystemctlTimesOut();
@@ -84,8 +84,8 @@ void TestSystemCtl::commandTexts()
 
 void TestSystemCtl::defaults()
 {
-    QCOMPARE(SystemCtl().program(), QStringLiteral("systemctl"));
-    QCOMPARE(SystemCtl::defaultProgram(), QStringLiteral("systemctl"));
+    QCOMPARE(SystemCtl().program(), QStringLiteral("/bin/systemctl"));
+    QCOMPARE(SystemCtl::defaultProgram(), QStringLiteral("/bin/systemctl"));
     QCOMPARE(SystemCtl::smbdService(), QStringLiteral("smbd"));
     QCOMPARE(SystemCtl::nmbdService(), QStringLiteral("nmbd"));
 }
@@ -172,15 +172,23 @@ void TestSystemCtl::errorTextOfCrash()
     QCOMPARE(result.errorText, fakeProgram() + QStringLiteral(" crashed"));
 }
 
-void TestSystemCtl::foundThroughPath()
+// Debian's systemctl unless the environment names a stand-in; never one found through PATH.
+void TestSystemCtl::standInFromEnvironment()
 {
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(fakeDir()) + ':' + path);
+    QCOMPARE(SystemCtl().program(), QStringLiteral("/bin/systemctl"));
+    qputenv("PATH", path);
+    // Only an absolute path names a stand-in: a bare name would be looked up through PATH.
+    qputenv("SHAREWARD_PROGRAM_SYSTEMCTL", "systemctl");
+    QCOMPARE(SystemCtl().program(), QStringLiteral("/bin/systemctl"));
+
+    qputenv("SHAREWARD_PROGRAM_SYSTEMCTL", QFile::encodeName(fakeProgram()));
     writeFile(QStringLiteral("answer-is-active-smbd"), "3");
     const SystemCtl systemCtl;
+    qunsetenv("SHAREWARD_PROGRAM_SYSTEMCTL");
     const bool started = systemCtl.start(QStringLiteral("smbd"));
     const bool active = systemCtl.isActive(QStringLiteral("smbd"));
-    qputenv("PATH", path);
 
     QVERIFY(started);
     QVERIFY(!active);
@@ -202,11 +210,10 @@ void TestSystemCtl::missingProgram()
         result.errorText.startsWith(QStringLiteral("Failed to start: ") + missing + QStringLiteral(": ")),
         qPrintable(result.errorText));
 
-    // Not found through PATH either.
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(fakeDir() + QStringLiteral("/missing")));
+    // Nor when the environment names it.
+    qputenv("SHAREWARD_PROGRAM_SYSTEMCTL", QFile::encodeName(missing));
     const bool started = SystemCtl().start(QStringLiteral("smbd"));
-    qputenv("PATH", path);
+    qunsetenv("SHAREWARD_PROGRAM_SYSTEMCTL");
     QVERIFY(!started);
 }
 

@@ -121,7 +121,7 @@ private Q_SLOTS:
     void problems_data();
     void problems();
     void passesArgumentsInOrder();
-    void programFoundThroughPath();
+    void programFromEnvironmentNotPath();
     void checkerCrashes();
     void checkerHangs();
     void checkerNotStartable_data();
@@ -447,14 +447,21 @@ void TestTestParm::passesArgumentsInOrder()
     QCOMPARE(calls(), QList<QByteArray>{"-s|-d|3|--|" + path.toUtf8() + '|'});
 }
 
-void TestTestParm::programFoundThroughPath()
+// The default checker is Debian's testparm, whatever PATH says; a stand-in is named in the
+// environment.
+void TestTestParm::programFromEnvironmentNotPath()
 {
+    const QString path = writeFile(QStringLiteral("smb.conf"), "echo 'WARNING: from the fake' >&2\n");
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(m_dir->path()) + ':' + savedPath);
-    const QString path = writeFile(QStringLiteral("smb.conf"), "echo 'WARNING: from the fake' >&2\n");
-
-    const TestParmResult result = TestParm().checkConf(path);
+    const TestParmResult real = TestParm().checkConf(path);
     qputenv("PATH", savedPath);
+    QCOMPARE(calls().size(), 0);
+    QVERIFY2(!real.output.contains(QLatin1String("from the fake")), qPrintable(real.output));
+
+    qputenv("SHAREWARD_PROGRAM_TESTPARM", QFile::encodeName(fakeChecker()));
+    const TestParmResult result = TestParm().checkConf(path);
+    qunsetenv("SHAREWARD_PROGRAM_TESTPARM");
     QCOMPARE(result.status, int(TestParmResult::Warnings));
     QCOMPARE(result.output, QStringLiteral("WARNING: from the fake\n"));
     QCOMPARE(calls().size(), 1);
@@ -611,13 +618,12 @@ void TestTestParm::asyncCheck()
 
 void TestTestParm::asyncChecksDefaultConfiguration()
 {
-    // The fake found on the search path only records what it was asked to check.
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(m_dir->path()) + ':' + savedPath);
+    // The fake named in the environment only records what it was asked to check.
+    qputenv("SHAREWARD_PROGRAM_TESTPARM", QFile::encodeName(fakeChecker()));
     TestParm testParm;
+    qunsetenv("SHAREWARD_PROGRAM_TESTPARM");
     QSignalSpy checked(&testParm, &TestParm::confChecked);
     testParm.requestCheckConf();
-    qputenv("PATH", savedPath);
 
     QVERIFY(checked.wait(10000));
     QCOMPARE(checked.at(0).at(0).value<TestParmResult>().status, int(TestParmResult::Ok));

@@ -18,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,8 +186,10 @@ void TestCreateAccountDialogs::form()
 
 void TestCreateAccountDialogs::defaults()
 {
-    QCOMPARE(CreateUserDialog::defaultProgram(), QStringLiteral("useradd"));
-    QCOMPARE(CreateGroupDialog::defaultProgram(), QStringLiteral("groupadd"));
+    // Debian's, never one found through PATH.
+    qputenv("PATH", QFile::encodeName(m_fakeDir->path()));
+    QCOMPARE(CreateUserDialog::defaultProgram(), QStringLiteral("/usr/sbin/useradd"));
+    QCOMPARE(CreateGroupDialog::defaultProgram(), QStringLiteral("/usr/sbin/groupadd"));
     // The desktop settings are found through PATH, and none is offered where PATH has none.
     qputenv("PATH", QFile::encodeName(m_fakeDir->path()));
     QCOMPARE(CreateUserDialog::defaultSettingsProgram(), fake("systemsettings"));
@@ -368,10 +373,12 @@ void TestCreateAccountDialogs::failure_data()
         << QStringLiteral("Cannot lock /etc/passwd; try again later.\n");
     QTest::newRow("failure without a word")
         << User << QStringLiteral("fake") << QByteArray("1") << QByteArray() << QString();
-    QTest::newRow("useradd not on PATH") << User << QStringLiteral("path") << QByteArray() << QByteArray()
-                                         << QStringLiteral("Failed to start: useradd: <start error>");
-    QTest::newRow("groupadd not on PATH") << Group << QStringLiteral("path") << QByteArray() << QByteArray()
-                                          << QStringLiteral("Failed to start: groupadd: <start error>");
+    QTest::newRow("useradd stand-in missing")
+        << User << QStringLiteral("environment") << QByteArray() << QByteArray()
+        << QStringLiteral("Failed to start: <fake>/empty/useradd: <start error>");
+    QTest::newRow("groupadd stand-in missing")
+        << Group << QStringLiteral("environment") << QByteArray() << QByteArray()
+        << QStringLiteral("Failed to start: <fake>/empty/groupadd: <start error>");
     QTest::newRow("missing program") << User << QStringLiteral("missing") << QByteArray() << QByteArray()
                                      << QStringLiteral("Failed to start: <missing>: <start error>");
     QTest::newRow("useradd crashes") << User << QStringLiteral("fake") << QByteArray("crash")
@@ -391,19 +398,21 @@ void TestCreateAccountDialogs::failure()
 
     const QString missing = m_fakeDir->filePath(QStringLiteral("missing/useradd"));
     // The words of the system for a program that cannot be started.
-    QProcess probe;
-    probe.start(missing, {}, QIODevice::ReadOnly);
-    QVERIFY(!probe.waitForStarted());
-    text.replace(QStringLiteral("<start error>"), probe.errorString());
+    text.replace(QStringLiteral("<start error>"), QString::fromLocal8Bit(std::strerror(ENOENT)));
     text.replace(QStringLiteral("<missing>"), missing);
     text.replace(QStringLiteral("<fake>"), m_fakeDir->path());
 
     QString used = fake(kind == User ? "useradd" : "groupadd");
     if (program == QLatin1String("missing")) {
         used = missing;
-    } else if (program == QLatin1String("path")) {
+    } else if (program == QLatin1String("environment")) {
+        // The stand-in the environment names, absent: Debian's program is not used instead.
+        const char *variable = kind == User ? "SHAREWARD_PROGRAM_USERADD" : "SHAREWARD_PROGRAM_GROUPADD";
+        qputenv(variable,
+                QFile::encodeName(m_fakeDir->filePath(kind == User ? QStringLiteral("empty/useradd")
+                                                                   : QStringLiteral("empty/groupadd"))));
         used = kind == User ? CreateUserDialog::defaultProgram() : CreateGroupDialog::defaultProgram();
-        qputenv("PATH", QFile::encodeName(m_fakeDir->filePath(QStringLiteral("empty"))));
+        qunsetenv(variable);
     }
     if (!code.isEmpty())
         QVERIFY(writeFile(fake("code"), code));
@@ -502,9 +511,7 @@ void TestCreateAccountDialogs::realCreationInSandbox()
     QFETCH(QString, name);
     QFETCH(QString, exists);
 
-    // The default programs, through PATH; root's usually holds /usr/sbin already.
-    if (QStandardPaths::findExecutable(QStringLiteral("useradd")).isEmpty())
-        qputenv("PATH", m_path + ":/usr/sbin:/sbin");
+    // The default programs: Debian's, whatever PATH holds.
     const QString database = kind == User ? QStringLiteral("passwd") : QStringLiteral("group");
     QCOMPARE(getent(database, name).exitCode, 2);
 

@@ -105,9 +105,10 @@ StartupFixture::StartupFixture(uid_t user)
 
     m_environment = QProcessEnvironment::systemEnvironment();
     m_environment.remove(QStringLiteral("LD_PRELOAD"));
-    m_environment.insert(QStringLiteral("PATH"),
-                         path(QStringLiteral("guard")) + QLatin1Char(':')
-                             + m_environment.value(QStringLiteral("PATH")));
+    // A program not given to the window is the guard's, which refuses to run.
+    for (const char *name : {"testparm", "systemctl", "wbinfo"})
+        m_environment.insert(QStringLiteral("SHAREWARD_PROGRAM_") + QString::fromLatin1(name).toUpper(),
+                             path(QStringLiteral("guard/") + QLatin1String(name)));
     m_environment.insert(QStringLiteral("TMPDIR"), path(QStringLiteral("tmp")));
     // The program records the smb.conf it loads: in the fixture, not the machine's store.
     m_environment.insert(QStringLiteral("SHAREWARD_HISTORY_DIRECTORY"), path(QStringLiteral("history")));

@@ -80,7 +80,7 @@ DISPLAY=:$(head -n1 display)
 echo "Xvfb on $DISPLAY"
 
 export DISPLAY HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config
-export XDG_CACHE_HOME=$work/home/.cache TMPDIR=$work/tmp PATH=$work/bin:$PATH LC_ALL=C.UTF-8
+export XDG_CACHE_HOME=$work/home/.cache TMPDIR=$work/tmp SHAREWARD_PROGRAM_SYSTEMCTL=$work/bin/systemctl LC_ALL=C.UTF-8
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0
 # No session bus and no OpenGL here: Qt need not look for them (the libraries it would
 # load for them leak, which the sanitized build would report).
