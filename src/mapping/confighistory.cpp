@@ -1,5 +1,7 @@
 #include "confighistory.h"
 
+#include "privatedirectory.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -36,6 +38,9 @@ QString errnoText(int error)
 constexpr qint64 MaximumMetadataSize = 1 << 20;
 // How many taken numbers a record steps over before it gives up.
 constexpr int NumberAttempts = 1000;
+// Numbers above are no version of ours (nine digits: a billion saves), so counting up from
+// the highest can never overflow.
+constexpr long long MaximumNumber = 999999999;
 
 QString baseName(int number)
 {
@@ -71,9 +76,30 @@ struct Descriptor
     const int fd;
 };
 
-int openDirectory(const QString &path)
+// The store only when nobody but its owner can change it: otherwise anybody could plant a
+// version that a restore installs as smb.conf.
+int openDirectory(const QString &path, QString *errorText = nullptr)
 {
-    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return PrivateDirectory::open(path, errorText);
+}
+
+// A version's file, opened without following a link and without waiting for a FIFO's
+// writer; -1 for anything but a regular file.
+int openEntry(int directory, const QByteArray &name)
+{
+    const int fd = ::openat(directory, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info;
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool isRegularEntry(int directory, const QByteArray &name)
+{
+    struct stat info;
+    return ::fstatat(directory, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
 }
 
 struct StoredVersion
@@ -98,7 +124,7 @@ int numberOf(const char *name, bool &metadata)
     int digits = 0;
     for (; *name >= '0' && *name <= '9'; ++name, ++digits) {
         number = number * 10 + (*name - '0');
-        if (number > std::numeric_limits<int>::max())
+        if (number > MaximumNumber)
             return 0;
     }
     if (digits < 6)
@@ -136,7 +162,7 @@ Listing list(int directory)
 // The whole file, or false when it cannot be read or is larger than limit.
 bool readSmallFile(int directory, const QByteArray &name, qint64 limit, QByteArray &content)
 {
-    const Descriptor fd(::openat(directory, name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const Descriptor fd(openEntry(directory, name));
     if (fd.fd < 0)
         return false;
     content.resize(4096);
@@ -161,9 +187,11 @@ bool readSmallFile(int directory, const QByteArray &name, qint64 limit, QByteArr
     return size <= limit;
 }
 
-// False for metadata that is missing, garbled or not of this number.
+// False for metadata that is missing, garbled, without the hash or not of this number.
 bool readMetadata(int directory, int number, StoredVersion &stored)
 {
+    if (number <= 0 || number > MaximumNumber)
+        return false;
     QByteArray content;
     if (!readSmallFile(directory, QFile::encodeName(baseName(number) + QLatin1String(".json")),
                        MaximumMetadataSize, content))
@@ -186,7 +214,8 @@ bool readMetadata(int directory, int number, StoredVersion &stored)
     version.summary = object.value(QLatin1String("summary")).toString();
     version.size = static_cast<qint64>(object.value(QLatin1String("size")).toDouble());
     stored.sha256 = object.value(QLatin1String("sha256")).toString().toLatin1();
-    return true;
+    // Every version of ours names the hash of its bytes.
+    return stored.sha256.size() == 2 * SHA256_DIGEST_SIZE;
 }
 
 // Creates name in the directory, never through a link nor over a file that is there, with
@@ -332,15 +361,30 @@ void ConfigHistory::setKeep(int count)
     m_keep = std::max(count, 1);
 }
 
+QString ConfigHistory::fileKey(const QString &file)
+{
+    // Edits through a linked path are versions of the file it names. Names that are no
+    // path (the registry's) stay as they are.
+    if (!file.startsWith(QLatin1Char('/')))
+        return file;
+    const QFileInfo info(file);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
 QList<ConfigHistory::Version> ConfigHistory::versions(const QString &file) const
 {
     QList<Version> found;
-    const Descriptor directory(openDirectory(m_directory));
+    const Descriptor directory(openDirectory(m_directory, &m_error));
     if (directory.fd < 0)
         return found;
+    const QString key = fileKey(file);
     for (const int number : list(directory.fd).versions) {
         StoredVersion stored;
-        if (readMetadata(directory.fd, number, stored) && stored.version.file == file)
+        // A version whose bytes are no regular file (a link, a FIFO, a device) is none.
+        if (readMetadata(directory.fd, number, stored)
+            && (stored.version.file == key || fileKey(stored.version.file) == key)
+            && isRegularEntry(directory.fd, QFile::encodeName(baseName(number) + QLatin1String(".conf"))))
             found.append(stored.version);
     }
     return found;
@@ -355,16 +399,24 @@ ConfigHistory::Version ConfigHistory::version(int number) const
 
 bool ConfigHistory::read(int number, std::string &bytes) const
 {
-    const Descriptor directory(number > 0 ? openDirectory(m_directory) : -1);
+    QString refusal;
+    const Descriptor directory(number > 0 ? openDirectory(m_directory, &refusal) : -1);
+    if (directory.fd < 0 && !refusal.isEmpty()) {
+        m_error = refusal;
+        return false;
+    }
     StoredVersion stored;
     if (directory.fd < 0 || !readMetadata(directory.fd, number, stored)) {
         m_error = Messages::tr("There is no version %1 in the history %2.").arg(number).arg(m_directory);
         return false;
     }
     const QString path = QDir(m_directory).filePath(baseName(number) + QLatin1String(".conf"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = Messages::tr("Can't read %1: %2.").arg(path, file.errorString());
+    const Descriptor fd(
+        openEntry(directory.fd, QFile::encodeName(baseName(number) + QLatin1String(".conf"))));
+    QFile file;
+    if (fd.fd < 0 || !file.open(fd.fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        m_error = Messages::tr("Can't read %1: %2.")
+                      .arg(path, fd.fd < 0 ? Messages::tr("not a regular file") : file.errorString());
         return false;
     }
     const QByteArray content = file.readAll();
@@ -373,9 +425,10 @@ bool ConfigHistory::read(int number, std::string &bytes) const
         return false;
     }
     std::string result(content.constData(), static_cast<std::size_t>(content.size()));
-    // Restoring damaged bytes would install something nobody wrote.
-    if (static_cast<qint64>(result.size()) != stored.version.size
-        || (!stored.sha256.isEmpty() && sha256(result) != stored.sha256)) {
+    // Restoring damaged bytes would install something nobody wrote; a version without its
+    // hash is no version of ours.
+    if (static_cast<qint64>(result.size()) != stored.version.size || stored.sha256.isEmpty()
+        || sha256(result) != stored.sha256) {
         m_error = Messages::tr("%1 is damaged: its bytes are not those recorded for version %2.")
                       .arg(path)
                       .arg(number);
@@ -385,29 +438,21 @@ bool ConfigHistory::read(int number, std::string &bytes) const
     return true;
 }
 
-int ConfigHistory::record(const QString &file, const std::string &bytes, const QString &summary,
+int ConfigHistory::record(const QString &given, const std::string &bytes, const QString &summary,
                           const QString &program)
 {
     const QByteArray directoryName = QFile::encodeName(m_directory);
+    // The versions are whole smb.conf files: a new store is made 0700; an existing directory
+    // is used as it is, or refused (see openDirectory()), never changed.
     if (const int error = makeDirectory(directoryName, 0700)) {
         m_error =
             Messages::tr("Can't create the history directory %1: %2.").arg(m_directory, errnoText(error));
         return 0;
     }
-    const Descriptor directory(openDirectory(m_directory));
-    struct stat info;
-    if (directory.fd < 0 || ::fstat(directory.fd, &info) != 0) {
-        const int error = errno;
-        m_error = Messages::tr("Can't open the history directory %1: %2.").arg(m_directory, errnoText(error));
+    const Descriptor directory(openDirectory(m_directory, &m_error));
+    if (directory.fd < 0)
         return 0;
-    }
-    // The versions are whole smb.conf files: only their owner may list and read them.
-    if ((info.st_mode & 07777) != 0700 && info.st_uid == ::geteuid() && ::fchmod(directory.fd, 0700) != 0) {
-        const int error = errno;
-        m_error = Messages::tr("Can't make the history directory %1 private to its owner: %2.")
-                      .arg(m_directory, errnoText(error));
-        return 0;
-    }
+    const QString file = fileKey(given);
 
     const Listing listing = list(directory.fd);
     const qint64 size = static_cast<qint64>(bytes.size());
@@ -441,7 +486,7 @@ int ConfigHistory::record(const QString &file, const std::string &bytes, const Q
     // Numbers only grow, past orphaned bytes too. Another process may take a number first:
     // O_EXCL tells, and the next one is tried.
     int number = listing.highest;
-    for (int attempt = 0; attempt < NumberAttempts; ++attempt) {
+    for (int attempt = 0; attempt < NumberAttempts && number < MaximumNumber; ++attempt) {
         ++number;
         metadata.insert(QLatin1String("number"), number);
         QString failed;

@@ -7,7 +7,8 @@
 #include <string>
 
 // The versions of smb.conf as installed, kept so that any of them can be looked at again and
-// restored. The store is a root-only directory (0700) of numbered files (0600): the bytes of
+// restored. The store is a root-only directory (made 0700; an existing one that another user
+// owns or may write, or a link, is refused) of numbered files (0600): the bytes of
 // each version exactly as installed, and beside them when, by whom, from which program and
 // what changed. Numbers only grow. Versions of several files may share one store; each file
 // keeps at most keep() versions of its own, the oldest going first.
@@ -44,7 +45,12 @@ public:
     void setKeep(int count);
     int keep() const { return m_keep; }
 
-    // The versions of one file, newest first; empty when the store does not exist yet.
+    // The name a file's versions are kept under: its path with links resolved, so that one
+    // file has one history however its path is spelt.
+    static QString fileKey(const QString &file);
+
+    // The versions of one file, newest first; empty when the store does not exist yet or is
+    // refused (errorString() then says why).
     QList<Version> versions(const QString &file) const;
     // The version with this number, of any file; number 0 when there is none.
     Version version(int number) const;

@@ -215,7 +215,7 @@ std::string ConfigMapper::registryText() const
 
 QString ConfigMapper::registryHistoryFile(const QString &configPath)
 {
-    return QStringLiteral("registry:") + QFileInfo(configPath).absoluteFilePath();
+    return QStringLiteral("registry:") + ConfigHistory::fileKey(configPath);
 }
 
 QString ConfigMapper::registryHistoryFile() const

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,11 @@ bool refuse(QString *errorText, const QString &text)
     return false;
 }
 
+QString notPrivate(const QString &path)
+{
+    return Messages::tr("%1 is not a directory that only its owner can change.").arg(path);
+}
+
 } // namespace
 
 bool PrivateDirectory::prepare(const QString &path, QString *errorText)
@@ -37,14 +43,35 @@ bool PrivateDirectory::prepare(const QString &path, QString *errorText)
 
 bool PrivateDirectory::check(const QString &path, QString *errorText)
 {
-    struct stat info;
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return refuse(errorText,
-                      Messages::tr("Can't use the directory %1: %2.")
-                          .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    // Anybody else who could write there could take, fake or replace what it holds.
-    if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return refuse(errorText,
-                      Messages::tr("%1 is not a directory that only its owner can change.").arg(path));
+    const int fd = open(path, errorText);
+    if (fd < 0)
+        return false;
+    ::close(fd);
     return true;
+}
+
+int PrivateDirectory::open(const QString &path, QString *errorText)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        // A link is refused as such, anything else with the system's word.
+        struct stat info;
+        if (::lstat(name.constData(), &info) == 0 && S_ISLNK(info.st_mode))
+            refuse(errorText, notPrivate(path));
+        else
+            refuse(errorText,
+                   Messages::tr("Can't use the directory %1: %2.")
+                       .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+        return -1;
+    }
+    // Anybody else who could write there could take, fake or replace what it holds.
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        ::close(fd);
+        refuse(errorText, notPrivate(path));
+        return -1;
+    }
+    return fd;
 }

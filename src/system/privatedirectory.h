@@ -15,4 +15,7 @@ public:
     // Whether the directory is there, not a link, owned by this process's user and writable
     // by nobody else.
     static bool check(const QString &path, QString *errorText = nullptr);
+    // Opens the directory (O_DIRECTORY, not through a link in its last component) and checks
+    // what was opened: the descriptor, or -1 with errorText set.
+    static int open(const QString &path, QString *errorText = nullptr);
 };

@@ -5,6 +5,7 @@
 #include "testfiles.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -46,6 +47,11 @@ private slots:
     void failedWriteLeavesNothing_data();
     void failedWriteLeavesNothing();
     void concurrentRecords();
+    void refusedStores_data();
+    void refusedStores();
+    void plantedVersions_data();
+    void plantedVersions();
+    void oneHistoryPerFile();
 
 private:
     QTemporaryDir m_temporary;
@@ -160,7 +166,7 @@ void TestConfigHistory::privateModes_data()
     QTest::newRow("umask 0") << 0 << false;
     QTest::newRow("umask 022") << 022 << false;
     QTest::newRow("umask 077") << 077 << false;
-    QTest::newRow("existing 0777 directory") << 0 << true;
+    QTest::newRow("existing 0700 directory") << 0 << true;
 }
 
 void TestConfigHistory::privateModes()
@@ -171,7 +177,7 @@ void TestConfigHistory::privateModes()
     const QString store = m_store + QStringLiteral("/lib/shareward/history");
     if (existing) {
         QVERIFY(QDir().mkpath(store));
-        QVERIFY(::chmod(QFile::encodeName(store).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(store).constData(), 0700) == 0);
     }
     const mode_t old = ::umask(static_cast<mode_t>(mask));
     ConfigHistory history(store);
@@ -512,6 +518,133 @@ void TestConfigHistory::concurrentRecords()
     }
     QCOMPARE(taken.size(), 2 * perProcess);
     QCOMPARE(entries(m_store).size(), 4 * perProcess);
+}
+
+void TestConfigHistory::refusedStores_data()
+{
+    QTest::addColumn<QString>("kind");
+    // Anybody who could write there could plant a version that a restore installs.
+    QTest::newRow("another user's directory") << QStringLiteral("others");
+    QTest::newRow("world-writable directory (1777, as /tmp)") << QStringLiteral("shared");
+    QTest::newRow("group-writable directory") << QStringLiteral("group");
+    QTest::newRow("link to a private directory") << QStringLiteral("link");
+}
+
+// A store that is not the owner's alone is refused, and left as it is: its mode is not changed.
+void TestConfigHistory::refusedStores()
+{
+    QFETCH(QString, kind);
+    const QString target = m_store + QStringLiteral("-target");
+    QVERIFY(QDir().mkpath(target));
+    const QByteArray name = QFile::encodeName(target);
+    mode_t mode = 0700;
+    if (kind == QLatin1String("others")) {
+        if (::geteuid() != 0)
+            QSKIP("handing a directory to another user needs root");
+        QVERIFY(::chown(name.constData(), 4243, 4243) == 0);
+    } else if (kind == QLatin1String("shared")) {
+        mode = 01777;
+    } else if (kind == QLatin1String("group")) {
+        mode = 0770;
+    }
+    QVERIFY(::chmod(name.constData(), mode) == 0);
+    QString store = target;
+    if (kind == QLatin1String("link")) {
+        QVERIFY(QFile::link(target, m_store));
+        store = m_store;
+    }
+    // A version planted there, with the right hash.
+    ConfigHistory planter(m_temporary.filePath(QStringLiteral("planter-%1").arg(m_stores)));
+    QCOMPARE(planter.record(smbConf, configText(9), QString(), program), 1);
+    for (const char *suffix : {"conf", "json"})
+        QVERIFY(QFile::copy(QDir(planter.directory()).filePath(fileName(1, suffix)),
+                            QDir(target).filePath(fileName(1, suffix))));
+
+    ConfigHistory history(store);
+    const QString refusal =
+        QStringLiteral("%1 is not a directory that only its owner can change.").arg(store);
+    QCOMPARE(history.record(smbConf, configText(1), QString(), program), 0);
+    QCOMPARE(history.errorString(), refusal);
+    QVERIFY(history.versions(smbConf).isEmpty());
+    std::string bytes;
+    QVERIFY(!history.read(1, bytes));
+    QCOMPARE(history.errorString(), refusal);
+    QCOMPARE(modeOf(target), mode);
+    QCOMPARE(entries(target), (QStringList{fileName(1, "conf"), fileName(1, "json")}));
+}
+
+void TestConfigHistory::plantedVersions_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("bytes a link to another file") << QStringLiteral("link");
+    QTest::newRow("metadata without the hash") << QStringLiteral("no hash");
+    QTest::newRow("bytes a FIFO") << QStringLiteral("fifo");
+    QTest::newRow("number at the top of int") << QStringLiteral("huge");
+}
+
+// What else may lie in the store: neither listed nor read (and nothing waits for a FIFO), and
+// the numbers of later versions stay as they were.
+void TestConfigHistory::plantedVersions()
+{
+    QFETCH(QString, kind);
+    ConfigHistory history(m_store);
+    QCOMPARE(history.record(smbConf, configText(1), QString(), program), 1);
+    const QDir store(m_store);
+    const QString secret = m_temporary.filePath(QStringLiteral("secret-%1").arg(m_stores));
+    const QByteArray secretBytes = "[secret]\n\tpath = /root\n";
+    QVERIFY(writeFile(secret, secretBytes));
+    const int number = kind == QLatin1String("huge") ? 2147483647 : 99;
+    const QString bytesName = QStringLiteral("%1.conf").arg(number, 6, 10, QLatin1Char('0'));
+    QJsonObject metadata{{QLatin1String("file"), smbConf},
+                         {QLatin1String("time"), QLatin1String("2024-05-01T10:00:00.000Z")},
+                         {QLatin1String("user"), QLatin1String("root")},
+                         {QLatin1String("program"), QLatin1String("shareward")},
+                         {QLatin1String("summary"), QLatin1String("planted")},
+                         {QLatin1String("size"), static_cast<double>(secretBytes.size())},
+                         {QLatin1String("number"), number}};
+    if (kind != QLatin1String("no hash"))
+        metadata.insert(
+            QLatin1String("sha256"),
+            QString::fromLatin1(QCryptographicHash::hash(secretBytes, QCryptographicHash::Sha256).toHex()));
+    QVERIFY(writeFile(store.filePath(QStringLiteral("%1.json").arg(number, 6, 10, QLatin1Char('0'))),
+                      QJsonDocument(metadata).toJson()));
+    if (kind == QLatin1String("link"))
+        QVERIFY(QFile::link(secret, store.filePath(bytesName)));
+    else if (kind == QLatin1String("fifo"))
+        QVERIFY(::mkfifo(QFile::encodeName(store.filePath(bytesName)).constData(), 0600) == 0);
+    else
+        QVERIFY(writeFile(store.filePath(bytesName), secretBytes));
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(numbers(history.versions(smbConf)), QList<int>{1});
+    std::string bytes;
+    QVERIFY(!history.read(number, bytes));
+    QVERIFY(bytes.empty());
+    QVERIFY(clock.elapsed() < 5000);
+    // The next version takes the next number after the store's own.
+    const int next = history.record(smbConf, configText(2), QString(), program);
+    QCOMPARE(next, kind == QLatin1String("huge") ? 2 : 100);
+    QCOMPARE(numbers(history.versions(smbConf)), (QList<int>{next, 1}));
+    QVERIFY2(history.read(next, bytes), qPrintable(history.errorString()));
+}
+
+// Saves through a linked path and through the real one are versions of one file.
+void TestConfigHistory::oneHistoryPerFile()
+{
+    const QString directory = m_temporary.filePath(QStringLiteral("samba-%1").arg(m_stores));
+    QVERIFY(QDir().mkpath(directory));
+    const QString real = directory + QStringLiteral("/smb.conf");
+    const QString linked = directory + QStringLiteral("/linked.conf");
+    QVERIFY(writeFile(real, "[global]\n"));
+    QVERIFY(QFile::link(real, linked));
+    ConfigHistory history(m_store);
+    QCOMPARE(history.record(real, configText(1), QString(), program), 1);
+    QCOMPARE(history.record(linked, configText(2), QString(), program), 2);
+    QCOMPARE(history.recordOutsideChange(linked, configText(2), program), 2);
+    QCOMPARE(numbers(history.versions(real)), (QList<int>{2, 1}));
+    QCOMPARE(numbers(history.versions(linked)), (QList<int>{2, 1}));
+    QCOMPARE(history.version(2).file, QFileInfo(real).canonicalFilePath());
 }
 
 QTEST_GUILESS_MAIN(TestConfigHistory)
