@@ -10,9 +10,9 @@
 class LaunchDecision
 {
 public:
-    // The command line to exec, the program first. program and pkexec are absolute paths;
-    // arguments are passed on unchanged.
+    // The command line to exec, the program first. program and pkexec are absolute paths. No
+    // argument is passed on: shareward runs as root, and Qt would load the plugins and read the
+    // files its options name (-platformpluginpath, -style...) with root's rights.
     static std::vector<std::string> command(uid_t effectiveUid, const std::string &program,
-                                            const std::string &pkexec,
-                                            const std::vector<std::string> &arguments);
+                                            const std::string &pkexec);
 };

@@ -2,6 +2,7 @@
 // this runs it through pkexec. The polkit action org.shareward.Shareward names shareward's
 // installed path, so pkexec asks with that action's message, and its allow_gui annotation keeps
 // DISPLAY and XAUTHORITY, which pkexec otherwise clears, so the window reaches the X server.
+// No argument is passed on: Qt would load the plugins its options name with root's rights.
 #include "launchdecision.h"
 
 #include <cerrno>
@@ -28,14 +29,13 @@ std::string programBesideLauncher()
 
 } // namespace
 
-int main(int argc, char **argv)
+int main()
 {
     // SHAREWARD_PKEXEC lets a test put a stand-in in pkexec's place; it grants nothing, since
     // this program runs with the rights of whoever started it.
     const char *pkexec = std::getenv("SHAREWARD_PKEXEC");
     const std::vector<std::string> line = LaunchDecision::command(
-        geteuid(), programBesideLauncher(), pkexec && *pkexec ? pkexec : "/usr/bin/pkexec",
-        std::vector<std::string>(argv + 1, argv + argc));
+        geteuid(), programBesideLauncher(), pkexec && *pkexec ? pkexec : "/usr/bin/pkexec");
     std::vector<char *> execArguments;
     for (const std::string &argument : line)
         execArguments.push_back(const_cast<char *>(argument.c_str()));

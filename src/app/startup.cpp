@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTranslator>
 
+#include <algorithm>
 #include <exception>
 #include <future>
 
@@ -45,6 +46,11 @@ bool Startup::defaultIsRoot()
     return geteuid() == 0;
 }
 
+int Startup::qtArgumentCount(int argc, bool underPkexec)
+{
+    return underPkexec ? std::min(argc, 1) : argc;
+}
+
 int Startup::run(int &argc, char **argv, const Options &options)
 {
     Q_INIT_RESOURCE(resources);
@@ -53,7 +59,9 @@ int Startup::run(int &argc, char **argv, const Options &options)
     // window. A choice made in the environment stays.
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
-    QtSingleApplication application(argc, argv, true);
+    // Qt keeps a reference to the count: it lives as long as the application object.
+    int qtArgc = qtArgumentCount(argc, qEnvironmentVariableIsSet("PKEXEC_UID"));
+    QtSingleApplication application(qtArgc, argv, true);
     // Before any text is made, the refusals' boxes included.
     installTranslators(application, QLocale::system());
     // Wayland desktops match the window with its menu entry and icon by this id.

@@ -30,6 +30,10 @@ public:
     static bool installTranslators(QCoreApplication &application, const QLocale &locale);
 
     static bool defaultIsRoot();
+    // How many of the program's arguments Qt is handed: under pkexec (PKEXEC_UID set) only the
+    // program's name, as the arguments come from the user who started it and Qt loads plugins
+    // and reads files named by -platformpluginpath, -platform, -style, -stylesheet and others.
+    static int qtArgumentCount(int argc, bool underPkexec);
 
     static const char *version() { return "1.5.15+ci5"; }
     static const char *aboutText() { return "Shareward\nSAMBA server management application"; }

@@ -214,10 +214,11 @@ void StartupFixture::start(QProcess &process, Program program, const QString &re
     process.closeWriteChannel();
 }
 
-int StartupFixture::run(Program program, const QString &report, const QStringList &arguments) const
+int StartupFixture::run(Program program, const QString &report, const QStringList &arguments,
+                        const QStringList &variables) const
 {
     QProcess process;
-    start(process, program, report, arguments);
+    start(process, program, report, arguments, variables);
     if (!process.waitForFinished(RunTimeoutMs)) {
         process.kill();
         process.waitForFinished(5000);

@@ -36,7 +36,8 @@ public:
     void start(QProcess &process, Program program, const QString &report, const QStringList &arguments,
                const QStringList &watcherOptions = QStringList()) const;
     // Runs a program to its end, at most 15 s; its exit code, -1 when it did not exit normally.
-    int run(Program program, const QString &report, const QStringList &arguments) const;
+    int run(Program program, const QString &report, const QStringList &arguments,
+            const QStringList &variables = QStringList()) const;
 
     // The arguments that let a probe's window load the fixture's smb.conf with its programs.
     QStringList windowArguments() const;

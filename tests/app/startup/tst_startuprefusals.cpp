@@ -34,6 +34,7 @@ class TestStartupRefusals : public QObject
 private slots:
     void initTestCase();
     void unprivilegedUser();
+    void qtOptionsUnderPkexec();
     void secondInstance();
 
 private:
@@ -100,6 +101,22 @@ void TestStartupRefusals::unprivilegedUser()
 
     verifyFirstUncontacted(fixture, {QStringLiteral("--root")});
     QCOMPARE(fixture.stopFirst(running, QLatin1String(first)), 0);
+    QCOMPARE(fixture.guardLog(), QString());
+}
+
+// Under pkexec the arguments come from the user who started it: Qt gets none of them, so a
+// -platform naming no plugin changes nothing (it ended the start in Qt before the root check).
+void TestStartupRefusals::qtOptionsUnderPkexec()
+{
+    StartupFixture fixture(Nobody);
+    QVERIFY2(fixture.isValid(), qPrintable(fixture.errorString()));
+    const QStringList qtOptions{QStringLiteral("-platform"), QStringLiteral("nosuchplatform"),
+                                QStringLiteral("-platformpluginpath"), QStringLiteral("/nonexistent")};
+    const int exitCode = fixture.run(StartupFixture::Shareward, QStringLiteral("pkexec"), qtOptions,
+                                     {QStringLiteral("PKEXEC_UID=1000")});
+    QVERIFY2(exitCode >= 0, outcome(fixture, QStringLiteral("pkexec"), exitCode).constData());
+    verifyOnlyBox(fixture, QStringLiteral("pkexec"), QStringLiteral("Unprivileged user"),
+                  QStringLiteral("Please run the program under the root user."));
     QCOMPARE(fixture.guardLog(), QString());
 }
 
