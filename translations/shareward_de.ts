@@ -437,6 +437,10 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <source>testparm could not show what Samba would serve: %1</source>
         <translation>testparm konnte nicht zeigen, was Samba bereitstellen würde: %1</translation>
     </message>
+    <message>
+        <source>smb.conf was changed by %1 (%2, at %3) after it was loaded. Reload it before saving.</source>
+        <translation>smb.conf wurde nach dem Laden von %1 (%2, um %3) geändert. Laden Sie sie neu, bevor Sie speichern.</translation>
+    </message>
 </context>
 <context>
     <name>AuditOperationModel</name>
@@ -607,20 +611,16 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <translation>Das Verlaufsverzeichnis %1 kann nicht angelegt werden: %2.</translation>
     </message>
     <message>
-        <source>Can&apos;t open the history directory %1: %2.</source>
-        <translation>Das Verlaufsverzeichnis %1 kann nicht geöffnet werden: %2.</translation>
-    </message>
-    <message>
-        <source>Can&apos;t make the history directory %1 private to its owner: %2.</source>
-        <translation>Das Verlaufsverzeichnis %1 kann nicht auf seinen Besitzer beschränkt werden: %2.</translation>
-    </message>
-    <message>
         <source>Can&apos;t write %1: %2.</source>
         <translation>%1 kann nicht geschrieben werden: %2.</translation>
     </message>
     <message>
         <source>Can&apos;t find a free version number in the history directory %1.</source>
         <translation>Im Verlaufsverzeichnis %1 ist keine freie Versionsnummer zu finden.</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine reguläre Datei</translation>
     </message>
 </context>
 <context>
@@ -2321,6 +2321,10 @@ Diesen Pfad für die Freigabe beibehalten?</translation>
     <message>
         <source>[printers] must be printable: testparm says &quot;[printers] service MUST be printable!&quot;</source>
         <translation>[printers] muss druckbar sein: testparm sagt „[printers] service MUST be printable!“</translation>
+    </message>
+    <message>
+        <source>Read-only gives the directory mode 0555. Read/Write gives it mode 1777: everyone may add files, and only a file&apos;s owner may remove or rename it, as in /tmp.</source>
+        <translation>„Nur lesen“ gibt dem Verzeichnis den Modus 0555. „Lesen/Schreiben“ gibt ihm den Modus 1777: Alle dürfen Dateien anlegen, aber nur der Eigentümer einer Datei darf sie entfernen oder umbenennen, wie in /tmp.</translation>
     </message>
 </context>
 <context>

@@ -321,7 +321,8 @@ const std::vector<RecordOption<Share>> &shareOptions()
              return QString();
          }},
         {"--set-directory-permissions", nullptr,
-         "after the save, gives the directory mode 0555 (read-only) or 0777 (writable)",
+         "after the save, gives the directory mode 0555 (read-only) or 1777 (writable: everyone may "
+         "add files, only a file's owner may remove or rename it)",
          [](Share &share, const QString &) {
              // Decided from the access once every option is applied: see finishOptions.
              share.setSetDirectoryPermissions(true);

@@ -17,10 +17,13 @@ public:
                                     QList<Share> &shares);
 
     // After the file is written: the directory mode changes the share dialogs asked for
-    // (0555 read-only, 0777 read/write, 0755 again for a directory still at 0555 or 0777),
-    // and no other. A directory with the sticky, set-user-ID or set-group-ID bit (such as
-    // /var/tmp) is never changed. The changes asked for are cleared. Returns the paths
-    // whose mode could not be set.
+    // (0555 read-only; 1777 read/write, everyone may add files and only a file's owner may
+    // remove or rename it; 0755 again for a directory still at 0555, at 0777 as older
+    // versions set, or at a 1777 set here), and no other. A directory with the set-user-ID or
+    // set-group-ID bit, or a sticky one that this tool did not make so (such as /var/tmp),
+    // is never changed. The directory is opened without following a link in any component
+    // of its path, and the mode checked and changed through that descriptor. The changes
+    // asked for are cleared. Returns the paths whose mode could not be set.
     static QStringList applyDirectoryPermissions(QList<Share> &shares);
 
     // A directory mode the next applyDirectoryPermissions would set.

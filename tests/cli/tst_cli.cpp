@@ -717,13 +717,13 @@ void TestCli::directoryPermissions()
              open, QStringLiteral("--set-directory-permissions"), QStringLiteral("--writable")})
             .exitCode,
         0);
-    QCOMPARE(mode(open), 0777);
+    QCOMPARE(mode(open), 01777);
     // Without the option, nothing changes the mode.
     QCOMPARE(run({QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("open"),
                   QStringLiteral("--read-only")})
                  .exitCode,
              0);
-    QCOMPARE(mode(open), 0777);
+    QCOMPARE(mode(open), 01777);
     QCOMPARE(run({QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("open"),
                   QStringLiteral("--set-directory-permissions")})
                  .exitCode,

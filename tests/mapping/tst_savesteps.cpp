@@ -1,5 +1,6 @@
 // The save steps on share records and share directories.
 #include "globalshare.h"
+#include "linkfreedirectory.h"
 #include "savesteps.h"
 #include "share.h"
 
@@ -7,7 +8,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +34,9 @@ private slots:
     void directoryPermissions_data();
     void directoryPermissions();
     void directoryPermissionFailures();
+    void writableMadeHereIsChangedBack();
+    void linksAreNotFollowed_data();
+    void linksAreNotFollowed();
 };
 
 void TestSaveSteps::dropOldGuestAccount_data()
@@ -74,9 +82,11 @@ void TestSaveSteps::directoryPermissions_data()
     QTest::addColumn<int>("change");
     QTest::addColumn<int>("after");
     QTest::newRow("read-only asked") << 0755 << int(Share::MakeReadOnly) << 0555;
-    QTest::newRow("read/write asked") << 0755 << int(Share::MakeWritable) << 0777;
+    // Everyone writes: the sticky bit keeps each one's files from the others.
+    QTest::newRow("read/write asked") << 0755 << int(Share::MakeWritable) << 01777;
+    QTest::newRow("read/write asked of an older 0777") << 0777 << int(Share::MakeWritable) << 01777;
     QTest::newRow("read-only undone") << 0555 << int(Share::UndoDirectoryMode) << 0755;
-    QTest::newRow("read/write undone") << 0777 << int(Share::UndoDirectoryMode) << 0755;
+    QTest::newRow("older read/write undone") << 0777 << int(Share::UndoDirectoryMode) << 0755;
     QTest::newRow("undo leaves the administrator's mode") << 0750 << int(Share::UndoDirectoryMode) << 0750;
     // Nothing asked: no mode changes, not even one this tool would set.
     QTest::newRow("0777 not asked about") << 0777 << int(Share::KeepDirectoryMode) << 0777;
@@ -129,7 +139,79 @@ void TestSaveSteps::directoryPermissionFailures()
     QCOMPARE(SaveSteps::plannedDirectoryModes(shares).size(), 1);
     // The failure is reported and the next share is still handled.
     QCOMPARE(SaveSteps::applyDirectoryPermissions(shares), QStringList{missing});
-    QCOMPARE(int(modeOf(present)), 0777);
+    QCOMPARE(int(modeOf(present)), 01777);
+}
+
+// A directory made read/write here is changed back when asked; /var/tmp's kind is not.
+void TestSaveSteps::writableMadeHereIsChangedBack()
+{
+    QTemporaryDir root;
+    const QString path = root.filePath(QStringLiteral("share"));
+    QVERIFY(QDir().mkdir(path));
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0755) == 0);
+    QList<Share> shares{Share(QStringLiteral("s"))};
+    shares[0].setPath(path);
+    const auto ask = [&shares](Share::DirectoryModeChange change) {
+        shares[0].setDirectoryModeChange(change);
+        return SaveSteps::applyDirectoryPermissions(shares);
+    };
+    QVERIFY(ask(Share::MakeWritable).isEmpty());
+    QCOMPARE(int(modeOf(path)), 01777);
+    QVERIFY(ask(Share::MakeReadOnly).isEmpty());
+    QCOMPARE(int(modeOf(path)), 0555);
+    QVERIFY(ask(Share::MakeWritable).isEmpty());
+    QCOMPARE(int(modeOf(path)), 01777);
+    QVERIFY(ask(Share::UndoDirectoryMode).isEmpty());
+    QCOMPARE(int(modeOf(path)), 0755);
+    // Made 1777 by somebody else: kept.
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 01777) == 0);
+    QVERIFY(ask(Share::MakeReadOnly).isEmpty());
+    QCOMPARE(int(modeOf(path)), 01777);
+}
+
+void TestSaveSteps::linksAreNotFollowed_data()
+{
+    QTest::addColumn<QString>("shared");
+    QTest::addColumn<int>("method");
+    for (const auto &[name, method] : {std::pair<const char *, int>{"openat2", LinkFreeDirectory::Automatic},
+                                       {"walk", LinkFreeDirectory::ComponentWalk}}) {
+        QTest::addRow("%s: the directory a link", name) << QStringLiteral("link") << method;
+        QTest::addRow("%s: a link on the way", name) << QStringLiteral("link/inner") << method;
+        QTest::addRow("%s: a plain path", name) << QStringLiteral("real/inner") << method;
+    }
+}
+
+// A user who owns a share's directory may swap it, or a directory above it, for a link to
+// /etc: no mode is changed through a link, and only the directory itself is opened.
+void TestSaveSteps::linksAreNotFollowed()
+{
+    QFETCH(QString, shared);
+    QFETCH(int, method);
+    QTemporaryDir root;
+    const QString base = QFileInfo(root.path()).canonicalFilePath() + QLatin1Char('/');
+    QVERIFY(QDir().mkpath(base + QStringLiteral("victim/inner")));
+    QVERIFY(QDir().mkpath(base + QStringLiteral("real/inner")));
+    for (const char *directory : {"victim", "victim/inner", "real/inner"})
+        QVERIFY(::chmod(QFile::encodeName(base + QLatin1String(directory)).constData(), 0750) == 0);
+    QVERIFY(QFile::link(base + QStringLiteral("victim"), base + QStringLiteral("link")));
+    const bool throughLink = shared.startsWith(QLatin1String("link"));
+
+    const int fd = LinkFreeDirectory::open(base + shared, LinkFreeDirectory::Method(method));
+    QCOMPARE(fd >= 0, !throughLink);
+    if (fd >= 0)
+        ::close(fd);
+    else
+        QVERIFY2(errno == ELOOP || errno == ENOTDIR, strerror(errno));
+
+    QList<Share> shares{Share(QStringLiteral("s"))};
+    shares[0].setPath(base + shared);
+    shares[0].setDirectoryModeChange(Share::MakeWritable);
+    QCOMPARE(SaveSteps::plannedDirectoryModes(shares).isEmpty(), throughLink);
+    QCOMPARE(SaveSteps::applyDirectoryPermissions(shares),
+             throughLink ? QStringList{base + shared} : QStringList());
+    QCOMPARE(int(modeOf(base + QStringLiteral("victim"))), 0750);
+    QCOMPARE(int(modeOf(base + QStringLiteral("victim/inner"))), 0750);
+    QCOMPARE(int(modeOf(base + QStringLiteral("real/inner"))), throughLink ? 0750 : 01777);
 }
 
 QTEST_GUILESS_MAIN(TestSaveSteps)
