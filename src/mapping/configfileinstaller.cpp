@@ -1,5 +1,7 @@
 #include "configfileinstaller.h"
 
+#include "errnotext.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -22,11 +24,6 @@ struct Messages
 {
     Q_DECLARE_TR_FUNCTIONS(Audit)
 };
-
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 const char temporaryInfix[] = ".shareward-";
 

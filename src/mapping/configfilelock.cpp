@@ -1,5 +1,7 @@
 #include "configfilelock.h"
 
+#include "errnotext.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -23,11 +25,6 @@ struct Messages
 {
     Q_DECLARE_TR_FUNCTIONS(Audit)
 };
-
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "confighistory.h"
 
+#include "errnotext.h"
 #include "privatedirectory.h"
 
 #include <QCoreApplication>
@@ -28,11 +29,6 @@ struct Messages
 {
     Q_DECLARE_TR_FUNCTIONS(ConfigHistory)
 };
-
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Metadata beyond this is not ours: skip it rather than read it.
 constexpr qint64 MaximumMetadataSize = 1 << 20;

@@ -27,11 +27,6 @@ struct Messages
     Q_DECLARE_TR_FUNCTIONS(Audit)
 };
 
-[[noreturn]] void fail(const QString &message)
-{
-    throw std::runtime_error(message.toStdString());
-}
-
 // A line break in a section name would end the header and start lines of its own.
 void refuseSectionName(const QString &name)
 {
@@ -497,8 +492,7 @@ QString ConfigMapper::changedText() const
                 .arg(newest.program, newest.user,
                      newest.time.toLocalTime().toString(QStringLiteral("HH:mm:ss")));
     }
-    return Messages::tr(
-        "smb.conf was changed by another program after it was loaded. Reload it before saving.");
+    return ConfigChangedError::fileChangedText();
 }
 
 void ConfigMapper::setHistory(ConfigHistory *history, const QString &program)

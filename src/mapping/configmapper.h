@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configchanges.h"
+#include "configfailure.h"
 #include "configtables.h"
 #include "registryconfig.h"
 #include "sambasettings.h"
@@ -25,13 +26,6 @@ class ConfigDocument;
 class ConfigFileLock;
 class ConfigHistory;
 class RegistryStore;
-
-// A save refused because smb.conf changed on disk after it was loaded: reloading helps.
-class ConfigChangedError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The bridge between smb.conf and the records the dialogs edit. Loading reads the file into
 // the document and the records from what Samba reads in it, and remembers the records as

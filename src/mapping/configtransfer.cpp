@@ -21,11 +21,6 @@ struct Messages
     Q_DECLARE_TR_FUNCTIONS(Audit)
 };
 
-[[noreturn]] void fail(const QString &message)
-{
-    throw std::runtime_error(message.toStdString());
-}
-
 std::vector<std::pair<std::string, std::string>>
 keyValues(const std::vector<RegistryConfig::Parameter> &parameters)
 {
@@ -277,10 +272,7 @@ SambaSettings ConfigTransfer::apply(const Transfer &transfer)
     ConfigFileLock lock(ConfigFileInstaller(m.m_path).targetPath(), m.m_lockDirectory);
     m.beginInstall(lock, Messages::tr("Nothing is changed."));
     if (transfer.fileBefore != m.m_document.bytes())
-        throw ConfigChangedError(
-            Messages::tr(
-                "smb.conf was changed by another program after it was loaded. Reload it before saving.")
-                .toStdString());
+        throw ConfigChangedError::fileChanged();
     // A store of its own when the registry was not read with smb.conf.
     std::unique_ptr<RegistryStore> own;
     RegistryStore *store = m.m_registry.get();
@@ -290,9 +282,7 @@ SambaSettings ConfigTransfer::apply(const Transfer &transfer)
         store = own.get();
     }
     if (store->text() != transfer.registryBefore)
-        throw ConfigChangedError(Messages::tr("Samba's registry configuration was changed by another program "
-                                              "after it was loaded. Reload it before saving.")
-                                     .toStdString());
+        throw ConfigChangedError::registryChanged();
     // A store of its own was just listed.
     if (!own)
         store->checkUnchanged();

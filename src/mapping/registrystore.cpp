@@ -1,5 +1,6 @@
 #include "registrystore.h"
 
+#include "configfailure.h"
 #include "configfileinstaller.h"
 #include "configmapper.h"
 #include "registryconfig.h"
@@ -14,11 +15,6 @@ struct Messages
 {
     Q_DECLARE_TR_FUNCTIONS(Audit)
 };
-
-[[noreturn]] void fail(const QString &message)
-{
-    throw std::runtime_error(message.toStdString());
-}
 
 QString decoded(const std::string &bytes)
 {
@@ -58,9 +54,7 @@ void RegistryStore::load(std::string listed)
 void RegistryStore::checkUnchanged() const
 {
     if (list() != m_text)
-        throw ConfigChangedError(Messages::tr("Samba's registry configuration was changed by another program "
-                                              "after it was loaded. Reload it before saving.")
-                                     .toStdString());
+        throw ConfigChangedError::registryChanged();
 }
 
 void RegistryStore::apply(const std::string &after, bool replace, int keptVersion)

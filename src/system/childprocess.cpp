@@ -1,5 +1,7 @@
 #include "childprocess.h"
 
+#include "errnotext.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -19,11 +21,6 @@
 extern char **environ;
 
 namespace {
-
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // The argument vector execve() takes, alive as long as this.
 class ArgumentVector
