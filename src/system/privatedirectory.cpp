@@ -1,5 +1,7 @@
 #include "privatedirectory.h"
 
+#include "errnotext.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -36,8 +38,7 @@ bool PrivateDirectory::prepare(const QString &path, QString *errorText)
 {
     if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST)
         return refuse(errorText,
-                      Messages::tr("Can't create the directory %1: %2.")
-                          .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+                      Messages::tr("Can't create the directory %1: %2.").arg(path, errnoText(errno)));
     return check(path, errorText);
 }
 
@@ -61,9 +62,7 @@ int PrivateDirectory::open(const QString &path, QString *errorText)
         if (::lstat(name.constData(), &info) == 0 && S_ISLNK(info.st_mode))
             refuse(errorText, notPrivate(path));
         else
-            refuse(errorText,
-                   Messages::tr("Can't use the directory %1: %2.")
-                       .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+            refuse(errorText, Messages::tr("Can't use the directory %1: %2.").arg(path, errnoText(error)));
         return -1;
     }
     // Anybody else who could write there could take, fake or replace what it holds.
