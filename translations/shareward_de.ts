@@ -1501,6 +1501,10 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
         <translation>Es wurde nichts verschoben.</translation>
     </message>
     <message>
+        <source>The move failed, and the registry could not be put back as it was.</source>
+        <translation>Das Verschieben ist fehlgeschlagen, und die Registry konnte nicht wiederhergestellt werden.</translation>
+    </message>
+    <message>
         <source>Move to s&amp;mb.conf</source>
         <translation>In s&amp;mb.conf verschieben</translation>
     </message>

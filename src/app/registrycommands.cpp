@@ -1,6 +1,7 @@
 #include "registrycommands.h"
 
 #include "historycommands.h"
+#include "registrystore.h"
 #include "reviewchangesdialog.h"
 #include "unifieddiff.h"
 #include "whilebusy.h"
@@ -132,6 +133,12 @@ void RegistryCommands::run(const Build &build, const Build &replacingUnused)
             QCoreApplication::translate(
                 "MainWindow", "Checking the configuration with testparm and changing the registry..."),
             [this, &transfer] { return m_mapper.applyTransfer(transfer); });
+    } catch (const RegistryNotRestoredError &error) {
+        // The details say which history version holds the registry as it was.
+        showError(QCoreApplication::translate(
+                      "MainWindow", "The move failed, and the registry could not be put back as it was."),
+                  error);
+        return;
     } catch (const std::exception &error) {
         showError(QCoreApplication::translate("MainWindow", "Nothing was moved."), error);
         return;

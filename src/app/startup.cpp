@@ -75,7 +75,8 @@ int Startup::run(int &argc, char **argv, const Options &options)
                          "not change samba server configuration. Please run the program under the "
                          "root user."),
             QMessageBox::Ok);
-        return 0;
+        // Nothing was started: a failure for whoever started it (a script, a desktop entry).
+        return 1;
     }
     if (application.isRunning()) {
         if (!application.lockError().isEmpty()) {

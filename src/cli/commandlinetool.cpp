@@ -228,7 +228,9 @@ int CommandLineTool::read(const Use &use)
     ConfigMapper &mapper = open->mapper;
     SambaSettings &settings = open->settings;
     try {
-        return use(settings, mapper.loadShares(*settings.global()));
+        const int code = use(settings, mapper.loadShares(*settings.global()));
+        // What was shown lacks the registry's part, which could not be read (said on loading).
+        return code == Success && !mapper.registryError().isEmpty() ? int(Failure) : code;
     } catch (const std::exception &error) {
         return fail(Failure, QString::fromStdString(error.what()));
     }

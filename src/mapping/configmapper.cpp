@@ -688,8 +688,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         } catch (const std::runtime_error &error) {
             if (!registryChanged)
                 throw;
-            fail(QString::fromStdString(error.what()) + QLatin1Char('\n')
-                 + m_registry->putBack(m_registryKept));
+            m_registry->putBackAndFail(QString::fromStdString(error.what()), m_registryKept);
         }
     }
     if (registryChanged)

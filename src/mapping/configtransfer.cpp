@@ -316,7 +316,7 @@ SambaSettings ConfigTransfer::apply(const Transfer &transfer)
         } catch (const std::runtime_error &error) {
             if (!registryChanged)
                 throw;
-            fail(QString::fromStdString(error.what()) + QLatin1Char('\n') + store->putBack(m.m_registryKept));
+            store->putBackAndFail(QString::fromStdString(error.what()), m.m_registryKept);
         }
         m.m_lastChanges = ConfigChanges::between(transfer.fileBefore, transfer.fileAfter);
         m.m_replacedText = transfer.fileBefore;

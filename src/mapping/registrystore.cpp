@@ -85,20 +85,21 @@ void RegistryStore::apply(const std::string &after, bool replace, int keptVersio
     }
     if (failure.isEmpty())
         return;
-    fail(Messages::tr("Samba's registry configuration could not be changed: %1").arg(failure)
-         + QLatin1Char('\n') + putBack(keptVersion));
+    putBackAndFail(Messages::tr("Samba's registry configuration could not be changed: %1").arg(failure),
+                   keptVersion);
 }
 
-QString RegistryStore::putBack(int keptVersion)
+void RegistryStore::putBackAndFail(const QString &what, int keptVersion)
 {
     const QString failure = replaceWith(m_text);
     if (failure.isEmpty())
-        return Messages::tr("The registry was put back as it was.");
-    const QString said = Messages::tr("The registry could not be put back as it was: %1").arg(failure);
-    if (keptVersion <= 0)
-        return said;
-    return said + QLatin1Char(' ')
-        + Messages::tr("Version %1 of the history holds it; restore that version.").arg(keptVersion);
+        fail(what + QLatin1Char('\n') + Messages::tr("The registry was put back as it was."));
+    QString said = what + QLatin1Char('\n')
+        + Messages::tr("The registry could not be put back as it was: %1").arg(failure);
+    if (keptVersion > 0)
+        said += QLatin1Char(' ')
+            + Messages::tr("Version %1 of the history holds it; restore that version.").arg(keptVersion);
+    throw RegistryNotRestoredError(said.toStdString());
 }
 
 QString RegistryStore::replaceWith(const std::string &text)

@@ -6,9 +6,18 @@
 #include <QString>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 class ConfigMapper;
+
+// A change of the registry failed and putting it back as it was failed too: the registry is
+// left changed, which the message says, with the history's version that holds it.
+class RegistryNotRestoredError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // Samba's registry configuration as Shareward edits it: the text "net conf list" gave, read
 // into a document whose records a mapper of its own reads and writes like smb.conf's; and
@@ -38,9 +47,10 @@ public:
     // whether putting back worked. keptVersion is the history's version holding the registry
     // as loaded, named when it cannot be put back; 0 when there is none.
     void apply(const std::string &after, bool replace, int keptVersion);
-    // Puts the registry back as loaded, after apply succeeded and something later failed;
-    // says in a sentence whether it could.
-    QString putBack(int keptVersion);
+    // Puts the registry back as loaded, after apply succeeded and something later failed, and
+    // throws what went wrong followed by a sentence saying whether it could: std::runtime_error
+    // when it was put back, RegistryNotRestoredError when not.
+    [[noreturn]] void putBackAndFail(const QString &what, int keptVersion);
 
 private:
     // net conf import of text, which replaces the whole registry configuration (an empty

@@ -30,7 +30,10 @@ struct RegistrySandbox
         const QByteArray net = registry.program(QStringLiteral("net")).toUtf8();
         sandbox.write(QStringLiteral("realnet"),
                       "#!/bin/sh\nif [ \"$1\" = -s ]; then\n"
-                      "  [ -f @DIR@/netbroken ] && { echo 'net is broken' >&2; exit 1; }\n  exec "
+                      "  [ -f @DIR@/netbroken ] && { echo 'net is broken' >&2; exit 1; }\n"
+                      "  for word do [ -f \"@DIR@/netfail-$word\" ] && { echo \"net conf $word refused\" "
+                      ">&2; exit 1; }; done\n"
+                      "  exec "
                           + net + " \"$@\"\nfi\nexec @DIR@/net \"$@\"\n");
         QFile::setPermissions(sandbox.path(QStringLiteral("realnet")),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -121,6 +124,7 @@ private slots:
     void storeWholeConfiguration_data();
     void storeWholeConfiguration();
     void unsavedEditBlocksMove();
+    void moveFailsRegistryNotPutBack();
     void newShareWithRegistryBackend();
     void registryVersionsInHistory();
 
@@ -327,6 +331,31 @@ void TestMainWindowRegistry::unsavedEditBlocksMove()
     QCOMPARE(box.sandbox.config(), file);
     QCOMPARE(box.registry.list(), list);
     QVERIFY(window.isModified());
+}
+
+// A move whose registry change fails and cannot be put back does not say that nothing moved: the
+// box says the registry is left changed, and its details which history version holds it.
+void TestMainWindowRegistry::moveFailsRegistryNotPutBack()
+{
+    RegistrySandbox box;
+    MainWindow window(box.environment());
+    window.initialLoad();
+    select(window, QStringLiteral("files"));
+    const QByteArray file = box.sandbox.config();
+    for (const char *command : {"setparm", "import"})
+        box.sandbox.write(QStringLiteral("netfail-") + QLatin1String(command), QByteArray());
+    ModalDriver driver;
+    Diffs seen;
+    acceptReview(driver, seen);
+    BoxDriver boxes;
+    action(window, "actionMoveToRegistry")->trigger();
+    QCOMPARE(boxes.seen(), 1);
+    QCOMPARE(boxes.last().text,
+             QStringLiteral("The move failed, and the registry could not be put back as it was."));
+    QVERIFY2(boxes.last().informative.contains(QLatin1String("net conf setparm refused"))
+                 && boxes.last().informative.contains(QLatin1String("could not be put back")),
+             qPrintable(boxes.last().informative));
+    QCOMPARE(box.sandbox.config(), file);
 }
 
 // With config backend = registry, Samba reads nothing else: a new share goes there, and the

@@ -162,6 +162,17 @@ grep -q 'put back as it was' <<<"$cli_err" || fail "no word of the registry bein
 same "the registry after a failed net conf step" "$registry" "$(registry_text)"
 echo "ok: the registry is put back"
 
+echo "== 4b. net conf list fails"
+fake net 'echo "injected failure of net conf list" >&2; exit 255'
+for listing in "share list --registry" "share list" "share show reg"; do
+  # shellcheck disable=SC2086 # the words are the command's
+  SHAREWARD_PROGRAM_NET=$root/fakes/net run_cli $listing
+  [ "$cli_rc" -eq 1 ] || fail "$listing without the registry exited $cli_rc, not 1:"$'\n'"$cli_out"
+  grep -q 'injected failure of net conf list' <<<"$cli_err" || fail "$listing does not say net's words:"$'\n'"$cli_err"
+done
+rm "$root/fakes/net"
+echo "ok: a registry that cannot be read is a failure"
+
 echo "== 5. smbd serves registry shares"
 start_smbd
 served reg reg.txt

@@ -6,6 +6,7 @@
 #include "configmapper.h"
 #include "fakeprogram.h"
 #include "privateregistry.h"
+#include "registrystore.h"
 #include "testfiles.h"
 
 #include <QRegularExpression>
@@ -731,6 +732,8 @@ void TestRegistryMapper::failedImportKeptInHistory()
         const QRegularExpression version(QStringLiteral("Version (\\d+) of the history holds it"));
         const QRegularExpressionMatch match = version.match(said);
         QVERIFY2(match.hasMatch() && said.contains(QLatin1String("could not be put back")), error.what());
+        // The window tells this from a failure that changed nothing.
+        QVERIFY(dynamic_cast<const RegistryNotRestoredError *>(&error));
         std::string kept;
         QVERIFY(history.read(match.captured(1).toInt(), kept));
         QCOMPARE(QByteArray::fromStdString(kept), registry);

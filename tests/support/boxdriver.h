@@ -17,6 +17,7 @@ public:
         QString title;
         QString text;
         QString details;
+        QString informative;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QStringList buttons;
     };
@@ -51,7 +52,8 @@ private:
         if (!box || box == m_answered)
             return;
         m_answered = box;
-        Box seenBox{box->windowTitle(), box->text(), box->detailedText(), box->icon(), {}};
+        Box seenBox{box->windowTitle(),     box->text(), box->detailedText(),
+                    box->informativeText(), box->icon(), {}};
         QAbstractButton *chosen = nullptr;
         const QString wanted = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
         for (QAbstractButton *button : box->buttons()) {
