@@ -3,10 +3,11 @@
 # /var/lib/samba and Samba's other state directories, so the real testparm and pdbedit read
 # and write only those, and a stand-in systemctl comes first on PATH. Starts Xvfb there.
 #
-# The network namespace makes the X server's abstract socket private: -displayfd picks the
-# first display whose lock file is free in /tmp, and a server of another test, in a mount
-# namespace with a /tmp of its own, may hold the same number; clients connect to the abstract
-# socket first and would reach that other server.
+# X servers of other tests must not meet this one: -displayfd picks the first display whose
+# lock file is free in /tmp, and a server of another test, in a mount namespace with a /tmp of
+# its own, may hold the same number; clients connect to the abstract socket first and would
+# reach that other server. The network namespace makes the abstract socket private, a tmpfs
+# on /tmp the lock and socket files.
 #
 # Expects: $shareward, $watcher, $config, fail() and skip(). Provides: $work, $DISPLAY,
 # start_shareward REPORT [VAR=VALUE...], wait_for_end PID (sets $ended), events REPORT KIND,
@@ -33,6 +34,18 @@ if [ -z "${SHAREWARD_WINDOW_WORK:-}" ]; then
 fi
 
 work=$SHAREWARD_WINDOW_WORK
+# A /tmp of its own, with the work directory in it at the same path: X servers of other
+# tests cannot take, hold or remove this one's lock and socket files in /tmp, whatever
+# namespaces they run in.
+case "$work" in
+  /tmp/*) ;;
+  *) fail "the work directory $work is not in /tmp" ;;
+esac
+mkdir -p "$work/private-tmp"
+mount -t tmpfs -o mode=1777 shareward-window-tmp "$work/private-tmp"
+mkdir -p "$work/private-tmp/${work#/tmp/}"
+mount --bind "$work" "$work/private-tmp/${work#/tmp/}"
+mount --move "$work/private-tmp" /tmp
 cd "$work"
 # Samba's programs need a network interface to look at; loopback is enough.
 ip link set lo up
@@ -59,7 +72,8 @@ exit 1
 SCRIPT
 chmod 0755 bin/systemctl
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>display 2>xvfb.log &
+# -noreset: the server stays as it is when its last client leaves (the probe below).
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>display 2>xvfb.log &
 xvfb=$!
 pids=()
 cleanup() {
@@ -77,6 +91,13 @@ for _ in $(seq 100); do
 done
 grep -q . display || fail "Xvfb did not say its display"
 DISPLAY=:$(head -n1 display)
+export DISPLAY
+# Said before it serves: the first client waits until it answers.
+for _ in $(seq 100); do
+  xprop -root >/dev/null 2>&1 && break
+  sleep 0.1
+done
+xprop -root >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer: $(cat xvfb.log)"
 echo "Xvfb on $DISPLAY"
 
 export DISPLAY HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config

@@ -40,15 +40,21 @@ start_shareward first SHAREWARD_WATCH_SCREENSHOT="$screenshot" &
 first=$!
 pids+=("$first")
 
+# xdotool matches names ignoring case: the window, made before its title is set, is first
+# named after the program ("shareward"). Its own title follows.
 window=
+name=
 for _ in $(seq 200); do
   window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1) || true
-  [ -n "$window" ] && break
+  if [ -n "$window" ]; then
+    name=$(xdotool getwindowname "$window" 2>/dev/null) || true
+    [ "$name" = "$title" ] && break
+  fi
   kill -0 "$first" 2>/dev/null || fail "Shareward ended before its window came up: $(cat reports/first 2>/dev/null)"
   sleep 0.1
 done
 [ -n "$window" ] || fail "no window titled '$title'"
-[ "$(xdotool getwindowname "$window")" = "$title" ] || fail "the window's X title is not '$title'"
+[ "$name" = "$title" ] || fail "the window's X title is not '$title' but '$name'"
 echo "window $window: $title"
 
 for _ in $(seq 100); do
