@@ -7,7 +7,8 @@
 # The watcher library, preloaded, reports from inside the program: the window's title, icon
 # and the share names in its two tables, and it saves a picture of the window to SCREENSHOT.
 # From outside, xdotool finds the window by its title; a second start hands over to the first
-# and ends with code 1; Ctrl+Q closes the window and the program ends with code 0.
+# and ends with code 1; one beside a first that does not answer says so in a box; Ctrl+Q
+# closes the window and the program ends with code 0.
 #
 # Exits 77 (skipped) where root, the tools or the namespaces are missing.
 set -euo pipefail
@@ -96,6 +97,20 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 expect message "message"$'\t'"raise"$'\t'"normal"
+
+# A first one that holds its lock but does not answer (stopped here): a later start says so
+# in a box, naming it, and ends with code 1.
+kill -STOP "$first"
+start_shareward third &
+third=$!
+pids+=("$third")
+wait_for_end "$third"
+kill -CONT "$first"
+[ "$ended" = 1 ] || fail "the start beside a silent one ended with $ended, not 1"
+box=$(events third box)
+[[ $box == *"Shareward already runs (process $first), but it does not answer."* ]] \
+  || fail "the start beside a silent one showed no box saying so: $(cat reports/third 2>/dev/null)"
+echo "beside a silent one: $(echo "$box" | cut -f3)"
 
 # Quit from the keyboard, as a user would.
 timeout 10 xdotool windowfocus --sync "$window" || fail "cannot focus the window"
