@@ -65,45 +65,11 @@ ConfigMapper::ConfigMapper(ConfigDocument &document, const QString &path, const 
     , m_path(path)
     , m_testparmProgram(testparmProgram)
     , m_lockDirectory(ConfigFileLock::defaultDirectory())
+    , m_records(document)
 {
 }
 
 ConfigMapper::~ConfigMapper() = default;
-
-void ConfigMapper::readTables()
-{
-    m_tables.build(m_document);
-    indexTables();
-}
-
-void ConfigMapper::indexTables()
-{
-    m_decodedNames.clear();
-    for (const ConfigTables::Section &section : m_tables.sections()) {
-        if (!ConfigValues::isAscii(section.name))
-            m_decodedNames.insert(ConfigValues::decode(section.name), section.name);
-    }
-    m_loadedShares.clear();
-    m_loadedShareOf.assign(m_tables.sections().size(), -1);
-    m_loadedSectionOf.clear();
-    m_someSharesLoaded = false;
-}
-
-std::string ConfigMapper::sectionOf(const QString &recordName) const
-{
-    // A section name that is not UTF-8 is found by the bytes the file holds.
-    if (m_decodedNames.isEmpty())
-        return ConfigValues::encode(recordName);
-    const auto found = m_decodedNames.constFind(recordName);
-    return found == m_decodedNames.constEnd() ? ConfigValues::encode(recordName) : *found;
-}
-
-const ConfigTables::Section *ConfigMapper::sectionOfRecord(const QString &recordName) const
-{
-    if (recordName.isEmpty())
-        return nullptr;
-    return m_tables.find(ConfigValues::sectionKey(sectionOf(recordName)));
-}
 
 SambaSettings ConfigMapper::loadGlobal()
 {
@@ -114,12 +80,13 @@ SambaSettings ConfigMapper::loadGlobal()
     m_document.load(std::move(bytes));
     m_loaded = true;
     m_stale = false;
-    readTables();
+    m_records.load();
+    const ConfigTables &fileTables = m_records.tables();
 
     m_registry.reset();
     m_registryError.clear();
     m_registryUse =
-        m_netProgram.isEmpty() ? RegistryConfig::NotUsed : RegistryConfig::useOf(m_document, m_tables);
+        m_netProgram.isEmpty() ? RegistryConfig::NotUsed : RegistryConfig::useOf(m_document, fileTables);
     if (m_registryUse != RegistryConfig::NotUsed) {
         auto store = std::make_unique<RegistryStore>(m_netProgram, m_path);
         try {
@@ -135,16 +102,16 @@ SambaSettings ConfigMapper::loadGlobal()
         effective.load(RegistryConfig::effectiveText(m_registryUse, m_document.bytes(), m_registry->text()));
         ConfigTables tables;
         tables.build(effective);
-        m_loadedSettings = ConfigReader(tables).readSettings();
+        m_records.setLoadedSettings(ConfigReader(tables).readSettings());
     } else {
-        m_loadedSettings = ConfigReader(m_tables).readSettings();
+        m_records.setLoadedSettings(ConfigReader(fileTables).readSettings());
     }
-    m_globalKeys = nullptr;
+    m_records.setGlobalKeyFilter(nullptr);
     m_readAfterRegistry.clear();
     if (m_registry && m_registryUse == RegistryConfig::Included) {
         // Lines after "include = registry" win over the registry's globals.
         bool after = false;
-        for (const ConfigTables::Occurrence &run : m_tables.global()->occurrences) {
+        for (const ConfigTables::Occurrence &run : fileTables.global()->occurrences) {
             for (std::size_t line = run.header == ConfigTables::noHeader ? 0 : run.header + 1;
                  line < run.end && line < m_document.readLines(); ++line) {
                 if (m_document.line(line).kind != ConfigLine::Parameter)
@@ -157,24 +124,13 @@ SambaSettings ConfigMapper::loadGlobal()
         }
     }
     if (m_registry) {
-        m_registry->mapper().loadDocument(m_loadedSettings);
-        m_registry->mapper().m_globalKeys = [this](std::string_view lookup) {
-            return registryOwns(lookup);
-        };
-        m_globalKeys = [this](std::string_view lookup) {
-            return !registryOwns(lookup);
-        };
+        m_registry->records().load();
+        m_registry->records().setLoadedSettings(m_records.loadedSettings());
+        m_registry->records().setGlobalKeyFilter(
+            [this](std::string_view lookup) { return registryOwns(lookup); });
+        m_records.setGlobalKeyFilter([this](std::string_view lookup) { return !registryOwns(lookup); });
     }
-    return m_loadedSettings;
-}
-
-void ConfigMapper::loadDocument(const SambaSettings &loaded)
-{
-    m_holdsRegistry = true;
-    m_loaded = false;
-    m_stale = false;
-    readTables();
-    m_loadedSettings = loaded;
+    return m_records.loadedSettings();
 }
 
 bool ConfigMapper::registryOwns(std::string_view lookup) const
@@ -188,10 +144,10 @@ bool ConfigMapper::registryOwns(std::string_view lookup) const
         // A key stays where Samba reads it last; a new one goes where the globals are kept.
         if (m_readAfterRegistry.count(std::string(lookup)))
             return false;
-        const ConfigTables::Section *registry = m_registry->mapper().m_tables.global();
+        const ConfigTables::Section *registry = m_registry->records().tables().global();
         if (registry && registry->find(lookup))
             return true;
-        const ConfigTables::Section *file = m_tables.global();
+        const ConfigTables::Section *file = m_records.tables().global();
         if (file && file->find(lookup))
             return false;
         return registry && registry->hasParameters();
@@ -233,35 +189,16 @@ std::string ConfigMapper::registryProposed() const
 
 QList<Share> ConfigMapper::loadShares(const GlobalShare &global) const
 {
-    // Shares come in the byte order of their lower-cased section names.
-    const std::vector<ConfigTables::Section> &sections = m_tables.sections();
-    std::vector<const ConfigTables::Section *> order = m_tables.byName();
-    order.erase(std::remove_if(order.begin(), order.end(),
-                               [](const ConfigTables::Section *section) { return !section->isShare(); }),
-                order.end());
-
-    const ConfigReader reader(m_tables);
-    QList<Share> shares;
-    shares.reserve(static_cast<int>(order.size()));
-    m_loadedShareOf.assign(sections.size(), -1);
-    m_loadedSectionOf.clear();
-    m_loadedSectionOf.reserve(order.size());
-    for (const ConfigTables::Section *section : order) {
-        m_loadedShareOf[m_tables.indexOf(section)] = shares.size();
-        m_loadedSectionOf.push_back(m_tables.indexOf(section));
-        shares.append(reader.readShare(*section, global));
-    }
-    m_loadedShares = shares;
-    m_someSharesLoaded = false;
+    QList<Share> shares = m_records.loadShares(global);
     if (!m_registry)
         return shares;
 
     // The registry's shares beside the file's, in one order of names.
-    QList<Share> registry = m_registry->mapper().loadShares(global);
+    QList<Share> registry = m_registry->records().loadShares(global);
     for (Share &share : registry)
         share.setStoredIn(Share::StoredInRegistry);
     for (int i = 0; i < shares.size(); ++i)
-        shares[i].setShadowed(shadowed(*order[static_cast<std::size_t>(i)]));
+        shares[i].setShadowed(shadowed(m_records.loadedSection(i)));
     return mergedByName(shares, registry, [](const Share &share) { return share.name(); });
 }
 
@@ -273,75 +210,43 @@ bool ConfigMapper::shadowed(const ConfigTables::Section &section) const
         return false;
     if (m_registryUse == RegistryConfig::Backend)
         return true;
-    const ConfigTables::Section *there = m_registry->mapper().m_tables.find(section.key);
+    const ConfigTables::Section *there = m_registry->records().tables().find(section.key);
     return there && there->isShare();
 }
 
 std::optional<Share> ConfigMapper::loadShare(const GlobalShare &global, const QString &name) const
 {
-    m_someSharesLoaded = true;
+    m_records.markSingleLoads();
     if (m_registry) {
         // The definition Samba serves.
-        if (std::optional<Share> share = m_registry->mapper().loadShare(global, name)) {
+        if (std::optional<Share> share = m_registry->records().loadShare(global, name)) {
             share->setStoredIn(Share::StoredInRegistry);
             return share;
         }
     }
-    const QString wanted = name.trimmed();
-    const ConfigTables::Section *section = nullptr;
-    if (m_decodedNames.isEmpty() && ConfigValues::isAscii(ConfigValues::encode(wanted))) {
-        section = m_tables.find(ConfigValues::sectionKey(ConfigValues::encode(wanted)));
-    } else {
-        // Names beyond ASCII compare as Qt compares them, in the order of the share list.
-        for (const ConfigTables::Section *candidate : m_tables.byName()) {
-            if (candidate->isShare()
-                && ConfigValues::decode(candidate->name).compare(wanted, Qt::CaseInsensitive) == 0) {
-                section = candidate;
-                break;
-            }
-        }
-    }
-    if (!section || !section->isShare())
-        return std::nullopt;
-    const std::size_t index = m_tables.indexOf(section);
-    if (m_loadedShareOf[index] >= 0)
-        return m_loadedShares.at(m_loadedShareOf[index]);
-    Share share = ConfigReader(m_tables).readShare(*section, global);
-    m_loadedShareOf[index] = m_loadedShares.size();
-    m_loadedSectionOf.push_back(index);
-    m_loadedShares.append(share);
-    return share;
+    return m_records.loadShare(global, name);
 }
 
 void ConfigMapper::readShares(const GlobalShare &global, const std::function<void(const Share &)> &use) const
 {
-    const ConfigReader reader(m_tables);
-    for (const ConfigTables::Section *section : m_tables.byName()) {
-        if (!section->isShare())
-            continue;
-        Share share = reader.readShare(*section, global);
-        share.setShadowed(shadowed(*section));
+    m_records.readShares(global, [this, &use](Share &share, const ConfigTables::Section &section) {
+        share.setShadowed(shadowed(section));
         use(share);
-    }
+    });
     if (m_registry) {
-        m_registry->mapper().readShares(global, [&use](const Share &share) {
-            Share stored = share;
-            stored.setStoredIn(Share::StoredInRegistry);
-            use(stored);
+        m_registry->records().readShares(global, [&use](Share &share, const ConfigTables::Section &) {
+            share.setStoredIn(Share::StoredInRegistry);
+            use(share);
         });
     }
 }
 
 QStringList ConfigMapper::shareNames() const
 {
-    QStringList names;
-    for (const ConfigTables::Section *section : m_tables.byName()) {
-        if (section->isShare())
-            names << ConfigValues::decode(section->name);
-    }
+    const QStringList names = m_records.shareNames();
     if (!m_registry)
         return names;
-    return mergedByName(names, m_registry->mapper().shareNames(), [](const QString &name) { return name; });
+    return mergedByName(names, m_registry->records().shareNames(), [](const QString &name) { return name; });
 }
 
 bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share> &shares)
@@ -355,20 +260,20 @@ bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share
     const bool someInRegistry = std::any_of(shares.begin(), shares.end(), [](const Share &share) {
         return share.storedIn() == Share::StoredInRegistry;
     });
-    if (someInRegistry && !m_registry && !m_holdsRegistry)
+    if (someInRegistry && !m_registry)
         fail(Messages::tr("Samba's registry configuration was not read, so its shares cannot be saved. %1")
                  .arg(m_registryError));
     if (!m_registry) {
-        writeRecords(settings, shares);
+        m_records.writeRecords(settings, shares);
         return m_document.modified();
     }
     QList<Share> inFile;
     QList<Share> inRegistry;
     for (const Share &share : shares)
         (share.storedIn() == Share::StoredInRegistry ? inRegistry : inFile).append(share);
-    writeRecords(settings, inFile);
+    m_records.writeRecords(settings, inFile);
     try {
-        m_registry->mapper().applyRecords(settings, inRegistry);
+        m_registry->records().writeRecords(settings, inRegistry);
     } catch (...) {
         m_document.discardEdits();
         throw;
@@ -376,83 +281,12 @@ bool ConfigMapper::applyRecords(const SambaSettings &settings, const QList<Share
     return m_document.modified() || m_registry->document().modified();
 }
 
-void ConfigMapper::writeRecords(const SambaSettings &settings, const QList<Share> &shares)
-{
-    try {
-        ConfigWriter writer(m_document, m_tables);
-        writer.setGlobalKeyFilter(m_globalKeys);
-        writer.writeGlobal(settings, m_loadedSettings);
-        std::vector<bool> kept(m_tables.sections().size(), false);
-        // The list is usually the loaded one with a few shares added, deleted or renamed:
-        // follow the loaded order and look a section up only where it differs.
-        int next = 0;
-        for (const Share &share : shares) {
-            const ConfigTables::Section *section = nullptr;
-            const Share *loaded = nullptr;
-            if (next < m_loadedShares.size() && !share.originalName().isEmpty()
-                && m_loadedShares.at(next).originalName() == share.originalName()) {
-                loaded = &m_loadedShares.at(next);
-                section = &m_tables.sections()[m_loadedSectionOf[static_cast<std::size_t>(next++)]];
-            } else if ((section = sectionOfRecord(share.originalName()))) {
-                const int index = m_loadedShareOf[m_tables.indexOf(section)];
-                if (index >= 0) {
-                    loaded = &m_loadedShares.at(index);
-                    next = index + 1;
-                }
-            }
-            if (section)
-                kept[m_tables.indexOf(section)] = true;
-            writer.writeShare(share, section, loaded, settings);
-        }
-        // Sections of shares deleted in the tool go, with all they hold; sections that
-        // were not loaded as records (no parameters) stay.
-        for (std::size_t i = 0; i < kept.size(); ++i) {
-            const ConfigTables::Section &section = m_tables.sections()[i];
-            if (!kept[i] && section.isShare() && m_loadedShareOf[i] >= 0)
-                writer.removeSection(section);
-        }
-        writer.finish();
-    } catch (...) {
-        m_document.discardEdits();
-        throw;
-    }
-}
-
-namespace {
-
-void addModuleNames(const Share &share, QSet<QString> &names)
-{
-    for (const auto &module : share.vfsModuleList())
-        names.insert(module->name());
-}
-
-} // namespace
-
 QStringList ConfigMapper::modulesAdded(const SambaSettings &settings, const QList<Share> &shares) const
 {
-    QSet<QString> loaded;
-    if (m_loadedSettings.global())
-        addModuleNames(*m_loadedSettings.global(), loaded);
-    for (const Share &share : m_loadedShares)
-        addModuleNames(share, loaded);
-    if (m_registry) {
-        for (const Share &share : m_registry->mapper().m_loadedShares)
-            addModuleNames(share, loaded);
-    }
-    if (m_someSharesLoaded) {
-        const ConfigReader reader(m_tables);
-        for (const ConfigTables::Section &section : m_tables.sections()) {
-            if (section.isShare() && m_loadedShareOf[m_tables.indexOf(&section)] < 0
-                && section.find("vfs objects"))
-                addModuleNames(reader.readShare(section, *m_loadedSettings.global()), loaded);
-        }
-    }
-    QSet<QString> named;
-    if (settings.global())
-        addModuleNames(*settings.global(), named);
-    for (const Share &share : shares)
-        addModuleNames(share, named);
-    QStringList added = (named - loaded).values();
+    QSet<QString> loaded = m_records.loadedModules();
+    if (m_registry)
+        loaded.unite(m_registry->records().loadedShareModules());
+    QStringList added = (RecordMapper::modulesOf(settings, shares) - loaded).values();
     added.sort();
     return added;
 }
@@ -682,7 +516,7 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         m_lastChanges = changes;
     }
     if (fileChanged) {
-        m_lastChanges = ConfigChanges::between(m_document, m_tables, text);
+        m_lastChanges = ConfigChanges::between(m_document, m_records.tables(), text);
         try {
             install(text, m_lastChanges.summary(), m_document.bytes());
         } catch (const std::runtime_error &error) {
@@ -703,31 +537,17 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     if (registryChanged) {
         // The registry as net lists it now is the one loaded, and its records the saved ones.
         m_registry->load(std::move(listed));
-        m_registry->mapper().loadDocument(settings);
-        m_registry->mapper().loadShares(*settings.global());
+        m_registry->records().load();
+        m_registry->records().setLoadedSettings(settings);
+        m_registry->records().loadShares(*settings.global());
     }
-    m_loadedSettings = settings;
+    m_records.setLoadedSettings(settings);
     if (!fileChanged)
         return;
     // The file installed is now the file as loaded, and the records saved the loaded ones.
     m_replacedText = m_document.takeBytes();
     m_document.load(std::move(text));
-    m_tables.build(m_document);
-    const bool someSharesLoaded = m_someSharesLoaded;
-    indexTables();
-    m_someSharesLoaded = someSharesLoaded;
-    // Shares whose section is not found (none should be) are dropped from the loaded ones.
-    m_loadedShares.clear();
-    m_loadedShares.reserve(shares.size());
-    for (const Share &share : qAsConst(shares)) {
-        if (share.storedIn() != Share::StoredInFile)
-            continue;
-        if (const ConfigTables::Section *section = sectionOfRecord(share.name())) {
-            m_loadedShareOf[m_tables.indexOf(section)] = m_loadedShares.size();
-            m_loadedSectionOf.push_back(m_tables.indexOf(section));
-            m_loadedShares.append(share);
-        }
-    }
+    m_records.adoptSaved(shares, Share::StoredInFile);
 }
 
 std::string ConfigMapper::changeRegistry(RegistryStore &store, const std::string &after, bool replace)
@@ -774,8 +594,8 @@ void ConfigMapper::restore(const std::string &bytes, const QString &summary)
     m_replacedText = m_document.takeBytes();
     m_document.load(bytes);
     m_loaded = true;
-    readTables();
-    m_loadedSettings = ConfigReader(m_tables).readSettings();
+    m_records.load();
+    m_records.setLoadedSettings(ConfigReader(m_records.tables()).readSettings());
 }
 
 ConfigMapper::Transfer ConfigMapper::moveShare(const QString &name, Share::StoredIn to)

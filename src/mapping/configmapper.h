@@ -3,6 +3,7 @@
 #include "configchanges.h"
 #include "configfailure.h"
 #include "configtables.h"
+#include "recordmapper.h"
 #include "registryconfig.h"
 #include "sambasettings.h"
 #include "sectioneditor.h"
@@ -190,9 +191,6 @@ public:
     };
 
 private:
-    // For the registry's own mapper: its document loaded by the caller, its settings given.
-    void loadDocument(const SambaSettings &loaded);
-    void writeRecords(const SambaSettings &settings, const QList<Share> &shares);
     // Whether Samba serves a file share's section merged with, or instead of, the registry's.
     bool shadowed(const ConfigTables::Section &section) const;
     // Whether a [global] key (canonical, lookup form) is written to the registry.
@@ -209,9 +207,6 @@ private:
     // Records the registry as changeRegistry left it, once the whole save is made: a change
     // put back is never recorded as a version that was in effect.
     void recordRegistry(const std::string &listed, const QString &summary);
-    void readTables();
-    // What the mapper keeps beside the tables: the decoded names; no share loaded yet.
-    void indexTables();
     // Takes the lock (refusal ends the message when it cannot), checks that smb.conf is the
     // file loaded, and clears what the last save or restore did.
     void beginInstall(ConfigFileLock &lock, const QString &refusal);
@@ -225,9 +220,6 @@ private:
     // Why a save refuses a file changed since loading, naming the Shareward that changed it.
     QString changedText() const;
     void checkUnchanged(const std::string &loaded) const;
-    // The section of a record: its name as the file writes it.
-    std::string sectionOf(const QString &recordName) const;
-    const ConfigTables::Section *sectionOfRecord(const QString &recordName) const;
 
     ConfigDocument &m_document;
     QString m_path;
@@ -235,15 +227,8 @@ private:
     QString m_lockDirectory;
     int m_lockTimeoutMs = 10000;
     bool m_lockHeldByCaller = false;
-    ConfigTables m_tables;
-    QHash<QString, std::string> m_decodedNames; // section name decoded from UTF-8 -> as written
-
-    // The records as loaded (or last saved): a save writes what differs from them.
-    SambaSettings m_loadedSettings;
-    mutable QList<Share> m_loadedShares;
-    mutable std::vector<int> m_loadedShareOf; // per section of the tables, -1 for none
-    mutable std::vector<std::size_t> m_loadedSectionOf; // per loaded share, its section
-    mutable bool m_someSharesLoaded = false; // by loadShare: the others are not records
+    // smb.conf's records as loaded (or last saved): a save writes what differs from them.
+    RecordMapper m_records;
     bool m_loaded = false;
     bool m_readsBack = true;
     bool m_stale = false; // saved without reading back
@@ -257,8 +242,6 @@ private:
     // listed what the save made of it.
     int m_registryKept = 0;
     bool m_registryListed = false;
-    bool m_holdsRegistry = false; // the registry's own mapper: every record is stored there
-    SectionEditor::KeyFilter m_globalKeys;
     std::set<std::string> m_readAfterRegistry; // [global] keys (lookup form) after include = registry
 
     ConfigHistory *m_history = nullptr;

@@ -53,9 +53,9 @@ ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::S
                                 "(include = registry), so no share can be moved.")
                  : m.m_registryError);
     }
-    ConfigMapper &registry = m.m_registry->mapper();
+    RecordMapper &registry = m.m_registry->records();
     m.m_document.discardEdits();
-    registry.m_document.discardEdits();
+    registry.document().discardEdits();
     Transfer transfer;
     transfer.fileBefore = m.m_document.bytes();
     transfer.fileAfter = transfer.fileBefore;
@@ -63,8 +63,8 @@ ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::S
     transfer.registryAfter = transfer.registryBefore;
 
     const std::string key = ConfigValues::sectionKey(ConfigValues::encode(name.trimmed()));
-    const ConfigTables::Section *inFile = m.m_tables.find(key);
-    const ConfigTables::Section *inRegistry = registry.m_tables.find(key);
+    const ConfigTables::Section *inFile = m.m_records.tables().find(key);
+    const ConfigTables::Section *inRegistry = registry.tables().find(key);
     const bool fileHas = inFile && inFile->isShare();
     const bool registryHas = inRegistry && inRegistry->isShare();
     if (to == Share::StoredInRegistry) {
@@ -79,7 +79,7 @@ ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::S
                 fail(Messages::tr("The share \"%1\" sets \"%2\", which the registry cannot hold.")
                          .arg(name, ConfigValues::decode(parameter.key)));
         }
-        ConfigWriter writer(m.m_document, m.m_tables);
+        ConfigWriter writer(m.m_document, m.m_records.tables());
         writer.removeSection(*inFile);
         writer.finish();
         transfer.fileAfter = m.m_document.text();
@@ -96,17 +96,17 @@ ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::S
             fail(Messages::tr("The registry has no share \"%1\".").arg(name));
         if (fileHas)
             fail(Messages::tr("smb.conf holds a share \"%1\" already.").arg(name));
-        ConfigWriter writer(m.m_document, m.m_tables);
+        ConfigWriter writer(m.m_document, m.m_records.tables());
         writer.addSection(inRegistry->name,
-                          keyValues(RegistryConfig::parametersOf(registry.m_document, *inRegistry)));
+                          keyValues(RegistryConfig::parametersOf(registry.document(), *inRegistry)));
         writer.finish();
         transfer.fileAfter = m.m_document.text();
         m.m_document.discardEdits();
-        ConfigWriter registryWriter(registry.m_document, registry.m_tables);
+        ConfigWriter registryWriter(registry.document(), registry.tables());
         registryWriter.removeSection(*inRegistry);
         registryWriter.finish();
-        transfer.registryAfter = registry.m_document.text();
-        registry.m_document.discardEdits();
+        transfer.registryAfter = registry.document().text();
+        registry.document().discardEdits();
         transfer.summary =
             QStringLiteral("share %1 moved to smb.conf").arg(ConfigValues::decode(inRegistry->name));
     }
@@ -155,7 +155,7 @@ ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::Unused
         std::string text(m.m_document.text(line));
         return text.empty() || text.back() != '\n' ? text + ending : text;
     };
-    if (const ConfigTables::Section *global = m.m_tables.global()) {
+    if (const ConfigTables::Section *global = m.m_records.tables().global()) {
         for (const ConfigTables::Occurrence &run : global->occurrences) {
             for (std::size_t line = run.header == ConfigTables::noHeader ? 0 : run.header + 1;
                  line < run.end && line < m.m_document.readLines(); ++line) {
@@ -188,7 +188,7 @@ ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::Unused
     }
     // Shares: into the registry, except those it defines already and those that include files,
     // which stay in smb.conf as they are.
-    for (const ConfigTables::Section &section : m.m_tables.sections()) {
+    for (const ConfigTables::Section &section : m.m_records.tables().sections()) {
         if (!section.isShare())
             continue;
         const std::vector<RegistryConfig::Parameter> parameters =

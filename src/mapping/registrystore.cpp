@@ -2,7 +2,6 @@
 
 #include "configfailure.h"
 #include "configfileinstaller.h"
-#include "configmapper.h"
 #include "registryconfig.h"
 
 #include <QCoreApplication>
@@ -26,7 +25,7 @@ QString decoded(const std::string &bytes)
 RegistryStore::RegistryStore(const QString &netProgram, const QString &configPath)
     : m_net(netProgram, configPath)
     , m_configPath(configPath)
-    , m_mapper(std::make_unique<ConfigMapper>(m_document, configPath))
+    , m_records(m_document)
 {
 }
 

@@ -2,14 +2,13 @@
 
 #include "configdocument.h"
 #include "netconf.h"
+#include "recordmapper.h"
 
 #include <QString>
 
 #include <memory>
 #include <stdexcept>
 #include <string>
-
-class ConfigMapper;
 
 // A change of the registry failed and putting it back as it was failed too: the registry is
 // left changed, which the message says, with the history's version that holds it.
@@ -20,7 +19,7 @@ public:
 };
 
 // Samba's registry configuration as Shareward edits it: the text "net conf list" gave, read
-// into a document whose records a mapper of its own reads and writes like smb.conf's; and
+// into a document whose records are read and written like smb.conf's; and
 // the changes, made with net conf and put back as they were when one step fails.
 class RegistryStore
 {
@@ -36,7 +35,8 @@ public:
     void load(std::string listed);
     const std::string &text() const { return m_text; }
     ConfigDocument &document() { return m_document; }
-    ConfigMapper &mapper() { return *m_mapper; }
+    RecordMapper &records() { return m_records; }
+    const RecordMapper &records() const { return m_records; }
 
     // Throws ConfigChangedError when the registry is no longer what was loaded.
     void checkUnchanged() const;
@@ -61,5 +61,5 @@ private:
     QString m_configPath;
     std::string m_text;
     ConfigDocument m_document;
-    std::unique_ptr<ConfigMapper> m_mapper;
+    RecordMapper m_records;
 };
