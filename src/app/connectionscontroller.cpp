@@ -41,7 +41,7 @@ ConnectionsController::ConnectionsController(ConnectionsView *view, const Progra
     , m_view(view)
     , m_window(window)
     , m_programs(programs)
-    , m_smbcontrol(programs.smbcontrol)
+    , m_smbcontrol(programs.smbcontrol, configPath)
     , m_configPath(configPath)
     , m_sharePaths(sharePaths)
     , m_refreshAction(new QAction(tr("&Refresh"), window))
@@ -127,7 +127,7 @@ void ConnectionsController::refreshSoon()
 
 void ConnectionsController::start()
 {
-    const SmbStatus reader(m_programs.smbstatus);
+    const SmbStatus reader(m_programs.smbstatus, m_configPath);
     const SmbStatus::SharePaths shares = m_sharePaths ? m_sharePaths() : SmbStatus::SharePaths();
     const QString systemctl = m_programs.systemctl;
     ++m_started;

@@ -7,10 +7,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-ServiceCommands::ServiceCommands(const QString &systemctl, const QString &smbcontrol, QWidget *window)
+ServiceCommands::ServiceCommands(const QString &systemctl, const QString &smbcontrol,
+                                 const QString &configPath, QWidget *window)
     : QObject(window)
     , m_systemctl(systemctl)
-    , m_smbcontrol(smbcontrol)
+    , m_smbcontrol(smbcontrol, configPath)
     , m_window(window)
 {
 }

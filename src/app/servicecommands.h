@@ -20,7 +20,9 @@ class ServiceCommands : public QObject
     Q_OBJECT
 
 public:
-    ServiceCommands(const QString &systemctl, const QString &smbcontrol, QWidget *window);
+    // configPath: the smb.conf whose daemons smbcontrol tells to reload.
+    ServiceCommands(const QString &systemctl, const QString &smbcontrol, const QString &configPath,
+                    QWidget *window);
 
     const SystemCtl &systemctl() const { return m_systemctl; }
 

@@ -308,7 +308,8 @@ void CommandLineTool::prepare(ConfigMapper &mapper) const
 void CommandLineTool::reloadSamba()
 {
     // smbd also notices a changed registry by itself, at its next look.
-    const SmbControl::Result reload = SmbControl().reloadConfig(QStringLiteral("smbd"));
+    const SmbControl::Result reload =
+        SmbControl(SmbControl::defaultProgram(), m_config).reloadConfig(QStringLiteral("smbd"));
     if (!reload.succeeded)
         fail(Success, QStringLiteral("smbd reload-config: %1").arg(reload.errorText));
 }

@@ -186,13 +186,16 @@ StatusCommand::StatusCommand(CommandLineTool &tool)
 {
 }
 
-int StatusCommand::readStatus(ServerStatus &status)
+int StatusCommand::readStatus(ServerStatus &status, QStringList *shareNames)
 {
-    return m_tool.read([&status](const SambaSettings &, const QList<Share> &shares) {
+    return m_tool.read([this, &status, shareNames](const SambaSettings &, const QList<Share> &shares) {
         SmbStatus::SharePaths paths;
-        for (const Share &share : shares)
+        for (const Share &share : shares) {
             paths << qMakePair(share.name(), share.path());
-        status = SmbStatus().read(paths);
+            if (shareNames)
+                shareNames->append(share.name());
+        }
+        status = SmbStatus(SmbStatus::defaultProgram(), m_tool.configPath()).read(paths);
         return int(CommandLineTool::Success);
     });
 }
@@ -245,7 +248,7 @@ int StatusCommand::disconnect(const QStringList &arguments)
         || value.startsWith(QLatin1Char('-')))
         return m_tool.fail(CommandLineTool::UsageError,
                            QStringLiteral("usage: disconnect --pid PID | --share NAME"));
-    const SmbControl smbcontrol;
+    const SmbControl smbcontrol(SmbControl::defaultProgram(), m_tool.configPath());
     QString action;
     if (byPid) {
         bool number = false;
@@ -259,8 +262,17 @@ int StatusCommand::disconnect(const QStringList &arguments)
             return m_tool.fail(CommandLineTool::Failure, status.error);
         QStringList users;
         for (const ServerSession &session : status.sessions) {
-            if (session.pid == value)
-                users << QStringLiteral("%1 from %2").arg(session.user, session.machine);
+            if (session.pid != value)
+                continue;
+            // In a cluster smbstatus lists every node's sessions; smbcontrol would take the number
+            // for a process of this node.
+            if (session.onClusterNode())
+                return m_tool.fail(CommandLineTool::Failure,
+                                   QStringLiteral("process %1 is one of cluster node %2, whose processes "
+                                                  "disconnect --pid does not end; run smbcontrol %2:%1 "
+                                                  "shutdown to end it")
+                                       .arg(value, session.vnn));
+            users << QStringLiteral("%1 from %2").arg(session.user, session.machine);
         }
         if (users.isEmpty())
             return m_tool.fail(CommandLineTool::Failure,
@@ -268,6 +280,21 @@ int StatusCommand::disconnect(const QStringList &arguments)
         action = QStringLiteral("end smbd process %1 and its sessions (%2)")
                      .arg(value, users.join(QStringLiteral(", ")));
     } else {
+        // smbcontrol's close-share takes "*" for every share.
+        if (value == QLatin1String("*"))
+            return m_tool.fail(CommandLineTool::UsageError,
+                               QStringLiteral("--share needs the name of one share, not '*'"));
+        // A share of the --config file, or one in use (a user's [homes] share goes by the user's name).
+        ServerStatus status;
+        QStringList names;
+        if (const int code = readStatus(status, &names); code != CommandLineTool::Success)
+            return code;
+        for (const ServerConnection &connection : qAsConst(status.connections))
+            names << connection.share;
+        if (!names.contains(value, Qt::CaseInsensitive))
+            return m_tool.fail(CommandLineTool::Failure,
+                               QStringLiteral("%1 has no share %2, and no client uses one of that name")
+                                   .arg(m_tool.configPath(), value));
         action = QStringLiteral("close every connection to share %1").arg(value);
     }
     if (m_tool.isDryRun()) {

@@ -19,7 +19,8 @@ public:
 private:
     // What smbstatus reports, open files under the shares of the --config file; an exit code
     // other than Success when the file cannot be read.
-    int readStatus(ServerStatus &status);
+    // The status, and the names of the --config file's shares when shareNames is given.
+    int readStatus(ServerStatus &status, QStringList *shareNames = nullptr);
 
     CommandLineTool &m_tool;
 };

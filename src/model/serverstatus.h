@@ -19,6 +19,11 @@ struct ServerSession
     QString encryption; // "-" or the cipher
     QString signing; // "-" or the algorithm
     QDateTime connectedSince; // of its first share connection; invalid when unknown
+    // The cluster node of that process (CTDB's vnn); NonClusterVnn outside a cluster.
+    QString vnn;
+    static constexpr const char *NonClusterVnn = "4294967295";
+    // The process runs on a node of a cluster, where a process number alone names no process.
+    bool onClusterNode() const { return !vnn.isEmpty() && vnn != QLatin1String(NonClusterVnn); }
 };
 
 struct ServerConnection // a share in use (a tree connect)

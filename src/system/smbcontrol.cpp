@@ -28,8 +28,9 @@ bool namesFailure(const QString &output)
 
 } // namespace
 
-SmbControl::SmbControl(const QString &program)
+SmbControl::SmbControl(const QString &program, const QString &configPath)
     : m_program(program)
+    , m_configPath(configPath)
 {
 }
 
@@ -86,7 +87,8 @@ SmbControl::Result SmbControl::classify(const ProcessResult &run, const QString 
 SmbControl::Result SmbControl::run(const QStringList &arguments) const
 {
     // "--": a share or process named like an option is an operand.
-    ProcessRunner runner(m_program, QStringList{QStringLiteral("--")} + arguments);
+    ProcessRunner runner(m_program,
+                         QStringList{QStringLiteral("-s"), m_configPath, QStringLiteral("--")} + arguments);
     runner.setTimeLimit(m_timeLimitMs);
     return classify(runner.run(), m_program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
 }

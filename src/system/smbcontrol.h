@@ -6,8 +6,9 @@
 
 // Sends messages to running Samba daemons through smbcontrol: reload-config, which makes them
 // read smb.conf again with every client staying connected, and the messages that end
-// connections. Each run gets 15 s. The program is found through PATH unless given with a
-// path; tests pass a fake one.
+// connections. Each run gets 15 s. smbcontrol is told the smb.conf (-s), whose lock and pid
+// directories lead it to the daemons of that configuration. The program is Debian's unless
+// given; tests pass a fake one.
 class SmbControl
 {
 public:
@@ -18,9 +19,11 @@ public:
         QString errorText;
     };
 
-    explicit SmbControl(const QString &program = defaultProgram());
+    explicit SmbControl(const QString &program = defaultProgram(),
+                        const QString &configPath = QStringLiteral("/etc/samba/smb.conf"));
 
     static QString defaultProgram(); // SystemPrograms::smbcontrol()
+    QString configPath() const { return m_configPath; }
     void setTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
 
     // "smbcontrol DESTINATION reload-config"; destination "smbd", "nmbd" or a process id.
@@ -38,5 +41,6 @@ private:
     Result run(const QStringList &arguments) const;
 
     QString m_program;
+    QString m_configPath;
     int m_timeLimitMs = 15000;
 };

@@ -130,8 +130,9 @@ ServerStatus unreadable(const QString &error)
 
 } // namespace
 
-SmbStatus::SmbStatus(const QString &program)
+SmbStatus::SmbStatus(const QString &program, const QString &configPath)
     : m_program(program)
+    , m_configPath(configPath)
 {
 }
 
@@ -142,7 +143,7 @@ QString SmbStatus::defaultProgram()
 
 ServerStatus SmbStatus::read(const SharePaths &shares) const
 {
-    ProcessRunner runner(m_program, {QStringLiteral("--json")});
+    ProcessRunner runner(m_program, {QStringLiteral("-s"), m_configPath, QStringLiteral("--json")});
     runner.setTimeLimit(m_timeLimitMs);
     const ProcessResult run = runner.run();
     if (!run.exitedNormally())
@@ -189,6 +190,7 @@ ServerStatus SmbStatus::parse(const QByteArray &json, const SharePaths &shares, 
         ServerSession session;
         session.id = it.key();
         session.pid = pidOf(entry);
+        session.vnn = text(entry.value(QLatin1String("server_id")).toObject(), "vnn");
         session.user = text(entry, "username");
         session.group = text(entry, "groupname");
         session.machine = text(entry, "remote_machine");

@@ -13,8 +13,9 @@
 // "smbstatus --json" (Samba 4.17 and later). smbstatus exits 0 even when smbd does not run:
 // before smbd first ran on its lock directory it prints empty lists and says so on standard
 // error ("locking.tdb not initialised"); after smbd stopped it prints empty lists and nothing
-// else, which reads as a server nobody uses. Each run gets 10 s. The program is found through
-// PATH unless given with a path; tests pass a fake one.
+// else, which reads as a server nobody uses. Each run gets 10 s. smbstatus is told the
+// smb.conf (-s), whose lock directory holds the status it reads. The program is Debian's
+// unless given; tests pass a fake one.
 class SmbStatus
 {
 public:
@@ -23,7 +24,8 @@ public:
     // The account name of a uid; the number when there is none.
     using UserNames = std::function<QString(uint uid)>;
 
-    explicit SmbStatus(const QString &program = defaultProgram());
+    explicit SmbStatus(const QString &program = defaultProgram(),
+                       const QString &configPath = QStringLiteral("/etc/samba/smb.conf"));
 
     static QString defaultProgram(); // SystemPrograms::smbstatus()
     void setTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
@@ -40,5 +42,6 @@ public:
 
 private:
     QString m_program;
+    QString m_configPath;
     int m_timeLimitMs = 10000;
 };

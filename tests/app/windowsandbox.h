@@ -34,6 +34,8 @@ const char *const baseConfig = "# Shareward test server\n"
 // options and operands alone (the exact command lines are checked in the tests of src/system).
 const QByteArray dropEndOfOptions =
     "for argument do shift; [ \"$argument\" = -- ] || set -- \"$@\" \"$argument\"; done\n";
+// Drops the "-s SMB.CONF" that smbcontrol and smbstatus are given first.
+const QByteArray dropConfiguration = "[ \"$1\" = -s ] && shift 2\n";
 
 // A configuration directory with the fake programs beside it.
 class Sandbox
@@ -73,7 +75,7 @@ public:
                "echo 'Builtin modules:'\necho '   vfs_default vfs_posixacl auth_sam'\n");
         script(
             QStringLiteral("smbcontrol"),
-            dropEndOfOptions
+            dropConfiguration + dropEndOfOptions
                 + "echo \"smbcontrol $*\" >> @DIR@/log\n"
                   "if grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null; then echo \"Can't find pid for destination "
                   "'$1'\" >&2; exit 1; fi\n"
@@ -81,11 +83,12 @@ public:
         // smbstatus --json prints the status a test wrote; without one it answers as for a smbd
         // that never ran.
         script(QStringLiteral("smbstatus"),
-               "echo \"smbstatus $*\" >> @DIR@/log\n"
-               "if [ -f @DIR@/status.json ]; then cat @DIR@/status.json; exit 0; fi\n"
-               "echo '{\"sessions\": {}, \"tcons\": {}}'\n"
-               "echo '@DIR@/lock/locking.tdb not initialised' >&2\n"
-               "echo 'This is normal if an SMB client has never connected to your server.' >&2\n");
+               dropConfiguration
+                   + "echo \"smbstatus $*\" >> @DIR@/log\n"
+                     "if [ -f @DIR@/status.json ]; then cat @DIR@/status.json; exit 0; fi\n"
+                     "echo '{\"sessions\": {}, \"tcons\": {}}'\n"
+                     "echo '@DIR@/lock/locking.tdb not initialised' >&2\n"
+                     "echo 'This is normal if an SMB client has never connected to your server.' >&2\n");
         // Log how many sections smb.conf has at each call: the file is written first.
         for (const char *name : {"pdbedit", "smbpasswd", "net"})
             script(QLatin1String(name),

@@ -1181,9 +1181,9 @@ void TestCli::missingModules()
 namespace {
 
 // A directory of stand-ins named in the environment: smbstatus prints the captured status of carol in
-// [projects] and dave in [team] (or, with a file "down", only what it says without smbd),
-// systemctl finds smbd active and nmbd not, smbcontrol logs its arguments to "calls" and fails
-// when there is a file "refuse". smb.conf names the two shares at their captured paths.
+// [projects] and dave in [team], dave's process on node 1 of a cluster (or, with a file "down",
+// only what it says without smbd), systemctl finds smbd active and nmbd not, smbcontrol logs its arguments to
+// "calls" and fails when there is a file "refuse". smb.conf names the two shares at their captured paths.
 struct FakeServer
 {
     QTemporaryDir dir;
@@ -1192,9 +1192,12 @@ struct FakeServer
     FakeServer()
     {
         const QByteArray path = QFile::encodeName(dir.path());
+        // dave's process is put on node 1 of a cluster, whose smbstatus lists every node's.
         install("smbstatus",
-                "[ -f " + path
-                    + "/down ] && { echo 'No locked files' >&2; exit 0; }\ncat '" SHAREWARD_SOURCE_DIR
+                "echo \"$*\" >" + path + "/smbstatus-arguments\n[ -f " + path
+                    + "/down ] && { echo 'No locked files' >&2; exit 0; }\n"
+                      "sed 's/\"pid\": \"73\", \"task_id\": \"0\", \"vnn\": \"4294967295\"/\"pid\": \"73\", "
+                      "\"task_id\": \"0\", \"vnn\": \"1\"/g' '" SHAREWARD_SOURCE_DIR
                       "/tests/system/data/smbstatus-sessions.json'\n");
         install("systemctl", "[ \"$*\" = 'is-active smbd' ] && exit 0\necho inactive\nexit 3\n");
         install("smbcontrol",
@@ -1267,6 +1270,10 @@ void TestCli::status()
             QStringLiteral("/tmp/shareward-capture.1vB1ml/srv/projects/report.txt projects read/delete 74"),
             QStringLiteral("/tmp/shareward-capture.1vB1ml/srv/team/held.txt team read/write 73")}));
 
+    // smbstatus reads the status of the --config file's smbd.
+    QCOMPARE(readFile(server.dir.filePath(QStringLiteral("smbstatus-arguments"))),
+             "-s " + QFile::encodeName(server.dir.filePath(QStringLiteral("smb.conf"))) + " --json\n");
+
     const ProcessRun text = server.run({QStringLiteral("status")});
     QCOMPARE(text.exitCode, 0);
     QVERIFY2(text.out.startsWith("smbd: active\nnmbd: inactive\n\nSessions:\n")
@@ -1288,21 +1295,37 @@ void TestCli::disconnect_data()
     QTest::addColumn<QByteArray>("calls");
     QTest::addColumn<QByteArray>("said");
     QTest::newRow("a session's process")
-        << "disconnect --pid 74" << false << 0 << QByteArray("-- 74 shutdown\n")
+        << "disconnect --pid 74" << false << 0 << QByteArray("-s @CONFIG@ -- 74 shutdown\n")
         << QByteArray("end smbd process 74 and its sessions (carol from 127.0.0.1)\n");
     QTest::newRow("a process serving no session")
         << "disconnect --pid 48" << false << 1 << QByteArray()
         << QByteArray("shareward-cli: no session is served by process 48\n");
     QTest::newRow("a share") << "disconnect --share team" << false << 0
-                             << QByteArray("-- smbd close-share team\n")
+                             << QByteArray("-s @CONFIG@ -- smbd close-share team\n")
                              << QByteArray("close every connection to share team\n");
     QTest::newRow("a dry run") << "--dry-run disconnect --share team" << false << 0 << QByteArray()
                                << QByteArray("would close every connection to share team\n");
     QTest::newRow("smbcontrol fails")
-        << "disconnect --share team" << true << 1 << QByteArray("-- smbd close-share team\n")
+        << "disconnect --share team" << true << 1 << QByteArray("-s @CONFIG@ -- smbd close-share team\n")
         << QByteArray(
                "shareward-cli: cannot close every connection to share team: Can't find pid for destination "
                "'smbd'\n");
+    // smbcontrol's "*" is every share.
+    QTest::newRow("every share") << "disconnect --share *" << false << 2 << QByteArray()
+                                 << QByteArray(
+                                        "shareward-cli: --share needs the name of one share, not '*'\n");
+    QTest::newRow("an unknown share")
+        << "disconnect --share nosuchshare" << false << 1 << QByteArray()
+        << QByteArray(
+               "shareward-cli: @CONFIG@ has no share nosuchshare, and no client uses one of that name\n");
+    // Names are case-insensitive, as Samba's.
+    QTest::newRow("a share in other case")
+        << "disconnect --share TEAM" << false << 0 << QByteArray("-s @CONFIG@ -- smbd close-share TEAM\n")
+        << QByteArray("close every connection to share TEAM\n");
+    QTest::newRow("a process of another cluster node")
+        << "disconnect --pid 73" << false << 1 << QByteArray()
+        << QByteArray("shareward-cli: process 73 is one of cluster node 1, whose processes disconnect --pid "
+                      "does not end; run smbcontrol 1:73 shutdown to end it\n");
 }
 
 // disconnect sends smbcontrol's messages; a pid smbstatus lists for no session is refused, so
@@ -1317,8 +1340,13 @@ void TestCli::disconnect()
         QVERIFY(writeFile(server.dir.filePath(QStringLiteral("refuse")), QByteArray()));
     const ProcessRun result = server.run(arguments.split(QLatin1Char(' ')));
     QCOMPARE(result.exitCode, exitCode);
-    QTEST(exitCode == 0 ? result.out : result.err, "said");
-    QTEST(readFile(server.dir.filePath(QStringLiteral("calls"))), "calls");
+    QFETCH(QByteArray, said);
+    QCOMPARE(exitCode == 0 ? result.out : result.err,
+             said.replace("@CONFIG@", QFile::encodeName(server.dir.filePath(QStringLiteral("smb.conf")))));
+    QFETCH(QByteArray, calls);
+    // smbcontrol is told the --config file.
+    QCOMPARE(readFile(server.dir.filePath(QStringLiteral("calls"))),
+             calls.replace("@CONFIG@", QFile::encodeName(server.dir.filePath(QStringLiteral("smb.conf")))));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -67,6 +67,7 @@ private Q_SLOTS:
     void message_data();
     void message();
     void standInFromEnvironment();
+    void configurationNamed();
     void hangingProgramStopsAtTimeLimit();
     void realSmbcontrolWithoutDaemon();
 
@@ -180,23 +181,29 @@ void TestSmbControl::message_data()
     QTest::addColumn<QString>("errorText"); // SMBCONTROL stands for the fake's path
 
     QTest::newRow("reload smbd") << Message::ReloadConfig << "smbd" << QString() << QByteArray("0")
-                                 << QByteArray() << QByteArray("--|smbd|reload-config|\n") << QString();
+                                 << QByteArray()
+                                 << QByteArray("-s|/etc/samba/smb.conf|--|smbd|reload-config|\n")
+                                 << QString();
     QTest::newRow("reload nmbd, not running")
         << Message::ReloadConfig << "nmbd" << QString() << QByteArray("1")
-        << QByteArray("Can't find pid for destination 'nmbd'\n") << QByteArray("--|nmbd|reload-config|\n")
+        << QByteArray("Can't find pid for destination 'nmbd'\n")
+        << QByteArray("-s|/etc/samba/smb.conf|--|nmbd|reload-config|\n")
         << "Can't find pid for destination 'nmbd'";
-    QTest::newRow("close share with blank") << Message::CloseShare << "smbd"
-                                            << "team files" << QByteArray("0") << QByteArray()
-                                            << QByteArray("--|smbd|close-share|team files|\n") << QString();
+    QTest::newRow("close share with blank")
+        << Message::CloseShare << "smbd"
+        << "team files" << QByteArray("0") << QByteArray()
+        << QByteArray("-s|/etc/samba/smb.conf|--|smbd|close-share|team files|\n") << QString();
     QTest::newRow("close share, silent failure")
         << Message::CloseShare << "99999"
-        << "x" << QByteArray("1") << QByteArray() << QByteArray("--|99999|close-share|x|\n")
+        << "x" << QByteArray("1") << QByteArray()
+        << QByteArray("-s|/etc/samba/smb.conf|--|99999|close-share|x|\n")
         << "SMBCONTROL 99999 close-share x exited with code 1.";
     QTest::newRow("shutdown a pid") << Message::Shutdown << "4242" << QString() << QByteArray("0")
-                                    << QByteArray() << QByteArray("--|4242|shutdown|\n") << QString();
+                                    << QByteArray()
+                                    << QByteArray("-s|/etc/samba/smb.conf|--|4242|shutdown|\n") << QString();
     QTest::newRow("shutdown, no replies with exit 0")
         << Message::Shutdown << "4242" << QString() << QByteArray("0") << QByteArray("No replies received\n")
-        << QByteArray("--|4242|shutdown|\n") << "No replies received";
+        << QByteArray("-s|/etc/samba/smb.conf|--|4242|shutdown|\n") << "No replies received";
 }
 
 void TestSmbControl::message()
@@ -235,7 +242,18 @@ void TestSmbControl::standInFromEnvironment()
 
     QVERIFY(reload.succeeded);
     QVERIFY(closing.succeeded);
-    QCOMPARE(calls(), QByteArray("--|smbd|reload-config|\n--|smbd|close-share|data|\n"));
+    QCOMPARE(calls(),
+             QByteArray("-s|/etc/samba/smb.conf|--|smbd|reload-config|\n-s|/etc/samba/"
+                        "smb.conf|--|smbd|close-share|data|\n"));
+}
+
+// smbcontrol reaches the daemons of the smb.conf it is told, as -s names it.
+void TestSmbControl::configurationNamed()
+{
+    const SmbControl control(path(QStringLiteral("smbcontrol")), QStringLiteral("/srv/test/smb.conf"));
+    QCOMPARE(control.configPath(), QStringLiteral("/srv/test/smb.conf"));
+    QVERIFY(control.shutdown(QStringLiteral("4242")).succeeded);
+    QCOMPARE(calls(), QByteArray("-s|/srv/test/smb.conf|--|4242|shutdown|\n"));
 }
 
 void TestSmbControl::hangingProgramStopsAtTimeLimit()

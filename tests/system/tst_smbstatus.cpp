@@ -83,8 +83,24 @@ private Q_SLOTS:
     void read_data();
     void read();
     void hangingProgramStops();
+    void sessionOnClusterNode();
     void systemUserName();
 };
+
+// The capture with carol's session on node 1 of a cluster, as clustered smbstatus lists every
+// node's sessions.
+void TestSmbStatus::sessionOnClusterNode()
+{
+    QByteArray json = capturedStatus();
+    const QByteArray carol = "\"server_id\": {\"pid\": \"74\", \"task_id\": \"0\", \"vnn\": \"4294967295\"";
+    QVERIFY(json.contains(carol));
+    json.replace(carol, QByteArray(carol).replace("4294967295", "1"));
+    const ServerStatus status = SmbStatus::parse(json, capturedShares(), fakeUserName);
+    QCOMPARE(status.sessions.size(), 2);
+    QCOMPARE(status.sessions.at(0).vnn, QStringLiteral("1"));
+    QVERIFY(status.sessions.at(0).onClusterNode());
+    QVERIFY(!status.sessions.at(1).onClusterNode());
+}
 
 void TestSmbStatus::parsesCapturedSessions()
 {
@@ -96,6 +112,9 @@ void TestSmbStatus::parsesCapturedSessions()
     QCOMPARE(carol.user, QStringLiteral("carol"));
     QCOMPARE(carol.id, QStringLiteral("2659801305"));
     QCOMPARE(carol.pid, QStringLiteral("74"));
+    // Outside a cluster smbstatus names no node: the vnn is 2^32 - 1.
+    QCOMPARE(carol.vnn, QStringLiteral("4294967295"));
+    QVERIFY(!carol.onClusterNode());
     QCOMPARE(carol.group, QStringLiteral("users"));
     QCOMPARE(carol.machine, QStringLiteral("127.0.0.1"));
     QCOMPARE(carol.address, QStringLiteral("127.0.0.1"));
@@ -285,8 +304,10 @@ void TestSmbStatus::read()
     QVERIFY(writeFile(dir.filePath(QStringLiteral("stderr")), err));
     QVERIFY(writeFile(dir.filePath(QStringLiteral("answer")), answer));
 
-    const ServerStatus status = SmbStatus(program).read(capturedShares());
-    QCOMPARE(readFile(dir.filePath(QStringLiteral("calls"))), QByteArray("--json|\n"));
+    // -s: the status of the smbd of that smb.conf, in its lock directory.
+    const ServerStatus status =
+        SmbStatus(program, QStringLiteral("/srv/test/smb.conf")).read(capturedShares());
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("calls"))), QByteArray("-s|/srv/test/smb.conf|--json|\n"));
     QTEST(status.running, "running");
     QFETCH(QString, error);
     QCOMPARE(status.error, error.replace(QLatin1String("%1"), program));

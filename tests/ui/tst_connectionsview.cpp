@@ -29,7 +29,8 @@ ServerSession session(const char *id, const char *pid, const char *user, const c
             QStringLiteral("SMB3_11"),
             QStringLiteral("-"),
             QStringLiteral("AES-128-GMAC"),
-            since};
+            since,
+            QLatin1String(ServerSession::NonClusterVnn)};
 }
 
 ServerConnection connection(const char *share, const char *pid, const char *sessionId, const char *user,
