@@ -1,19 +1,46 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Shareward needs to build, run and test.
+# install-deps.sh [--tests] [--list]
+#
+# Installs the Debian 12 packages Shareward needs to build and run (scripts/run.sh, on the
+# administrator's server); with --tests also those the tests and the package check need
+# (scripts/test.sh, CI).
 # Idempotent: packages already present are left alone and apt is not touched.
 set -euo pipefail
 
+# To build (the whole tree is configured, its tests included) and to run, under Xvfb where
+# there is no display.
 packages=(
   build-essential cmake pkg-config
-  qtbase5-dev qttools5-dev-tools
-  samba samba-common-bin samba-vfs-modules winbind ctdb
-  xvfb xauth
-  smbclient strace xdotool x11-utils iproute2
-  acl libdtl-dev nettle-dev man-db
-  clang libclang-rt-14-dev
-  qttools5-dev qttranslations5-l10n python3
-  pkexec file desktop-file-utils appstream dpkg-dev lintian
+  qtbase5-dev qttools5-dev qttools5-dev-tools qttranslations5-l10n
+  libdtl-dev nettle-dev python3
+  samba samba-common-bin samba-vfs-modules winbind pkexec
+  xvfb
 )
+# What only the tests use: a clustered registry, clients of the test servers, the window's
+# drivers, the sanitizer build and the Debian package's checks.
+test_packages=(
+  ctdb smbclient
+  strace xdotool x11-utils xauth iproute2 acl man-db
+  clang libclang-rt-14-dev
+  file desktop-file-utils appstream dpkg-dev lintian
+)
+
+list=0
+for argument in "$@"; do
+  case $argument in
+  --tests) packages+=("${test_packages[@]}") ;;
+  # Prints the packages, one a line, and installs nothing.
+  --list) list=1 ;;
+  *)
+    echo "usage: $0 [--tests] [--list]" >&2
+    exit 2
+    ;;
+  esac
+done
+if [ "$list" -eq 1 ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -23,7 +23,8 @@ output=$(realpath -m "${1:-build-package}")
 build=${from:-$output/build}
 mkdir -p "$output"
 
-bash scripts/install-deps.sh
+# dpkg-dev and lintian are among the test tools.
+bash scripts/install-deps.sh --tests
 
 # Debian's hardening flags (fortify, stack protector, relro, now), as a Debian build gets them.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
