@@ -868,6 +868,10 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
         <translation>Fehler</translation>
     </message>
     <message>
+        <source>smbd process %1 runs on cluster node %2. End it on that node.</source>
+        <translation>Der smbd-Prozess %1 läuft auf dem Cluster-Knoten %2. Beenden Sie ihn auf diesem Knoten.</translation>
+    </message>
+    <message>
         <source>smbd process %1 was not ended.
 %2</source>
         <translation>Der smbd-Prozess %1 wurde nicht beendet.

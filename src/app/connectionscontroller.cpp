@@ -225,6 +225,17 @@ void ConnectionsController::disconnectClient(const QString &pid)
     bool number = false;
     if (pid.toUInt(&number) == 0 || !number)
         return;
+    // In a cluster smbstatus lists every node's sessions; smbcontrol would take the number for a
+    // process of this node.
+    for (const ServerSession &session : qAsConst(m_status.sessions)) {
+        if (session.pid == pid && session.onClusterNode()) {
+            QMessageBox::critical(
+                m_window, tr("Error"),
+                tr("smbd process %1 runs on cluster node %2. End it on that node.").arg(pid, session.vnn),
+                QMessageBox::Ok);
+            return;
+        }
+    }
     const SmbControl::Result result = whileBusy(m_window, tr("Disconnecting the client..."),
                                                 [this, pid] { return m_smbcontrol.shutdown(pid); });
     if (!result.succeeded) {

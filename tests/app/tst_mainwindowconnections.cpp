@@ -98,6 +98,7 @@ private slots:
     void smbdStoppedLooksIdle();
     void refreshOnF5();
     void timerOnlyWhileShown();
+    void disconnectOnOtherClusterNode();
     void commands_data();
     void commands();
     void deleteShareInUse_data();
@@ -231,6 +232,30 @@ void TestMainWindowConnections::timerOnlyWhileShown()
     const int count = runs(sandbox, read);
     QTest::qWait(400);
     QCOMPARE(runs(sandbox, read), count);
+}
+
+// A session smbstatus lists on another node of a cluster is not ended by its process number here.
+void TestMainWindowConnections::disconnectOnOtherClusterNode()
+{
+    Sandbox sandbox;
+    sandbox.setSmbdActive(true);
+    sandbox.setServerStatus(statusJson(true, true)
+                                .replace(R"("11": {"server_id": {"pid": "4001"})",
+                                         R"("11": {"server_id": {"pid": "4001", "vnn": "2"})"));
+    MainWindow window(sandbox.environment());
+    window.initialLoad();
+    child<QTabWidget>(window, "tabWidget")->setCurrentIndex(2);
+    QVERIFY(refreshed(window));
+    child<QTableView>(window, "tableSessions")->selectRow(0); // alice's
+    sandbox.clearLog();
+
+    BoxDriver boxes({QStringLiteral("Disconnect")});
+    child<QPushButton>(window, "pushButtonDisconnect")->click();
+    QTRY_COMPARE(boxes.seen(), 2);
+    QCOMPARE(boxes.last().title, QStringLiteral("Error"));
+    QCOMPARE(boxes.last().text,
+             QStringLiteral("smbd process 4001 runs on cluster node 2. End it on that node."));
+    QCOMPARE(sandbox.log().filter(QRegularExpression(QStringLiteral("^smbcontrol"))), QStringList());
 }
 
 void TestMainWindowConnections::commands_data()
