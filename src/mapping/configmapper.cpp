@@ -16,7 +16,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <future>
 #include <stdexcept>
 
 namespace {
@@ -166,7 +165,7 @@ std::string ConfigMapper::registryText() const
 
 QString ConfigMapper::registryHistoryFile(const QString &configPath)
 {
-    return QStringLiteral("registry:") + ConfigHistory::fileKey(configPath);
+    return SaveTransaction::registryHistoryFile(configPath);
 }
 
 QString ConfigMapper::registryHistoryFile() const
@@ -291,42 +290,29 @@ QStringList ConfigMapper::modulesAdded(const SambaSettings &settings, const QLis
     return added;
 }
 
-void ConfigMapper::checkUnchanged() const
+SaveTransaction::Target ConfigMapper::saveTarget() const
 {
-    checkUnchanged(m_document.bytes());
+    SaveTransaction::Target target;
+    target.path = m_path;
+    target.testparmProgram = m_testparmProgram;
+    target.lockDirectory = m_lockDirectory;
+    target.lockTimeoutMs = m_lockTimeoutMs;
+    target.lockHeldByCaller = m_lockHeldByCaller;
+    target.history = m_history;
+    target.program = m_program;
+    return target;
 }
 
-void ConfigMapper::checkUnchanged(const std::string &loaded) const
+void ConfigMapper::begin(SaveTransaction &transaction, const QString &refusal)
 {
-    // Another editor may have changed smb.conf since it was loaded; writing our document
-    // over it would silently undo that.
-    bool same = false;
-    QString error;
-    if (!ConfigFileInstaller::holds(m_path, loaded, same, error))
-        fail(Messages::tr("Can't read %1: %2.").arg(m_path, error));
-    if (!same)
-        throw ConfigChangedError(changedText().toStdString());
-}
-
-QString ConfigMapper::changedText() const
-{
-    // A Shareward that changed the file recorded what it installed: named, the administrator
-    // knows whose edit to look at before reloading.
-    if (m_history) {
-        const ConfigHistory::Version newest = m_history->versions(historyFile()).value(0);
-        std::string bytes;
-        bool same = false;
-        QString error;
-        if (newest.number > 0 && newest.summary != ConfigHistory::outsideChangeSummary()
-            && m_history->read(newest.number, bytes) && ConfigFileInstaller::holds(m_path, bytes, same, error)
-            && same)
-            return Messages::tr(
-                       "smb.conf was changed by %1 (%2, at %3) after it was loaded. Reload it before "
-                       "saving.")
-                .arg(newest.program, newest.user,
-                     newest.time.toLocalTime().toString(QStringLiteral("HH:mm:ss")));
-    }
-    return ConfigChangedError::fileChangedText();
+    if (m_stale)
+        throw std::logic_error("smb.conf must be loaded again after a save that did not read it back");
+    transaction.lock(refusal);
+    if (m_loaded)
+        transaction.checkUnchanged(m_document.bytes());
+    m_outcome = SaveTransaction::Outcome();
+    m_lastChanges = ConfigChanges();
+    m_replacedText.clear();
 }
 
 void ConfigMapper::setHistory(ConfigHistory *history, const QString &program)
@@ -335,27 +321,18 @@ void ConfigMapper::setHistory(ConfigHistory *history, const QString &program)
     m_program = program;
 }
 
-QString ConfigMapper::historyFile() const
-{
-    return QFileInfo(m_path).absoluteFilePath();
-}
-
 void ConfigMapper::recordOutsideChange()
 {
-    recordOutsideChange(m_document.bytes());
-}
-
-void ConfigMapper::recordOutsideChange(const std::string &loaded)
-{
-    m_historyError.clear();
-    if (m_history && m_loaded && !m_history->recordOutsideChange(historyFile(), loaded, m_program))
-        m_historyError = m_history->errorString();
+    m_outcome.historyError.clear();
+    if (m_loaded)
+        SaveTransaction(saveTarget(), m_outcome).recordOutsideChange(m_document.bytes());
 }
 
 ConfigMapper::Preview ConfigMapper::preview(const SambaSettings &settings, const QList<Share> &shares)
 {
+    SaveTransaction transaction(saveTarget(), m_outcome);
     if (m_loaded)
-        checkUnchanged();
+        transaction.checkUnchanged(m_document.bytes());
     Preview preview;
     preview.current = m_document.bytes();
     if (!applyRecords(settings, shares)) {
@@ -370,124 +347,19 @@ ConfigMapper::Preview ConfigMapper::preview(const SambaSettings &settings, const
     // resolve alike; with the registry's change, the whole configuration Samba would read.
     try {
         preview.verdict = registry != registryCurrent()
-            ? judgeWithRegistry(RegistryConfig::effectiveText(m_registryUse, preview.proposed, registry),
-                                registry)
-            : judge(preview.proposed);
+            ? transaction.judgeWithRegistry(
+                RegistryConfig::effectiveText(m_registryUse, preview.proposed, registry), registry)
+            : transaction.judge(preview.proposed);
     } catch (const Refusal &refusal) {
         preview.verdict = refusal.verdict;
     }
     return preview;
 }
 
-ConfigMapper::Refusal::Refusal(const TestParmResult &result)
-    : std::runtime_error(message(result).toStdString())
-    , verdict(result)
-{
-}
-
-QString ConfigMapper::Refusal::message(const TestParmResult &result)
-{
-    if (result.status == TestParmResult::Failed) {
-        return QStringList{Messages::tr("Failed to run testparm."),
-                           Messages::tr("Samba configuration will not be saved."), result.output}
-            .join(QLatin1Char('\n'));
-    }
-    return QStringList{Messages::tr("Samba configuration file contains errors."),
-                       Messages::tr("Samba configuration will not be saved."),
-                       Messages::tr("testparm output is:"), result.output}
-        .join(QLatin1Char('\n'));
-}
-
-TestParmResult ConfigMapper::judge(const std::string &text) const
-{
-    ConfigFileInstaller installer(m_path);
-    if (!installer.open() || !installer.write(text)) {
-        TestParmResult failed;
-        failed.status = TestParmResult::Failed;
-        failed.output = installer.errorString();
-        throw Refusal(failed);
-    }
-    TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
-    installer.discard();
-    if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
-        throw Refusal(result);
-    return result;
-}
-
-TestParmResult ConfigMapper::judgeWithRegistry(const std::string &effective,
-                                               const std::string &registry) const
-{
-    TestParmResult verdict = judge(effective);
-    const std::string said = verdict.output.toStdString();
-    if (!RegistryConfig::unknownParameter(said, registry).empty()
-        || !RegistryConfig::globalInShare(said, registry).empty()) {
-        verdict.status = TestParmResult::Errors;
-        throw Refusal(verdict);
-    }
-    return verdict;
-}
-
-void ConfigMapper::install(const std::string &text, const QString &summary, const std::string &loaded)
-{
-    ConfigFileInstaller installer(m_path);
-    if (!installer.open() || !installer.writeData(text))
-        fail(installer.errorString() + QLatin1Char(' ') + Messages::tr("No data will be saved."));
-
-    // testparm reads the file while it goes to disk and the history keeps the file it replaces
-    // (first, so that the history has no gaps).
-    auto synced = std::async(std::launch::async, [this, &installer, &loaded] {
-        const bool done = installer.sync();
-        recordOutsideChange(loaded);
-        return done;
-    });
-    const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
-    if (!synced.get()) {
-        installer.discard();
-        fail(installer.errorString() + QLatin1Char(' ') + Messages::tr("No data will be saved."));
-    }
-    if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors) {
-        installer.discard();
-        throw Refusal(result);
-    }
-    // A change made while testparm was checking must not be lost either.
-    if (m_loaded) {
-        try {
-            checkUnchanged(loaded);
-        } catch (...) {
-            installer.discard();
-            throw;
-        }
-    }
-    if (!installer.install())
-        fail(installer.errorString());
-    m_installed = true;
-
-    if (m_history && !m_history->record(historyFile(), text, summary, m_program) && m_historyError.isEmpty())
-        m_historyError = m_history->errorString();
-}
-
-void ConfigMapper::beginInstall(ConfigFileLock &lock, const QString &refusal)
-{
-    if (m_stale)
-        throw std::logic_error("smb.conf must be loaded again after a save that did not read it back");
-    // Saves of one file wait for each other, whichever program makes them.
-    if (!m_lockHeldByCaller && !lock.acquire(m_lockTimeoutMs))
-        fail(lock.errorString() + QLatin1Char(' ') + refusal);
-    // What killed saves left beside the file.
-    ConfigFileInstaller::removeAbandoned(m_path);
-    if (m_loaded)
-        checkUnchanged();
-    m_historyError.clear();
-    m_lastChanges = ConfigChanges();
-    m_replacedText.clear();
-    m_installed = false;
-    m_registryChanged = false;
-}
-
 void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
 {
-    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
-    beginInstall(lock, Messages::tr("No data will be saved."));
+    SaveTransaction transaction(saveTarget(), m_outcome);
+    begin(transaction, Messages::tr("No data will be saved."));
     // Samba reads both: a change here could be undone there, unseen.
     if (m_registryUse != RegistryConfig::NotUsed && !m_registry)
         fail(Messages::tr("Samba also reads its registry configuration, which could not be read: %1 "
@@ -508,25 +380,19 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
         const std::string registry = m_registry->document().text();
         m_registry->document().discardEdits();
         const ConfigChanges changes = ConfigChanges::between(m_registry->text(), registry);
-        judgeWithRegistry(
+        transaction.judgeWithRegistry(
             RegistryConfig::effectiveText(m_registryUse, fileChanged ? text : m_document.bytes(), registry),
             registry);
-        listed = changeRegistry(*m_registry, registry, false);
+        listed = transaction.changeRegistry(*m_registry, registry, false);
         registrySummary = changes.summary();
         m_lastChanges = changes;
     }
     if (fileChanged) {
         m_lastChanges = ConfigChanges::between(m_document, m_records.tables(), text);
-        try {
-            install(text, m_lastChanges.summary(), m_document.bytes());
-        } catch (const std::runtime_error &error) {
-            if (!registryChanged)
-                throw;
-            m_registry->putBackAndFail(QString::fromStdString(error.what()), m_registryKept);
-        }
+        transaction.install(text, m_lastChanges.summary(), m_loaded ? &m_document.bytes() : nullptr);
     }
     if (registryChanged)
-        recordRegistry(listed, registrySummary);
+        transaction.recordRegistry(registrySummary);
     for (Share &share : shares)
         share.setOriginalName(share.name());
     if (!m_readsBack) {
@@ -550,47 +416,16 @@ void ConfigMapper::save(const SambaSettings &settings, QList<Share> &shares)
     m_records.adoptSaved(shares, Share::StoredInFile);
 }
 
-std::string ConfigMapper::changeRegistry(RegistryStore &store, const std::string &after, bool replace)
-{
-    m_registryKept = 0;
-    m_registryListed = false;
-    if (m_history) {
-        m_registryKept = m_history->recordOutsideChange(registryHistoryFile(), store.text(), m_program);
-        if (!m_registryKept && m_historyError.isEmpty())
-            m_historyError = m_history->errorString();
-    }
-    store.apply(after, replace, m_registryKept);
-    m_registryChanged = true;
-    // What net made of it, for the history and as the registry loaded after the save. The
-    // change is made: when net cannot list it now, it holds what was asked for.
-    try {
-        std::string listed = store.list();
-        m_registryListed = true;
-        return listed;
-    } catch (const std::runtime_error &error) {
-        if (m_history)
-            m_historyError = QString::fromStdString(error.what());
-        return after;
-    }
-}
-
-void ConfigMapper::recordRegistry(const std::string &listed, const QString &summary)
-{
-    if (m_history && m_registryListed && !m_history->record(registryHistoryFile(), listed, summary, m_program)
-        && m_historyError.isEmpty())
-        m_historyError = m_history->errorString();
-}
-
 void ConfigMapper::restore(const std::string &bytes, const QString &summary)
 {
-    ConfigFileLock lock(ConfigFileInstaller(m_path).targetPath(), m_lockDirectory);
-    beginInstall(lock, Messages::tr("Nothing is restored."));
+    SaveTransaction transaction(saveTarget(), m_outcome);
+    begin(transaction, Messages::tr("Nothing is restored."));
     m_lastChanges = ConfigChanges::between(m_document.bytes(), bytes);
     if (m_loaded && bytes == m_document.bytes()) {
         m_replacedText = bytes;
         return; // smb.conf is that version already
     }
-    install(bytes, summary, m_document.bytes());
+    transaction.install(bytes, summary, m_loaded ? &m_document.bytes() : nullptr);
     m_replacedText = m_document.takeBytes();
     m_document.load(bytes);
     m_loaded = true;

@@ -6,6 +6,7 @@
 #include "recordmapper.h"
 #include "registryconfig.h"
 #include "sambasettings.h"
+#include "savetransaction.h"
 #include "sectioneditor.h"
 #include "share.h"
 #include "systemprograms.h"
@@ -142,7 +143,7 @@ public:
     SambaSettings applyTransfer(const Transfer &transfer);
     // Whether the last save, restore or transfer changed the registry: running Samba reads it
     // again with reload-config.
-    bool registryChangedLast() const { return m_registryChanged; }
+    bool registryChangedLast() const { return m_outcome.registryChanged; }
 
     // The VFS modules these records name that the records as loaded name nowhere, in name
     // order: the modules a save would start to use.
@@ -162,12 +163,12 @@ public:
     void recordOutsideChange();
     // Why the last save, restore or recordOutsideChange could not record history; empty when
     // it could. A failure to record does not stop a save.
-    QString historyError() const { return m_historyError; }
+    QString historyError() const { return m_outcome.historyError; }
     // The file as the last save or restore found it, and what that save changed.
     const std::string &replacedText() const { return m_replacedText; }
     const ConfigChanges &lastChanges() const { return m_lastChanges; }
     // Whether the last save or restore installed a new smb.conf.
-    bool installedLast() const { return m_installed; }
+    bool installedLast() const { return m_outcome.installed; }
 
     QString path() const { return m_path; }
     // Where the saves of this and every other Shareward process take turns.
@@ -183,43 +184,18 @@ public:
 
     // testparm's refusal of a configuration: a std::runtime_error with the message a save
     // shows, and testparm's verdict for a window to show its own words.
-    struct Refusal : std::runtime_error
-    {
-        explicit Refusal(const TestParmResult &result);
-        static QString message(const TestParmResult &result);
-        TestParmResult verdict;
-    };
+    using Refusal = SaveTransaction::Refusal;
 
 private:
     // Whether Samba serves a file share's section merged with, or instead of, the registry's.
     bool shadowed(const ConfigTables::Section &section) const;
     // Whether a [global] key (canonical, lookup form) is written to the registry.
     bool registryOwns(std::string_view lookup) const;
-    // testparm on text in a temporary file beside smb.conf; throws when it refuses.
-    TestParmResult judge(const std::string &text) const;
-    // judge on the whole configuration with registry as the registry's text; also refused
-    // when the registry would hold a parameter testparm does not know, or a server-wide one
-    // in a share, which net refuses.
-    TestParmResult judgeWithRegistry(const std::string &effective, const std::string &registry) const;
-    // Makes the registry hold after (the gate passed), the registry as it was recorded in the
-    // history before anything changes it; returns the registry as net lists it then.
-    std::string changeRegistry(RegistryStore &store, const std::string &after, bool replace);
-    // Records the registry as changeRegistry left it, once the whole save is made: a change
-    // put back is never recorded as a version that was in effect.
-    void recordRegistry(const std::string &listed, const QString &summary);
-    // Takes the lock (refusal ends the message when it cannot), checks that smb.conf is the
-    // file loaded, and clears what the last save or restore did.
-    void beginInstall(ConfigFileLock &lock, const QString &refusal);
-    // The gate every installed text passes once the lock is held; records history. loaded is
-    // the file as loaded, which smb.conf must still be.
-    void install(const std::string &text, const QString &summary, const std::string &loaded);
-    void recordOutsideChange(const std::string &loaded);
-    QString historyFile() const;
-    // Throws ConfigChangedError when the file is not the one loaded any more.
-    void checkUnchanged() const;
-    // Why a save refuses a file changed since loading, naming the Shareward that changed it.
-    QString changedText() const;
-    void checkUnchanged(const std::string &loaded) const;
+    // Where saves, restores and transfers of this file are made.
+    SaveTransaction::Target saveTarget() const;
+    // Takes the lock of the transaction (refusal ends the message when it cannot), checks that
+    // smb.conf is the file loaded, and clears what the last save or restore did.
+    void begin(SaveTransaction &transaction, const QString &refusal);
 
     ConfigDocument &m_document;
     QString m_path;
@@ -237,17 +213,11 @@ private:
     RegistryConfig::Use m_registryUse = RegistryConfig::NotUsed;
     QString m_registryError;
     std::unique_ptr<RegistryStore> m_registry;
-    bool m_registryChanged = false;
-    // The history's version of the registry as the current save found it, and whether net
-    // listed what the save made of it.
-    int m_registryKept = 0;
-    bool m_registryListed = false;
     std::set<std::string> m_readAfterRegistry; // [global] keys (lookup form) after include = registry
 
     ConfigHistory *m_history = nullptr;
     QString m_program;
-    QString m_historyError;
+    SaveTransaction::Outcome m_outcome;
     std::string m_replacedText;
     ConfigChanges m_lastChanges;
-    bool m_installed = false;
 };

@@ -2,7 +2,6 @@
 
 #include "configdocument.h"
 #include "configfileinstaller.h"
-#include "configfilelock.h"
 #include "configvalues.h"
 #include "configwriter.h"
 #include "registrystore.h"
@@ -269,8 +268,8 @@ std::string ConfigTransfer::effectiveConfig(RegistryConfig::Use use, const std::
 SambaSettings ConfigTransfer::apply(const Transfer &transfer)
 {
     ConfigMapper &m = m_mapper;
-    ConfigFileLock lock(ConfigFileInstaller(m.m_path).targetPath(), m.m_lockDirectory);
-    m.beginInstall(lock, Messages::tr("Nothing is changed."));
+    SaveTransaction transaction(m.saveTarget(), m.m_outcome);
+    m.begin(transaction, Messages::tr("Nothing is changed."));
     if (transfer.fileBefore != m.m_document.bytes())
         throw ConfigChangedError::fileChanged();
     // A store of its own when the registry was not read with smb.conf.
@@ -295,7 +294,6 @@ SambaSettings ConfigTransfer::apply(const Transfer &transfer)
         !refused.empty())
         fail(Messages::tr("The registry configuration cannot hold \"%1\": nothing is changed.")
                  .arg(ConfigValues::decode(refused)));
-    std::string listed;
     if (registryChanged) {
         // Samba reads the registry as the new smb.conf leads it there.
         ConfigDocument file;
@@ -303,25 +301,20 @@ SambaSettings ConfigTransfer::apply(const Transfer &transfer)
         ConfigTables tables;
         tables.build(file);
         RegistryConfig::Use use = RegistryConfig::useOf(file, tables);
-        m.judgeWithRegistry(
+        transaction.judgeWithRegistry(
             RegistryConfig::effectiveText(use == RegistryConfig::NotUsed ? RegistryConfig::Included : use,
                                           transfer.fileAfter, transfer.registryAfter),
             transfer.registryAfter);
-        listed = m.changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry);
+        transaction.changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry);
         m.m_lastChanges = ConfigChanges::between(transfer.registryBefore, transfer.registryAfter);
     }
     if (fileChanged) {
-        try {
-            m.install(transfer.fileAfter, transfer.summary, transfer.fileBefore);
-        } catch (const std::runtime_error &error) {
-            if (!registryChanged)
-                throw;
-            store->putBackAndFail(QString::fromStdString(error.what()), m.m_registryKept);
-        }
+        transaction.install(transfer.fileAfter, transfer.summary,
+                            m.m_loaded ? &transfer.fileBefore : nullptr);
         m.m_lastChanges = ConfigChanges::between(transfer.fileBefore, transfer.fileAfter);
         m.m_replacedText = transfer.fileBefore;
     }
     if (registryChanged)
-        m.recordRegistry(listed, transfer.summary);
+        transaction.recordRegistry(transfer.summary);
     return m.loadGlobal();
 }
