@@ -382,8 +382,9 @@ void TestSambaLogin::saveLeavesPasswordsOffCommandLines()
     // And the trace did see the save: bob added, alice's password set in place.
     const QList<QPair<QString, QStringList>> writes{
         {SambaAccountStore::defaultPdbeditProgram(),
-         {QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("-u"), QStringLiteral("bob")}},
-        {SambaAccountStore::defaultSmbpasswdProgram(), {QStringLiteral("-s"), QStringLiteral("alice")}},
+         {QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("--"), QStringLiteral("bob")}},
+        {SambaAccountStore::defaultSmbpasswdProgram(),
+         {QStringLiteral("-s"), QStringLiteral("--"), QStringLiteral("alice")}},
     };
     for (const auto &write : writes) {
         QVERIFY2(traced.contains(hexString(write.first.toUtf8()))
@@ -391,7 +392,7 @@ void TestSambaLogin::saveLeavesPasswordsOffCommandLines()
                  qPrintable(QStringLiteral("no %1 %2 in the trace %3")
                                 .arg(write.first, write.second.join(QLatin1Char(' ')), log)));
     }
-    const QStringList readded{QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("-u"),
+    const QStringList readded{QStringLiteral("-t"), QStringLiteral("-a"), QStringLiteral("--"),
                               QStringLiteral("alice")};
     QVERIFY2(!traced.contains(tracedArguments(readded)), "alice was added again");
 }
