@@ -433,22 +433,82 @@ void ConfigMapper::restore(const std::string &bytes, const QString &summary)
     m_records.setLoadedSettings(ConfigReader(m_records.tables()).readSettings());
 }
 
+template<typename Plan>
+ConfigMapper::Transfer ConfigMapper::planTransfer(const Plan &plan) const
+{
+    const ConfigTransfer::Loaded loaded{m_document,   m_records.tables(), m_path,           m_testparmProgram,
+                                        m_netProgram, m_registryUse,      m_registry.get(), m_registryError};
+    return plan(ConfigTransfer(loaded));
+}
+
 ConfigMapper::Transfer ConfigMapper::moveShare(const QString &name, Share::StoredIn to)
 {
-    return ConfigTransfer(*this).moveShare(name, to);
+    if (m_registry) {
+        m_document.discardEdits();
+        m_registry->document().discardEdits();
+    }
+    return planTransfer([&](const ConfigTransfer &transfer) { return transfer.moveShare(name, to); });
 }
 
 ConfigMapper::Transfer ConfigMapper::storeAllInRegistry(UnusedRegistry unused)
 {
-    return ConfigTransfer(*this).storeAllInRegistry(unused);
+    return planTransfer([&](const ConfigTransfer &transfer) { return transfer.storeAllInRegistry(unused); });
 }
 
 ConfigMapper::Transfer ConfigMapper::restoreRegistry(const std::string &registryText, const QString &summary)
 {
-    return ConfigTransfer(*this).restoreRegistry(registryText, summary);
+    return planTransfer(
+        [&](const ConfigTransfer &transfer) { return transfer.restoreRegistry(registryText, summary); });
 }
 
 SambaSettings ConfigMapper::applyTransfer(const Transfer &transfer)
 {
-    return ConfigTransfer(*this).apply(transfer);
+    SaveTransaction transaction(saveTarget(), m_outcome);
+    begin(transaction, Messages::tr("Nothing is changed."));
+    if (transfer.fileBefore != m_document.bytes())
+        throw ConfigChangedError::fileChanged();
+    // A store of its own when the registry was not read with smb.conf.
+    std::unique_ptr<RegistryStore> own;
+    RegistryStore *store = m_registry.get();
+    if (!store) {
+        own = std::make_unique<RegistryStore>(m_netProgram, m_path);
+        own->load();
+        store = own.get();
+    }
+    if (store->text() != transfer.registryBefore)
+        throw ConfigChangedError::registryChanged();
+    // A store of its own was just listed.
+    if (!own)
+        store->checkUnchanged();
+
+    const bool fileChanged = transfer.fileAfter != transfer.fileBefore;
+    const bool registryChanged = transfer.registryAfter != transfer.registryBefore;
+    // net conf import takes them, but an include makes the registry include itself, and the
+    // others end the import half-way with the registry emptied.
+    if (const std::string refused = RegistryConfig::refusedParameter(transfer.registryAfter);
+        !refused.empty())
+        fail(Messages::tr("The registry configuration cannot hold \"%1\": nothing is changed.")
+                 .arg(ConfigValues::decode(refused)));
+    if (registryChanged) {
+        // Samba reads the registry as the new smb.conf leads it there.
+        ConfigDocument file;
+        file.load(transfer.fileAfter);
+        ConfigTables tables;
+        tables.build(file);
+        RegistryConfig::Use use = RegistryConfig::useOf(file, tables);
+        transaction.judgeWithRegistry(
+            RegistryConfig::effectiveText(use == RegistryConfig::NotUsed ? RegistryConfig::Included : use,
+                                          transfer.fileAfter, transfer.registryAfter),
+            transfer.registryAfter);
+        transaction.changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry);
+        m_lastChanges = ConfigChanges::between(transfer.registryBefore, transfer.registryAfter);
+    }
+    if (fileChanged) {
+        transaction.install(transfer.fileAfter, transfer.summary, m_loaded ? &transfer.fileBefore : nullptr);
+        m_lastChanges = ConfigChanges::between(transfer.fileBefore, transfer.fileAfter);
+        m_replacedText = transfer.fileBefore;
+    }
+    if (registryChanged)
+        transaction.recordRegistry(transfer.summary);
+    return loadGlobal();
 }

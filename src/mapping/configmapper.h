@@ -37,8 +37,6 @@ class RegistryStore;
 // nothing to write writes nothing at all.
 class ConfigMapper
 {
-    friend class ConfigTransfer;
-
 public:
     ConfigMapper(ConfigDocument &document, const QString &path = QStringLiteral("/etc/samba/smb.conf"),
                  const QString &testparmProgram = SystemPrograms::testparm());
@@ -191,6 +189,9 @@ private:
     bool shadowed(const ConfigTables::Section &section) const;
     // Whether a [global] key (canonical, lookup form) is written to the registry.
     bool registryOwns(std::string_view lookup) const;
+    // A transfer planned by plan (a function of a ConfigTransfer) on what is loaded.
+    template<typename Plan>
+    Transfer planTransfer(const Plan &plan) const;
     // Where saves, restores and transfers of this file are made.
     SaveTransaction::Target saveTarget() const;
     // Takes the lock of the transaction (refusal ends the message when it cannot), checks that

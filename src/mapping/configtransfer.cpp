@@ -43,27 +43,33 @@ void endParagraph(std::string &text)
 
 } // namespace
 
-ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::StoredIn to)
+ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::StoredIn to) const
 {
-    ConfigMapper &m = m_mapper;
-    if (!m.m_registry) {
-        fail(m.m_registryError.isEmpty()
+    const Loaded &m = m_loaded;
+    if (!m.registry) {
+        fail(m.registryError.isEmpty()
                  ? Messages::tr("smb.conf does not lead Samba to its registry configuration "
                                 "(include = registry), so no share can be moved.")
-                 : m.m_registryError);
+                 : m.registryError);
     }
-    RecordMapper &registry = m.m_registry->records();
-    m.m_document.discardEdits();
-    registry.document().discardEdits();
+    // Planned on copies: what is loaded stays as it is.
+    ConfigDocument fileDocument;
+    fileDocument.load(m.file.bytes());
+    ConfigTables fileTables;
+    fileTables.build(fileDocument);
+    ConfigDocument registryDocument;
+    registryDocument.load(m.registry->text());
+    ConfigTables registryTables;
+    registryTables.build(registryDocument);
     Transfer transfer;
-    transfer.fileBefore = m.m_document.bytes();
+    transfer.fileBefore = fileDocument.bytes();
     transfer.fileAfter = transfer.fileBefore;
-    transfer.registryBefore = m.m_registry->text();
+    transfer.registryBefore = m.registry->text();
     transfer.registryAfter = transfer.registryBefore;
 
     const std::string key = ConfigValues::sectionKey(ConfigValues::encode(name.trimmed()));
-    const ConfigTables::Section *inFile = m.m_records.tables().find(key);
-    const ConfigTables::Section *inRegistry = registry.tables().find(key);
+    const ConfigTables::Section *inFile = fileTables.find(key);
+    const ConfigTables::Section *inRegistry = registryTables.find(key);
     const bool fileHas = inFile && inFile->isShare();
     const bool registryHas = inRegistry && inRegistry->isShare();
     if (to == Share::StoredInRegistry) {
@@ -72,40 +78,40 @@ ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::S
         if (registryHas)
             fail(Messages::tr("The registry holds a share \"%1\" already.").arg(name));
         const std::vector<RegistryConfig::Parameter> parameters =
-            RegistryConfig::parametersOf(m.m_document, *inFile);
+            RegistryConfig::parametersOf(fileDocument, *inFile);
         for (const RegistryConfig::Parameter &parameter : parameters) {
             if (RegistryConfig::staysInFile(parameter.lookup))
                 fail(Messages::tr("The share \"%1\" sets \"%2\", which the registry cannot hold.")
                          .arg(name, ConfigValues::decode(parameter.key)));
         }
-        ConfigWriter writer(m.m_document, m.m_records.tables());
+        ConfigWriter writer(fileDocument, fileTables);
         writer.removeSection(*inFile);
         writer.finish();
-        transfer.fileAfter = m.m_document.text();
-        m.m_document.discardEdits();
+        transfer.fileAfter = fileDocument.text();
+        fileDocument.discardEdits();
         endParagraph(transfer.registryAfter);
         transfer.registryAfter += RegistryConfig::sectionText(inFile->name, parameters);
         transfer.summary =
             QStringLiteral("share %1 moved to the registry").arg(ConfigValues::decode(inFile->name));
     } else {
-        if (m.m_registryUse == RegistryConfig::Backend)
+        if (m.registryUse == RegistryConfig::Backend)
             fail(Messages::tr("Samba reads only its registry configuration (config backend = registry): "
                               "a share in smb.conf would not be served."));
         if (!registryHas)
             fail(Messages::tr("The registry has no share \"%1\".").arg(name));
         if (fileHas)
             fail(Messages::tr("smb.conf holds a share \"%1\" already.").arg(name));
-        ConfigWriter writer(m.m_document, m.m_records.tables());
+        ConfigWriter writer(fileDocument, fileTables);
         writer.addSection(inRegistry->name,
-                          keyValues(RegistryConfig::parametersOf(registry.document(), *inRegistry)));
+                          keyValues(RegistryConfig::parametersOf(registryDocument, *inRegistry)));
         writer.finish();
-        transfer.fileAfter = m.m_document.text();
-        m.m_document.discardEdits();
-        ConfigWriter registryWriter(registry.document(), registry.tables());
+        transfer.fileAfter = fileDocument.text();
+        fileDocument.discardEdits();
+        ConfigWriter registryWriter(registryDocument, registryTables);
         registryWriter.removeSection(*inRegistry);
         registryWriter.finish();
-        transfer.registryAfter = registry.document().text();
-        registry.document().discardEdits();
+        transfer.registryAfter = registryDocument.text();
+        registryDocument.discardEdits();
         transfer.summary =
             QStringLiteral("share %1 moved to smb.conf").arg(ConfigValues::decode(inRegistry->name));
     }
@@ -113,24 +119,23 @@ ConfigTransfer::Transfer ConfigTransfer::moveShare(const QString &name, Share::S
     return transfer;
 }
 
-ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::UnusedRegistry unused)
+ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::UnusedRegistry unused) const
 {
-    const ConfigMapper &m = m_mapper;
-    if (m.m_netProgram.isEmpty())
+    const Loaded &m = m_loaded;
+    if (m.netProgram.isEmpty())
         fail(Messages::tr("Samba's registry configuration is not available here."));
-    if (m.m_registryUse == RegistryConfig::Backend)
+    if (m.registryUse == RegistryConfig::Backend)
         fail(Messages::tr(
             "Samba reads its configuration from the registry already (config backend = registry)."));
     Transfer transfer;
     transfer.replaceRegistry = true;
-    transfer.fileBefore = m.m_document.bytes();
-    transfer.registryBefore =
-        m.m_registry ? m.m_registry->text() : RegistryStore(m.m_netProgram, m.m_path).list();
+    transfer.fileBefore = m.file.bytes();
+    transfer.registryBefore = loadedRegistryText();
     // What Samba did not read of the registry comes into effect when kept, or goes.
     ConfigDocument registryDocument;
     registryDocument.load(unused == ConfigMapper::UnusedRegistry::Keep
                               ? transfer.registryBefore
-                              : RegistryConfig::read(m.m_registryUse, transfer.registryBefore));
+                              : RegistryConfig::read(m.registryUse, transfer.registryBefore));
     ConfigTables registryTables;
     registryTables.build(registryDocument);
 
@@ -139,7 +144,7 @@ ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::Unused
     // before it; the include, and the lines after it, stay in smb.conf to be read after it as
     // before. What the registry cannot hold stays in smb.conf too. The registry's own globals
     // count where smb.conf included them, or else before the file's, which were in effect.
-    const std::string ending(m.m_document.fileLineEnding());
+    const std::string ending(m.file.fileLineEnding());
     std::string file = "# Samba's configuration is kept in its registry: \"net conf list\" shows it." + ending
         + "[global]" + ending;
     std::string afterRegistry;
@@ -147,25 +152,25 @@ ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::Unused
     if (const ConfigTables::Section *global = registryTables.global())
         registryGlobals = RegistryConfig::parametersOf(registryDocument, *global);
     std::vector<RegistryConfig::Parameter> globals;
-    if (m.m_registryUse != RegistryConfig::Included)
+    if (m.registryUse != RegistryConfig::Included)
         globals = registryGlobals;
     bool afterInclude = false;
     auto lineText = [&](std::size_t line) {
-        std::string text(m.m_document.text(line));
+        std::string text(m.file.text(line));
         return text.empty() || text.back() != '\n' ? text + ending : text;
     };
-    if (const ConfigTables::Section *global = m.m_records.tables().global()) {
+    if (const ConfigTables::Section *global = m.fileTables.global()) {
         for (const ConfigTables::Occurrence &run : global->occurrences) {
             for (std::size_t line = run.header == ConfigTables::noHeader ? 0 : run.header + 1;
-                 line < run.end && line < m.m_document.readLines(); ++line) {
-                if (m.m_document.line(line).kind != ConfigLine::Parameter)
+                 line < run.end && line < m.file.readLines(); ++line) {
+                if (m.file.line(line).kind != ConfigLine::Parameter)
                     continue;
-                if (RegistryConfig::isRegistryInclude(m.m_document, line)) {
+                if (RegistryConfig::isRegistryInclude(m.file, line)) {
                     for (const RegistryConfig::Parameter &parameter : registryGlobals)
                         RegistryConfig::setParameter(globals, parameter);
                     continue;
                 }
-                RegistryConfig::Parameter parameter = RegistryConfig::parameterOf(m.m_document, line);
+                RegistryConfig::Parameter parameter = RegistryConfig::parameterOf(m.file, line);
                 if (parameter.lookup == "configbackend" || parameter.lookup == "registryshares")
                     continue;
                 afterInclude = afterInclude || parameter.lookup == "include";
@@ -187,11 +192,11 @@ ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::Unused
     }
     // Shares: into the registry, except those it defines already and those that include files,
     // which stay in smb.conf as they are.
-    for (const ConfigTables::Section &section : m.m_records.tables().sections()) {
+    for (const ConfigTables::Section &section : m.fileTables.sections()) {
         if (!section.isShare())
             continue;
         const std::vector<RegistryConfig::Parameter> parameters =
-            RegistryConfig::parametersOf(m.m_document, section);
+            RegistryConfig::parametersOf(m.file, section);
         const bool fits =
             std::none_of(parameters.begin(), parameters.end(), [](const RegistryConfig::Parameter &p) {
                 return RegistryConfig::staysInFile(p.lookup);
@@ -203,8 +208,8 @@ ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::Unused
         }
         file += ending;
         for (const ConfigTables::Occurrence &run : section.occurrences) {
-            for (std::size_t line = run.header; line < run.end && line < m.m_document.readLines(); ++line)
-                file += std::string(m.m_document.text(line));
+            for (std::size_t line = run.header; line < run.end && line < m.file.readLines(); ++line)
+                file += std::string(m.file.text(line));
         }
         endParagraph(file);
     }
@@ -216,26 +221,31 @@ ConfigTransfer::Transfer ConfigTransfer::storeAllInRegistry(ConfigMapper::Unused
 }
 
 ConfigTransfer::Transfer ConfigTransfer::restoreRegistry(const std::string &registryText,
-                                                         const QString &summary)
+                                                         const QString &summary) const
 {
-    const ConfigMapper &m = m_mapper;
-    if (m.m_netProgram.isEmpty())
+    const Loaded &m = m_loaded;
+    if (m.netProgram.isEmpty())
         fail(Messages::tr("Samba's registry configuration is not available here."));
     Transfer transfer;
     transfer.replaceRegistry = true;
-    transfer.fileBefore = m.m_document.bytes();
+    transfer.fileBefore = m.file.bytes();
     transfer.fileAfter = transfer.fileBefore;
-    transfer.registryBefore =
-        m.m_registry ? m.m_registry->text() : RegistryStore(m.m_netProgram, m.m_path).list();
+    transfer.registryBefore = loadedRegistryText();
     transfer.registryAfter = registryText;
     transfer.summary = summary;
     describeEffect(transfer);
     return transfer;
 }
 
+std::string ConfigTransfer::loadedRegistryText() const
+{
+    return m_loaded.registry ? m_loaded.registry->text()
+                             : RegistryStore(m_loaded.netProgram, m_loaded.path).list();
+}
+
 void ConfigTransfer::describeEffect(Transfer &transfer) const
 {
-    const RegistryConfig::Use before = m_mapper.m_registryUse;
+    const RegistryConfig::Use before = m_loaded.registryUse;
     transfer.registryNotInEffect = RegistryConfig::unread(before, transfer.registryBefore);
     transfer.effectiveBefore = effectiveConfig(before, transfer.fileBefore, transfer.registryBefore);
     ConfigDocument file;
@@ -249,7 +259,7 @@ void ConfigTransfer::describeEffect(Transfer &transfer) const
 std::string ConfigTransfer::effectiveConfig(RegistryConfig::Use use, const std::string &file,
                                             const std::string &registry) const
 {
-    ConfigFileInstaller installer(m_mapper.m_path);
+    ConfigFileInstaller installer(m_loaded.path);
     if (!installer.open() || !installer.write(RegistryConfig::effectiveText(use, file, registry))) {
         const QString reason = installer.errorString();
         installer.discard();
@@ -258,63 +268,9 @@ std::string ConfigTransfer::effectiveConfig(RegistryConfig::Use use, const std::
     QString text;
     QString error;
     const bool answered =
-        TestParm(m_mapper.m_testparmProgram).effectiveConfig(installer.temporaryPath(), text, &error);
+        TestParm(m_loaded.testparmProgram).effectiveConfig(installer.temporaryPath(), text, &error);
     installer.discard();
     if (!answered)
         fail(Messages::tr("testparm could not show what Samba would serve: %1").arg(error));
     return text.toStdString();
-}
-
-SambaSettings ConfigTransfer::apply(const Transfer &transfer)
-{
-    ConfigMapper &m = m_mapper;
-    SaveTransaction transaction(m.saveTarget(), m.m_outcome);
-    m.begin(transaction, Messages::tr("Nothing is changed."));
-    if (transfer.fileBefore != m.m_document.bytes())
-        throw ConfigChangedError::fileChanged();
-    // A store of its own when the registry was not read with smb.conf.
-    std::unique_ptr<RegistryStore> own;
-    RegistryStore *store = m.m_registry.get();
-    if (!store) {
-        own = std::make_unique<RegistryStore>(m.m_netProgram, m.m_path);
-        own->load();
-        store = own.get();
-    }
-    if (store->text() != transfer.registryBefore)
-        throw ConfigChangedError::registryChanged();
-    // A store of its own was just listed.
-    if (!own)
-        store->checkUnchanged();
-
-    const bool fileChanged = transfer.fileAfter != transfer.fileBefore;
-    const bool registryChanged = transfer.registryAfter != transfer.registryBefore;
-    // net conf import takes them, but an include makes the registry include itself, and the
-    // others end the import half-way with the registry emptied.
-    if (const std::string refused = RegistryConfig::refusedParameter(transfer.registryAfter);
-        !refused.empty())
-        fail(Messages::tr("The registry configuration cannot hold \"%1\": nothing is changed.")
-                 .arg(ConfigValues::decode(refused)));
-    if (registryChanged) {
-        // Samba reads the registry as the new smb.conf leads it there.
-        ConfigDocument file;
-        file.load(transfer.fileAfter);
-        ConfigTables tables;
-        tables.build(file);
-        RegistryConfig::Use use = RegistryConfig::useOf(file, tables);
-        transaction.judgeWithRegistry(
-            RegistryConfig::effectiveText(use == RegistryConfig::NotUsed ? RegistryConfig::Included : use,
-                                          transfer.fileAfter, transfer.registryAfter),
-            transfer.registryAfter);
-        transaction.changeRegistry(*store, transfer.registryAfter, transfer.replaceRegistry);
-        m.m_lastChanges = ConfigChanges::between(transfer.registryBefore, transfer.registryAfter);
-    }
-    if (fileChanged) {
-        transaction.install(transfer.fileAfter, transfer.summary,
-                            m.m_loaded ? &transfer.fileBefore : nullptr);
-        m.m_lastChanges = ConfigChanges::between(transfer.fileBefore, transfer.fileAfter);
-        m.m_replacedText = transfer.fileBefore;
-    }
-    if (registryChanged)
-        transaction.recordRegistry(transfer.summary);
-    return m.loadGlobal();
 }
