@@ -54,7 +54,7 @@ done
 
 # The shared directories. [docs] belongs to group users and is writable for alice and bob
 # as far as the file system goes, so only smb.conf's read-only keeps them from writing;
-# [team], [guest] and [audited] are 0755 and root's until the save sets them to 0777.
+# [team], [guest] and [audited] are 0755 and root's until the save sets them to 01777.
 mkdir -m 0775 "$srv/docs"
 chgrp users "$srv/docs"
 chmod 0775 "$srv/docs"

@@ -490,12 +490,12 @@ void TestShareAccess::save()
     const QString error = m_server.save();
     QVERIFY2(error.isEmpty(), qPrintable(error));
 
-    // Set directory permissions: 0777 for the read/write shares at save; [docs] keeps the
-    // administrator's own mode.
-    QCOMPARE(modeOf(srv(QStringLiteral("team"))), mode_t(0777));
-    QCOMPARE(modeOf(srv(QStringLiteral("guest"))), mode_t(0777));
-    QCOMPARE(modeOf(srv(QStringLiteral("audited"))), mode_t(0777));
-    QCOMPARE(modeOf(srv(QStringLiteral("mixed"))), mode_t(0777));
+    // Set directory permissions: 01777 for the read/write shares at save (everyone writes,
+    // nobody removes another's files); [docs] keeps the administrator's own mode.
+    QCOMPARE(modeOf(srv(QStringLiteral("team"))), mode_t(01777));
+    QCOMPARE(modeOf(srv(QStringLiteral("guest"))), mode_t(01777));
+    QCOMPARE(modeOf(srv(QStringLiteral("audited"))), mode_t(01777));
+    QCOMPARE(modeOf(srv(QStringLiteral("mixed"))), mode_t(01777));
     QCOMPARE(modeOf(srv(QStringLiteral("docs"))), mode_t(0775));
 
     const QString config = m_server.savedConfig();
