@@ -133,7 +133,7 @@ ConfigTables &ConfigTables::operator=(ConfigTables &&other) noexcept
     m_lineKeys = std::move(other.m_lineKeys);
     m_keys = std::move(other.m_keys);
     for (Section &section : m_sections)
-        section.m_tables = this;
+        section.setTables(this);
     other.m_sections.clear();
     other.m_byName.clear();
     other.m_occurrences.clear();
@@ -190,7 +190,7 @@ void ConfigTables::build(const ConfigDocument &document)
                 runs.back().end = i;
             m_sections.emplace_back();
             current = &m_sections.back();
-            current->m_tables = this;
+            current->setTables(this);
             current->name = document.name(i);
             current->key = ConfigValues::sectionKey(current->name);
             runs.push_back({i, read});
@@ -199,7 +199,7 @@ void ConfigTables::build(const ConfigDocument &document)
                 // Samba reads parameters before any header as global ones.
                 m_sections.emplace_back();
                 current = &m_sections.back();
-                current->m_tables = this;
+                current->setTables(this);
                 current->name = current->key = "global";
                 runs.push_back({noHeader, read});
             }
@@ -222,8 +222,7 @@ void ConfigTables::build(const ConfigDocument &document)
                 }
             }
             m_lineKeys[i] = id;
-            current->m_keyBits |= bits[(id & ~inverted) - 1];
-            ++current->m_parameters;
+            current->addParameter(bits[(id & ~inverted) - 1]);
         }
     }
     if (current)
@@ -254,8 +253,7 @@ void ConfigTables::build(const ConfigDocument &document)
              ++j) {
             Section &later = m_sections[order[j].index];
             merges.emplace_back(order[i].index, order[j].index);
-            first.m_keyBits |= later.m_keyBits;
-            first.m_parameters += later.m_parameters;
+            first.absorb(later);
             first.name = std::move(later.name);
             merged[order[j].index] = true;
             anyMerged = true;
@@ -279,8 +277,8 @@ void ConfigTables::build(const ConfigDocument &document)
         spans[i].second = m_occurrences.size();
     }
     for (std::size_t i = 0; i < m_sections.size(); ++i) {
-        m_sections[i].occurrences.m_begin = m_occurrences.data() + spans[i].first;
-        m_sections[i].occurrences.m_end = m_occurrences.data() + spans[i].second;
+        m_sections[i].occurrences = Section::Occurrences(m_occurrences.data() + spans[i].first,
+                                                         m_occurrences.data() + spans[i].second);
     }
     if (anyMerged) {
         std::vector<std::uint32_t> newIndex(m_sections.size());

@@ -41,6 +41,12 @@ public:
         class Occurrences
         {
         public:
+            Occurrences() = default;
+            Occurrences(const Occurrence *begin, const Occurrence *end)
+                : m_begin(begin)
+                , m_end(end)
+            {
+            }
             const Occurrence *begin() const { return m_begin; }
             const Occurrence *end() const { return m_end; }
             std::reverse_iterator<const Occurrence *> rbegin() const
@@ -56,7 +62,6 @@ public:
             std::size_t size() const { return static_cast<std::size_t>(m_end - m_begin); }
 
         private:
-            friend class ConfigTables;
             const Occurrence *m_begin = nullptr;
             const Occurrence *m_end = nullptr;
         };
@@ -70,8 +75,21 @@ public:
         // Every key in effect and its value, in the order of the key's first line.
         std::vector<Entry> entries() const;
 
+        // For the tables that build it (they hand out only const sections): the tables it
+        // belongs to, a parameter line of the key of bit keyBit, and a later run of its name.
+        void setTables(const ConfigTables *tables) { m_tables = tables; }
+        void addParameter(std::uint64_t keyBit)
+        {
+            m_keyBits |= keyBit;
+            ++m_parameters;
+        }
+        void absorb(const Section &later)
+        {
+            m_keyBits |= later.m_keyBits;
+            m_parameters += later.m_parameters;
+        }
+
     private:
-        friend class ConfigTables;
         // The lines that hold parameters, in file order.
         template<typename Visit>
         void forEachParameter(Visit &&visit) const;
