@@ -216,7 +216,7 @@ bool ConfigRepair::apply(ConfigHistory *history, const QString &program)
     try {
         mapper.loadGlobal();
         if (current.bytes() != m_document.bytes())
-            return fail(tr("%1 was changed by another program; nothing was repaired.").arg(m_path));
+            throw ConfigChangedError::fileChanged();
         mapper.restore(repaired,
                        m_kind == InvalidSecurity ? tr("invalid security lines removed")
                                                  : tr("idmap range of domain * repaired"));
