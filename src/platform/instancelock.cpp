@@ -1,5 +1,6 @@
 #include "instancelock.h"
 
+#include "errnotext.h"
 #include "privatedirectory.h"
 
 #include <QCoreApplication>
@@ -78,15 +79,13 @@ bool InstanceLock::tryLock()
     if (m_fd < 0) {
         m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (m_fd < 0) {
-            m_error = Messages::tr("Can't open the lock file %1: %2.")
-                          .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            m_error = Messages::tr("Can't open the lock file %1: %2.").arg(path, errnoText(errno));
             return false;
         }
     }
     if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK)
-            m_error =
-                Messages::tr("Can't lock %1: %2.").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            m_error = Messages::tr("Can't lock %1: %2.").arg(path, errnoText(errno));
         return false;
     }
     m_held = true;
