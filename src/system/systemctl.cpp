@@ -40,7 +40,7 @@ int SystemCtl::timeLimit(Command command) const
 
 SystemCtl::Result SystemCtl::run(Command command, const QString &service) const
 {
-    ProcessRunner runner(m_program, {commandText(command), service});
+    ProcessRunner runner(m_program, {commandText(command), QStringLiteral("--"), service});
     // Only the exit code counts; "is-active" prints the state, which nobody reads.
     runner.setChannels(ProcessRunner::ErrorChannelOnly);
     runner.setTimeLimit(timeLimit(command));
@@ -66,7 +66,7 @@ SystemCtl::Result SystemCtl::run(Command command, const QString &service) const
 
 SystemCtl::State SystemCtl::state(const QString &service, QString *errorText) const
 {
-    ProcessRunner runner(m_program, {commandText(IsActive), service});
+    ProcessRunner runner(m_program, {commandText(IsActive), QStringLiteral("--"), service});
     runner.setTimeLimit(timeLimit(IsActive));
     const ProcessResult run = runner.run();
     const State found = run.exitedNormally() ? stateFromOutput(run.exitCode, run.standardOutput) : Unknown;
@@ -81,9 +81,9 @@ SystemCtl::State SystemCtl::state(const QString &service, QString *errorText) co
 
 QString SystemCtl::status(const QString &service) const
 {
-    ProcessRunner runner(
-        m_program,
-        {QStringLiteral("status"), QStringLiteral("--no-pager"), QStringLiteral("--lines=20"), service});
+    ProcessRunner runner(m_program,
+                         {QStringLiteral("status"), QStringLiteral("--no-pager"),
+                          QStringLiteral("--lines=20"), QStringLiteral("--"), service});
     runner.setChannels(ProcessRunner::MergedChannels);
     runner.setTimeLimit(timeLimit(IsActive));
     const ProcessResult run = runner.run();

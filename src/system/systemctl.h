@@ -58,7 +58,7 @@ public:
     bool stop(const QString &service) const;
     bool restart(const QString &service) const;
 
-    /// Runs "program command service" and waits for it, at most timeLimit(command).
+    /// Runs "program command -- service" and waits for it, at most timeLimit(command).
     Result run(Command command, const QString &service) const;
 
     /// The state of a unit; when Unknown, errorText (if given) says why.

@@ -237,6 +237,7 @@ fake_systemctl() {
   systemctl=$root/bin/systemctl
   cat >"$systemctl" <<SCRIPT
 #!/bin/sh
+for argument do shift; [ "\$argument" = -- ] || set -- "\$@" "\$argument"; done
 echo "systemctl \$*" >> "$root/systemctl.log"
 exit 0
 SCRIPT

@@ -52,18 +52,19 @@ public:
         write(QStringLiteral("groupmap"), "admins (S-1-5-21-1-2-3-1000) -> admins\n");
         // States as systemctl prints them: a service listed in "down" has failed until it is
         // restarted; with "nosystemd" present systemctl cannot reach systemd at all.
-        script(
-            QStringLiteral("systemctl"),
-            "echo \"systemctl $*\" >> @DIR@/log\n"
-            "grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null && exit 1\n"
-            "if [ -f @DIR@/nosystemd ]; then echo 'System has not been booted with systemd' >&2; exit 1; fi\n"
-            "if [ \"$1\" = restart ]; then sed -i \"/^$2\\$/d\" @DIR@/down 2>/dev/null; fi\n"
-            "if [ \"$1\" = is-active ]; then\n"
-            "  grep -qxF -- \"$2\" @DIR@/down 2>/dev/null && { echo failed; exit 3; }\n"
-            "  [ -f @DIR@/active ] && { echo active; exit 0; }; echo inactive; exit 3\n"
-            "fi\n"
-            "[ \"$1\" = status ] && echo \"the status of $4\"\n"
-            "exit 0\n");
+        script(QStringLiteral("systemctl"),
+               dropEndOfOptions
+                   + "echo \"systemctl $*\" >> @DIR@/log\n"
+                     "grep -qxF -- \"$*\" @DIR@/fail 2>/dev/null && exit 1\n"
+                     "if [ -f @DIR@/nosystemd ]; then echo 'System has not been booted with systemd' >&2; "
+                     "exit 1; fi\n"
+                     "if [ \"$1\" = restart ]; then sed -i \"/^$2\\$/d\" @DIR@/down 2>/dev/null; fi\n"
+                     "if [ \"$1\" = is-active ]; then\n"
+                     "  grep -qxF -- \"$2\" @DIR@/down 2>/dev/null && { echo failed; exit 3; }\n"
+                     "  [ -f @DIR@/active ] && { echo active; exit 0; }; echo inactive; exit 3\n"
+                     "fi\n"
+                     "[ \"$1\" = status ] && echo \"the status of $4\"\n"
+                     "exit 0\n");
         // smbd -b as a Samba with the VFS modules whose .so files are in modules/vfs: audit
         // and the ACL modules; full_audit only when a test adds it.
         QDir(m_dir.path()).mkpath(QStringLiteral("modules/vfs"));

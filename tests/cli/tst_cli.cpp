@@ -893,14 +893,17 @@ void TestCli::bashCompletion()
     QCOMPARE(QString::fromUtf8(result.out).trimmed(), expected);
 }
 
-// smbd, then nmbd, as the window runs them; systemctl is the one program faked (no systemd here).
+// smbd, then nmbd, as the window runs them; systemctl is the one program faked (no systemd here),
+// logging its command and service without the "--" between them.
 void TestCli::serviceCommands()
 {
     QTemporaryDir dir;
     const QByteArray log = QFile::encodeName(dir.filePath(QStringLiteral("log")));
     QVERIFY(writeFile(
         dir.filePath(QStringLiteral("systemctl")),
-        "#!/bin/sh\necho \"$*\" >> '" + log
+        "#!/bin/sh\nfor argument do shift; [ \"$argument\" = -- ] || set -- \"$@\" \"$argument\"; done\n"
+        "echo \"$*\" >> '"
+            + log
             + "'\ncase \"$*\" in\n  'is-active smbd') exit 0 ;;\n  'is-active nmbd') exit 3 ;;\n"
               "  'start nmbd') echo 'Job for nmbd.service failed.' >&2; exit 1 ;;\nesac\nexit 0\n"));
     QVERIFY(
@@ -1199,7 +1202,7 @@ struct FakeServer
                       "sed 's/\"pid\": \"73\", \"task_id\": \"0\", \"vnn\": \"4294967295\"/\"pid\": \"73\", "
                       "\"task_id\": \"0\", \"vnn\": \"1\"/g' '" SHAREWARD_SOURCE_DIR
                       "/tests/system/data/smbstatus-sessions.json'\n");
-        install("systemctl", "[ \"$*\" = 'is-active smbd' ] && exit 0\necho inactive\nexit 3\n");
+        install("systemctl", "[ \"$*\" = 'is-active -- smbd' ] && exit 0\necho inactive\nexit 3\n");
         install("smbcontrol",
                 "echo \"$*\" >>" + path + "/calls\n[ -f " + path
                     + "/refuse ] && { echo \"Can't find pid for destination 'smbd'\" >&2; exit 1; "

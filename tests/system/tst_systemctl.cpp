@@ -99,31 +99,34 @@ void TestSystemCtl::operation_data()
     QTest::addColumn<bool>("expected");
 
     QTest::newRow("smbd active") << SystemCtl::IsActive << "smbd" << QByteArray("0")
-                                 << QByteArray("is-active|smbd|\n") << true;
+                                 << QByteArray("is-active|--|smbd|\n") << true;
     QTest::newRow("smbd inactive (3)")
-        << SystemCtl::IsActive << "smbd" << QByteArray("3") << QByteArray("is-active|smbd|\n") << false;
+        << SystemCtl::IsActive << "smbd" << QByteArray("3") << QByteArray("is-active|--|smbd|\n") << false;
     QTest::newRow("nmbd unknown (4)")
-        << SystemCtl::IsActive << "nmbd" << QByteArray("4") << QByteArray("is-active|nmbd|\n") << false;
+        << SystemCtl::IsActive << "nmbd" << QByteArray("4") << QByteArray("is-active|--|nmbd|\n") << false;
     QTest::newRow("start smbd") << SystemCtl::Start << "smbd" << QByteArray("0")
-                                << QByteArray("start|smbd|\n") << true;
+                                << QByteArray("start|--|smbd|\n") << true;
     QTest::newRow("start nmbd fails")
-        << SystemCtl::Start << "nmbd" << QByteArray("1") << QByteArray("start|nmbd|\n") << false;
-    QTest::newRow("stop smbd") << SystemCtl::Stop << "smbd" << QByteArray("0") << QByteArray("stop|smbd|\n")
-                               << true;
+        << SystemCtl::Start << "nmbd" << QByteArray("1") << QByteArray("start|--|nmbd|\n") << false;
+    QTest::newRow("stop smbd") << SystemCtl::Stop << "smbd" << QByteArray("0")
+                               << QByteArray("stop|--|smbd|\n") << true;
     QTest::newRow("stop smbd not loaded (5)")
-        << SystemCtl::Stop << "smbd" << QByteArray("5") << QByteArray("stop|smbd|\n") << false;
+        << SystemCtl::Stop << "smbd" << QByteArray("5") << QByteArray("stop|--|smbd|\n") << false;
     QTest::newRow("restart nmbd") << SystemCtl::Restart << "nmbd" << QByteArray("0")
-                                  << QByteArray("restart|nmbd|\n") << true;
+                                  << QByteArray("restart|--|nmbd|\n") << true;
     QTest::newRow("restart smbd exit 255")
-        << SystemCtl::Restart << "smbd" << QByteArray("255") << QByteArray("restart|smbd|\n") << false;
+        << SystemCtl::Restart << "smbd" << QByteArray("255") << QByteArray("restart|--|smbd|\n") << false;
     QTest::newRow("is-active killed") << SystemCtl::IsActive << "smbd" << QByteArray("kill-KILL")
-                                      << QByteArray("is-active|smbd|\n") << false;
+                                      << QByteArray("is-active|--|smbd|\n") << false;
     QTest::newRow("start terminated")
-        << SystemCtl::Start << "smbd" << QByteArray("kill-TERM") << QByteArray("start|smbd|\n") << false;
+        << SystemCtl::Start << "smbd" << QByteArray("kill-TERM") << QByteArray("start|--|smbd|\n") << false;
     QTest::newRow("restart killed") << SystemCtl::Restart << "nmbd" << QByteArray("kill-KILL")
-                                    << QByteArray("restart|nmbd|\n") << false;
+                                    << QByteArray("restart|--|nmbd|\n") << false;
     QTest::newRow("service name with space stays one argument")
-        << SystemCtl::Stop << "smbd nmbd" << QByteArray("0") << QByteArray("stop|smbd nmbd|\n") << true;
+        << SystemCtl::Stop << "smbd nmbd" << QByteArray("0") << QByteArray("stop|--|smbd nmbd|\n") << true;
+    // After "--" a name like an option is a unit: systemctl would take "-H" for a host to reach.
+    QTest::newRow("service like an option")
+        << SystemCtl::Start << "-H" << QByteArray("0") << QByteArray("start|--|-H|\n") << true;
 }
 
 void TestSystemCtl::operation()
@@ -192,7 +195,7 @@ void TestSystemCtl::standInFromEnvironment()
 
     QVERIFY(started);
     QVERIFY(!active);
-    QCOMPARE(calls(), QByteArray("start|smbd|\nis-active|smbd|\n"));
+    QCOMPARE(calls(), QByteArray("start|--|smbd|\nis-active|--|smbd|\n"));
 }
 
 void TestSystemCtl::missingProgram()
@@ -221,7 +224,7 @@ void TestSystemCtl::waitsWithoutShortLimit()
 {
     writeFile(QStringLiteral("answer-restart-smbd"), "sleep");
     QVERIFY(SystemCtl(fakeProgram()).restart(QStringLiteral("smbd")));
-    QCOMPARE(calls(), QByteArray("restart|smbd|\n"));
+    QCOMPARE(calls(), QByteArray("restart|--|smbd|\n"));
 }
 
 void TestSystemCtl::hangingSystemctlTimesOut()

@@ -61,8 +61,10 @@ for pair in cache-samba:/var/cache/samba run-samba:/run/samba log-samba:/var/log
   fi
 done
 
+# The log holds the command and the service, without the -- between them.
 cat >bin/systemctl <<SCRIPT
 #!/bin/sh
+for argument do shift; [ "\$argument" = -- ] || set -- "\$@" "\$argument"; done
 echo "\$*" >>'$work/systemctl.log'
 if [ "\$1" = is-active ]; then
   echo inactive
