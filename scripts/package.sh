@@ -43,5 +43,8 @@ rm -rf "$output/_CPack_Packages"
 
 deb=$(ls -t "$output"/shareward_*_amd64.deb | head -n 1)
 echo "== lintian" >&2
-lintian --fail-on error "$deb" >&2
+# lintian leaves a cache file of its own (mldbm-elf-*) in TMPDIR: a directory of ours.
+lintian_tmp=$(mktemp -d)
+trap 'rm -rf "$lintian_tmp"' EXIT
+TMPDIR=$lintian_tmp lintian --fail-on error "$deb" >&2
 echo "$deb"
