@@ -18,16 +18,6 @@ watcher=$2
 config=$3
 rounds=50
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-skip() {
-  echo "SKIP: $*"
-  exit 77
-}
-
 # shellcheck source=startupsandbox.sh
 . "$(dirname "$0")/startupsandbox.sh"
 

@@ -9,9 +9,19 @@
 # reach that other server. The network namespace makes the abstract socket private, a tmpfs
 # on /tmp the lock and socket files.
 #
-# Expects: $shareward, $watcher, $config, fail() and skip(). Provides: $work, $DISPLAY,
-# start_shareward REPORT [VAR=VALUE...], wait_for_end PID (sets $ended), events REPORT KIND,
-# and the pids array, whose processes are killed at the end.
+# Expects: $shareward, $watcher and $config. Provides: fail MESSAGE, skip MESSAGE (exit 77),
+# $work, $DISPLAY, start_shareward REPORT [VAR=VALUE...], wait_for_end PID (sets $ended),
+# events REPORT KIND, and the pids array, whose processes are killed at the end.
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
 
 # Outside the namespace: make the work directory, run the rest inside, and check afterwards
 # that the machine's smb.conf is as it was.

@@ -23,16 +23,6 @@ config=$3
 screenshot=$4
 title='Shareward'
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-skip() {
-  echo "SKIP: $*"
-  exit 77
-}
-
 # shellcheck source=startupsandbox.sh
 . "$(dirname "$0")/startupsandbox.sh"
 
