@@ -33,18 +33,6 @@ VfsOperationSet operations(std::string_view value)
     return parseOperationSet(SambaList::split(decode(value)).join(QLatin1Char(' ')));
 }
 
-// A value of an enumerated parameter as Samba compares it with its names: without case
-// and blanks ("Bad User" is "baduser").
-std::string enumWord(const std::string &value)
-{
-    std::string word;
-    for (char c : lower(value)) {
-        if (c != ' ' && c != '\t')
-            word += c;
-    }
-    return word;
-}
-
 } // namespace
 
 ConfigReader::ConfigReader(const ConfigTables &tables)
@@ -72,12 +60,14 @@ SambaSettings ConfigReader::readSettings() const
         // User-level security, the default of a standalone server, in which names unknown to
         // Samba log on as the guest: only "map to guest = bad user" does that.
         const auto mapToGuest = values->find("map to guest");
-        const bool unknownAsGuest = mapToGuest && enumWord(mapToGuest->value) == "baduser";
+        // Enumerated values compare as Samba compares them: without case and blanks, as keys do.
+        const bool unknownAsGuest = mapToGuest && ConfigValues::lookupKey(mapToGuest->value) == "baduser";
         const auto security = values->find("security");
         // Without a security line, a standalone server authenticates users itself.
         const auto role = values->find("server role");
-        const bool standalone = !role || enumWord(role->value) == "auto"
-            || enumWord(role->value) == "standalone" || enumWord(role->value) == "standaloneserver";
+        const std::string roleWord = role ? ConfigValues::lookupKey(role->value) : std::string("auto");
+        const bool standalone =
+            roleWord == "auto" || roleWord == "standalone" || roleWord == "standaloneserver";
         if (!security && standalone && unknownAsGuest)
             settings.setSecurity(SambaSettings::SecurityShare);
         if (security) {
