@@ -274,6 +274,23 @@ bool ConfigFileInstaller::install()
     return true;
 }
 
+bool ConfigFileInstaller::withTemporaryCopy(const std::string &bytes,
+                                            const std::function<void(const QString &path)> &use)
+{
+    if (!open() || !write(bytes)) {
+        discard();
+        return false;
+    }
+    try {
+        use(temporaryPath());
+    } catch (...) {
+        discard();
+        throw;
+    }
+    discard();
+    return true;
+}
+
 void ConfigFileInstaller::discard()
 {
     closeFile();

@@ -41,6 +41,10 @@ public:
     bool install();
     // Removes the temporary file.
     void discard();
+    // Writes bytes to a temporary file beside the target, hands its path to use and removes
+    // it again, also when use throws: testparm reads a text there as it would read the file,
+    // relative includes alike. False, with errorString() set, when it cannot be written.
+    bool withTemporaryCopy(const std::string &bytes, const std::function<void(const QString &path)> &use);
 
     // The reason of the last failure, a whole sentence naming the file.
     QString errorString() const { return m_error; }

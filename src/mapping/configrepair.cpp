@@ -195,13 +195,10 @@ bool ConfigRepair::apply(ConfigHistory *history, const QString &program)
     const std::string repaired = m_document.text();
     // The repair's own verdict first: testparm no longer makes the complaint it repairs.
     ConfigFileInstaller installer(m_path);
-    if (!installer.open() || !installer.write(repaired)) {
-        const QString reason = installer.errorString();
-        installer.discard();
-        return fail(tr("Can't write the repaired %1: %2").arg(m_path, reason));
-    }
-    const TestParmResult result = TestParm(m_testparmProgram).checkConf(installer.temporaryPath());
-    installer.discard();
+    TestParmResult result;
+    if (!installer.withTemporaryCopy(
+            repaired, [&](const QString &path) { result = TestParm(m_testparmProgram).checkConf(path); }))
+        return fail(tr("Can't write the repaired %1: %2").arg(m_path, installer.errorString()));
     if (result.status == TestParmResult::Failed || complains(m_kind, result.output)) {
         return fail(tr("testparm did not accept the repaired %1; nothing was changed.\n%2")
                         .arg(m_path, result.output));

@@ -260,16 +260,14 @@ std::string ConfigTransfer::effectiveConfig(RegistryConfig::Use use, const std::
                                             const std::string &registry) const
 {
     ConfigFileInstaller installer(m_loaded.path);
-    if (!installer.open() || !installer.write(RegistryConfig::effectiveText(use, file, registry))) {
-        const QString reason = installer.errorString();
-        installer.discard();
-        fail(reason);
-    }
     QString text;
     QString error;
-    const bool answered =
-        TestParm(m_loaded.testparmProgram).effectiveConfig(installer.temporaryPath(), text, &error);
-    installer.discard();
+    bool answered = false;
+    if (!installer.withTemporaryCopy(
+            RegistryConfig::effectiveText(use, file, registry), [&](const QString &path) {
+                answered = TestParm(m_loaded.testparmProgram).effectiveConfig(path, text, &error);
+            }))
+        fail(installer.errorString());
     if (!answered)
         fail(Messages::tr("testparm could not show what Samba would serve: %1").arg(error));
     return text.toStdString();

@@ -107,14 +107,15 @@ QString SaveTransaction::changedText() const
 TestParmResult SaveTransaction::judge(const std::string &text) const
 {
     ConfigFileInstaller installer(m_target.path);
-    if (!installer.open() || !installer.write(text)) {
+    TestParmResult result;
+    if (!installer.withTemporaryCopy(text, [&](const QString &path) {
+            result = TestParm(m_target.testparmProgram).checkConf(path);
+        })) {
         TestParmResult failed;
         failed.status = TestParmResult::Failed;
         failed.output = installer.errorString();
         throw Refusal(failed);
     }
-    TestParmResult result = TestParm(m_target.testparmProgram).checkConf(installer.temporaryPath());
-    installer.discard();
     if (result.status == TestParmResult::Failed || result.status == TestParmResult::Errors)
         throw Refusal(result);
     return result;
