@@ -34,14 +34,13 @@ bool ConnectionsController::Stamp::operator==(const Stamp &other) const
     return exists == other.exists && size == other.size && modified == other.modified && inode == other.inode;
 }
 
-ConnectionsController::ConnectionsController(ConnectionsView *view, const Programs &programs,
+ConnectionsController::ConnectionsController(ConnectionsView *view, ServerServices &services,
                                              const QString &configPath, const SharePaths &sharePaths,
                                              QMainWindow *window)
     : QObject(window)
     , m_view(view)
     , m_window(window)
-    , m_programs(programs)
-    , m_smbcontrol(programs.smbcontrol, configPath)
+    , m_server(services)
     , m_configPath(configPath)
     , m_sharePaths(sharePaths)
     , m_refreshAction(new QAction(tr("&Refresh"), window))
@@ -127,18 +126,10 @@ void ConnectionsController::refreshSoon()
 
 void ConnectionsController::start()
 {
-    const SmbStatus reader(m_programs.smbstatus, m_configPath);
     const SmbStatus::SharePaths shares = m_sharePaths ? m_sharePaths() : SmbStatus::SharePaths();
-    const QString systemctl = m_programs.systemctl;
     ++m_started;
-    m_reading = std::async(std::launch::async, [reader, shares, systemctl] {
-        Reading reading;
-        reading.status = reader.read(shares);
-        const SystemCtl services(systemctl);
-        reading.smbd = services.state(SystemCtl::smbdService());
-        reading.nmbd = services.state(SystemCtl::nmbdService());
-        return reading;
-    });
+    ServerServices *server = &m_server;
+    m_reading = std::async(std::launch::async, [server, shares] { return server->liveStatus(shares); });
     m_poll->start();
 }
 
@@ -237,7 +228,7 @@ void ConnectionsController::disconnectClient(const QString &pid)
         }
     }
     const SmbControl::Result result = whileBusy(m_window, tr("Disconnecting the client..."),
-                                                [this, pid] { return m_smbcontrol.shutdown(pid); });
+                                                [this, pid] { return m_server.endProcess(pid); });
     if (!result.succeeded) {
         QMessageBox::critical(m_window, tr("Error"),
                               tr("smbd process %1 was not ended.\n%2").arg(pid, result.errorText),
@@ -255,9 +246,8 @@ void ConnectionsController::disconnectClient(const QString &pid)
 
 void ConnectionsController::closeShare(const QString &share)
 {
-    const SmbControl::Result result =
-        whileBusy(m_window, tr("Closing the share %1...").arg(share),
-                  [this, share] { return m_smbcontrol.closeShare(QStringLiteral("smbd"), share); });
+    const SmbControl::Result result = whileBusy(m_window, tr("Closing the share %1...").arg(share),
+                                                [this, share] { return m_server.closeShare(share); });
     if (!result.succeeded) {
         QMessageBox::critical(m_window, tr("Error"),
                               tr("The share %1 was not closed.\n%2").arg(share, result.errorText),
@@ -304,7 +294,7 @@ void ConnectionsController::closeDeletedShares(const QSet<QString> &names, bool 
         whileBusy(m_window, tr("Disconnecting the clients of deleted shares..."), [this, gone] {
             QStringList found;
             for (const QString &share : gone) {
-                const SmbControl::Result result = m_smbcontrol.closeShare(QStringLiteral("smbd"), share);
+                const SmbControl::Result result = m_server.closeShare(share);
                 if (!result.succeeded)
                     found << share + QStringLiteral(": ") + result.errorText;
             }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "serverservices.h"
 #include "serverstatus.h"
-#include "smbcontrol.h"
 #include "smbstatus.h"
 #include "systemctl.h"
 
@@ -30,12 +30,6 @@ class ConnectionsController : public QObject
     Q_OBJECT
 
 public:
-    struct Programs
-    {
-        QString smbstatus;
-        QString systemctl;
-        QString smbcontrol;
-    };
     // The name and path of every share, to tell open files' shares; read at each refresh.
     using SharePaths = std::function<SmbStatus::SharePaths()>;
 
@@ -43,7 +37,9 @@ public:
     // How long smbd gets to end what a command ended before the check.
     static constexpr int SettleMs = 700;
 
-    ConnectionsController(ConnectionsView *view, const Programs &programs, const QString &configPath,
+    // services: the server's, used from a worker thread too; it must outlive the controller.
+    // configPath: the smb.conf whose changes on disk the status bar shows.
+    ConnectionsController(ConnectionsView *view, ServerServices &services, const QString &configPath,
                           const SharePaths &sharePaths, QMainWindow *window);
     // Waits for a read still running: it ends within smbstatus's time limit.
     ~ConnectionsController() override;
@@ -79,12 +75,7 @@ signals:
     void message(const QString &text, int timeout);
 
 private:
-    struct Reading
-    {
-        ServerStatus status;
-        SystemCtl::State smbd = SystemCtl::Unknown;
-        SystemCtl::State nmbd = SystemCtl::Unknown;
-    };
+    using Reading = ServerServices::LiveStatus;
     // What a command ended, to be gone from a read started after it.
     struct Check
     {
@@ -118,8 +109,7 @@ private:
 
     ConnectionsView *m_view;
     QMainWindow *m_window;
-    Programs m_programs;
-    SmbControl m_smbcontrol;
+    ServerServices &m_server;
     QString m_configPath;
     SharePaths m_sharePaths;
     QAction *m_refreshAction;

@@ -7,6 +7,7 @@
 #include "groupsdialog.h"
 #include "helpmenu.h"
 #include "historycommands.h"
+#include "localserverservices.h"
 #include "registrycommands.h"
 #include "savesteps.h"
 #include "servicecommands.h"
@@ -55,10 +56,10 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     : QMainWindow(parent)
     , m_environment(environment)
+    , m_server(environment.makeServices())
     , m_checker(new TestParm(environment.testparm, environment.configPath, this))
     , m_mapper(std::make_unique<ConfigMapper>(m_document, environment.configPath, environment.testparm))
-    , m_services(
-          new ServiceCommands(environment.systemctl, environment.smbcontrol, environment.configPath, this))
+    , m_services(new ServiceCommands(*m_server, this))
     , m_history(environment.historyDirectory)
     , m_accounts(environment.pdbedit, environment.wbinfo, environment.smbpasswd, environment.net)
     , m_ui(std::make_unique<Ui::MainWindow>())
@@ -66,7 +67,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
     , m_load(std::make_unique<WindowLoad>(environment.configPath, environment.testparm, environment.smbd,
-                                          *m_mapper, m_accounts, m_services->systemctl(), *m_shares, this))
+                                          *m_mapper, m_accounts, *m_server, *m_shares, this))
 {
     m_mapper->setLockDirectory(environment.lockDirectory);
     m_mapper->setNetProgram(environment.net);
@@ -91,8 +92,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     setUpView(m_ui->tableViewShares, m_sharesProxy);
     setUpView(m_ui->tableViewPrinters, m_printersProxy);
     m_connections = new ConnectionsController(
-        m_ui->connectionsView, {environment.smbstatus, environment.systemctl, environment.smbcontrol},
-        environment.configPath,
+        m_ui->connectionsView, *m_server, environment.configPath,
         [this] {
             SmbStatus::SharePaths paths;
             for (const Share &share : m_shares->shares())
@@ -141,8 +141,15 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // The worker threads use the mapper, the history and the account store: they end first.
+    // The worker threads use the mapper, the history, the account store and the server: they
+    // end first.
     m_load.reset();
+    delete m_connections;
+}
+
+std::unique_ptr<ServerServices> MainWindow::Environment::makeServices() const
+{
+    return std::make_unique<LocalServerServices>(systemctl, smbcontrol, smbstatus, configPath);
 }
 
 void MainWindow::connectLoad()
@@ -697,7 +704,7 @@ bool MainWindow::restartServices()
 
 void MainWindow::updateServiceActions()
 {
-    showServiceState(m_services->systemctl().isActive(SystemCtl::smbdService()));
+    showServiceState(m_server->state(SystemCtl::smbdService()).state == SystemCtl::Active);
 }
 
 void MainWindow::showServiceState(bool running)

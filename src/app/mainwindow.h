@@ -5,6 +5,7 @@
 #include "confighistory.h"
 #include "sambaaccountstore.h"
 #include "sambasettings.h"
+#include "serverservices.h"
 #include "sharedialog.h"
 #include "smbcontrol.h"
 #include "smbstatus.h"
@@ -62,6 +63,9 @@ public:
         QString lockDirectory = ConfigFileLock::defaultDirectory();
         // Where every installed version of smb.conf is kept.
         QString historyDirectory = ConfigHistory::defaultDirectory();
+
+        // The server as the window reaches it: on this machine, through the programs above.
+        std::unique_ptr<ServerServices> makeServices() const;
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
@@ -170,6 +174,9 @@ private:
     bool confirmClose();
 
     Environment m_environment;
+    // Before everything that uses them; the children that use them from worker threads are
+    // deleted first (see the destructor).
+    std::unique_ptr<ServerServices> m_server;
     TestParm *m_checker;
     ConfigDocument m_document;
     std::unique_ptr<ConfigMapper> m_mapper;

@@ -1,24 +1,22 @@
 #include "servicecommands.h"
 
 #include "configchanges.h"
-#include "serviceupdate.h"
+#include "serverservices.h"
 #include "whilebusy.h"
 
 #include <QMessageBox>
 #include <QPushButton>
 
-ServiceCommands::ServiceCommands(const QString &systemctl, const QString &smbcontrol,
-                                 const QString &configPath, QWidget *window)
+ServiceCommands::ServiceCommands(ServerServices &services, QWidget *window)
     : QObject(window)
-    , m_systemctl(systemctl)
-    , m_smbcontrol(smbcontrol, configPath)
+    , m_server(services)
     , m_window(window)
 {
 }
 
 bool ServiceCommands::run(SystemCtl::Command command, const QString &service, const QString &failure)
 {
-    if (m_systemctl.run(command, service).succeeded)
+    if (m_server.control(command, service).succeeded)
         return true;
     QMessageBox::critical(m_window, tr("Error"), failure, QMessageBox::Ok);
     return false;
@@ -54,7 +52,7 @@ void ServiceCommands::takeUp(const ConfigChanges &changes, const std::string &pr
     const bool restart = changes.needsRestart();
     const ServiceUpdate::Outcome outcome =
         whileBusy(m_window, restart ? tr("Restarting smbd and nmbd...") : tr("Reloading smbd and nmbd..."),
-                  [this, restart] { return ServiceUpdate(m_systemctl, m_smbcontrol).apply(restart); });
+                  [this, restart] { return m_server.takeUpConfig(restart); });
     const QString names = outcome.services.join(tr(" and "));
     if (!outcome.unchecked.isEmpty()) {
         emit message(tr("smb.conf is saved, but the state of %1 could not be checked: %2")
@@ -93,11 +91,10 @@ void ServiceCommands::restorePrevious(const QStringList &down, const std::string
                  QStringLiteral("previous version restored after %1 failed")
                      .arg(down.join(QLatin1String(" and ")))))
         return;
-    const bool nmbd =
-        down.contains(SystemCtl::nmbdService()) || m_systemctl.isActive(SystemCtl::nmbdService());
-    const ServiceUpdate::Outcome again = whileBusy(m_window, tr("Restarting smbd and nmbd..."), [this, nmbd] {
-        return ServiceUpdate(m_systemctl, m_smbcontrol).restart(nmbd);
-    });
+    const bool nmbd = down.contains(SystemCtl::nmbdService())
+        || m_server.state(SystemCtl::nmbdService()).state == SystemCtl::Active;
+    const ServiceUpdate::Outcome again = whileBusy(m_window, tr("Restarting smbd and nmbd..."),
+                                                   [this, nmbd] { return m_server.restartAndCheck(nmbd); });
     if (!again.down.isEmpty()) {
         QMessageBox failed(
             QMessageBox::Critical, tr("Error"),

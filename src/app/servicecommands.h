@@ -1,6 +1,5 @@
 #pragma once
 
-#include "smbcontrol.h"
 #include "systemctl.h"
 
 #include <QObject>
@@ -10,6 +9,7 @@
 
 class ConfigChanges;
 class QWidget;
+class ServerServices;
 
 // The window's commands for smbd and nmbd: start, stop and restart, and having them take up a
 // new smb.conf after a save or restore, with the way back to the previous file when a service
@@ -20,11 +20,8 @@ class ServiceCommands : public QObject
     Q_OBJECT
 
 public:
-    // configPath: the smb.conf whose daemons smbcontrol tells to reload.
-    ServiceCommands(const QString &systemctl, const QString &smbcontrol, const QString &configPath,
-                    QWidget *window);
-
-    const SystemCtl &systemctl() const { return m_systemctl; }
+    // services: the server's, which must outlive the commands.
+    ServiceCommands(ServerServices &services, QWidget *window);
 
     // Each runs smbd, then nmbd, and stops at a failure, which a box reports; true when both
     // succeeded.
@@ -46,7 +43,6 @@ private:
     bool run(SystemCtl::Command command, const QString &service, const QString &failure);
     void restorePrevious(const QStringList &down, const std::string &previous, const Restore &restore);
 
-    SystemCtl m_systemctl;
-    SmbControl m_smbcontrol;
+    ServerServices &m_server;
     QWidget *m_window;
 };

@@ -3,9 +3,9 @@
 #include "configmapper.h"
 #include "repairoffer.h"
 #include "sambaaccountstore.h"
+#include "serverservices.h"
 #include "sharemodel.h"
 #include "startuperror.h"
-#include "systemctl.h"
 #include "testparm.h"
 #include "whilebusy.h"
 
@@ -86,14 +86,14 @@ struct WindowLoad::Background
 };
 
 WindowLoad::WindowLoad(const QString &configPath, const QString &testparm, const QString &smbd,
-                       ConfigMapper &mapper, SambaAccountStore &accounts, const SystemCtl &systemctl,
+                       ConfigMapper &mapper, SambaAccountStore &accounts, ServerServices &services,
                        const ShareModel &shown, QWidget *window)
     : m_configPath(configPath)
     , m_testparm(testparm)
     , m_smbd(smbd)
     , m_mapper(mapper)
     , m_accounts(accounts)
-    , m_systemctl(systemctl)
+    , m_services(services)
     , m_shown(shown)
     , m_window(window)
     , m_poll(new QTimer(this))
@@ -267,7 +267,8 @@ void WindowLoad::startListings()
     });
     const QString smbd = m_smbd;
     background->modules = async([smbd] { return VfsModuleInventory::load(smbd); });
-    background->smbdActive = async([this] { return m_systemctl.isActive(SystemCtl::smbdService()); });
+    background->smbdActive =
+        async([this] { return m_services.state(SystemCtl::smbdService()).state == SystemCtl::Active; });
     m_background = std::move(background);
 }
 

@@ -17,8 +17,8 @@ class ConfigMapper;
 class QTimer;
 class QWidget;
 class SambaAccountStore;
+class ServerServices;
 class ShareModel;
-class SystemCtl;
 
 // What the window shows, read: smb.conf checked with testparm and read into its settings and
 // shares, then on worker threads the Samba accounts, the account lists, the VFS modules, the
@@ -30,12 +30,12 @@ class WindowLoad : public QObject
     Q_OBJECT
 
 public:
-    // The mapper, the account store and systemctl are used from worker threads until the load
+    // The mapper, the account store and the services are used from worker threads until the load
     // is over or destroyed: they must outlive it. shown is the window's table, put back when
     // testparm refuses a file already filled in; window is where the boxes and the busy
     // indicator open, and whose first expose starts the background load.
     WindowLoad(const QString &configPath, const QString &testparm, const QString &smbd, ConfigMapper &mapper,
-               SambaAccountStore &accounts, const SystemCtl &systemctl, const ShareModel &shown,
+               SambaAccountStore &accounts, ServerServices &services, const ShareModel &shown,
                QWidget *window);
     // Waits for the worker threads.
     ~WindowLoad() override;
@@ -113,7 +113,7 @@ private:
     QString m_smbd;
     ConfigMapper &m_mapper;
     SambaAccountStore &m_accounts;
-    const SystemCtl &m_systemctl;
+    ServerServices &m_services;
     const ShareModel &m_shown;
     QWidget *m_window;
     QTimer *m_poll;
