@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow.h"
+#include "programversion.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -35,6 +36,6 @@ public:
     // and reads files named by -platformpluginpath, -platform, -style, -stylesheet and others.
     static int qtArgumentCount(int argc, bool underPkexec);
 
-    static const char *version() { return "1.5.15+ci5"; }
+    static const char *version() { return sharewardVersion(); }
     static const char *aboutText() { return "Shareward\nSAMBA server management application"; }
 };

@@ -1,34 +1,51 @@
 #include "commandlinetool.h"
 
 #include "argumentscan.h"
+#include "backendserver.h"
 #include "configdocument.h"
 #include "configfileinstaller.h"
 #include "configfilelock.h"
 #include "configmapper.h"
 #include "configurationjsonwriter.h"
+#include "errnotext.h"
 #include "globalcommand.h"
 #include "historycommand.h"
 #include "netconf.h"
 #include "recordjson.h"
+#include "remotecommand.h"
 #include "savesteps.h"
 #include "serveraccountcommand.h"
 #include "sharecommand.h"
 #include "smbcontrol.h"
 #include "statuscommand.h"
+#include "systemprograms.h"
 #include "testparm.h"
 #include "unifieddiff.h"
 #include "vfsmoduleinventory.h"
 
+#include <QFile>
 #include <QJsonDocument>
+#include <QProcessEnvironment>
 
 #include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
-CommandLineTool::CommandLineTool(std::ostream &out, std::ostream &err)
+#include <cerrno>
+#include <csignal>
+
+#include <unistd.h>
+
+CommandLineTool::CommandLineTool(std::ostream &out, std::ostream &err, std::istream &in)
     : m_out(out)
     , m_err(err)
+    , m_in(in)
 {
+}
+
+bool CommandLineTool::inputIsTerminal() const
+{
+    return &m_in == &std::cin && ::isatty(STDIN_FILENO);
 }
 
 const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
@@ -60,6 +77,8 @@ const std::vector<CommandLineTool::Command> &CommandLineTool::commands()
          &CommandLineTool::historyDiff},
         {"restore", "VERSION", "install a version again, checked by testparm like any save",
          &CommandLineTool::historyRestore},
+        {"serve", "", "the backend of the window and of --host: answers requests on standard input",
+         &CommandLineTool::serve},
         {"store-in-registry", "[--keep-registry|--replace-registry]",
          "move the globals and shares into Samba's registry configuration, leaving smb.conf with "
          "include = registry; what the registry held that Samba did not read is kept (and then "
@@ -73,7 +92,8 @@ QStringList CommandLineTool::valueOptions()
 {
     return QStringList{QStringLiteral("--config"),      QStringLiteral("--changed-exit-code"),
                        QStringLiteral("--history-dir"), QStringLiteral("--keep"),
-                       QStringLiteral("--pid"),         QStringLiteral("--share")}
+                       QStringLiteral("--pid"),         QStringLiteral("--share"),
+                       QStringLiteral("--host"),        QStringLiteral("--ssh-config")}
     + ShareCommand::valueOptions() + GlobalCommand::valueOptions();
 }
 
@@ -86,13 +106,28 @@ int CommandLineTool::run(const QStringList &given)
     if (const QString problem = ArgumentScan::scan(given, values, items); !problem.isEmpty())
         return fail(UsageError, problem);
     QList<ArgumentScan::Item> rest;
+    // With --host every other argument goes to the server's backend as given.
+    QList<ArgumentScan::Item> forwarded;
+    QString host;
+    QString sshConfig;
     for (const ArgumentScan::Item &item : items) {
         const QString &option = item.option;
         const QString &value = item.value;
+        if (option == QLatin1String("--host")) {
+            host = value;
+            continue;
+        }
+        if (option == QLatin1String("--ssh-config")) {
+            sshConfig = value;
+            continue;
+        }
+        forwarded << item;
         if (option == QLatin1String("--config")) {
             m_config = value;
+            m_filesChosen = true;
         } else if (option == QLatin1String("--history-dir")) {
             m_historyDirectory = value;
+            m_filesChosen = true;
         } else if (option == QLatin1String("--keep")) {
             bool number = false;
             m_keep = value.toInt(&number);
@@ -111,6 +146,15 @@ int CommandLineTool::run(const QStringList &given)
             rest << item;
         }
     }
+    if (!host.isEmpty() || !sshConfig.isEmpty()) {
+        if (host.isEmpty())
+            return fail(UsageError, QStringLiteral("--ssh-config goes with --host"));
+        if (m_filesChosen)
+            return fail(UsageError,
+                        QStringLiteral("--config and --history-dir are the server's own with --host"));
+        RemoteCommand remote(m_out, m_err, m_in, inputIsTerminal());
+        return remote.run(host, sshConfig, ArgumentScan::join(forwarded, values));
+    }
     const QStringList arguments = ArgumentScan::join(rest, values);
     if (arguments.isEmpty())
         return usage(m_err, UsageError);
@@ -125,7 +169,8 @@ int CommandLineTool::run(const QStringList &given)
         const bool simple = QStringList{QStringLiteral("print"),   QStringLiteral("show"),
                                         QStringLiteral("save"),    QStringLiteral("check"),
                                         QStringLiteral("history"), QStringLiteral("diff"),
-                                        QStringLiteral("restore"), QStringLiteral("store-in-registry")}
+                                        QStringLiteral("restore"), QStringLiteral("store-in-registry"),
+                                        QStringLiteral("serve")}
                                 .contains(name);
         if (simple && (first == QLatin1String("--help") || first == QLatin1String("-h"))) {
             m_out << "usage: shareward-cli " << command.name << ' ' << command.arguments << "\n  "
@@ -137,11 +182,45 @@ int CommandLineTool::run(const QStringList &given)
     return fail(UsageError, QStringLiteral("unknown command '%1' (try 'shareward-cli help')").arg(name));
 }
 
+int CommandLineTool::serve(const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        return fail(UsageError, QStringLiteral("usage: shareward-cli serve"));
+    // pkexec checks who asks, not what: a backend it started chooses its files itself.
+    if (qEnvironmentVariableIsSet("PKEXEC_UID")) {
+        if (m_filesChosen)
+            return fail(UsageError, QStringLiteral("serve started by pkexec takes no --config or --history-dir"));
+        for (const QString &variable : QProcessEnvironment::systemEnvironment().keys()) {
+            if (variable.startsWith(QLatin1String("SHAREWARD_")))
+                return fail(UsageError, QStringLiteral("serve started by pkexec refuses %1 in its environment")
+                                            .arg(variable));
+        }
+    }
+    if (::geteuid() != 0) {
+        // An administrator who logs in to the server as another user: sudo runs exactly the
+        // command a sudoers rule names, without a password (which would have to travel here).
+        if (qEnvironmentVariableIsSet("SUDO_UID") || m_filesChosen)
+            return fail(Failure, QStringLiteral("serve must run as root"));
+        const QByteArray sudo = QFile::encodeName(SystemPrograms::sudo());
+        const char *const argv[] = {sudo.constData(), "-n", "--", SHAREWARD_INSTALLED_CLI, "serve", nullptr};
+        ::execv(argv[0], const_cast<char *const *>(argv));
+        return fail(Failure, QStringLiteral("cannot run %1: %2").arg(SystemPrograms::sudo(), errnoText(errno)));
+    }
+    // A connection that drops while a request runs must not end it half done: the backend
+    // finishes it and then finds the end of its input.
+    ::signal(SIGHUP, SIG_IGN);
+    ::signal(SIGPIPE, SIG_IGN);
+    BackendServer server(STDIN_FILENO, STDOUT_FILENO, {m_config, m_historyDirectory});
+    return server.run();
+}
+
 int CommandLineTool::usage(std::ostream &stream, int code)
 {
     stream << "usage: shareward-cli [--config FILE] [--dry-run] [--changed-exit-code N] [--history-dir DIR] "
               "[--keep N]\n"
-              "                     COMMAND [ARGUMENTS]\n\n"
+              "                     COMMAND [ARGUMENTS]\n"
+              "       shareward-cli [--ssh-config FILE] --host [USER@]HOST[:PORT] [OPTIONS] COMMAND "
+              "[ARGUMENTS]\n\n"
               "  --config FILE           the smb.conf that check, share and global use (default "
               "/etc/samba/smb.conf)\n"
               "  --dry-run               print the diff an edit would make and change nothing\n"
@@ -150,7 +229,10 @@ int CommandLineTool::usage(std::ostream &stream, int code)
            << ConfigHistory::defaultDirectory().toStdString()
            << ")\n"
               "  --keep N                how many versions of the file the history keeps (default 100)\n"
-              "  --allow-missing-modules save shares that use VFS modules this Samba lacks\n\n"
+              "  --allow-missing-modules save shares that use VFS modules this Samba lacks\n"
+              "  --host [USER@]HOST[:PORT]\n"
+              "                          run the command on that server, through ssh and its backend\n"
+              "  --ssh-config FILE       the ssh configuration to use instead of ~/.ssh/config\n\n"
               "commands:\n";
     for (const Command &command : commands()) {
         std::string head = std::string(command.name) + ' ' + command.arguments;

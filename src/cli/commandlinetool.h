@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -19,7 +20,8 @@ class ConfigFileLock;
 
 // shareward-cli: the headless face of Shareward for administrators and scripts.
 // Exit codes: 0 success, 1 the operation failed, 2 bad usage or unreadable input; an edit
-// that changed the file exits with --changed-exit-code when one is given.
+// that changed the file exits with --changed-exit-code when one is given; with --host, 255
+// when the server cannot be reached or its backend cannot serve this client.
 class CommandLineTool
 {
 public:
@@ -27,9 +29,12 @@ public:
         Success = 0,
         Failure = 1,
         UsageError = 2,
+        // As ssh's own failures: never an exit code of a command run on the server.
+        ConnectionFailure = 255,
     };
 
-    CommandLineTool(std::ostream &out, std::ostream &err);
+    // Commands read their input (passwords) from in.
+    CommandLineTool(std::ostream &out, std::ostream &err, std::istream &in = std::cin);
 
     // Runs one command; the arguments exclude the program name.
     int run(const QStringList &arguments);
@@ -38,6 +43,9 @@ public:
 
     // For the command classes.
     std::ostream &out() { return m_out; }
+    std::istream &in() { return m_in; }
+    // Whether the input is the terminal of a person, who is then asked.
+    bool inputIsTerminal() const;
     int fail(int code, const QString &message);
     // Changes the records of the --config file: change returns a refusal, or nothing. The
     // unified diff of what the save writes goes to standard output; with --dry-run nothing is
@@ -96,6 +104,7 @@ private:
     int historyDiff(const QStringList &arguments);
     int historyRestore(const QStringList &arguments);
     int storeInRegistry(const QStringList &arguments);
+    int serve(const QStringList &arguments);
 
     int usage(std::ostream &stream, int code);
     // Reads a whole file; on failure reports it and returns false.
@@ -127,12 +136,15 @@ private:
 
     std::ostream &m_out;
     std::ostream &m_err;
+    std::istream &m_in;
     QString m_config = QStringLiteral("/etc/samba/smb.conf");
     QString m_historyDirectory = ConfigHistory::defaultDirectory();
     int m_keep = ConfigHistory::DefaultKeep;
     bool m_dryRun = false;
     bool m_allowMissingModules = false;
     int m_changedExitCode = Success;
+    // Which of --config and --history-dir were given: a backend started by pkexec refuses them.
+    bool m_filesChosen = false;
     // While editShare's change runs: the mapper, and the name of the share it loaded.
     const ConfigMapper *m_partialMapper = nullptr;
     QString m_loadedShareName;

@@ -17,10 +17,10 @@
 
 namespace {
 
-// A line from standard input without its line ending; false at its end.
-bool readLine(std::string &line)
+// A line of input without its line ending; false at its end.
+bool readLine(std::istream &in, std::string &line)
 {
-    if (!std::getline(std::cin, line))
+    if (!std::getline(in, line))
         return false;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
@@ -38,7 +38,7 @@ bool askHidden(const char *prompt, std::string &line)
         quiet.c_lflag &= ~tcflag_t(ECHO);
         ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
     }
-    const bool read = readLine(line);
+    const bool read = readLine(std::cin, line);
     if (terminal)
         ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     std::cerr << '\n';
@@ -59,22 +59,32 @@ bool ServerAccountCommand::dryRun() const
 
 bool ServerAccountCommand::readPassword(QString &password)
 {
+    QString problem;
+    if (readPassword(m_tool.in(), m_tool.inputIsTerminal(), password, problem))
+        return true;
+    if (!problem.isEmpty())
+        m_tool.fail(CommandLineTool::Failure, problem);
+    return false;
+}
+
+bool ServerAccountCommand::readPassword(std::istream &in, bool terminal, QString &password, QString &problem)
+{
     std::string first;
-    if (::isatty(STDIN_FILENO)) {
+    if (terminal) {
         std::string second;
         if (!askHidden("New Samba password: ", first) || !askHidden("Retype it: ", second))
             return false;
         if (first != second) {
-            m_tool.fail(CommandLineTool::Failure, QStringLiteral("the passwords differ"));
+            problem = QStringLiteral("the passwords differ");
             return false;
         }
-    } else if (!readLine(first)) {
-        m_tool.fail(CommandLineTool::Failure, QStringLiteral("no password on standard input"));
+    } else if (!readLine(in, first)) {
+        problem = QStringLiteral("no password on standard input");
         return false;
     }
     password = QString::fromUtf8(first.data(), int(first.size()));
     if (password.isEmpty()) {
-        m_tool.fail(CommandLineTool::Failure, QStringLiteral("the password is empty"));
+        problem = QStringLiteral("the password is empty");
         return false;
     }
     return true;

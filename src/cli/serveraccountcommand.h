@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <istream>
+
 class CommandLineTool;
 
 // shareward-cli user|group|service: Samba's accounts and group mappings, and the smbd and
@@ -13,6 +15,10 @@ public:
     int user(const QStringList &arguments);
     int group(const QStringList &arguments);
     int service(const QStringList &arguments);
+
+    // A new password: one line of in, or on a terminal asked twice without echo. False, with
+    // the problem said (none when the input ended while asking), when there is none.
+    static bool readPassword(std::istream &in, bool terminal, QString &password, QString &problem);
 
 private:
     // One line of standard input; on a terminal asked twice without echo.

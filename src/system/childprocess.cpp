@@ -136,6 +136,37 @@ void ChildProcess::closeFd(int &fd)
 bool ChildProcess::start(const QString &program, const QStringList &arguments, const QByteArray &input,
                          Channels channels)
 {
+    m_input = input;
+    return spawn(program, arguments, !input.isEmpty(), channels, true);
+}
+
+bool ChildProcess::startConversation(const QString &program, const QStringList &arguments, bool sharedTerminal)
+{
+    m_keepInputOpen = true;
+    return spawn(program, arguments, true, SeparateChannels, !sharedTerminal);
+}
+
+void ChildProcess::send(const QByteArray &bytes)
+{
+    if (m_written > 0 && m_written == m_input.size()) {
+        m_input.clear();
+        m_written = 0;
+    }
+    m_input.append(bytes);
+    if (m_inputFd >= 0)
+        writeInput();
+}
+
+void ChildProcess::closeInput()
+{
+    m_keepInputOpen = false;
+    if (m_inputFd >= 0)
+        writeInput();
+}
+
+bool ChildProcess::spawn(const QString &program, const QStringList &arguments, bool pipedInput,
+                         Channels channels, bool ownGroup)
+{
     int inputPipe[2] = {-1, -1};
     int outputPipe[2] = {-1, -1};
     int errorPipe[2] = {-1, -1};
@@ -147,7 +178,7 @@ bool ChildProcess::start(const QString &program, const QStringList &arguments, c
     };
     FileActions actions;
     bool piped = true;
-    if (input.isEmpty()) {
+    if (!pipedInput) {
         actions.nullDevice(0, O_RDONLY);
     } else {
         piped = piped && makePipe(inputPipe);
@@ -175,7 +206,7 @@ bool ChildProcess::start(const QString &program, const QStringList &arguments, c
     }
 
     const ArgumentVector argv(program, arguments);
-    const SpawnAttributes attributes(POSIX_SPAWN_SETPGROUP);
+    const SpawnAttributes attributes(ownGroup ? POSIX_SPAWN_SETPGROUP : 0);
     pid_t pid = -1;
     const int error =
         ::posix_spawnp(&pid, argv.data()[0], actions.get(), attributes.get(), argv.data(), environ);
@@ -185,6 +216,7 @@ bool ChildProcess::start(const QString &program, const QStringList &arguments, c
         return false;
     }
     m_pid = pid;
+    m_ownGroup = ownGroup;
     // The program's own ends belong to it alone.
     for (int *pipe : {inputPipe, outputPipe, errorPipe}) {
         const int childEnd = pipe == inputPipe ? 0 : 1;
@@ -198,7 +230,6 @@ bool ChildProcess::start(const QString &program, const QStringList &arguments, c
     for (int fd : {m_inputFd, m_outputFd, m_errorFd})
         if (fd >= 0)
             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    m_input = input;
     m_pidFd = int(::syscall(SYS_pidfd_open, pid, 0));
     if (m_pidFd < 0) {
         m_errorString = errnoText(errno);
@@ -241,9 +272,11 @@ void ChildProcess::writeInput()
         if (wrote < 0 && errno == EAGAIN)
             return;
         // The program closed its input (EPIPE): it does not want the rest.
-        break;
+        closeFd(m_inputFd);
+        return;
     }
-    closeFd(m_inputFd);
+    if (!m_keepInputOpen)
+        closeFd(m_inputFd);
 }
 
 void ChildProcess::pump(int timeoutMs)
@@ -255,7 +288,9 @@ void ChildProcess::pump(int timeoutMs)
     for (const int fd : {m_outputFd, m_errorFd})
         if (fd >= 0)
             fds[count++] = {fd, POLLIN, 0};
-    if (m_inputFd >= 0)
+    // An open input with nothing to write would always be ready.
+    const bool writing = m_inputFd >= 0 && (unsent() > 0 || !m_keepInputOpen);
+    if (writing)
         fds[count++] = {m_inputFd, POLLOUT, 0};
     fds[count++] = {m_pidFd, POLLIN, 0};
     if (::poll(fds, nfds_t(count), timeoutMs) < 0)
@@ -264,7 +299,7 @@ void ChildProcess::pump(int timeoutMs)
         readFrom(m_outputFd, m_output);
     if (m_errorFd >= 0)
         readFrom(m_errorFd, m_error);
-    if (m_inputFd >= 0)
+    if (writing)
         writeInput();
     if (fds[count - 1].revents != 0)
         m_ended = true;
@@ -302,7 +337,8 @@ void ChildProcess::killGroup()
 {
     if (m_pid <= 0 || m_reaped)
         return;
-    ::kill(-m_pid, SIGKILL);
+    if (m_ownGroup)
+        ::kill(-m_pid, SIGKILL);
     ::kill(m_pid, SIGKILL);
 }
 

@@ -42,6 +42,17 @@ public:
     // false with the reason in errorString().
     bool start(const QString &program, const QStringList &arguments, const QByteArray &input,
                Channels channels);
+    // Starts the program for a conversation: its standard input is a pipe that stays open,
+    // fed by send() and ended by closeInput(); output and error apart. With sharedTerminal it
+    // stays in the caller's process group, where it may ask on the caller's terminal (ssh's
+    // passphrase prompt); otherwise it gets a group of its own, as with start().
+    bool startConversation(const QString &program, const QStringList &arguments, bool sharedTerminal);
+    // Queues bytes for the program's input; pump() writes them as it reads.
+    void send(const QByteArray &bytes);
+    // Ends the program's input once what was sent is written.
+    void closeInput();
+    // Bytes sent and not written yet.
+    qsizetype unsent() const { return m_input.size() - m_written; }
 
     // Moves data between the pipes and notes the program's end: waits at most timeoutMs
     // (0: only what is ready) for something to happen.
@@ -73,6 +84,8 @@ public:
     static bool startDetached(const QString &program, const QStringList &arguments, QString *errorText);
 
 private:
+    bool spawn(const QString &program, const QStringList &arguments, bool pipedInput, Channels channels,
+               bool ownGroup);
     void readFrom(int &fd, QByteArray &into);
     void writeInput();
     void closeFd(int &fd);
@@ -84,6 +97,8 @@ private:
     int m_errorFd = -1;
     QByteArray m_input;
     qsizetype m_written = 0;
+    bool m_keepInputOpen = false;
+    bool m_ownGroup = true;
     QByteArray m_output;
     QByteArray m_error;
     bool m_ended = false;

@@ -23,6 +23,9 @@ QString SystemPrograms::debianPath(const char *name)
         {"systemctl", "/bin/systemctl"},
         {"useradd", "/usr/sbin/useradd"},
         {"groupadd", "/usr/sbin/groupadd"},
+        {"ssh", "/usr/bin/ssh"},
+        {"pkexec", "/usr/bin/pkexec"},
+        {"sudo", "/usr/bin/sudo"},
     };
     for (const auto &entry : paths) {
         if (std::strcmp(entry.name, name) == 0)

@@ -21,6 +21,9 @@ public:
     static QString systemctl() { return path("systemctl"); }
     static QString useradd() { return path("useradd"); }
     static QString groupadd() { return path("groupadd"); }
+    static QString ssh() { return path("ssh"); }
+    static QString pkexec() { return path("pkexec"); }
+    static QString sudo() { return path("sudo"); }
 
     // Debian's path of one of the programs above, by name; empty for any other name.
     static QString debianPath(const char *name);
