@@ -316,7 +316,9 @@ bool ChildProcess::finish()
     closeFd(m_inputFd);
     closeFd(m_outputFd);
     closeFd(m_errorFd);
-    if (m_reaped || m_pid <= 0)
+    if (m_reaped)
+        return m_exitCode >= 0;
+    if (m_pid <= 0)
         return false;
     // Ended, so a zombie now; one stuck in the kernel after a kill is left to the destructor.
     int status = 0;

@@ -32,6 +32,9 @@ void TestSystemPrograms::debianPaths_data()
     QTest::newRow("systemctl") << SystemPrograms::systemctl() << "/bin/systemctl";
     QTest::newRow("useradd") << SystemPrograms::useradd() << "/usr/sbin/useradd";
     QTest::newRow("groupadd") << SystemPrograms::groupadd() << "/usr/sbin/groupadd";
+    QTest::newRow("ssh") << SystemPrograms::ssh() << "/usr/bin/ssh";
+    QTest::newRow("pkexec") << SystemPrograms::pkexec() << "/usr/bin/pkexec";
+    QTest::newRow("sudo") << SystemPrograms::sudo() << "/usr/bin/sudo";
 }
 
 void TestSystemPrograms::debianPaths()
