@@ -36,9 +36,7 @@ bool RemoteCommand::input(const QStringList &arguments, QByteArray &bytes)
     QList<ArgumentScan::Item> items;
     ArgumentScan::scan(arguments, CommandLineTool::valueOptions(), items);
     const QStringList operands = ArgumentScan::operands(items);
-    const bool dryRun = std::any_of(items.cbegin(), items.cend(),
-                                    [](const ArgumentScan::Item &item) { return item.option == QLatin1String("--dry-run"); });
-    if (dryRun || operands.value(0) != QLatin1String("user")
+    if (operands.value(0) != QLatin1String("user")
         || !(operands.value(1) == QLatin1String("add") || operands.value(1) == QLatin1String("passwd"))
         || operands.size() != 3)
         return true;

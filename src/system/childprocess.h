@@ -68,6 +68,7 @@ public:
     void killAndReap(int timeoutMs);
 
     int exitCode() const { return m_exitCode; }
+    pid_t pid() const { return m_pid; }
     QByteArray takeOutput() { return std::exchange(m_output, {}); }
     QByteArray takeError() { return std::exchange(m_error, {}); }
     QString errorString() const { return m_errorString; }
