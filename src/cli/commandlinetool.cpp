@@ -9,6 +9,7 @@
 #include "configurationjsonwriter.h"
 #include "errnotext.h"
 #include "globalcommand.h"
+#include "localbackend.h"
 #include "historycommand.h"
 #include "netconf.h"
 #include "recordjson.h"
@@ -202,7 +203,8 @@ int CommandLineTool::serve(const QStringList &arguments)
         if (qEnvironmentVariableIsSet("SUDO_UID") || m_filesChosen)
             return fail(Failure, QStringLiteral("serve must run as root"));
         const QByteArray sudo = QFile::encodeName(SystemPrograms::sudo());
-        const char *const argv[] = {sudo.constData(), "-n", "--", SHAREWARD_INSTALLED_CLI, "serve", nullptr};
+        const QByteArray backend = QFile::encodeName(LocalBackend::installedProgram());
+        const char *const argv[] = {sudo.constData(), "-n", "--", backend.constData(), "serve", nullptr};
         ::execv(argv[0], const_cast<char *const *>(argv));
         return fail(Failure, QStringLiteral("cannot run %1: %2").arg(SystemPrograms::sudo(), errnoText(errno)));
     }

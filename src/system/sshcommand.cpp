@@ -97,6 +97,8 @@ BackendConnection::Launch SshCommand::backend(const Destination &destination, co
                      << destination.host << backendCommand();
     launch.sharedTerminal = sharedTerminal;
     launch.exitMeanings.insert(255, tr("Cannot connect to %1: %2"));
-    launch.exitMeanings.insert(127, tr("%1 has no shareward-cli: install the shareward package there."));
+    // The shell's "command not found", or found and not executable.
+    for (const int code : {126, 127})
+        launch.exitMeanings.insert(code, tr("%1 has no shareward-cli: install the shareward package there."));
     return launch;
 }

@@ -1,5 +1,7 @@
-// How a server given as a destination becomes ssh's command line: nothing given reaches the
-// server's shell, and options cannot be slipped in as a host or user.
+// How the backend is reached: for another machine, a server given as a destination becomes
+// ssh's command line, where nothing given reaches the server's shell and no option can be
+// slipped in as a host or user; for this machine, pkexec runs exactly the installed backend.
+#include "localbackend.h"
 #include "sshcommand.h"
 
 #include <QTest>
@@ -11,7 +13,7 @@ QStringList words(const char *text)
 }
 } // namespace
 
-class TestSshCommand : public QObject
+class TestBackendLaunch : public QObject
 {
     Q_OBJECT
 
@@ -20,9 +22,10 @@ private slots:
     void parse();
     void arguments_data();
     void arguments();
+    void thisMachine();
 };
 
-void TestSshCommand::parse_data()
+void TestBackendLaunch::parse_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("user"); // "!" when refused
@@ -50,7 +53,7 @@ void TestSshCommand::parse_data()
     QTest::newRow("newline") << "files\nreboot" << "!" << "" << 0;
 }
 
-void TestSshCommand::parse()
+void TestBackendLaunch::parse()
 {
     QFETCH(QString, text);
     QFETCH(QString, user);
@@ -69,7 +72,7 @@ void TestSshCommand::parse()
     QCOMPARE(destination->port, port);
 }
 
-void TestSshCommand::arguments_data()
+void TestBackendLaunch::arguments_data()
 {
     QTest::addColumn<QString>("destination");
     QTest::addColumn<QString>("config");
@@ -80,7 +83,7 @@ void TestSshCommand::arguments_data()
                                 << words("-F /home/a/ssh.conf -p 2222 -l admin");
 }
 
-void TestSshCommand::arguments()
+void TestBackendLaunch::arguments()
 {
     QFETCH(QString, destination);
     QFETCH(QString, config);
@@ -97,5 +100,17 @@ void TestSshCommand::arguments()
     QVERIFY(launch.exitMeanings.contains(255));
 }
 
-QTEST_APPLESS_MAIN(TestSshCommand)
-#include "tst_sshcommand.moc"
+void TestBackendLaunch::thisMachine()
+{
+    qunsetenv("SHAREWARD_PROGRAM_PKEXEC");
+    const BackendConnection::Launch user = LocalBackend::launch(1000);
+    QCOMPARE(user.program, QStringLiteral("/usr/bin/pkexec"));
+    QCOMPARE(user.arguments, (QStringList{QStringLiteral("/usr/bin/shareward-cli"), QStringLiteral("serve")}));
+    QVERIFY(user.exitMeanings.contains(126));
+    const BackendConnection::Launch root = LocalBackend::launch(0);
+    QCOMPARE(root.program, QStringLiteral("/usr/bin/shareward-cli"));
+    QCOMPARE(root.arguments, QStringList{QStringLiteral("serve")});
+}
+
+QTEST_APPLESS_MAIN(TestBackendLaunch)
+#include "tst_backendlaunch.moc"
