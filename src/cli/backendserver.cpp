@@ -15,10 +15,11 @@
 
 using namespace BackendProtocol;
 
-BackendServer::BackendServer(int inputFd, int outputFd, const Files &files)
+BackendServer::BackendServer(int inputFd, int outputFd, const Files &files, const BackendOperations &operations)
     : m_inputFd(inputFd)
     , m_outputFd(outputFd)
     , m_files(files)
+    , m_operations(operations)
 {
 }
 
@@ -60,6 +61,8 @@ QJsonObject BackendServer::answer(const ProtocolLineReader::Line &line)
                           QStringLiteral("A request lacked its number (\"id\") or its operation (\"op\")."));
     if (op.toString() == QLatin1String("run"))
         return runCommand(id, request);
+    if (m_operations.contains(op.toString()))
+        return m_operations.answer(op.toString(), id, request);
     return errorReply(id, UnknownOp,
                       QStringLiteral("The backend does not know the request \"%1\".").arg(op.toString().left(100)));
 }

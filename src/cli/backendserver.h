@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backendoperations.h"
 #include "protocollinereader.h"
 
 #include <QJsonObject>
@@ -17,7 +18,8 @@ public:
         QString config;
         QString historyDirectory;
     };
-    BackendServer(int inputFd, int outputFd, const Files &files);
+    // operations: what the backend answers besides "run".
+    BackendServer(int inputFd, int outputFd, const Files &files, const BackendOperations &operations);
 
     // Greets, then answers until the end of the input. Returns the exit code.
     int run();
@@ -35,5 +37,6 @@ private:
     int m_inputFd;
     int m_outputFd;
     Files m_files;
+    const BackendOperations &m_operations;
     ProtocolLineReader m_reader;
 };

@@ -212,7 +212,8 @@ int CommandLineTool::serve(const QStringList &arguments)
     // finishes it and then finds the end of its input.
     ::signal(SIGHUP, SIG_IGN);
     ::signal(SIGPIPE, SIG_IGN);
-    BackendServer server(STDIN_FILENO, STDOUT_FILENO, {m_config, m_historyDirectory});
+    BackendOperations operations;
+    BackendServer server(STDIN_FILENO, STDOUT_FILENO, {m_config, m_historyDirectory}, operations);
     return server.run();
 }
 
