@@ -122,7 +122,7 @@ std::optional<QByteArray> BackendConnection::nextLine(int timeoutMs)
         }
         // The backend closed its output or ended: nothing more comes.
         if (m_process.outputFd() < 0 || m_process.hasEnded()) {
-            m_process.finish();
+            m_process.waitAndFinish(5000);
             m_reader.feed(m_process.takeOutput());
             m_errorOutput.append(m_process.takeError());
             if (std::optional<ProtocolLineReader::Line> line = m_reader.next(); line && !line->tooLong)
@@ -142,7 +142,7 @@ std::optional<QByteArray> BackendConnection::nextLine(int timeoutMs)
 
 QString BackendConnection::endedBeforeGreeting(const QHash<int, QString> &exitMeanings)
 {
-    const bool exited = m_process.finish();
+    const bool exited = m_process.waitAndFinish(5000);
     m_errorOutput.append(m_process.takeError());
     const QString said = lastWords(m_errorOutput);
     if (exited && exitMeanings.contains(m_process.exitCode()))

@@ -335,6 +335,15 @@ bool ChildProcess::finish()
     return false;
 }
 
+bool ChildProcess::waitAndFinish(int timeoutMs)
+{
+    if (!m_reaped && m_pidFd >= 0) {
+        pollfd end = {m_pidFd, POLLIN, 0};
+        while (::poll(&end, 1, timeoutMs) < 0 && errno == EINTR) { }
+    }
+    return finish();
+}
+
 void ChildProcess::killGroup()
 {
     if (m_pid <= 0 || m_reaped)

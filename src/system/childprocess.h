@@ -60,6 +60,9 @@ public:
     // Once the program ended: reads what its pipes still hold and reaps it. True when it
     // exited by itself (exitCode() then holds its code), false when a signal ended it.
     bool finish();
+    // Waits at most timeoutMs for the program to end (its output closed, it is about to), then
+    // finishes it as finish() does.
+    bool waitAndFinish(int timeoutMs);
     bool hasEnded() const { return m_ended; }
     // Kills the program and everything in its process group.
     void killGroup();
