@@ -79,6 +79,7 @@ void BackendConnection::open(const Launch &launch, int greetingTimeoutMs)
 
 QJsonObject BackendConnection::request(QJsonObject request, int timeoutMs)
 {
+    const QMutexLocker turn(&m_turn);
     if (!m_open)
         throw Failure(Failure::Lost, tr("The connection to %1 is closed.").arg(m_serverName));
     const int id = m_nextId++;
@@ -166,6 +167,7 @@ QString BackendConnection::errorOutput() const
 
 void BackendConnection::close()
 {
+    const QMutexLocker turn(&m_turn);
     if (m_process.hasEnded() || !m_open) {
         m_open = false;
         return;

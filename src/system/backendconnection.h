@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QJsonObject>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +15,8 @@
 // The conversation with one backend, shareward-cli serve: started through the program that
 // reaches it (ssh for another machine, pkexec here, or the backend itself), greeted, then
 // asked one request at a time. Synchronous: each call waits for the backend's answer, as long
-// as a save on the server may take, and no longer.
+// as a save on the server may take, and no longer. Requests from several threads (the
+// Connections tab refreshes in a worker) take turns.
 class BackendConnection
 {
 public:
@@ -93,4 +95,5 @@ private:
     BackendProtocol::Greeting m_greeting;
     bool m_open = false;
     int m_nextId = 1;
+    QMutex m_turn;
 };
