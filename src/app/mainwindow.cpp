@@ -7,6 +7,7 @@
 #include "groupsdialog.h"
 #include "helpmenu.h"
 #include "historycommands.h"
+#include "localserveraccounts.h"
 #include "localserverservices.h"
 #include "registrycommands.h"
 #include "savesteps.h"
@@ -56,18 +57,18 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     : QMainWindow(parent)
     , m_environment(environment)
-    , m_server(environment.makeServices())
+    , m_serverServices(environment.makeServices())
+    , m_serverAccounts(environment.makeAccounts())
     , m_checker(new TestParm(environment.testparm, environment.configPath, this))
     , m_mapper(std::make_unique<ConfigMapper>(m_document, environment.configPath, environment.testparm))
-    , m_services(new ServiceCommands(*m_server, this))
+    , m_services(new ServiceCommands(*m_serverServices, this))
     , m_history(environment.historyDirectory)
-    , m_accounts(environment.pdbedit, environment.wbinfo, environment.smbpasswd, environment.net)
     , m_ui(std::make_unique<Ui::MainWindow>())
     , m_shares(new ShareModel(this))
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
     , m_load(std::make_unique<WindowLoad>(environment.configPath, environment.testparm, environment.smbd,
-                                          *m_mapper, m_accounts, *m_server, *m_shares, this))
+                                          *m_mapper, *m_serverAccounts, *m_serverServices, *m_shares, this))
 {
     m_mapper->setLockDirectory(environment.lockDirectory);
     m_mapper->setNetProgram(environment.net);
@@ -92,7 +93,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     setUpView(m_ui->tableViewShares, m_sharesProxy);
     setUpView(m_ui->tableViewPrinters, m_printersProxy);
     m_connections = new ConnectionsController(
-        m_ui->connectionsView, *m_server, environment.configPath,
+        m_ui->connectionsView, *m_serverServices, environment.configPath,
         [this] {
             SmbStatus::SharePaths paths;
             for (const Share &share : m_shares->shares())
@@ -150,6 +151,11 @@ MainWindow::~MainWindow()
 std::unique_ptr<ServerServices> MainWindow::Environment::makeServices() const
 {
     return std::make_unique<LocalServerServices>(systemctl, smbcontrol, smbstatus, configPath);
+}
+
+std::unique_ptr<ServerAccounts> MainWindow::Environment::makeAccounts() const
+{
+    return std::make_unique<LocalServerAccounts>(SambaAccountStore(pdbedit, wbinfo, smbpasswd, net));
 }
 
 void MainWindow::connectLoad()
@@ -392,7 +398,8 @@ void MainWindow::showTabOf(const Share &share)
 ShareDialog::Accounts MainWindow::regularAccounts() const
 {
     // Read when a share dialog opens: accounts made since start-up are offered too.
-    return {SambaAccountStore::listRegularUsers(), SambaAccountStore::listRegularGroups()};
+    const ServerAccounts::RegularAccounts accounts = m_serverAccounts->regularAccounts();
+    return {accounts.users, accounts.groups};
 }
 
 void MainWindow::addShare()
@@ -491,7 +498,7 @@ void MainWindow::editSambaUsers()
 {
     waitForBackgroundLoad();
     SambaUserMap users = m_currentSettings.users();
-    UsersDialog dialog(&users, candidates(m_serviceUsers, m_domainUsers), this);
+    UsersDialog dialog(&users, candidates(m_serviceUsers, m_domainUsers), this, *m_serverAccounts);
     if (dialog.exec() == QDialog::Accepted && users != m_currentSettings.users()) {
         m_currentSettings.setUsers(users);
         setModified();
@@ -502,7 +509,7 @@ void MainWindow::editSambaGroups()
 {
     waitForBackgroundLoad();
     SambaGroupMap groups = m_currentSettings.groups();
-    GroupsDialog dialog(&groups, candidates(m_serviceGroups, m_domainGroups), this);
+    GroupsDialog dialog(&groups, candidates(m_serviceGroups, m_domainGroups), this, *m_serverAccounts);
     dialog.setWindowTitle(tr("Samba group's administration"));
     if (dialog.exec() == QDialog::Accepted && groups != m_currentSettings.groups()) {
         m_currentSettings.setGroups(groups);
@@ -576,8 +583,8 @@ bool MainWindow::saveAll()
         // The user sync also forgets the passwords typed: they are not kept past the save.
         const SambaAccountFailures failures = whileBusy(this, tr("Saving Samba users and groups..."), [this] {
             SambaAccountFailures found =
-                m_accounts.syncSambaUsers(m_currentSettings.users(), m_savedSettings.users());
-            found += m_accounts.syncSambaGroups(m_currentSettings.groups(), m_savedSettings.groups());
+                m_serverAccounts->saveSambaUsers(m_currentSettings.users(), m_savedSettings.users());
+            found += m_serverAccounts->saveSambaGroups(m_currentSettings.groups(), m_savedSettings.groups());
             return found;
         });
         if (!failures.isEmpty()) {
@@ -704,7 +711,7 @@ bool MainWindow::restartServices()
 
 void MainWindow::updateServiceActions()
 {
-    showServiceState(m_server->state(SystemCtl::smbdService()).state == SystemCtl::Active);
+    showServiceState(m_serverServices->state(SystemCtl::smbdService()).state == SystemCtl::Active);
 }
 
 void MainWindow::showServiceState(bool running)

@@ -5,6 +5,7 @@
 #include "confighistory.h"
 #include "sambaaccountstore.h"
 #include "sambasettings.h"
+#include "serveraccounts.h"
 #include "serverservices.h"
 #include "sharedialog.h"
 #include "smbcontrol.h"
@@ -66,6 +67,7 @@ public:
 
         // The server as the window reaches it: on this machine, through the programs above.
         std::unique_ptr<ServerServices> makeServices() const;
+        std::unique_ptr<ServerAccounts> makeAccounts() const;
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
@@ -176,7 +178,8 @@ private:
     Environment m_environment;
     // Before everything that uses them; the children that use them from worker threads are
     // deleted first (see the destructor).
-    std::unique_ptr<ServerServices> m_server;
+    std::unique_ptr<ServerServices> m_serverServices;
+    std::unique_ptr<ServerAccounts> m_serverAccounts;
     TestParm *m_checker;
     ConfigDocument m_document;
     std::unique_ptr<ConfigMapper> m_mapper;
@@ -188,7 +191,6 @@ private:
     // The VFS modules this Samba can load, read at start-up.
     VfsModuleInventory m_modules;
     ConfigHistory m_history;
-    SambaAccountStore m_accounts;
     std::unique_ptr<Ui::MainWindow> m_ui;
     ShareModel *m_shares;
     ShareProxyModel *m_sharesProxy;

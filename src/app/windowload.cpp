@@ -2,7 +2,7 @@
 
 #include "configmapper.h"
 #include "repairoffer.h"
-#include "sambaaccountstore.h"
+#include "serveraccounts.h"
 #include "serverservices.h"
 #include "sharemodel.h"
 #include "startuperror.h"
@@ -48,15 +48,7 @@ struct WindowLoad::Background
 {
     std::future<SambaUserMap> sambaUsers;
     std::future<SambaGroupMap> sambaGroups;
-    // The system's users and groups, one after the other: getpwent and getgrent share nothing,
-    // but neither may run twice at once.
-    struct SystemAccounts
-    {
-        QStringList users;
-        QStringList groups;
-        QStringList guests;
-    };
-    std::future<SystemAccounts> systemAccounts;
+    std::future<ServerAccounts::SystemAccounts> systemAccounts;
     std::future<QStringList> domainUsers;
     std::future<QStringList> domainGroups;
     std::future<VfsModuleInventory> modules;
@@ -86,7 +78,7 @@ struct WindowLoad::Background
 };
 
 WindowLoad::WindowLoad(const QString &configPath, const QString &testparm, const QString &smbd,
-                       ConfigMapper &mapper, SambaAccountStore &accounts, ServerServices &services,
+                       ConfigMapper &mapper, ServerAccounts &accounts, ServerServices &services,
                        const ShareModel &shown, QWidget *window)
     : m_configPath(configPath)
     , m_testparm(testparm)
@@ -256,15 +248,11 @@ void WindowLoad::startListings()
     const auto async = [](auto work) {
         return std::async(std::launch::async, std::move(work));
     };
-    background->sambaUsers = async([this] { return m_accounts.loadSambaUsers(); });
-    background->sambaGroups = async([this] { return m_accounts.loadSambaGroups(); });
-    background->domainUsers = async([this] { return m_accounts.listDomainUsers(); });
-    background->domainGroups = async([this] { return m_accounts.listDomainGroups(); });
-    background->systemAccounts = async([] {
-        return Background::SystemAccounts{SambaAccountStore::listSystemUsers(),
-                                          SambaAccountStore::listSystemGroups(),
-                                          SambaAccountStore::listGuestAccounts()};
-    });
+    background->sambaUsers = async([this] { return m_accounts.sambaUsers(); });
+    background->sambaGroups = async([this] { return m_accounts.sambaGroups(); });
+    background->domainUsers = async([this] { return m_accounts.domainUsers(); });
+    background->domainGroups = async([this] { return m_accounts.domainGroups(); });
+    background->systemAccounts = async([this] { return m_accounts.systemAccounts(); });
     const QString smbd = m_smbd;
     background->modules = async([smbd] { return VfsModuleInventory::load(smbd); });
     background->smbdActive =

@@ -16,7 +16,7 @@
 class ConfigMapper;
 class QTimer;
 class QWidget;
-class SambaAccountStore;
+class ServerAccounts;
 class ServerServices;
 class ShareModel;
 
@@ -30,13 +30,12 @@ class WindowLoad : public QObject
     Q_OBJECT
 
 public:
-    // The mapper, the account store and the services are used from worker threads until the load
+    // The mapper, the accounts and the services are used from worker threads until the load
     // is over or destroyed: they must outlive it. shown is the window's table, put back when
     // testparm refuses a file already filled in; window is where the boxes and the busy
     // indicator open, and whose first expose starts the background load.
     WindowLoad(const QString &configPath, const QString &testparm, const QString &smbd, ConfigMapper &mapper,
-               SambaAccountStore &accounts, ServerServices &services, const ShareModel &shown,
-               QWidget *window);
+               ServerAccounts &accounts, ServerServices &services, const ShareModel &shown, QWidget *window);
     // Waits for the worker threads.
     ~WindowLoad() override;
 
@@ -112,7 +111,7 @@ private:
     QString m_testparm;
     QString m_smbd;
     ConfigMapper &m_mapper;
-    SambaAccountStore &m_accounts;
+    ServerAccounts &m_accounts;
     ServerServices &m_services;
     const ShareModel &m_shown;
     QWidget *m_window;

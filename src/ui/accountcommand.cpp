@@ -2,14 +2,11 @@
 
 #include <QMessageBox>
 
-bool AccountCommand::run(QWidget *parent, const QString &program, const QStringList &options,
-                         const QString &name, int timeLimitMs)
+bool AccountCommand::succeeded(QWidget *parent, const ServerAccounts::Creation &creation)
 {
-    const ProcessResult result = SystemAccountCommand::run(program, options, name, timeLimitMs);
-    if (result.succeeded())
+    if (creation.succeeded)
         return true;
-    const QString text = SystemAccountCommand::failureText(result);
-    if (!text.isEmpty())
-        QMessageBox::critical(parent, tr("Error"), text);
+    if (!creation.errorText.isEmpty())
+        QMessageBox::critical(parent, tr("Error"), creation.errorText);
     return false;
 }

@@ -1,15 +1,15 @@
 #include "creategroupdialog.h"
 
 #include "accountcommand.h"
-#include "systemprograms.h"
+#include "serveraccounts.h"
 #include "ui_createuserdialog.h"
 
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
-CreateGroupDialog::CreateGroupDialog(QWidget *parent, const QString &program)
+CreateGroupDialog::CreateGroupDialog(QWidget *parent, ServerAccounts &accounts)
     : QDialog(parent)
-    , m_program(program)
+    , m_accounts(accounts)
     , m_ui(std::make_unique<Ui::CreateUserDialog>())
 {
     m_ui->setupUi(this);
@@ -28,14 +28,9 @@ CreateGroupDialog::CreateGroupDialog(QWidget *parent, const QString &program)
 
 CreateGroupDialog::~CreateGroupDialog() = default;
 
-QString CreateGroupDialog::defaultProgram()
-{
-    return SystemPrograms::groupadd();
-}
-
 void CreateGroupDialog::create()
 {
-    if (!AccountCommand::run(this, m_program, {}, m_ui->lineEditName->text()))
+    if (!AccountCommand::succeeded(this, m_accounts.createServiceGroup(m_ui->lineEditName->text())))
         return;
     m_createdName = m_ui->lineEditName->text();
     accept();

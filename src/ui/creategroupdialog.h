@@ -9,6 +9,8 @@ namespace Ui {
 class CreateUserDialog;
 }
 
+class ServerAccounts;
+
 // Creates a service group on the system with "groupadd NAME". Shares the form of the user
 // creation; a group has no password, so the security policy button is never shown.
 class CreateGroupDialog : public QDialog
@@ -16,12 +18,9 @@ class CreateGroupDialog : public QDialog
     Q_OBJECT
 
 public:
-    // program: groupadd; a parameter so that tests can substitute it.
-    explicit CreateGroupDialog(QWidget *parent = nullptr, const QString &program = defaultProgram());
+    // accounts: the server's, where the group is made.
+    CreateGroupDialog(QWidget *parent, ServerAccounts &accounts);
     ~CreateGroupDialog() override;
-
-    // SystemPrograms::groupadd()
-    static QString defaultProgram();
 
     // The group made, empty until a creation succeeded.
     QString createdName() const { return m_createdName; }
@@ -29,7 +28,7 @@ public:
 private:
     void create();
 
-    QString m_program;
+    ServerAccounts &m_accounts;
     QString m_createdName;
     std::unique_ptr<Ui::CreateUserDialog> m_ui;
 };

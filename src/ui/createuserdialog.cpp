@@ -2,7 +2,7 @@
 
 #include "accountcommand.h"
 #include "processrunner.h"
-#include "systemprograms.h"
+#include "serveraccounts.h"
 #include "ui_createuserdialog.h"
 #include "usersettingsprogram.h"
 
@@ -11,9 +11,9 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
-CreateUserDialog::CreateUserDialog(QWidget *parent, const QString &program, const QString &settingsProgram)
+CreateUserDialog::CreateUserDialog(QWidget *parent, ServerAccounts &accounts, const QString &settingsProgram)
     : QDialog(parent)
-    , m_program(program)
+    , m_accounts(accounts)
     , m_settingsProgram(settingsProgram)
     , m_ui(std::make_unique<Ui::CreateUserDialog>())
 {
@@ -41,11 +41,6 @@ CreateUserDialog::CreateUserDialog(QWidget *parent, const QString &program, cons
 
 CreateUserDialog::~CreateUserDialog() = default;
 
-QString CreateUserDialog::defaultProgram()
-{
-    return SystemPrograms::useradd();
-}
-
 QString CreateUserDialog::defaultSettingsProgram()
 {
     return UserSettingsProgram::find();
@@ -53,8 +48,7 @@ QString CreateUserDialog::defaultSettingsProgram()
 
 void CreateUserDialog::create()
 {
-    if (!AccountCommand::run(this, m_program, {QStringLiteral("-M"), QStringLiteral("-N")},
-                             m_ui->lineEditName->text()))
+    if (!AccountCommand::succeeded(this, m_accounts.createServiceUser(m_ui->lineEditName->text())))
         return;
     m_createdName = m_ui->lineEditName->text();
     accept();

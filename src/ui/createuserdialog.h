@@ -9,6 +9,8 @@ namespace Ui {
 class CreateUserDialog;
 }
 
+class ServerAccounts;
+
 // Creates a service user on the system: "useradd -M -N NAME", no home directory and no
 // group of its own. Logging in needs a password, which is set in the desktop's user
 // accounts settings, reachable from here when KDE's or GNOME's settings are installed.
@@ -17,15 +19,12 @@ class CreateUserDialog : public QDialog
     Q_OBJECT
 
 public:
-    // program: useradd; settingsProgram: the desktop settings (UserSettingsProgram), whose
-    // button is hidden when the program is not installed. Both are parameters so that tests can substitute
-    // them.
-    explicit CreateUserDialog(QWidget *parent = nullptr, const QString &program = defaultProgram(),
-                              const QString &settingsProgram = defaultSettingsProgram());
+    // accounts: the server's, where the user is made; settingsProgram: the desktop settings
+    // (UserSettingsProgram), whose button is hidden when the program is not installed, a
+    // parameter so that tests can substitute it.
+    CreateUserDialog(QWidget *parent, ServerAccounts &accounts,
+                     const QString &settingsProgram = defaultSettingsProgram());
     ~CreateUserDialog() override;
-
-    // SystemPrograms::useradd()
-    static QString defaultProgram();
     // KDE's systemsettings or GNOME's gnome-control-center found through PATH, else empty.
     static QString defaultSettingsProgram();
 
@@ -36,7 +35,7 @@ private:
     void create();
     void openUserSettings();
 
-    QString m_program;
+    ServerAccounts &m_accounts;
     QString m_settingsProgram;
     QString m_createdName;
     std::unique_ptr<Ui::CreateUserDialog> m_ui;

@@ -4,10 +4,10 @@
 #include "ui_userdialog.h"
 
 GroupDialog::GroupDialog(const SambaGroup &record, const QStringList &names, const QStringList &candidates,
-                         QWidget *parent, const QString &groupaddProgram)
+                         QWidget *parent, ServerAccounts &accounts)
     : AccountDialog(names, candidates, parent)
     , m_record(record)
-    , m_groupaddProgram(groupaddProgram)
+    , m_accounts(accounts)
 {
     for (QWidget *widget :
          {static_cast<QWidget *>(form()->checkBoxShowPassword), static_cast<QWidget *>(form()->groupBox),
@@ -26,14 +26,9 @@ GroupDialog::GroupDialog(const SambaGroup &record, const QStringList &names, con
             &GroupDialog::enableOk);
 }
 
-QString GroupDialog::defaultGroupaddProgram()
-{
-    return CreateGroupDialog::defaultProgram();
-}
-
 QString GroupDialog::runCreationDialog()
 {
-    CreateGroupDialog dialog(this, m_groupaddProgram);
+    CreateGroupDialog dialog(this, m_accounts);
     dialog.setWindowTitle(tr("Create group"));
     return dialog.exec() == QDialog::Accepted ? dialog.createdName() : QString();
 }

@@ -4,7 +4,7 @@
 #include "ui_usersdialog.h"
 
 GroupsDialog::GroupsDialog(SambaGroupMap *groups, const QStringList &candidates, QWidget *parent,
-                           const QString &groupaddProgram)
+                           ServerAccounts &accounts)
     : AccountListDialog(
         groups->keys(), candidates, false,
         {tr("No present any free system's group. Please call administrator for entering new one."),
@@ -12,15 +12,10 @@ GroupsDialog::GroupsDialog(SambaGroupMap *groups, const QStringList &candidates,
         parent)
     , m_groups(groups)
     , m_original(*groups)
-    , m_groupaddProgram(groupaddProgram)
+    , m_accounts(accounts)
 {
     form()->pushButtonAddUser->setText(tr("Add group"));
     form()->pushButtonDeleteUser->setText(tr("Delete group"));
-}
-
-QString GroupsDialog::defaultGroupaddProgram()
-{
-    return GroupDialog::defaultGroupaddProgram();
 }
 
 void GroupsDialog::reject()
@@ -32,7 +27,7 @@ void GroupsDialog::reject()
 void GroupsDialog::openAccountDialog(const QStringList &names, const QString &)
 {
     // Only additions: a group has nothing to edit.
-    GroupDialog dialog(SambaGroup(), names, candidates(), this, m_groupaddProgram);
+    GroupDialog dialog(SambaGroup(), names, candidates(), this, m_accounts);
     dialog.setWindowTitle(tr("Add group"));
     runAccountDialog(dialog, m_groups);
 }

@@ -3,6 +3,8 @@
 #include "accountlistdialog.h"
 #include "sambagroup.h"
 
+class ServerAccounts;
+
 // The Samba groups, on the form of the users dialog: adds a system group as Samba group
 // or removes one; a group has nothing to edit. Changes go into the map as they are made;
 // Cancel puts the map back as it was when the dialog opened.
@@ -11,12 +13,10 @@ class GroupsDialog : public AccountListDialog
     Q_OBJECT
 
 public:
-    // candidates: the system groups that may become Samba groups. groupaddProgram reaches
-    // the group creation dialog (tests substitute it).
-    GroupsDialog(SambaGroupMap *groups, const QStringList &candidates, QWidget *parent = nullptr,
-                 const QString &groupaddProgram = defaultGroupaddProgram());
-
-    static QString defaultGroupaddProgram();
+    // candidates: the system groups that may become Samba groups. accounts reaches the group
+    // creation dialog.
+    GroupsDialog(SambaGroupMap *groups, const QStringList &candidates, QWidget *parent,
+                 ServerAccounts &accounts);
 
 public slots:
     void reject() override;
@@ -28,5 +28,5 @@ private:
 
     SambaGroupMap *m_groups;
     SambaGroupMap m_original;
-    QString m_groupaddProgram;
+    ServerAccounts &m_accounts;
 };

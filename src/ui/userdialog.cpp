@@ -6,10 +6,10 @@
 #include <QMessageBox>
 
 UserDialog::UserDialog(const SambaUser &record, const QStringList &names, const QStringList &candidates,
-                       QWidget *parent, const QString &useraddProgram, const QString &settingsProgram)
+                       QWidget *parent, ServerAccounts &accounts, const QString &settingsProgram)
     : AccountDialog(names, candidates, parent)
     , m_record(record)
-    , m_useraddProgram(useraddProgram)
+    , m_accounts(accounts)
     , m_settingsProgram(settingsProgram)
 {
     // The fields start empty, also for an account whose password was entered but not saved yet:
@@ -28,11 +28,6 @@ UserDialog::UserDialog(const SambaUser &record, const QStringList &names, const 
     connect(form()->checkBoxShowPassword, &QCheckBox::toggled, this, &UserDialog::showPassword);
 }
 
-QString UserDialog::defaultUseraddProgram()
-{
-    return CreateUserDialog::defaultProgram();
-}
-
 QString UserDialog::defaultSettingsProgram()
 {
     return CreateUserDialog::defaultSettingsProgram();
@@ -47,7 +42,7 @@ void UserDialog::showPassword(bool shown)
 
 QString UserDialog::runCreationDialog()
 {
-    CreateUserDialog dialog(this, m_useraddProgram, m_settingsProgram);
+    CreateUserDialog dialog(this, m_accounts, m_settingsProgram);
     return dialog.exec() == QDialog::Accepted ? dialog.createdName() : QString();
 }
 

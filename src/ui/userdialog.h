@@ -3,6 +3,8 @@
 #include "accountdialog.h"
 #include "sambauser.h"
 
+class ServerAccounts;
+
 // Chooses the system user behind a Samba account and sets its password. The password fields
 // open empty and, left empty, keep the password of an existing account; a new one needs a
 // password. A service user made here with the add button is offered from then on, even if
@@ -13,13 +15,12 @@ class UserDialog : public AccountDialog
 
 public:
     // names: the users offered in the combo box; candidates: every system user that may
-    // become a Samba user, extended by the users created here. useraddProgram and
-    // settingsProgram go to the user creation dialog (tests substitute them).
+    // become a Samba user, extended by the users created here. accounts and settingsProgram
+    // go to the user creation dialog (tests substitute them).
     UserDialog(const SambaUser &record, const QStringList &names, const QStringList &candidates,
-               QWidget *parent = nullptr, const QString &useraddProgram = defaultUseraddProgram(),
+               QWidget *parent, ServerAccounts &accounts,
                const QString &settingsProgram = defaultSettingsProgram());
 
-    static QString defaultUseraddProgram();
     static QString defaultSettingsProgram();
 
     // The record as entered, once the dialog was accepted.
@@ -34,6 +35,6 @@ private:
     QString runCreationDialog() override;
 
     SambaUser m_record;
-    QString m_useraddProgram;
+    ServerAccounts &m_accounts;
     QString m_settingsProgram;
 };

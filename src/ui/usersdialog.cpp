@@ -7,7 +7,7 @@
 #include <QFont>
 
 UsersDialog::UsersDialog(SambaUserMap *users, const QStringList &candidates, QWidget *parent,
-                         const QString &useraddProgram, const QString &settingsProgram)
+                         ServerAccounts &accounts, const QString &settingsProgram)
     : AccountListDialog(
         users->keys(), candidates, true,
         {tr("No present any free system's user. Please call administrator for entering new one."),
@@ -15,7 +15,7 @@ UsersDialog::UsersDialog(SambaUserMap *users, const QStringList &candidates, QWi
         parent)
     , m_users(users)
     , m_original(*users)
-    , m_useraddProgram(useraddProgram)
+    , m_accounts(accounts)
     , m_settingsProgram(settingsProgram)
 {
     // A computer's trust account (PC01$) is no person: marked so that nobody deletes it or gives
@@ -37,11 +37,6 @@ QString UsersDialog::machineAccountText()
     return tr("Machine account of a computer");
 }
 
-QString UsersDialog::defaultUseraddProgram()
-{
-    return UserDialog::defaultUseraddProgram();
-}
-
 QString UsersDialog::defaultSettingsProgram()
 {
     return UserDialog::defaultSettingsProgram();
@@ -56,6 +51,6 @@ void UsersDialog::reject()
 void UsersDialog::openAccountDialog(const QStringList &names, const QString &edited)
 {
     UserDialog dialog(edited.isEmpty() ? SambaUser() : m_users->value(edited), names, candidates(), this,
-                      m_useraddProgram, m_settingsProgram);
+                      m_accounts, m_settingsProgram);
     runAccountDialog(dialog, m_users);
 }

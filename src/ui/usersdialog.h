@@ -3,6 +3,8 @@
 #include "accountlistdialog.h"
 #include "sambauser.h"
 
+class ServerAccounts;
+
 // The Samba accounts: adds a system user as Samba user, sets a password, removes an
 // account. Changes go into the map as they are made; Cancel puts the map back as it was
 // when the dialog opened.
@@ -11,13 +13,11 @@ class UsersDialog : public AccountListDialog
     Q_OBJECT
 
 public:
-    // candidates: the system users that may become Samba users. useraddProgram and
-    // settingsProgram reach the user creation dialog (tests substitute them).
-    UsersDialog(SambaUserMap *users, const QStringList &candidates, QWidget *parent = nullptr,
-                const QString &useraddProgram = defaultUseraddProgram(),
+    // candidates: the system users that may become Samba users. accounts and settingsProgram
+    // reach the user creation dialog (tests substitute them).
+    UsersDialog(SambaUserMap *users, const QStringList &candidates, QWidget *parent, ServerAccounts &accounts,
                 const QString &settingsProgram = defaultSettingsProgram());
 
-    static QString defaultUseraddProgram();
     static QString defaultSettingsProgram();
     // The tooltip of a machine account in the list.
     static QString machineAccountText();
@@ -32,6 +32,6 @@ private:
 
     SambaUserMap *m_users;
     SambaUserMap m_original;
-    QString m_useraddProgram;
+    ServerAccounts &m_accounts;
     QString m_settingsProgram;
 };

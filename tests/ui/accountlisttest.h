@@ -3,6 +3,7 @@
 // The tests that the users and the groups dialog share, on the form of the users dialog.
 #include "accountdialogsupport.h"
 #include "boxdriver.h"
+#include "localserveraccounts.h"
 #include "modaldriver.h"
 
 #include <QLabel>
@@ -38,6 +39,8 @@ protected:
     virtual std::unique_ptr<Dialog> makeDialog(Map *accounts, const QStringList &candidates) = 0;
 
     QString fake(const char *name) const { return m_fakeDir->filePath(QLatin1String(name)); }
+    // The accounts of the server, with the stand-ins for useradd and groupadd.
+    ServerAccounts &accounts() const { return *m_accounts; }
     static QString sample(int index) { return names(Kind::samples).at(index); }
     // The samples from first to last.
     static QStringList samples(int first, int last)
@@ -58,6 +61,8 @@ protected:
         m_fakeDir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_fakeDir->isValid());
         QVERIFY(writeFile(fake(accountProgram), fakeAccountProgram, true));
+        m_accounts =
+            std::make_unique<LocalServerAccounts>(SambaAccountStore(), fake("useradd"), fake("groupadd"));
     }
 
     // The boxes of the list's own commands.
@@ -430,6 +435,7 @@ protected:
 
     QTemporaryDir m_themeDir;
     std::unique_ptr<QTemporaryDir> m_fakeDir;
+    std::unique_ptr<LocalServerAccounts> m_accounts;
 };
 
 } // namespace AccountDialogSupport

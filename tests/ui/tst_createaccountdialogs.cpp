@@ -6,6 +6,8 @@
 #include "boxdriver.h"
 #include "creategroupdialog.h"
 #include "createuserdialog.h"
+#include "localserveraccounts.h"
+#include "systemprograms.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -32,13 +34,6 @@ using namespace AccountDialogSupport;
 namespace {
 
 enum Kind { User, Group };
-
-std::unique_ptr<QDialog> makeDialog(Kind kind, const QString &program, const QString &settingsProgram)
-{
-    if (kind == User)
-        return std::make_unique<CreateUserDialog>(nullptr, program, settingsProgram);
-    return std::make_unique<CreateGroupDialog>(nullptr, program);
-}
 
 QString createdName(QDialog *dialog)
 {
@@ -125,8 +120,21 @@ private slots:
 
 private:
     QString fake(const char *name) const { return m_fakeDir->filePath(QLatin1String(name)); }
+    // The server's accounts with program as useradd and groupadd, kept until the next call.
+    ServerAccounts &accounts(const QString &program)
+    {
+        m_accounts = std::make_unique<LocalServerAccounts>(SambaAccountStore(), program, program);
+        return *m_accounts;
+    }
+    std::unique_ptr<QDialog> makeDialog(Kind kind, const QString &program, const QString &settingsProgram)
+    {
+        if (kind == User)
+            return std::make_unique<CreateUserDialog>(nullptr, accounts(program), settingsProgram);
+        return std::make_unique<CreateGroupDialog>(nullptr, accounts(program));
+    }
 
     std::unique_ptr<QTemporaryDir> m_fakeDir;
+    std::unique_ptr<LocalServerAccounts> m_accounts;
     QByteArray m_path;
 };
 
@@ -188,14 +196,14 @@ void TestCreateAccountDialogs::defaults()
 {
     // Debian's, never one found through PATH.
     qputenv("PATH", QFile::encodeName(m_fakeDir->path()));
-    QCOMPARE(CreateUserDialog::defaultProgram(), QStringLiteral("/usr/sbin/useradd"));
-    QCOMPARE(CreateGroupDialog::defaultProgram(), QStringLiteral("/usr/sbin/groupadd"));
+    QCOMPARE(SystemPrograms::useradd(), QStringLiteral("/usr/sbin/useradd"));
+    QCOMPARE(SystemPrograms::groupadd(), QStringLiteral("/usr/sbin/groupadd"));
     // The desktop settings are found through PATH, and none is offered where PATH has none.
     qputenv("PATH", QFile::encodeName(m_fakeDir->path()));
     QCOMPARE(CreateUserDialog::defaultSettingsProgram(), fake("systemsettings"));
     QVERIFY(QFile::remove(fake("systemsettings")));
     QCOMPARE(CreateUserDialog::defaultSettingsProgram(), QString());
-    CreateUserDialog dialog(nullptr, fake("useradd"));
+    CreateUserDialog dialog(nullptr, accounts(fake("useradd")));
     dialog.show();
     QVERIFY(!child<QPushButton>(dialog, "policyButton")->isVisible());
 }
@@ -307,7 +315,7 @@ void TestCreateAccountDialogs::policyButtonVisibility()
 
 void TestCreateAccountDialogs::policyButtonRunsSettings()
 {
-    CreateUserDialog dialog(nullptr, fake("useradd"), fake("systemsettings"));
+    CreateUserDialog dialog(nullptr, accounts(fake("useradd")), fake("systemsettings"));
     dialog.show();
     child<QPushButton>(dialog, "policyButton")->click();
     QTRY_COMPARE(readFile(fake("settings-arguments")), QByteArray("kcm_users|"));
@@ -411,7 +419,7 @@ void TestCreateAccountDialogs::failure()
         qputenv(variable,
                 QFile::encodeName(m_fakeDir->filePath(kind == User ? QStringLiteral("empty/useradd")
                                                                    : QStringLiteral("empty/groupadd"))));
-        used = kind == User ? CreateUserDialog::defaultProgram() : CreateGroupDialog::defaultProgram();
+        used = kind == User ? SystemPrograms::useradd() : SystemPrograms::groupadd();
         qunsetenv(variable);
     }
     if (!code.isEmpty())
@@ -447,8 +455,9 @@ void TestCreateAccountDialogs::hangingProgramTimesOut()
     QVERIFY(writeFile(fake("useradd"), "#!/bin/sh\nsleep 30\n", true));
     QWidget parent;
     BoxDriver driver({QStringLiteral("OK")});
-    QVERIFY(
-        !AccountCommand::run(&parent, fake("useradd"), {QStringLiteral("-M")}, QStringLiteral("bob"), 300));
+    LocalServerAccounts accounts(SambaAccountStore(), fake("useradd"));
+    accounts.setTimeLimit(300);
+    QVERIFY(!AccountCommand::succeeded(&parent, accounts.createServiceUser(QStringLiteral("bob"))));
     QCOMPARE(driver.seen(), 1);
     QCOMPARE(driver.last().text, fake("useradd") + QStringLiteral(" did not finish within a second"));
 }
@@ -515,8 +524,7 @@ void TestCreateAccountDialogs::realCreationInSandbox()
     const QString database = kind == User ? QStringLiteral("passwd") : QStringLiteral("group");
     QCOMPARE(getent(database, name).exitCode, 2);
 
-    const QString program =
-        kind == User ? CreateUserDialog::defaultProgram() : CreateGroupDialog::defaultProgram();
+    const QString program = kind == User ? SystemPrograms::useradd() : SystemPrograms::groupadd();
     for (int round = 0; round < 2; ++round) {
         const auto dialog = makeDialog(kind, program, fake("systemsettings"));
         dialog->show();

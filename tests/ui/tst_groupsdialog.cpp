@@ -87,7 +87,7 @@ private slots:
 private:
     std::unique_ptr<GroupsDialog> makeDialog(SambaGroupMap *groups, const QStringList &candidates) override
     {
-        return std::make_unique<GroupsDialog>(groups, candidates, nullptr, fake("groupadd"));
+        return std::make_unique<GroupsDialog>(groups, candidates, nullptr, accounts());
     }
 };
 
@@ -112,8 +112,7 @@ void TestGroupsDialog::form()
 
 void TestGroupsDialog::groupDialogForm()
 {
-    GroupDialog dialog(SambaGroup(), names("staff users"), names("admins staff users"), nullptr,
-                       fake("groupadd"));
+    GroupDialog dialog(SambaGroup(), names("staff users"), names("admins staff users"), nullptr, accounts());
     dialog.show();
     QCOMPARE(dialog.objectName(), QStringLiteral("UserDialog"));
     QCOMPARE(child<QLabel>(dialog, "label")->text(), QStringLiteral("Group name"));
@@ -131,14 +130,14 @@ void TestGroupsDialog::groupDialogForm()
 
     // A record naming an offered group shows it.
     GroupDialog named(SambaGroup(QStringLiteral("users")), names("staff users"), names("staff users"),
-                      nullptr, fake("groupadd"));
+                      nullptr, accounts());
     QCOMPARE(child<QComboBox>(named, "comboBoxUserName")->currentText(), QStringLiteral("users"));
     QVERIFY(!okButton(named)->isEnabled());
 }
 
 void TestGroupsDialog::groupDialogOkEnabling()
 {
-    GroupDialog dialog(SambaGroup(), names("staff"), names("staff"), nullptr, fake("groupadd"));
+    GroupDialog dialog(SambaGroup(), names("staff"), names("staff"), nullptr, accounts());
     QVERIFY(!okButton(dialog)->isEnabled());
     child<QComboBox>(dialog, "comboBoxUserName")->setCurrentIndex(0);
     QVERIFY(okButton(dialog)->isEnabled());
@@ -146,7 +145,7 @@ void TestGroupsDialog::groupDialogOkEnabling()
 
 void TestGroupsDialog::groupDialogRecord()
 {
-    GroupDialog dialog(SambaGroup(), names("staff users"), names("staff users"), nullptr, fake("groupadd"));
+    GroupDialog dialog(SambaGroup(), names("staff users"), names("staff users"), nullptr, accounts());
     // Nothing chosen: Ok does nothing even when forced.
     okButton(dialog)->setEnabled(true);
     okButton(dialog)->click();

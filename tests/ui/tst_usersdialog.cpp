@@ -99,8 +99,7 @@ private slots:
 private:
     std::unique_ptr<UsersDialog> makeDialog(SambaUserMap *users, const QStringList &candidates) override
     {
-        return std::make_unique<UsersDialog>(users, candidates, nullptr, fake("useradd"),
-                                             fake("systemsettings"));
+        return std::make_unique<UsersDialog>(users, candidates, nullptr, accounts(), fake("systemsettings"));
     }
 };
 
@@ -158,7 +157,7 @@ void TestUsersDialog::userDialogForm()
 {
     SambaUser record(QStringLiteral("bob"));
     record.setPassword(QStringLiteral("secret"));
-    UserDialog dialog(record, names("bob carol"), names("alice bob carol"), nullptr, fake("useradd"),
+    UserDialog dialog(record, names("bob carol"), names("alice bob carol"), nullptr, accounts(),
                       fake("systemsettings"));
     QCOMPARE(dialog.objectName(), QStringLiteral("UserDialog"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("User's Data"));
@@ -197,7 +196,7 @@ void TestUsersDialog::addButtonIconFallback()
 {
     // A theme without "list-add": the drawn icon of the resources.
     QIcon::setThemeName(QStringLiteral("shareward-bare"));
-    UserDialog dialog(SambaUser(), names("alice"), names("alice"), nullptr, fake("useradd"),
+    UserDialog dialog(SambaUser(), names("alice"), names("alice"), nullptr, accounts(),
                       fake("systemsettings"));
     const QIcon icon = child<QPushButton>(dialog, "pushButtonAddUsr")->icon();
     QVERIFY(!icon.isNull());
@@ -396,7 +395,7 @@ void TestUsersDialog::userDialogOkEnabling()
     QFETCH(bool, enabled);
 
     UserDialog dialog(record.isEmpty() ? SambaUser() : SambaUser(record), names("alice bob"),
-                      names("alice bob"), nullptr, fake("useradd"), fake("systemsettings"));
+                      names("alice bob"), nullptr, accounts(), fake("systemsettings"));
     QWidget *widget = field.isEmpty() ? nullptr : dialog.findChild<QWidget *>(field);
     if (auto *combo = qobject_cast<QComboBox *>(widget))
         combo->setCurrentIndex(1);
@@ -452,7 +451,7 @@ void TestUsersDialog::userDialogRecord()
         record.setPassword(QStringLiteral("same"));
         record.setChanged(false);
     }
-    UserDialog dialog(record, names("bob carol"), names("alice bob carol"), nullptr, fake("useradd"),
+    UserDialog dialog(record, names("bob carol"), names("alice bob carol"), nullptr, accounts(),
                       fake("systemsettings"));
     dialog.show();
     auto *combo = child<QComboBox>(dialog, "comboBoxUserName");
