@@ -12,46 +12,9 @@
 #
 # The sourcing script runs under "set -euo pipefail".
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+# shellcheck source=SCRIPTDIR/../support/namespacefixture.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/namespacefixture.sh"
 
-skip() {
-  echo "SKIP: $*"
-  exit 77
-}
-
-now() {
-  date +%s.%N
-}
-
-elapsed() {
-  awk -v from="$1" -v to="$(now)" 'BEGIN { printf "%.2f s", to - from }'
-}
-
-# What must not change on the machine: the account files, and every file's name, mode,
-# owner and content under /etc/samba and /var/lib/samba.
-fingerprint() {
-  local path
-  for path in /etc/passwd /etc/group /etc/shadow /etc/gshadow /etc/subuid /etc/subgid; do
-    if [ -e "$path" ]; then
-      sha256sum "$path"
-    else
-      echo "absent $path"
-    fi
-  done
-  for path in /etc/samba /var/lib/samba; do
-    if [ ! -d "$path" ]; then
-      echo "absent $path"
-      continue
-    fi
-    find "$path" -xdev -printf '%p %y %m %U:%G %s\n' | LC_ALL=C sort
-    find "$path" -xdev -type f -print0 | LC_ALL=C sort -z | xargs -0 -r sha256sum
-  done
-}
-
-private_server_namespaces=(unshare --mount --pid --fork --mount-proc --propagation private)
 # Names the temporary directory and the tmpfs mounts after the sourcing script.
 private_server_name=$(basename "$0" .sh)
 
@@ -92,14 +55,14 @@ private_server_outside() {
     timeout awk "${tools[@]}"; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
   done
-  "${private_server_namespaces[@]}" true 2>/dev/null || skip "no private mount and PID namespaces here"
+  "${private_namespaces[@]}" true 2>/dev/null || skip "no private mount and PID namespaces here"
 
   local started before after status=0
   started=$(now)
   root=$(mktemp -d "/tmp/shareward-$private_server_name.XXXXXX")
   trap 'rmdir "$root"' EXIT
   before=$(fingerprint)
-  SHAREWARD_PRIVATE_ROOT=$root "${private_server_namespaces[@]}" -- bash "$0" "$@" || status=$?
+  SHAREWARD_PRIVATE_ROOT=$root "${private_namespaces[@]}" -- bash "$0" "$@" || status=$?
   after=$(fingerprint)
   if [ "$before" != "$after" ]; then
     diff <(echo "$before") <(echo "$after") >&2 || true
@@ -116,18 +79,10 @@ private_server_inside() {
   root=$SHAREWARD_PRIVATE_ROOT
   unset SHAREWARD_PRIVATE_ROOT
   mount -t tmpfs -o mode=0755 "shareward-$private_server_name" "$root"
-  # A copy of /etc replaces it whole: useradd renames its new files over passwd, group and
-  # shadow, which a file bound over each one alone would refuse.
-  cp -a /etc "$root/etc"
-  rm -rf "${root:?}/etc/samba"
-  mkdir "$root/etc/samba"
+  copy_etc "$root/etc"
   mount --bind "$root/etc" /etc
-  local dir
-  for dir in /var/lib/samba /var/cache/samba /run/samba /run/nscd /var/log /var/mail /home; do
-    if [ -d "$dir" ]; then
-      mount -t tmpfs -o mode=0755 "shareward-$private_server_name" "$dir"
-    fi
-  done
+  cover_with_tmpfs "shareward-$private_server_name" /var/lib/samba /var/cache/samba /run/samba /run/nscd \
+    /var/log /var/mail /home
 
   samba=$root/samba
   srv=$root/srv
@@ -144,6 +99,7 @@ private_server_inside() {
   smbd_pid=
   smbd_log=$samba/log/smbd.out
   trap stop_smbd EXIT
+  # smbd is tried on another port if it cannot bind this one after all.
   port=$(free_port)
   failures=0
 }
@@ -160,21 +116,6 @@ stop_smbd() {
   kill -KILL -- "-$smbd_pid" 2>/dev/null || true
   wait "$smbd_pid" 2>/dev/null || true
   smbd_pid=
-}
-
-# A port nothing listens on; smbd is tried on another one if it cannot bind it after all.
-listening() {
-  (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
-}
-free_port() {
-  local port tries
-  for ((tries = 0, port = 20000 + RANDOM % 20000; tries < 1000; tries++, port++)); do
-    if ! listening "$port"; then
-      echo "$port"
-      return
-    fi
-  done
-  fail "no free port on 127.0.0.1 between 20000 and 41000"
 }
 
 # write_global_config NAME DESCRIPTION: smb.conf with only the [global] section, for Samba
