@@ -16,10 +16,12 @@ packages=(
   samba samba-common-bin samba-vfs-modules winbind pkexec
   xvfb
 )
-# What only the tests use: a clustered registry, clients of the test servers, the window's
-# drivers, the sanitizer build and the Debian package's checks.
+# What only the tests use: a clustered registry, clients of the test servers, the OpenSSH
+# servers that stand for remote machines, the window's drivers, the sanitizer build and the
+# Debian package's checks.
 test_packages=(
   ctdb smbclient
+  openssh-server openssh-client
   strace xdotool x11-utils xauth iproute2 acl man-db
   clang libclang-rt-14-dev
   file desktop-file-utils appstream dpkg-dev lintian

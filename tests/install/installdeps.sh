@@ -13,7 +13,7 @@ fail() {
 
 run=$(bash "$script" --list)
 tests=$(bash "$script" --tests --list)
-for tool in clang lintian strace xdotool ctdb smbclient dpkg-dev; do
+for tool in clang lintian strace xdotool ctdb smbclient dpkg-dev openssh-server; do
   grep -qx "$tool" <<<"$run" && fail "the run command installs the test tool $tool"
   grep -qx "$tool" <<<"$tests" || fail "the test command does not install $tool"
 done
