@@ -2,6 +2,7 @@
 // ssh's command line, where nothing given reaches the server's shell and no option can be
 // slipped in as a host or user; for this machine, pkexec runs exactly the installed backend.
 #include "localbackend.h"
+#include "serveraddress.h"
 #include "sshcommand.h"
 
 #include <QTest>
@@ -23,6 +24,8 @@ private slots:
     void arguments_data();
     void arguments();
     void thisMachine();
+    void addresses_data();
+    void addresses();
 };
 
 void TestBackendLaunch::parse_data()
@@ -110,6 +113,39 @@ void TestBackendLaunch::thisMachine()
     const BackendConnection::Launch root = LocalBackend::launch(0);
     QCOMPARE(root.program, QStringLiteral("/usr/bin/shareward-cli"));
     QCOMPARE(root.arguments, QStringList{QStringLiteral("serve")});
+}
+
+void TestBackendLaunch::addresses_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("text"); // as kept in the settings; "!" when refused
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("this machine") << "local" << "local" << "This computer";
+    QTest::newRow("alias") << "files" << "files" << "files";
+    QTest::newRow("url") << "ssh://admin@files:2222" << "admin@files:2222" << "admin@files";
+    QTest::newRow("ipv6") << "[::1]:22" << "[::1]:22" << "::1";
+    QTest::newRow("an option") << "-oProxyCommand=x" << "!" << "";
+}
+
+void TestBackendLaunch::addresses()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QString problem;
+    const std::optional<ServerAddress> address = ServerAddress::parse(given, &problem);
+    if (text == QLatin1String("!")) {
+        QVERIFY(!address);
+        QVERIFY(!problem.isEmpty());
+        return;
+    }
+    QVERIFY2(address, qPrintable(problem));
+    QCOMPARE(address->text(), text);
+    QCOMPARE(address->displayName(), shown);
+    // What the settings keep reads back as the same server.
+    QVERIFY(ServerAddress::parse(address->text(), nullptr) == address);
+    const BackendConnection::Launch launch = address->launch(1000, QStringLiteral("/c"));
+    QCOMPARE(launch.program, address->isLocal() ? QStringLiteral("/usr/bin/pkexec") : QStringLiteral("/usr/bin/ssh"));
 }
 
 QTEST_APPLESS_MAIN(TestBackendLaunch)
