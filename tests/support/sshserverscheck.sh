@@ -3,7 +3,8 @@
 # machines of their own behind the real sshd: each shows its own smb.conf, valid for the real
 # testparm; what is written through one lands in its directory alone; the build's
 # shareward-cli is the servers' /usr/bin/shareward-cli; SetEnv reaches the sessions; a
-# changed or unknown host key is refused; and an unprivileged user reaches them as well.
+# changed or unknown host key is refused; an unprivileged user reaches them as well; and
+# many connections at once are all served.
 #
 # Expects from CTest: SHAREWARD_CLI, SHAREWARD_SSH_CLIENT_UID=65534, SHAREWARD_SSH_SETENV
 # with SHAREWARD_SMOKE=everywhere and SHAREWARD_SMOKE_WORDS="two words",
@@ -104,6 +105,19 @@ expect "enter has srv2's host name" srv2 "$("$dir/srv2/enter" hostname)"
 unprivileged=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
 expect "nobody reaches srv2" "$(cat "$dir/srv2/etc/samba/smb.conf")" \
   "$("${unprivileged[@]}" ssh -F "$SHAREWARD_SSH_CONFIG" srv2 cat /etc/samba/smb.conf 2>&1)"
+
+# Many connections at once, as several windows and tests open them: none is dropped.
+pids=()
+for ((i = 0; i < 40; i++)); do
+  ssh -F "$SHAREWARD_SSH_CONFIG" "srv$((i % 2 + 1))" true 2>"$TMPDIR/concurrent.$i" &
+  pids+=($!)
+done
+dropped=0
+for pid in "${pids[@]}"; do
+  wait "$pid" || dropped=$((dropped + 1))
+done
+expect "40 connections at once all succeed" 0 "$dropped"
+[ "$dropped" -eq 0 ] || cat "$TMPDIR"/concurrent.* >&2
 
 # Host keys: srv1's line rewritten with another key, then left out.
 known_hosts=$SHAREWARD_SSH_KNOWN_HOSTS
