@@ -7,6 +7,7 @@
 #include "reviewchangesdialog.h"
 #include "saveplan.h"
 #include "savesteps.h"
+#include "serverfiles.h"
 #include "unifieddiff.h"
 #include "versiondiff.h"
 #include "whilebusy.h"
@@ -91,7 +92,7 @@ void HistoryCommands::editKeep()
 }
 
 bool HistoryCommands::reviewSave(const SambaSettings &current, const SambaSettings &saved,
-                                 const QList<Share> &shares, bool servicesRunning)
+                                 const QList<Share> &shares, bool servicesRunning, ServerFiles &files)
 {
     if (!reviewsChanges())
         return true;
@@ -106,8 +107,8 @@ bool HistoryCommands::reviewSave(const SambaSettings &current, const SambaSettin
     SavePlan::ServiceStep services = SavePlan::NoServiceStep;
     if ((!review.diff.isEmpty() || !review.registryDiff.isEmpty()) && servicesRunning)
         services = preview.changes.needsRestart() ? SavePlan::RestartServices : SavePlan::ReloadServices;
-    review.actions = SavePlan::describe(SaveSteps::plannedDirectoryModes(shares), current, saved, services,
-                                        preview.changes.restartParameters());
+    review.actions = SavePlan::describe(files.plannedDirectoryModes(SaveSteps::modeRequests(shares)), current,
+                                        saved, services, preview.changes.restartParameters());
     ReviewChangesDialog dialog(review, m_window);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     if (dialog.dontShowAgain()) {

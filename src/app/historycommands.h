@@ -12,6 +12,7 @@ class ConfigMapper;
 class QAction;
 class QWidget;
 class SambaSettings;
+class ServerFiles;
 class Share;
 class WindowLoad;
 
@@ -42,9 +43,10 @@ public:
     static void setReviewsChanges(bool review);
 
     // The review of a save of current over saved with shares, unless turned off; false when the
-    // administrator cancelled it. servicesRunning: smbd runs, so the save reloads or restarts it.
+    // administrator cancelled it. servicesRunning: smbd runs, so the save reloads or restarts it;
+    // files tells the directory modes the save changes.
     bool reviewSave(const SambaSettings &current, const SambaSettings &saved, const QList<Share> &shares,
-                    bool servicesRunning);
+                    bool servicesRunning, ServerFiles &files);
     // After smb.conf was installed: says so when its history could not be recorded.
     void showHistoryError();
     // Installs bytes as smb.conf, or with registry makes them Samba's registry configuration,

@@ -8,6 +8,7 @@
 #include "helpmenu.h"
 #include "historycommands.h"
 #include "localserveraccounts.h"
+#include "localserverfiles.h"
 #include "localserverservices.h"
 #include "registrycommands.h"
 #include "savesteps.h"
@@ -59,6 +60,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_environment(environment)
     , m_serverServices(environment.makeServices())
     , m_serverAccounts(environment.makeAccounts())
+    , m_serverFiles(environment.makeFiles())
     , m_checker(new TestParm(environment.testparm, environment.configPath, this))
     , m_mapper(std::make_unique<ConfigMapper>(m_document, environment.configPath, environment.testparm))
     , m_services(new ServiceCommands(*m_serverServices, this))
@@ -67,8 +69,9 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_shares(new ShareModel(this))
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
-    , m_load(std::make_unique<WindowLoad>(environment.configPath, environment.testparm, environment.smbd,
-                                          *m_mapper, *m_serverAccounts, *m_serverServices, *m_shares, this))
+    , m_load(std::make_unique<WindowLoad>(environment.configPath, environment.testparm, *m_mapper,
+                                          *m_serverAccounts, *m_serverServices, *m_serverFiles, *m_shares,
+                                          this))
 {
     m_mapper->setLockDirectory(environment.lockDirectory);
     m_mapper->setNetProgram(environment.net);
@@ -156,6 +159,11 @@ std::unique_ptr<ServerServices> MainWindow::Environment::makeServices() const
 std::unique_ptr<ServerAccounts> MainWindow::Environment::makeAccounts() const
 {
     return std::make_unique<LocalServerAccounts>(SambaAccountStore(pdbedit, wbinfo, smbpasswd, net));
+}
+
+std::unique_ptr<ServerFiles> MainWindow::Environment::makeFiles() const
+{
+    return std::make_unique<LocalServerFiles>(smbd);
 }
 
 void MainWindow::connectLoad()
@@ -565,13 +573,14 @@ bool MainWindow::saveAll()
                                        m_savedSettings.global()->guestAccount(), shares);
         if (!acceptMissingModules(shares)
             || !m_historyCommands->reviewSave(m_currentSettings, m_savedSettings, shares,
-                                              m_ui->actionStop->isEnabled()))
+                                              m_ui->actionStop->isEnabled(), *m_serverFiles))
             return false;
         whileBusy(this, tr("Checking smb.conf with testparm and saving it..."),
                   [this, &shares] { m_mapper->save(m_currentSettings, shares); });
         m_historyCommands->showHistoryError();
         // Only the directory modes asked for since the last save; the requests are done then.
-        const QStringList unchangedModes = SaveSteps::applyDirectoryPermissions(shares);
+        const QStringList unchangedModes = m_serverFiles->setDirectoryModes(SaveSteps::modeRequests(shares));
+        SaveSteps::clearModeRequests(shares);
         m_shares->setShares(shares);
         m_ui->actionEditShare->setEnabled(false);
         m_ui->actionDeleteShare->setEnabled(false);

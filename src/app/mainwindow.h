@@ -6,6 +6,7 @@
 #include "sambaaccountstore.h"
 #include "sambasettings.h"
 #include "serveraccounts.h"
+#include "serverfiles.h"
 #include "serverservices.h"
 #include "sharedialog.h"
 #include "smbcontrol.h"
@@ -68,6 +69,7 @@ public:
         // The server as the window reaches it: on this machine, through the programs above.
         std::unique_ptr<ServerServices> makeServices() const;
         std::unique_ptr<ServerAccounts> makeAccounts() const;
+        std::unique_ptr<ServerFiles> makeFiles() const;
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
@@ -180,6 +182,7 @@ private:
     // deleted first (see the destructor).
     std::unique_ptr<ServerServices> m_serverServices;
     std::unique_ptr<ServerAccounts> m_serverAccounts;
+    std::unique_ptr<ServerFiles> m_serverFiles;
     TestParm *m_checker;
     ConfigDocument m_document;
     std::unique_ptr<ConfigMapper> m_mapper;

@@ -3,6 +3,7 @@
 #include "configmapper.h"
 #include "repairoffer.h"
 #include "serveraccounts.h"
+#include "serverfiles.h"
 #include "serverservices.h"
 #include "sharemodel.h"
 #include "startuperror.h"
@@ -77,15 +78,15 @@ struct WindowLoad::Background
     }
 };
 
-WindowLoad::WindowLoad(const QString &configPath, const QString &testparm, const QString &smbd,
-                       ConfigMapper &mapper, ServerAccounts &accounts, ServerServices &services,
+WindowLoad::WindowLoad(const QString &configPath, const QString &testparm, ConfigMapper &mapper,
+                       ServerAccounts &accounts, ServerServices &services, ServerFiles &files,
                        const ShareModel &shown, QWidget *window)
     : m_configPath(configPath)
     , m_testparm(testparm)
-    , m_smbd(smbd)
     , m_mapper(mapper)
     , m_accounts(accounts)
     , m_services(services)
+    , m_files(files)
     , m_shown(shown)
     , m_window(window)
     , m_poll(new QTimer(this))
@@ -253,8 +254,7 @@ void WindowLoad::startListings()
     background->domainUsers = async([this] { return m_accounts.domainUsers(); });
     background->domainGroups = async([this] { return m_accounts.domainGroups(); });
     background->systemAccounts = async([this] { return m_accounts.systemAccounts(); });
-    const QString smbd = m_smbd;
-    background->modules = async([smbd] { return VfsModuleInventory::load(smbd); });
+    background->modules = async([this] { return m_files.vfsModules(); });
     background->smbdActive =
         async([this] { return m_services.state(SystemCtl::smbdService()).state == SystemCtl::Active; });
     m_background = std::move(background);

@@ -17,6 +17,7 @@ class ConfigMapper;
 class QTimer;
 class QWidget;
 class ServerAccounts;
+class ServerFiles;
 class ServerServices;
 class ShareModel;
 
@@ -30,12 +31,13 @@ class WindowLoad : public QObject
     Q_OBJECT
 
 public:
-    // The mapper, the accounts and the services are used from worker threads until the load
+    // The mapper, the accounts, the services and the files are used from worker threads until the load
     // is over or destroyed: they must outlive it. shown is the window's table, put back when
     // testparm refuses a file already filled in; window is where the boxes and the busy
     // indicator open, and whose first expose starts the background load.
-    WindowLoad(const QString &configPath, const QString &testparm, const QString &smbd, ConfigMapper &mapper,
-               ServerAccounts &accounts, ServerServices &services, const ShareModel &shown, QWidget *window);
+    WindowLoad(const QString &configPath, const QString &testparm, ConfigMapper &mapper,
+               ServerAccounts &accounts, ServerServices &services, ServerFiles &files,
+               const ShareModel &shown, QWidget *window);
     // Waits for the worker threads.
     ~WindowLoad() override;
 
@@ -109,10 +111,10 @@ private:
 
     QString m_configPath;
     QString m_testparm;
-    QString m_smbd;
     ConfigMapper &m_mapper;
     ServerAccounts &m_accounts;
     ServerServices &m_services;
+    ServerFiles &m_files;
     const ShareModel &m_shown;
     QWidget *m_window;
     QTimer *m_poll;

@@ -51,9 +51,9 @@ void SaveSteps::dropOldGuestAccount(const QString &currentGuest, const QString &
 
 namespace {
 
-// The mode a share's request gives the directory open as fd: -1 when it is no directory,
-// current when nothing changes.
-int wantedMode(const Share &share, int fd, int *currentMode)
+// The mode a request gives the directory open as fd: -1 when it is no directory, current
+// when nothing changes.
+int wantedMode(const SaveSteps::ModeRequest &request, int fd, int *currentMode)
 {
     struct stat info;
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode))
@@ -64,7 +64,7 @@ int wantedMode(const Share &share, int fd, int *currentMode)
     const bool ours = current == writableMode && markedWritable(fd);
     if ((current & (S_ISUID | S_ISGID)) || ((current & S_ISVTX) && !ours))
         return int(current);
-    switch (share.directoryModeChange()) {
+    switch (request.change) {
     case Share::MakeReadOnly:
         return readOnlyMode;
     case Share::MakeWritable:
@@ -77,24 +77,41 @@ int wantedMode(const Share &share, int fd, int *currentMode)
     return int(current);
 }
 
-// The share's directory, open without following a link anywhere in its path.
-int openShareDirectory(const Share &share)
+} // namespace
+
+QList<SaveSteps::ModeRequest> SaveSteps::modeRequests(const QList<Share> &shares)
 {
-    return LinkFreeDirectory::open(share.path());
+    QList<ModeRequest> requests;
+    for (const Share &share : shares) {
+        if (share.directoryModeChange() != Share::KeepDirectoryMode)
+            requests.append({share.path(), share.directoryModeChange()});
+    }
+    return requests;
 }
 
-} // namespace
+void SaveSteps::clearModeRequests(QList<Share> &shares)
+{
+    for (Share &share : shares)
+        share.setDirectoryModeChange(Share::KeepDirectoryMode);
+}
 
 QStringList SaveSteps::applyDirectoryPermissions(QList<Share> &shares)
 {
+    const QStringList failed = applyModeRequests(modeRequests(shares));
+    clearModeRequests(shares);
+    return failed;
+}
+
+QStringList SaveSteps::applyModeRequests(const QList<ModeRequest> &requests)
+{
     QStringList failed;
-    for (Share &share : shares) {
-        if (share.directoryModeChange() == Share::KeepDirectoryMode)
+    for (const ModeRequest &request : requests) {
+        if (request.change == Share::KeepDirectoryMode)
             continue;
-        const int fd = openShareDirectory(share);
+        // Opened without following a link anywhere in its path.
+        const int fd = LinkFreeDirectory::open(request.path);
         int current = 0;
-        const int wanted = wantedMode(share, fd, &current);
-        share.setDirectoryModeChange(Share::KeepDirectoryMode);
+        const int wanted = wantedMode(request, fd, &current);
         bool done = wanted >= 0;
         if (done && wanted != current) {
             // Marked first: a directory left 01777 unmarked would never be changed back.
@@ -107,24 +124,29 @@ QStringList SaveSteps::applyDirectoryPermissions(QList<Share> &shares)
         if (fd >= 0)
             ::close(fd);
         if (!done)
-            failed << share.path();
+            failed << request.path;
     }
     return failed;
 }
 
 QList<SaveSteps::ModeChange> SaveSteps::plannedDirectoryModes(const QList<Share> &shares)
 {
+    return plannedModes(modeRequests(shares));
+}
+
+QList<SaveSteps::ModeChange> SaveSteps::plannedModes(const QList<ModeRequest> &requests)
+{
     QList<ModeChange> changes;
-    for (const Share &share : shares) {
-        if (share.directoryModeChange() == Share::KeepDirectoryMode)
+    for (const ModeRequest &request : requests) {
+        if (request.change == Share::KeepDirectoryMode)
             continue;
-        const int fd = openShareDirectory(share);
+        const int fd = LinkFreeDirectory::open(request.path);
         int current = 0;
-        const int wanted = wantedMode(share, fd, &current);
+        const int wanted = wantedMode(request, fd, &current);
         if (fd >= 0)
             ::close(fd);
         if (wanted >= 0 && wanted != current)
-            changes.append({share.path(), current, wanted});
+            changes.append({request.path, current, wanted});
     }
     return changes;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "share.h"
+
 #include <QList>
 #include <QStringList>
-
-class Share;
 
 // Steps of a save that work on the share records and the file system beside smb.conf,
 // shared by the window and shareward-cli.
@@ -26,6 +26,19 @@ public:
     // asked for are cleared. Returns the paths whose mode could not be set.
     static QStringList applyDirectoryPermissions(QList<Share> &shares);
 
+    // The mode change one share asked for, apart from its record.
+    struct ModeRequest
+    {
+        QString path;
+        Share::DirectoryModeChange change = Share::KeepDirectoryMode;
+    };
+    // The changes the shares ask for, in their order; none for a share that keeps its mode.
+    static QList<ModeRequest> modeRequests(const QList<Share> &shares);
+    // Forgets the changes the shares ask for: they were done.
+    static void clearModeRequests(QList<Share> &shares);
+    // applyDirectoryPermissions() on requests: the paths whose mode could not be set.
+    static QStringList applyModeRequests(const QList<ModeRequest> &requests);
+
     // A directory mode the next applyDirectoryPermissions would set.
     struct ModeChange
     {
@@ -36,4 +49,5 @@ public:
     // What applyDirectoryPermissions would change, without changing anything; directories
     // that are missing are left out (the save reports them).
     static QList<ModeChange> plannedDirectoryModes(const QList<Share> &shares);
+    static QList<ModeChange> plannedModes(const QList<ModeRequest> &requests);
 };

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "savesteps.h"
+#include "vfsmoduleinventory.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The window's way to the files of its server beside smb.conf: the VFS modules its smbd can
+// load, and the modes of shared directories that a save changes. Every call is one request a
+// backend process answers alone, with values in and out. Calls may come from a worker
+// thread, one at a time per thread; an implementation lets them take turns.
+class ServerFiles
+{
+public:
+    virtual ~ServerFiles() = default;
+
+    // What smbd says it can load; nothing known (every module counts as installed) when it
+    // does not answer.
+    virtual VfsModuleInventory vfsModules() = 0;
+    // The modes the requests would set, changing nothing (SaveSteps::plannedModes).
+    virtual QList<SaveSteps::ModeChange>
+    plannedDirectoryModes(const QList<SaveSteps::ModeRequest> &requests) = 0;
+    // Sets them (SaveSteps::applyModeRequests); returns the paths whose mode could not be set.
+    virtual QStringList setDirectoryModes(const QList<SaveSteps::ModeRequest> &requests) = 0;
+};
