@@ -4,6 +4,7 @@
 #include "localbackend.h"
 #include "serveraddress.h"
 #include "sshcommand.h"
+#include "sshconfighosts.h"
 
 #include <QTest>
 
@@ -26,6 +27,7 @@ private slots:
     void thisMachine();
     void addresses_data();
     void addresses();
+    void sshConfigAliases();
 };
 
 void TestBackendLaunch::parse_data()
@@ -146,6 +148,25 @@ void TestBackendLaunch::addresses()
     QVERIFY(ServerAddress::parse(address->text(), nullptr) == address);
     const BackendConnection::Launch launch = address->launch(1000, QStringLiteral("/c"));
     QCOMPARE(launch.program, address->isLocal() ? QStringLiteral("/usr/bin/pkexec") : QStringLiteral("/usr/bin/ssh"));
+}
+
+void TestBackendLaunch::sshConfigAliases()
+{
+    const QByteArray config = "# the office\n"
+                              "Host files backup  # two servers\n"
+                              "    HostName 10.0.0.5\n"
+                              "host=printers\n"
+                              "HOST \"nas\"\n"
+                              "Host *.example.org !old\n"
+                              "Host files\n"
+                              "Match host x\n"
+                              "  Hostname ignored\n"
+                              "Host web?\n";
+    QCOMPARE(SshConfigHosts::aliases(config),
+             (QStringList{QStringLiteral("files"), QStringLiteral("backup"), QStringLiteral("printers"),
+                          QStringLiteral("nas")}));
+    QCOMPARE(SshConfigHosts::configPath(QStringLiteral("/c")), QStringLiteral("/c"));
+    QVERIFY(SshConfigHosts::configPath(QString()).endsWith(QLatin1String("/.ssh/config")));
 }
 
 QTEST_APPLESS_MAIN(TestBackendLaunch)
