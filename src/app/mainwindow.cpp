@@ -420,7 +420,8 @@ void MainWindow::addShare()
     // Samba reads nothing of smb.conf's shares then.
     if (m_mapper->registryUse() == RegistryConfig::Backend)
         share.setStoredIn(Share::StoredInRegistry);
-    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), regularAccounts(), this);
+    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), *m_serverFiles, regularAccounts(),
+                       this);
     dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -438,7 +439,8 @@ void MainWindow::editShare()
     if (!share)
         return;
     // The dialog edits the model's record itself.
-    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), regularAccounts(), this);
+    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), *m_serverFiles, regularAccounts(),
+                       this);
     dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
         return;

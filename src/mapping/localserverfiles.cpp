@@ -1,5 +1,11 @@
 #include "localserverfiles.h"
 
+#include "sharerules.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
 LocalServerFiles::LocalServerFiles(const QString &smbd)
     : m_smbd(smbd)
 {
@@ -8,6 +14,19 @@ LocalServerFiles::LocalServerFiles(const QString &smbd)
 VfsModuleInventory LocalServerFiles::vfsModules()
 {
     return VfsModuleInventory::load(m_smbd);
+}
+
+int LocalServerFiles::directoryMode(const QString &path)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return -1;
+    return int(info.st_mode & 07777);
+}
+
+QString LocalServerFiles::directoryProblem(const QString &path)
+{
+    return ShareRules::directoryProblem(path);
 }
 
 QList<SaveSteps::ModeChange>

@@ -12,6 +12,8 @@ public:
     explicit LocalServerFiles(const QString &smbd = SystemPrograms::smbd());
 
     VfsModuleInventory vfsModules() override;
+    int directoryMode(const QString &path) override;
+    QString directoryProblem(const QString &path) override;
     QList<SaveSteps::ModeChange>
     plannedDirectoryModes(const QList<SaveSteps::ModeRequest> &requests) override;
     QStringList setDirectoryModes(const QList<SaveSteps::ModeRequest> &requests) override;

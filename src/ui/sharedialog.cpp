@@ -7,6 +7,7 @@
 #include "fullaudit.h"
 #include "modulecontrol.h"
 #include "sambasettings.h"
+#include "serverfiles.h"
 #include "share.h"
 #include "sharefeatures.h"
 #include "sharerules.h"
@@ -18,7 +19,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QIcon>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -34,9 +34,10 @@ const char *const doNotRemindKey = "do-not-remind-about-srv";
 constexpr int auditTab = 3;
 constexpr int featuresTab = 5;
 
-// Permissions as root sees them: mode 0555 and mode 0777.
-constexpr QFileDevice::Permissions readOnlyMode(0x5755);
-constexpr QFileDevice::Permissions everythingMode(0x7777);
+// The permissions of a directory this dialog manages, whatever special bits it has: the save
+// sets 01777 for read/write.
+constexpr int readOnlyMode = 0555;
+constexpr int everythingMode = 0777;
 
 QStringList texts(const QListWidget *list)
 {
@@ -69,11 +70,12 @@ bool isUnsafeShareName(const QString &name)
 } // namespace
 
 ShareDialog::ShareDialog(Share &share, SambaSettings &settings, const QSet<QString> &existingNames,
-                         const Accounts &accounts, QWidget *parent)
+                         ServerFiles &files, const Accounts &accounts, QWidget *parent)
     : QDialog(parent)
     , m_share(share)
     , m_settings(settings)
     , m_existingNames(existingNames)
+    , m_files(files)
     , m_operations(new AuditOperationModel(this))
     , m_ui(std::make_unique<Ui::ShareDialog>())
 {
@@ -96,8 +98,10 @@ ShareDialog::ShareDialog(Share &share, SambaSettings &settings, const QSet<QStri
 
     // A directory left at 0555 or 0777 is shown as managed by this dialog; only Ok with a
     // change of the box or of the access asks the save to change its mode.
-    const QFileDevice::Permissions mode = QFileInfo(m_share.path()).permissions();
-    m_managedAtOpen = mode == readOnlyMode || mode == everythingMode || m_share.setDirectoryPermissions();
+    const int mode = m_share.path().isEmpty() ? -1 : m_files.directoryMode(m_share.path());
+    const int permissions = mode < 0 ? -1 : (mode & 0777);
+    m_managedAtOpen =
+        permissions == readOnlyMode || permissions == everythingMode || m_share.setDirectoryPermissions();
     m_readOnlyAtOpen = m_share.readOnly();
     m_ui->checkBoxSetDirectoryPermissions->setChecked(m_managedAtOpen);
     updatePathHint();
@@ -574,7 +578,7 @@ void ShareDialog::updatePathHint()
 
 bool ShareDialog::acceptDirectory(const QString &directory)
 {
-    const QString problem = ShareRules::directoryProblem(directory);
+    const QString problem = m_files.directoryProblem(directory);
     if (problem.isEmpty())
         return true;
     // A share of a disk that is not mounted now keeps its path when the administrator says so.

@@ -16,6 +16,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class SambaSettings;
+class ServerFiles;
 class Share;
 class VfsModuleInventory;
 
@@ -36,8 +37,9 @@ public:
         QStringList groups;
     };
 
-    // existingNames: the lower-cased names of all shares, the edited one included.
-    ShareDialog(Share &share, SambaSettings &settings, const QSet<QString> &existingNames,
+    // existingNames: the lower-cased names of all shares, the edited one included; files: the
+    // server's, where the share's directory is, which must outlive the dialog.
+    ShareDialog(Share &share, SambaSettings &settings, const QSet<QString> &existingNames, ServerFiles &files,
                 const Accounts &accounts = {}, QWidget *parent = nullptr);
     ~ShareDialog() override;
 
@@ -111,6 +113,7 @@ private:
     Share &m_share;
     SambaSettings &m_settings;
     QSet<QString> m_existingNames;
+    ServerFiles &m_files;
     AuditOperationModel *m_operations;
     bool m_autoName = false;
     // The directory box and the access as the dialog opened: a mode change is asked

@@ -1,7 +1,9 @@
 #pragma once
 
-// Comparing share records whole, and the module inventories of the dialog tests.
+// Comparing share records whole, the module inventories of the dialog tests, and the server
+// whose directories the share dialog checks.
 
+#include "localserverfiles.h"
 #include "optionmodule.h"
 #include "share.h"
 #include "shareoptions.h"
@@ -72,4 +74,11 @@ inline VfsModuleInventory inventoryWith(const QTemporaryDir &dir, const QStringL
           "pdb_tdbsam\n");
     inventory.addDirectory(vfs);
     return inventory;
+}
+
+// The directories of this machine, as a share dialog of the window on it sees them.
+inline ServerFiles &localFiles()
+{
+    static LocalServerFiles files;
+    return files;
 }

@@ -152,7 +152,7 @@ void TestShareDialog::filling()
     share.setBrowseable(false);
     share.setCreateMask(QStringLiteral("0700"));
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    ShareDialog dialog(share, settings, {QStringLiteral("data")}, localFiles());
 
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Share's administration"));
     QCOMPARE(child<QTabWidget>(dialog, "tabWidget")->currentIndex(), 0);
@@ -182,7 +182,7 @@ void TestShareDialog::validUsersOfTheRecord()
     share.setValidUsers({QStringLiteral("bob"), QStringLiteral("%U"), QStringLiteral("nosuchuser")});
     share.setWriteList({QStringLiteral("staff"), QStringLiteral("+unix")});
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {});
+    ShareDialog dialog(share, settings, {}, localFiles());
     QCOMPARE(texts(child<QListWidget>(dialog, "listWidgetShareUsers")),
              (QStringList{QStringLiteral("%U"), QStringLiteral("bob"), QStringLiteral("nosuchuser")}));
     QVERIFY(!texts(child<QListWidget>(dialog, "listWidgetSambaUsers")).contains(QStringLiteral("bob")));
@@ -256,7 +256,7 @@ void TestShareDialog::accessModes()
     share.setWriteListEverybody(writeListEverybody);
     share.setWriteList(writeList);
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {});
+    ShareDialog dialog(share, settings, {}, localFiles());
 
     QVERIFY(dialog.findChild<QRadioButton *>(userRadio)->isChecked());
     QVERIFY(dialog.findChild<QRadioButton *>(groupRadio)->isChecked());
@@ -276,7 +276,7 @@ void TestShareDialog::radioButtons()
 {
     Share share;
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {});
+    ShareDialog dialog(share, settings, {}, localFiles());
     auto *available = child<QListWidget>(dialog, "listWidgetSambaUsers");
     QVERIFY(!available->isEnabled()); // all Samba users
 
@@ -311,7 +311,7 @@ void TestShareDialog::listOperations()
     const QString suffix = page == 0 ? QString() : QStringLiteral("Group");
     Share share;
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {});
+    ShareDialog dialog(share, settings, {}, localFiles());
     child<QTabWidget>(dialog, "AccessTabWidget")->setCurrentIndex(page);
     child<QRadioButton>(dialog, page == 0 ? "radioButtonSelected" : "radioButtonSelectedGroup")->click();
     auto *available = child<QListWidget>(dialog, page == 0 ? "listWidgetSambaUsers" : "listWidgetSambaGroup");
@@ -353,7 +353,7 @@ void TestShareDialog::addCustom()
 {
     Share share;
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {});
+    ShareDialog dialog(share, settings, {}, localFiles());
     child<QRadioButton>(dialog, "radioButtonSelected")->click();
     auto *available = child<QListWidget>(dialog, "listWidgetSambaUsers");
     auto *chosen = child<QListWidget>(dialog, "listWidgetShareUsers");
@@ -422,7 +422,7 @@ void TestShareDialog::okEnabling()
     QFETCH(Setup, change);
     Share share;
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {});
+    ShareDialog dialog(share, settings, {}, localFiles());
     dialog.show();
     QVERIFY(!okButton(dialog)->isEnabled());
     BoxDriver driver; // the offer of the Apple modules for [global]
@@ -572,7 +572,7 @@ void TestShareDialog::checks()
     Share share(originalName);
     share.setName(originalName);
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {QStringLiteral("data"), QStringLiteral("printers")});
+    ShareDialog dialog(share, settings, {QStringLiteral("data"), QStringLiteral("printers")}, localFiles());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     child<QLineEdit>(dialog, "lineEditDirectory")->setText(directory);
@@ -607,7 +607,7 @@ void TestShareDialog::srvReminder()
     SambaSettings settings = makeSettings();
     for (int round = 0; round < 3; ++round) {
         Share share;
-        ShareDialog dialog(share, settings, {});
+        ShareDialog dialog(share, settings, {}, localFiles());
         // Last, a directory under /srv itself (part of every Debian system).
         child<QLineEdit>(dialog, "lineEditDirectory")->setText(round == 2 ? QStringLiteral("/srv") : outside);
         child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral("s"));
@@ -645,7 +645,7 @@ void TestShareDialog::cancelKeepsRecord()
     share.setComment(QStringLiteral("old"));
     SambaSettings settings = makeSettings();
     {
-        ShareDialog dialog(share, settings, {QStringLiteral("data")});
+        ShareDialog dialog(share, settings, {QStringLiteral("data")}, localFiles());
         QVERIFY(child<QCheckBox>(dialog, "checkBoxSetDirectoryPermissions")->isChecked());
         child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("new"));
         child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral("renamed"));
@@ -682,7 +682,7 @@ void TestShareDialog::untouchedDialogKeepsRecord()
     share.setWriteList(writeList);
     const QStringList before = recordLines(share);
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    ShareDialog dialog(share, settings, {QStringLiteral("data")}, localFiles());
     dialog.accept();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(recordLines(share), before);
@@ -709,6 +709,8 @@ void TestShareDialog::directoryModeRequests_data()
     QTest::newRow("0777, description edited")
         << 0777 << false << description << int(Share::KeepDirectoryMode);
     QTest::newRow("0777, box unticked") << 0777 << false << box(false) << int(Share::UndoDirectoryMode);
+    // Made read/write by a save: the sticky bit leaves it managed here.
+    QTest::newRow("01777, box unticked") << 01777 << false << box(false) << int(Share::UndoDirectoryMode);
     QTest::newRow("0755, box ticked") << 0755 << true << box(true) << int(Share::MakeReadOnly);
     QTest::newRow("0555, read/write chosen") << 0555 << true << readWrite << int(Share::MakeWritable);
     QTest::newRow("0755, read/write chosen without the box")
@@ -730,7 +732,7 @@ void TestShareDialog::directoryModeRequests()
     share.setReadOnly(readOnly);
     QSettings().setValue(QStringLiteral("do-not-remind-about-srv"), true);
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    ShareDialog dialog(share, settings, {QStringLiteral("data")}, localFiles());
     setup(dialog);
     BoxDriver driver;
     dialog.accept();
@@ -747,7 +749,7 @@ void TestShareDialog::missingDirectoryOfExistingShare()
         share.setName(QStringLiteral("usb"));
         share.setPath(QStringLiteral("/nonexistent/usb-disk"));
         SambaSettings settings = makeSettings();
-        ShareDialog dialog(share, settings, {QStringLiteral("usb")});
+        ShareDialog dialog(share, settings, {QStringLiteral("usb")}, localFiles());
         child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("edited"));
         BoxDriver driver({answer});
         dialog.accept();
@@ -767,7 +769,7 @@ void TestShareDialog::writeBack()
     Share share;
     share.addVfsModule(std::make_shared<FullAudit>());
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {});
+    ShareDialog dialog(share, settings, {}, localFiles());
     child<QLineEdit>(dialog, "lineEditDirectory")->setText(m_srv);
     child<QLineEdit>(dialog, "lineEditShareName")->setText(QStringLiteral(" Public "));
     child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral(" For all "));
@@ -846,7 +848,7 @@ void TestShareDialog::accessChoices()
     share.setValidUsers({QStringLiteral("alice")});
     share.setWriteList({QStringLiteral("staff")});
     SambaSettings settings = makeSettings(mode);
-    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    ShareDialog dialog(share, settings, {QStringLiteral("data")}, localFiles());
     QVERIFY(child<QWidget>(dialog, "groupBoxUserAccess")->isEnabled());
     QVERIFY(child<QWidget>(dialog, "groupBoxGroupAccess")->isEnabled());
     QVERIFY(child<QRadioButton>(dialog, "radioButtonSelected")->isChecked());
@@ -869,7 +871,7 @@ void TestShareDialog::directoryChooser()
 {
     Share share;
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {});
+    ShareDialog dialog(share, settings, {}, localFiles());
     auto *name = child<QLineEdit>(dialog, "lineEditShareName");
     dialog.setDirectory(QStringLiteral("/srv/samba/public"));
     QCOMPARE(child<QLineEdit>(dialog, "lineEditDirectory")->text(), QStringLiteral("/srv/samba/public"));
@@ -905,7 +907,7 @@ void TestShareDialog::directoryChooser()
     Share existing(QStringLiteral("data"));
     existing.setName(QStringLiteral("data"));
     existing.setPath(m_srv);
-    ShareDialog edit(existing, settings, {QStringLiteral("data")});
+    ShareDialog edit(existing, settings, {QStringLiteral("data")}, localFiles());
     edit.setDirectory(QStringLiteral("/srv/samba/elsewhere"));
     QCOMPARE(child<QLineEdit>(edit, "lineEditShareName")->text(), QStringLiteral("data"));
 }
@@ -926,7 +928,7 @@ void TestShareDialog::auditTab()
     share.setName(QStringLiteral("s"));
     share.addVfsModule(module);
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {});
+    ShareDialog dialog(share, settings, {}, localFiles());
 
     AuditOperationModel *model = dialog.operationModel();
     QCOMPARE(model->rowCount(), 3);
@@ -980,7 +982,7 @@ void TestShareDialog::auditTab()
     QCOMPARE(written->prefix(), QStringLiteral("%u"));
 
     // Unticking full audit disables its widgets again.
-    ShareDialog again(share, settings, {});
+    ShareDialog again(share, settings, {}, localFiles());
     child<QCheckBox>(again, "checkBoxAuditFull")->setChecked(false);
     for (const char *name :
          {"labelAuditPrefix", "lineEditAuditPrefix", "groupBoxAuditOperations", "tableViewAuditOperations",
@@ -1013,7 +1015,7 @@ void TestShareDialog::featuresTab()
     const Share original = share;
     SambaSettings settings = makeSettings();
     ShareFeatures::setAppleClients(*settings.global(), true);
-    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    ShareDialog dialog(share, settings, {QStringLiteral("data")}, localFiles());
     auto *tabs = child<QTabWidget>(dialog, "tabWidget");
     QCOMPARE(tabs->widget(5)->objectName(), QStringLiteral("tabFeatures"));
     QCOMPARE(tabs->tabText(5), QStringLiteral("Features"));
@@ -1055,7 +1057,7 @@ void TestShareDialog::appleModulesInGlobal()
     SambaSettings settings = makeSettings();
     settings.global()->addVfsModule(std::make_shared<VFSModule>(QStringLiteral("catia")));
     const QStringList globalBefore = recordLines(*settings.global());
-    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    ShareDialog dialog(share, settings, {QStringLiteral("data")}, localFiles());
     BoxDriver driver({answer});
     child<QCheckBox>(dialog, "checkBoxTimeMachine")->click();
     QCOMPARE(driver.seen(), 1);
@@ -1105,7 +1107,7 @@ void TestShareDialog::missingModules()
     for (const QString &module : used)
         share.addVfsModule(VFSModule::create(module));
     SambaSettings settings = makeSettings();
-    ShareDialog dialog(share, settings, {QStringLiteral("data")});
+    ShareDialog dialog(share, settings, {QStringLiteral("data")}, localFiles());
     QTemporaryDir dir;
     dialog.setInstalledModules(inventoryWith(dir, {QStringLiteral("fruit")}));
     dialog.show();

@@ -7,6 +7,7 @@
 #include "sambasettings.h"
 #include "share.h"
 #include "sharedialog.h"
+#include "sharerecordsupport.h"
 #include "testfiles.h"
 #include "widgetlookup.h"
 
@@ -74,7 +75,7 @@ void TestShareDialogSave::descriptionOnly()
     QVERIFY(index >= 0);
 
     {
-        ShareDialog dialog(shares[index], settings, names);
+        ShareDialog dialog(shares[index], settings, names, localFiles());
         child<QLineEdit>(dialog, "lineEditDescription")->setText(QStringLiteral("Edited in the dialog"));
         // A directory missing on this machine is kept.
         BoxDriver driver({QStringLiteral("Yes")});
