@@ -36,6 +36,13 @@ public:
         QString key; // as written
         QString oldValue; // null for a new line
         QString newValue; // null for a removed line
+
+        bool operator==(const Change &other) const
+        {
+            return line == other.line && section == other.section && key == other.key
+                && oldValue.isNull() == other.oldValue.isNull() && oldValue == other.oldValue
+                && newValue.isNull() == other.newValue.isNull() && newValue == other.newValue;
+        }
     };
 
     ConfigRepair(const QString &path, const QString &testparmProgram = SystemPrograms::testparm());
