@@ -1,7 +1,6 @@
 #include "historycommands.h"
 
 #include "confighistory.h"
-#include "configmapper.h"
 #include "failurebox.h"
 #include "historydialog.h"
 #include "reviewchangesdialog.h"
@@ -9,13 +8,11 @@
 #include "savesteps.h"
 #include "serverfiles.h"
 #include "unifieddiff.h"
-#include "versiondiff.h"
 #include "whilebusy.h"
 #include "windowload.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QIcon>
 #include <QInputDialog>
 #include <QLocale>
@@ -39,13 +36,11 @@ QString HistoryCommands::registryDiff(const std::string &before, const std::stri
     return QString::fromStdString(unifiedDiff(before, after, name, name));
 }
 
-HistoryCommands::HistoryCommands(ConfigMapper &mapper, ConfigHistory &history, WindowLoad &load,
-                                 const QString &configPath, const Modified &modified, QWidget *window)
+HistoryCommands::HistoryCommands(ConfigSession &session, WindowLoad &load, const Modified &modified,
+                                 QWidget *window)
     : QObject(window)
-    , m_mapper(mapper)
-    , m_history(history)
+    , m_session(session)
     , m_load(load)
-    , m_configPath(configPath)
     , m_modified(modified)
     , m_window(window)
     // The actions belong to the window, like those of its menus.
@@ -56,7 +51,7 @@ HistoryCommands::HistoryCommands(ConfigMapper &mapper, ConfigHistory &history, W
     , m_keepAction(
           new QAction(QCoreApplication::translate("MainWindow", "Versions &kept in the history..."), window))
 {
-    m_history.setKeep(QSettings().value(QLatin1String(keepKey), ConfigHistory::DefaultKeep).toInt());
+    m_session.setHistoryKeep(keep());
     m_historyAction->setObjectName(QStringLiteral("actionHistory"));
     connect(m_historyAction, &QAction::triggered, this, &HistoryCommands::showHistory);
     m_reviewAction->setObjectName(QStringLiteral("actionReviewChanges"));
@@ -65,6 +60,11 @@ HistoryCommands::HistoryCommands(ConfigMapper &mapper, ConfigHistory &history, W
     connect(m_reviewAction, &QAction::toggled, this, &HistoryCommands::setReviewsChanges);
     m_keepAction->setObjectName(QStringLiteral("actionHistoryKeep"));
     connect(m_keepAction, &QAction::triggered, this, &HistoryCommands::editKeep);
+}
+
+int HistoryCommands::keep()
+{
+    return std::max(1, QSettings().value(QLatin1String(keepKey), ConfigHistory::DefaultKeep).toInt());
 }
 
 bool HistoryCommands::reviewsChanges()
@@ -84,10 +84,10 @@ void HistoryCommands::editKeep()
     const int keep = QInputDialog::getInt(
         m_window, QCoreApplication::translate("MainWindow", "History"),
         QCoreApplication::translate("MainWindow", "How many versions of smb.conf the history keeps:"),
-        m_history.keep(), 1, 100000, 1, &ok);
+        HistoryCommands::keep(), 1, 100000, 1, &ok);
     if (!ok)
         return;
-    m_history.setKeep(keep);
+    m_session.setHistoryKeep(keep);
     QSettings().setValue(QLatin1String(keepKey), keep);
 }
 
@@ -96,13 +96,15 @@ bool HistoryCommands::reviewSave(const SambaSettings &current, const SambaSettin
 {
     if (!reviewsChanges())
         return true;
-    const ConfigMapper::Preview preview = whileBusy(
+    const QString fingerprint = m_load.state().fingerprint;
+    const ConfigSession::Preview both = whileBusy(
         m_window, QCoreApplication::translate("MainWindow", "Checking the new smb.conf with testparm..."),
-        [this, &current, &shares] { return m_mapper.preview(current, shares); });
+        [this, &current, &shares, &fingerprint] { return m_session.preview(current, shares, fingerprint); });
+    const ConfigMapper::Preview &preview = both.file;
     ReviewChangesDialog::Review review;
-    const std::string name = m_configPath.toStdString();
+    const std::string name = m_load.state().path.toStdString();
     review.diff = QString::fromStdString(unifiedDiff(preview.current, preview.proposed, name, name));
-    review.registryDiff = registryDiff(m_mapper.registryCurrent(), m_mapper.registryProposed());
+    review.registryDiff = registryDiff(both.registryCurrent, both.registryProposed);
     review.verdict = preview.verdict;
     SavePlan::ServiceStep services = SavePlan::NoServiceStep;
     if ((!review.diff.isEmpty() || !review.registryDiff.isEmpty()) && servicesRunning)
@@ -118,9 +120,8 @@ bool HistoryCommands::reviewSave(const SambaSettings &current, const SambaSettin
     return accepted;
 }
 
-void HistoryCommands::showHistoryError()
+void HistoryCommands::showHistoryError(const QString &error)
 {
-    const QString error = m_mapper.historyError();
     if (!error.isEmpty())
         QMessageBox::warning(
             m_window, QCoreApplication::translate("MainWindow", "Warning"),
@@ -130,79 +131,71 @@ void HistoryCommands::showHistoryError()
             QMessageBox::Ok);
 }
 
-bool HistoryCommands::restore(const std::string &bytes, const QString &summary, bool registry)
+template<typename Restore>
+std::optional<ConfigSession::Outcome> HistoryCommands::restoreWith(bool registry, const Restore &restore)
 {
     m_load.waitForBackgroundLoad();
+    ConfigSession::Outcome outcome;
     try {
-        whileBusy(m_window,
-                  registry ? QCoreApplication::translate(
-                      "MainWindow", "Checking the configuration with testparm and changing the registry...")
-                           : QCoreApplication::translate(
-                               "MainWindow", "Checking smb.conf with testparm and installing it..."),
-                  [this, &bytes, &summary, registry] {
-                      if (registry)
-                          m_mapper.applyTransfer(m_mapper.restoreRegistry(bytes, summary));
-                      else
-                          m_mapper.restore(bytes, summary);
-                  });
+        outcome = whileBusy(
+            m_window,
+            registry ? QCoreApplication::translate(
+                "MainWindow", "Checking the configuration with testparm and changing the registry...")
+                     : QCoreApplication::translate("MainWindow",
+                                                   "Checking smb.conf with testparm and installing it..."),
+            restore);
     } catch (const std::exception &error) {
         FailureBox::show(m_window, QCoreApplication::translate("MainWindow", "Error"),
                          registry ? QCoreApplication::translate(
                              "MainWindow", "The registry configuration was not restored.")
                                   : QCoreApplication::translate("MainWindow", "smb.conf was not restored."),
                          error);
-        return false;
+        return std::nullopt;
     }
-    showHistoryError();
+    showHistoryError(outcome.historyError);
     // The window shows the restored version; edits not saved are given up with it.
     m_load.initialLoad();
     emit restored();
-    return true;
+    return outcome;
+}
+
+bool HistoryCommands::restore(const std::string &bytes, const QString &summary)
+{
+    return restoreWith(false, [this, &bytes, &summary] { return m_session.restore(bytes, summary); })
+        .has_value();
+}
+
+std::optional<ConfigSession::Outcome> HistoryCommands::restoreVersion(const ConfigHistory::Version &version)
+{
+    const int number = version.number;
+    return restoreWith(version.file == m_load.state().registryHistoryFile,
+                       [this, number] { return m_session.restoreVersion(number); });
 }
 
 void HistoryCommands::showHistory()
 {
     // The record of another editor's change may still be written.
     m_load.waitForBackgroundLoad();
-    const QString file = QFileInfo(m_configPath).absoluteFilePath();
-    const QString registryFile = m_mapper.registryHistoryFile();
-    // The versions of both, newest first: the history numbers them in one sequence.
-    const auto versions = [this, file, registryFile] {
-        QList<ConfigHistory::Version> all = m_history.versions(file) + m_history.versions(registryFile);
-        std::sort(all.begin(), all.end(),
-                  [](const ConfigHistory::Version &a, const ConfigHistory::Version &b) {
-                      return a.number > b.number;
-                  });
-        return all;
-    };
-    const auto isRegistry = [this, registryFile](int number) {
-        return m_history.version(number).file == registryFile;
-    };
-    const HistoryDialog::DiffSource diffOf = [this, file, registryFile, isRegistry](int number,
-                                                                                    bool againstCurrent) {
-        std::string diff;
-        QString error;
-        if (isRegistry(number) && againstCurrent) {
-            // The registry is no file VersionDiff could read: its text as loaded stands for it.
-            std::string bytes;
-            if (!m_history.read(number, bytes))
-                return m_history.errorString();
-            const std::string name = registryFile.toStdString();
-            return QString::fromStdString(unifiedDiff(
-                bytes, m_mapper.registryText(), name + " (version " + std::to_string(number) + ")", name));
+    const QString registryFile = m_load.state().registryHistoryFile;
+    QList<ConfigHistory::Version> versions = m_session.versions();
+    const HistoryDialog::DiffSource diffOf = [this](int number, bool againstCurrent) {
+        try {
+            return m_session.versionDiff(number, againstCurrent);
+        } catch (const std::exception &error) {
+            return QString::fromUtf8(error.what());
         }
-        if (!VersionDiff::diff(m_history, isRegistry(number) ? registryFile : file, number,
-                               againstCurrent ? VersionDiff::CurrentFile : VersionDiff::PreviousVersion, diff,
-                               error))
-            return error;
-        return QString::fromStdString(diff);
     };
-    HistoryDialog dialog(versions(), m_history.keep(), diffOf, m_window);
+    HistoryDialog dialog(versions, keep(), diffOf, m_window);
     dialog.setRegistryFile(registryFile);
     connect(&dialog, &HistoryDialog::restoreRequested, this,
-            [this, &dialog, versions, isRegistry](int number) {
-                const ConfigHistory::Version version = m_history.version(number);
-                const bool registry = isRegistry(number);
+            [this, &dialog, &versions, registryFile](int number) {
+                const auto found = std::find_if(
+                    versions.begin(), versions.end(),
+                    [number](const ConfigHistory::Version &version) { return version.number == number; });
+                if (found == versions.end())
+                    return;
+                const ConfigHistory::Version version = *found;
+                const bool registry = version.file == registryFile;
                 const QString time = QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat);
                 QString question = registry
                     ? QCoreApplication::translate(
@@ -225,18 +218,11 @@ void HistoryCommands::showHistory()
                                           question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                     != QMessageBox::Yes)
                     return;
-                std::string bytes;
-                if (!m_history.read(number, bytes)) {
-                    QMessageBox::critical(&dialog, QCoreApplication::translate("MainWindow", "Error"),
-                                          m_history.errorString(), QMessageBox::Ok);
-                    return;
-                }
-                // The summary is recorded in the history, like shareward-cli's: not translated.
-                const QString summary = QStringLiteral("version %1 restored").arg(number);
-                const bool restored = restore(bytes, summary, registry);
-                if (restored && (m_mapper.installedLast() || m_mapper.registryChangedLast()))
-                    emit versionInstalled();
-                dialog.setVersions(versions());
+                const std::optional<ConfigSession::Outcome> outcome = restoreVersion(version);
+                if (outcome && (outcome->installed || outcome->registryChanged))
+                    emit versionInstalled(*outcome);
+                versions = m_session.versions();
+                dialog.setVersions(versions);
             });
     dialog.exec();
 }

@@ -1,19 +1,18 @@
 #pragma once
 
+#include "configsession.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <string>
 
-class ConfigHistory;
-class ConfigMapper;
 class QAction;
 class QWidget;
-class SambaSettings;
 class ServerFiles;
-class Share;
 class WindowLoad;
 
 // The window's commands about the versions of smb.conf: the review of what a save will
@@ -27,9 +26,8 @@ public:
     // Whether the window holds edits not saved, which a restore gives up.
     using Modified = std::function<bool()>;
 
-    // The mapper, the history and the load must outlive the commands.
-    HistoryCommands(ConfigMapper &mapper, ConfigHistory &history, WindowLoad &load, const QString &configPath,
-                    const Modified &modified, QWidget *window);
+    // The session and the load must outlive the commands.
+    HistoryCommands(ConfigSession &session, WindowLoad &load, const Modified &modified, QWidget *window);
 
     // File > History..., opening showHistory().
     QAction *historyAction() const { return m_historyAction; }
@@ -47,11 +45,11 @@ public:
     // files tells the directory modes the save changes.
     bool reviewSave(const SambaSettings &current, const SambaSettings &saved, const QList<Share> &shares,
                     bool servicesRunning, ServerFiles &files);
-    // After smb.conf was installed: says so when its history could not be recorded.
-    void showHistoryError();
-    // Installs bytes as smb.conf, or with registry makes them Samba's registry configuration,
-    // through the save's gate and loads everything again; false when refused.
-    bool restore(const std::string &bytes, const QString &summary, bool registry = false);
+    // After smb.conf was installed: says so when its history could not be recorded (error).
+    void showHistoryError(const QString &error);
+    // Installs bytes as smb.conf through the save's gate and loads everything again; false
+    // when refused.
+    bool restore(const std::string &bytes, const QString &summary);
     // The versions of smb.conf and of the registry in the history, and restoring one.
     void showHistory();
     // The diff of the registry as net conf list prints it, for the reviews.
@@ -62,13 +60,19 @@ signals:
     // A restore installed smb.conf and loaded it: the edits not saved are given up.
     void restored();
     // A version chosen in the history window was installed: the running services take it up.
-    void versionInstalled();
+    void versionInstalled(const ConfigSession::Outcome &outcome);
 
 private:
-    ConfigMapper &m_mapper;
-    ConfigHistory &m_history;
+    // How many versions of each file the history keeps (a setting).
+    static int keep();
+    // Restores a version of the history, as restore() does; none when refused.
+    std::optional<ConfigSession::Outcome> restoreVersion(const ConfigHistory::Version &version);
+    // Runs a restore and loads everything again; none when refused.
+    template<typename Restore>
+    std::optional<ConfigSession::Outcome> restoreWith(bool registry, const Restore &restore);
+
+    ConfigSession &m_session;
     WindowLoad &m_load;
-    QString m_configPath;
     Modified m_modified;
     QWidget *m_window;
     QAction *m_historyAction;

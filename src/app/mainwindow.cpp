@@ -1,12 +1,12 @@
 #include "mainwindow.h"
 
 #include "configdialog.h"
-#include "configmapper.h"
 #include "connectionscontroller.h"
 #include "failurebox.h"
 #include "groupsdialog.h"
 #include "helpmenu.h"
 #include "historycommands.h"
+#include "localconfigsession.h"
 #include "localserveraccounts.h"
 #include "localserverfiles.h"
 #include "localserverservices.h"
@@ -19,7 +19,6 @@
 #include "shareproxymodel.h"
 #include "standardshares.h"
 #include "startup.h"
-#include "testparm.h"
 #include "ui_mainwindow.h"
 #include "usersdialog.h"
 #include "whilebusy.h"
@@ -61,30 +60,26 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     , m_serverServices(environment.makeServices())
     , m_serverAccounts(environment.makeAccounts())
     , m_serverFiles(environment.makeFiles())
-    , m_checker(new TestParm(environment.testparm, environment.configPath, this))
-    , m_mapper(std::make_unique<ConfigMapper>(m_document, environment.configPath, environment.testparm))
+    , m_session(environment.makeConfigSession())
     , m_services(new ServiceCommands(*m_serverServices, this))
-    , m_history(environment.historyDirectory)
     , m_ui(std::make_unique<Ui::MainWindow>())
     , m_shares(new ShareModel(this))
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
-    , m_load(std::make_unique<WindowLoad>(environment.configPath, environment.testparm, *m_mapper,
-                                          *m_serverAccounts, *m_serverServices, *m_serverFiles, *m_shares,
-                                          this))
+    , m_load(std::make_unique<WindowLoad>(*m_session, *m_serverAccounts, *m_serverServices, *m_serverFiles,
+                                          *m_shares, this))
 {
-    m_mapper->setLockDirectory(environment.lockDirectory);
-    m_mapper->setNetProgram(environment.net);
-    m_mapper->setHistory(&m_history, QStringLiteral("shareward"));
     m_ui->setupUi(this);
     m_historyCommands = new HistoryCommands(
-        *m_mapper, m_history, *m_load, environment.configPath, [this] { return isModified(); }, this);
+        *m_session, *m_load, [this] { return isModified(); }, this);
     connect(m_historyCommands, &HistoryCommands::restored, this,
             [this] { m_ui->actionSave->setEnabled(false); });
     connect(m_historyCommands, &HistoryCommands::versionInstalled, this,
-            [this] { updateServices(m_mapper->lastChanges(), m_mapper->replacedText()); });
+            [this](const ConfigSession::Outcome &outcome) {
+                updateServices(outcome.changes, outcome.replacedText);
+            });
     m_registryCommands = new RegistryCommands(
-        *m_mapper, *m_load, environment.net, [this] { return isModified(); },
+        *m_session, *m_load, environment.net, [this] { return isModified(); },
         [this]() -> const Share * { return m_shares->share(selectedShare()); }, this);
     connect(m_registryCommands, &RegistryCommands::transferred, this, &MainWindow::takeUpTransfer);
     setUpActions();
@@ -121,9 +116,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     connect(m_ui->tabWidget, &QTabWidget::currentChanged, this, &MainWindow::updateSelection);
 
     connect(m_services, &ServiceCommands::message, statusBar(), &QStatusBar::showMessage);
-    connect(m_ui->actionCheckConfig, &QAction::triggered, m_checker, &TestParm::requestCheckConf);
-    connect(m_checker, &TestParm::confChecked, this, &MainWindow::showCheckResult);
-    connect(m_checker, &TestParm::processError, this, &MainWindow::showProcessError);
+    connect(m_ui->actionCheckConfig, &QAction::triggered, this, &MainWindow::checkConfig);
     connect(m_ui->actionSave, &QAction::triggered, this, &MainWindow::saveAll);
     connect(m_ui->actionStart, &QAction::triggered, this, &MainWindow::startServices);
     connect(m_ui->actionStop, &QAction::triggered, this, &MainWindow::stopServices);
@@ -145,8 +138,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // The worker threads use the mapper, the history, the account store and the server: they
-    // end first.
+    // The worker threads use the session, the account store and the server: they end first.
     m_load.reset();
     delete m_connections;
 }
@@ -166,11 +158,22 @@ std::unique_ptr<ServerFiles> MainWindow::Environment::makeFiles() const
     return std::make_unique<LocalServerFiles>(smbd);
 }
 
+std::unique_ptr<ConfigSession> MainWindow::Environment::makeConfigSession() const
+{
+    LocalConfigSession::Environment local;
+    local.configPath = configPath;
+    local.testparm = testparm;
+    local.net = net;
+    local.lockDirectory = lockDirectory;
+    local.historyDirectory = historyDirectory;
+    return std::make_unique<LocalConfigSession>(local);
+}
+
 void MainWindow::connectLoad()
 {
     WindowLoad *load = m_load.get();
     connect(load, &WindowLoad::sharesRead, this, [this](const QList<Share> &shares) {
-        m_shares->setRegistryUse(m_mapper->registryUse());
+        m_shares->setRegistryUse(m_load->state().registryUse);
         m_shares->setShares(shares);
         resizeColumns();
         updateSelection();
@@ -318,6 +321,16 @@ void MainWindow::showCheckResult(const TestParmResult &result)
     box.exec();
 }
 
+void MainWindow::checkConfig()
+{
+    const TestParmResult result =
+        whileBusy(this, tr("Checking smb.conf with testparm..."), [this] { return m_session->check(); });
+    if (result.status == TestParmResult::Failed)
+        showProcessError(result.output);
+    else
+        showCheckResult(result);
+}
+
 void MainWindow::showProcessError(const QString &error)
 {
     QMessageBox::critical(this, tr("Testparm process error"), error, QMessageBox::Ok);
@@ -418,7 +431,7 @@ void MainWindow::addShare()
     if (m_ui->tabWidget->currentIndex() == 1)
         share.setPrintable(true);
     // Samba reads nothing of smb.conf's shares then.
-    if (m_mapper->registryUse() == RegistryConfig::Backend)
+    if (m_load->state().registryUse == RegistryConfig::Backend)
         share.setStoredIn(Share::StoredInRegistry);
     ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), *m_serverFiles, regularAccounts(),
                        this);
@@ -534,7 +547,10 @@ void MainWindow::initialLoad()
 
 std::future<TestParmResult> MainWindow::startCheck(const Environment &environment)
 {
-    return WindowLoad::startCheck(environment.testparm, environment.configPath);
+    // A session of its own, which the check keeps as long as it runs: the window's is not
+    // made yet.
+    std::shared_ptr<ConfigSession> session = environment.makeConfigSession();
+    return std::async(std::launch::async, [session] { return session->check(); });
 }
 
 bool MainWindow::loadFirstScreen(std::future<TestParmResult> check)
@@ -577,9 +593,14 @@ bool MainWindow::saveAll()
             || !m_historyCommands->reviewSave(m_currentSettings, m_savedSettings, shares,
                                               m_ui->actionStop->isEnabled(), *m_serverFiles))
             return false;
-        whileBusy(this, tr("Checking smb.conf with testparm and saving it..."),
-                  [this, &shares] { m_mapper->save(m_currentSettings, shares); });
-        m_historyCommands->showHistoryError();
+        const QString fingerprint = m_load->state().fingerprint;
+        const ConfigSession::Saved saved = whileBusy(
+            this, tr("Checking smb.conf with testparm and saving it..."), [this, &shares, &fingerprint] {
+                return m_session->save(m_currentSettings, shares, fingerprint);
+            });
+        m_load->setFingerprint(saved.fingerprint);
+        m_historyCommands->showHistoryError(saved.outcome.historyError);
+        shares = saved.shares;
         // Only the directory modes asked for since the last save; the requests are done then.
         const QStringList unchangedModes = m_serverFiles->setDirectoryModes(SaveSteps::modeRequests(shares));
         SaveSteps::clearModeRequests(shares);
@@ -607,9 +628,9 @@ bool MainWindow::saveAll()
 
         m_ui->actionSave->setEnabled(false);
         m_savedSettings = m_currentSettings;
-        if (m_mapper->installedLast() || m_mapper->registryChangedLast()) {
+        if (saved.outcome.installed || saved.outcome.registryChanged) {
             m_connections->configLoaded();
-            updateServices(m_mapper->lastChanges(), m_mapper->replacedText());
+            updateServices(saved.outcome.changes, saved.outcome.replacedText);
             m_connections->closeDeletedShares(m_shares->shareNames(), m_ui->actionStop->isEnabled());
         }
         return true;
@@ -642,7 +663,7 @@ bool MainWindow::saveAll()
 
 bool MainWindow::acceptMissingModules(const QList<Share> &shares)
 {
-    const QStringList missing = m_modules.missing(m_mapper->modulesAdded(m_currentSettings, shares));
+    const QStringList missing = m_modules.missing(m_session->modulesAdded(m_currentSettings, shares));
     if (missing.isEmpty())
         return true;
     QMessageBox box(QMessageBox::Warning, tr("Warning"),
@@ -661,21 +682,22 @@ bool MainWindow::acceptMissingModules(const QList<Share> &shares)
     return box.clickedButton() == save;
 }
 
-void MainWindow::takeUpTransfer(const SambaSettings &settings)
+void MainWindow::takeUpTransfer(const ConfigSession::Transferred &transferred)
 {
     // The accounts are not part of the configuration moved: they stay as read.
-    SambaSettings loaded = settings;
+    SambaSettings loaded = transferred.loaded.settings;
     loaded.setUsers(m_savedSettings.users());
     loaded.setGroups(m_savedSettings.groups());
     m_currentSettings = loaded;
     m_savedSettings = loaded;
-    m_shares->setRegistryUse(m_mapper->registryUse());
-    m_shares->setShares(m_mapper->loadShares(*loaded.global()));
+    m_load->setState(transferred.loaded.state);
+    m_shares->setRegistryUse(transferred.loaded.state.registryUse);
+    m_shares->setShares(transferred.loaded.shares);
     resizeColumns();
     updateSelection();
-    m_historyCommands->showHistoryError();
+    m_historyCommands->showHistoryError(transferred.outcome.historyError);
     m_connections->configLoaded();
-    updateServices(m_mapper->lastChanges(), m_mapper->replacedText());
+    updateServices(transferred.outcome.changes, transferred.outcome.replacedText);
 }
 
 void MainWindow::updateServices(ConfigChanges changes, std::string previous)

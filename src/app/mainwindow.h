@@ -1,8 +1,8 @@
 #pragma once
 
-#include "configdocument.h"
 #include "configfilelock.h"
 #include "confighistory.h"
+#include "configsession.h"
 #include "sambaaccountstore.h"
 #include "sambasettings.h"
 #include "serveraccounts.h"
@@ -28,7 +28,6 @@ class MainWindow;
 }
 
 class ConfigChanges;
-class ConfigMapper;
 class ConnectionsController;
 class HistoryCommands;
 class RegistryCommands;
@@ -38,7 +37,6 @@ class QTableView;
 class Share;
 class ShareModel;
 class ShareProxyModel;
-class TestParm;
 class WindowLoad;
 
 // The application's window: the shares and printers of smb.conf in two tabs, who is
@@ -70,6 +68,8 @@ public:
         std::unique_ptr<ServerServices> makeServices() const;
         std::unique_ptr<ServerAccounts> makeAccounts() const;
         std::unique_ptr<ServerFiles> makeFiles() const;
+        // Its configuration, on this machine.
+        std::unique_ptr<ConfigSession> makeConfigSession() const;
     };
 
     explicit MainWindow(QWidget *parent = nullptr);
@@ -162,8 +162,10 @@ private:
     ShareDialog::Accounts regularAccounts() const;
     // Hands what the load reads to the window.
     void connectLoad();
-    // Shows the shares of the mapper as loaded again after a move to or from the registry.
-    void takeUpTransfer(const SambaSettings &settings);
+    // Shows the configuration as loaded again after a move to or from the registry.
+    void takeUpTransfer(const ConfigSession::Transferred &transferred);
+    // The Check config command: testparm's verdict on the installed configuration.
+    void checkConfig();
 
     // Start for stopped services, Stop for running ones.
     void showServiceState(bool running);
@@ -172,7 +174,7 @@ private:
     // After smb.conf changed: a reload of the running services, or a restart where a changed
     // setting needs one; then the check that they still run, with the offer to go back to
     // previous when they do not.
-    // Takes copies: a restore replaces what the mapper remembers of the last save.
+    // Takes copies: a restore offered meanwhile loads everything again.
     void updateServices(ConfigChanges changes, std::string previous);
     // Asks what to do with unsaved changes before the window closes; true to close.
     bool confirmClose();
@@ -183,9 +185,7 @@ private:
     std::unique_ptr<ServerServices> m_serverServices;
     std::unique_ptr<ServerAccounts> m_serverAccounts;
     std::unique_ptr<ServerFiles> m_serverFiles;
-    TestParm *m_checker;
-    ConfigDocument m_document;
-    std::unique_ptr<ConfigMapper> m_mapper;
+    std::unique_ptr<ConfigSession> m_session;
     SambaSettings m_currentSettings;
     SambaSettings m_savedSettings;
     ServiceCommands *m_services;
@@ -193,7 +193,6 @@ private:
     RegistryCommands *m_registryCommands = nullptr;
     // The VFS modules this Samba can load, read at start-up.
     VfsModuleInventory m_modules;
-    ConfigHistory m_history;
     std::unique_ptr<Ui::MainWindow> m_ui;
     ShareModel *m_shares;
     ShareProxyModel *m_sharesProxy;

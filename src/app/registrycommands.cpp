@@ -14,10 +14,10 @@
 
 #include <exception>
 
-RegistryCommands::RegistryCommands(ConfigMapper &mapper, WindowLoad &load, const QString &netProgram,
+RegistryCommands::RegistryCommands(ConfigSession &session, WindowLoad &load, const QString &netProgram,
                                    const Modified &modified, const Selected &selected, QWidget *window)
     : QObject(window)
-    , m_mapper(mapper)
+    , m_session(session)
     , m_load(load)
     , m_netProgram(netProgram)
     , m_modified(modified)
@@ -46,11 +46,11 @@ void RegistryCommands::update()
 {
     const Share *share = m_selected ? m_selected() : nullptr;
     // A share moves only between two places that were both read.
-    const bool both = m_load.isLoaded() && m_mapper.registryLoaded();
+    const bool both = m_load.isLoaded() && m_load.state().registryLoaded;
     m_moveToRegistry->setEnabled(both && share && share->storedIn() == Share::StoredInFile);
     m_moveToFile->setEnabled(both && share && share->storedIn() == Share::StoredInRegistry);
     m_storeAll->setEnabled(!m_netProgram.isEmpty() && m_load.isLoaded()
-                           && m_mapper.registryUse() != RegistryConfig::Backend);
+                           && m_load.state().registryUse != RegistryConfig::Backend);
 }
 
 void RegistryCommands::moveSelected(Share::StoredIn to)
@@ -59,13 +59,13 @@ void RegistryCommands::moveSelected(Share::StoredIn to)
     if (!share)
         return;
     const QString name = share->name();
-    run([this, name, to] { return m_mapper.moveShare(name, to); });
+    run([this, name, to] { return m_session.moveShare(name, to); });
 }
 
 void RegistryCommands::storeAll()
 {
-    run([this] { return m_mapper.storeAllInRegistry(ConfigMapper::UnusedRegistry::Keep); },
-        [this] { return m_mapper.storeAllInRegistry(ConfigMapper::UnusedRegistry::Replace); });
+    run([this] { return m_session.storeAllInRegistry(ConfigMapper::UnusedRegistry::Keep); },
+        [this] { return m_session.storeAllInRegistry(ConfigMapper::UnusedRegistry::Replace); });
 }
 
 RegistryCommands::UnusedChoice RegistryCommands::askUnusedRegistry(const std::string &unused)
@@ -97,7 +97,7 @@ RegistryCommands::UnusedChoice RegistryCommands::askUnusedRegistry(const std::st
 
 void RegistryCommands::run(const Build &build, const Build &replacingUnused)
 {
-    // The background load may still use the mapper.
+    // The background load may still use the session.
     m_load.waitForBackgroundLoad();
     if (m_modified()) {
         // The move starts from smb.conf and the registry as they are: edits here would be lost.
@@ -109,7 +109,7 @@ void RegistryCommands::run(const Build &build, const Build &replacingUnused)
                              QMessageBox::Ok);
         return;
     }
-    SambaSettings settings;
+    ConfigSession::Transferred transferred;
     try {
         const QString reading =
             QCoreApplication::translate("MainWindow", "Reading Samba's registry configuration...");
@@ -128,11 +128,11 @@ void RegistryCommands::run(const Build &build, const Build &replacingUnused)
         }
         if (!review(transfer))
             return;
-        settings = whileBusy(
+        transferred = whileBusy(
             m_window,
             QCoreApplication::translate(
                 "MainWindow", "Checking the configuration with testparm and changing the registry..."),
-            [this, &transfer] { return m_mapper.applyTransfer(transfer); });
+            [this, &transfer] { return m_session.applyTransfer(transfer); });
     } catch (const RegistryNotRestoredError &error) {
         // The details say which history version holds the registry as it was.
         showError(QCoreApplication::translate(
@@ -143,13 +143,13 @@ void RegistryCommands::run(const Build &build, const Build &replacingUnused)
         showError(QCoreApplication::translate("MainWindow", "Nothing was moved."), error);
         return;
     }
-    emit transferred(settings);
+    emit this->transferred(transferred);
 }
 
 bool RegistryCommands::review(const ConfigMapper::Transfer &transfer)
 {
     ReviewChangesDialog::Review review;
-    const std::string name = m_mapper.path().toStdString();
+    const std::string name = m_load.state().path.toStdString();
     review.diff = QString::fromStdString(unifiedDiff(transfer.fileBefore, transfer.fileAfter, name, name));
     review.registryDiff = HistoryCommands::registryDiff(transfer.registryBefore, transfer.registryAfter);
     review.effectiveDiff = QString::fromStdString(

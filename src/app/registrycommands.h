@@ -1,6 +1,6 @@
 #pragma once
 
-#include "configmapper.h"
+#include "configsession.h"
 #include "share.h"
 
 #include <QObject>
@@ -10,7 +10,6 @@
 
 class QAction;
 class QWidget;
-class SambaSettings;
 class WindowLoad;
 
 // The window's commands that move configuration between smb.conf and Samba's registry
@@ -28,9 +27,9 @@ public:
     // The share selected in the window; null when none is.
     using Selected = std::function<const Share *()>;
 
-    // The mapper and the load must outlive the commands. netProgram: how net is run; empty
+    // The session and the load must outlive the commands. netProgram: how net is run; empty
     // when the registry is never used.
-    RegistryCommands(ConfigMapper &mapper, WindowLoad &load, const QString &netProgram,
+    RegistryCommands(ConfigSession &session, WindowLoad &load, const QString &netProgram,
                      const Modified &modified, const Selected &selected, QWidget *window);
 
     QAction *moveToRegistryAction() const { return m_moveToRegistry; }
@@ -44,9 +43,8 @@ public:
     void storeAll();
 
 signals:
-    // A change was made and the mapper loaded again: settings as loadGlobal read them; the
-    // shares are to be read again.
-    void transferred(const SambaSettings &settings);
+    // A change was made and everything loaded again, as the session tells.
+    void transferred(const ConfigSession::Transferred &transferred);
 
 private:
     using Build = std::function<ConfigMapper::Transfer()>;
@@ -59,7 +57,7 @@ private:
     bool review(const ConfigMapper::Transfer &transfer);
     void showError(const QString &text, const std::exception &error);
 
-    ConfigMapper &m_mapper;
+    ConfigSession &m_session;
     WindowLoad &m_load;
     QString m_netProgram;
     Modified m_modified;

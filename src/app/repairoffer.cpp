@@ -1,12 +1,14 @@
 #include "repairoffer.h"
 
-#include "configrepair.h"
+#include "configsession.h"
 #include "startuperror.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
+
+#include <exception>
 
 namespace {
 
@@ -18,23 +20,28 @@ struct Messages
 
 } // namespace
 
-bool RepairOffer::run(QWidget *window, const QString &text, const QString &configPath,
-                      const QString &testparm, ConfigHistory *history, const QString &program)
+bool RepairOffer::run(QWidget *window, const QString &text, ConfigSession &session)
 {
     const QString shown = StartupError::withNotes(text);
     const StartupError::Offer offer = StartupError::offerFor(text);
     const ConfigRepair::Kind kind = offer == StartupError::SecurityOffer ? ConfigRepair::InvalidSecurity
                                                                          : ConfigRepair::DefaultIdmapRange;
-    ConfigRepair repair(configPath, testparm);
     // Without a repair, or when it finds nothing to change in smb.conf itself (an included
-    // file), there is nothing to offer.
-    if (offer == StartupError::NoOffer || !repair.plan(kind)) {
+    // file) or cannot be planned, there is nothing to offer: the failure is shown alone.
+    ConfigSession::RepairPlan repair;
+    try {
+        if (offer != StartupError::NoOffer)
+            repair = session.planRepair(kind);
+    } catch (const std::exception &) {
+        repair.possible = false;
+    }
+    if (!repair.possible) {
         QMessageBox::critical(window, QCoreApplication::applicationName(), shown, QMessageBox::Ok);
         return false;
     }
 
     QStringList lines;
-    for (const ConfigRepair::Change &change : repair.changes()) {
+    for (const ConfigRepair::Change &change : repair.changes) {
         const QString before = change.key + QStringLiteral(" = ") + change.oldValue;
         const QString after = change.key + QStringLiteral(" = ") + change.newValue;
         if (change.oldValue.isNull())
@@ -61,8 +68,8 @@ bool RepairOffer::run(QWidget *window, const QString &text, const QString &confi
             "connect to the shares.")
         : Messages::tr(
               "Users and groups of domains without an idmap range of their own are then given IDs from %1.")
-              .arg(repair.defaultRange().isEmpty() ? Messages::tr("the range already set")
-                                                   : repair.defaultRange());
+              .arg(repair.defaultRange.isEmpty() ? Messages::tr("the range already set")
+                                                 : repair.defaultRange);
     if (!ask(shown, summary))
         return false;
     if (QMessageBox::question(
@@ -73,16 +80,20 @@ bool RepairOffer::run(QWidget *window, const QString &text, const QString &confi
             QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return false;
-    if (!repair.apply(history, program)) {
-        QMessageBox::critical(window, QCoreApplication::applicationName(),
-                              Messages::tr("smb.conf was not repaired.\n%1").arg(repair.errorString()),
-                              QMessageBox::Ok);
+    QString historyError;
+    try {
+        historyError = session.repair(kind, repair.changes);
+    } catch (const std::exception &error) {
+        QMessageBox::critical(
+            window, QCoreApplication::applicationName(),
+            Messages::tr("smb.conf was not repaired.\n%1").arg(QString::fromUtf8(error.what())),
+            QMessageBox::Ok);
         return false;
     }
-    if (!repair.historyError().isEmpty())
+    if (!historyError.isEmpty())
         QMessageBox::warning(window, QCoreApplication::applicationName(),
                              Messages::tr("smb.conf was repaired, but its history could not be recorded: %1")
-                                 .arg(repair.historyError()));
+                                 .arg(historyError));
     return true;
 }
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class ConfigHistory;
+class ConfigSession;
 class QWidget;
 
 // Fix config: for a start-up failure that has a repair (security values Samba rejects, the
@@ -12,8 +12,7 @@ class RepairOffer
 {
 public:
     // True when smb.conf was repaired and can be loaded again.
-    static bool run(QWidget *window, const QString &text, const QString &configPath, const QString &testparm,
-                    ConfigHistory *history, const QString &program);
+    static bool run(QWidget *window, const QString &text, ConfigSession &session);
 
 private:
     // The failure with what Fix config does; true when the administrator chose it.

@@ -1,13 +1,11 @@
 #include "windowload.h"
 
-#include "configmapper.h"
 #include "repairoffer.h"
 #include "serveraccounts.h"
 #include "serverfiles.h"
 #include "serverservices.h"
 #include "sharemodel.h"
 #include "startuperror.h"
-#include "testparm.h"
 #include "whilebusy.h"
 
 #include <QCoreApplication>
@@ -78,12 +76,9 @@ struct WindowLoad::Background
     }
 };
 
-WindowLoad::WindowLoad(const QString &configPath, const QString &testparm, ConfigMapper &mapper,
-                       ServerAccounts &accounts, ServerServices &services, ServerFiles &files,
-                       const ShareModel &shown, QWidget *window)
-    : m_configPath(configPath)
-    , m_testparm(testparm)
-    , m_mapper(mapper)
+WindowLoad::WindowLoad(ConfigSession &session, ServerAccounts &accounts, ServerServices &services,
+                       ServerFiles &files, const ShareModel &shown, QWidget *window)
+    : m_session(session)
     , m_accounts(accounts)
     , m_services(services)
     , m_files(files)
@@ -97,11 +92,9 @@ WindowLoad::WindowLoad(const QString &configPath, const QString &testparm, Confi
 
 WindowLoad::~WindowLoad() = default;
 
-std::future<TestParmResult> WindowLoad::startCheck(const QString &testparm, const QString &configPath)
+std::future<TestParmResult> WindowLoad::startCheck(ConfigSession &session)
 {
-    return std::async(std::launch::async, [testparm, configPath] {
-        return TestParm(testparm, configPath).checkConf(configPath);
-    });
+    return std::async(std::launch::async, [&session] { return session.check(); });
 }
 
 void WindowLoad::initialLoad()
@@ -110,7 +103,7 @@ void WindowLoad::initialLoad()
     // meanwhile and are taken up once testparm accepted the file.
     m_backgroundDue = false;
     finishBackground();
-    auto check = startCheck(m_testparm, m_configPath);
+    auto check = startCheck(m_session);
     startListings();
     const QString failure = loadConfig(std::move(check));
     if (failure.isEmpty())
@@ -187,15 +180,15 @@ bool WindowLoad::waitForBackgroundLoad()
 QString WindowLoad::loadConfig(std::future<TestParmResult> check)
 {
     m_loaded = false;
-    SambaSettings settings;
-    QList<Share> shares;
+    ConfigSession::Loaded loaded;
     std::exception_ptr loadError;
     try {
-        settings = m_mapper.loadGlobal();
-        shares = m_mapper.loadShares(*settings.global());
+        loaded = m_session.load();
     } catch (const std::exception &) {
         loadError = std::current_exception();
     }
+    m_state = loaded.state;
+    const QList<Share> &shares = loaded.shares;
     // Before the window is first shown nobody sees the table: it is filled while testparm
     // still runs, and emptied again when testparm refuses the file.
     const bool early = !loadError && !m_window->isVisible() && !arrived(check);
@@ -216,7 +209,7 @@ QString WindowLoad::loadConfig(std::future<TestParmResult> check)
         }
     }
     // The accounts are added when the background load brings them.
-    emit settingsRead(settings);
+    emit settingsRead(loaded.settings);
     if (!early)
         emit sharesRead(shares);
     m_loaded = true;
@@ -227,7 +220,7 @@ QString WindowLoad::loadConfig(std::future<TestParmResult> check)
 
 void WindowLoad::warnOfRegistry()
 {
-    const QString error = m_mapper.registryError();
+    const QString error = m_state.registryError;
     if (error == m_registryWarning)
         return;
     m_registryWarning = error;
@@ -265,8 +258,8 @@ void WindowLoad::adoptBackground()
     m_background->adopted = true;
     // Another editor's change since the newest version is kept, so the history has no gaps;
     // a store that cannot be written is reported by the next save. Nothing else uses the
-    // mapper until the background load is over: the commands wait for it.
-    m_background->outsideChange = std::async(std::launch::async, [this] { m_mapper.recordOutsideChange(); });
+    // session until the background load is over: the commands wait for it.
+    m_background->outsideChange = std::async(std::launch::async, [this] { m_session.recordOutsideChange(); });
     emit serviceStateUnknown();
 }
 
@@ -368,7 +361,6 @@ void WindowLoad::takeUpBackground()
 
 void WindowLoad::showStartupError(const QString &text)
 {
-    if (RepairOffer::run(m_window, text, m_configPath, m_testparm, m_mapper.history(),
-                         m_mapper.historyProgram()))
+    if (RepairOffer::run(m_window, text, m_session))
         initialLoad();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "configsession.h"
 #include "sambasettings.h"
 #include "share.h"
 #include "testparmresult.h"
@@ -13,7 +14,6 @@
 #include <future>
 #include <memory>
 
-class ConfigMapper;
 class QTimer;
 class QWidget;
 class ServerAccounts;
@@ -31,18 +31,17 @@ class WindowLoad : public QObject
     Q_OBJECT
 
 public:
-    // The mapper, the accounts, the services and the files are used from worker threads until the load
-    // is over or destroyed: they must outlive it. shown is the window's table, put back when
-    // testparm refuses a file already filled in; window is where the boxes and the busy
+    // The session, the accounts, the services and the files are used from worker threads until
+    // the load is over or destroyed: they must outlive it. shown is the window's table, put back
+    // when testparm refuses a file already filled in; window is where the boxes and the busy
     // indicator open, and whose first expose starts the background load.
-    WindowLoad(const QString &configPath, const QString &testparm, ConfigMapper &mapper,
-               ServerAccounts &accounts, ServerServices &services, ServerFiles &files,
+    WindowLoad(ConfigSession &session, ServerAccounts &accounts, ServerServices &services, ServerFiles &files,
                const ShareModel &shown, QWidget *window);
     // Waits for the worker threads.
     ~WindowLoad() override;
 
-    // testparm on smb.conf, on a worker thread.
-    static std::future<TestParmResult> startCheck(const QString &testparm, const QString &configPath);
+    // testparm on the configuration, on a worker thread; session must outlive the result.
+    static std::future<TestParmResult> startCheck(ConfigSession &session);
 
     // Checks smb.conf with testparm and loads it and all the rest, and waits for all of it.
     void initialLoad();
@@ -58,6 +57,10 @@ public:
     // Set once smb.conf and its shares were read, unset again when the accounts cannot be: a
     // save writes the document over smb.conf, so it must never run on a partial load.
     bool isLoaded() const { return m_loaded; }
+    // What the session holds loaded, as the last load, save or transfer left it.
+    const ConfigSession::LoadedState &state() const { return m_state; }
+    void setState(const ConfigSession::LoadedState &state) { m_state = state; }
+    void setFingerprint(const QString &fingerprint) { m_state.fingerprint = fingerprint; }
 
     // A failure of the check or load, with the repair that fits it.
     void showStartupError(const QString &text);
@@ -109,9 +112,8 @@ private:
     // Takes up the results that arrived.
     void takeUpBackground();
 
-    QString m_configPath;
-    QString m_testparm;
-    ConfigMapper &m_mapper;
+    ConfigSession &m_session;
+    ConfigSession::LoadedState m_state;
     ServerAccounts &m_accounts;
     ServerServices &m_services;
     ServerFiles &m_files;
