@@ -1179,6 +1179,17 @@ Zum Anmelden setzen Sie ein Passwort in den Benutzerkonto-Einstellungen der Arbe
     </message>
 </context>
 <context>
+    <name>LocalConfigSession</name>
+    <message>
+        <source>The configuration was loaded again since these settings were read. Reload it before saving.</source>
+        <translation>Die Konfiguration wurde erneut geladen, nachdem diese Einstellungen gelesen wurden. Laden Sie sie vor dem Speichern neu.</translation>
+    </message>
+    <message>
+        <source>%1 was changed since the repair was shown; nothing was repaired.</source>
+        <translation>%1 wurde geändert, seit die Reparatur angezeigt wurde; es wurde nichts repariert.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Shareward</source>
@@ -1431,6 +1442,10 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     <message>
         <source>How many versions of smb.conf the history keeps:</source>
         <translation>Wie viele Versionen der smb.conf der Verlauf behält:</translation>
+    </message>
+    <message>
+        <source>Checking smb.conf with testparm...</source>
+        <translation>smb.conf wird mit testparm geprüft …</translation>
     </message>
     <message>
         <source>Checking the new smb.conf with testparm...</source>
