@@ -114,6 +114,30 @@ bool makePipe(int ends[2])
     return false;
 }
 
+// A write to a pipe whose reader has ended raises SIGPIPE, whose default ends this program
+// (a window whose backend was lost); the write's EPIPE says the same. The signal is blocked in
+// this thread for the write, and one the write raised is taken back before it is unblocked.
+ssize_t writeWithoutSigpipe(int fd, const char *data, size_t size)
+{
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t pending;
+    sigpending(&pending);
+    const bool pendingBefore = sigismember(&pending, SIGPIPE) == 1;
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    const ssize_t wrote = ::write(fd, data, size);
+    const int error = errno;
+    if (wrote < 0 && error == EPIPE && !pendingBefore) {
+        const timespec none{0, 0};
+        while (sigtimedwait(&pipeSignal, nullptr, &none) < 0 && errno == EINTR) { }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = error;
+    return wrote;
+}
+
 } // namespace
 
 ChildProcess::~ChildProcess()
@@ -261,8 +285,8 @@ void ChildProcess::readFrom(int &fd, QByteArray &into)
 void ChildProcess::writeInput()
 {
     while (m_written < m_input.size()) {
-        const ssize_t wrote =
-            ::write(m_inputFd, m_input.constData() + m_written, size_t(m_input.size() - m_written));
+        const ssize_t wrote = writeWithoutSigpipe(m_inputFd, m_input.constData() + m_written,
+                                                  size_t(m_input.size() - m_written));
         if (wrote > 0) {
             m_written += wrote;
             continue;

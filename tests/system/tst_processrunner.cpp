@@ -92,6 +92,9 @@ void TestProcessRunner::run_data()
             << GenerousLimitMs << 0 << QByteArray() << QByteArray("err\n") << QString();
         row("input byte for byte") << QByteArray("cat") << utf8 << 0 << GenerousLimitMs << 0 << utf8
                                    << QByteArray() << QString();
+        // The rest of the input meets a closed pipe: the caller goes on (no SIGPIPE).
+        row("input not read") << QByteArray("exit 4") << QByteArray(4 << 20, 'x') << 0 << GenerousLimitMs << 4
+                              << QByteArray() << QByteArray() << QString();
         // A program asking for input must not wait for the limit.
         row("no input, end of file") << QByteArray("cat; echo done") << QByteArray() << 0 << GenerousLimitMs
                                      << 0 << QByteArray("done\n") << QByteArray() << QString();
