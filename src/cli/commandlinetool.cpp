@@ -10,12 +10,14 @@
 #include "errnotext.h"
 #include "globalcommand.h"
 #include "localbackend.h"
+#include "localserverservices.h"
 #include "historycommand.h"
 #include "netconf.h"
 #include "recordjson.h"
 #include "remotecommand.h"
 #include "savesteps.h"
 #include "serveraccountcommand.h"
+#include "servicesoperations.h"
 #include "sharecommand.h"
 #include "smbcontrol.h"
 #include "statuscommand.h"
@@ -212,7 +214,10 @@ int CommandLineTool::serve(const QStringList &arguments)
     // finishes it and then finds the end of its input.
     ::signal(SIGHUP, SIG_IGN);
     ::signal(SIGPIPE, SIG_IGN);
+    LocalServerServices services(SystemCtl::defaultProgram(), SmbControl::defaultProgram(),
+                                 SmbStatus::defaultProgram(), m_config);
     BackendOperations operations;
+    ServicesOperations::addTo(operations, services);
     BackendServer server(STDIN_FILENO, STDOUT_FILENO, {m_config, m_historyDirectory}, operations);
     return server.run();
 }

@@ -1,0 +1,108 @@
+#include "remoteserverservices.h"
+
+#include "backendconnection.h"
+#include "jsonfieldreader.h"
+#include "serverservicescodec.h"
+#include "serverstatuscodec.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+SmbControl::Result smbcontrolFailed(const QString &why)
+{
+    return {false, why};
+}
+
+ServiceUpdate::Outcome updateFailed(const QString &why)
+{
+    // Whether the services took up smb.conf is not known: they could not be checked.
+    ServiceUpdate::Outcome outcome;
+    outcome.failures << why;
+    outcome.unchecked = why;
+    return outcome;
+}
+
+} // namespace
+
+RemoteServerServices::RemoteServerServices(BackendConnection &connection)
+    : m_connection(connection)
+{
+}
+
+template<typename Result, typename Decode, typename Failed>
+Result RemoteServerServices::ask(const QString &op, QJsonObject fields, Decode decode, Failed failed)
+{
+    fields.insert(QStringLiteral("op"), op);
+    QJsonObject reply;
+    try {
+        reply = m_connection.request(fields);
+    } catch (const BackendConnection::Failure &failure) {
+        return failed(failure.message());
+    }
+    reply.remove(QStringLiteral("id"));
+    reply.remove(QStringLiteral("ok"));
+    try {
+        return decode(reply, QStringLiteral("reply"));
+    } catch (const JsonFieldReader::Error &error) {
+        return failed(
+            QCoreApplication::translate("RemoteServerServices",
+                                        "The backend on %1 gave an answer this window cannot read: %2")
+                .arg(m_connection.serverName(), QString::fromStdString(error.what())));
+    }
+}
+
+ServerServices::ServiceState RemoteServerServices::state(const QString &service)
+{
+    return ask<ServiceState>(QStringLiteral("services.state"), {{QStringLiteral("service"), service}},
+                             ServerServicesCodec::decodeState, [](const QString &why) {
+                                 return ServiceState{SystemCtl::Unknown, why};
+                             });
+}
+
+SystemCtl::Result RemoteServerServices::control(SystemCtl::Command command, const QString &service)
+{
+    return ask<SystemCtl::Result>(QStringLiteral("services.control"),
+                                  {{QStringLiteral("command"), ServerServicesCodec::encode(command)},
+                                   {QStringLiteral("service"), service}},
+                                  ServerServicesCodec::decodeSystemCtlResult, [](const QString &why) {
+                                      return SystemCtl::Result{false, why};
+                                  });
+}
+
+ServiceUpdate::Outcome RemoteServerServices::takeUpConfig(bool restart)
+{
+    return ask<ServiceUpdate::Outcome>(QStringLiteral("services.takeUpConfig"),
+                                       {{QStringLiteral("restart"), restart}},
+                                       ServerServicesCodec::decodeOutcome, updateFailed);
+}
+
+ServiceUpdate::Outcome RemoteServerServices::restartAndCheck(bool nmbd)
+{
+    return ask<ServiceUpdate::Outcome>(QStringLiteral("services.restartAndCheck"),
+                                       {{QStringLiteral("nmbd"), nmbd}}, ServerServicesCodec::decodeOutcome,
+                                       updateFailed);
+}
+
+ServerServices::LiveStatus RemoteServerServices::liveStatus(const SmbStatus::SharePaths &shares)
+{
+    return ask<LiveStatus>(QStringLiteral("services.liveStatus"),
+                           {{QStringLiteral("shares"), ServerStatusCodec::encode(shares)}},
+                           ServerServicesCodec::decodeLiveStatus, [](const QString &why) {
+                               LiveStatus reading;
+                               reading.status.error = why;
+                               return reading;
+                           });
+}
+
+SmbControl::Result RemoteServerServices::endProcess(const QString &pid)
+{
+    return ask<SmbControl::Result>(QStringLiteral("services.endProcess"), {{QStringLiteral("pid"), pid}},
+                                   ServerServicesCodec::decodeSmbControlResult, smbcontrolFailed);
+}
+
+SmbControl::Result RemoteServerServices::closeShare(const QString &share)
+{
+    return ask<SmbControl::Result>(QStringLiteral("services.closeShare"), {{QStringLiteral("share"), share}},
+                                   ServerServicesCodec::decodeSmbControlResult, smbcontrolFailed);
+}
