@@ -14,10 +14,12 @@ SmbControl::Result smbcontrolFailed(const QString &why)
     return {false, why};
 }
 
-ServiceUpdate::Outcome updateFailed(const QString &why)
+// Whether the services took up smb.conf is not known: they could not be checked. services
+// are those the request was about, which the window names.
+ServiceUpdate::Outcome updateFailed(const QStringList &services, const QString &why)
 {
-    // Whether the services took up smb.conf is not known: they could not be checked.
     ServiceUpdate::Outcome outcome;
+    outcome.services = services;
     outcome.failures << why;
     outcome.unchecked = why;
     return outcome;
@@ -72,16 +74,21 @@ SystemCtl::Result RemoteServerServices::control(SystemCtl::Command command, cons
 
 ServiceUpdate::Outcome RemoteServerServices::takeUpConfig(bool restart)
 {
-    return ask<ServiceUpdate::Outcome>(QStringLiteral("services.takeUpConfig"),
-                                       {{QStringLiteral("restart"), restart}},
-                                       ServerServicesCodec::decodeOutcome, updateFailed);
+    return ask<ServiceUpdate::Outcome>(
+        QStringLiteral("services.takeUpConfig"), {{QStringLiteral("restart"), restart}},
+        ServerServicesCodec::decodeOutcome,
+        [](const QString &why) { return updateFailed({SystemCtl::smbdService()}, why); });
 }
 
 ServiceUpdate::Outcome RemoteServerServices::restartAndCheck(bool nmbd)
 {
-    return ask<ServiceUpdate::Outcome>(QStringLiteral("services.restartAndCheck"),
-                                       {{QStringLiteral("nmbd"), nmbd}}, ServerServicesCodec::decodeOutcome,
-                                       updateFailed);
+    return ask<ServiceUpdate::Outcome>(QStringLiteral("services.restartAndCheck"), {{QStringLiteral("nmbd"), nmbd}},
+                                       ServerServicesCodec::decodeOutcome, [nmbd](const QString &why) {
+                                           QStringList services{SystemCtl::smbdService()};
+                                           if (nmbd)
+                                               services << SystemCtl::nmbdService();
+                                           return updateFailed(services, why);
+                                       });
 }
 
 ServerServices::LiveStatus RemoteServerServices::liveStatus(const SmbStatus::SharePaths &shares)
