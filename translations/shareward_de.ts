@@ -458,6 +458,60 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
     </message>
 </context>
 <context>
+    <name>BackendConnection</name>
+    <message>
+        <source>Cannot start %1 to reach %2: %3.</source>
+        <translation>%1 kann nicht gestartet werden, um %2 zu erreichen: %3.</translation>
+    </message>
+    <message>
+        <source>%1 did not answer within %2 seconds.</source>
+        <translation>%1 hat nicht innerhalb von %2 Sekunden geantwortet.</translation>
+    </message>
+    <message>
+        <source>%1 did not answer as Shareward&apos;s backend does: %2</source>
+        <translation>%1 hat nicht wie das Backend von Shareward geantwortet: %2</translation>
+    </message>
+    <message>
+        <source>The connection to %1 is closed.</source>
+        <translation>Die Verbindung zu %1 ist geschlossen.</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was lost. %2</source>
+        <translation>Die Verbindung zu %1 ist abgebrochen. %2</translation>
+    </message>
+    <message>
+        <source>%1 sent an answer that is not Shareward&apos;s protocol.</source>
+        <translation>%1 hat eine Antwort gesendet, die nicht dem Protokoll von Shareward entspricht.</translation>
+    </message>
+    <message>
+        <source>%1 answered another request than the one asked.</source>
+        <translation>%1 hat auf eine andere als die gestellte Anfrage geantwortet.</translation>
+    </message>
+    <message>
+        <source>%1 sent an answer longer than the protocol allows.</source>
+        <translation>%1 hat eine längere Antwort gesendet, als das Protokoll erlaubt.</translation>
+    </message>
+    <message>
+        <source>The backend on %1 ended before answering.</source>
+        <translation>Das Backend auf %1 wurde beendet, bevor es antwortete.</translation>
+    </message>
+    <message>
+        <source>The backend on %1 ended before answering: %2</source>
+        <translation>Das Backend auf %1 wurde beendet, bevor es antwortete: %2</translation>
+    </message>
+</context>
+<context>
+    <name>BackendProtocol</name>
+    <message>
+        <source>Shareward %1 on %2 is too old for Shareward %3 here: upgrade the shareward package on %2.</source>
+        <translation>Shareward %1 auf %2 ist zu alt für Shareward %3 hier: Aktualisieren Sie das Paket shareward auf %2.</translation>
+    </message>
+    <message>
+        <source>Shareward %1 on %2 is too new for Shareward %3 here: upgrade the shareward package on this computer.</source>
+        <translation>Shareward %1 auf %2 ist zu neu für Shareward %3 hier: Aktualisieren Sie das Paket shareward auf diesem Computer.</translation>
+    </message>
+</context>
+<context>
     <name>ConfigDialog</name>
     <message>
         <source>Preferences</source>
@@ -748,6 +802,45 @@ Prüfen Sie die Samba-Installation oder die Zugriffsrechte.</translation>
     <message>
         <source>&quot;encrypt passwords&quot; is not written: testparm says &quot;The &quot;encrypt passwords&quot; option is deprecated&quot;, and Samba always expects encrypted passwords.</source>
         <translation>„encrypt passwords“ wird nicht geschrieben: testparm sagt „The &quot;encrypt passwords&quot; option is deprecated“, und Samba erwartet immer verschlüsselte Passwörter.</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectDialog</name>
+    <message>
+        <source>Connect to a Server</source>
+        <translation>Mit einem Server verbinden</translation>
+    </message>
+    <message>
+        <source>Name, address or ssh alias</source>
+        <translation>Name, Adresse oder ssh-Alias</translation>
+    </message>
+    <message>
+        <source>As ssh is configured</source>
+        <translation>Wie in ssh eingerichtet</translation>
+    </message>
+    <message>
+        <source>&amp;Host:</source>
+        <translation>&amp;Rechner:</translation>
+    </message>
+    <message>
+        <source>&amp;User:</source>
+        <translation>&amp;Benutzer:</translation>
+    </message>
+    <message>
+        <source>&amp;Port:</source>
+        <translation>&amp;Port:</translation>
+    </message>
+    <message>
+        <source>Shareward logs in with ssh, using your keys and ssh configuration. On the server, shareward-cli must be installed and run as root: log in as root, or as a user that sudo lets run it.</source>
+        <translation>Shareward meldet sich mit ssh an und verwendet Ihre Schlüssel und Ihre ssh-Einrichtung. Auf dem Server muss shareward-cli installiert sein und als root laufen: Melden Sie sich als root an oder als ein Benutzer, dem sudo das Ausführen erlaubt.</translation>
+    </message>
+    <message>
+        <source>C&amp;onnect</source>
+        <translation>&amp;Verbinden</translation>
+    </message>
+    <message>
+        <source>This is not a host Shareward can connect to.</source>
+        <translation>Mit diesem Rechner kann Shareward keine Verbindung herstellen.</translation>
     </message>
 </context>
 <context>
@@ -1176,6 +1269,17 @@ Zum Anmelden setzen Sie ein Passwort in den Benutzerkonto-Einstellungen der Arbe
     <message>
         <source>Can&apos;t lock %1: %2.</source>
         <translation>%1 kann nicht gesperrt werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>LocalBackend</name>
+    <message>
+        <source>Managing the Samba server on %1 needs an administrator&apos;s password; the authentication was cancelled.</source>
+        <translation>Die Verwaltung des Samba-Servers auf %1 erfordert das Passwort eines Administrators; die Legitimierung wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>Managing the Samba server on %1 needs an administrator&apos;s password; the authentication failed. %2</source>
+        <translation>Die Verwaltung des Samba-Servers auf %1 erfordert das Passwort eines Administrators; die Legitimierung ist fehlgeschlagen. %2</translation>
     </message>
 </context>
 <context>
@@ -1883,6 +1987,13 @@ Sonst ändert sich nichts in der smb.conf. Möchten Sie fortfahren?</translation
     </message>
 </context>
 <context>
+    <name>ServerAddress</name>
+    <message>
+        <source>This computer</source>
+        <translation>Dieser Computer</translation>
+    </message>
+</context>
+<context>
     <name>ServiceCommands</name>
     <message>
         <source>Error</source>
@@ -2575,6 +2686,45 @@ catia, fruit und streams_xattr auch zu [global] hinzufügen, wie Samba es für m
     <message>
         <source>smbstatus printed no sessions.</source>
         <translation>smbstatus hat keine Sitzungen ausgegeben.</translation>
+    </message>
+</context>
+<context>
+    <name>SshCommand</name>
+    <message>
+        <source>&quot;%1&quot; is not a user name.</source>
+        <translation>„%1“ ist kein Benutzername.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; lacks the &quot;]&quot; after the address.</source>
+        <translation>Bei „%1“ fehlt die „]“ nach der Adresse.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a host.</source>
+        <translation>„%1“ ist kein Rechner.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an IPv6 address.</source>
+        <translation>„%1“ ist keine IPv6-Adresse.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a host name.</source>
+        <translation>„%1“ ist kein Rechnername.</translation>
+    </message>
+    <message>
+        <source>No host is given.</source>
+        <translation>Es ist kein Rechner angegeben.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a port: a number from 1 to 65535 is.</source>
+        <translation>„%1“ ist kein Port: Ein Port ist eine Zahl von 1 bis 65535.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to %1: %2</source>
+        <translation>Verbindung zu %1 nicht möglich: %2</translation>
+    </message>
+    <message>
+        <source>%1 has no shareward-cli: install the shareward package there.</source>
+        <translation>Auf %1 gibt es kein shareward-cli: Installieren Sie dort das Paket shareward.</translation>
     </message>
 </context>
 <context>
