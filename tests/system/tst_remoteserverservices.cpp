@@ -139,6 +139,8 @@ private Q_SLOTS:
     void badRequests();
     void lostBackend_data();
     void lostBackend();
+    void unusableAnswers_data();
+    void unusableAnswers();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -488,6 +490,64 @@ void TestRemoteServerServices::lostBackend()
     clock.restart();
     QCOMPARE(remote.state(QStringLiteral("smbd")).state, SystemCtl::Unknown);
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestRemoteServerServices::unusableAnswers_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<Call>("call");
+    QTest::addColumn<QString>("expected");
+    const QString unreadable =
+        QStringLiteral("The backend on this computer gave an answer this window cannot read: ");
+    QTest::newRow("a state systemctl does not name")
+        << QByteArray(R"({"id":1,"ok":true,"state":"running","why":""})") << stateOf(QStringLiteral("smbd"))
+        << QStringLiteral("state Unknown, why ") + unreadable
+            + QStringLiteral("The field \"reply.state\" must be one of \"active\", \"inactive\", \"failed\", "
+                             "\"unknown\", not \"running\".");
+    QTest::newRow("a status without sessions")
+        << QByteArray(
+               R"({"id":1,"ok":true,"smbd":"active","nmbd":"active","status":{"running":true,"error":"",)"
+               R"("connections":[],"openFiles":[]}})")
+        << liveStatus({})
+        << QStringLiteral("smbd Unknown, nmbd Unknown\nrunning 0, error ") + unreadable
+            + QStringLiteral("The field \"reply.status.sessions\" is missing.");
+    QTest::newRow("an outcome with a field of a later version")
+        << QByteArray(R"({"id":1,"ok":true,"services":["smbd"],"restarted":false,"down":[],"status":"",)"
+                      R"("failures":[],"unchecked":"","reloaded":["smbd"]})")
+        << takeUpConfig(false)
+        << QStringLiteral("services [smbd]\nrestarted 0\ndown []\nstatus \nfailures [%1]\nunchecked %1")
+               .arg(unreadable
+                    + QStringLiteral(
+                        "The field \"reply.reloaded\" is not known to this version of Shareward."));
+    QTest::newRow("a request the backend does not know")
+        << QByteArray(R"({"id":1,"ok":false,"error":"unknown-op",)"
+                      R"("message":"The backend does not know the request \"services.closeShare\"."})")
+        << closeShare(QStringLiteral("data"))
+        << QStringLiteral(
+               "succeeded 0, errorText The backend does not know the request \"services.closeShare\".");
+    QTest::newRow("a request that failed")
+        << QByteArray(R"({"id":1,"ok":false,"error":"failed","message":"No memory."})")
+        << control(SystemCtl::Start, QStringLiteral("smbd"))
+        << QStringLiteral("succeeded 0, errorText No memory.");
+}
+
+// A backend of another version, or one that cannot do what is asked: its answer is the call's
+// failure, with the sentence.
+void TestRemoteServerServices::unusableAnswers()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(Call, call);
+    QFETCH(QString, expected);
+    const QString program = path(QStringLiteral("backend"));
+    QVERIFY(writeFile(program,
+                      "#!/bin/sh\necho '{\"shareward\":\"backend\",\"protocol\":1,\"version\":\"1.0\"}'\n"
+                      "head -n 1 >/dev/null\necho '"
+                          + reply + "'\ncat >/dev/null\n"));
+    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    BackendConnection connection(thisComputer);
+    connection.open({program, {}, false, {}});
+    RemoteServerServices remote(connection);
+    QCOMPARE(call(remote), expected);
 }
 
 QTEST_GUILESS_MAIN(TestRemoteServerServices)
