@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <signal.h>
 #include <unistd.h>
@@ -133,6 +134,7 @@ private Q_SLOTS:
     void cleanup();
     void sameAsLocal_data();
     void sameAsLocal();
+    void threadsTakeTurns();
     void refusedArguments_data();
     void refusedArguments();
     void badRequests_data();
@@ -320,6 +322,41 @@ void TestRemoteServerServices::sameAsLocal()
     const QString there = call(remote);
     QCOMPARE(there, here);
     QCOMPARE(takeCalls(), calledHere);
+    connection.close();
+}
+
+// The Connections tab reads in a worker thread while the window asks for states: each call
+// gets its own answer.
+void TestRemoteServerServices::threadsTakeTurns()
+{
+    writeFiles(
+        {{"smbstatus/stdout", readFile(QStringLiteral(SHAREWARD_TEST_DATA "/smbstatus-sessions.json"))},
+         {"systemctl/answer-is-active-nmbd", "3"},
+         {"systemctl/stdout", "inactive\n"}});
+    LocalServerServices local(path(QStringLiteral("systemctl/systemctl")), m_smbcontrol, m_smbstatus,
+                              m_config);
+    const QString reading = describe(local.liveStatus(capturedShares()));
+    const QString nmbd = describe(local.state(QStringLiteral("nmbd")));
+    BackendConnection connection(thisComputer);
+    open(connection);
+    RemoteServerServices remote(connection);
+    const int rounds = 5;
+    QStringList readings[3];
+    std::vector<std::thread> workers;
+    for (QStringList &found : readings) {
+        workers.emplace_back([&remote, &found] {
+            for (int i = 0; i < rounds; ++i)
+                found << describe(remote.liveStatus(capturedShares()));
+        });
+    }
+    QStringList states;
+    for (int i = 0; i < rounds; ++i)
+        states << describe(remote.state(QStringLiteral("nmbd")));
+    for (std::thread &worker : workers)
+        worker.join();
+    for (const QStringList &found : readings)
+        QCOMPARE(found, QStringList(QVector<QString>(rounds, reading).toList()));
+    QCOMPARE(states, QStringList(QVector<QString>(rounds, nmbd).toList()));
     connection.close();
 }
 
