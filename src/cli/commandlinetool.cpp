@@ -1,5 +1,6 @@
 #include "commandlinetool.h"
 
+#include "accountsoperations.h"
 #include "argumentscan.h"
 #include "backendserver.h"
 #include "configdocument.h"
@@ -11,6 +12,7 @@
 #include "globalcommand.h"
 #include "localbackend.h"
 #include "localserverservices.h"
+#include "localserveraccounts.h"
 #include "historycommand.h"
 #include "netconf.h"
 #include "recordjson.h"
@@ -218,6 +220,8 @@ int CommandLineTool::serve(const QStringList &arguments)
                                  SmbStatus::defaultProgram(), m_config);
     BackendOperations operations;
     ServicesOperations::addTo(operations, services);
+    LocalServerAccounts accounts;
+    AccountsOperations::addTo(operations, accounts);
     BackendServer server(STDIN_FILENO, STDOUT_FILENO, {m_config, m_historyDirectory}, operations);
     return server.run();
 }

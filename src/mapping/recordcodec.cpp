@@ -6,6 +6,7 @@
 #include "fruit.h"
 #include "fullaudit.h"
 #include "recyclebin.h"
+#include "serveraccountscodec.h"
 #include "shadowcopy.h"
 
 #include <algorithm>
@@ -361,29 +362,12 @@ QJsonObject RecordCodec::encode(const SambaSettings &settings)
                         global.hasGuestAccount() ? textValue(global.guestAccount()) : QJsonValue());
     globalObject.insert(QStringLiteral("encryptPasswords"), global.encryptPasswords());
 
-    QJsonObject users;
-    for (auto it = settings.users().begin(); it != settings.users().end(); ++it) {
-        users.insert(it.key(),
-                     QJsonObject{
-                         {QStringLiteral("name"), textValue(it->name())},
-                         {QStringLiteral("password"), textValue(it->password())},
-                         {QStringLiteral("changed"), it->changed()},
-                     });
-    }
-    QJsonObject groups;
-    for (auto it = settings.groups().begin(); it != settings.groups().end(); ++it) {
-        groups.insert(it.key(),
-                      QJsonObject{
-                          {QStringLiteral("name"), textValue(it->name())},
-                          {QStringLiteral("changed"), it->changed()},
-                      });
-    }
     return {
         {QStringLiteral("security"), textOf(SambaSettings::securityModeTexts(), settings.security())},
         {QStringLiteral("kerberosMethod"), textOf(kerberosMethodTexts(), settings.kerberosMethod())},
         {QStringLiteral("global"), globalObject},
-        {QStringLiteral("users"), users},
-        {QStringLiteral("groups"), groups},
+        {QStringLiteral("users"), ServerAccountsCodec::encode(settings.users())},
+        {QStringLiteral("groups"), ServerAccountsCodec::encode(settings.groups())},
     };
 }
 
@@ -415,20 +399,8 @@ SambaSettings RecordCodec::decodeSettings(const QJsonValue &value, const QString
     globalFields.finish();
     settings.setGlobal(global);
 
-    for (auto &[key, userFields] : fields.members(QStringLiteral("users"))) {
-        SambaUser user(userFields.textOrNull(QStringLiteral("name")));
-        user.setPassword(userFields.textOrNull(QStringLiteral("password")));
-        // Last: the setters mark the account changed.
-        user.setChanged(userFields.flag(QStringLiteral("changed")));
-        userFields.finish();
-        settings.users().insert(key, user);
-    }
-    for (auto &[key, groupFields] : fields.members(QStringLiteral("groups"))) {
-        SambaGroup group(groupFields.textOrNull(QStringLiteral("name")));
-        group.setChanged(groupFields.flag(QStringLiteral("changed")));
-        groupFields.finish();
-        settings.groups().insert(key, group);
-    }
+    settings.setUsers(ServerAccountsCodec::readUsers(fields, QStringLiteral("users")));
+    settings.setGroups(ServerAccountsCodec::readGroups(fields, QStringLiteral("groups")));
     fields.finish();
     return settings;
 }

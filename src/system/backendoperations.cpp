@@ -13,7 +13,23 @@ void BackendOperations::add(const QString &op, Handler handler)
     m_handlers.insert(op, std::move(handler));
 }
 
-QJsonObject BackendOperations::answer(const QString &op, const QJsonValue &id, const QJsonObject &request) const
+void BackendOperations::readRequest(const QJsonObject &request,
+                                    const std::function<void(JsonFieldReader &)> &read)
+{
+    QJsonObject own = request;
+    own.remove(QStringLiteral("id"));
+    own.remove(QStringLiteral("op"));
+    try {
+        JsonFieldReader fields(QJsonValue(own), QStringLiteral("request"));
+        read(fields);
+        fields.finish();
+    } catch (const JsonFieldReader::Error &error) {
+        throw Refusal(BackendProtocol::BadArgument, QString::fromStdString(error.what()));
+    }
+}
+
+QJsonObject BackendOperations::answer(const QString &op, const QJsonValue &id,
+                                      const QJsonObject &request) const
 {
     using namespace BackendProtocol;
     try {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jsonfieldreader.h"
+
 #include <QHash>
 #include <QJsonObject>
 #include <QString>
@@ -30,6 +32,9 @@ public:
     using Handler = std::function<QJsonObject(const QJsonObject &request)>;
 
     void add(const QString &op, Handler handler);
+    // Reads the request's own fields (all but "id" and "op") with read, then refuses those
+    // read did not take. A field of the wrong shape throws Refusal "bad-argument" naming it.
+    static void readRequest(const QJsonObject &request, const std::function<void(JsonFieldReader &)> &read);
     bool contains(const QString &op) const { return m_handlers.contains(op); }
     // The reply to request (an ok reply, or an error reply).
     QJsonObject answer(const QString &op, const QJsonValue &id, const QJsonObject &request) const;

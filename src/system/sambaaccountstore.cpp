@@ -284,28 +284,66 @@ bool SambaAccountStore::deleteSambaGroup(const QString &name, QString *errorMess
                      QByteArray(), timeLimit(ChangeTimeoutMs), Message::AllOutput, errorMessage);
 }
 
+QList<SambaAccountStore::AccountWrite> SambaAccountStore::userWrites(const SambaUserMap &current,
+                                                                     const SambaUserMap &saved)
+{
+    QList<AccountWrite> writes;
+    for (auto it = current.begin(); it != current.end(); ++it) {
+        if (!it->changed())
+            continue;
+        if (!saved.contains(it.key()))
+            writes.append({it.key(), SambaAccountFailure::AddUser});
+        else if (!it->password().isEmpty())
+            writes.append({it.key(), SambaAccountFailure::SetPassword});
+    }
+    for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
+        if (!current.contains(it.key()))
+            writes.append({it.key(), SambaAccountFailure::DeleteUser});
+    }
+    return writes;
+}
+
+QList<SambaAccountStore::AccountWrite> SambaAccountStore::groupWrites(const SambaGroupMap &current,
+                                                                      const SambaGroupMap &saved)
+{
+    QList<AccountWrite> writes;
+    // A group removed and added again in the dialog is still mapped: nothing to write.
+    for (auto it = current.begin(); it != current.end(); ++it) {
+        if (it->changed() && !saved.contains(it.key()))
+            writes.append({it.key(), SambaAccountFailure::AddGroup});
+    }
+    for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
+        if (!current.contains(it.key()))
+            writes.append({it.key(), SambaAccountFailure::DeleteGroup});
+    }
+    return writes;
+}
+
 SambaAccountFailures SambaAccountStore::syncSambaUsers(SambaUserMap &current, const SambaUserMap &saved) const
 {
     SambaAccountFailures failures;
     QString message;
-    for (auto it = current.begin(); it != current.end(); ++it) {
-        if (it->changed()) {
-            if (!saved.contains(it.key())) {
-                if (!addSambaUser(it.key(), it->password(), &message)) {
-                    failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::AddUser, message));
-                }
-            } else if (!it->password().isEmpty() && !setSambaPassword(it.key(), it->password(), &message)) {
-                failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::SetPassword, message));
-            }
+    for (const AccountWrite &write : userWrites(current, saved)) {
+        const QString password = current.value(write.account).password();
+        bool done = false;
+        switch (write.operation) {
+        case SambaAccountFailure::AddUser:
+            done = addSambaUser(write.account, password, &message);
+            break;
+        case SambaAccountFailure::SetPassword:
+            done = setSambaPassword(write.account, password, &message);
+            break;
+        default:
+            done = deleteSambaUser(write.account, &message);
+            break;
         }
-        // A failed write is reported above; the password is not kept for another try either.
-        it->setPassword(QString());
-        it->setChanged(false);
+        if (!done)
+            failures.append(SambaAccountFailure(write.account, write.operation, message));
     }
-    for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
-        if (!current.contains(it.key()) && !deleteSambaUser(it.key(), &message)) {
-            failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::DeleteUser, message));
-        }
+    // A failed write is reported above; the password is not kept for another try either.
+    for (SambaUser &user : current) {
+        user.setPassword(QString());
+        user.setChanged(false);
     }
     return failures;
 }
@@ -315,18 +353,15 @@ SambaAccountFailures SambaAccountStore::syncSambaGroups(SambaGroupMap &current,
 {
     SambaAccountFailures failures;
     QString message;
-    for (auto it = current.begin(); it != current.end(); ++it) {
-        // A group removed and added again in the dialog is still mapped: nothing to write.
-        if (it->changed() && !saved.contains(it.key()) && !addSambaGroup(it.key(), &message)) {
-            failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::AddGroup, message));
-        }
-        it->setChanged(false);
+    for (const AccountWrite &write : groupWrites(current, saved)) {
+        const bool done = write.operation == SambaAccountFailure::AddGroup
+            ? addSambaGroup(write.account, &message)
+            : deleteSambaGroup(write.account, &message);
+        if (!done)
+            failures.append(SambaAccountFailure(write.account, write.operation, message));
     }
-    for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
-        if (!current.contains(it.key()) && !deleteSambaGroup(it.key(), &message)) {
-            failures.append(SambaAccountFailure(it.key(), SambaAccountFailure::DeleteGroup, message));
-        }
-    }
+    for (SambaGroup &group : current)
+        group.setChanged(false);
     return failures;
 }
 

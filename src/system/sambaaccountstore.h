@@ -106,6 +106,16 @@ public:
     /// group that current no longer holds is unmapped. A group has nothing else to change.
     SambaAccountFailures syncSambaGroups(SambaGroupMap &current, const SambaGroupMap &saved) const;
 
+    /// One command of a sync: the account and what is done to it.
+    struct AccountWrite
+    {
+        QString account;
+        SambaAccountFailure::Operation operation = SambaAccountFailure::AddUser;
+    };
+    /// The commands syncSambaUsers() and syncSambaGroups() run, in their order, running none.
+    static QList<AccountWrite> userWrites(const SambaUserMap &current, const SambaUserMap &saved);
+    static QList<AccountWrite> groupWrites(const SambaGroupMap &current, const SambaGroupMap &saved);
+
     // Pure parts, public for tests.
 
     static bool isSystemId(quint32 id);

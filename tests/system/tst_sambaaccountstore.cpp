@@ -1,3 +1,4 @@
+#include "accountsandbox.h"
 #include "contexttranslator.h"
 #include "sambaaccountstore.h"
 
@@ -9,15 +10,8 @@
 #include <QTest>
 #include <QTranslator>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
-#include <vector>
 
 // Readable QCOMPARE output for failure lists.
 char *toString(const SambaAccountFailure &failure)
@@ -206,10 +200,7 @@ void TestSambaAccountStore::initTestCase()
 {
     // Only change the account databases when /etc is provably the sandbox's tmpfs copy.
     const QByteArray root = qgetenv("SHAREWARD_SANDBOX");
-    struct stat etcStatus = {};
-    struct stat rootStatus = {};
-    m_sandboxed = !root.isEmpty() && stat("/etc", &etcStatus) == 0 && stat(root.constData(), &rootStatus) == 0
-        && etcStatus.st_dev == rootStatus.st_dev;
+    m_sandboxed = inAccountSandbox();
     if (!m_sandboxed) {
         qWarning("Not in the account sandbox (needs root and mount namespaces): the real* tests are skipped");
         return;
@@ -954,6 +945,15 @@ void usersScenario(SambaUserMap &current, SambaUserMap &saved)
     current.insert(QStringLiteral("dave"), changedUser(QStringLiteral("dave"), QStringLiteral("d\u00e9")));
 }
 
+// "OPERATION:ACCOUNT" for each write, comparable in QCOMPARE.
+QStringList writeTexts(const QList<SambaAccountStore::AccountWrite> &writes)
+{
+    QStringList texts;
+    for (const SambaAccountStore::AccountWrite &write : writes)
+        texts << QString::number(int(write.operation)) + QLatin1Char(':') + write.account;
+    return texts;
+}
+
 void groupsScenario(SambaGroupMap &current, SambaGroupMap &saved)
 {
     for (const QString &name : names("admins staff old web")) {
@@ -972,6 +972,8 @@ void TestSambaAccountStore::syncUsersCommandOrder()
     SambaUserMap current;
     SambaUserMap saved;
     usersScenario(current, saved);
+    // What a save that cannot reach the server reports: the commands the sync runs below.
+    QCOMPARE(writeTexts(SambaAccountStore::userWrites(current, saved)), names("4:bob 0:dave 1:carol"));
 
     const SambaAccountFailures failures = fakeStore().syncSambaUsers(current, saved);
     QCOMPARE(failures, SambaAccountFailures());
@@ -1019,6 +1021,7 @@ void TestSambaAccountStore::syncGroupsCommandOrder()
     SambaGroupMap current;
     SambaGroupMap saved;
     groupsScenario(current, saved);
+    QCOMPARE(writeTexts(SambaAccountStore::groupWrites(current, saved)), names("2:backup 3:old"));
 
     const SambaAccountFailures failures = fakeStore().syncSambaGroups(current, saved);
     QCOMPARE(failures, SambaAccountFailures());
@@ -1504,23 +1507,7 @@ void TestSambaAccountStore::realGroupCommands()
 // throwaway copies of the databases and Samba's state.
 int main(int argc, char *argv[])
 {
-    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("SHAREWARD_SANDBOX")
-        && qEnvironmentVariableIsEmpty("SHAREWARD_SANDBOX_UNAVAILABLE")) {
-        char executable[4096];
-        const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
-        if (length > 0) {
-            executable[length] = '\0';
-            static const char script[] = SHAREWARD_SOURCE_DIR "/tests/system/accounts/sandbox.sh";
-            std::vector<char *> arguments{const_cast<char *>(script), executable};
-            for (int i = 1; i < argc; ++i) {
-                arguments.push_back(argv[i]);
-            }
-            arguments.push_back(nullptr);
-            execv(script, arguments.data());
-            std::fprintf(stderr, "cannot run %s: %s\n", script, std::strerror(errno));
-            return 1;
-        }
-    }
+    enterAccountSandbox(argc, argv);
     QCoreApplication app(argc, argv);
     TestSambaAccountStore test;
     return QTest::qExec(&test, argc, argv);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "backendconnection.h"
+#include "jsonfieldreader.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <functional>
+
+// One request of a remote interface to its backend: the operation with its fields, and the
+// reply read strictly, so that a backend of another version that answers with other fields
+// is noticed rather than misread.
+class RemoteCall
+{
+public:
+    // Sends op with fields and reads the ok reply's own fields (all but "id" and "ok") with
+    // read, then refuses those read did not take. Throws BackendConnection::Failure: as
+    // BackendConnection::request() does, and Incompatible when the reply has other fields.
+    static void ask(BackendConnection &connection, const QString &op, QJsonObject fields,
+                    const std::function<void(JsonFieldReader &)> &read);
+};
