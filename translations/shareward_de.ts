@@ -1831,6 +1831,13 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     </message>
 </context>
 <context>
+    <name>RemoteCall</name>
+    <message>
+        <source>The backend on %1 gave an answer this window cannot read: %2</source>
+        <translation>Das Backend auf %1 hat eine Antwort gegeben, die dieses Fenster nicht lesen kann: %2</translation>
+    </message>
+</context>
+<context>
     <name>RemoteServerServices</name>
     <message>
         <source>The backend on %1 gave an answer this window cannot read: %2</source>

@@ -17,8 +17,7 @@ void RemoteCall::ask(BackendConnection &connection, const QString &op, QJsonObje
         throw BackendConnection::Failure(
             BackendConnection::Failure::Incompatible,
             QCoreApplication::translate("RemoteCall",
-                                        "%1 answered the request \"%2\" in a way this version of "
-                                        "Shareward does not understand: %3")
-                .arg(connection.serverName(), op, QString::fromStdString(error.what())));
+                                        "The backend on %1 gave an answer this window cannot read: %2")
+                .arg(connection.serverName(), QString::fromStdString(error.what())));
     }
 }

@@ -1,32 +1,13 @@
 #include "servicesoperations.h"
 
 #include "backendoperations.h"
-#include "backendprotocol.h"
 #include "jsonfieldreader.h"
 #include "serverservicescodec.h"
 #include "serverstatuscodec.h"
 
 #include <QRegularExpression>
 
-#include <functional>
-
 namespace {
-
-// Reads the request's own fields (all but "id" and "op") with read, and refuses the request
-// when one is missing, of the wrong shape or unknown.
-void readRequest(const QJsonObject &request, const std::function<void(JsonFieldReader &)> &read)
-{
-    QJsonObject own = request;
-    own.remove(QStringLiteral("id"));
-    own.remove(QStringLiteral("op"));
-    try {
-        JsonFieldReader fields(QJsonValue(own), QStringLiteral("request"));
-        read(fields);
-        fields.finish();
-    } catch (const JsonFieldReader::Error &error) {
-        throw BackendOperations::Refusal(BackendProtocol::BadArgument, QString::fromStdString(error.what()));
-    }
-}
 
 QString readService(JsonFieldReader &fields)
 {
@@ -59,13 +40,14 @@ void ServicesOperations::addTo(BackendOperations &operations, ServerServices &se
     ServerServices *const server = &services;
     operations.add(QStringLiteral("services.state"), [server](const QJsonObject &request) {
         QString service;
-        readRequest(request, [&](JsonFieldReader &fields) { service = readService(fields); });
+        BackendOperations::readRequest(request,
+                                       [&](JsonFieldReader &fields) { service = readService(fields); });
         return ServerServicesCodec::encode(server->state(service));
     });
     operations.add(QStringLiteral("services.control"), [server](const QJsonObject &request) {
         SystemCtl::Command command = SystemCtl::IsActive;
         QString service;
-        readRequest(request, [&](JsonFieldReader &fields) {
+        BackendOperations::readRequest(request, [&](JsonFieldReader &fields) {
             command = ServerServicesCodec::readCommand(fields, QStringLiteral("command"));
             service = readService(fields);
         });
@@ -73,30 +55,31 @@ void ServicesOperations::addTo(BackendOperations &operations, ServerServices &se
     });
     operations.add(QStringLiteral("services.takeUpConfig"), [server](const QJsonObject &request) {
         bool restart = false;
-        readRequest(request,
-                    [&](JsonFieldReader &fields) { restart = fields.flag(QStringLiteral("restart")); });
+        BackendOperations::readRequest(
+            request, [&](JsonFieldReader &fields) { restart = fields.flag(QStringLiteral("restart")); });
         return ServerServicesCodec::encode(server->takeUpConfig(restart));
     });
     operations.add(QStringLiteral("services.restartAndCheck"), [server](const QJsonObject &request) {
         bool nmbd = false;
-        readRequest(request, [&](JsonFieldReader &fields) { nmbd = fields.flag(QStringLiteral("nmbd")); });
+        BackendOperations::readRequest(
+            request, [&](JsonFieldReader &fields) { nmbd = fields.flag(QStringLiteral("nmbd")); });
         return ServerServicesCodec::encode(server->restartAndCheck(nmbd));
     });
     operations.add(QStringLiteral("services.liveStatus"), [server](const QJsonObject &request) {
         SmbStatus::SharePaths shares;
-        readRequest(request, [&](JsonFieldReader &fields) {
+        BackendOperations::readRequest(request, [&](JsonFieldReader &fields) {
             shares = ServerStatusCodec::readSharePaths(fields, QStringLiteral("shares"));
         });
         return ServerServicesCodec::encode(server->liveStatus(shares));
     });
     operations.add(QStringLiteral("services.endProcess"), [server](const QJsonObject &request) {
         QString pid;
-        readRequest(request, [&](JsonFieldReader &fields) { pid = readPid(fields); });
+        BackendOperations::readRequest(request, [&](JsonFieldReader &fields) { pid = readPid(fields); });
         return ServerServicesCodec::encode(server->endProcess(pid));
     });
     operations.add(QStringLiteral("services.closeShare"), [server](const QJsonObject &request) {
         QString share;
-        readRequest(request, [&](JsonFieldReader &fields) { share = readShare(fields); });
+        BackendOperations::readRequest(request, [&](JsonFieldReader &fields) { share = readShare(fields); });
         return ServerServicesCodec::encode(server->closeShare(share));
     });
 }
