@@ -258,6 +258,18 @@ void TestMainWindowRegistry::moveShare()
              toRegistry ? QStringLiteral("registry") : QStringLiteral("smb.conf"));
     QVERIFY(!window.isModified());
     QVERIFY(box.sandbox.log().contains(QStringLiteral("smbcontrol smbd reload-config")));
+
+    // The window holds the configuration as loaded after the move: a save goes on from it.
+    MainWindow::setReviewsChanges(false);
+    const QModelIndex index = window.shareModel()->index(rowOf(window, name), 0);
+    Share moved = *window.shareModel()->share(index);
+    moved.setComment(QStringLiteral("after the move"));
+    window.shareModel()->updateShare(index, moved);
+    window.setModified();
+    BoxDriver boxes;
+    QVERIFY2(window.saveAll(), boxes.seen() ? qPrintable(boxes.last().text) : "");
+    QCOMPARE(box.registry.list().contains("comment = after the move"), toRegistry);
+    QCOMPARE(box.sandbox.config().contains("comment = after the move"), !toRegistry);
 }
 
 // Storing everything in the registry leaves smb.conf what leads Samba there.
