@@ -9,10 +9,12 @@
 #include "configmapper.h"
 #include "configurationjsonwriter.h"
 #include "errnotext.h"
+#include "filesoperations.h"
 #include "globalcommand.h"
 #include "localbackend.h"
 #include "localserverservices.h"
 #include "localserveraccounts.h"
+#include "localserverfiles.h"
 #include "historycommand.h"
 #include "netconf.h"
 #include "recordjson.h"
@@ -222,6 +224,8 @@ int CommandLineTool::serve(const QStringList &arguments)
     ServicesOperations::addTo(operations, services);
     LocalServerAccounts accounts;
     AccountsOperations::addTo(operations, accounts);
+    LocalServerFiles files;
+    FilesOperations::addTo(operations, files);
     BackendServer server(STDIN_FILENO, STDOUT_FILENO, {m_config, m_historyDirectory}, operations);
     return server.run();
 }

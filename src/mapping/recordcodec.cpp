@@ -62,12 +62,6 @@ const TextField s_textFields[] = {
 };
 
 // The texts of the enumerations, indexed by their values.
-QStringList directoryModeTexts()
-{
-    return {QStringLiteral("keep"), QStringLiteral("read only"), QStringLiteral("writable"),
-            QStringLiteral("undo")};
-}
-
 QStringList storedInTexts()
 {
     return {QStringLiteral("smb.conf"), QStringLiteral("registry")};
@@ -178,7 +172,7 @@ void RecordCodec::encodeShareFields(const Share &share, QJsonObject &object)
     for (const FlagField &field : s_flagFields)
         object.insert(QLatin1String(field.key), (share.*field.get)());
     object.insert(QStringLiteral("directoryModeChange"),
-                  textOf(directoryModeTexts(), share.directoryModeChange()));
+                  textOf(RecordCodec::directoryModeChangeTexts(), share.directoryModeChange()));
     object.insert(QStringLiteral("storedIn"), textOf(storedInTexts(), share.storedIn()));
     object.insert(QStringLiteral("validUsers"), textArray(share.validUsers()));
     object.insert(QStringLiteral("writeList"), textArray(share.writeList()));
@@ -202,7 +196,7 @@ void RecordCodec::decodeShareFields(JsonFieldReader &fields, Share &share)
     for (const FlagField &field : s_flagFields)
         (share.*field.set)(fields.flag(QLatin1String(field.key)));
     share.setDirectoryModeChange(Share::DirectoryModeChange(
-        fields.choice(QStringLiteral("directoryModeChange"), directoryModeTexts())));
+        fields.choice(QStringLiteral("directoryModeChange"), RecordCodec::directoryModeChangeTexts())));
     share.setStoredIn(Share::StoredIn(fields.choice(QStringLiteral("storedIn"), storedInTexts())));
     share.setValidUsers(fields.texts(QStringLiteral("validUsers")));
     share.setWriteList(fields.texts(QStringLiteral("writeList")));
@@ -332,6 +326,12 @@ std::shared_ptr<VFSModule> RecordCodec::decodeModule(JsonFieldReader &fields)
         }
     }
     return module;
+}
+
+QStringList RecordCodec::directoryModeChangeTexts()
+{
+    return {QStringLiteral("keep"), QStringLiteral("read only"), QStringLiteral("writable"),
+            QStringLiteral("undo")};
 }
 
 QJsonObject RecordCodec::encode(const Share &share)

@@ -34,6 +34,9 @@ public:
     static QList<Share> decodeShares(const QJsonValue &value,
                                      const QString &field = QStringLiteral("shares"));
 
+    // Share::DirectoryModeChange by name, indexed by its values.
+    static QStringList directoryModeChangeTexts();
+
 private:
     // The fields every Share has, GlobalShare's included.
     static void encodeShareFields(const Share &share, QJsonObject &object);

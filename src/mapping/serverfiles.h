@@ -10,7 +10,9 @@
 // The window's way to the files of its server beside smb.conf: the VFS modules its smbd can
 // load, the shared directories the share dialog checks, and the modes a save changes. Every call is one
 // request a backend process answers alone, with values in and out. Calls may come from a worker thread, one
-// at a time per thread; an implementation lets them take turns.
+// at a time per thread; an implementation lets them take turns. A call that cannot reach the
+// server throws std::runtime_error with a sentence for people, except directoryProblem(), which
+// gives that sentence as the problem.
 class ServerFiles
 {
 public:

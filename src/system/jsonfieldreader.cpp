@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QJsonArray>
 
+#include <cmath>
+
 namespace {
 
 // A value as a message quotes it: short, on one line.
@@ -86,6 +88,15 @@ bool JsonFieldReader::flag(const QString &key)
     if (!value.isBool())
         fail(key, QStringLiteral("must be true or false"));
     return value.toBool();
+}
+
+int JsonFieldReader::integer(const QString &key, int minimum, int maximum)
+{
+    const QJsonValue value = take(key);
+    const double number = value.toDouble();
+    if (!value.isDouble() || number != std::floor(number) || number < minimum || number > maximum)
+        fail(key, QStringLiteral("must be a whole number from %1 to %2").arg(minimum).arg(maximum));
+    return int(number);
 }
 
 QStringList JsonFieldReader::texts(const QString &key)

@@ -36,6 +36,8 @@ public:
     QString text(const QString &key);
     QString textOrNull(const QString &key);
     bool flag(const QString &key);
+    // A whole number from minimum to maximum.
+    int integer(const QString &key, int minimum, int maximum);
     // A list of texts, each a text or null.
     QStringList texts(const QString &key);
     // An object of texts; with nullValues, a value may also be null. Keys must not be empty.

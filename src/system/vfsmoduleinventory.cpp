@@ -70,6 +70,19 @@ VfsModuleInventory VfsModuleInventory::fromBuildOptions(const QByteArray &output
     return inventory;
 }
 
+VfsModuleInventory VfsModuleInventory::fromList(const QString &modulesDirectory, const QStringList &modules)
+{
+    VfsModuleInventory inventory;
+    if (modulesDirectory.isEmpty())
+        return inventory;
+    inventory.m_known = true;
+    inventory.m_modulesDirectory = modulesDirectory;
+    for (const QString &module : modules)
+        addModule(inventory.m_modules, module);
+    sortModules(inventory.m_modules);
+    return inventory;
+}
+
 bool VfsModuleInventory::isInstalled(const QString &module) const
 {
     return !m_known || m_modules.contains(module, Qt::CaseInsensitive);

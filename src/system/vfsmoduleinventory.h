@@ -18,6 +18,9 @@ public:
     static VfsModuleInventory load(const QString &smbd = SystemPrograms::smbd());
     // What a "smbd -b" output says: the MODULESDIR and the built-in vfs_ modules.
     static VfsModuleInventory fromBuildOptions(const QByteArray &output);
+    // What another process found: the module directory and the modules (none known without a
+    // directory).
+    static VfsModuleInventory fromList(const QString &modulesDirectory, const QStringList &modules);
     // Nothing known: every module counts as installed.
     VfsModuleInventory() = default;
 

@@ -8,14 +8,13 @@
 #include "processrun.h"
 #include "remoteserveraccounts.h"
 #include "sambaaccountstore.h"
+#include "testbackend.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <signal.h>
 
 #include <functional>
 #include <memory>
@@ -27,7 +26,6 @@ char *toString(const SambaAccountFailure &failure)
 
 namespace {
 
-const QString cli = QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli");
 const QString baselinePassword = QStringLiteral("Anfang 1");
 
 // A listing as one comparable text.
@@ -157,8 +155,7 @@ private slots:
 
 private:
     void openBackend();
-    void killBackend();
-    // A stand-in for program that fails with message, or kills the backend that runs it.
+    // A stand-in for program, until the test ends.
     void standIn(const char *program, const QByteArray &script);
     // Samba's accounts as the tests start them: swalice with baselinePassword, swstaff mapped.
     void baseline();
@@ -166,7 +163,7 @@ private:
     QStringList sambaState();
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<BackendConnection> m_connection;
+    std::unique_ptr<TestBackend> m_backend;
     std::unique_ptr<RemoteServerAccounts> m_remote;
     QList<QByteArray> m_variables;
 };
@@ -202,16 +199,14 @@ void TestRemoteServerAccounts::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    QFile config(m_dir->filePath(QStringLiteral("smb.conf")));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write("[global]\n\tworkgroup = SANDBOX\n");
+    m_backend = std::make_unique<TestBackend>(m_dir->path());
     baseline();
 }
 
 void TestRemoteServerAccounts::cleanup()
 {
     m_remote.reset();
-    m_connection.reset();
+    m_backend.reset();
     for (const QByteArray &variable : qAsConst(m_variables))
         qunsetenv(variable.constData());
     m_variables.clear();
@@ -219,42 +214,13 @@ void TestRemoteServerAccounts::cleanup()
 
 void TestRemoteServerAccounts::openBackend()
 {
-    // Through a shell that leaves its process number for killBackend() and becomes the backend.
-    BackendConnection::Launch launch;
-    launch.program = QStringLiteral("/bin/sh");
-    launch.arguments = QStringList{QStringLiteral("-c"),
-                                   QStringLiteral("echo $$ >\"$0\"; exec \"$@\""),
-                                   m_dir->filePath(QStringLiteral("pid")),
-                                   cli,
-                                   QStringLiteral("--config"),
-                                   m_dir->filePath(QStringLiteral("smb.conf")),
-                                   QStringLiteral("--history-dir"),
-                                   m_dir->filePath(QStringLiteral("history")),
-                                   QStringLiteral("serve")};
-    m_connection = std::make_unique<BackendConnection>(QStringLiteral("this computer"));
-    m_connection->open(launch);
-    m_remote = std::make_unique<RemoteServerAccounts>(*m_connection);
-}
-
-void TestRemoteServerAccounts::killBackend()
-{
-    QFile file(m_dir->filePath(QStringLiteral("pid")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const pid_t pid = file.readAll().trimmed().toInt();
-    QVERIFY(pid > 1);
-    QCOMPARE(::kill(pid, SIGKILL), 0);
+    m_remote = std::make_unique<RemoteServerAccounts>(m_backend->open());
 }
 
 void TestRemoteServerAccounts::standIn(const char *program, const QByteArray &script)
 {
-    const QString path = m_dir->filePath(QString::fromLatin1(program));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\n" + script + "\n");
-    file.close();
-    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
-    const QByteArray variable = "SHAREWARD_PROGRAM_" + QByteArray(program).toUpper();
-    qputenv(variable.constData(), QFile::encodeName(path));
+    const QByteArray variable = m_backend->standIn(program, script);
+    QVERIFY(!variable.isEmpty());
     m_variables << variable;
 }
 
@@ -498,7 +464,7 @@ void TestRemoteServerAccounts::malformedRequests()
     QFETCH(QString, message);
     openBackend();
     try {
-        m_connection->request(request);
+        m_backend->connection().request(request);
         QFAIL("not refused");
     } catch (const BackendConnection::Failure &failure) {
         QCOMPARE(failure.kind(), BackendConnection::Failure::Refused);
@@ -532,7 +498,7 @@ void TestRemoteServerAccounts::lostBackend()
         standIn("pdbedit", "kill -KILL $PPID; sleep 30");
     openBackend();
     if (!duringRequest)
-        killBackend();
+        QVERIFY(m_backend->kill());
     const QString lost = QStringLiteral("The connection to this computer was lost.");
     QElapsedTimer clock;
     clock.start();
