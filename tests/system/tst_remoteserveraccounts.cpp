@@ -17,7 +17,9 @@
 #include <QTest>
 
 #include <functional>
+#include <future>
 #include <memory>
+#include <vector>
 
 char *toString(const SambaAccountFailure &failure)
 {
@@ -152,6 +154,7 @@ private slots:
     void malformedRequests();
     void lostBackend_data();
     void lostBackend();
+    void callsFromSeveralThreads();
 
 private:
     void openBackend();
@@ -544,6 +547,25 @@ void TestRemoteServerAccounts::lostBackend()
     QVERIFY2(clock.elapsed() < 20000, "the lost backend was waited for");
     // Later calls fail at once too.
     QVERIFY_EXCEPTION_THROWN(m_remote->sambaGroups(), BackendConnection::Failure);
+}
+
+void TestRemoteServerAccounts::callsFromSeveralThreads()
+{
+    // As the window's start reads every listing in a worker of its own: the calls take turns
+    // on the one connection, and each gets its own answer.
+    openBackend();
+    LocalServerAccounts local;
+    const QStringList names = listingsByName().keys();
+    std::vector<std::future<QStringList>> answers;
+    for (int round = 0; round < 3; ++round) {
+        for (const QString &name : names)
+            answers.push_back(std::async(std::launch::async,
+                                         [this, name] { return listingsByName().value(name)(*m_remote); }));
+    }
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        const QString &name = names.at(int(i % std::size_t(names.size())));
+        QCOMPARE(answers[i].get(), listingsByName().value(name)(local));
+    }
 }
 
 int main(int argc, char *argv[])
