@@ -1,0 +1,3 @@
+#include "server.h"
+
+Server::~Server() = default;

@@ -1,0 +1,19 @@
+#pragma once
+
+class ConfigSession;
+class ServerAccounts;
+class ServerFiles;
+class ServerServices;
+
+// One server the window administers, as the window reaches it: its configuration, services,
+// accounts and files, each through its interface. A remote server answers them through its
+// backend; the backend itself answers them over the server's own programs and files.
+class Server
+{
+public:
+    virtual ~Server();
+    virtual ConfigSession &config() = 0;
+    virtual ServerServices &services() = 0;
+    virtual ServerAccounts &accounts() = 0;
+    virtual ServerFiles &files() = 0;
+};
