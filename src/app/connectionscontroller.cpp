@@ -354,7 +354,8 @@ void ConnectionsController::setModified(bool modified)
 
 void ConnectionsController::checkConfigOnDisk()
 {
-    if (!m_haveLoaded)
+    // A server's smb.conf this process cannot read itself is not watched.
+    if (!m_haveLoaded || m_configPath.isEmpty())
         return;
     // The file is read only when its size, time or identity moved: a touch leaves it equal.
     const Stamp stamp = stampOf(m_configPath);

@@ -38,7 +38,8 @@ public:
     static constexpr int SettleMs = 700;
 
     // services: the server's, used from a worker thread too; it must outlive the controller.
-    // configPath: the smb.conf whose changes on disk the status bar shows.
+    // configPath: the smb.conf whose changes on disk the status bar shows; empty when this
+    // process cannot read it (a server reached through its backend).
     ConnectionsController(ConnectionsView *view, ServerServices &services, const QString &configPath,
                           const SharePaths &sharePaths, QMainWindow *window);
     // Waits for a read still running: it ends within smbstatus's time limit.

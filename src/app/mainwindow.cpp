@@ -55,19 +55,21 @@ MainWindow::MainWindow(QWidget *parent)
 }
 
 MainWindow::MainWindow(const Environment &environment, QWidget *parent)
+    : MainWindow(std::make_unique<LocalServer>(environment), parent)
+{
+}
+
+MainWindow::MainWindow(std::unique_ptr<Server> server, QWidget *parent)
     : QMainWindow(parent)
-    , m_environment(environment)
-    , m_serverServices(environment.makeServices())
-    , m_serverAccounts(environment.makeAccounts())
-    , m_serverFiles(environment.makeFiles())
-    , m_session(environment.makeConfigSession())
-    , m_services(new ServiceCommands(*m_serverServices, this))
+    , m_server(std::move(server))
+    , m_session(&m_server->config())
+    , m_services(new ServiceCommands(m_server->services(), this))
     , m_ui(std::make_unique<Ui::MainWindow>())
     , m_shares(new ShareModel(this))
     , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
-    , m_load(std::make_unique<WindowLoad>(*m_session, *m_serverAccounts, *m_serverServices, *m_serverFiles,
-                                          *m_shares, this))
+    , m_load(std::make_unique<WindowLoad>(*m_session, m_server->accounts(), m_server->services(),
+                                          m_server->files(), *m_shares, this))
 {
     m_ui->setupUi(this);
     m_historyCommands = new HistoryCommands(
@@ -79,7 +81,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
                 updateServices(outcome.changes, outcome.replacedText);
             });
     m_registryCommands = new RegistryCommands(
-        *m_session, *m_load, environment.net, [this] { return isModified(); },
+        *m_session, *m_load, m_server->registryUsable(), [this] { return isModified(); },
         [this]() -> const Share * { return m_shares->share(selectedShare()); }, this);
     connect(m_registryCommands, &RegistryCommands::transferred, this, &MainWindow::takeUpTransfer);
     setUpActions();
@@ -91,7 +93,7 @@ MainWindow::MainWindow(const Environment &environment, QWidget *parent)
     setUpView(m_ui->tableViewShares, m_sharesProxy);
     setUpView(m_ui->tableViewPrinters, m_printersProxy);
     m_connections = new ConnectionsController(
-        m_ui->connectionsView, *m_serverServices, environment.configPath,
+        m_ui->connectionsView, m_server->services(), m_server->readableConfigPath(),
         [this] {
             SmbStatus::SharePaths paths;
             for (const Share &share : m_shares->shares())
@@ -141,32 +143,6 @@ MainWindow::~MainWindow()
     // The worker threads use the session, the account store and the server: they end first.
     m_load.reset();
     delete m_connections;
-}
-
-std::unique_ptr<ServerServices> MainWindow::Environment::makeServices() const
-{
-    return std::make_unique<LocalServerServices>(systemctl, smbcontrol, smbstatus, configPath);
-}
-
-std::unique_ptr<ServerAccounts> MainWindow::Environment::makeAccounts() const
-{
-    return std::make_unique<LocalServerAccounts>(SambaAccountStore(pdbedit, wbinfo, smbpasswd, net));
-}
-
-std::unique_ptr<ServerFiles> MainWindow::Environment::makeFiles() const
-{
-    return std::make_unique<LocalServerFiles>(smbd);
-}
-
-std::unique_ptr<ConfigSession> MainWindow::Environment::makeConfigSession() const
-{
-    LocalConfigSession::Environment local;
-    local.configPath = configPath;
-    local.testparm = testparm;
-    local.net = net;
-    local.lockDirectory = lockDirectory;
-    local.historyDirectory = historyDirectory;
-    return std::make_unique<LocalConfigSession>(local);
 }
 
 void MainWindow::connectLoad()
@@ -419,7 +395,7 @@ void MainWindow::showTabOf(const Share &share)
 ShareDialog::Accounts MainWindow::regularAccounts() const
 {
     // Read when a share dialog opens: accounts made since start-up are offered too.
-    const ServerAccounts::RegularAccounts accounts = m_serverAccounts->regularAccounts();
+    const ServerAccounts::RegularAccounts accounts = m_server->accounts().regularAccounts();
     return {accounts.users, accounts.groups};
 }
 
@@ -433,7 +409,7 @@ void MainWindow::addShare()
     // Samba reads nothing of smb.conf's shares then.
     if (m_load->state().registryUse == RegistryConfig::Backend)
         share.setStoredIn(Share::StoredInRegistry);
-    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), *m_serverFiles, regularAccounts(),
+    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), m_server->files(), regularAccounts(),
                        this);
     dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
@@ -452,7 +428,7 @@ void MainWindow::editShare()
     if (!share)
         return;
     // The dialog edits the model's record itself.
-    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), *m_serverFiles, regularAccounts(),
+    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), m_server->files(), regularAccounts(),
                        this);
     dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
@@ -521,7 +497,7 @@ void MainWindow::editSambaUsers()
 {
     waitForBackgroundLoad();
     SambaUserMap users = m_currentSettings.users();
-    UsersDialog dialog(&users, candidates(m_serviceUsers, m_domainUsers), this, *m_serverAccounts);
+    UsersDialog dialog(&users, candidates(m_serviceUsers, m_domainUsers), this, m_server->accounts());
     if (dialog.exec() == QDialog::Accepted && users != m_currentSettings.users()) {
         m_currentSettings.setUsers(users);
         setModified();
@@ -532,7 +508,7 @@ void MainWindow::editSambaGroups()
 {
     waitForBackgroundLoad();
     SambaGroupMap groups = m_currentSettings.groups();
-    GroupsDialog dialog(&groups, candidates(m_serviceGroups, m_domainGroups), this, *m_serverAccounts);
+    GroupsDialog dialog(&groups, candidates(m_serviceGroups, m_domainGroups), this, m_server->accounts());
     dialog.setWindowTitle(tr("Samba group's administration"));
     if (dialog.exec() == QDialog::Accepted && groups != m_currentSettings.groups()) {
         m_currentSettings.setGroups(groups);
@@ -547,10 +523,16 @@ void MainWindow::initialLoad()
 
 std::future<TestParmResult> MainWindow::startCheck(const Environment &environment)
 {
-    // A session of its own, which the check keeps as long as it runs: the window's is not
+    // A server of its own, which the check keeps as long as it runs: the window's is not
     // made yet.
-    std::shared_ptr<ConfigSession> session = environment.makeConfigSession();
-    return std::async(std::launch::async, [session] { return session->check(); });
+    std::shared_ptr<LocalServer> server = std::make_shared<LocalServer>(environment);
+    return std::async(std::launch::async, [server] { return server->config().check(); });
+}
+
+std::future<TestParmResult> MainWindow::startCheck(Server &server)
+{
+    // The window keeps the server as long as the check runs.
+    return std::async(std::launch::async, [&server] { return server.config().check(); });
 }
 
 bool MainWindow::loadFirstScreen(std::future<TestParmResult> check)
@@ -591,7 +573,7 @@ bool MainWindow::saveAll()
                                        m_savedSettings.global()->guestAccount(), shares);
         if (!acceptMissingModules(shares)
             || !m_historyCommands->reviewSave(m_currentSettings, m_savedSettings, shares,
-                                              m_ui->actionStop->isEnabled(), *m_serverFiles))
+                                              m_ui->actionStop->isEnabled(), m_server->files()))
             return false;
         const QString fingerprint = m_load->state().fingerprint;
         const ConfigSession::Saved saved = whileBusy(
@@ -602,7 +584,7 @@ bool MainWindow::saveAll()
         m_historyCommands->showHistoryError(saved.outcome.historyError);
         shares = saved.shares;
         // Only the directory modes asked for since the last save; the requests are done then.
-        const QStringList unchangedModes = m_serverFiles->setDirectoryModes(SaveSteps::modeRequests(shares));
+        const QStringList unchangedModes = m_server->files().setDirectoryModes(SaveSteps::modeRequests(shares));
         SaveSteps::clearModeRequests(shares);
         m_shares->setShares(shares);
         m_ui->actionEditShare->setEnabled(false);
@@ -615,8 +597,8 @@ bool MainWindow::saveAll()
         // The user sync also forgets the passwords typed: they are not kept past the save.
         const SambaAccountFailures failures = whileBusy(this, tr("Saving Samba users and groups..."), [this] {
             SambaAccountFailures found =
-                m_serverAccounts->saveSambaUsers(m_currentSettings.users(), m_savedSettings.users());
-            found += m_serverAccounts->saveSambaGroups(m_currentSettings.groups(), m_savedSettings.groups());
+                m_server->accounts().saveSambaUsers(m_currentSettings.users(), m_savedSettings.users());
+            found += m_server->accounts().saveSambaGroups(m_currentSettings.groups(), m_savedSettings.groups());
             return found;
         });
         if (!failures.isEmpty()) {
@@ -744,7 +726,7 @@ bool MainWindow::restartServices()
 
 void MainWindow::updateServiceActions()
 {
-    showServiceState(m_serverServices->state(SystemCtl::smbdService()).state == SystemCtl::Active);
+    showServiceState(m_server->services().state(SystemCtl::smbdService()).state == SystemCtl::Active);
 }
 
 void MainWindow::showServiceState(bool running)

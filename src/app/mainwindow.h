@@ -3,6 +3,7 @@
 #include "configfilelock.h"
 #include "confighistory.h"
 #include "configsession.h"
+#include "localserver.h"
 #include "sambaaccountstore.h"
 #include "sambasettings.h"
 #include "serveraccounts.h"
@@ -46,34 +47,14 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // Where the window finds smb.conf and the programs it runs; tests point it elsewhere.
-    struct Environment
-    {
-        QString configPath = QStringLiteral("/etc/samba/smb.conf");
-        QString testparm = SystemPrograms::testparm();
-        QString systemctl = SystemCtl::defaultProgram();
-        QString pdbedit = SambaAccountStore::defaultPdbeditProgram();
-        QString wbinfo = SambaAccountStore::defaultWbinfoProgram();
-        QString smbpasswd = SambaAccountStore::defaultSmbpasswdProgram();
-        QString net = SambaAccountStore::defaultNetProgram();
-        QString smbcontrol = SmbControl::defaultProgram();
-        QString smbstatus = SmbStatus::defaultProgram();
-        QString smbd = SystemPrograms::smbd();
-        // Where saves of smb.conf take turns with other Shareward processes.
-        QString lockDirectory = ConfigFileLock::defaultDirectory();
-        // Where every installed version of smb.conf is kept.
-        QString historyDirectory = ConfigHistory::defaultDirectory();
-
-        // The server as the window reaches it: on this machine, through the programs above.
-        std::unique_ptr<ServerServices> makeServices() const;
-        std::unique_ptr<ServerAccounts> makeAccounts() const;
-        std::unique_ptr<ServerFiles> makeFiles() const;
-        // Its configuration, on this machine.
-        std::unique_ptr<ConfigSession> makeConfigSession() const;
-    };
+    // Where this machine's smb.conf and programs are, for a window that reaches them itself
+    // (the tests); tests point it elsewhere.
+    using Environment = LocalServer::Programs;
 
     explicit MainWindow(QWidget *parent = nullptr);
     explicit MainWindow(const Environment &environment, QWidget *parent = nullptr);
+    // The window of a server reached through its interfaces.
+    explicit MainWindow(std::unique_ptr<Server> server, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Checks smb.conf with testparm and loads it, the Samba accounts, the account lists and
@@ -84,6 +65,7 @@ public:
     // testparm on smb.conf, started before the window is even built, as it takes most of the
     // start-up;
     static std::future<TestParmResult> startCheck(const Environment &environment);
+    static std::future<TestParmResult> startCheck(Server &server);
     // smb.conf read into the shares while it runs, then its verdict; shows what went wrong
     // itself (a repair loads everything again). True when smb.conf was loaded and the rest
     // is still to be read;
@@ -179,13 +161,11 @@ private:
     // Asks what to do with unsaved changes before the window closes; true to close.
     bool confirmClose();
 
-    Environment m_environment;
     // Before everything that uses them; the children that use them from worker threads are
     // deleted first (see the destructor).
-    std::unique_ptr<ServerServices> m_serverServices;
-    std::unique_ptr<ServerAccounts> m_serverAccounts;
-    std::unique_ptr<ServerFiles> m_serverFiles;
-    std::unique_ptr<ConfigSession> m_session;
+    std::unique_ptr<Server> m_server;
+    // Of m_server, for brevity.
+    ConfigSession *m_session;
     SambaSettings m_currentSettings;
     SambaSettings m_savedSettings;
     ServiceCommands *m_services;

@@ -14,12 +14,12 @@
 
 #include <exception>
 
-RegistryCommands::RegistryCommands(ConfigSession &session, WindowLoad &load, const QString &netProgram,
+RegistryCommands::RegistryCommands(ConfigSession &session, WindowLoad &load, bool registryUsable,
                                    const Modified &modified, const Selected &selected, QWidget *window)
     : QObject(window)
     , m_session(session)
     , m_load(load)
-    , m_netProgram(netProgram)
+    , m_registryUsable(registryUsable)
     , m_modified(modified)
     , m_selected(selected)
     , m_window(window)
@@ -49,7 +49,7 @@ void RegistryCommands::update()
     const bool both = m_load.isLoaded() && m_load.state().registryLoaded;
     m_moveToRegistry->setEnabled(both && share && share->storedIn() == Share::StoredInFile);
     m_moveToFile->setEnabled(both && share && share->storedIn() == Share::StoredInRegistry);
-    m_storeAll->setEnabled(!m_netProgram.isEmpty() && m_load.isLoaded()
+    m_storeAll->setEnabled(m_registryUsable && m_load.isLoaded()
                            && m_load.state().registryUse != RegistryConfig::Backend);
 }
 

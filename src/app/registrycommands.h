@@ -27,9 +27,9 @@ public:
     // The share selected in the window; null when none is.
     using Selected = std::function<const Share *()>;
 
-    // The session and the load must outlive the commands. netProgram: how net is run; empty
-    // when the registry is never used.
-    RegistryCommands(ConfigSession &session, WindowLoad &load, const QString &netProgram,
+    // The session and the load must outlive the commands. registryUsable: whether the server
+    // can read and change its registry configuration.
+    RegistryCommands(ConfigSession &session, WindowLoad &load, bool registryUsable,
                      const Modified &modified, const Selected &selected, QWidget *window);
 
     QAction *moveToRegistryAction() const { return m_moveToRegistry; }
@@ -59,7 +59,7 @@ private:
 
     ConfigSession &m_session;
     WindowLoad &m_load;
-    QString m_netProgram;
+    bool m_registryUsable;
     Modified m_modified;
     Selected m_selected;
     QWidget *m_window;

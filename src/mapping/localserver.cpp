@@ -6,6 +6,7 @@
 #include "localserverservices.h"
 
 LocalServer::LocalServer(const Programs &programs)
+    : m_programs(programs)
 {
     LocalConfigSession::Environment config;
     config.configPath = programs.configPath;

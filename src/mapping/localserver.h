@@ -51,8 +51,12 @@ public:
     ServerServices &services() override;
     ServerAccounts &accounts() override;
     ServerFiles &files() override;
+    QString readableConfigPath() const override { return m_programs.configPath; }
+    bool registryUsable() const override { return !m_programs.net.isEmpty(); }
+    const Programs &programs() const { return m_programs; }
 
 private:
+    Programs m_programs;
     std::unique_ptr<LocalConfigSession> m_config;
     std::unique_ptr<LocalServerServices> m_services;
     std::unique_ptr<LocalServerAccounts> m_accounts;

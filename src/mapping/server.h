@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class ConfigSession;
 class ServerAccounts;
 class ServerFiles;
@@ -16,4 +18,9 @@ public:
     virtual ServerServices &services() = 0;
     virtual ServerAccounts &accounts() = 0;
     virtual ServerFiles &files() = 0;
+    // smb.conf's path when this process can read it itself (this machine's server); empty
+    // for a server reached through a backend.
+    virtual QString readableConfigPath() const { return QString(); }
+    // Whether the registry configuration can be read and changed.
+    virtual bool registryUsable() const { return true; }
 };
