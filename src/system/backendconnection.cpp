@@ -49,20 +49,26 @@ BackendConnection::~BackendConnection()
 
 void BackendConnection::open(const Launch &launch, int greetingTimeoutMs)
 {
-    if (!m_process.startConversation(launch.program, launch.arguments, launch.sharedTerminal))
+    const QMutexLocker turn(&m_turn);
+    // A new conversation: what is left of an earlier one ends here.
+    m_open = false;
+    m_process = std::make_unique<ChildProcess>();
+    m_reader = ProtocolLineReader();
+    m_errorOutput.clear();
+    if (!m_process->startConversation(launch.program, launch.arguments, launch.sharedTerminal))
         throw Failure(Failure::NotReached,
-                      tr("Cannot start %1 to reach %2: %3.").arg(launch.program, m_serverName, m_process.errorString()));
+                      tr("Cannot start %1 to reach %2: %3.").arg(launch.program, m_serverName, m_process->errorString()));
     const std::optional<QByteArray> first = nextLine(greetingTimeoutMs);
     if (!first) {
-        const QString reason = m_process.hasEnded()
+        const QString reason = m_process->hasEnded()
             ? endedBeforeGreeting(launch.exitMeanings)
             : tr("%1 did not answer within %2 seconds.").arg(m_serverName).arg(greetingTimeoutMs / 1000);
-        m_process.killAndReap(5000);
+        m_process->killAndReap(5000);
         throw Failure(Failure::NotReached, reason);
     }
     const std::optional<BackendProtocol::Greeting> greeting = BackendProtocol::parseGreeting(*first);
     if (!greeting) {
-        m_process.killAndReap(5000);
+        m_process->killAndReap(5000);
         throw Failure(Failure::Incompatible,
                       tr("%1 did not answer as Shareward's backend does: %2")
                           .arg(m_serverName, QString::fromUtf8(first->left(200))));
@@ -70,7 +76,7 @@ void BackendConnection::open(const Launch &launch, int greetingTimeoutMs)
     const QString mismatch =
         BackendProtocol::mismatch(*greeting, m_serverName, QString::fromLatin1(sharewardVersion()));
     if (!mismatch.isEmpty()) {
-        m_process.killAndReap(5000);
+        m_process->killAndReap(5000);
         throw Failure(Failure::Incompatible, mismatch);
     }
     m_greeting = *greeting;
@@ -84,14 +90,14 @@ QJsonObject BackendConnection::request(QJsonObject request, int timeoutMs)
         throw Failure(Failure::Lost, tr("The connection to %1 is closed.").arg(m_serverName));
     const int id = m_nextId++;
     request.insert(QStringLiteral("id"), id);
-    m_process.send(BackendProtocol::line(request));
+    m_process->send(BackendProtocol::line(request));
     QElapsedTimer clock;
     clock.start();
     for (;;) {
         const int left = timeoutMs - int(clock.elapsed());
         const std::optional<QByteArray> line = nextLine(qMax(left, 0));
         if (!line) {
-            if (m_process.hasEnded() || m_process.outputFd() < 0)
+            if (m_process->hasEnded() || m_process->outputFd() < 0)
                 lose(tr("The connection to %1 was lost. %2").arg(m_serverName, lastWords(m_errorOutput)).trimmed());
             lose(tr("%1 did not answer within %2 seconds.").arg(m_serverName).arg(timeoutMs / 1000));
         }
@@ -122,10 +128,10 @@ std::optional<QByteArray> BackendConnection::nextLine(int timeoutMs)
             return std::move(line->bytes);
         }
         // The backend closed its output or ended: nothing more comes.
-        if (m_process.outputFd() < 0 || m_process.hasEnded()) {
-            m_process.waitAndFinish(5000);
-            m_reader.feed(m_process.takeOutput());
-            m_errorOutput.append(m_process.takeError());
+        if (m_process->outputFd() < 0 || m_process->hasEnded()) {
+            m_process->waitAndFinish(5000);
+            m_reader.feed(m_process->takeOutput());
+            m_errorOutput.append(m_process->takeError());
             if (std::optional<ProtocolLineReader::Line> line = m_reader.next(); line && !line->tooLong)
                 return std::move(line->bytes);
             return std::nullopt;
@@ -133,9 +139,9 @@ std::optional<QByteArray> BackendConnection::nextLine(int timeoutMs)
         const int left = timeoutMs - int(clock.elapsed());
         if (left <= 0)
             return std::nullopt;
-        m_process.pump(left);
-        m_reader.feed(m_process.takeOutput());
-        m_errorOutput.append(m_process.takeError());
+        m_process->pump(left);
+        m_reader.feed(m_process->takeOutput());
+        m_errorOutput.append(m_process->takeError());
         if (m_errorOutput.size() > ErrorOutputLimit)
             m_errorOutput.remove(0, m_errorOutput.size() - ErrorOutputLimit);
     }
@@ -143,11 +149,11 @@ std::optional<QByteArray> BackendConnection::nextLine(int timeoutMs)
 
 QString BackendConnection::endedBeforeGreeting(const QHash<int, QString> &exitMeanings)
 {
-    const bool exited = m_process.waitAndFinish(5000);
-    m_errorOutput.append(m_process.takeError());
+    const bool exited = m_process->waitAndFinish(5000);
+    m_errorOutput.append(m_process->takeError());
     const QString said = lastWords(m_errorOutput);
-    if (exited && exitMeanings.contains(m_process.exitCode()))
-        return exitMeanings.value(m_process.exitCode()).arg(m_serverName, said).trimmed();
+    if (exited && exitMeanings.contains(m_process->exitCode()))
+        return exitMeanings.value(m_process->exitCode()).arg(m_serverName, said).trimmed();
     if (said.isEmpty())
         return tr("The backend on %1 ended before answering.").arg(m_serverName);
     return tr("The backend on %1 ended before answering: %2").arg(m_serverName, said);
@@ -156,7 +162,7 @@ QString BackendConnection::endedBeforeGreeting(const QHash<int, QString> &exitMe
 void BackendConnection::lose(const QString &message)
 {
     m_open = false;
-    m_process.killAndReap(5000);
+    m_process->killAndReap(5000);
     throw Failure(Failure::Lost, message);
 }
 
@@ -168,16 +174,16 @@ QString BackendConnection::errorOutput() const
 void BackendConnection::close()
 {
     const QMutexLocker turn(&m_turn);
-    if (m_process.hasEnded() || !m_open) {
+    if (!m_process || m_process->hasEnded() || !m_open) {
         m_open = false;
         return;
     }
     m_open = false;
-    m_process.closeInput();
+    m_process->closeInput();
     // The backend exits at the end of its input; one finishing a save gets that long.
     QElapsedTimer clock;
     clock.start();
-    while (!m_process.hasEnded() && clock.elapsed() < 10000)
-        m_process.pump(int(10000 - clock.elapsed()));
-    m_process.finish();
+    while (!m_process->hasEnded() && clock.elapsed() < 10000)
+        m_process->pump(int(10000 - clock.elapsed()));
+    m_process->finish();
 }

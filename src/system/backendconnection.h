@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <stdexcept>
 
 // The conversation with one backend, shareward-cli serve: started through the program that
@@ -64,7 +65,9 @@ public:
         // %1 is the server's name and %2 what the program said on standard error.
         QHash<int, QString> exitMeanings;
     };
-    // Starts the launch's program and waits for the backend's greeting. Throws Failure.
+    // Starts the launch's program and waits for the backend's greeting. Throws Failure. After
+    // a connection was lost or closed, starts a new backend: the interfaces that use this
+    // connection go on through it.
     void open(const Launch &launch, int greetingTimeoutMs = DefaultGreetingTimeoutMs);
     bool isOpen() const { return m_open; }
     const BackendProtocol::Greeting &greeting() const { return m_greeting; }
@@ -89,7 +92,7 @@ private:
     [[noreturn]] void lose(const QString &message);
 
     QString m_serverName;
-    ChildProcess m_process;
+    std::unique_ptr<ChildProcess> m_process;
     ProtocolLineReader m_reader;
     QByteArray m_errorOutput;
     BackendProtocol::Greeting m_greeting;
