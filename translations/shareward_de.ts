@@ -1300,18 +1300,6 @@ Zum Anmelden setzen Sie ein Passwort in den Benutzerkonto-Einstellungen der Arbe
         <translation>Shareward</translation>
     </message>
     <message>
-        <source>Shares</source>
-        <translation>Freigaben</translation>
-    </message>
-    <message>
-        <source>Printers</source>
-        <translation>Drucker</translation>
-    </message>
-    <message>
-        <source>Connections</source>
-        <translation>Verbindungen</translation>
-    </message>
-    <message>
         <source>&amp;Actions</source>
         <translation>&amp;Aktionen</translation>
     </message>
@@ -1400,22 +1388,6 @@ Zum Anmelden setzen Sie ein Passwort in den Benutzerkonto-Einstellungen der Arbe
         <translation>testparm konnte nicht ausgeführt werden.</translation>
     </message>
     <message>
-        <source>Samba configuration file contains errors.</source>
-        <translation>Die Samba-Konfigurationsdatei enthält Fehler.</translation>
-    </message>
-    <message>
-        <source>Samba configuration file contains warnings.</source>
-        <translation>Die Samba-Konfigurationsdatei enthält Warnungen.</translation>
-    </message>
-    <message>
-        <source>Samba configuration file is ok.</source>
-        <translation>Die Samba-Konfigurationsdatei ist in Ordnung.</translation>
-    </message>
-    <message>
-        <source>Testparm process error</source>
-        <translation>Fehler beim Ausführen von testparm</translation>
-    </message>
-    <message>
         <source>Question</source>
         <translation>Frage</translation>
     </message>
@@ -1444,72 +1416,8 @@ Are you sure to save new data?</source>
 Sollen die neuen Daten wirklich gespeichert werden?</translation>
     </message>
     <message>
-        <source>Are you sure to delete share: &quot;%1&quot;?</source>
-        <translation>Soll die Freigabe „%1“ wirklich gelöscht werden?</translation>
-    </message>
-    <message>
-        <source>It is in use by %1, who are disconnected from it once the deletion is saved.</source>
-        <translation>Sie wird von %1 benutzt; diese werden getrennt, sobald das Löschen gespeichert ist.</translation>
-    </message>
-    <message>
         <source>Warning</source>
         <translation>Warnung</translation>
-    </message>
-    <message>
-        <source>Samba group&apos;s administration</source>
-        <translation>Verwaltung der Samba-Gruppen</translation>
-    </message>
-    <message>
-        <source>smb.conf could not be loaded at start-up; nothing is written over it.</source>
-        <translation>Die smb.conf konnte beim Start nicht geladen werden; sie wird nicht überschrieben.</translation>
-    </message>
-    <message>
-        <source>Checking smb.conf with testparm and saving it...</source>
-        <translation>Die smb.conf wird mit testparm geprüft und gespeichert …</translation>
-    </message>
-    <message>
-        <source>Info</source>
-        <translation>Information</translation>
-    </message>
-    <message>
-        <source>Failed to set permissions for %1.</source>
-        <translation>Die Berechtigungen für %1 konnten nicht gesetzt werden.</translation>
-    </message>
-    <message>
-        <source>Saving Samba users and groups...</source>
-        <translation>Samba-Benutzer und -Gruppen werden gespeichert …</translation>
-    </message>
-    <message>
-        <source>smb.conf is saved, but these Samba account changes failed:</source>
-        <translation>Die smb.conf ist gespeichert, aber diese Änderungen an Samba-Konten sind fehlgeschlagen:</translation>
-    </message>
-    <message>
-        <source>Failed to save samba settings.</source>
-        <translation>Die Samba-Einstellungen konnten nicht gespeichert werden.</translation>
-    </message>
-    <message>
-        <source>smb.conf was changed by another program after it was loaded. Reload it now? The changes made here since the last save are lost.</source>
-        <translation>Die smb.conf wurde nach dem Laden von einem anderen Programm geändert. Jetzt neu laden? Die hier seit dem letzten Speichern vorgenommenen Änderungen gehen verloren.</translation>
-    </message>
-    <message>
-        <source>Reload</source>
-        <translation>Neu laden</translation>
-    </message>
-    <message>
-        <source>The Samba modules %1 are not installed: every connection to a share that uses them is refused.</source>
-        <translation>Die Samba-Module %1 sind nicht installiert: Jede Verbindung zu einer Freigabe, die sie verwendet, wird abgewiesen.</translation>
-    </message>
-    <message>
-        <source>Install the package %1 first, or save anyway when the modules are provided another way.</source>
-        <translation>Installieren Sie zuerst das Paket %1, oder speichern Sie trotzdem, wenn die Module auf anderem Weg bereitgestellt werden.</translation>
-    </message>
-    <message>
-        <source>Save anyway</source>
-        <translation>Trotzdem speichern</translation>
-    </message>
-    <message>
-        <source>There are changes in configuration. Save them?</source>
-        <translation>Die Konfiguration wurde geändert. Änderungen speichern?</translation>
     </message>
     <message>
         <source>Failed to initialize application.</source>
@@ -1546,10 +1454,6 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     <message>
         <source>How many versions of smb.conf the history keeps:</source>
         <translation>Wie viele Versionen der smb.conf der Verlauf behält:</translation>
-    </message>
-    <message>
-        <source>Checking smb.conf with testparm...</source>
-        <translation>smb.conf wird mit testparm geprüft …</translation>
     </message>
     <message>
         <source>Checking the new smb.conf with testparm...</source>
@@ -1658,6 +1562,70 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     <message>
         <source>&amp;Keep Them</source>
         <translation>&amp;Behalten</translation>
+    </message>
+    <message>
+        <source>Servers</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Connect to a Server…</source>
+        <translation>Mit einem Server &amp;verbinden …</translation>
+    </message>
+    <message>
+        <source>&amp;Disconnect</source>
+        <translation>Verbindung &amp;trennen</translation>
+    </message>
+    <message>
+        <source>This window reaches only this computer.</source>
+        <translation>Dieses Fenster erreicht nur diesen Computer.</translation>
+    </message>
+    <message>
+        <source>This window cannot reach other servers.</source>
+        <translation>Dieses Fenster kann keine anderen Server erreichen.</translation>
+    </message>
+    <message>
+        <source>Connecting to %1...</source>
+        <translation>Verbindung zu %1 wird hergestellt …</translation>
+    </message>
+    <message>
+        <source>%1[*] — Shareward</source>
+        <translation>%1[*] — Shareward</translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>Nicht verbunden</translation>
+    </message>
+    <message>
+        <source>Connection lost</source>
+        <translation>Verbindung verloren</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>Wird geladen</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message>
+        <source>Disconnect</source>
+        <translation>Trennen</translation>
+    </message>
+    <message>
+        <source>The configuration of %1 has changes that are not saved.</source>
+        <translation>Die Konfiguration von %1 enthält Änderungen, die nicht gespeichert sind.</translation>
+    </message>
+    <message>
+        <source>Save them before disconnecting?</source>
+        <translation>Sollen sie vor dem Trennen gespeichert werden?</translation>
+    </message>
+    <message>
+        <source>The changes are those of %1.</source>
+        <translation>Die Änderungen betreffen %1.</translation>
     </message>
 </context>
 <context>
@@ -1998,6 +1966,132 @@ Sonst ändert sich nichts in der smb.conf. Möchten Sie fortfahren?</translation
     <message>
         <source>This computer</source>
         <translation>Dieser Computer</translation>
+    </message>
+</context>
+<context>
+    <name>ServerFailureView</name>
+    <message>
+        <source>&amp;Try Again</source>
+        <translation>&amp;Erneut versuchen</translation>
+    </message>
+    <message>
+        <source>%1 could not be reached.</source>
+        <translation>%1 konnte nicht erreicht werden.</translation>
+    </message>
+</context>
+<context>
+    <name>ServerPage</name>
+    <message>
+        <source>Shares</source>
+        <translation>Freigaben</translation>
+    </message>
+    <message>
+        <source>Printers</source>
+        <translation>Drucker</translation>
+    </message>
+    <message>
+        <source>Connections</source>
+        <translation>Verbindungen</translation>
+    </message>
+    <message>
+        <source>smb.conf on %1: %2</source>
+        <translation>smb.conf auf %1: %2</translation>
+    </message>
+    <message>
+        <source>Failed to run testparm.</source>
+        <translation>testparm konnte nicht ausgeführt werden.</translation>
+    </message>
+    <message>
+        <source>Samba configuration file contains errors.</source>
+        <translation>Die Samba-Konfigurationsdatei enthält Fehler.</translation>
+    </message>
+    <message>
+        <source>Samba configuration file contains warnings.</source>
+        <translation>Die Samba-Konfigurationsdatei enthält Warnungen.</translation>
+    </message>
+    <message>
+        <source>Samba configuration file is ok.</source>
+        <translation>Die Samba-Konfigurationsdatei ist in Ordnung.</translation>
+    </message>
+    <message>
+        <source>Checking smb.conf with testparm...</source>
+        <translation>smb.conf wird mit testparm geprüft …</translation>
+    </message>
+    <message>
+        <source>Testparm process error</source>
+        <translation>Fehler beim Ausführen von testparm</translation>
+    </message>
+    <message>
+        <source>Are you sure to delete share: &quot;%1&quot;?</source>
+        <translation>Soll die Freigabe „%1“ wirklich gelöscht werden?</translation>
+    </message>
+    <message>
+        <source>It is in use by %1, who are disconnected from it once the deletion is saved.</source>
+        <translation>Sie wird von %1 benutzt; diese werden getrennt, sobald das Löschen gespeichert ist.</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Samba group&apos;s administration</source>
+        <translation>Verwaltung der Samba-Gruppen</translation>
+    </message>
+    <message>
+        <source>smb.conf could not be loaded at start-up; nothing is written over it.</source>
+        <translation>Die smb.conf konnte beim Start nicht geladen werden; sie wird nicht überschrieben.</translation>
+    </message>
+    <message>
+        <source>Checking smb.conf with testparm and saving it...</source>
+        <translation>Die smb.conf wird mit testparm geprüft und gespeichert …</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Failed to set permissions for %1.</source>
+        <translation>Die Berechtigungen für %1 konnten nicht gesetzt werden.</translation>
+    </message>
+    <message>
+        <source>Saving Samba users and groups...</source>
+        <translation>Samba-Benutzer und -Gruppen werden gespeichert …</translation>
+    </message>
+    <message>
+        <source>smb.conf is saved, but these Samba account changes failed:</source>
+        <translation>Die smb.conf ist gespeichert, aber diese Änderungen an Samba-Konten sind fehlgeschlagen:</translation>
+    </message>
+    <message>
+        <source>Failed to save samba settings.</source>
+        <translation>Die Samba-Einstellungen konnten nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>smb.conf was changed by another program after it was loaded. Reload it now? The changes made here since the last save are lost.</source>
+        <translation>Die smb.conf wurde nach dem Laden von einem anderen Programm geändert. Jetzt neu laden? Die hier seit dem letzten Speichern vorgenommenen Änderungen gehen verloren.</translation>
+    </message>
+    <message>
+        <source>Reload</source>
+        <translation>Neu laden</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>The Samba modules %1 are not installed: every connection to a share that uses them is refused.</source>
+        <translation>Die Samba-Module %1 sind nicht installiert: Jede Verbindung zu einer Freigabe, die sie verwendet, wird abgewiesen.</translation>
+    </message>
+    <message>
+        <source>Install the package %1 first, or save anyway when the modules are provided another way.</source>
+        <translation>Installieren Sie zuerst das Paket %1, oder speichern Sie trotzdem, wenn die Module auf anderem Weg bereitgestellt werden.</translation>
+    </message>
+    <message>
+        <source>Save anyway</source>
+        <translation>Trotzdem speichern</translation>
+    </message>
+    <message>
+        <source>There are changes in configuration. Save them?</source>
+        <translation>Die Konfiguration wurde geändert. Änderungen speichern?</translation>
     </message>
 </context>
 <context>

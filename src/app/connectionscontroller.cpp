@@ -7,9 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMainWindow>
+#include <QLayout>
 #include <QMessageBox>
-#include <QStatusBar>
 #include <QTimer>
 
 #include <chrono>
@@ -36,7 +35,7 @@ bool ConnectionsController::Stamp::operator==(const Stamp &other) const
 
 ConnectionsController::ConnectionsController(ConnectionsView *view, ServerServices &services,
                                              const QString &configPath, const SharePaths &sharePaths,
-                                             QMainWindow *window)
+                                             QWidget *window, QWidget *fields)
     : QObject(window)
     , m_view(view)
     , m_window(window)
@@ -46,10 +45,10 @@ ConnectionsController::ConnectionsController(ConnectionsView *view, ServerServic
     , m_refreshAction(new QAction(tr("&Refresh"), window))
     , m_timer(new QTimer(this))
     , m_poll(new QTimer(this))
-    , m_smbdLabel(new QLabel(window))
-    , m_nmbdLabel(new QLabel(window))
-    , m_sessionsLabel(new QLabel(window))
-    , m_configLabel(new QLabel(window))
+    , m_smbdLabel(new QLabel(fields))
+    , m_nmbdLabel(new QLabel(fields))
+    , m_sessionsLabel(new QLabel(fields))
+    , m_configLabel(new QLabel(fields))
 {
     m_refreshAction->setObjectName(QStringLiteral("actionRefresh"));
     m_refreshAction->setShortcut(QKeySequence::Refresh);
@@ -82,12 +81,10 @@ ConnectionsController::ConnectionsController(ConnectionsView *view, ServerServic
     m_configLabel->setMinimumWidth(
         m_configLabel->fontMetrics().horizontalAdvance(QStringLiteral("smb.conf (%1)").arg(tr("modified"))));
     updateConfigLabel();
-    connect(window->statusBar(), &QStatusBar::messageChanged, this,
-            &ConnectionsController::updateConfigLabel);
     for (QLabel *label : {m_smbdLabel, m_nmbdLabel, m_sessionsLabel, m_configLabel}) {
         label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         label->setMargin(1);
-        window->statusBar()->addPermanentWidget(label);
+        fields->layout()->addWidget(label);
     }
 }
 
@@ -377,14 +374,26 @@ void ConnectionsController::updateConfigLabel()
         states.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(states.join(QStringLiteral(", ")));
     // While the status bar shows a message the file's name stands for its path, to leave the
     // message room.
-    const bool message = !m_window->statusBar()->currentMessage().isEmpty();
-    m_configLabel->setText((message ? QFileInfo(m_configPath).fileName() : m_configPath) + suffix);
-    QString tip = m_configPath + suffix;
+    const QString path = m_configPath.isEmpty() ? m_shownPath : m_configPath;
+    m_configLabel->setText((m_messageShown ? QFileInfo(path).fileName() : path) + suffix);
+    QString tip = path + suffix;
     if (m_changedOnDisk)
         tip += QLatin1Char('\n')
             + tr("Another program changed smb.conf since it was loaded here: a save is refused until it is "
                  "loaded again.");
     m_configLabel->setToolTip(tip);
+}
+
+void ConnectionsController::setShownPath(const QString &path)
+{
+    m_shownPath = path;
+    updateConfigLabel();
+}
+
+void ConnectionsController::statusMessageChanged(const QString &message)
+{
+    m_messageShown = !message.isEmpty();
+    updateConfigLabel();
 }
 
 ConnectionsController::Stamp ConnectionsController::stampOf(const QString &path)

@@ -17,7 +17,6 @@
 class ConnectionsView;
 class QAction;
 class QLabel;
-class QMainWindow;
 class QTimer;
 
 // The window's side of the running server: the Connections tab, read again every few seconds
@@ -39,9 +38,10 @@ public:
 
     // services: the server's, used from a worker thread too; it must outlive the controller.
     // configPath: the smb.conf whose changes on disk the status bar shows; empty when this
-    // process cannot read it (a server reached through its backend).
+    // process cannot read it (a server reached through its backend). window: where its boxes
+    // open and its refresh action is; fields: where its labels for the status bar go.
     ConnectionsController(ConnectionsView *view, ServerServices &services, const QString &configPath,
-                          const SharePaths &sharePaths, QMainWindow *window);
+                          const SharePaths &sharePaths, QWidget *window, QWidget *fields);
     // Waits for a read still running: it ends within smbstatus's time limit.
     ~ConnectionsController() override;
 
@@ -66,6 +66,10 @@ public:
     // smb.conf as it is now is the one loaded: "changed on disk" compares with it.
     void configLoaded();
     void setModified(bool modified);
+    // smb.conf's path on the server, shown when this process cannot read it itself.
+    void setShownPath(const QString &path);
+    // The status bar shows a message, or none any more: the path gives it room.
+    void statusMessageChanged(const QString &message);
     // What the window learnt of the services itself (start-up, Start, Stop).
     void showSmbd(bool running);
     void showNmbd(bool running);
@@ -109,9 +113,11 @@ private:
     static QByteArray contentOf(const QString &path);
 
     ConnectionsView *m_view;
-    QMainWindow *m_window;
+    QWidget *m_window;
     ServerServices &m_server;
     QString m_configPath;
+    QString m_shownPath;
+    bool m_messageShown = false;
     SharePaths m_sharePaths;
     QAction *m_refreshAction;
     QTimer *m_timer;

@@ -1,36 +1,25 @@
 #include "mainwindow.h"
 
-#include "configdialog.h"
-#include "connectionscontroller.h"
-#include "failurebox.h"
-#include "groupsdialog.h"
+#include "connectdialog.h"
 #include "helpmenu.h"
 #include "historycommands.h"
-#include "localconfigsession.h"
-#include "localserveraccounts.h"
-#include "localserverfiles.h"
-#include "localserverservices.h"
-#include "registrycommands.h"
-#include "savesteps.h"
-#include "servicecommands.h"
-#include "share.h"
-#include "sharedialog.h"
-#include "sharemodel.h"
-#include "shareproxymodel.h"
-#include "standardshares.h"
+#include "rememberedservers.h"
+#include "serverfailureview.h"
+#include "serverpage.h"
+#include "sshconfighosts.h"
 #include "startup.h"
 #include "ui_mainwindow.h"
-#include "usersdialog.h"
 #include "whilebusy.h"
-#include "windowload.h"
 
 #include <QCloseEvent>
-#include <QHeaderView>
+#include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <exception>
 #include <stdexcept>
@@ -46,6 +35,15 @@ QIcon themeIcon(const char *name, const char *fallback)
 
 const char *const sizeGroup = "MainWindow";
 const char *const sizeKey = "size";
+// How often the list looks for servers whose connection broke.
+const int watchIntervalMs = 2000;
+
+// The hosts the user's ssh configuration names, offered by the Connect dialog.
+QStringList sshAliases()
+{
+    QFile config(QDir::home().filePath(QStringLiteral(".ssh/config")));
+    return config.open(QIODevice::ReadOnly) ? SshConfigHosts::aliases(config.readAll()) : QStringList();
+}
 
 } // namespace
 
@@ -55,143 +53,61 @@ MainWindow::MainWindow(QWidget *parent)
 }
 
 MainWindow::MainWindow(const Environment &environment, QWidget *parent)
-    : MainWindow(std::make_unique<LocalServer>(environment), parent)
+    : MainWindow(Opener([environment](const ServerAddress &address) -> std::unique_ptr<Server> {
+                     if (!address.isLocal())
+                         throw std::runtime_error(
+                             tr("This window reaches only this computer.").toStdString());
+                     return std::make_unique<LocalServer>(environment);
+                 }),
+                 parent)
 {
+    addServer(ServerAddress(), std::make_unique<LocalServer>(environment));
 }
 
-MainWindow::MainWindow(std::unique_ptr<Server> server, QWidget *parent)
+MainWindow::MainWindow(std::unique_ptr<Server> server, QWidget *parent, const ServerAddress &address)
+    : MainWindow(Opener(), parent)
+{
+    addServer(address, std::move(server));
+}
+
+MainWindow::MainWindow(const Opener &open, QWidget *parent)
     : QMainWindow(parent)
-    , m_server(std::move(server))
-    , m_session(&m_server->config())
-    , m_services(new ServiceCommands(m_server->services(), this))
+    , m_open(open)
     , m_ui(std::make_unique<Ui::MainWindow>())
-    , m_shares(new ShareModel(this))
-    , m_sharesProxy(new ShareProxyModel([](const Share &share) { return !share.printable(); }, this))
-    , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
-    , m_load(std::make_unique<WindowLoad>(*m_session, m_server->accounts(), m_server->services(),
-                                          m_server->files(), *m_shares, this))
+    , m_watch(new QTimer(this))
 {
     m_ui->setupUi(this);
-    m_historyCommands = new HistoryCommands(
-        *m_session, *m_load, [this] { return isModified(); }, this);
-    connect(m_historyCommands, &HistoryCommands::restored, this,
-            [this] { m_ui->actionSave->setEnabled(false); });
-    connect(m_historyCommands, &HistoryCommands::versionInstalled, this,
-            [this](const ConfigSession::Outcome &outcome) {
-                updateServices(outcome.changes, outcome.replacedText);
-            });
-    m_registryCommands = new RegistryCommands(
-        *m_session, *m_load, m_server->registryUsable(), [this] { return isModified(); },
-        [this]() -> const Share * { return m_shares->share(selectedShare()); }, this);
-    connect(m_registryCommands, &RegistryCommands::transferred, this, &MainWindow::takeUpTransfer);
     setUpActions();
     menuBar()->addMenu(new HelpMenu(QString::fromUtf8(Startup::aboutText()), this));
     m_ui->toolBar->toggleViewAction()->setText(tr("Hide/Show toolbar"));
+    m_ui->splitter->setStretchFactor(1, 1);
+    m_ui->splitter->setSizes({160, 480});
 
-    m_sharesProxy->setSourceModel(m_shares);
-    m_printersProxy->setSourceModel(m_shares);
-    setUpView(m_ui->tableViewShares, m_sharesProxy);
-    setUpView(m_ui->tableViewPrinters, m_printersProxy);
-    m_connections = new ConnectionsController(
-        m_ui->connectionsView, m_server->services(), m_server->readableConfigPath(),
-        [this] {
-            SmbStatus::SharePaths paths;
-            for (const Share &share : m_shares->shares())
-                paths.append({share.name(), share.path()});
-            return paths;
-        },
-        this);
-    connect(m_ui->tabWidget, &QTabWidget::currentChanged, this,
-            [this] { m_connections->setShown(m_ui->tabWidget->currentWidget() == m_ui->tabConnections); });
-    connect(m_connections, &ConnectionsController::message, statusBar(), &QStatusBar::showMessage);
-    connect(m_ui->actionSave, &QAction::changed, this, [this] { m_connections->setModified(isModified()); });
-    connectLoad();
-
-    connect(this, &MainWindow::shareSelected, this, [this] {
-        m_ui->actionEditShare->setEnabled(true);
-        m_ui->actionDeleteShare->setEnabled(true);
+    connect(m_ui->serverList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row < m_ui->serverPages->count())
+            m_ui->serverPages->setCurrentIndex(row);
+        takeUpCurrent();
     });
-    connect(this, &MainWindow::shareNotSelected, this, [this] {
-        m_ui->actionEditShare->setEnabled(false);
-        m_ui->actionDeleteShare->setEnabled(false);
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString &message) {
+        if (ServerPage *page = currentPage())
+            page->statusMessageChanged(message);
     });
-    connect(m_ui->tabWidget, &QTabWidget::currentChanged, this, &MainWindow::updateSelection);
-
-    connect(m_services, &ServiceCommands::message, statusBar(), &QStatusBar::showMessage);
-    connect(m_ui->actionCheckConfig, &QAction::triggered, this, &MainWindow::checkConfig);
-    connect(m_ui->actionSave, &QAction::triggered, this, &MainWindow::saveAll);
-    connect(m_ui->actionStart, &QAction::triggered, this, &MainWindow::startServices);
-    connect(m_ui->actionStop, &QAction::triggered, this, &MainWindow::stopServices);
-    connect(m_ui->actionQuit, &QAction::triggered, this, &MainWindow::quit);
-    connect(m_ui->actionAddShare, &QAction::triggered, this, &MainWindow::addShare);
-    connect(m_ui->actionEditShare, &QAction::triggered, this, &MainWindow::editShare);
-    connect(m_ui->actionDeleteShare, &QAction::triggered, this, &MainWindow::deleteShare);
-    connect(m_ui->actionEditConfig, &QAction::triggered, this, &MainWindow::editConfig);
-    connect(m_ui->actionSambaUsers, &QAction::triggered, this, &MainWindow::editSambaUsers);
-    connect(m_ui->actionSambaGroups, &QAction::triggered, this, &MainWindow::editSambaGroups);
-    connect(m_ui->tableViewShares, &QTableView::doubleClicked, this, &MainWindow::editShare);
-    connect(m_ui->tableViewPrinters, &QTableView::doubleClicked, this, &MainWindow::editShare);
+    m_watch->setInterval(watchIntervalMs);
+    connect(m_watch, &QTimer::timeout, this, &MainWindow::updateEntries);
+    m_watch->start();
 
     QSettings settings;
     settings.beginGroup(QLatin1String(sizeGroup));
     resize(settings.value(QLatin1String(sizeKey), QSize(640, 480)).toSize());
-    m_ui->actionSave->setEnabled(false);
+    takeUpCurrent();
 }
 
 MainWindow::~MainWindow()
 {
-    // The worker threads use the session, the account store and the server: they end first.
-    m_load.reset();
-    delete m_connections;
-}
-
-void MainWindow::connectLoad()
-{
-    WindowLoad *load = m_load.get();
-    connect(load, &WindowLoad::sharesRead, this, [this](const QList<Share> &shares) {
-        m_shares->setRegistryUse(m_load->state().registryUse);
-        m_shares->setShares(shares);
-        resizeColumns();
-        updateSelection();
-    });
-    connect(load, &WindowLoad::settingsRead, this, [this](const SambaSettings &settings) {
-        m_currentSettings = settings;
-        m_savedSettings = m_currentSettings;
-    });
-    connect(load, &WindowLoad::configLoaded, m_connections, &ConnectionsController::configLoaded);
-    // The registry's commands depend on what was loaded.
-    connect(load, &WindowLoad::configLoaded, this, &MainWindow::updateSelection);
-    connect(load, &WindowLoad::serviceStateUnknown, this, [this] {
-        m_ui->actionStart->setEnabled(false);
-        m_ui->actionStop->setEnabled(false);
-    });
-    connect(load, &WindowLoad::smbdStateRead, this, &MainWindow::showServiceState);
-    connect(load, &WindowLoad::modulesRead, this,
-            [this](const VfsModuleInventory &modules) { m_modules = modules; });
-    connect(load, &WindowLoad::systemAccountsRead, this,
-            [this](const QStringList &users, const QStringList &groups) {
-                m_serviceUsers = users;
-                m_serviceGroups = groups;
-            });
-    connect(load, &WindowLoad::guestAccountsRead, this,
-            [this](const QStringList &accounts) { m_guestAccounts = accounts; });
-    connect(load, &WindowLoad::domainUsersRead, this,
-            [this](const QStringList &users) { m_domainUsers = users; });
-    connect(load, &WindowLoad::domainGroupsRead, this,
-            [this](const QStringList &groups) { m_domainGroups = groups; });
-    connect(load, &WindowLoad::sambaUsersRead, this, [this](const SambaUserMap &users) {
-        m_currentSettings.setUsers(users);
-        m_savedSettings.setUsers(users);
-    });
-    connect(load, &WindowLoad::sambaGroupsRead, this, [this](const SambaGroupMap &groups) {
-        m_currentSettings.setGroups(groups);
-        m_savedSettings.setGroups(groups);
-    });
-    connect(load, &WindowLoad::loadLost, this, [this] {
-        m_shares->setShares({});
-        updateSelection();
-    });
-    connect(load, &WindowLoad::backgroundLoaded, this, &MainWindow::backgroundLoaded);
+    // The pages end their worker threads as they are deleted; their actions leave the menus.
+    m_placed = nullptr;
+    for (const Entry &entry : std::as_const(m_entries))
+        delete entry.page;
 }
 
 void MainWindow::setUpActions()
@@ -207,109 +123,418 @@ void MainWindow::setUpActions()
     m_ui->actionEditConfig->setIcon(themeIcon("configure", ":/images/configure.png"));
     m_ui->actionSambaUsers->setIcon(themeIcon("system-users", ":/images/users.png"));
     m_ui->actionSambaGroups->setIcon(themeIcon("group", ":/images/groups.png"));
+    m_ui->actionConnect->setIcon(QIcon::fromTheme(QStringLiteral("network-connect")));
+    m_ui->actionDisconnect->setIcon(QIcon::fromTheme(QStringLiteral("network-disconnect")));
 
-    // Beside Save, before the separator above Quit.
+    // The registry's commands of the current server follow the share commands; its history
+    // follows Save, and its preferences those of the server.
     const QList<QAction *> entries = m_ui->menuFile->actions();
-    m_ui->menuFile->insertAction(entries.value(entries.indexOf(m_ui->actionQuit) - 1),
-                                 m_historyCommands->historyAction());
-
-    // The registry's commands follow the share commands, in the menu and the tables' context menus.
-    const QList<QAction *> registryActions{m_registryCommands->moveToRegistryAction(),
-                                           m_registryCommands->moveToFileAction(),
-                                           m_registryCommands->storeAllAction()};
-    QAction *afterShares = entries.value(entries.indexOf(m_ui->actionDeleteShare) + 1);
-    m_ui->menuFile->insertSeparator(afterShares);
-    m_ui->menuFile->insertActions(afterShares, registryActions);
-    for (QTableView *view : {m_ui->tableViewShares, m_ui->tableViewPrinters}) {
-        view->setContextMenuPolicy(Qt::ActionsContextMenu);
-        auto *separator = new QAction(view);
-        separator->setSeparator(true);
-        view->addActions({m_ui->actionEditShare, m_ui->actionDeleteShare, separator});
-        view->addActions(registryActions.mid(0, 2));
-    }
-
+    m_ui->menuFile->insertSeparator(entries.value(entries.indexOf(m_ui->actionDeleteShare) + 1));
     m_ui->menuPreferencies->addSeparator();
-    m_ui->menuPreferencies->addAction(m_historyCommands->reviewAction());
-    m_ui->menuPreferencies->addAction(m_historyCommands->keepAction());
+
+    connect(m_ui->actionConnect, &QAction::triggered, this, &MainWindow::connectToServer);
+    connect(m_ui->actionDisconnect, &QAction::triggered, this, &MainWindow::disconnectServer);
+    connect(m_ui->actionQuit, &QAction::triggered, this, &MainWindow::quit);
+    connect(m_ui->actionCheckConfig, &QAction::triggered, this, [this] {
+        if (ServerPage *page = currentPage())
+            page->checkConfig();
+    });
+    connect(m_ui->actionSave, &QAction::triggered, this, &MainWindow::saveAll);
+    connect(m_ui->actionStart, &QAction::triggered, this, &MainWindow::startServices);
+    connect(m_ui->actionStop, &QAction::triggered, this, &MainWindow::stopServices);
+    connect(m_ui->actionAddShare, &QAction::triggered, this, &MainWindow::addShare);
+    connect(m_ui->actionEditShare, &QAction::triggered, this, &MainWindow::editShare);
+    connect(m_ui->actionDeleteShare, &QAction::triggered, this, &MainWindow::deleteShare);
+    connect(m_ui->actionEditConfig, &QAction::triggered, this, &MainWindow::editConfig);
+    connect(m_ui->actionSambaUsers, &QAction::triggered, this, &MainWindow::editSambaUsers);
+    connect(m_ui->actionSambaGroups, &QAction::triggered, this, &MainWindow::editSambaGroups);
 }
 
-bool MainWindow::reviewsChanges()
+ServerPage *MainWindow::addServer(const ServerAddress &address, std::unique_ptr<Server> server)
 {
-    return HistoryCommands::reviewsChanges();
+    m_entries.append(Entry{address, nullptr, nullptr, false});
+    const int row = m_entries.size() - 1;
+    m_ui->serverList->addItem(address.displayName());
+    ServerPage *page = showPage(row, std::move(server));
+    rememberServers();
+    if (m_ui->serverList->currentRow() < 0)
+        m_ui->serverList->setCurrentRow(row);
+    return page;
 }
 
-void MainWindow::setReviewsChanges(bool review)
+void MainWindow::openServer(const ServerAddress &address)
 {
-    HistoryCommands::setReviewsChanges(review);
-}
-
-void MainWindow::setUpView(QTableView *view, ShareProxyModel *proxy)
-{
-    view->setModel(proxy);
-    view->sortByColumn(ShareModel::NameColumn, Qt::AscendingOrder);
-    view->horizontalHeader()->setHighlightSections(false);
-    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MainWindow::updateSelection);
-}
-
-QModelIndex MainWindow::selectedShare() const
-{
-    if (m_ui->tabWidget->currentWidget() == m_ui->tabConnections)
-        return QModelIndex();
-    const bool shares = m_ui->tabWidget->currentIndex() == 0;
-    const QTableView *view = shares ? m_ui->tableViewShares : m_ui->tableViewPrinters;
-    const ShareProxyModel *proxy = shares ? m_sharesProxy : m_printersProxy;
-    const QModelIndexList selected = view->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? QModelIndex() : proxy->mapToSource(selected.first());
-}
-
-void MainWindow::updateSelection()
-{
-    m_registryCommands->update();
-    if (selectedShare().isValid())
-        emit shareSelected();
-    else
-        emit shareNotSelected();
-}
-
-void MainWindow::showCheckResult(const TestParmResult &result)
-{
-    QMessageBox box;
-    switch (result.status) {
-    case TestParmResult::Failed:
-        box.setIcon(QMessageBox::Critical);
-        box.setText(tr("Failed to run testparm."));
-        break;
-    case TestParmResult::Errors:
-        box.setIcon(QMessageBox::Critical);
-        box.setText(tr("Samba configuration file contains errors."));
-        break;
-    case TestParmResult::Warnings:
-        box.setIcon(QMessageBox::Warning);
-        box.setText(tr("Samba configuration file contains warnings."));
-        break;
-    default:
-        box.setIcon(QMessageBox::Information);
-        box.setText(tr("Samba configuration file is ok."));
-        break;
+    for (int row = 0; row < m_entries.size(); ++row) {
+        if (m_entries.at(row).address == address) {
+            setCurrentServer(row);
+            return;
+        }
     }
-    box.setDetailedText(result.output);
-    box.exec();
+    m_entries.append(Entry{address, nullptr, nullptr, true});
+    const int row = m_entries.size() - 1;
+    m_ui->serverList->addItem(address.displayName());
+    rememberServers();
+    // A placeholder until the server answers.
+    m_ui->serverPages->addWidget(new QWidget(m_ui->serverPages));
+    setCurrentServer(row);
+    connectEntry(row);
 }
 
-void MainWindow::checkConfig()
+void MainWindow::connectEntry(int row)
 {
-    const TestParmResult result =
-        whileBusy(this, tr("Checking smb.conf with testparm..."), [this] { return m_session->check(); });
-    if (result.status == TestParmResult::Failed)
-        showProcessError(result.output);
+    const ServerAddress address = m_entries.at(row).address;
+    m_entries[row].loading = true;
+    updateEntry(row);
+    std::unique_ptr<Server> server;
+    QString sentence;
+    try {
+        if (!m_open)
+            throw std::runtime_error(tr("This window cannot reach other servers.").toStdString());
+        const Opener open = m_open;
+        server = whileBusy(this, tr("Connecting to %1...").arg(address.displayName()),
+                           [open, address] { return open(address); });
+    } catch (const std::exception &error) {
+        sentence = QString::fromUtf8(error.what());
+    }
+    // The list may have changed while the connection was made.
+    row = -1;
+    for (int index = 0; index < m_entries.size(); ++index) {
+        if (m_entries.at(index).address == address)
+            row = index;
+    }
+    if (row < 0)
+        return;
+    if (!server) {
+        showFailure(row, sentence);
+        return;
+    }
+    ServerPage *page = showPage(row, std::move(server));
+    m_entries[row].loading = true;
+    updateEntry(row);
+    bool loaded = false;
+    try {
+        loaded = page->loadFirstScreen(ServerPage::startCheck(page->server()));
+    } catch (const std::exception &error) {
+        showFailure(rowOf(page), QString::fromUtf8(error.what()));
+        return;
+    }
+    row = rowOf(page);
+    if (row < 0)
+        return;
+    m_entries[row].loading = false;
+    if (loaded)
+        page->startBackgroundLoad();
+    updateEntry(row);
+}
+
+ServerPage *MainWindow::showPage(int row, std::unique_ptr<Server> server)
+{
+    Entry &entry = m_entries[row];
+    auto *page = new ServerPage(std::move(server), entry.address.displayName());
+    page->addShareActions(m_ui->actionEditShare, m_ui->actionDeleteShare);
+    statusBar()->addPermanentWidget(page->statusFields());
+    page->statusFields()->setVisible(false);
+    const auto ifCurrent = [this, page](auto &&then) {
+        return [this, page, then] {
+            if (page == currentPage())
+                then();
+        };
+    };
+    connect(page, &ServerPage::changed, this, [this, page] {
+        if (page == currentPage())
+            updateActions();
+        else
+            updateEntry(rowOf(page));
+    });
+    connect(page, &ServerPage::backgroundLoaded, this, [this, page] { updateEntry(rowOf(page)); });
+    connect(page, &ServerPage::shareSelected, this, ifCurrent([this] { emit shareSelected(); }));
+    connect(page, &ServerPage::shareNotSelected, this, ifCurrent([this] { emit shareNotSelected(); }));
+    connect(page, &ServerPage::backgroundLoaded, this, ifCurrent([this] { emit backgroundLoaded(); }));
+    connect(page, &ServerPage::message, this, [this, page](const QString &text, int timeout) {
+        if (page == currentPage())
+            statusBar()->showMessage(text, timeout);
+    });
+
+    QWidget *previous = row < m_ui->serverPages->count() ? m_ui->serverPages->widget(row) : nullptr;
+    m_ui->serverPages->insertWidget(row, page);
+    if (previous) {
+        m_ui->serverPages->removeWidget(previous);
+        previous->deleteLater();
+    }
+    entry.page = page;
+    entry.failure = nullptr;
+    if (m_ui->serverList->currentRow() == row) {
+        m_ui->serverPages->setCurrentIndex(row);
+        takeUpCurrent();
+    }
+    updateEntry(row);
+    return page;
+}
+
+void MainWindow::showFailure(int row, const QString &sentence)
+{
+    if (row < 0)
+        return;
+    Entry &entry = m_entries[row];
+    auto *view = new ServerFailureView(m_ui->serverPages);
+    view->setFailure(entry.address.displayName(), sentence);
+    connect(view, &ServerFailureView::retryRequested, this, [this, view] {
+        const int at = rowOf(view);
+        if (at >= 0)
+            connectEntry(at);
+    });
+    if (entry.page == m_placed)
+        placeActions(nullptr);
+    QWidget *previous = m_ui->serverPages->widget(row);
+    m_ui->serverPages->insertWidget(row, view);
+    if (previous) {
+        m_ui->serverPages->removeWidget(previous);
+        // A page ends its worker threads as it is deleted.
+        delete previous;
+    }
+    entry.page = nullptr;
+    entry.failure = view;
+    entry.loading = false;
+    if (m_ui->serverList->currentRow() == row) {
+        m_ui->serverPages->setCurrentIndex(row);
+        takeUpCurrent();
+    }
+    updateEntry(row);
+}
+
+int MainWindow::rowOf(const QObject *pageOrView) const
+{
+    for (int row = 0; row < m_entries.size(); ++row) {
+        const Entry &entry = m_entries.at(row);
+        if (pageOrView && (entry.page == pageOrView || entry.failure == pageOrView))
+            return row;
+    }
+    return -1;
+}
+
+QList<ServerAddress> MainWindow::servers() const
+{
+    QList<ServerAddress> addresses;
+    for (const Entry &entry : m_entries)
+        addresses << entry.address;
+    return addresses;
+}
+
+ServerPage *MainWindow::currentPage() const
+{
+    return page(m_ui->serverList->currentRow());
+}
+
+ServerPage *MainWindow::page(int row) const
+{
+    return row >= 0 && row < m_entries.size() ? m_entries.at(row).page : nullptr;
+}
+
+void MainWindow::setCurrentServer(int row)
+{
+    m_ui->serverList->setCurrentRow(row);
+}
+
+QString MainWindow::failureOf(int row) const
+{
+    const ServerFailureView *view = row >= 0 && row < m_entries.size() ? m_entries.at(row).failure : nullptr;
+    return view ? view->sentence() : QString();
+}
+
+void MainWindow::placeActions(ServerPage *page)
+{
+    if (page == m_placed)
+        return;
+    if (m_placed) {
+        m_ui->menuFile->removeAction(m_placed->historyAction());
+        for (QAction *action : m_placed->registryActions())
+            m_ui->menuFile->removeAction(action);
+        m_ui->menuPreferencies->removeAction(m_placed->reviewAction());
+        m_ui->menuPreferencies->removeAction(m_placed->keepAction());
+    }
+    m_placed = page;
+    if (!page)
+        return;
+    const QList<QAction *> entries = m_ui->menuFile->actions();
+    // Before the separator above Start.
+    m_ui->menuFile->insertActions(entries.value(entries.indexOf(m_ui->actionStart) - 1),
+                                  page->registryActions());
+    m_ui->menuFile->addAction(page->historyAction());
+    // Another server's page may have changed the setting.
+    page->reviewAction()->setChecked(HistoryCommands::reviewsChanges());
+    m_ui->menuPreferencies->addActions({page->reviewAction(), page->keepAction()});
+}
+
+void MainWindow::takeUpCurrent()
+{
+    ServerPage *page = currentPage();
+    placeActions(page);
+    for (const Entry &entry : std::as_const(m_entries)) {
+        if (entry.page)
+            entry.page->statusFields()->setVisible(entry.page == page);
+    }
+    const int row = m_ui->serverList->currentRow();
+    if (row >= 0) {
+        setWindowTitle(tr("%1[*] — Shareward").arg(m_entries.at(row).address.displayName()));
+        if (page)
+            page->statusMessageChanged(statusBar()->currentMessage());
+    } else {
+        setWindowTitle(tr("Shareward"));
+    }
+    updateActions();
+}
+
+void MainWindow::updateActions()
+{
+    ServerPage *page = currentPage();
+    const bool open = page;
+    const bool selected = open && page->selectedShare().isValid();
+    for (QAction *action : {m_ui->actionAddShare, m_ui->actionCheckConfig, m_ui->actionEditConfig,
+                            m_ui->actionSambaUsers, m_ui->actionSambaGroups})
+        action->setEnabled(open);
+    m_ui->actionEditShare->setEnabled(selected);
+    m_ui->actionDeleteShare->setEnabled(selected);
+    m_ui->actionStart->setEnabled(open && page->canStart());
+    m_ui->actionStop->setEnabled(open && page->canStop());
+    m_ui->actionSave->setEnabled(open && page->isModified());
+    m_ui->actionConnect->setEnabled(bool(m_open));
+    m_ui->actionDisconnect->setEnabled(m_ui->serverList->currentRow() >= 0);
+    setWindowModified(open && page->isModified());
+    updateEntry(m_ui->serverList->currentRow());
+}
+
+void MainWindow::updateEntry(int row)
+{
+    QListWidgetItem *item = m_ui->serverList->item(row);
+    if (row < 0 || row >= m_entries.size() || !item)
+        return;
+    const Entry &entry = m_entries.at(row);
+    QString state;
+    if (entry.failure)
+        state = tr("Not connected");
+    else if (entry.page && entry.page->server().connectionLost())
+        state = tr("Connection lost");
+    else if (entry.loading || (entry.page && entry.page->isBackgroundLoading()))
+        state = tr("Loading");
     else
-        showCheckResult(result);
+        state = tr("Connected");
+    const bool modified = entry.page && entry.page->isModified();
+    // The name, marked like a modified document's title, and the state below it.
+    item->setText(entry.address.displayName() + (modified ? QStringLiteral(" *") : QString())
+                  + QLatin1Char('\n') + state);
+    item->setToolTip(entry.failure    ? entry.failure->sentence()
+                         : entry.page ? entry.page->configPath()
+                                      : QString());
 }
 
-void MainWindow::showProcessError(const QString &error)
+void MainWindow::updateEntries()
 {
-    QMessageBox::critical(this, tr("Testparm process error"), error, QMessageBox::Ok);
+    for (int row = 0; row < m_entries.size(); ++row)
+        updateEntry(row);
+}
+
+void MainWindow::rememberServers()
+{
+    RememberedServers::save(servers());
+}
+
+void MainWindow::connectToServer()
+{
+    ConnectDialog dialog(sshAliases(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (const std::optional<ServerAddress> address = dialog.address())
+        openServer(*address);
+}
+
+bool MainWindow::disconnectServer()
+{
+    const int row = m_ui->serverList->currentRow();
+    if (row < 0)
+        return false;
+    ServerPage *page = m_entries.at(row).page;
+    if (page && page->isModified()) {
+        QMessageBox box(QMessageBox::Question, tr("Disconnect"),
+                        tr("The configuration of %1 has changes that are not saved.").arg(page->name()),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        box.setInformativeText(tr("Save them before disconnecting?"));
+        box.setDefaultButton(QMessageBox::Save);
+        const int answer = box.exec();
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !page->saveAll()))
+            return false;
+    }
+    if (page == m_placed)
+        placeActions(nullptr);
+    QWidget *widget = m_ui->serverPages->widget(row);
+    m_entries.removeAt(row);
+    m_ui->serverPages->removeWidget(widget);
+    m_exitConfirmed.removeAll(page);
+    // Deleted before the list moves on: a page ends its worker threads as it goes.
+    delete widget;
+    delete m_ui->serverList->takeItem(row);
+    rememberServers();
+    takeUpCurrent();
+    return true;
+}
+
+bool MainWindow::confirmDiscard(ServerPage *page, bool quitting)
+{
+    setCurrentServer(rowOf(page));
+    QMessageBox box(QMessageBox::Question, tr("Question"),
+                    quitting ? tr("Some data has changed.\nAre you sure to save new data?")
+                             : tr("Some data has changed.\nDo you want to save changed data?"));
+    box.setInformativeText(tr("The changes are those of %1.").arg(page->name()));
+    QPushButton *exitButton = box.addButton(tr("Exit"), QMessageBox::DestructiveRole);
+    QPushButton *saveButton = nullptr;
+    if (quitting) {
+        saveButton = box.addButton(tr("Save and Exit"), QMessageBox::ApplyRole);
+        box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+    } else {
+        box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+        saveButton = box.addButton(tr("Save and Exit"), QMessageBox::ApplyRole);
+    }
+    box.setDefaultButton(saveButton);
+    box.exec();
+    if (box.clickedButton() == exitButton) {
+        m_exitConfirmed << page;
+        return true;
+    }
+    if (box.clickedButton() != saveButton)
+        return false;
+    // After Quit, a failed save is asked about again as the window closes; closing after a
+    // failed save would throw the changes away.
+    return page->saveAll() || quitting;
+}
+
+bool MainWindow::isExitConfirmed(ServerPage *page) const
+{
+    return m_exitConfirmed.contains(page);
+}
+
+void MainWindow::quit()
+{
+    m_exitConfirmed.clear();
+    for (const Entry &entry : std::as_const(m_entries)) {
+        if (entry.page && entry.page->isModified() && !confirmDiscard(entry.page, true)) {
+            m_exitConfirmed.clear();
+            return;
+        }
+    }
+    close();
+    m_exitConfirmed.clear();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    for (const Entry &entry : std::as_const(m_entries)) {
+        if (entry.page && entry.page->isModified() && !isExitConfirmed(entry.page)
+            && !confirmDiscard(entry.page, false)) {
+            event->ignore();
+            return;
+        }
+    }
+    saveSize();
+    event->accept();
 }
 
 void MainWindow::saveSize()
@@ -319,206 +544,11 @@ void MainWindow::saveSize()
     settings.setValue(QLatin1String(sizeKey), size());
 }
 
-void MainWindow::closeEvent(QCloseEvent *event)
+ServerPage &MainWindow::current() const
 {
-    if (!m_exitConfirmed && !confirmClose()) {
-        event->ignore();
-        return;
-    }
-    saveSize();
-    event->accept();
-}
-
-bool MainWindow::confirmClose()
-{
-    if (!isModified())
-        return true;
-    QMessageBox box(QMessageBox::Question, tr("Question"),
-                    tr("Some data has changed.\nDo you want to save changed data?"));
-    QPushButton *exitButton = box.addButton(tr("Exit"), QMessageBox::DestructiveRole);
-    box.addButton(tr("Cancel"), QMessageBox::RejectRole);
-    QPushButton *saveButton = box.addButton(tr("Save and Exit"), QMessageBox::ApplyRole);
-    box.setDefaultButton(saveButton);
-    box.exec();
-    if (box.clickedButton() == exitButton)
-        return true;
-    // Closing after a failed save would throw the changes away.
-    return box.clickedButton() == saveButton && saveAll();
-}
-
-void MainWindow::quit()
-{
-    if (!isModified()) {
-        close();
-        return;
-    }
-    QMessageBox box(QMessageBox::Question, tr("Question"),
-                    tr("Some data has changed.\nAre you sure to save new data?"));
-    QPushButton *exitButton = box.addButton(tr("Exit"), QMessageBox::DestructiveRole);
-    QPushButton *saveButton = box.addButton(tr("Save and Exit"), QMessageBox::ApplyRole);
-    box.addButton(tr("Cancel"), QMessageBox::RejectRole);
-    box.setDefaultButton(saveButton);
-    box.exec();
-    if (box.clickedButton() == saveButton) {
-        // When the save fails, the close event asks again: Save is still enabled.
-        saveAll();
-        close();
-    } else if (box.clickedButton() == exitButton) {
-        m_exitConfirmed = true;
-        close();
-    }
-}
-
-bool MainWindow::isModified() const
-{
-    return m_ui->actionSave->isEnabled();
-}
-
-void MainWindow::setModified()
-{
-    m_ui->actionSave->setEnabled(true);
-}
-
-void MainWindow::resizeColumns()
-{
-    for (int column = 0; column < m_shares->columnCount(); ++column) {
-        m_ui->tableViewShares->resizeColumnToContents(column);
-        m_ui->tableViewPrinters->resizeColumnToContents(column);
-    }
-}
-
-void MainWindow::showTabOf(const Share &share)
-{
-    m_ui->tabWidget->setCurrentIndex(share.printable() ? 1 : 0);
-}
-
-ShareDialog::Accounts MainWindow::regularAccounts() const
-{
-    // Read when a share dialog opens: accounts made since start-up are offered too.
-    const ServerAccounts::RegularAccounts accounts = m_server->accounts().regularAccounts();
-    return {accounts.users, accounts.groups};
-}
-
-void MainWindow::addShare()
-{
-    // The dialog offers the installed modules.
-    waitForBackgroundLoad();
-    Share share;
-    if (m_ui->tabWidget->currentIndex() == 1)
-        share.setPrintable(true);
-    // Samba reads nothing of smb.conf's shares then.
-    if (m_load->state().registryUse == RegistryConfig::Backend)
-        share.setStoredIn(Share::StoredInRegistry);
-    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), m_server->files(), regularAccounts(),
-                       this);
-    dialog.setInstalledModules(m_modules);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    m_shares->addShare(share);
-    resizeColumns();
-    setModified();
-    showTabOf(share);
-}
-
-void MainWindow::editShare()
-{
-    waitForBackgroundLoad();
-    const QModelIndex index = selectedShare();
-    Share *share = m_shares->share(index);
-    if (!share)
-        return;
-    // The dialog edits the model's record itself.
-    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), m_server->files(), regularAccounts(),
-                       this);
-    dialog.setInstalledModules(m_modules);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    m_shares->updateShare(index, Share(*share));
-    resizeColumns();
-    setModified();
-    showTabOf(*m_shares->share(index));
-}
-
-void MainWindow::deleteShare()
-{
-    const QModelIndex index = selectedShare();
-    const Share *share = m_shares->share(index);
-    if (!share)
-        return;
-    QString question = tr("Are you sure to delete share: \"%1\"?").arg(share->name());
-    const QStringList users = m_connections->usersOf(share->name());
-    if (!users.isEmpty())
-        question += QLatin1Char('\n')
-            + tr("It is in use by %1, who are disconnected from it once the deletion is saved.")
-                  .arg(users.join(QStringLiteral(", ")));
-    if (QMessageBox::warning(this, tr("Warning"), question, QMessageBox::Ok | QMessageBox::Cancel,
-                             QMessageBox::Cancel)
-        != QMessageBox::Ok)
-        return;
-    m_connections->shareDeleted(share->name());
-    m_shares->removeShare(index);
-    resizeColumns();
-    setModified();
-}
-
-void MainWindow::editConfig()
-{
-    waitForBackgroundLoad();
-    const bool sharing = m_shares->shareNames().contains(StandardShares::printersName());
-    ConfigDialog dialog(&m_currentSettings, sharing, this);
-    dialog.setInstalledModules(m_modules);
-    dialog.setGuestAccounts(m_guestAccounts);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    if (dialog.sharePrinters() && !sharing) {
-        m_shares->addShare(StandardShares::printers());
-        resizeColumns();
-    } else if (!dialog.sharePrinters() && sharing) {
-        m_shares->removeSharesNamed(StandardShares::printersName());
-        resizeColumns();
-    }
-    setModified();
-}
-
-namespace {
-
-// The accounts offered for new Samba users or groups: system ones, then the domain's.
-QStringList candidates(const QStringList &system, const QStringList &domain)
-{
-    QStringList names = system + domain;
-    names.removeDuplicates();
-    names.sort(Qt::CaseSensitive);
-    return names;
-}
-
-} // namespace
-
-void MainWindow::editSambaUsers()
-{
-    waitForBackgroundLoad();
-    SambaUserMap users = m_currentSettings.users();
-    UsersDialog dialog(&users, candidates(m_serviceUsers, m_domainUsers), this, m_server->accounts());
-    if (dialog.exec() == QDialog::Accepted && users != m_currentSettings.users()) {
-        m_currentSettings.setUsers(users);
-        setModified();
-    }
-}
-
-void MainWindow::editSambaGroups()
-{
-    waitForBackgroundLoad();
-    SambaGroupMap groups = m_currentSettings.groups();
-    GroupsDialog dialog(&groups, candidates(m_serviceGroups, m_domainGroups), this, m_server->accounts());
-    dialog.setWindowTitle(tr("Samba group's administration"));
-    if (dialog.exec() == QDialog::Accepted && groups != m_currentSettings.groups()) {
-        m_currentSettings.setGroups(groups);
-        setModified();
-    }
-}
-
-void MainWindow::initialLoad()
-{
-    m_load->initialLoad();
+    ServerPage *page = currentPage();
+    Q_ASSERT(page);
+    return *page;
 }
 
 std::future<TestParmResult> MainWindow::startCheck(const Environment &environment)
@@ -531,207 +561,182 @@ std::future<TestParmResult> MainWindow::startCheck(const Environment &environmen
 
 std::future<TestParmResult> MainWindow::startCheck(Server &server)
 {
-    // The window keeps the server as long as the check runs.
-    return std::async(std::launch::async, [&server] { return server.config().check(); });
+    return ServerPage::startCheck(server);
 }
 
 bool MainWindow::loadFirstScreen(std::future<TestParmResult> check)
 {
-    return m_load->loadFirstScreen(std::move(check));
+    const bool loaded = current().loadFirstScreen(std::move(check));
+    updateEntries();
+    return loaded;
 }
 
 void MainWindow::startBackgroundLoad()
 {
-    m_load->startBackgroundLoad();
+    current().startBackgroundLoad();
+    updateEntries();
+}
+
+void MainWindow::initialLoad()
+{
+    current().initialLoad();
+    updateEntries();
 }
 
 bool MainWindow::waitForBackgroundLoad()
 {
-    return m_load->waitForBackgroundLoad();
+    return current().waitForBackgroundLoad();
 }
 
 bool MainWindow::isBackgroundLoading() const
 {
-    return m_load->isBackgroundLoading();
+    return current().isBackgroundLoading();
+}
+
+ShareModel *MainWindow::shareModel() const
+{
+    return current().shareModel();
+}
+
+SambaSettings &MainWindow::currentSettings()
+{
+    return current().currentSettings();
+}
+
+const SambaSettings &MainWindow::savedSettings() const
+{
+    return current().savedSettings();
+}
+
+QStringList MainWindow::serviceUsers() const
+{
+    return current().serviceUsers();
+}
+
+QStringList MainWindow::serviceGroups() const
+{
+    return current().serviceGroups();
+}
+
+QStringList MainWindow::domainUsers() const
+{
+    return current().domainUsers();
+}
+
+QStringList MainWindow::domainGroups() const
+{
+    return current().domainGroups();
+}
+
+bool MainWindow::isModified() const
+{
+    const ServerPage *page = currentPage();
+    return page && page->isModified();
+}
+
+void MainWindow::setModified()
+{
+    current().setModified();
+}
+
+QModelIndex MainWindow::selectedShare() const
+{
+    return current().selectedShare();
+}
+
+bool MainWindow::reviewsChanges()
+{
+    return HistoryCommands::reviewsChanges();
+}
+
+void MainWindow::setReviewsChanges(bool review)
+{
+    HistoryCommands::setReviewsChanges(review);
+}
+
+void MainWindow::showCheckResult(const TestParmResult &result)
+{
+    current().showCheckResult(result);
+}
+
+void MainWindow::showProcessError(const QString &error)
+{
+    current().showProcessError(error);
 }
 
 void MainWindow::showStartupError(const QString &text)
 {
-    m_load->showStartupError(text);
+    current().showStartupError(text);
 }
 
 bool MainWindow::saveAll()
 {
-    // The accounts to sync, the modules to check and the history's record come first.
-    waitForBackgroundLoad();
-    try {
-        if (!m_load->isLoaded())
-            throw std::runtime_error(
-                tr("smb.conf could not be loaded at start-up; nothing is written over it.").toStdString());
-        QList<Share> shares = m_shares->shares();
-        SaveSteps::dropOldGuestAccount(m_currentSettings.global()->guestAccount(),
-                                       m_savedSettings.global()->guestAccount(), shares);
-        if (!acceptMissingModules(shares)
-            || !m_historyCommands->reviewSave(m_currentSettings, m_savedSettings, shares,
-                                              m_ui->actionStop->isEnabled(), m_server->files()))
-            return false;
-        const QString fingerprint = m_load->state().fingerprint;
-        const ConfigSession::Saved saved = whileBusy(
-            this, tr("Checking smb.conf with testparm and saving it..."), [this, &shares, &fingerprint] {
-                return m_session->save(m_currentSettings, shares, fingerprint);
-            });
-        m_load->setFingerprint(saved.fingerprint);
-        m_historyCommands->showHistoryError(saved.outcome.historyError);
-        shares = saved.shares;
-        // Only the directory modes asked for since the last save; the requests are done then.
-        const QStringList unchangedModes = m_server->files().setDirectoryModes(SaveSteps::modeRequests(shares));
-        SaveSteps::clearModeRequests(shares);
-        m_shares->setShares(shares);
-        m_ui->actionEditShare->setEnabled(false);
-        m_ui->actionDeleteShare->setEnabled(false);
-
-        for (const QString &path : unchangedModes)
-            QMessageBox::critical(this, tr("Info"), tr("Failed to set permissions for %1.").arg(path),
-                                  QMessageBox::Ok);
-
-        // The user sync also forgets the passwords typed: they are not kept past the save.
-        const SambaAccountFailures failures = whileBusy(this, tr("Saving Samba users and groups..."), [this] {
-            SambaAccountFailures found =
-                m_server->accounts().saveSambaUsers(m_currentSettings.users(), m_savedSettings.users());
-            found += m_server->accounts().saveSambaGroups(m_currentSettings.groups(), m_savedSettings.groups());
-            return found;
-        });
-        if (!failures.isEmpty()) {
-            QStringList lines{tr("smb.conf is saved, but these Samba account changes failed:")};
-            for (const SambaAccountFailure &failure : failures)
-                lines << failure.text();
-            QMessageBox::warning(this, tr("Warning"), lines.join(QLatin1Char('\n')), QMessageBox::Ok);
-        }
-
-        m_ui->actionSave->setEnabled(false);
-        m_savedSettings = m_currentSettings;
-        if (saved.outcome.installed || saved.outcome.registryChanged) {
-            m_connections->configLoaded();
-            updateServices(saved.outcome.changes, saved.outcome.replacedText);
-            m_connections->closeDeletedShares(m_shares->shareNames(), m_ui->actionStop->isEnabled());
-        }
-        return true;
-    } catch (const ConfigChangedError &error) {
-        // A save can never succeed over a file changed since it was loaded: offer to load it
-        // again, which gives up the edits made here.
-        QMessageBox box(this);
-        box.setIcon(QMessageBox::Warning);
-        box.setWindowTitle(tr("Warning"));
-        box.setText(tr("Failed to save samba settings."));
-        box.setInformativeText(
-            tr("smb.conf was changed by another program after it was loaded. Reload it now? "
-               "The changes made here since the last save are lost."));
-        box.setDetailedText(QString::fromUtf8(error.what()));
-        QPushButton *reload = box.addButton(tr("Reload"), QMessageBox::AcceptRole);
-        box.addButton(QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Cancel);
-        box.setEscapeButton(QMessageBox::Cancel);
-        box.exec();
-        if (box.clickedButton() == reload) {
-            initialLoad();
-            m_ui->actionSave->setEnabled(false);
-        }
-        return false;
-    } catch (const std::exception &error) {
-        FailureBox::show(this, tr("Error"), tr("Failed to save samba settings."), error);
-        return false;
-    }
-}
-
-bool MainWindow::acceptMissingModules(const QList<Share> &shares)
-{
-    const QStringList missing = m_modules.missing(m_session->modulesAdded(m_currentSettings, shares));
-    if (missing.isEmpty())
-        return true;
-    QMessageBox box(QMessageBox::Warning, tr("Warning"),
-                    tr("The Samba modules %1 are not installed: every connection to a share that uses them "
-                       "is refused.")
-                        .arg(missing.join(QStringLiteral(", "))),
-                    QMessageBox::NoButton, this);
-    box.setInformativeText(tr("Install the package %1 first, or save anyway when the modules are provided "
-                              "another way.")
-                               .arg(VfsModuleInventory::package()));
-    QPushButton *save = box.addButton(tr("Save anyway"), QMessageBox::AcceptRole);
-    box.addButton(QMessageBox::Cancel);
-    box.setDefaultButton(QMessageBox::Cancel);
-    box.setEscapeButton(QMessageBox::Cancel);
-    box.exec();
-    return box.clickedButton() == save;
-}
-
-void MainWindow::takeUpTransfer(const ConfigSession::Transferred &transferred)
-{
-    // The accounts are not part of the configuration moved: they stay as read.
-    SambaSettings loaded = transferred.loaded.settings;
-    loaded.setUsers(m_savedSettings.users());
-    loaded.setGroups(m_savedSettings.groups());
-    m_currentSettings = loaded;
-    m_savedSettings = loaded;
-    m_load->setState(transferred.loaded.state);
-    m_shares->setRegistryUse(transferred.loaded.state.registryUse);
-    m_shares->setShares(transferred.loaded.shares);
-    resizeColumns();
-    updateSelection();
-    m_historyCommands->showHistoryError(transferred.outcome.historyError);
-    m_connections->configLoaded();
-    updateServices(transferred.outcome.changes, transferred.outcome.replacedText);
-}
-
-void MainWindow::updateServices(ConfigChanges changes, std::string previous)
-{
-    if (m_ui->actionStop->isEnabled())
-        m_services->takeUp(changes, previous, [this](const std::string &bytes, const QString &summary) {
-            return m_historyCommands->restore(bytes, summary);
-        });
+    ServerPage *page = currentPage();
+    return page && page->saveAll();
 }
 
 void MainWindow::showHistory()
 {
-    m_historyCommands->showHistory();
+    if (ServerPage *page = currentPage())
+        page->showHistory();
 }
 
 void MainWindow::startServices()
 {
-    if (isModified()
-        && QMessageBox::warning(this, tr("Warning"), tr("There are changes in configuration. Save them?"),
-                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-            == QMessageBox::Yes)
-        saveAll();
-    if (!m_services->start())
-        return;
-    showServiceState(true);
-    m_connections->showNmbd(true);
+    if (ServerPage *page = currentPage())
+        page->startServices();
 }
 
 void MainWindow::stopServices()
 {
-    if (!m_services->stop())
-        return;
-    showServiceState(false);
-    m_connections->showNmbd(false);
+    if (ServerPage *page = currentPage())
+        page->stopServices();
 }
 
 bool MainWindow::restartServices()
 {
-    waitForBackgroundLoad();
-    if (!m_ui->actionStop->isEnabled())
-        return false;
-    return m_services->restart();
+    ServerPage *page = currentPage();
+    return page && page->restartServices();
 }
 
 void MainWindow::updateServiceActions()
 {
-    showServiceState(m_server->services().state(SystemCtl::smbdService()).state == SystemCtl::Active);
+    if (ServerPage *page = currentPage())
+        page->updateServiceActions();
 }
 
-void MainWindow::showServiceState(bool running)
+void MainWindow::addShare()
 {
-    m_ui->actionStart->setEnabled(!running);
-    m_ui->actionStop->setEnabled(running);
-    m_connections->showSmbd(running);
+    if (ServerPage *page = currentPage())
+        page->addShare();
+}
+
+void MainWindow::editShare()
+{
+    if (ServerPage *page = currentPage())
+        page->editShare();
+}
+
+void MainWindow::deleteShare()
+{
+    if (ServerPage *page = currentPage())
+        page->deleteShare();
+}
+
+void MainWindow::editConfig()
+{
+    if (ServerPage *page = currentPage())
+        page->editConfig();
+}
+
+void MainWindow::editSambaUsers()
+{
+    if (ServerPage *page = currentPage())
+        page->editSambaUsers();
+}
+
+void MainWindow::editSambaGroups()
+{
+    if (ServerPage *page = currentPage())
+        page->editSambaGroups();
 }

@@ -1,26 +1,16 @@
 #pragma once
 
-#include "configfilelock.h"
-#include "confighistory.h"
-#include "configsession.h"
 #include "localserver.h"
-#include "sambaaccountstore.h"
 #include "sambasettings.h"
-#include "serveraccounts.h"
-#include "serverfiles.h"
-#include "serverservices.h"
-#include "sharedialog.h"
-#include "smbcontrol.h"
-#include "smbstatus.h"
-#include "systemctl.h"
-#include "systemprograms.h"
+#include "serveraddress.h"
 #include "testparmresult.h"
-#include "vfsmoduleinventory.h"
 
+#include <QList>
 #include <QMainWindow>
 #include <QModelIndex>
 #include <QStringList>
 
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -28,20 +18,15 @@ namespace Ui {
 class MainWindow;
 }
 
-class ConfigChanges;
-class ConnectionsController;
-class HistoryCommands;
-class RegistryCommands;
 class QAction;
-class ServiceCommands;
-class QTableView;
-class Share;
+class QTimer;
+class ServerFailureView;
+class ServerPage;
 class ShareModel;
-class ShareProxyModel;
-class WindowLoad;
 
-// The application's window: the shares and printers of smb.conf in two tabs, who is
-// connected to the server in a third, and the commands that edit, save, check and serve them.
+// The application's window: the servers it administers in a list, beside the page of the one
+// chosen (its shares, printers and connections), and the menus, tool bar and status bar,
+// whose commands act on that page.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -50,142 +35,142 @@ public:
     // Where this machine's smb.conf and programs are, for a window that reaches them itself
     // (the tests); tests point it elsewhere.
     using Environment = LocalServer::Programs;
+    // Opens the way to a server; throws an exception whose what() says why in a sentence when
+    // it cannot.
+    using Opener = std::function<std::unique_ptr<Server>(const ServerAddress &address)>;
 
+    // A window with this machine's server, reached in-process.
     explicit MainWindow(QWidget *parent = nullptr);
     explicit MainWindow(const Environment &environment, QWidget *parent = nullptr);
-    // The window of a server reached through its interfaces.
-    explicit MainWindow(std::unique_ptr<Server> server, QWidget *parent = nullptr);
+    // The window of a server reached through its interfaces, named as address names it.
+    explicit MainWindow(std::unique_ptr<Server> server, QWidget *parent = nullptr,
+                        const ServerAddress &address = ServerAddress());
+    // A window without servers yet, which opens those it is asked to through open.
+    explicit MainWindow(const Opener &open, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Checks smb.conf with testparm and loads it, the Samba accounts, the account lists and
-    // the rest, and waits for all of it; shows what went wrong itself.
-    void initialLoad();
+    // Opens the server and loads it (or shows why it could not be reached, with Try Again);
+    // a server already shown is only chosen.
+    void openServer(const ServerAddress &address);
+    // Adds a server already open and loads it.
+    ServerPage *addServer(const ServerAddress &address, std::unique_ptr<Server> server);
+    // The servers shown, in the list's order.
+    QList<ServerAddress> servers() const;
+    // The page of the server chosen; null when none is, or it could not be reached.
+    ServerPage *currentPage() const;
+    ServerPage *page(int row) const;
+    // Chooses the server of the list's row.
+    void setCurrentServer(int row);
+    // The failure shown for the server of row; empty when it was reached.
+    QString failureOf(int row) const;
 
-    // The start-up's way to the same, in three steps around the window's first showing:
-    // testparm on smb.conf, started before the window is even built, as it takes most of the
-    // start-up;
+    // The start-up's way to load the first server, in three steps around the window's first
+    // showing: testparm on smb.conf, started before the window is even built, as it takes
+    // most of the start-up;
     static std::future<TestParmResult> startCheck(const Environment &environment);
     static std::future<TestParmResult> startCheck(Server &server);
     // smb.conf read into the shares while it runs, then its verdict; shows what went wrong
     // itself (a repair loads everything again). True when smb.conf was loaded and the rest
     // is still to be read;
     bool loadFirstScreen(std::future<TestParmResult> check);
-    // then, once the window is shown and painted, the rest on worker threads: the Samba
-    // accounts, the account lists, the VFS modules, the state of smbd and the history's record
-    // of a change made by another editor. Each is taken up when it arrives; the commands that
-    // need them wait for them.
+    // then, once the window is shown and painted, the rest on worker threads.
     void startBackgroundLoad();
-    // Waits (the window says it is busy) until all that was started is taken up; false when
-    // no smb.conf is loaded afterwards (a listing failed, which was shown).
+
+    // The current server's, as ServerPage describes them; there must be one.
+    void initialLoad();
     bool waitForBackgroundLoad();
     bool isBackgroundLoading() const;
-
-    ShareModel *shareModel() const { return m_shares; }
-    SambaSettings &currentSettings() { return m_currentSettings; }
-    const SambaSettings &savedSettings() const { return m_savedSettings; }
-    QStringList serviceUsers() const { return m_serviceUsers; }
-    QStringList serviceGroups() const { return m_serviceGroups; }
-    QStringList domainUsers() const { return m_domainUsers; }
-    QStringList domainGroups() const { return m_domainGroups; }
-    // Whether there are changes that a save would write.
+    ShareModel *shareModel() const;
+    SambaSettings &currentSettings();
+    const SambaSettings &savedSettings() const;
+    QStringList serviceUsers() const;
+    QStringList serviceGroups() const;
+    QStringList domainUsers() const;
+    QStringList domainGroups() const;
     bool isModified() const;
     void setModified();
-    // The model index of the share selected in the view of the current tab; invalid when
-    // none is.
     QModelIndex selectedShare() const;
 
-signals:
-    void shareSelected();
-    void shareNotSelected();
-    // Everything startBackgroundLoad started was taken up.
-    void backgroundLoaded();
-
-public slots:
-    // The verdict of the Check config command.
-    void showCheckResult(const TestParmResult &result);
-    void showProcessError(const QString &error);
-    // A failure of the start-up check or load, with the repair that fits it.
-    void showStartupError(const QString &text);
-
-    // Shows what a save will do (unless the administrator turned the review off), then
-    // writes everything: smb.conf, directory modes, Samba accounts and groups, and has the
-    // running services take the new smb.conf up. False when nothing was saved.
-    bool saveAll();
-    // The versions of smb.conf in the history, and restoring one.
-    void showHistory();
     // Whether saves show the review first (a setting, on unless turned off).
     static bool reviewsChanges();
     static void setReviewsChanges(bool review);
+
+signals:
+    // Of the current server.
+    void shareSelected();
+    void shareNotSelected();
+    void backgroundLoaded();
+
+public slots:
+    // The current server's commands.
+    void showCheckResult(const TestParmResult &result);
+    void showProcessError(const QString &error);
+    void showStartupError(const QString &text);
+    bool saveAll();
+    void showHistory();
     void startServices();
     void stopServices();
-    // Restarts smbd and nmbd when they run; true when both restarted.
     bool restartServices();
     void updateServiceActions();
-    void quit();
-    // The share commands: each opens the share dialog or asks, then changes one row.
     void addShare();
     void editShare();
     void deleteShare();
-    // The server-wide commands: each opens its dialog and takes its result on Ok.
     void editConfig();
     void editSambaUsers();
     void editSambaGroups();
+
+    // File > Connect to a Server...: asks for one and opens it.
+    void connectToServer();
+    // File > Disconnect: the current server, once its unsaved changes are saved or given up;
+    // false when the administrator cancelled.
+    bool disconnectServer();
+    // Asks about every server with unsaved changes, then closes the window.
+    void quit();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // One row of the list: a server, open or not.
+    struct Entry
+    {
+        ServerAddress address;
+        ServerPage *page = nullptr;
+        ServerFailureView *failure = nullptr;
+        // Being opened or loaded.
+        bool loading = false;
+    };
+
     void setUpActions();
-    void setUpView(QTableView *view, ShareProxyModel *proxy);
-    void updateSelection();
+    // Opens the server of row (again) and loads it.
+    void connectEntry(int row);
+    // Places page in row, in the stack and the list.
+    ServerPage *showPage(int row, std::unique_ptr<Server> server);
+    void showFailure(int row, const QString &sentence);
+    int rowOf(const QObject *pageOrView) const;
+    // The current page changed: menus, actions, title and status bar follow it.
+    void takeUpCurrent();
+    // Puts the page's own commands (history, registry, preferences) in the menus, in place of
+    // those of the page placed before.
+    void placeActions(ServerPage *page);
+    void updateActions();
+    void updateEntry(int row);
+    void updateEntries();
+    void rememberServers();
+    // Asks about page's unsaved changes: quitting ("Save and Exit", "Exit", "Cancel") or
+    // closing; true to go on.
+    bool confirmDiscard(ServerPage *page, bool quitting);
+    bool isExitConfirmed(ServerPage *page) const;
     void saveSize();
-    void resizeColumns();
-    void showTabOf(const Share &share);
-    ShareDialog::Accounts regularAccounts() const;
-    // Hands what the load reads to the window.
-    void connectLoad();
-    // Shows the configuration as loaded again after a move to or from the registry.
-    void takeUpTransfer(const ConfigSession::Transferred &transferred);
-    // The Check config command: testparm's verdict on the installed configuration.
-    void checkConfig();
+    ServerPage &current() const;
 
-    // Start for stopped services, Stop for running ones.
-    void showServiceState(bool running);
-    // Whether to go on with a save that starts to use VFS modules this Samba lacks.
-    bool acceptMissingModules(const QList<Share> &shares);
-    // After smb.conf changed: a reload of the running services, or a restart where a changed
-    // setting needs one; then the check that they still run, with the offer to go back to
-    // previous when they do not.
-    // Takes copies: a restore offered meanwhile loads everything again.
-    void updateServices(ConfigChanges changes, std::string previous);
-    // Asks what to do with unsaved changes before the window closes; true to close.
-    bool confirmClose();
-
-    // Before everything that uses them; the children that use them from worker threads are
-    // deleted first (see the destructor).
-    std::unique_ptr<Server> m_server;
-    // Of m_server, for brevity.
-    ConfigSession *m_session;
-    SambaSettings m_currentSettings;
-    SambaSettings m_savedSettings;
-    ServiceCommands *m_services;
-    HistoryCommands *m_historyCommands = nullptr;
-    RegistryCommands *m_registryCommands = nullptr;
-    // The VFS modules this Samba can load, read at start-up.
-    VfsModuleInventory m_modules;
+    Opener m_open;
     std::unique_ptr<Ui::MainWindow> m_ui;
-    ShareModel *m_shares;
-    ShareProxyModel *m_sharesProxy;
-    ShareProxyModel *m_printersProxy;
-    ConnectionsController *m_connections = nullptr;
-    QStringList m_serviceUsers;
-    QStringList m_serviceGroups;
-    QStringList m_guestAccounts;
-    QStringList m_domainGroups;
-    QStringList m_domainUsers;
-    bool m_exitConfirmed = false;
-    // What the window shows, read at start-up and in the background; the commands wait for it
-    // before they look. Declared last: destroyed first, it waits for its worker threads,
-    // which use the members above.
-    std::unique_ptr<WindowLoad> m_load;
+    QList<Entry> m_entries;
+    // The page whose actions are in the menus and whose fields are in the status bar.
+    ServerPage *m_placed = nullptr;
+    // The pages whose changes Quit was told to give up.
+    QList<ServerPage *> m_exitConfirmed;
+    // Watches for connections that broke.
+    QTimer *m_watch;
 };

@@ -128,7 +128,7 @@ void WindowLoad::startBackgroundLoad()
     if (!m_loaded)
         return;
     emit serviceStateUnknown();
-    QWindow *handle = m_window->windowHandle();
+    QWindow *handle = m_window->window()->windowHandle();
     if (!handle || !m_window->isVisible() || handle->isExposed()) {
         beginBackgroundLoad();
         return;
@@ -146,8 +146,8 @@ void WindowLoad::startBackgroundLoad()
 
 bool WindowLoad::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Expose && watched == m_window->windowHandle()
-        && m_window->windowHandle()->isExposed() && m_backgroundDue) {
+    if (event->type() == QEvent::Expose && watched == m_window->window()->windowHandle()
+        && m_window->window()->windowHandle()->isExposed() && m_backgroundDue) {
         // Queued: the window paints while the expose event is delivered.
         QTimer::singleShot(0, this, [this] {
             if (m_backgroundDue)
@@ -160,7 +160,7 @@ bool WindowLoad::eventFilter(QObject *watched, QEvent *event)
 void WindowLoad::beginBackgroundLoad()
 {
     m_backgroundDue = false;
-    if (QWindow *handle = m_window->windowHandle())
+    if (QWindow *handle = m_window->window()->windowHandle())
         handle->removeEventFilter(this);
     if (!m_loaded)
         return;

@@ -34,7 +34,7 @@ public:
     // The session, the accounts, the services and the files are used from worker threads until
     // the load is over or destroyed: they must outlive it. shown is the window's table, put back
     // when testparm refuses a file already filled in; window is where the boxes and the busy
-    // indicator open, and whose first expose starts the background load.
+    // indicator open, and whose window's first expose starts the background load.
     WindowLoad(ConfigSession &session, ServerAccounts &accounts, ServerServices &services, ServerFiles &files,
                const ShareModel &shown, QWidget *window);
     // Waits for the worker threads.

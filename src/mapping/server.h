@@ -23,4 +23,7 @@ public:
     virtual QString readableConfigPath() const { return QString(); }
     // Whether the registry configuration can be read and changed.
     virtual bool registryUsable() const { return true; }
+    // Whether the way to the server broke (its backend ended or stopped answering): nothing
+    // reaches it any more.
+    virtual bool connectionLost() const { return false; }
 };

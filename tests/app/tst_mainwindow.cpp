@@ -168,23 +168,29 @@ void TestMainWindow::actions()
 void TestMainWindow::menusAndToolBar()
 {
     MainWindow window;
-    QCOMPARE(window.windowTitle(), QStringLiteral("Shareward"));
+    // The server's name, then the program's; [*] stands for the modified marker.
+    QCOMPARE(window.windowTitle(), QStringLiteral("This computer[*] \u2014 Shareward"));
     const QList<QAction *> menus = window.menuBar()->actions();
-    QCOMPARE(menus.size(), 3);
-    QCOMPARE(menus.at(0)->text(), QStringLiteral("&Actions"));
-    QCOMPARE(menus.at(1)->text(), QStringLiteral("&Preferences"));
-    QCOMPARE(menus.at(2)->text(), QStringLiteral("&Help"));
+    QCOMPARE(menus.size(), 4);
+    QCOMPARE(menus.at(0)->text(), QStringLiteral("&File"));
+    QCOMPARE(menus.at(1)->text(), QStringLiteral("&Actions"));
+    QCOMPARE(menus.at(2)->text(), QStringLiteral("&Preferences"));
+    QCOMPARE(menus.at(3)->text(), QStringLiteral("&Help"));
 
     QStringList actions;
     for (QAction *action : menus.at(0)->menu()->actions())
         actions << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    QCOMPARE(actions, QStringLiteral("actionConnect actionDisconnect - actionQuit").split(QLatin1Char(' ')));
+    actions.clear();
+    for (QAction *action : menus.at(1)->menu()->actions())
+        actions << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     QCOMPARE(actions,
              QStringLiteral("actionAddShare actionEditShare actionDeleteShare - actionMoveToRegistry "
                             "actionMoveToFile actionStoreInRegistry - actionStart actionStop - "
-                            "actionCheckConfig actionSave actionHistory - actionQuit")
+                            "actionCheckConfig actionSave actionHistory")
                  .split(QLatin1Char(' ')));
     actions.clear();
-    for (QAction *action : menus.at(1)->menu()->actions())
+    for (QAction *action : menus.at(2)->menu()->actions())
         actions << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     QCOMPARE(actions,
              QStringLiteral("actionEditConfig actionSambaUsers actionSambaGroups - actionReviewChanges "

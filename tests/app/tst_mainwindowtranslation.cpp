@@ -41,14 +41,14 @@ void TestMainWindowTranslation::windowTexts()
 {
     Sandbox sandbox;
     MainWindow window(sandbox.environment());
-    // The program's name is not translated.
-    QCOMPARE(window.windowTitle(), QStringLiteral("Shareward"));
+    // The program's name is not translated, the server's is.
+    QCOMPARE(window.windowTitle(), QStringLiteral("Dieser Computer[*] \u2014 Shareward"));
     QStringList menus;
     for (QAction *menu : window.menuBar()->actions())
         menus << menu->text();
     QCOMPARE(menus,
-             (QStringList{QStringLiteral("&Aktionen"), QStringLiteral("&Einstellungen"),
-                          QStringLiteral("&Hilfe")}));
+             (QStringList{QStringLiteral("&Datei"), QStringLiteral("&Aktionen"),
+                          QStringLiteral("&Einstellungen"), QStringLiteral("&Hilfe")}));
     auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
     QVERIFY(tabs);
     QCOMPARE(tabs->tabText(0), QStringLiteral("Freigaben"));

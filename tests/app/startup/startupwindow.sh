@@ -21,7 +21,9 @@ shareward=$1
 watcher=$2
 config=$3
 screenshot=$4
-title='Shareward'
+# The server's name, then the program's; Qt's title holds [*] where a modified page is marked.
+title='This computer — Shareward'
+qtTitle='This computer[*] — Shareward'
 
 # shellcheck source=startupsandbox.sh
 . "$(dirname "$0")/startupsandbox.sh"
@@ -61,7 +63,7 @@ expect() {
   [ "$actual" = "$expected" ] || fail "$kind: expected '$expected', got '$actual'"
   echo "$actual" | tr '\t' ' '
 }
-expect shown "shown"$'\t'"$title"
+expect shown "shown"$'\t'"$qtTitle"
 # The desktop theme's Samba icon where there is one, else the drawn one: never none.
 case "$(events first icon)" in
   icon$'\t'theme | icon$'\t'fallback) events first icon | tr '\t' ' ' ;;
