@@ -292,27 +292,45 @@ void WindowLoad::takeUpBackground()
         if (background.adopted)
             emit smbdStateRead(running);
     }
+    // A server reached through its backend answers nothing once the connection is lost: the
+    // load is lost then, as when the Samba accounts cannot be listed.
     if (arrived(background.modules)) {
-        const VfsModuleInventory modules = background.modules.get();
-        if (take)
-            emit modulesRead(modules);
+        try {
+            const VfsModuleInventory modules = background.modules.get();
+            if (take)
+                emit modulesRead(modules);
+        } catch (const std::exception &error) {
+            fail(error);
+        }
     }
     if (arrived(background.systemAccounts)) {
-        const auto accounts = background.systemAccounts.get();
-        if (take) {
-            emit systemAccountsRead(accounts.users, accounts.groups);
-            emit guestAccountsRead(accounts.guests);
+        try {
+            const auto accounts = background.systemAccounts.get();
+            if (take) {
+                emit systemAccountsRead(accounts.users, accounts.groups);
+                emit guestAccountsRead(accounts.guests);
+            }
+        } catch (const std::exception &error) {
+            fail(error);
         }
     }
     if (arrived(background.domainUsers)) {
-        const QStringList users = background.domainUsers.get();
-        if (take)
-            emit domainUsersRead(users);
+        try {
+            const QStringList users = background.domainUsers.get();
+            if (take)
+                emit domainUsersRead(users);
+        } catch (const std::exception &error) {
+            fail(error);
+        }
     }
     if (arrived(background.domainGroups)) {
-        const QStringList groups = background.domainGroups.get();
-        if (take)
-            emit domainGroupsRead(groups);
+        try {
+            const QStringList groups = background.domainGroups.get();
+            if (take)
+                emit domainGroupsRead(groups);
+        } catch (const std::exception &error) {
+            fail(error);
+        }
     }
     // Nothing edits the accounts before they arrived: the account dialogs wait for them.
     if (arrived(background.sambaUsers)) {

@@ -27,6 +27,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "localserveraccounts.h"
+#include "localserverfiles.h"
+
+#include <stdexcept>
+
 #include <sys/stat.h>
 
 namespace {
@@ -115,6 +120,8 @@ private slots:
     void usersDialogWaits();
     void saveWaitsForModules();
     void deferredListingFails();
+    void deferredReadLost_data();
+    void deferredReadLost();
     void firstScreenRefused_data();
     void firstScreenRefused();
 
@@ -861,6 +868,105 @@ void TestMainWindowCommands::deferredListingFails()
              QStringLiteral("Failed to save samba settings.\n\nsmb.conf could not be "
                             "loaded at start-up; nothing is written over it."));
     QCOMPARE(sandbox.config(), before);
+}
+
+namespace {
+
+const char lostSentence[] = "The connection to files was lost. Connection reset by peer";
+
+// This machine's server, except that one of the reads made after the window came up fails as
+// a server reached through its backend fails when the connection is lost.
+class LosingServer : public Server
+{
+public:
+    LosingServer(const MainWindow::Environment &environment, const QString &lost)
+        : m_server(environment)
+        , m_accounts(lost)
+        , m_files(lost, environment.smbd)
+    {
+    }
+    ConfigSession &config() override { return m_server.config(); }
+    ServerServices &services() override { return m_server.services(); }
+    ServerAccounts &accounts() override { return m_accounts; }
+    ServerFiles &files() override { return m_files; }
+
+private:
+    struct Accounts : LocalServerAccounts
+    {
+        explicit Accounts(const QString &lost)
+            : m_lost(lost)
+        {
+        }
+        SystemAccounts systemAccounts() override
+        {
+            lose(QStringLiteral("system accounts"));
+            return LocalServerAccounts::systemAccounts();
+        }
+        QStringList domainUsers() override
+        {
+            lose(QStringLiteral("domain users"));
+            return QStringList();
+        }
+        QStringList domainGroups() override
+        {
+            lose(QStringLiteral("domain groups"));
+            return QStringList();
+        }
+        SambaUserMap sambaUsers() override { return {}; }
+        SambaGroupMap sambaGroups() override { return {}; }
+        void lose(const QString &read) const
+        {
+            if (m_lost == read)
+                throw std::runtime_error(lostSentence);
+        }
+        QString m_lost;
+    };
+    struct Files : LocalServerFiles
+    {
+        Files(const QString &lost, const QString &smbd)
+            : LocalServerFiles(smbd)
+            , m_lost(lost)
+        {
+        }
+        VfsModuleInventory vfsModules() override
+        {
+            if (m_lost == QLatin1String("modules"))
+                throw std::runtime_error(lostSentence);
+            return LocalServerFiles::vfsModules();
+        }
+        QString m_lost;
+    };
+    LocalServer m_server;
+    Accounts m_accounts;
+    Files m_files;
+};
+
+} // namespace
+
+void TestMainWindowCommands::deferredReadLost_data()
+{
+    QTest::addColumn<QString>("lost");
+    for (const char *read : {"modules", "system accounts", "domain users", "domain groups"})
+        QTest::newRow(read) << QString::fromLatin1(read);
+}
+
+// The connection lost while the window reads what its first screen did not need: the window
+// says why, as for a failed listing, and goes on with nothing loaded instead of ending.
+void TestMainWindowCommands::deferredReadLost()
+{
+    QFETCH(QString, lost);
+    Sandbox sandbox;
+    MainWindow window(std::make_unique<LosingServer>(sandbox.environment(), lost));
+    BoxDriver driver({QStringLiteral("OK")});
+    QSignalSpy loaded(&window, &MainWindow::backgroundLoaded);
+    QVERIFY(startUp(window, sandbox.environment()));
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(driver.seen(), 1);
+    QCOMPARE(driver.last().text,
+             QStringLiteral("Failed to initialize application.\n") + QLatin1String(lostSentence));
+    QCOMPARE(window.shareModel()->rowCount(), 0);
+    window.setModified();
+    QVERIFY(!window.saveAll());
 }
 
 void TestMainWindowCommands::firstScreenRefused_data()
