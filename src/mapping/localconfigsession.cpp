@@ -74,8 +74,12 @@ void LocalConfigSession::recordOutsideChange()
     m_mapper.recordOutsideChange();
 }
 
-void LocalConfigSession::checkLoaded(const QString &fingerprint) const
+void LocalConfigSession::checkLoaded(const QString &fingerprint)
 {
+    // A backend started again holds nothing loaded: the records read again from the texts
+    // the fingerprint names are those the window's came from.
+    if (!m_loaded && !fingerprint.isEmpty())
+        load();
     // The records were read from another load than the one kept here: what differs from
     // them is not what the administrator changed.
     if (!m_loaded || fingerprint != state().fingerprint)

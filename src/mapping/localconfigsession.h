@@ -65,8 +65,10 @@ private:
     Loaded loaded(const SambaSettings &settings) const;
     // What the mapper's last save, restore or transfer did.
     Outcome outcome() const;
-    // Throws ConfigChangedError unless fingerprint names the load the mapper holds.
-    void checkLoaded(const QString &fingerprint) const;
+    // Throws ConfigChangedError unless fingerprint names the load the mapper holds. Holding
+    // none (a backend started again after its connection was lost), it loads the
+    // configuration and takes it when it is still the one fingerprint names.
+    void checkLoaded(const QString &fingerprint);
     // The history's name for smb.conf's versions.
     QString historyFile() const;
 

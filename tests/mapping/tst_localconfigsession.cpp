@@ -66,8 +66,12 @@ void TestLocalConfigSession::fingerprintNamesTheLoad_data()
         // Another smb.conf was loaded since the records were read.
         QTest::addRow("%s, an earlier load", op) << QStringLiteral("earlier") << preview << false;
         QTest::addRow("%s, no load named", op) << QString() << preview << false;
-        // The session holds nothing loaded: a backend started again, say.
-        QTest::addRow("%s, another session's load", op) << QStringLiteral("other") << preview << false;
+        // The session holds nothing loaded, a backend started again after its connection was
+        // lost: it loads smb.conf and takes records of a load of the same texts.
+        QTest::addRow("%s, another session's load", op) << QStringLiteral("other") << preview << true;
+        // smb.conf changed since the other session loaded it.
+        QTest::addRow("%s, another session's earlier load", op)
+            << QStringLiteral("other earlier") << preview << false;
     }
 }
 
@@ -86,11 +90,12 @@ void TestLocalConfigSession::fingerprintNamesTheLoad()
     QVERIFY(writeFile(path(), file));
 
     const std::unique_ptr<LocalConfigSession> fresh = session();
-    ConfigSession &target = load == QLatin1String("other") ? *fresh : *kept;
-    const ConfigSession::Loaded loaded = (load == QLatin1String("other") ? *kept : target).load();
+    const bool other = load.startsWith(QLatin1String("other"));
+    ConfigSession &target = other ? *fresh : *kept;
+    const ConfigSession::Loaded loaded = kept->load();
     QVERIFY(loaded.state.fingerprint != earlier.state.fingerprint);
     QString fingerprint;
-    if (load == QLatin1String("earlier"))
+    if (load.endsWith(QLatin1String("earlier")))
         fingerprint = earlier.state.fingerprint;
     else if (!load.isEmpty())
         fingerprint = loaded.state.fingerprint;
