@@ -99,6 +99,25 @@ int JsonFieldReader::integer(const QString &key, int minimum, int maximum)
     return int(number);
 }
 
+QDateTime JsonFieldReader::timeOrNull(const QString &key)
+{
+    const QString text = textOrNull(key);
+    if (text.isNull())
+        return QDateTime();
+    const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!time.isValid())
+        fail(key, QStringLiteral("must be a date and time in ISO 8601 or null"));
+    return time;
+}
+
+QJsonValue JsonFieldReader::timeValue(const QDateTime &time)
+{
+    if (!time.isValid())
+        return QJsonValue::Null;
+    // A local time would print without its offset and be read in the reader's zone.
+    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
 QStringList JsonFieldReader::texts(const QString &key)
 {
     const QJsonValue value = take(key);
@@ -159,6 +178,11 @@ JsonFieldReader JsonFieldReader::object(const QString &key)
     if (!value.isObject())
         fail(key, QStringLiteral("must be an object"));
     return JsonFieldReader(value.toObject(), fieldPath(key));
+}
+
+QJsonValue JsonFieldReader::value(const QString &key)
+{
+    return take(key);
 }
 
 QList<JsonFieldReader> JsonFieldReader::objects(const QString &key)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
@@ -38,6 +39,11 @@ public:
     bool flag(const QString &key);
     // A whole number from minimum to maximum.
     int integer(const QString &key, int minimum, int maximum);
+    // A time as timeValue writes it, or null for an unknown (invalid) time.
+    QDateTime timeOrNull(const QString &key);
+    // A time as ISO 8601 with milliseconds and its offset from UTC, so that a reader in
+    // another time zone reads the same moment; null when it is invalid.
+    static QJsonValue timeValue(const QDateTime &time);
     // A list of texts, each a text or null.
     QStringList texts(const QString &key);
     // An object of texts; with nullValues, a value may also be null. Keys must not be empty.
@@ -45,6 +51,9 @@ public:
     // Bytes carried as base64 text.
     std::string bytes(const QString &key);
     JsonFieldReader object(const QString &key);
+    // The field's value as it is, for a codec that reads it itself (naming it fieldPath(key)).
+    QJsonValue value(const QString &key);
+    QString fieldPath(const QString &key) const;
     QList<JsonFieldReader> objects(const QString &key);
     // The members of an object of objects, by name, each named "path.key.name".
     QList<QPair<QString, JsonFieldReader>> members(const QString &key);
@@ -60,7 +69,6 @@ public:
 private:
     JsonFieldReader(const QJsonObject &object, const QString &path);
     QJsonValue take(const QString &key);
-    QString fieldPath(const QString &key) const;
 
     QJsonObject m_object; // the fields not taken yet
     QString m_path;

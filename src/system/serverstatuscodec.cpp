@@ -4,25 +4,6 @@
 
 namespace {
 
-QJsonValue encodeTime(const QDateTime &time)
-{
-    if (!time.isValid())
-        return QJsonValue::Null;
-    // A local time would print without its offset and be read in the reader's zone.
-    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
-}
-
-QDateTime readTime(JsonFieldReader &fields, const QString &key)
-{
-    const QString text = fields.textOrNull(key);
-    if (text.isNull())
-        return QDateTime();
-    const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!time.isValid())
-        fields.fail(key, QStringLiteral("must be a date and time in ISO 8601 or null"));
-    return time;
-}
-
 QJsonObject encodeSession(const ServerSession &session)
 {
     return {
@@ -35,7 +16,7 @@ QJsonObject encodeSession(const ServerSession &session)
         {QStringLiteral("protocol"), session.protocol},
         {QStringLiteral("encryption"), session.encryption},
         {QStringLiteral("signing"), session.signing},
-        {QStringLiteral("connectedSince"), encodeTime(session.connectedSince)},
+        {QStringLiteral("connectedSince"), JsonFieldReader::timeValue(session.connectedSince)},
         {QStringLiteral("vnn"), session.vnn},
     };
 }
@@ -52,7 +33,7 @@ ServerSession readSession(JsonFieldReader &fields)
     session.protocol = fields.text(QStringLiteral("protocol"));
     session.encryption = fields.text(QStringLiteral("encryption"));
     session.signing = fields.text(QStringLiteral("signing"));
-    session.connectedSince = readTime(fields, QStringLiteral("connectedSince"));
+    session.connectedSince = fields.timeOrNull(QStringLiteral("connectedSince"));
     session.vnn = fields.text(QStringLiteral("vnn"));
     fields.finish();
     return session;
@@ -66,7 +47,7 @@ QJsonObject encodeConnection(const ServerConnection &connection)
         {QStringLiteral("sessionId"), connection.sessionId},
         {QStringLiteral("user"), connection.user},
         {QStringLiteral("machine"), connection.machine},
-        {QStringLiteral("connectedAt"), encodeTime(connection.connectedAt)},
+        {QStringLiteral("connectedAt"), JsonFieldReader::timeValue(connection.connectedAt)},
     };
 }
 
@@ -78,7 +59,7 @@ ServerConnection readConnection(JsonFieldReader &fields)
     connection.sessionId = fields.text(QStringLiteral("sessionId"));
     connection.user = fields.text(QStringLiteral("user"));
     connection.machine = fields.text(QStringLiteral("machine"));
-    connection.connectedAt = readTime(fields, QStringLiteral("connectedAt"));
+    connection.connectedAt = fields.timeOrNull(QStringLiteral("connectedAt"));
     fields.finish();
     return connection;
 }

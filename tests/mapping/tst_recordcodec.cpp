@@ -12,6 +12,7 @@
 #include "fullaudit.h"
 #include "privateregistry.h"
 #include "recordcodec.h"
+#include "recorddescription.h"
 #include "recyclebin.h"
 #include "saveresultcodec.h"
 #include "shadowcopy.h"
@@ -30,6 +31,8 @@
 #include <typeinfo>
 
 namespace {
+
+using RecordDescription::described;
 
 // A share with a module of every kind, "vfs objects" in an order of its own, and a parameter
 // only an "other parameter" edit touches.
@@ -127,93 +130,6 @@ void addFiles(const QString &modulesFile)
     for (const QString &file : smbConfCorpus())
         QTest::newRow(qPrintable(QFileInfo(file).fileName())) << file;
     QTest::newRow("modules") << modulesFile;
-}
-
-// What a test sees of a record, independently of the codec: every field, the modules by their
-// class and every field of theirs.
-QString described(const VFSModule &module)
-{
-    QString text = QString::fromLatin1(typeid(module).name()) + QLatin1Char(' ') + module.name();
-    if (const auto *full = dynamic_cast<const FullAudit *>(&module)) {
-        text += QStringLiteral(" prefix=%1 null=%2 success=%3 failure=%4 %5.%6 syslog=%7 secdesc=%8")
-                    .arg(full->prefix())
-                    .arg(full->prefix().isNull())
-                    .arg(formatOperationSet(full->successOperations()),
-                         formatOperationSet(full->failureOperations()), full->facility().name(),
-                         full->priority().name())
-                    .arg(full->syslog())
-                    .arg(full->logSecDesc());
-    } else if (const auto *audit = dynamic_cast<const Audit *>(&module)) {
-        text += QStringLiteral(" %1.%2").arg(audit->facility().name(), audit->priority().name());
-    } else if (const auto *acl = dynamic_cast<const ACL *>(&module)) {
-        text +=
-            QStringLiteral(" ignore=%1 style=%2").arg(acl->ignoreSystemAcls()).arg(acl->defaultAclStyle());
-    } else if (const auto *options = dynamic_cast<const OptionModule *>(&module)) {
-        text += QStringLiteral(" prefix=%1").arg(options->optionPrefix());
-        for (auto it = options->options().begin(); it != options->options().end(); ++it)
-            text += QStringLiteral(" [%1]=[%2]").arg(it.key(), it.value());
-    }
-    return text;
-}
-
-QString text(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("(null)") : QLatin1Char('"') + value + QLatin1Char('"');
-}
-
-QString texts(const QStringList &values)
-{
-    QStringList items;
-    for (const QString &value : values)
-        items << text(value);
-    return items.join(QLatin1Char(','));
-}
-
-QString described(const Share &share)
-{
-    QStringList fields{text(share.originalName()),
-                       text(share.name()),
-                       text(share.path()),
-                       text(share.comment()),
-                       text(share.createMask()),
-                       texts(share.validUsers()),
-                       texts(share.writeList()),
-                       QString::number(share.directoryModeChange()),
-                       QString::number(share.storedIn())};
-    for (bool flag :
-         {share.readOnly(), share.readWrite(), share.setDirectoryPermissions(), share.guestOk(),
-          share.guestOnly(), share.printable(), share.browseable(), share.writeListEverybody(),
-          share.aclByDefault(), share.ntAclSupport(), share.inheritAcls(), share.mapAclInherit(),
-          share.dosFilemode(), share.storeDosAttributes(), share.aclAllowExecuteAlways(),
-          share.aclGroupControl(), share.aclMapFullControl(), share.forceUnknownAclUser(), share.shadowed()})
-        fields << QString::number(flag);
-    for (const auto &module : share.vfsModuleList())
-        fields << described(*module);
-    const QMap<QString, QString> other = share.otherParameters();
-    for (auto it = other.begin(); it != other.end(); ++it)
-        fields << it.key() + QLatin1Char('=') + text(it.value());
-    return fields.join(QLatin1Char('\n'));
-}
-
-QString described(const SambaSettings &settings)
-{
-    const GlobalShare &global = *settings.global();
-    QStringList fields{described(global),
-                       QString::number(settings.security()),
-                       QString::number(settings.kerberosMethod()),
-                       text(global.workgroup()),
-                       text(global.serverString()),
-                       text(global.realm()),
-                       text(global.guestAccount()),
-                       QString::number(global.hasGuestAccount()),
-                       QString::number(global.encryptPasswords())};
-    for (auto it = settings.users().begin(); it != settings.users().end(); ++it)
-        fields << QStringLiteral("user %1: %2 %3 %4")
-                      .arg(text(it.key()), text(it->name()), text(it->password()))
-                      .arg(it->changed());
-    for (auto it = settings.groups().begin(); it != settings.groups().end(); ++it)
-        fields << QStringLiteral("group %1: %2 %3").arg(text(it.key()), text(it->name())).arg(it->changed());
-    return fields.join(QLatin1Char('\n'));
 }
 
 using Edit = std::function<void(SambaSettings &, Share &)>;
