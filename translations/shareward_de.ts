@@ -1806,6 +1806,13 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     </message>
 </context>
 <context>
+    <name>RemoteConfigSession</name>
+    <message>
+        <source>Whether the change was made on %1 is not known: load the configuration again to see.</source>
+        <translation>Ob die Änderung auf %1 vorgenommen wurde, ist nicht bekannt: Laden Sie die Konfiguration erneut, um es zu sehen.</translation>
+    </message>
+</context>
+<context>
     <name>RemoteServerServices</name>
     <message>
         <source>The backend on %1 gave an answer this window cannot read: %2</source>

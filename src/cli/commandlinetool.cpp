@@ -7,11 +7,13 @@
 #include "configfileinstaller.h"
 #include "configfilelock.h"
 #include "configmapper.h"
+#include "configoperations.h"
 #include "configurationjsonwriter.h"
 #include "errnotext.h"
 #include "filesoperations.h"
 #include "globalcommand.h"
 #include "localbackend.h"
+#include "localconfigsession.h"
 #include "localserverservices.h"
 #include "localserveraccounts.h"
 #include "localserverfiles.h"
@@ -220,12 +222,20 @@ int CommandLineTool::serve(const QStringList &arguments)
     ::signal(SIGPIPE, SIG_IGN);
     LocalServerServices services(SystemCtl::defaultProgram(), SmbControl::defaultProgram(),
                                  SmbStatus::defaultProgram(), m_config);
+    // The window's configuration, loaded as long as the backend runs: a save writes what
+    // differs from the records as loaded here.
+    LocalConfigSession::Environment configuration;
+    configuration.configPath = m_config;
+    configuration.net = NetConf::defaultProgram();
+    configuration.historyDirectory = m_historyDirectory;
+    LocalConfigSession config(configuration);
     BackendOperations operations;
     ServicesOperations::addTo(operations, services);
     LocalServerAccounts accounts;
     AccountsOperations::addTo(operations, accounts);
     LocalServerFiles files;
     FilesOperations::addTo(operations, files);
+    ConfigOperations::addTo(operations, config);
     BackendServer server(STDIN_FILENO, STDOUT_FILENO, {m_config, m_historyDirectory}, operations);
     return server.run();
 }

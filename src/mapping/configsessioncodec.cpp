@@ -150,6 +150,11 @@ QJsonObject ConfigSessionCodec::encode(const ConfigSession::Preview &preview)
 ConfigSession::Preview ConfigSessionCodec::decodePreview(const QJsonValue &value, const QString &field)
 {
     JsonFieldReader fields(value, field);
+    return readPreview(fields);
+}
+
+ConfigSession::Preview ConfigSessionCodec::readPreview(JsonFieldReader &fields)
+{
     ConfigSession::Preview preview;
     const QString file = QStringLiteral("file");
     preview.file = SaveResultCodec::decodePreview(fields.value(file), fields.fieldPath(file));
@@ -171,6 +176,11 @@ QJsonObject ConfigSessionCodec::encode(const ConfigSession::Saved &saved)
 ConfigSession::Saved ConfigSessionCodec::decodeSaved(const QJsonValue &value, const QString &field)
 {
     JsonFieldReader fields(value, field);
+    return readSaved(fields);
+}
+
+ConfigSession::Saved ConfigSessionCodec::readSaved(JsonFieldReader &fields)
+{
     ConfigSession::Saved saved;
     JsonFieldReader outcome = fields.object(QStringLiteral("outcome"));
     saved.outcome = readOutcome(outcome);
@@ -193,6 +203,11 @@ ConfigSession::Transferred ConfigSessionCodec::decodeTransferred(const QJsonValu
                                                                  const QString &field)
 {
     JsonFieldReader fields(value, field);
+    return readTransferred(fields);
+}
+
+ConfigSession::Transferred ConfigSessionCodec::readTransferred(JsonFieldReader &fields)
+{
     ConfigSession::Transferred transferred;
     JsonFieldReader outcome = fields.object(QStringLiteral("outcome"));
     transferred.outcome = readOutcome(outcome);
@@ -294,6 +309,11 @@ QJsonObject ConfigSessionCodec::encode(const ConfigSession::RepairPlan &plan)
 ConfigSession::RepairPlan ConfigSessionCodec::decodeRepairPlan(const QJsonValue &value, const QString &field)
 {
     JsonFieldReader fields(value, field);
+    return readRepairPlan(fields);
+}
+
+ConfigSession::RepairPlan ConfigSessionCodec::readRepairPlan(JsonFieldReader &fields)
+{
     ConfigSession::RepairPlan plan;
     plan.possible = fields.flag(QStringLiteral("possible"));
     const QString changes = QStringLiteral("changes");

@@ -51,11 +51,16 @@ public:
     static Share::StoredIn readStoredIn(JsonFieldReader &fields, const QString &key);
     static ConfigMapper::UnusedRegistry readUnusedRegistry(JsonFieldReader &fields, const QString &key);
 
-private:
     // Each reads the fields of its value from fields and refuses any other.
     static ConfigSession::LoadedState readLoadedState(JsonFieldReader &fields);
     static ConfigSession::Loaded readLoaded(JsonFieldReader &fields);
     static ConfigSession::Outcome readOutcome(JsonFieldReader &fields);
+    static ConfigSession::Preview readPreview(JsonFieldReader &fields);
+    static ConfigSession::Saved readSaved(JsonFieldReader &fields);
+    static ConfigSession::Transferred readTransferred(JsonFieldReader &fields);
+    static ConfigSession::RepairPlan readRepairPlan(JsonFieldReader &fields);
+
+private:
     static ConfigRepair::Change readChange(JsonFieldReader &fields);
     static ConfigHistory::Version readVersion(JsonFieldReader &fields);
 };

@@ -30,10 +30,12 @@ constexpr int ErrorOutputLimit = 65536;
 
 } // namespace
 
-BackendConnection::Failure::Failure(Kind kind, const QString &message, const QString &code)
+BackendConnection::Failure::Failure(Kind kind, const QString &message, const QString &code,
+                                    const QJsonObject &reply)
     : std::runtime_error(message.toStdString())
     , m_kind(kind)
     , m_code(code)
+    , m_reply(reply)
 {
 }
 
@@ -113,7 +115,7 @@ QJsonObject BackendConnection::request(QJsonObject request, int timeoutMs)
         if (reply.value(QStringLiteral("ok")).toBool())
             return reply;
         throw Failure(Failure::Refused, reply.value(QStringLiteral("message")).toString(),
-                      reply.value(QStringLiteral("error")).toString());
+                      reply.value(QStringLiteral("error")).toString(), reply);
     }
 }
 

@@ -30,15 +30,19 @@ public:
             Lost, // the backend ended or stopped answering during the conversation
             Refused, // the backend answered the request with an error
         };
-        Failure(Kind kind, const QString &message, const QString &code = QString());
+        Failure(Kind kind, const QString &message, const QString &code = QString(),
+                const QJsonObject &reply = {});
         Kind kind() const { return m_kind; }
         // The protocol's error code of a Refused request.
         QString code() const { return m_code; }
+        // The whole error reply of a Refused request, with the fields some codes add.
+        QJsonObject reply() const { return m_reply; }
         QString message() const { return QString::fromStdString(what()); }
 
     private:
         Kind m_kind;
         QString m_code;
+        QJsonObject m_reply;
     };
 
     static constexpr int DefaultGreetingTimeoutMs = 60000;

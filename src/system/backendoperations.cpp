@@ -1,10 +1,12 @@
 #include "backendoperations.h"
 
 #include "backendprotocol.h"
+#include "jsonfieldreader.h"
 
-BackendOperations::Refusal::Refusal(const QString &code, const QString &message)
+BackendOperations::Refusal::Refusal(const QString &code, const QString &message, const QJsonObject &details)
     : std::runtime_error(message.toStdString())
     , m_code(code)
+    , m_details(details)
 {
 }
 
@@ -38,7 +40,11 @@ QJsonObject BackendOperations::answer(const QString &op, const QJsonValue &id,
         reply.insert(QStringLiteral("ok"), true);
         return reply;
     } catch (const Refusal &refusal) {
-        return errorReply(id, refusal.code(), QString::fromStdString(refusal.what()));
+        QJsonObject reply = refusal.details();
+        const QJsonObject error = errorReply(id, refusal.code(), QString::fromStdString(refusal.what()));
+        for (auto it = error.begin(); it != error.end(); ++it)
+            reply.insert(it.key(), it.value());
+        return reply;
     } catch (const std::exception &error) {
         return errorReply(id, Failed, QString::fromStdString(error.what()));
     }

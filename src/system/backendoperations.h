@@ -9,6 +9,8 @@
 #include <functional>
 #include <stdexcept>
 
+class JsonFieldReader;
+
 // The operations a backend answers besides "run", by name ("services.state"): each takes the
 // request's fields and gives the fields of its ok reply. The objects that do the work (the
 // configuration loaded, the services) live as long as the backend and are captured by the
@@ -22,11 +24,15 @@ public:
     class Refusal : public std::runtime_error
     {
     public:
-        Refusal(const QString &code, const QString &message);
+        // details: fields the error reply carries beside "error" and "message" (the verdict
+        // that refused a configuration).
+        Refusal(const QString &code, const QString &message, const QJsonObject &details = {});
         QString code() const { return m_code; }
+        QJsonObject details() const { return m_details; }
 
     private:
         QString m_code;
+        QJsonObject m_details;
     };
 
     using Handler = std::function<QJsonObject(const QJsonObject &request)>;

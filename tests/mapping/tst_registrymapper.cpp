@@ -95,27 +95,6 @@ struct Setup
     }
 };
 
-// A wrapper around the real program that fails its call number nth naming word (any word:
-// "*"), every such call when nth is 0, none when it is negative; it logs every call's
-// arguments, a line each.
-bool writeFailingCall(const QString &path, const QString &program, const QString &word, int nth = 2)
-{
-    const QString script =
-        QStringLiteral(R"(#!/bin/sh
-dir=$(dirname "$0")
-echo "$*" >>"$dir/calls.log"
-case " $* " in *" %2 "*|%3)
-  n=$(($(cat "$dir/calls" 2>/dev/null || echo 0) + 1)); echo $n >"$dir/calls"
-  if [ %4 -eq 0 ] || [ $n -eq %4 ]; then echo "ERROR: refused on purpose" >&2; exit 255; fi ;;
-esac
-exec %1 "$@"
-)")
-            .arg(program, word, word == QLatin1String("*") ? QStringLiteral("*") : QStringLiteral("-"))
-            .arg(nth);
-    return writeFile(path, script.toUtf8())
-        && QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-}
-
 // The texts of the history's versions of the registry, newest first.
 QList<std::string> registryVersions(const ConfigHistory &history, const ConfigMapper &mapper)
 {
