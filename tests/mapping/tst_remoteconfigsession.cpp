@@ -320,7 +320,7 @@ void TestRemoteConfigSession::sameAsLocal_data()
                 attempt([&] { return describe(s.restore(text, QStringLiteral("from a file"))); });
             return restored + describe(s.versions(), false);
         },
-        "added \"only\"; removed \"data\",\"projects\"");
+        "with \"shareward\": \"from a file\"");
     add(
         "the history keeps one version", fileShares,
         [](ConfigSession &s) -> QString {
