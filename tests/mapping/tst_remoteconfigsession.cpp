@@ -30,6 +30,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <signal.h>
 
@@ -116,6 +117,7 @@ private Q_SLOTS:
     void killedDuringSave();
     void saveAfterReconnect_data();
     void saveAfterReconnect();
+    void threadsTakeTurns();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -728,6 +730,36 @@ void TestRemoteConfigSession::saveAfterReconnect()
         QCOMPARE(readFile(m_registry.config()), before);
     }
     QCOMPARE(m_registry.list(), registry);
+    connection.close();
+}
+
+// The window checks smb.conf in a worker thread while it loads: each call gets its own answer.
+void TestRemoteConfigSession::threadsTakeTurns()
+{
+    QVERIFY(prepare(included + fileShares, registryShares));
+    LocalConfigSession local(environment());
+    const QString verdict = describe(local.check());
+    const QString loaded = describe(local.load());
+    BackendConnection connection(thisComputer);
+    open(connection);
+    RemoteConfigSession remote(connection);
+    const int rounds = 3;
+    QStringList verdicts[2];
+    std::vector<std::thread> workers;
+    for (QStringList &found : verdicts) {
+        workers.emplace_back([&remote, &found] {
+            for (int i = 0; i < rounds; ++i)
+                found << describe(remote.check());
+        });
+    }
+    QStringList loads;
+    for (int i = 0; i < rounds; ++i)
+        loads << describe(remote.load());
+    for (std::thread &worker : workers)
+        worker.join();
+    for (const QStringList &found : verdicts)
+        QCOMPARE(found, QStringList(QVector<QString>(rounds, verdict).toList()));
+    QCOMPARE(loads, QStringList(QVector<QString>(rounds, loaded).toList()));
     connection.close();
 }
 
