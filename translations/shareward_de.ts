@@ -1584,32 +1584,8 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
         <translation>Dieses Fenster erreicht nur diesen Computer.</translation>
     </message>
     <message>
-        <source>This window cannot reach other servers.</source>
-        <translation>Dieses Fenster kann keine anderen Server erreichen.</translation>
-    </message>
-    <message>
-        <source>Connecting to %1...</source>
-        <translation>Verbindung zu %1 wird hergestellt …</translation>
-    </message>
-    <message>
         <source>%1[*] — Shareward</source>
         <translation>%1[*] — Shareward</translation>
-    </message>
-    <message>
-        <source>Not connected</source>
-        <translation>Nicht verbunden</translation>
-    </message>
-    <message>
-        <source>Connection lost</source>
-        <translation>Verbindung verloren</translation>
-    </message>
-    <message>
-        <source>Loading</source>
-        <translation>Wird geladen</translation>
-    </message>
-    <message>
-        <source>Connected</source>
-        <translation>Verbunden</translation>
     </message>
     <message>
         <source>Disconnect</source>
@@ -1984,6 +1960,33 @@ Sonst ändert sich nichts in der smb.conf. Möchten Sie fortfahren?</translation
     <message>
         <source>%1 could not be reached.</source>
         <translation>%1 konnte nicht erreicht werden.</translation>
+    </message>
+</context>
+<context>
+    <name>ServerListController</name>
+    <message>
+        <source>This window cannot reach other servers.</source>
+        <translation>Dieses Fenster kann keine anderen Server erreichen.</translation>
+    </message>
+    <message>
+        <source>Connecting to %1...</source>
+        <translation>Verbindung zu %1 wird hergestellt …</translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>Nicht verbunden</translation>
+    </message>
+    <message>
+        <source>Connection lost</source>
+        <translation>Verbindung verloren</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>Wird geladen</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Verbunden</translation>
     </message>
 </context>
 <context>

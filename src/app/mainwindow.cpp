@@ -4,12 +4,11 @@
 #include "helpmenu.h"
 #include "historycommands.h"
 #include "rememberedservers.h"
-#include "serverfailureview.h"
+#include "serverlistcontroller.h"
 #include "serverpage.h"
 #include "sshconfighosts.h"
 #include "startup.h"
 #include "ui_mainwindow.h"
-#include "whilebusy.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -19,7 +18,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTimer>
 
 #include <exception>
 #include <stdexcept>
@@ -35,8 +33,6 @@ QIcon themeIcon(const char *name, const char *fallback)
 
 const char *const sizeGroup = "MainWindow";
 const char *const sizeKey = "size";
-// How often the list looks for servers whose connection broke.
-const int watchIntervalMs = 2000;
 
 // The hosts the user's ssh configuration names, offered by the Connect dialog.
 QStringList sshAliases()
@@ -72,29 +68,30 @@ MainWindow::MainWindow(std::unique_ptr<Server> server, QWidget *parent, const Se
 
 MainWindow::MainWindow(const Opener &open, QWidget *parent)
     : QMainWindow(parent)
-    , m_open(open)
     , m_ui(std::make_unique<Ui::MainWindow>())
-    , m_watch(new QTimer(this))
 {
     m_ui->setupUi(this);
+    m_servers = new ServerListController(m_ui->serverList, m_ui->serverPages, open, this);
     setUpActions();
     menuBar()->addMenu(new HelpMenu(QString::fromUtf8(Startup::aboutText()), this));
     m_ui->toolBar->toggleViewAction()->setText(tr("Hide/Show toolbar"));
     m_ui->splitter->setStretchFactor(1, 1);
     m_ui->splitter->setSizes({160, 480});
 
-    connect(m_ui->serverList, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0 && row < m_ui->serverPages->count())
-            m_ui->serverPages->setCurrentIndex(row);
-        takeUpCurrent();
+    connect(m_servers, &ServerListController::currentChanged, this, &MainWindow::takeUpCurrent);
+    connect(m_servers, &ServerListController::pageAdded, this, &MainWindow::takeUpPage);
+    connect(m_servers, &ServerListController::pageRemoving, this, [this](ServerPage *page) {
+        if (page == m_placed)
+            placeActions(nullptr);
+        page->statusFields()->setVisible(false);
+        m_exitConfirmed.removeAll(page);
     });
+    connect(m_servers, &ServerListController::serversChanged, this,
+            [this] { RememberedServers::save(m_servers->servers()); });
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString &message) {
         if (ServerPage *page = currentPage())
             page->statusMessageChanged(message);
     });
-    m_watch->setInterval(watchIntervalMs);
-    connect(m_watch, &QTimer::timeout, this, &MainWindow::updateEntries);
-    m_watch->start();
 
     QSettings settings;
     settings.beginGroup(QLatin1String(sizeGroup));
@@ -104,10 +101,9 @@ MainWindow::MainWindow(const Opener &open, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // The pages end their worker threads as they are deleted; their actions leave the menus.
-    m_placed = nullptr;
-    for (const Entry &entry : std::as_const(m_entries))
-        delete entry.page;
+    // The pages end their worker threads as they are deleted, while the status bar that shows
+    // their fields is still there.
+    delete m_servers;
 }
 
 void MainWindow::setUpActions()
@@ -152,101 +148,26 @@ void MainWindow::setUpActions()
 
 ServerPage *MainWindow::addServer(const ServerAddress &address, std::unique_ptr<Server> server)
 {
-    m_entries.append(Entry{address, nullptr, nullptr, false});
-    const int row = m_entries.size() - 1;
-    m_ui->serverList->addItem(address.displayName());
-    ServerPage *page = showPage(row, std::move(server));
-    rememberServers();
-    if (m_ui->serverList->currentRow() < 0)
-        m_ui->serverList->setCurrentRow(row);
-    return page;
+    return m_servers->add(address, std::move(server));
 }
 
 void MainWindow::openServer(const ServerAddress &address)
 {
-    for (int row = 0; row < m_entries.size(); ++row) {
-        if (m_entries.at(row).address == address) {
-            setCurrentServer(row);
-            return;
-        }
-    }
-    m_entries.append(Entry{address, nullptr, nullptr, true});
-    const int row = m_entries.size() - 1;
-    m_ui->serverList->addItem(address.displayName());
-    rememberServers();
-    // A placeholder until the server answers.
-    m_ui->serverPages->addWidget(new QWidget(m_ui->serverPages));
-    setCurrentServer(row);
-    connectEntry(row);
+    m_servers->open(address);
 }
 
-void MainWindow::connectEntry(int row)
+void MainWindow::takeUpPage(ServerPage *page)
 {
-    const ServerAddress address = m_entries.at(row).address;
-    m_entries[row].loading = true;
-    updateEntry(row);
-    std::unique_ptr<Server> server;
-    QString sentence;
-    try {
-        if (!m_open)
-            throw std::runtime_error(tr("This window cannot reach other servers.").toStdString());
-        const Opener open = m_open;
-        server = whileBusy(this, tr("Connecting to %1...").arg(address.displayName()),
-                           [open, address] { return open(address); });
-    } catch (const std::exception &error) {
-        sentence = QString::fromUtf8(error.what());
-    }
-    // The list may have changed while the connection was made.
-    row = -1;
-    for (int index = 0; index < m_entries.size(); ++index) {
-        if (m_entries.at(index).address == address)
-            row = index;
-    }
-    if (row < 0)
-        return;
-    if (!server) {
-        showFailure(row, sentence);
-        return;
-    }
-    ServerPage *page = showPage(row, std::move(server));
-    m_entries[row].loading = true;
-    updateEntry(row);
-    bool loaded = false;
-    try {
-        loaded = page->loadFirstScreen(ServerPage::startCheck(page->server()));
-    } catch (const std::exception &error) {
-        showFailure(rowOf(page), QString::fromUtf8(error.what()));
-        return;
-    }
-    row = rowOf(page);
-    if (row < 0)
-        return;
-    m_entries[row].loading = false;
-    if (loaded)
-        page->startBackgroundLoad();
-    updateEntry(row);
-}
-
-ServerPage *MainWindow::showPage(int row, std::unique_ptr<Server> server)
-{
-    Entry &entry = m_entries[row];
-    auto *page = new ServerPage(std::move(server), entry.address.displayName());
     page->addShareActions(m_ui->actionEditShare, m_ui->actionDeleteShare);
     statusBar()->addPermanentWidget(page->statusFields());
-    page->statusFields()->setVisible(false);
+    page->statusFields()->setVisible(page == currentPage());
     const auto ifCurrent = [this, page](auto &&then) {
         return [this, page, then] {
             if (page == currentPage())
                 then();
         };
     };
-    connect(page, &ServerPage::changed, this, [this, page] {
-        if (page == currentPage())
-            updateActions();
-        else
-            updateEntry(rowOf(page));
-    });
-    connect(page, &ServerPage::backgroundLoaded, this, [this, page] { updateEntry(rowOf(page)); });
+    connect(page, &ServerPage::changed, this, ifCurrent([this] { updateActions(); }));
     connect(page, &ServerPage::shareSelected, this, ifCurrent([this] { emit shareSelected(); }));
     connect(page, &ServerPage::shareNotSelected, this, ifCurrent([this] { emit shareNotSelected(); }));
     connect(page, &ServerPage::backgroundLoaded, this, ifCurrent([this] { emit backgroundLoaded(); }));
@@ -254,91 +175,31 @@ ServerPage *MainWindow::showPage(int row, std::unique_ptr<Server> server)
         if (page == currentPage())
             statusBar()->showMessage(text, timeout);
     });
-
-    QWidget *previous = row < m_ui->serverPages->count() ? m_ui->serverPages->widget(row) : nullptr;
-    m_ui->serverPages->insertWidget(row, page);
-    if (previous) {
-        m_ui->serverPages->removeWidget(previous);
-        previous->deleteLater();
-    }
-    entry.page = page;
-    entry.failure = nullptr;
-    if (m_ui->serverList->currentRow() == row) {
-        m_ui->serverPages->setCurrentIndex(row);
-        takeUpCurrent();
-    }
-    updateEntry(row);
-    return page;
-}
-
-void MainWindow::showFailure(int row, const QString &sentence)
-{
-    if (row < 0)
-        return;
-    Entry &entry = m_entries[row];
-    auto *view = new ServerFailureView(m_ui->serverPages);
-    view->setFailure(entry.address.displayName(), sentence);
-    connect(view, &ServerFailureView::retryRequested, this, [this, view] {
-        const int at = rowOf(view);
-        if (at >= 0)
-            connectEntry(at);
-    });
-    if (entry.page == m_placed)
-        placeActions(nullptr);
-    QWidget *previous = m_ui->serverPages->widget(row);
-    m_ui->serverPages->insertWidget(row, view);
-    if (previous) {
-        m_ui->serverPages->removeWidget(previous);
-        // A page ends its worker threads as it is deleted.
-        delete previous;
-    }
-    entry.page = nullptr;
-    entry.failure = view;
-    entry.loading = false;
-    if (m_ui->serverList->currentRow() == row) {
-        m_ui->serverPages->setCurrentIndex(row);
-        takeUpCurrent();
-    }
-    updateEntry(row);
-}
-
-int MainWindow::rowOf(const QObject *pageOrView) const
-{
-    for (int row = 0; row < m_entries.size(); ++row) {
-        const Entry &entry = m_entries.at(row);
-        if (pageOrView && (entry.page == pageOrView || entry.failure == pageOrView))
-            return row;
-    }
-    return -1;
 }
 
 QList<ServerAddress> MainWindow::servers() const
 {
-    QList<ServerAddress> addresses;
-    for (const Entry &entry : m_entries)
-        addresses << entry.address;
-    return addresses;
+    return m_servers->servers();
 }
 
 ServerPage *MainWindow::currentPage() const
 {
-    return page(m_ui->serverList->currentRow());
+    return m_servers->currentPage();
 }
 
 ServerPage *MainWindow::page(int row) const
 {
-    return row >= 0 && row < m_entries.size() ? m_entries.at(row).page : nullptr;
+    return m_servers->page(row);
 }
 
 void MainWindow::setCurrentServer(int row)
 {
-    m_ui->serverList->setCurrentRow(row);
+    m_servers->setCurrentRow(row);
 }
 
 QString MainWindow::failureOf(int row) const
 {
-    const ServerFailureView *view = row >= 0 && row < m_entries.size() ? m_entries.at(row).failure : nullptr;
-    return view ? view->sentence() : QString();
+    return m_servers->failureOf(row);
 }
 
 void MainWindow::placeActions(ServerPage *page)
@@ -369,13 +230,14 @@ void MainWindow::takeUpCurrent()
 {
     ServerPage *page = currentPage();
     placeActions(page);
-    for (const Entry &entry : std::as_const(m_entries)) {
-        if (entry.page)
-            entry.page->statusFields()->setVisible(entry.page == page);
+    const QList<ServerAddress> servers = m_servers->servers();
+    for (int row = 0; row < servers.size(); ++row) {
+        if (ServerPage *shown = m_servers->page(row))
+            shown->statusFields()->setVisible(shown == page);
     }
-    const int row = m_ui->serverList->currentRow();
+    const int row = m_servers->currentRow();
     if (row >= 0) {
-        setWindowTitle(tr("%1[*] — Shareward").arg(m_entries.at(row).address.displayName()));
+        setWindowTitle(tr("%1[*] — Shareward").arg(servers.at(row).displayName()));
         if (page)
             page->statusMessageChanged(statusBar()->currentMessage());
     } else {
@@ -397,45 +259,10 @@ void MainWindow::updateActions()
     m_ui->actionStart->setEnabled(open && page->canStart());
     m_ui->actionStop->setEnabled(open && page->canStop());
     m_ui->actionSave->setEnabled(open && page->isModified());
-    m_ui->actionConnect->setEnabled(bool(m_open));
-    m_ui->actionDisconnect->setEnabled(m_ui->serverList->currentRow() >= 0);
+    m_ui->actionConnect->setEnabled(m_servers->canOpen());
+    m_ui->actionDisconnect->setEnabled(m_servers->currentRow() >= 0);
     setWindowModified(open && page->isModified());
-    updateEntry(m_ui->serverList->currentRow());
-}
-
-void MainWindow::updateEntry(int row)
-{
-    QListWidgetItem *item = m_ui->serverList->item(row);
-    if (row < 0 || row >= m_entries.size() || !item)
-        return;
-    const Entry &entry = m_entries.at(row);
-    QString state;
-    if (entry.failure)
-        state = tr("Not connected");
-    else if (entry.page && entry.page->server().connectionLost())
-        state = tr("Connection lost");
-    else if (entry.loading || (entry.page && entry.page->isBackgroundLoading()))
-        state = tr("Loading");
-    else
-        state = tr("Connected");
-    const bool modified = entry.page && entry.page->isModified();
-    // The name, marked like a modified document's title, and the state below it.
-    item->setText(entry.address.displayName() + (modified ? QStringLiteral(" *") : QString())
-                  + QLatin1Char('\n') + state);
-    item->setToolTip(entry.failure    ? entry.failure->sentence()
-                         : entry.page ? entry.page->configPath()
-                                      : QString());
-}
-
-void MainWindow::updateEntries()
-{
-    for (int row = 0; row < m_entries.size(); ++row)
-        updateEntry(row);
-}
-
-void MainWindow::rememberServers()
-{
-    RememberedServers::save(servers());
+    m_servers->updateEntry(m_servers->currentRow());
 }
 
 void MainWindow::connectToServer()
@@ -449,10 +276,10 @@ void MainWindow::connectToServer()
 
 bool MainWindow::disconnectServer()
 {
-    const int row = m_ui->serverList->currentRow();
+    const int row = m_servers->currentRow();
     if (row < 0)
         return false;
-    ServerPage *page = m_entries.at(row).page;
+    ServerPage *page = m_servers->page(row);
     if (page && page->isModified()) {
         QMessageBox box(QMessageBox::Question, tr("Disconnect"),
                         tr("The configuration of %1 has changes that are not saved.").arg(page->name()),
@@ -463,23 +290,13 @@ bool MainWindow::disconnectServer()
         if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !page->saveAll()))
             return false;
     }
-    if (page == m_placed)
-        placeActions(nullptr);
-    QWidget *widget = m_ui->serverPages->widget(row);
-    m_entries.removeAt(row);
-    m_ui->serverPages->removeWidget(widget);
-    m_exitConfirmed.removeAll(page);
-    // Deleted before the list moves on: a page ends its worker threads as it goes.
-    delete widget;
-    delete m_ui->serverList->takeItem(row);
-    rememberServers();
-    takeUpCurrent();
+    m_servers->remove(row);
     return true;
 }
 
 bool MainWindow::confirmDiscard(ServerPage *page, bool quitting)
 {
-    setCurrentServer(rowOf(page));
+    setCurrentServer(m_servers->rowOf(page));
     QMessageBox box(QMessageBox::Question, tr("Question"),
                     quitting ? tr("Some data has changed.\nAre you sure to save new data?")
                              : tr("Some data has changed.\nDo you want to save changed data?"));
@@ -506,16 +323,21 @@ bool MainWindow::confirmDiscard(ServerPage *page, bool quitting)
     return page->saveAll() || quitting;
 }
 
-bool MainWindow::isExitConfirmed(ServerPage *page) const
+QList<ServerPage *> MainWindow::pages() const
 {
-    return m_exitConfirmed.contains(page);
+    QList<ServerPage *> open;
+    for (int row = 0; row < m_servers->servers().size(); ++row) {
+        if (ServerPage *page = m_servers->page(row))
+            open << page;
+    }
+    return open;
 }
 
 void MainWindow::quit()
 {
     m_exitConfirmed.clear();
-    for (const Entry &entry : std::as_const(m_entries)) {
-        if (entry.page && entry.page->isModified() && !confirmDiscard(entry.page, true)) {
+    for (ServerPage *page : pages()) {
+        if (page->isModified() && !confirmDiscard(page, true)) {
             m_exitConfirmed.clear();
             return;
         }
@@ -526,9 +348,8 @@ void MainWindow::quit()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    for (const Entry &entry : std::as_const(m_entries)) {
-        if (entry.page && entry.page->isModified() && !isExitConfirmed(entry.page)
-            && !confirmDiscard(entry.page, false)) {
+    for (ServerPage *page : pages()) {
+        if (page->isModified() && !m_exitConfirmed.contains(page) && !confirmDiscard(page, false)) {
             event->ignore();
             return;
         }
@@ -567,20 +388,20 @@ std::future<TestParmResult> MainWindow::startCheck(Server &server)
 bool MainWindow::loadFirstScreen(std::future<TestParmResult> check)
 {
     const bool loaded = current().loadFirstScreen(std::move(check));
-    updateEntries();
+    m_servers->updateEntries();
     return loaded;
 }
 
 void MainWindow::startBackgroundLoad()
 {
     current().startBackgroundLoad();
-    updateEntries();
+    m_servers->updateEntries();
 }
 
 void MainWindow::initialLoad()
 {
     current().initialLoad();
-    updateEntries();
+    m_servers->updateEntries();
 }
 
 bool MainWindow::waitForBackgroundLoad()

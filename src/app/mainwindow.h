@@ -3,6 +3,7 @@
 #include "localserver.h"
 #include "sambasettings.h"
 #include "serveraddress.h"
+#include "serverlistcontroller.h"
 #include "testparmresult.h"
 
 #include <QList>
@@ -19,8 +20,6 @@ class MainWindow;
 }
 
 class QAction;
-class QTimer;
-class ServerFailureView;
 class ServerPage;
 class ShareModel;
 
@@ -37,7 +36,7 @@ public:
     using Environment = LocalServer::Programs;
     // Opens the way to a server; throws an exception whose what() says why in a sentence when
     // it cannot.
-    using Opener = std::function<std::unique_ptr<Server>(const ServerAddress &address)>;
+    using Opener = ServerListController::Opener;
 
     // A window with this machine's server, reached in-process.
     explicit MainWindow(QWidget *parent = nullptr);
@@ -131,46 +130,26 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // One row of the list: a server, open or not.
-    struct Entry
-    {
-        ServerAddress address;
-        ServerPage *page = nullptr;
-        ServerFailureView *failure = nullptr;
-        // Being opened or loaded.
-        bool loading = false;
-    };
-
     void setUpActions();
-    // Opens the server of row (again) and loads it.
-    void connectEntry(int row);
-    // Places page in row, in the stack and the list.
-    ServerPage *showPage(int row, std::unique_ptr<Server> server);
-    void showFailure(int row, const QString &sentence);
-    int rowOf(const QObject *pageOrView) const;
+    // Places a new page's status fields and has its signals reach the window.
+    void takeUpPage(ServerPage *page);
     // The current page changed: menus, actions, title and status bar follow it.
     void takeUpCurrent();
     // Puts the page's own commands (history, registry, preferences) in the menus, in place of
     // those of the page placed before.
     void placeActions(ServerPage *page);
     void updateActions();
-    void updateEntry(int row);
-    void updateEntries();
-    void rememberServers();
-    // Asks about page's unsaved changes: quitting ("Save and Exit", "Exit", "Cancel") or
-    // closing; true to go on.
+    // Asks about page's unsaved changes: quitting or closing; true to go on.
     bool confirmDiscard(ServerPage *page, bool quitting);
-    bool isExitConfirmed(ServerPage *page) const;
+    // The servers' pages, of those that were reached.
+    QList<ServerPage *> pages() const;
     void saveSize();
     ServerPage &current() const;
 
-    Opener m_open;
     std::unique_ptr<Ui::MainWindow> m_ui;
-    QList<Entry> m_entries;
-    // The page whose actions are in the menus and whose fields are in the status bar.
+    ServerListController *m_servers;
+    // The page whose actions are in the menus.
     ServerPage *m_placed = nullptr;
     // The pages whose changes Quit was told to give up.
     QList<ServerPage *> m_exitConfirmed;
-    // Watches for connections that broke.
-    QTimer *m_watch;
 };

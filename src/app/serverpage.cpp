@@ -99,6 +99,8 @@ ServerPage::~ServerPage()
     // The worker threads use the session, the account store and the server: they end first.
     m_load.reset();
     delete m_connections;
+    // Its fields leave the window's status bar with it.
+    delete m_statusFields;
 }
 
 void ServerPage::connectLoad()

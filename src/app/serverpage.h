@@ -8,6 +8,7 @@
 #include "vfsmoduleinventory.h"
 
 #include <QModelIndex>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -178,7 +179,8 @@ private:
     ShareModel *m_shares;
     ShareProxyModel *m_sharesProxy;
     ShareProxyModel *m_printersProxy;
-    QWidget *m_statusFields;
+    // Placed in the window's status bar, which may delete it first.
+    QPointer<QWidget> m_statusFields;
     QLabel *m_serverLabel;
     ConnectionsController *m_connections = nullptr;
     QStringList m_serviceUsers;

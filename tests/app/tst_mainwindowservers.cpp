@@ -38,6 +38,21 @@ ServerAddress address(const QString &text)
     return parsed.value_or(ServerAddress());
 }
 
+// A server whose connection breaks when the test says so.
+class LosableServer : public LocalServer
+{
+public:
+    LosableServer(const Programs &programs, const bool &lost)
+        : LocalServer(programs)
+        , m_lost(lost)
+    {
+    }
+    bool connectionLost() const override { return m_lost; }
+
+private:
+    const bool &m_lost;
+};
+
 // Two servers on their own sandboxes: this computer and "files"; opening "broken" fails
 // until a test allows it.
 class TwoServers
@@ -55,8 +70,8 @@ public:
             ++opened;
             if (server.text() == QLatin1String("broken") && !reachable)
                 throw std::runtime_error("ssh: Could not resolve hostname broken: Name or service not known");
-            return std::make_unique<LocalServer>(server.isLocal() ? local.environment()
-                                                                  : m_other.environment());
+            return std::make_unique<LosableServer>(
+                server.isLocal() ? local.environment() : m_other.environment(), lost);
         };
     }
 
@@ -76,6 +91,7 @@ public:
     Sandbox local;
     int opened = 0;
     bool reachable = false;
+    bool lost = false;
 
 private:
     Sandbox m_other;
@@ -126,6 +142,7 @@ private slots:
     void disconnectAsks_data();
     void disconnectAsks();
     void serversAreRemembered();
+    void lostConnectionIsShown();
     void failedOpenCanBeRetried();
 
 private:
@@ -306,8 +323,12 @@ void TestMainWindowServers::disconnectAsks()
     QTEST(servers.other().config() != before, "saved");
     QCOMPARE(window.servers().size(), gone ? 1 : 2);
     QCOMPARE(RememberedServers::load().size(), gone ? 1 : 2);
+    // The server's fields leave the status bar with it.
+    QCOMPARE(window.statusBar()->findChildren<QLabel *>(QStringLiteral("labelServer")).size(), gone ? 1 : 2);
+    QCOMPARE(window.statusBar()->findChildren<QLabel *>(QStringLiteral("labelSmbd")).size(), gone ? 1 : 2);
     if (gone) {
         QCOMPARE(window.windowTitle(), QStringLiteral("This computer[*] \u2014 Shareward"));
+        QCOMPARE(shownField(window, QStringLiteral("labelServer")), QStringLiteral("This computer"));
         QVERIFY(shownShares(window).contains(QStringLiteral("data")));
         QCOMPARE(window.findChildren<QAction *>(QStringLiteral("actionHistory")).size(), 1);
     }
@@ -340,6 +361,18 @@ void TestMainWindowServers::serversAreRemembered()
     window.openServer(address(QStringLiteral("files")));
     QCOMPARE(window.servers().size(), 3);
     QCOMPARE(servers.opened, 3);
+}
+
+// A server whose backend ended is marked in the list.
+void TestMainWindowServers::lostConnectionIsShown()
+{
+    TwoServers servers;
+    MainWindow window(servers.opener());
+    servers.open(window);
+    QVERIFY(entryText(window, 1).endsWith(QLatin1String("\nConnected")));
+    servers.lost = true;
+    QTRY_COMPARE_WITH_TIMEOUT(entryText(window, 1).section(QLatin1Char('\n'), 1),
+                              QStringLiteral("Connection lost"), 5000);
 }
 
 // A server that cannot be reached shows why, and Try Again opens it once it can be.
