@@ -180,21 +180,28 @@ void runRemote(const Options &options)
     for (char **variable = environ; *variable; ++variable)
         environment.push_back(*variable);
     writeConfig(options.remoteConfig, 10000);
-    std::printf("median of %d runs each, on %s over ssh\n\n%8s  %-12s %10s %8s  %-13s %-22s\n", options.repeat,
-                options.host.c_str(), "shares", "command", "ms", "RSS MB", "against", "time ratio");
+    std::printf("median of %d runs each, on %s over ssh\n\n%8s  %-12s %10s %8s  %-13s %-22s\n",
+                options.repeat, options.host.c_str(), "shares", "command", "ms", "RSS MB", "against",
+                "time ratio");
     const Figure reference = measure(
         options.repeat,
-        [&]() {
-            return Strings{"/usr/bin/ssh", "-F", options.sshConfig, "--", options.host, "testparm -s"};
-        },
+        [&]() { return Strings{"/usr/bin/ssh", "-F", options.sshConfig, "--", options.host, "testparm -s"}; },
         environment, errorFile);
     printRow(10000, "ssh testparm", reference);
     int edits = 0;
     const Figure edit = measure(
         options.repeat,
         [&]() {
-            return Strings{options.cli,  "--ssh-config", options.sshConfig, "--host",    options.host, "share",
-                           "set",        "share5000",    "--comment",       "Edited over ssh, run " + std::to_string(++edits)};
+            return Strings{options.cli,
+                           "--ssh-config",
+                           options.sshConfig,
+                           "--host",
+                           options.host,
+                           "share",
+                           "set",
+                           "share5000",
+                           "--comment",
+                           "Edited over ssh, run " + std::to_string(++edits)};
         },
         environment, errorFile);
     printRow(10000, "--host edit", edit, "ssh testparm", verdict(edit.ms / reference.ms, 1.2));

@@ -36,7 +36,7 @@ if [ -z "$from" ]; then
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
   # Only what the package holds: the tests and benchmarks are not built.
-  cmake --build "$build" --parallel "$(nproc)" --target shareward shareward-cli shareward-launch shareward-changelog
+  cmake --build "$build" --parallel "$(nproc)" --target shareward shareward-cli shareward-changelog
 fi
 (cd "$build" && cpack -G DEB -B "$output" >/dev/null)
 rm -rf "$output/_CPack_Packages"

@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
-# Installs what Shareward needs, builds it and opens its window as root on the server's
-# /etc/samba/smb.conf. Without a display (no DISPLAY), the window runs on a virtual one: Xvfb
-# is started, its display number said on standard error, and it is stopped when the window
-# ends. Arguments go to Shareward.
+# Installs what Shareward needs, builds it and opens its window on this machine's
+# /etc/samba/smb.conf. As root the window starts the build's backend (shareward-cli serve)
+# itself; Shareward installed from its package runs as the desktop user and asks pkexec for
+# the installed one. Without a display (no DISPLAY), the window runs on a virtual one: Xvfb is
+# started, its display number said on standard error, and it is stopped when the window ends.
+# Arguments go to Shareward (--connect HOST opens another server through ssh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# On a display nobody sees, the box that refuses an unprivileged user would wait forever.
-if [ -z "${DISPLAY:-}" ] && [ "$(id -u)" -ne 0 ]; then
-  echo "run.sh: Shareward administers Samba and runs as root only: run this as root" >&2
+# The build's backend is not where pkexec's action names it: this script runs it as root.
+if [ "$(id -u)" -ne 0 ]; then
+  echo "run.sh: run this as root (it installs packages, and the window starts the build's backend)" >&2
   exit 1
 fi
 
 bash scripts/install-deps.sh
 # The same build as the test command's, so that each reuses the other's.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
-cmake --build build --parallel "$(nproc)" --target shareward >&2
+cmake --build build --parallel "$(nproc)" --target shareward shareward-cli >&2
+export SHAREWARD_PROGRAM_SHAREWARD_CLI=$PWD/build/src/cli/shareward-cli
 
 if [ -n "${DISPLAY:-}" ]; then
   exec build/src/app/shareward "$@"

@@ -1746,14 +1746,6 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
 <context>
     <name>QObject</name>
     <message>
-        <source>Unprivileged user</source>
-        <translation>Benutzer ohne Administratorrechte</translation>
-    </message>
-    <message>
-        <source>You run the program under an unprivileged user, which means that you can not change samba server configuration. Please run the program under the root user.</source>
-        <translation>Sie führen das Programm als Benutzer ohne Administratorrechte aus und können daher die Konfiguration des Samba-Servers nicht ändern. Bitte führen Sie das Programm als Benutzer root aus.</translation>
-    </message>
-    <message>
         <source>Error</source>
         <translation>Fehler</translation>
     </message>
@@ -1772,6 +1764,18 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     <message>
         <source>unknown</source>
         <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>Unknown option %1.</source>
+        <translation>Unbekannte Option %1.</translation>
+    </message>
+    <message>
+        <source>%1 needs a value.</source>
+        <translation>%1 braucht einen Wert.</translation>
+    </message>
+    <message>
+        <source>--connect %1: %2</source>
+        <translation>--connect %1: %2</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,8 @@
 #include "startup.h"
 
 #include "qtsingleapplication.h"
+#include "rememberedservers.h"
+#include "remoteserver.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -10,6 +12,7 @@
 #include <QTranslator>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <future>
 
@@ -41,9 +44,44 @@ bool Startup::installTranslators(QCoreApplication &application, const QLocale &l
     return found;
 }
 
-bool Startup::defaultIsRoot()
+QString Startup::parseArguments(const QStringList &arguments, Arguments &parsed)
 {
-    return geteuid() == 0;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        QString name = argument;
+        QString value;
+        const int equals = argument.indexOf(QLatin1Char('='));
+        const bool joined = argument.startsWith(QLatin1String("--")) && equals > 0;
+        if (joined) {
+            name = argument.left(equals);
+            value = argument.mid(equals + 1);
+        }
+        if (name != QLatin1String("--connect") && name != QLatin1String("--ssh-config"))
+            return Messages::tr("Unknown option %1.").arg(argument);
+        if (!joined) {
+            if (i + 1 >= arguments.size())
+                return Messages::tr("%1 needs a value.").arg(name);
+            value = arguments.at(++i);
+        }
+        if (name == QLatin1String("--ssh-config")) {
+            parsed.sshConfig = value;
+            continue;
+        }
+        QString problem;
+        const std::optional<ServerAddress> address = ServerAddress::parse(value, &problem);
+        if (!address)
+            return Messages::tr("--connect %1: %2").arg(value, problem);
+        if (!parsed.servers.contains(*address))
+            parsed.servers << *address;
+    }
+    return QString();
+}
+
+std::unique_ptr<Server> Startup::openBackend(const ServerAddress &address, const QString &sshConfig)
+{
+    auto server = std::make_unique<RemoteServer>(address.displayName());
+    server->open(address.launch(::geteuid(), sshConfig));
+    return server;
 }
 
 int Startup::qtArgumentCount(int argc, bool underPkexec)
@@ -68,15 +106,14 @@ int Startup::run(int &argc, char **argv, const Options &options)
     QGuiApplication::setDesktopFileName(QStringLiteral("org.shareward.Shareward"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(version()));
 
-    if (!(options.isRoot ? options.isRoot() : defaultIsRoot())) {
-        QMessageBox::critical(
-            nullptr, Messages::tr("Unprivileged user"),
-            Messages::tr("You run the program under an unprivileged user, which means that you can "
-                         "not change samba server configuration. Please run the program under the "
-                         "root user."),
-            QMessageBox::Ok);
-        // Nothing was started: a failure for whoever started it (a script, a desktop entry).
-        return 1;
+    Arguments arguments;
+    if (const QString problem = parseArguments(application.arguments().mid(1), arguments);
+        !problem.isEmpty()) {
+        std::fprintf(stderr,
+                     "shareward: %s\nusage: shareward [--connect local|[ssh://][USER@]HOST[:PORT]]... "
+                     "[--ssh-config FILE]\n",
+                     qPrintable(problem));
+        return 2;
     }
     if (application.isRunning()) {
         if (!application.lockError().isEmpty()) {
@@ -96,24 +133,58 @@ int Startup::run(int &argc, char **argv, const Options &options)
         return 1;
     }
 
+    // The servers asked for, else those shown last, else this machine.
+    QList<ServerAddress> servers = arguments.servers;
+    if (servers.isEmpty())
+        servers = RememberedServers::load();
+    if (servers.isEmpty())
+        servers << ServerAddress();
+    const QString sshConfig = arguments.sshConfig;
+    const MainWindow::Opener open = options.openServer
+        ? options.openServer
+        : MainWindow::Opener([sshConfig](const ServerAddress &address) { return openBackend(address, sshConfig); });
+    // The first server is reached before the window is built. When it is the only one and
+    // cannot be reached (the administrator's password not given), the start ends saying why.
+    std::unique_ptr<Server> server;
+    try {
+        server = open(servers.first());
+    } catch (const std::exception &error) {
+        if (servers.size() == 1) {
+            QMessageBox::critical(nullptr, Messages::tr("Shareward"), QString::fromUtf8(error.what()),
+                                  QMessageBox::Ok);
+            return 1;
+        }
+    }
     // testparm on smb.conf takes most of the start-up: it runs from here on, while the window
     // is built, smb.conf read into it and its native window made, so that show() only maps
     // it. What the first screen does not need is read after it is shown.
-    std::future<TestParmResult> check = MainWindow::startCheck(options.environment);
+    std::future<TestParmResult> check;
+    if (server)
+        check = MainWindow::startCheck(*server);
     // Declared after the application object, so destroyed before it.
-    MainWindow window(options.environment);
-    window.winId();
+    MainWindow window(open);
     bool loaded = false;
-    try {
-        loaded = window.loadFirstScreen(std::move(check));
-    } catch (const std::exception &error) {
-        QMessageBox::critical(nullptr, Messages::tr("Error"), QString::fromUtf8(error.what()),
-                              QMessageBox::Ok);
-        return -1;
+    if (server) {
+        window.addServer(servers.first(), std::move(server));
+        window.winId();
+        try {
+            loaded = window.loadFirstScreen(std::move(check));
+        } catch (const std::exception &error) {
+            QMessageBox::critical(nullptr, Messages::tr("Error"), QString::fromUtf8(error.what()),
+                                  QMessageBox::Ok);
+            return -1;
+        }
+    } else {
+        // Shown with the reason and Try Again.
+        window.openServer(servers.first());
     }
     window.show();
     if (loaded)
         window.startBackgroundLoad();
+    // The others once the window is there, each loaded when it answers.
+    for (const ServerAddress &other : servers.mid(1))
+        window.openServer(other);
+    window.setCurrentServer(0);
     application.setActivationWindow(&window, true);
     application.setWindowIcon(
         QIcon::fromTheme(QStringLiteral("samba"), QIcon(QStringLiteral(":/images/fileshare.png"))));

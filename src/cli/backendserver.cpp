@@ -15,7 +15,8 @@
 
 using namespace BackendProtocol;
 
-BackendServer::BackendServer(int inputFd, int outputFd, const Files &files, const BackendOperations &operations)
+BackendServer::BackendServer(int inputFd, int outputFd, const Files &files,
+                             const BackendOperations &operations)
     : m_inputFd(inputFd)
     , m_outputFd(outputFd)
     , m_files(files)
@@ -63,8 +64,9 @@ QJsonObject BackendServer::answer(const ProtocolLineReader::Line &line)
         return runCommand(id, request);
     if (m_operations.contains(op.toString()))
         return m_operations.answer(op.toString(), id, request);
-    return errorReply(id, UnknownOp,
-                      QStringLiteral("The backend does not know the request \"%1\".").arg(op.toString().left(100)));
+    return errorReply(
+        id, UnknownOp,
+        QStringLiteral("The backend does not know the request \"%1\".").arg(op.toString().left(100)));
 }
 
 QJsonObject BackendServer::runCommand(const QJsonValue &id, const QJsonObject &request)
@@ -90,8 +92,8 @@ QJsonObject BackendServer::runCommand(const QJsonValue &id, const QJsonObject &r
     std::ostringstream err;
     std::istringstream in(input->toStdString());
     CommandLineTool tool(out, err, in);
-    const int code = tool.run(QStringList{QStringLiteral("--config"), m_files.config, QStringLiteral("--history-dir"),
-                                          m_files.historyDirectory}
+    const int code = tool.run(QStringList{QStringLiteral("--config"), m_files.config,
+                                          QStringLiteral("--history-dir"), m_files.historyDirectory}
                               + args);
     QJsonObject reply = okReply(id);
     reply.insert(QStringLiteral("exit"), code);
@@ -103,12 +105,14 @@ QJsonObject BackendServer::runCommand(const QJsonValue &id, const QJsonObject &r
 QString BackendServer::refusal(const QStringList &args) const
 {
     QList<ArgumentScan::Item> items;
-    if (const QString problem = ArgumentScan::scan(args, CommandLineTool::valueOptions(), items); !problem.isEmpty())
+    if (const QString problem = ArgumentScan::scan(args, CommandLineTool::valueOptions(), items);
+        !problem.isEmpty())
         return QString(); // the command says so itself
     for (const ArgumentScan::Item &item : items) {
         for (const char *own : {"--config", "--history-dir", "--host", "--ssh-config"}) {
             if (item.option == QLatin1String(own))
-                return QStringLiteral("%1 is the backend's own choice; a request cannot set it.").arg(item.option);
+                return QStringLiteral("%1 is the backend's own choice; a request cannot set it.")
+                    .arg(item.option);
         }
     }
     const QStringList operands = ArgumentScan::operands(items);
@@ -116,7 +120,8 @@ QString BackendServer::refusal(const QStringList &args) const
     if (command == QLatin1String("serve"))
         return QStringLiteral("The backend does not run another backend.");
     // The commands that read a file named on the command line read only the backend's smb.conf.
-    if ((command == QLatin1String("print") || command == QLatin1String("show") || command == QLatin1String("save"))
+    if ((command == QLatin1String("print") || command == QLatin1String("show")
+         || command == QLatin1String("save"))
         && operands.size() == 2 && operands.at(1) != m_files.config)
         return QStringLiteral("%1 reads only the server's %2 here.").arg(command, m_files.config);
     return QString();
@@ -127,7 +132,8 @@ bool BackendServer::send(const QJsonObject &message)
     const QByteArray bytes = line(message);
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t wrote = ::write(m_outputFd, bytes.constData() + written, size_t(bytes.size() - written));
+        const ssize_t wrote =
+            ::write(m_outputFd, bytes.constData() + written, size_t(bytes.size() - written));
         if (wrote < 0 && errno == EINTR)
             continue;
         if (wrote <= 0)

@@ -12,12 +12,9 @@
 #include "errnotext.h"
 #include "filesoperations.h"
 #include "globalcommand.h"
-#include "localbackend.h"
-#include "localconfigsession.h"
-#include "localserverservices.h"
-#include "localserveraccounts.h"
-#include "localserverfiles.h"
 #include "historycommand.h"
+#include "localbackend.h"
+#include "localserver.h"
 #include "netconf.h"
 #include "recordjson.h"
 #include "remotecommand.h"
@@ -198,11 +195,13 @@ int CommandLineTool::serve(const QStringList &arguments)
     // pkexec checks who asks, not what: a backend it started chooses its files itself.
     if (qEnvironmentVariableIsSet("PKEXEC_UID")) {
         if (m_filesChosen)
-            return fail(UsageError, QStringLiteral("serve started by pkexec takes no --config or --history-dir"));
+            return fail(UsageError,
+                        QStringLiteral("serve started by pkexec takes no --config or --history-dir"));
         for (const QString &variable : QProcessEnvironment::systemEnvironment().keys()) {
             if (variable.startsWith(QLatin1String("SHAREWARD_")))
-                return fail(UsageError, QStringLiteral("serve started by pkexec refuses %1 in its environment")
-                                            .arg(variable));
+                return fail(
+                    UsageError,
+                    QStringLiteral("serve started by pkexec refuses %1 in its environment").arg(variable));
         }
     }
     if (::geteuid() != 0) {
@@ -214,28 +213,24 @@ int CommandLineTool::serve(const QStringList &arguments)
         const QByteArray backend = QFile::encodeName(LocalBackend::installedProgram());
         const char *const argv[] = {sudo.constData(), "-n", "--", backend.constData(), "serve", nullptr};
         ::execv(argv[0], const_cast<char *const *>(argv));
-        return fail(Failure, QStringLiteral("cannot run %1: %2").arg(SystemPrograms::sudo(), errnoText(errno)));
+        return fail(Failure,
+                    QStringLiteral("cannot run %1: %2").arg(SystemPrograms::sudo(), errnoText(errno)));
     }
     // A connection that drops while a request runs must not end it half done: the backend
     // finishes it and then finds the end of its input.
     ::signal(SIGHUP, SIG_IGN);
     ::signal(SIGPIPE, SIG_IGN);
-    LocalServerServices services(SystemCtl::defaultProgram(), SmbControl::defaultProgram(),
-                                 SmbStatus::defaultProgram(), m_config);
-    // The window's configuration, loaded as long as the backend runs: a save writes what
-    // differs from the records as loaded here.
-    LocalConfigSession::Environment configuration;
-    configuration.configPath = m_config;
-    configuration.net = NetConf::defaultProgram();
-    configuration.historyDirectory = m_historyDirectory;
-    LocalConfigSession config(configuration);
+    // This machine's server, its configuration loaded as long as the backend runs: a save
+    // writes what differs from the records as loaded here.
+    LocalServer::Programs programs;
+    programs.configPath = m_config;
+    programs.historyDirectory = m_historyDirectory;
+    LocalServer local(programs);
     BackendOperations operations;
-    ServicesOperations::addTo(operations, services);
-    LocalServerAccounts accounts;
-    AccountsOperations::addTo(operations, accounts);
-    LocalServerFiles files;
-    FilesOperations::addTo(operations, files);
-    ConfigOperations::addTo(operations, config);
+    ServicesOperations::addTo(operations, local.services());
+    AccountsOperations::addTo(operations, local.accounts());
+    FilesOperations::addTo(operations, local.files());
+    ConfigOperations::addTo(operations, local.config());
     BackendServer server(STDIN_FILENO, STDOUT_FILENO, {m_config, m_historyDirectory}, operations);
     return server.run();
 }

@@ -63,13 +63,15 @@ int RemoteCommand::run(const QString &host, const QString &sshConfig, const QStr
     QJsonObject reply;
     try {
         connection.open(SshCommand::backend(*destination, sshConfig, m_inputIsTerminal));
-        reply = connection.request(QJsonObject{{QStringLiteral("op"), QStringLiteral("run")},
-                                               {QStringLiteral("args"), QJsonArray::fromStringList(arguments)},
-                                               {QStringLiteral("stdin64"), BackendProtocol::encodeBytes(stdinBytes)}});
+        reply = connection.request(
+            QJsonObject{{QStringLiteral("op"), QStringLiteral("run")},
+                        {QStringLiteral("args"), QJsonArray::fromStringList(arguments)},
+                        {QStringLiteral("stdin64"), BackendProtocol::encodeBytes(stdinBytes)}});
     } catch (const BackendConnection::Failure &failure) {
         // A refused request is a usage error of this command; anything else is the connection's.
-        return fail(failure.kind() == BackendConnection::Failure::Refused ? CommandLineTool::UsageError
-                                                                          : CommandLineTool::ConnectionFailure,
+        return fail(failure.kind() == BackendConnection::Failure::Refused
+                        ? CommandLineTool::UsageError
+                        : CommandLineTool::ConnectionFailure,
                     failure.message());
     }
     connection.close();
@@ -78,7 +80,8 @@ int RemoteCommand::run(const QString &host, const QString &sshConfig, const QStr
     const QJsonValue exit = reply.value(QStringLiteral("exit"));
     if (!out || !err || !exit.isDouble() || exit.toInt() < 0 || exit.toInt() > 255)
         return fail(CommandLineTool::ConnectionFailure,
-                    QStringLiteral("the backend on %1 answered without the command's output").arg(destination->name()));
+                    QStringLiteral("the backend on %1 answered without the command's output")
+                        .arg(destination->name()));
     m_out.write(out->constData(), out->size());
     m_out.flush();
     m_err.write(err->constData(), err->size());

@@ -16,8 +16,8 @@ LocalServer::LocalServer(const Programs &programs)
     config.historyDirectory = programs.historyDirectory;
     config.program = programs.historyProgram;
     m_config = std::make_unique<LocalConfigSession>(config);
-    m_services = std::make_unique<LocalServerServices>(programs.systemctl, programs.smbcontrol, programs.smbstatus,
-                                                       programs.configPath);
+    m_services = std::make_unique<LocalServerServices>(programs.systemctl, programs.smbcontrol,
+                                                       programs.smbstatus, programs.configPath);
     m_accounts = std::make_unique<LocalServerAccounts>(
         SambaAccountStore(programs.pdbedit, programs.wbinfo, programs.smbpasswd, programs.net));
     m_files = std::make_unique<LocalServerFiles>(programs.smbd);

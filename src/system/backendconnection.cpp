@@ -59,7 +59,8 @@ void BackendConnection::open(const Launch &launch, int greetingTimeoutMs)
     m_errorOutput.clear();
     if (!m_process->startConversation(launch.program, launch.arguments, launch.sharedTerminal))
         throw Failure(Failure::NotReached,
-                      tr("Cannot start %1 to reach %2: %3.").arg(launch.program, m_serverName, m_process->errorString()));
+                      tr("Cannot start %1 to reach %2: %3.")
+                          .arg(launch.program, m_serverName, m_process->errorString()));
     const std::optional<QByteArray> first = nextLine(greetingTimeoutMs);
     if (!first) {
         const QString reason = m_process->hasEnded()
@@ -100,7 +101,9 @@ QJsonObject BackendConnection::request(QJsonObject request, int timeoutMs)
         const std::optional<QByteArray> line = nextLine(qMax(left, 0));
         if (!line) {
             if (m_process->hasEnded() || m_process->outputFd() < 0)
-                lose(tr("The connection to %1 was lost. %2").arg(m_serverName, lastWords(m_errorOutput)).trimmed());
+                lose(tr("The connection to %1 was lost. %2")
+                         .arg(m_serverName, lastWords(m_errorOutput))
+                         .trimmed());
             lose(tr("%1 did not answer within %2 seconds.").arg(m_serverName).arg(timeoutMs / 1000));
         }
         QJsonParseError error;

@@ -34,8 +34,8 @@ std::optional<Greeting> parseGreeting(const QByteArray &line)
         return std::nullopt;
     const QJsonObject object = document.object();
     const QJsonValue protocol = object.value(QStringLiteral("protocol"));
-    if (object.value(QStringLiteral("shareward")).toString() != QLatin1String("backend") || !protocol.isDouble()
-        || protocol.toDouble() != double(protocol.toInt()) || protocol.toInt() < 1)
+    if (object.value(QStringLiteral("shareward")).toString() != QLatin1String("backend")
+        || !protocol.isDouble() || protocol.toDouble() != double(protocol.toInt()) || protocol.toInt() < 1)
         return std::nullopt;
     return Greeting{protocol.toInt(), object.value(QStringLiteral("version")).toString()};
 }
@@ -46,7 +46,8 @@ QString mismatch(const Greeting &backend, const QString &host, const QString &ou
         return tr("Shareward %1 on %2 is too old for Shareward %3 here: upgrade the shareward package on %2.")
             .arg(backend.version, host, ourVersion);
     if (backend.protocol > Version)
-        return tr("Shareward %1 on %2 is too new for Shareward %3 here: upgrade the shareward package on this "
+        return tr("Shareward %1 on %2 is too new for Shareward %3 here: upgrade the shareward package on "
+                  "this "
                   "computer.")
             .arg(backend.version, host, ourVersion);
     return QString();
@@ -75,8 +76,8 @@ std::optional<QByteArray> decodeBytes(const QJsonObject &message, const QString 
     const QJsonValue value = message.value(field);
     if (!value.isString())
         return std::nullopt;
-    const auto result = QByteArray::fromBase64Encoding(value.toString().toLatin1(),
-                                                       QByteArray::AbortOnBase64DecodingErrors);
+    const auto result =
+        QByteArray::fromBase64Encoding(value.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!result)
         return std::nullopt;
     return *result;

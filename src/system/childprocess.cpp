@@ -164,7 +164,8 @@ bool ChildProcess::start(const QString &program, const QStringList &arguments, c
     return spawn(program, arguments, !input.isEmpty(), channels, true);
 }
 
-bool ChildProcess::startConversation(const QString &program, const QStringList &arguments, bool sharedTerminal)
+bool ChildProcess::startConversation(const QString &program, const QStringList &arguments,
+                                     bool sharedTerminal)
 {
     m_keepInputOpen = true;
     return spawn(program, arguments, true, SeparateChannels, !sharedTerminal);

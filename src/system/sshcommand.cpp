@@ -92,9 +92,10 @@ BackendConnection::Launch SshCommand::backend(const Destination &destination, co
         launch.arguments << QStringLiteral("-l") << destination.user;
     // No terminal on the server: the protocol's bytes pass untouched. A connection that died
     // without a word is noticed within a minute.
-    launch.arguments << QStringLiteral("-T") << QStringLiteral("-o") << QStringLiteral("ServerAliveInterval=15")
-                     << QStringLiteral("-o") << QStringLiteral("ServerAliveCountMax=4") << QStringLiteral("--")
-                     << destination.host << backendCommand();
+    launch.arguments << QStringLiteral("-T") << QStringLiteral("-o")
+                     << QStringLiteral("ServerAliveInterval=15") << QStringLiteral("-o")
+                     << QStringLiteral("ServerAliveCountMax=4") << QStringLiteral("--") << destination.host
+                     << backendCommand();
     launch.sharedTerminal = sharedTerminal;
     launch.exitMeanings.insert(255, tr("Cannot connect to %1: %2"));
     // The shell's "command not found", or found and not executable.

@@ -20,7 +20,8 @@
 namespace {
 
 const QString cli = QStringLiteral(SHAREWARD_BINARY_DIR "/src/cli/shareward-cli");
-const QByteArray original = "# kept\n[global]\n\tworkgroup = W\n\n[data]\n\tpath = /srv/data\n\tcomment = Old\n";
+const QByteArray original =
+    "# kept\n[global]\n\tworkgroup = W\n\n[data]\n\tpath = /srv/data\n\tcomment = Old\n";
 
 QStringList words(const char *text)
 {
@@ -78,8 +79,8 @@ BackendConnection::Launch TestBackendServer::launch() const
 {
     BackendConnection::Launch launch;
     launch.program = cli;
-    launch.arguments = QStringList{QStringLiteral("--config"), m_config, QStringLiteral("--history-dir"), m_history,
-                                   QStringLiteral("serve")};
+    launch.arguments = QStringList{QStringLiteral("--config"), m_config, QStringLiteral("--history-dir"),
+                                   m_history, QStringLiteral("serve")};
     return launch;
 }
 
@@ -93,9 +94,9 @@ void TestBackendServer::commandsRunOnItsOwnFiles()
 {
     BackendConnection connection(QStringLiteral("this computer"));
     connection.open(launch());
-    const QJsonObject edit = connection.request(
-        runRequest({QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("data"),
-                    QStringLiteral("--comment"), QStringLiteral("New")}));
+    const QJsonObject edit =
+        connection.request(runRequest({QStringLiteral("share"), QStringLiteral("set"), QStringLiteral("data"),
+                                       QStringLiteral("--comment"), QStringLiteral("New")}));
     QCOMPARE(edit.value(QStringLiteral("exit")).toInt(), 0);
     QVERIFY2(field(edit, "stdout64").contains("+\tcomment = New"), field(edit, "stdout64"));
     QCOMPARE(configBytes(), QByteArray(original).replace("comment = Old", "comment = New"));
@@ -103,7 +104,12 @@ void TestBackendServer::commandsRunOnItsOwnFiles()
     // its exit code and standard error, not a refused request.
     const QJsonObject history =
         connection.request(runRequest({QStringLiteral("history"), QStringLiteral("--json")}));
-    QCOMPARE(QJsonDocument::fromJson(field(history, "stdout64")).object().value(QStringLiteral("versions")).toArray().size(), 2);
+    QCOMPARE(QJsonDocument::fromJson(field(history, "stdout64"))
+                 .object()
+                 .value(QStringLiteral("versions"))
+                 .toArray()
+                 .size(),
+             2);
     const QJsonObject missing = connection.request(
         runRequest({QStringLiteral("share"), QStringLiteral("show"), QStringLiteral("nothere")}));
     QCOMPARE(missing.value(QStringLiteral("exit")).toInt(), 1);
@@ -115,7 +121,8 @@ void TestBackendServer::commandsRunOnItsOwnFiles()
     QCOMPARE(field(withPassword, "stdout64"), QByteArray("would add Samba user bob\n"));
     const QJsonObject without = connection.request(runRequest(add));
     QCOMPARE(without.value(QStringLiteral("exit")).toInt(), 1);
-    QVERIFY2(field(without, "stderr64").contains("no password on standard input"), field(without, "stderr64"));
+    QVERIFY2(field(without, "stderr64").contains("no password on standard input"),
+             field(without, "stderr64"));
     // Output passes byte for byte: print of its own smb.conf.
     const QJsonObject print = connection.request(runRequest({QStringLiteral("print"), m_config}));
     QCOMPARE(field(print, "stdout64"), configBytes());
@@ -152,7 +159,8 @@ void TestBackendServer::refusals()
         QVERIFY2(failure.message().contains(message), qPrintable(failure.message()));
     }
     // The backend goes on answering.
-    const QJsonObject check = connection.request(runRequest({QStringLiteral("share"), QStringLiteral("list")}));
+    const QJsonObject check =
+        connection.request(runRequest({QStringLiteral("share"), QStringLiteral("list")}));
     QCOMPARE(check.value(QStringLiteral("exit")).toInt(), 0);
     QCOMPARE(configBytes(), original);
 }
@@ -162,9 +170,10 @@ void TestBackendServer::garbageLeavesItSound()
     // Raw lines, as a broken or hostile client sends them; each gets its answer, in order.
     ChildProcess backend;
     QVERIFY(backend.startConversation(cli, launch().arguments, false));
-    QByteArray input = "not json\n[1,2]\n{\"op\":\"run\"}\n{\"id\":\"x\",\"op\":\"run\"}\n"
-                       "{\"id\":1,\"op\":\"frobnicate\"}\n{\"id\":2,\"op\":\"run\",\"args\":\"check\"}\n"
-                       "{\"id\":3,\"op\":\"run\",\"args\":[1]}\n{\"id\":4,\"op\":\"run\",\"args\":[],\"stdin64\":\"%%\"}\n";
+    QByteArray input =
+        "not json\n[1,2]\n{\"op\":\"run\"}\n{\"id\":\"x\",\"op\":\"run\"}\n"
+        "{\"id\":1,\"op\":\"frobnicate\"}\n{\"id\":2,\"op\":\"run\",\"args\":\"check\"}\n"
+        "{\"id\":3,\"op\":\"run\",\"args\":[1]}\n{\"id\":4,\"op\":\"run\",\"args\":[],\"stdin64\":\"%%\"}\n";
     input += QByteArray(100 * 1024 * 1024, 'x') + '\n';
     QJsonObject last = runRequest({QStringLiteral("share"), QStringLiteral("list")});
     last.insert(QStringLiteral("id"), 5);
@@ -183,8 +192,8 @@ void TestBackendServer::garbageLeavesItSound()
     while (std::optional<ProtocolLineReader::Line> line = reader.next())
         replies << QJsonDocument::fromJson(line->bytes).object();
     QCOMPARE(replies.size(), 11); // the greeting and ten answers
-    const QByteArrayList expected{"malformed", "malformed", "malformed", "malformed", "unknown-op",
-                                  "bad-argument", "bad-argument", "bad-argument", "too-long", ""};
+    const QByteArrayList expected{"malformed",    "malformed",    "malformed",    "malformed", "unknown-op",
+                                  "bad-argument", "bad-argument", "bad-argument", "too-long",  ""};
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(replies.at(i + 1).value(QStringLiteral("error")).toString().toUtf8(), expected.at(i));
     QCOMPARE(replies.at(5).value(QStringLiteral("id")).toInt(), 1);
@@ -224,9 +233,12 @@ void TestBackendServer::endOfInputFinishesTheSave()
     QCOMPARE(configBytes(), QByteArray(original).replace("comment = Old", "comment = New"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              (QStringList{QStringLiteral("history"), QStringLiteral("smb.conf")}));
-    const ProcessRun history = runProcess(cli, {QStringLiteral("--config"), m_config, QStringLiteral("--history-dir"),
-                                                m_history, QStringLiteral("history"), QStringLiteral("--json")});
-    QCOMPARE(QJsonDocument::fromJson(history.out).object().value(QStringLiteral("versions")).toArray().size(), 2);
+    const ProcessRun history =
+        runProcess(cli,
+                   {QStringLiteral("--config"), m_config, QStringLiteral("--history-dir"), m_history,
+                    QStringLiteral("history"), QStringLiteral("--json")});
+    QCOMPARE(QJsonDocument::fromJson(history.out).object().value(QStringLiteral("versions")).toArray().size(),
+             2);
 }
 
 void TestBackendServer::startedByPkexec_data()
@@ -235,7 +247,8 @@ void TestBackendServer::startedByPkexec_data()
     QTest::addColumn<bool>("sharewardVariable");
     QTest::addColumn<QString>("message");
     QTest::newRow("config") << words("--config /tmp/x.conf serve") << false << "takes no --config";
-    QTest::newRow("history") << words("--history-dir /tmp serve") << false << "takes no --config or --history-dir";
+    QTest::newRow("history") << words("--history-dir /tmp serve") << false
+                             << "takes no --config or --history-dir";
     QTest::newRow("variable") << words("serve") << true << "refuses SHAREWARD_PROGRAM_TESTPARM";
 }
 

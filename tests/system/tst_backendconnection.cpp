@@ -38,7 +38,8 @@ QString TestBackendConnection::script(const QString &name, const QByteArray &bod
 }
 
 namespace {
-const QByteArray greeting = R"(echo '{"shareward":"backend","protocol":1,"version":"1.0"}')" "\n";
+const QByteArray greeting = R"(echo '{"shareward":"backend","protocol":1,"version":"1.0"}')"
+                            "\n";
 }
 
 void TestBackendConnection::failures_data()
@@ -49,35 +50,51 @@ void TestBackendConnection::failures_data()
     QTest::addColumn<QString>("code");
     using F = BackendConnection::Failure;
     QTest::newRow("ssh cannot connect")
-        << QByteArray("echo 'ssh: connect to host files port 22: Connection refused' >&2; exit 255") << int(F::NotReached)
-        << "Cannot connect to files: ssh: connect to host files port 22: Connection refused" << "";
+        << QByteArray("echo 'ssh: connect to host files port 22: Connection refused' >&2; exit 255")
+        << int(F::NotReached)
+        << "Cannot connect to files: ssh: connect to host files port 22: Connection refused"
+        << "";
     QTest::newRow("host key changed")
         << QByteArray("echo '@@@ WARNING: REMOTE HOST IDENTIFICATION HAS CHANGED! @@@' >&2;"
                       "echo 'Host key verification failed.' >&2; exit 255")
-        << int(F::NotReached) << "Host key verification failed." << "";
+        << int(F::NotReached) << "Host key verification failed."
+        << "";
     QTest::newRow("no backend installed")
-        << QByteArray("echo 'bash: line 1: shareward-cli: command not found' >&2; exit 127") << int(F::NotReached)
-        << "files has no shareward-cli: install the shareward package there." << "";
+        << QByteArray("echo 'bash: line 1: shareward-cli: command not found' >&2; exit 127")
+        << int(F::NotReached) << "files has no shareward-cli: install the shareward package there."
+        << "";
     QTest::newRow("sudo wants a password")
         << QByteArray("echo 'sudo: a password is required' >&2; exit 1") << int(F::NotReached)
-        << "The backend on files ended before answering: sudo: a password is required" << "";
-    QTest::newRow("not a backend") << QByteArray("echo 'Welcome to files'; cat >/dev/null") << int(F::Incompatible)
-                                   << "files did not answer as Shareward's backend does: Welcome to files" << "";
-    QTest::newRow("newer backend")
-        << QByteArray(R"(echo '{"shareward":"backend","protocol":2,"version":"9.0"}'; cat >/dev/null)")
-        << int(F::Incompatible) << "upgrade the shareward package on this computer" << "";
-    QTest::newRow("lost during a request") << greeting + "head -n 1 >/dev/null; exit 0" << int(F::Lost)
-                                           << "The connection to files was lost." << "";
-    QTest::newRow("lost with a message") << greeting + "head -n 1 >/dev/null; echo 'Connection reset by peer' >&2; exit 255"
-                                         << int(F::Lost) << "Connection reset by peer" << "";
-    QTest::newRow("another id") << greeting + R"(head -n 1 >/dev/null; echo '{"id":99,"ok":true}'; cat >/dev/null)"
-                                << int(F::Lost) << "answered another request" << "";
-    QTest::newRow("not json") << greeting + "head -n 1 >/dev/null; echo 'oops'; cat >/dev/null" << int(F::Lost)
-                              << "not Shareward's protocol" << "";
-    QTest::newRow("refused")
-        << greeting + R"(head -n 1 >/dev/null; echo '{"id":1,"ok":false,"error":"changed","message":"smb.conf changed."}'; cat >/dev/null)"
-        << int(F::Refused) << "smb.conf changed." << "changed";
-    QTest::newRow("silent") << greeting + "sleep 30" << int(F::Lost) << "did not answer within" << "";
+        << "The backend on files ended before answering: sudo: a password is required"
+        << "";
+    QTest::newRow("not a backend") << QByteArray("echo 'Welcome to files'; cat >/dev/null")
+                                   << int(F::Incompatible)
+                                   << "files did not answer as Shareward's backend does: Welcome to files"
+                                   << "";
+    QTest::newRow("newer backend") << QByteArray(
+        R"(echo '{"shareward":"backend","protocol":2,"version":"9.0"}'; cat >/dev/null)")
+                                   << int(F::Incompatible) << "upgrade the shareward package on this computer"
+                                   << "";
+    QTest::newRow("lost during a request")
+        << greeting + "head -n 1 >/dev/null; exit 0" << int(F::Lost) << "The connection to files was lost."
+        << "";
+    QTest::newRow("lost with a message")
+        << greeting + "head -n 1 >/dev/null; echo 'Connection reset by peer' >&2; exit 255" << int(F::Lost)
+        << "Connection reset by peer"
+        << "";
+    QTest::newRow("another id") << greeting
+            + R"(head -n 1 >/dev/null; echo '{"id":99,"ok":true}'; cat >/dev/null)"
+                                << int(F::Lost) << "answered another request"
+                                << "";
+    QTest::newRow("not json") << greeting + "head -n 1 >/dev/null; echo 'oops'; cat >/dev/null"
+                              << int(F::Lost) << "not Shareward's protocol"
+                              << "";
+    QTest::newRow("refused") << greeting
+            + R"(head -n 1 >/dev/null; echo '{"id":1,"ok":false,"error":"changed","message":"smb.conf changed."}'; cat >/dev/null)"
+                             << int(F::Refused) << "smb.conf changed."
+                             << "changed";
+    QTest::newRow("silent") << greeting + "sleep 30" << int(F::Lost) << "did not answer within"
+                            << "";
 }
 
 void TestBackendConnection::failures()
@@ -86,11 +103,13 @@ void TestBackendConnection::failures()
     QFETCH(int, kind);
     QFETCH(QString, message);
     QFETCH(QString, code);
-    const QString program = script(QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-')), body);
+    const QString program = script(
+        QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-')), body);
     BackendConnection::Launch launch;
     launch.program = program;
     launch.exitMeanings.insert(255, QStringLiteral("Cannot connect to %1: %2"));
-    launch.exitMeanings.insert(127, QStringLiteral("%1 has no shareward-cli: install the shareward package there."));
+    launch.exitMeanings.insert(
+        127, QStringLiteral("%1 has no shareward-cli: install the shareward package there."));
     BackendConnection connection(QStringLiteral("files"));
     try {
         connection.open(launch, 5000);
@@ -170,8 +189,8 @@ void TestBackendConnection::bytesField()
     QFETCH(QJsonValue, value);
     QFETCH(bool, valid);
     QFETCH(QByteArray, bytes);
-    const std::optional<QByteArray> got =
-        BackendProtocol::decodeBytes(QJsonObject{{QStringLiteral("data64"), value}}, QStringLiteral("data64"));
+    const std::optional<QByteArray> got = BackendProtocol::decodeBytes(
+        QJsonObject{{QStringLiteral("data64"), value}}, QStringLiteral("data64"));
     QCOMPARE(got.has_value(), valid);
     if (valid)
         QCOMPARE(*got, bytes);

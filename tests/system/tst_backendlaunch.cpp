@@ -36,26 +36,66 @@ void TestBackendLaunch::parse_data()
     QTest::addColumn<QString>("user"); // "!" when refused
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("port");
-    QTest::newRow("alias") << "files" << "" << "files" << 0;
-    QTest::newRow("user and host") << "admin@files.example.org" << "admin" << "files.example.org" << 0;
-    QTest::newRow("port") << "files:2222" << "" << "files" << 2222;
-    QTest::newRow("url") << "ssh://root@10.0.0.5:22" << "root" << "10.0.0.5" << 22;
-    QTest::newRow("url with slash") << "ssh://files/" << "" << "files" << 0;
-    QTest::newRow("ipv6") << "[fe80::1%eth0]:22" << "" << "fe80::1%eth0" << 22;
-    QTest::newRow("ipv6 with user") << "alice@[::1]" << "alice" << "::1" << 0;
-    QTest::newRow("option as host") << "-oProxyCommand=sh" << "!" << "" << 0;
-    QTest::newRow("option as user") << "-lroot@files" << "!" << "" << 0;
-    QTest::newRow("blank") << "files server" << "!" << "" << 0;
-    QTest::newRow("shell") << "files;reboot" << "!" << "" << 0;
-    QTest::newRow("empty") << "" << "!" << "" << 0;
-    QTest::newRow("no host") << "root@" << "!" << "" << 0;
-    QTest::newRow("port zero") << "files:0" << "!" << "" << 0;
-    QTest::newRow("port too big") << "files:65536" << "!" << "" << 0;
-    QTest::newRow("port empty") << "files:" << "!" << "" << 0;
-    QTest::newRow("port word") << "files:ssh" << "!" << "" << 0;
-    QTest::newRow("bracket open") << "[::1" << "!" << "" << 0;
-    QTest::newRow("ipv6 not an address") << "[files]" << "!" << "" << 0;
-    QTest::newRow("newline") << "files\nreboot" << "!" << "" << 0;
+    QTest::newRow("alias") << "files"
+                           << ""
+                           << "files" << 0;
+    QTest::newRow("user and host") << "admin@files.example.org"
+                                   << "admin"
+                                   << "files.example.org" << 0;
+    QTest::newRow("port") << "files:2222"
+                          << ""
+                          << "files" << 2222;
+    QTest::newRow("url") << "ssh://root@10.0.0.5:22"
+                         << "root"
+                         << "10.0.0.5" << 22;
+    QTest::newRow("url with slash") << "ssh://files/"
+                                    << ""
+                                    << "files" << 0;
+    QTest::newRow("ipv6") << "[fe80::1%eth0]:22"
+                          << ""
+                          << "fe80::1%eth0" << 22;
+    QTest::newRow("ipv6 with user") << "alice@[::1]"
+                                    << "alice"
+                                    << "::1" << 0;
+    QTest::newRow("option as host") << "-oProxyCommand=sh"
+                                    << "!"
+                                    << "" << 0;
+    QTest::newRow("option as user") << "-lroot@files"
+                                    << "!"
+                                    << "" << 0;
+    QTest::newRow("blank") << "files server"
+                           << "!"
+                           << "" << 0;
+    QTest::newRow("shell") << "files;reboot"
+                           << "!"
+                           << "" << 0;
+    QTest::newRow("empty") << ""
+                           << "!"
+                           << "" << 0;
+    QTest::newRow("no host") << "root@"
+                             << "!"
+                             << "" << 0;
+    QTest::newRow("port zero") << "files:0"
+                               << "!"
+                               << "" << 0;
+    QTest::newRow("port too big") << "files:65536"
+                                  << "!"
+                                  << "" << 0;
+    QTest::newRow("port empty") << "files:"
+                                << "!"
+                                << "" << 0;
+    QTest::newRow("port word") << "files:ssh"
+                               << "!"
+                               << "" << 0;
+    QTest::newRow("bracket open") << "[::1"
+                                  << "!"
+                                  << "" << 0;
+    QTest::newRow("ipv6 not an address") << "[files]"
+                                         << "!"
+                                         << "" << 0;
+    QTest::newRow("newline") << "files\nreboot"
+                             << "!"
+                             << "" << 0;
 }
 
 void TestBackendLaunch::parse()
@@ -83,9 +123,10 @@ void TestBackendLaunch::arguments_data()
     QTest::addColumn<QString>("config");
     QTest::addColumn<QStringList>("before"); // what comes before the common options
     const QStringList none;
-    QTest::newRow("alias") << "files" << "" << none;
-    QTest::newRow("everything") << "admin@files:2222" << "/home/a/ssh.conf"
-                                << words("-F /home/a/ssh.conf -p 2222 -l admin");
+    QTest::newRow("alias") << "files"
+                           << "" << none;
+    QTest::newRow("everything") << "admin@files:2222"
+                                << "/home/a/ssh.conf" << words("-F /home/a/ssh.conf -p 2222 -l admin");
 }
 
 void TestBackendLaunch::arguments()
@@ -110,7 +151,8 @@ void TestBackendLaunch::thisMachine()
     qunsetenv("SHAREWARD_PROGRAM_PKEXEC");
     const BackendConnection::Launch user = LocalBackend::launch(1000);
     QCOMPARE(user.program, QStringLiteral("/usr/bin/pkexec"));
-    QCOMPARE(user.arguments, (QStringList{QStringLiteral("/usr/bin/shareward-cli"), QStringLiteral("serve")}));
+    QCOMPARE(user.arguments,
+             (QStringList{QStringLiteral("/usr/bin/shareward-cli"), QStringLiteral("serve")}));
     QVERIFY(user.exitMeanings.contains(126));
     const BackendConnection::Launch root = LocalBackend::launch(0);
     QCOMPARE(root.program, QStringLiteral("/usr/bin/shareward-cli"));
@@ -122,11 +164,21 @@ void TestBackendLaunch::addresses_data()
     QTest::addColumn<QString>("given");
     QTest::addColumn<QString>("text"); // as kept in the settings; "!" when refused
     QTest::addColumn<QString>("shown");
-    QTest::newRow("this machine") << "local" << "local" << "This computer";
-    QTest::newRow("alias") << "files" << "files" << "files";
-    QTest::newRow("url") << "ssh://admin@files:2222" << "admin@files:2222" << "admin@files";
-    QTest::newRow("ipv6") << "[::1]:22" << "[::1]:22" << "::1";
-    QTest::newRow("an option") << "-oProxyCommand=x" << "!" << "";
+    QTest::newRow("this machine") << "local"
+                                  << "local"
+                                  << "This computer";
+    QTest::newRow("alias") << "files"
+                           << "files"
+                           << "files";
+    QTest::newRow("url") << "ssh://admin@files:2222"
+                         << "admin@files:2222"
+                         << "admin@files";
+    QTest::newRow("ipv6") << "[::1]:22"
+                          << "[::1]:22"
+                          << "::1";
+    QTest::newRow("an option") << "-oProxyCommand=x"
+                               << "!"
+                               << "";
 }
 
 void TestBackendLaunch::addresses()
@@ -147,7 +199,8 @@ void TestBackendLaunch::addresses()
     // What the settings keep reads back as the same server.
     QVERIFY(ServerAddress::parse(address->text(), nullptr) == address);
     const BackendConnection::Launch launch = address->launch(1000, QStringLiteral("/c"));
-    QCOMPARE(launch.program, address->isLocal() ? QStringLiteral("/usr/bin/pkexec") : QStringLiteral("/usr/bin/ssh"));
+    QCOMPARE(launch.program,
+             address->isLocal() ? QStringLiteral("/usr/bin/pkexec") : QStringLiteral("/usr/bin/ssh"));
 }
 
 void TestBackendLaunch::sshConfigAliases()

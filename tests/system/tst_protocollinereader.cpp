@@ -21,12 +21,16 @@ void TestProtocolLineReader::lines_data()
     QTest::addColumn<QByteArrayList>("expected"); // "!" for a line too long
     const QByteArrayList two{"{\"a\":1}", "{\"b\":2}"};
     for (int piece : {1, 2, 3, 7, 100}) {
-        QTest::addRow("two lines, pieces of %d", piece) << QByteArray("{\"a\":1}\n{\"b\":2}\n") << piece << two;
-        QTest::addRow("unfinished last, pieces of %d", piece) << QByteArray("one\ntw") << piece << QByteArrayList{"one"};
+        QTest::addRow("two lines, pieces of %d", piece)
+            << QByteArray("{\"a\":1}\n{\"b\":2}\n") << piece << two;
+        QTest::addRow("unfinished last, pieces of %d", piece)
+            << QByteArray("one\ntw") << piece << QByteArrayList{"one"};
         // The limit is 10 bytes: a line of 10 passes, one of 11 is dropped, the next is read.
         QTest::addRow("at the limit, pieces of %d", piece)
-            << QByteArray("0123456789\n0123456789x\nok\n") << piece << QByteArrayList{"0123456789", "!", "ok"};
-        QTest::addRow("empty lines, pieces of %d", piece) << QByteArray("\n\nx\n") << piece << QByteArrayList{"", "", "x"};
+            << QByteArray("0123456789\n0123456789x\nok\n") << piece
+            << QByteArrayList{"0123456789", "!", "ok"};
+        QTest::addRow("empty lines, pieces of %d", piece)
+            << QByteArray("\n\nx\n") << piece << QByteArrayList{"", "", "x"};
         QTest::addRow("two too long, pieces of %d", piece)
             << QByteArray("aaaaaaaaaaaaaaaaaaaa\nbbbbbbbbbbbbbbbbbbbbbbbbbbbbb\nc\n") << piece
             << QByteArrayList{"!", "!", "c"};

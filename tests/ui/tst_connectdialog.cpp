@@ -24,16 +24,26 @@ void TestConnectDialog::fields_data()
     QTest::addColumn<QString>("user");
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("address"); // "" when Connect stays disabled
-    QTest::newRow("empty") << "" << "" << 0 << "";
-    QTest::newRow("alias") << "files" << "" << 0 << "files";
-    QTest::newRow("blanks around") << "  files " << " admin " << 0 << "admin@files";
-    QTest::newRow("everything") << "files.example.org" << "admin" << 2222 << "admin@files.example.org:2222";
-    QTest::newRow("ipv6") << "fe80::1" << "" << 22 << "[fe80::1]:22";
-    QTest::newRow("ipv6 in brackets") << "[::1]" << "root" << 0 << "root@[::1]";
-    QTest::newRow("an option") << "-oProxyCommand=sh" << "" << 0 << "";
-    QTest::newRow("a command") << "files;reboot" << "" << 0 << "";
-    QTest::newRow("user with blank") << "files" << "a b" << 0 << "";
-    QTest::newRow("this machine's name") << "local" << "" << 0 << "";
+    QTest::newRow("empty") << ""
+                           << "" << 0 << "";
+    QTest::newRow("alias") << "files"
+                           << "" << 0 << "files";
+    QTest::newRow("blanks around") << "  files "
+                                   << " admin " << 0 << "admin@files";
+    QTest::newRow("everything") << "files.example.org"
+                                << "admin" << 2222 << "admin@files.example.org:2222";
+    QTest::newRow("ipv6") << "fe80::1"
+                          << "" << 22 << "[fe80::1]:22";
+    QTest::newRow("ipv6 in brackets") << "[::1]"
+                                      << "root" << 0 << "root@[::1]";
+    QTest::newRow("an option") << "-oProxyCommand=sh"
+                               << "" << 0 << "";
+    QTest::newRow("a command") << "files;reboot"
+                               << "" << 0 << "";
+    QTest::newRow("user with blank") << "files"
+                                     << "a b" << 0 << "";
+    QTest::newRow("this machine's name") << "local"
+                                         << "" << 0 << "";
 }
 
 void TestConnectDialog::fields()

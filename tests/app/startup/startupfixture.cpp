@@ -75,7 +75,9 @@ StartupFixture::StartupFixture(uid_t user)
     for (const char *name : {"pdbedit", "smbpasswd", "net"})
         writeScript(QStringLiteral("programs/") + QLatin1String(name), "exit 0\n");
     writeScript(QStringLiteral("programs/wbinfo"), "exit 1\n");
-    for (const char *name : {"testparm", "systemctl", "wbinfo"}) {
+    // pkexec as when the administrator dismisses its dialog: it notes what it was asked to run.
+    writeScript(QStringLiteral("programs/pkexec"), "echo \"$*\" >>'" + log + "/pkexec'\nexit 126\n");
+    for (const char *name : {"testparm", "systemctl", "wbinfo", "shareward-cli"}) {
         writeScript(QStringLiteral("guard/") + QLatin1String(name),
                     "echo \"$0 $*\" >>'" + log
                         + "/guard'\necho 'ERROR: not for the start-up tests' >&2\nexit 1\n");
@@ -109,6 +111,11 @@ StartupFixture::StartupFixture(uid_t user)
     for (const char *name : {"testparm", "systemctl", "wbinfo"})
         m_environment.insert(QStringLiteral("SHAREWARD_PROGRAM_") + QString::fromLatin1(name).toUpper(),
                              path(QStringLiteral("guard/") + QLatin1String(name)));
+    // A window that goes on starts its backend: as root the guard's, for anyone else the
+    // stand-in pkexec.
+    m_environment.insert(QStringLiteral("SHAREWARD_PROGRAM_SHAREWARD_CLI"),
+                         path(QStringLiteral("guard/shareward-cli")));
+    m_environment.insert(QStringLiteral("SHAREWARD_PROGRAM_PKEXEC"), path(QStringLiteral("programs/pkexec")));
     m_environment.insert(QStringLiteral("TMPDIR"), path(QStringLiteral("tmp")));
     // The program records the smb.conf it loads: in the fixture, not the machine's store.
     m_environment.insert(QStringLiteral("SHAREWARD_HISTORY_DIRECTORY"), path(QStringLiteral("history")));
@@ -294,6 +301,12 @@ bool StartupFixture::waitForEvent(const QString &report, const QString &kind, in
         QThread::msleep(20);
     }
     return true;
+}
+
+QString StartupFixture::pkexecLog() const
+{
+    QFile file(path(QStringLiteral("log/pkexec")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QString StartupFixture::guardLog() const

@@ -55,6 +55,8 @@ public:
     bool waitForEvent(const QString &report, const QString &kind, int timeoutMs = 10000) const;
     // What the guard programs were asked to do; empty when nothing ran them.
     QString guardLog() const;
+    // What the stand-in pkexec was asked to run, one line a call.
+    QString pkexecLog() const;
 
 private:
     QString path(const QString &name) const;

@@ -1,6 +1,7 @@
-// Shareward's start-up refusals, in real processes: an unprivileged user and an instance
-// already running each end the start before the window, with the box and exit code that
-// belong to them, and only the last one contacts the running instance.
+// Shareward's start-up refusals, in real processes: a desktop user who does not authenticate
+// for this machine's backend and an instance already running each end the start before the
+// window, with the box and exit code that belong to them, and only the last one contacts the
+// running instance.
 #include "startupfixture.h"
 
 #include <QProcess>
@@ -41,9 +42,6 @@ private:
     // Checks that a report holds exactly one box, with this title and text, and no window.
     void verifyOnlyBox(const StartupFixture &fixture, const QString &report, const QString &title,
                        const QString &text);
-    // Checks that the running first instance got no message so far: a later instance's
-    // message, sent after everything that might have sent one, is the first it gets.
-    void verifyFirstUncontacted(const StartupFixture &fixture, const QStringList &arguments);
 };
 
 void TestStartupRefusals::initTestCase()
@@ -65,47 +63,25 @@ void TestStartupRefusals::verifyOnlyBox(const StartupFixture &fixture, const QSt
              qPrintable(fixture.reportText(report)));
 }
 
-void TestStartupRefusals::verifyFirstUncontacted(const StartupFixture &fixture, const QStringList &arguments)
-{
-    // The knock is a second instance by the book: it says it runs second and shows nothing.
-    const int exitCode =
-        fixture.run(StartupFixture::Probe, QStringLiteral("knock"), arguments + fixture.windowArguments());
-    QVERIFY2(exitCode == 1, outcome(fixture, QStringLiteral("knock"), exitCode).constData());
-    QCOMPARE(fixture.reportText(QStringLiteral("knock")), QString());
-    QVERIFY2(fixture.waitForEvent(QLatin1String(first), QStringLiteral("message")),
-             qPrintable(fixture.reportText(QLatin1String(first))));
-    // A refused start that had sent anything would have done so before the knock started.
-    const QList<QStringList> messages = fixture.events(QLatin1String(first), QStringLiteral("message"));
-    QVERIFY2(messages.size() == 1, qPrintable(fixture.reportText(QLatin1String(first))));
-    QCOMPARE(messages.first().value(1), QStringLiteral("raise"));
-}
-
 void TestStartupRefusals::unprivilegedUser()
 {
     StartupFixture fixture(Nobody);
     QVERIFY2(fixture.isValid(), qPrintable(fixture.errorString()));
 
-    // A first instance of the same user, let past the root check, so that the socket a
-    // refused start could talk to is there.
-    QProcess running;
-    QVERIFY2(fixture.startFirst(running, QLatin1String(first), {QStringLiteral("--root")}),
-             qPrintable(fixture.reportText(QLatin1String(first))));
-    QVERIFY2(fixture.events(QLatin1String(first), QStringLiteral("box")).isEmpty(),
-             qPrintable(fixture.reportText(QLatin1String(first))));
-
-    // The real program, run by that user.
+    // The real program, run by that user: it asks pkexec for exactly the installed backend, and
+    // says why it ends when the administrator dismisses the dialog.
     const int exitCode = fixture.run(StartupFixture::Shareward, QStringLiteral("refused"), {});
     QVERIFY2(exitCode == 1, outcome(fixture, QStringLiteral("refused"), exitCode).constData());
-    verifyOnlyBox(fixture, QStringLiteral("refused"), QStringLiteral("Unprivileged user"),
-                  QStringLiteral("Please run the program under the root user."));
-
-    verifyFirstUncontacted(fixture, {QStringLiteral("--root")});
-    QCOMPARE(fixture.stopFirst(running, QLatin1String(first)), 0);
+    verifyOnlyBox(
+        fixture, QStringLiteral("refused"), QStringLiteral("Shareward"),
+        QStringLiteral("Managing the Samba server on This computer needs an administrator's password; "
+                       "the authentication was cancelled."));
+    QCOMPARE(fixture.pkexecLog(), QStringLiteral("/usr/bin/shareward-cli serve\n"));
     QCOMPARE(fixture.guardLog(), QString());
 }
 
 // Under pkexec the arguments come from the user who started it: Qt gets none of them, so a
-// -platform naming no plugin changes nothing (it ended the start in Qt before the root check).
+// -platform naming no plugin changes nothing (it ended the start in Qt before the backend).
 void TestStartupRefusals::qtOptionsUnderPkexec()
 {
     StartupFixture fixture(Nobody);
@@ -115,8 +91,8 @@ void TestStartupRefusals::qtOptionsUnderPkexec()
     const int exitCode = fixture.run(StartupFixture::Shareward, QStringLiteral("pkexec"), qtOptions,
                                      {QStringLiteral("PKEXEC_UID=1000")});
     QVERIFY2(exitCode == 1, outcome(fixture, QStringLiteral("pkexec"), exitCode).constData());
-    verifyOnlyBox(fixture, QStringLiteral("pkexec"), QStringLiteral("Unprivileged user"),
-                  QStringLiteral("Please run the program under the root user."));
+    verifyOnlyBox(fixture, QStringLiteral("pkexec"), QStringLiteral("Shareward"),
+                  QStringLiteral("the authentication was cancelled."));
     QCOMPARE(fixture.guardLog(), QString());
 }
 
@@ -127,9 +103,9 @@ void TestStartupRefusals::secondInstance()
     // The first instance's window is minimized as soon as it is shown, so that raising it
     // can be seen.
     QProcess running;
-    QVERIFY2(fixture.startFirst(running, QLatin1String(first), {QStringLiteral("--root")},
-                                {QStringLiteral("SHAREWARD_WATCH_MINIMIZE=1")}),
-             qPrintable(fixture.reportText(QLatin1String(first))));
+    QVERIFY2(
+        fixture.startFirst(running, QLatin1String(first), {}, {QStringLiteral("SHAREWARD_WATCH_MINIMIZE=1")}),
+        qPrintable(fixture.reportText(QLatin1String(first))));
     // Reported just after "shown", which is all starting waits for.
     QVERIFY2(fixture.waitForEvent(QLatin1String(first), QStringLiteral("minimized")),
              qPrintable(fixture.reportText(QLatin1String(first))));
