@@ -89,6 +89,16 @@ void HistoryCommands::editKeep()
         return;
     m_session.setHistoryKeep(keep);
     QSettings().setValue(QLatin1String(keepKey), keep);
+    emit keepChanged(keep);
+}
+
+void HistoryCommands::setKeep(int keep)
+{
+    try {
+        m_session.setHistoryKeep(keep);
+    } catch (const std::exception &) {
+        // A server that cannot be reached saves nothing either; its next load says why.
+    }
 }
 
 bool HistoryCommands::reviewSave(const SambaSettings &current, const SambaSettings &saved,

@@ -55,12 +55,17 @@ public:
     // The diff of the registry as net conf list prints it, for the reviews.
     static QString registryDiff(const std::string &before, const std::string &after);
     void editKeep();
+    // Has the server's history keep this many versions, as editKeep() chose for another server.
+    void setKeep(int keep);
 
 signals:
     // A restore installed smb.conf and loaded it: the edits not saved are given up.
     void restored();
     // A version chosen in the history window was installed: the running services take it up.
     void versionInstalled(const ConfigSession::Outcome &outcome);
+    // editKeep() set how many versions the history keeps: the setting is the user's, for every
+    // server.
+    void keepChanged(int keep);
 
 private:
     // How many versions of each file the history keeps (a setting).

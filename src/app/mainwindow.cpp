@@ -171,6 +171,12 @@ void MainWindow::takeUpPage(ServerPage *page)
     connect(page, &ServerPage::shareSelected, this, ifCurrent([this] { emit shareSelected(); }));
     connect(page, &ServerPage::shareNotSelected, this, ifCurrent([this] { emit shareNotSelected(); }));
     connect(page, &ServerPage::backgroundLoaded, this, ifCurrent([this] { emit backgroundLoaded(); }));
+    connect(page, &ServerPage::historyKeepChanged, this, [this, page](int keep) {
+        for (ServerPage *other : pages()) {
+            if (other != page)
+                other->setHistoryKeep(keep);
+        }
+    });
     connect(page, &ServerPage::message, this, [this, page](const QString &text, int timeout) {
         if (page == currentPage())
             statusBar()->showMessage(text, timeout);

@@ -52,6 +52,7 @@ ServerPage::ServerPage(std::unique_ptr<Server> server, const QString &name, QWid
     m_historyCommands = new HistoryCommands(
         *m_session, *m_load, [this] { return isModified(); }, this);
     connect(m_historyCommands, &HistoryCommands::restored, this, [this] { setModified(false); });
+    connect(m_historyCommands, &HistoryCommands::keepChanged, this, &ServerPage::historyKeepChanged);
     connect(m_historyCommands, &HistoryCommands::versionInstalled, this,
             [this](const ConfigSession::Outcome &outcome) {
                 updateServices(outcome.changes, outcome.replacedText);
@@ -172,6 +173,11 @@ QList<QAction *> ServerPage::registryActions() const
 {
     return {m_registryCommands->moveToRegistryAction(), m_registryCommands->moveToFileAction(),
             m_registryCommands->storeAllAction()};
+}
+
+void ServerPage::setHistoryKeep(int keep)
+{
+    m_historyCommands->setKeep(keep);
 }
 
 void ServerPage::addShareActions(QAction *edit, QAction *remove)

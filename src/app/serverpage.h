@@ -91,6 +91,8 @@ public:
     QAction *reviewAction() const;
     QAction *keepAction() const;
     QList<QAction *> registryActions() const;
+    // How many versions the server's history keeps, as chosen on another server's page.
+    void setHistoryKeep(int keep);
     // The window's Edit and Delete, offered in the tables' context menus with the registry's
     // moves.
     void addShareActions(QAction *edit, QAction *remove);
@@ -109,6 +111,8 @@ signals:
     void backgroundLoaded();
     // For the window's status bar.
     void message(const QString &text, int timeout);
+    // The administrator chose how many versions the history keeps, for every server.
+    void historyKeepChanged(int keep);
 
 public slots:
     // The verdict of the Check config command.

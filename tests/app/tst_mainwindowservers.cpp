@@ -2,13 +2,17 @@
 // status bar and actions follow the page shown, and Quit, Disconnect and a failed connection
 // treat each server on its own.
 #include "boxdriver.h"
+#include "connectdialog.h"
 #include "rememberedservers.h"
 #include "serverpage.h"
 #include "widgetlookup.h"
 #include "windowsandbox.h"
 
 #include <QCryptographicHash>
+#include <QDialogButtonBox>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -121,6 +125,29 @@ QStringList shownShares(MainWindow &window)
     return names;
 }
 
+// Works the modal dialog of type T once it opens.
+template<typename T>
+class DialogDriver : public QObject
+{
+public:
+    explicit DialogDriver(std::function<void(T &)> work)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this, work] {
+            auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+            if (!dialog || opened)
+                return;
+            opened = true;
+            work(*dialog);
+        });
+        m_timer.start(5);
+    }
+
+    bool opened = false;
+
+private:
+    QTimer m_timer;
+};
+
 QString entryText(MainWindow &window, int row)
 {
     return window.findChild<QListWidget *>(QStringLiteral("serverList"))->item(row)->text();
@@ -143,6 +170,8 @@ private slots:
     void disconnectAsks();
     void serversAreRemembered();
     void lostConnectionIsShown();
+    void connectOpensTheServer();
+    void historyKeepIsEveryServers();
     void failedOpenCanBeRetried();
 
 private:
@@ -373,6 +402,54 @@ void TestMainWindowServers::lostConnectionIsShown()
     servers.lost = true;
     QTRY_COMPARE_WITH_TIMEOUT(entryText(window, 1).section(QLatin1Char('\n'), 1),
                               QStringLiteral("Connection lost"), 5000);
+}
+
+// File > Connect to a Server... opens the server named and shows it.
+void TestMainWindowServers::connectOpensTheServer()
+{
+    TwoServers servers;
+    MainWindow window(servers.opener());
+    window.openServer(ServerAddress());
+    QVERIFY(window.page(0)->waitForBackgroundLoad());
+    DialogDriver<ConnectDialog> driver([](ConnectDialog &dialog) {
+        dialog.findChild<QLineEdit *>(QStringLiteral("hostEdit"))->setText(QStringLiteral("files"));
+        dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    });
+    QVERIFY(action(window, "actionConnect")->isEnabled());
+    action(window, "actionConnect")->trigger();
+
+    QVERIFY(driver.opened);
+    QCOMPARE(window.servers(), (QList<ServerAddress>{ServerAddress(), address(QStringLiteral("files"))}));
+    QCOMPARE(window.currentPage(), window.page(1));
+    QVERIFY(window.waitForBackgroundLoad());
+    QCOMPARE(shownShares(window), QStringList{QStringLiteral("projects")});
+    QCOMPARE(RememberedServers::load(), window.servers());
+}
+
+// How many versions the history keeps is the user's setting: set on one server, every
+// server's history keeps that many.
+void TestMainWindowServers::historyKeepIsEveryServers()
+{
+    TwoServers servers;
+    MainWindow window(servers.opener());
+    servers.open(window);
+    DialogDriver<QInputDialog> driver([](QInputDialog &dialog) {
+        dialog.setIntValue(1);
+        dialog.accept();
+    });
+    window.page(0)->keepAction()->trigger();
+    QVERIFY(driver.opened);
+
+    window.setCurrentServer(1);
+    for (const char *workgroup : {"FIRST", "SECOND", "THIRD"}) {
+        window.currentSettings().global()->setWorkgroup(QLatin1String(workgroup));
+        window.setModified();
+        QVERIFY(window.saveAll());
+    }
+    int kept = 0;
+    for (const ConfigHistory::Version &version : window.page(1)->server().config().versions())
+        kept += version.file == servers.other().configPath() ? 1 : 0;
+    QCOMPARE(kept, 1);
 }
 
 // A server that cannot be reached shows why, and Try Again opens it once it can be.
