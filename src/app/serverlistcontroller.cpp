@@ -83,14 +83,16 @@ void ServerListController::remove(int row)
 {
     if (row < 0 || row >= m_entries.size())
         return;
-    const Entry entry = m_entries.takeAt(row);
-    QWidget *widget = m_pages->widget(row);
-    if (entry.page)
-        emit pageRemoving(entry.page);
-    m_pages->removeWidget(widget);
-    // Deleted before the list moves on: a page ends its worker threads as it goes.
-    delete widget;
+    if (ServerPage *page = m_entries.at(row).page)
+        emit pageRemoving(page);
+    // The list moves on to the row below (or above) as it lets the item go: the entries and
+    // pages are still in their rows then, as its row numbers count them.
     delete m_list->takeItem(row);
+    m_entries.removeAt(row);
+    QWidget *widget = m_pages->widget(row);
+    m_pages->removeWidget(widget);
+    // A page ends its worker threads as it is deleted.
+    delete widget;
     emit serversChanged();
     emit currentChanged();
 }

@@ -168,6 +168,7 @@ private slots:
     void quitAsksPerServer();
     void disconnectAsks_data();
     void disconnectAsks();
+    void disconnectKeepsTheOthers();
     void serversAreRemembered();
     void lostConnectionIsShown();
     void connectOpensTheServer();
@@ -361,6 +362,25 @@ void TestMainWindowServers::disconnectAsks()
         QVERIFY(shownShares(window).contains(QStringLiteral("data")));
         QCOMPARE(window.findChildren<QAction *>(QStringLiteral("actionHistory")).size(), 1);
     }
+}
+
+// Disconnecting a server above another one shows the one that moves up in its place.
+void TestMainWindowServers::disconnectKeepsTheOthers()
+{
+    TwoServers servers;
+    MainWindow window(servers.opener());
+    servers.open(window);
+    window.show();
+    window.setCurrentServer(0);
+
+    QVERIFY(window.disconnectServer());
+
+    QCOMPARE(window.servers(), QList<ServerAddress>{address(QStringLiteral("files"))});
+    QCOMPARE(window.currentPage(), window.page(0));
+    QCOMPARE(window.windowTitle(),
+             QStringLiteral("%1[*] \u2014 Shareward").arg(address(QStringLiteral("files")).displayName()));
+    QVERIFY(shownShares(window).contains(QStringLiteral("projects")));
+    QCOMPARE(window.findChildren<QAction *>(QStringLiteral("actionHistory")).size(), 1);
 }
 
 // The servers shown are kept in the settings, in order, failed ones included.
