@@ -7,8 +7,8 @@ class ConfigSession;
 // reading its arguments from the request strictly and answering with what the method gives
 // (docs/backend-protocol.md lists them). The session keeps the configuration loaded from one
 // request to the next. Its failures keep their kind: a configuration changed since it was
-// loaded is refused as "changed", one testparm refuses as "refused" with testparm's verdict,
-// a registry that could not be put back as "registry-not-restored".
+// loaded is refused as "changed", one testparm refuses as "failed" with testparm's verdict,
+// a registry that could not be put back as "failed" with registryNotRestored.
 class ConfigOperations
 {
 public:
