@@ -83,7 +83,8 @@ MainWindow::MainWindow(const Opener &open, QWidget *parent)
     connect(m_servers, &ServerListController::pageRemoving, this, [this](ServerPage *page) {
         if (page == m_placed)
             placeActions(nullptr);
-        page->statusFields()->setVisible(false);
+        if (QWidget *fields = page->statusFields())
+            fields->setVisible(false);
         m_exitConfirmed.removeAll(page);
     });
     connect(m_servers, &ServerListController::serversChanged, this,

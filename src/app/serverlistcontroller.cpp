@@ -121,14 +121,16 @@ void ServerListController::connectEntry(int row)
         showFailure(row, sentence);
         return;
     }
-    ServerPage *page = showPage(row, std::move(server));
-    m_entries[row].loading = true;
-    updateEntry(row);
+    ServerPage *page = nullptr;
     bool loaded = false;
     try {
+        // The page asks the server already as it is made.
+        page = showPage(row, std::move(server));
+        m_entries[row].loading = true;
+        updateEntry(row);
         loaded = page->loadFirstScreen(ServerPage::startCheck(page->server()));
     } catch (const std::exception &error) {
-        showFailure(rowOf(page), QString::fromUtf8(error.what()));
+        showFailure(page ? rowOf(page) : row, QString::fromUtf8(error.what()));
         return;
     }
     row = rowOf(page);

@@ -3,6 +3,7 @@
 // treat each server on its own.
 #include "boxdriver.h"
 #include "connectdialog.h"
+#include "localconfigsession.h"
 #include "rememberedservers.h"
 #include "serverpage.h"
 #include "widgetlookup.h"
@@ -57,6 +58,34 @@ private:
     const bool &m_lost;
 };
 
+// A configuration whose backend is gone: every request fails.
+class LostSession : public LocalConfigSession
+{
+public:
+    using LocalConfigSession::LocalConfigSession;
+    TestParmResult check() override { throw std::runtime_error(sentence); }
+    void setHistoryKeep(int) override { throw std::runtime_error(sentence); }
+
+    static constexpr const char *sentence = "The backend on files ended during the conversation.";
+};
+
+// A server whose connection breaks as soon as it is opened.
+class LostAtOnceServer : public LocalServer
+{
+public:
+    explicit LostAtOnceServer(const Programs &programs)
+        : LocalServer(programs)
+        , m_session(LocalConfigSession::Environment{programs.configPath, programs.testparm, programs.net,
+                                                    programs.lockDirectory, programs.historyDirectory,
+                                                    programs.historyProgram})
+    {
+    }
+    ConfigSession &config() override { return m_session; }
+
+private:
+    LostSession m_session;
+};
+
 // Two servers on their own sandboxes: this computer and "files"; opening "broken" fails
 // until a test allows it.
 class TwoServers
@@ -74,6 +103,8 @@ public:
             ++opened;
             if (server.text() == QLatin1String("broken") && !reachable)
                 throw std::runtime_error("ssh: Could not resolve hostname broken: Name or service not known");
+            if (lostAtOnce && !server.isLocal())
+                return std::make_unique<LostAtOnceServer>(m_other.environment());
             return std::make_unique<LosableServer>(
                 server.isLocal() ? local.environment() : m_other.environment(), lost);
         };
@@ -96,6 +127,7 @@ public:
     int opened = 0;
     bool reachable = false;
     bool lost = false;
+    bool lostAtOnce = false;
 
 private:
     Sandbox m_other;
@@ -172,6 +204,7 @@ private slots:
     void serversAreRemembered();
     void lostConnectionIsShown();
     void connectOpensTheServer();
+    void lostWhileOpened();
     void historyKeepIsEveryServers();
     void failedOpenCanBeRetried();
 
@@ -444,6 +477,22 @@ void TestMainWindowServers::connectOpensTheServer()
     QVERIFY(window.waitForBackgroundLoad());
     QCOMPARE(shownShares(window), QStringList{QStringLiteral("projects")});
     QCOMPARE(RememberedServers::load(), window.servers());
+}
+
+// A server whose connection breaks while its page is made and loaded shows why, like one
+// that could not be reached.
+void TestMainWindowServers::lostWhileOpened()
+{
+    TwoServers servers;
+    servers.lostAtOnce = true;
+    MainWindow window(servers.opener());
+    window.openServer(ServerAddress());
+    window.openServer(address(QStringLiteral("files")));
+    QCOMPARE(window.failureOf(1), QString::fromLatin1(LostSession::sentence));
+    QVERIFY(!window.page(1));
+    QVERIFY(entryText(window, 1).endsWith(QLatin1String("Not connected")));
+    QVERIFY(window.page(0));
+    QCOMPARE(window.findChildren<QAction *>(QStringLiteral("actionHistory")).size(), 1);
 }
 
 // How many versions the history keeps is the user's setting: set on one server, every
