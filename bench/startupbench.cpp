@@ -122,9 +122,18 @@ int runChild(char *program, const char *configPath, const char *testparm)
         std::fprintf(stderr, "cannot give the window a private mount namespace: %s\n", std::strerror(errno));
         return 2;
     }
+    // The window reaches this machine through its backend, as installed: started directly as
+    // root, through pkexec otherwise; both are a stand-in here that serves the bench's file.
+    const std::string backend = std::string(configPath) + ".backend";
+    {
+        std::ofstream script(backend, std::ios::trunc);
+        script << "#!/bin/sh\nexec '" << SHAREWARD_CLI << "' --config '" << configPath << "' serve\n";
+    }
+    ::chmod(backend.c_str(), 0700);
+    ::setenv("SHAREWARD_PROGRAM_SHAREWARD_CLI", backend.c_str(), 1);
+    ::setenv("SHAREWARD_PROGRAM_PKEXEC", backend.c_str(), 1);
+    ::setenv("SHAREWARD_PROGRAM_TESTPARM", testparm, 1);
     Startup::Options options;
-    options.environment.configPath = QString::fromLocal8Bit(configPath);
-    options.environment.testparm = QString::fromLocal8Bit(testparm);
     options.shown = [](MainWindow &window) {
         // Shown, the window is not mapped yet: that takes a round trip to the X server.
         auto *watch = new ExposeWatch(window.shareModel()->rowCount(), qApp);
