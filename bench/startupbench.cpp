@@ -18,8 +18,17 @@
 // a free display number and stops it at the end. The children's single-instance lock, runtime
 // directory and history go to the run's temporary directory. Run as root, as the program itself.
 //
+// With --host, the window opens that server through ssh and its backend instead (--connect HOST
+// --ssh-config FILE), on a generated file of 10,000 shares written to --remote-config, the path
+// where this machine reaches the file the server reads as /etc/samba/smb.conf (the ssh test
+// servers' srvK/etc/samba/smb.conf). The floor is `ssh HOST testparm -s` (until it ended) plus
+// the empty Qt window; the window may take at most 1.3 times as long.
+//
 //   shareward-startup-bench [--repeat N] [--shares N] [--testparm PROGRAM] [--timeout SECONDS]
+//   shareward-startup-bench [--repeat N] [--timeout SECONDS] --host HOST --ssh-config FILE
+//                           --remote-config PATH
 #include "generatedconfig.h"
+#include "serverpage.h"
 #include "sharemodel.h"
 #include "startup.h"
 
@@ -52,7 +61,9 @@
 namespace {
 
 const char childMode[] = "--startup-child";
+const char sshChildMode[] = "--startup-child-ssh";
 const double checkLimit = 1.2;
+const double sshLimit = 1.3;
 const double windowLimit = 1.5;
 const int smallShares = 10;
 
@@ -144,6 +155,26 @@ int runChild(char *program, const char *configPath, const char *testparm)
     };
     int argc = 1;
     char *argv[] = {program, nullptr};
+    return Startup::run(argc, argv, options);
+}
+
+// The child over ssh: the real start-up as a desktop user starts it on one server.
+int runSshChild(char *program, const char *host, const char *sshConfig)
+{
+    Startup::Options options;
+    options.shown = [](MainWindow &window) {
+        ServerPage *page = window.currentPage();
+        auto *watch = new ExposeWatch(page ? page->shareModel()->rowCount() : -1, qApp);
+        QWindow *handle = window.windowHandle();
+        handle->installEventFilter(watch);
+        if (handle->isExposed())
+            watch->report();
+    };
+    char connect[] = "--connect";
+    char config[] = "--ssh-config";
+    int argc = 5;
+    char *argv[] = {program, connect, const_cast<char *>(host), config, const_cast<char *>(sshConfig),
+                    nullptr};
     return Startup::run(argc, argv, options);
 }
 
@@ -248,8 +279,10 @@ Launch launch(const QString &program, const QStringList &arguments, QProcessEnvi
     QFile::setPermissions(tmp, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     environment.insert(QStringLiteral("TMPDIR"), tmp);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), tmp);
-    // Its history is the run's too: the machine's /var/lib stays untouched.
+    // Its history is the run's too: the machine's /var/lib stays untouched. So are its
+    // settings: the servers it shows last, which it would otherwise open.
     environment.insert(QStringLiteral("SHAREWARD_HISTORY_DIRECTORY"), runDir + QStringLiteral("/history"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), runDir + QStringLiteral("/config"));
 
     const QString log = runDir + QStringLiteral("/stderr.log");
     QProcess child;
@@ -344,12 +377,114 @@ const char *verdict(double ratio, double limit)
     return ratio <= limit ? "ok" : "FAIL";
 }
 
+// testparm on the server as ssh runs it there: standard output dropped.
+bool runSshTestparm(const QString &host, const QString &sshConfig, double &ms, QString &error)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    process.start(
+        QStringLiteral("/usr/bin/ssh"),
+        {QStringLiteral("-F"), sshConfig, QStringLiteral("--"), host, QStringLiteral("testparm -s")});
+    if (!process.waitForFinished(-1)) {
+        error = process.errorString();
+        return false;
+    }
+    ms = elapsedMs(timer);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        error = QString::fromLocal8Bit(process.readAllStandardError().right(4000));
+        return false;
+    }
+    return true;
+}
+
+// The window started on host over ssh against ssh running testparm there plus the empty window.
+int runOverSsh(const QString &host, const QString &sshConfig, const QString &remoteConfig, int repeat,
+               int timeoutMs, const QString &minimal, const QProcessEnvironment &environment,
+               QTemporaryDir &dir)
+{
+    const int shares = 10000;
+    if (!writeConfig(remoteConfig, generateConfig(shares))) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(remoteConfig));
+        return 2;
+    }
+    const QString self = QCoreApplication::applicationFilePath();
+    int runs = 0;
+    const auto window = [&](double &ms) {
+        const Launch result = launch(self, {QString::fromLatin1(sshChildMode), host, sshConfig}, environment,
+                                     dir.filePath(QStringLiteral("run-%1").arg(runs++)), "shown ", timeoutMs);
+        if (!result.ok) {
+            std::fprintf(stderr, "%s\n", qPrintable(result.error));
+            return false;
+        }
+        if (result.line.toInt() != shares) {
+            std::fprintf(stderr, "the window showed %s shares instead of %d\n", result.line.constData(),
+                         shares);
+            return false;
+        }
+        ms = result.ms;
+        return true;
+    };
+    const auto empty = [&](double &ms) {
+        const Launch result =
+            launch(minimal, {}, environment, dir.filePath(QStringLiteral("run-%1").arg(runs++)), "exposed",
+                   timeoutMs);
+        if (!result.ok)
+            std::fprintf(stderr, "%s\n", qPrintable(result.error));
+        ms = result.ms;
+        return result.ok;
+    };
+    const auto checker = [&](double &ms) {
+        QString error;
+        if (runSshTestparm(host, sshConfig, ms, error))
+            return true;
+        std::fprintf(stderr, "ssh %s testparm -s failed: %s\n", qPrintable(host), qPrintable(error));
+        return false;
+    };
+    // Once untimed, for warm caches on both sides.
+    {
+        double ms = 0;
+        if (!checker(ms) || !window(ms) || !empty(ms))
+            return 2;
+    }
+    std::printf("%d shares on %s over ssh, %d runs, display %s\n", shares, qPrintable(host), repeat,
+                qPrintable(environment.value(QStringLiteral("DISPLAY"))));
+    std::printf("%4s %14s %18s %14s\n", "run", "window ms", "ssh testparm ms", "minimal ms");
+    std::vector<double> windows;
+    std::vector<double> checks;
+    std::vector<double> floors;
+    for (int run = 0; run < repeat; ++run) {
+        double windowMs = 0;
+        double checkMs = 0;
+        double minimalMs = 0;
+        if (!window(windowMs) || !checker(checkMs) || !empty(minimalMs))
+            return 2;
+        windows.push_back(windowMs);
+        checks.push_back(checkMs);
+        floors.push_back(minimalMs);
+        std::printf("%4d %14.1f %18.1f %14.1f\n", run + 1, windowMs, checkMs, minimalMs);
+    }
+    const double floor = median(checks) + median(floors);
+    const double ratio = median(windows) / floor;
+    std::printf("\nmedians of %d runs, from the spawn until the window was exposed:\n", repeat);
+    std::printf("  window over ssh, %d shares  %8.1f ms\n", shares, median(windows));
+    std::printf("  ssh %s testparm -s          %8.1f ms  (until it ended)\n", qPrintable(host),
+                median(checks));
+    std::printf("  empty QMainWindow              %8.1f ms\n", median(floors));
+    std::printf("window / (ssh testparm + empty window) = %.3f (limit %.3f) %s\n", ratio, sshLimit,
+                verdict(ratio, sshLimit));
+    return ratio <= sshLimit ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (argc == 4 && std::strcmp(argv[1], childMode) == 0)
         return runChild(argv[0], argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], sshChildMode) == 0)
+        return runSshChild(argv[0], argv[2], argv[3]);
 
     QCoreApplication app(argc, argv);
     QCommandLineParser options;
@@ -365,13 +500,27 @@ int main(int argc, char *argv[])
                        QStringLiteral("program"), QStringLiteral("/usr/bin/testparm")});
     options.addOption({QStringLiteral("timeout"), QStringLiteral("Seconds a start-up may take at most."),
                        QStringLiteral("seconds"), QStringLiteral("60")});
+    options.addOption({QStringLiteral("host"), QStringLiteral("Open this server through ssh instead."),
+                       QStringLiteral("host")});
+    options.addOption({QStringLiteral("ssh-config"), QStringLiteral("ssh's configuration file (ssh -F)."),
+                       QStringLiteral("file")});
+    options.addOption({QStringLiteral("remote-config"),
+                       QStringLiteral("Where this machine writes the smb.conf the host reads."),
+                       QStringLiteral("path")});
     options.process(app);
+    const QString host = options.value(QStringLiteral("host"));
+    if (!host.isEmpty()
+        && (options.value(QStringLiteral("ssh-config")).isEmpty()
+            || options.value(QStringLiteral("remote-config")).isEmpty())) {
+        std::fprintf(stderr, "--host needs --ssh-config and --remote-config\n");
+        return 2;
+    }
 
     const int repeat = std::max(1, options.value(QStringLiteral("repeat")).toInt());
     const int shares = std::max(1, options.value(QStringLiteral("shares")).toInt());
     const QString testparm = options.value(QStringLiteral("testparm"));
     const int timeoutMs = std::max(1, options.value(QStringLiteral("timeout")).toInt()) * 1000;
-    if (geteuid() != 0) {
+    if (host.isEmpty() && geteuid() != 0) {
         // The program refuses to start without root rights, and pdbedit -L needs them.
         std::fprintf(stderr, "run this as root: the program starts only as root\n");
         return 2;
@@ -411,6 +560,10 @@ int main(int argc, char *argv[])
         display = server.display();
         environment.insert(QStringLiteral("DISPLAY"), display);
     }
+    if (!host.isEmpty())
+        return runOverSsh(host, options.value(QStringLiteral("ssh-config")),
+                          options.value(QStringLiteral("remote-config")), repeat, timeoutMs, minimal,
+                          environment, dir);
 
     // Once untimed first: a file or checker that fails would leave the child's window waiting
     // on an error box until the time-out. The start-ups once too, for warm caches.
