@@ -30,6 +30,7 @@ public:
     ServerServices &services() override;
     ServerAccounts &accounts() override;
     ServerFiles &files() override;
+    bool connectionLost() const override { return !isConnected(); }
 
 private:
     // Made once: the interfaces, which the window holds on to, go on through it after a

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 
@@ -100,7 +101,9 @@ private:
     ProtocolLineReader m_reader;
     QByteArray m_errorOutput;
     BackendProtocol::Greeting m_greeting;
-    bool m_open = false;
+    // Read without taking turns: the window asks whether the connection holds while a worker's
+    // request may find it lost.
+    std::atomic<bool> m_open{false};
     int m_nextId = 1;
     QMutex m_turn;
 };

@@ -14,6 +14,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -474,6 +475,10 @@ void TestRemoteWindow::connectionKilledDuringSave()
     qInfo("the window said: %s", qPrintable(shown.first().simplified()));
     QVERIFY(page->isModified());
     QVERIFY(page->shareModel()->shareNames().contains(QStringLiteral("killed")));
+    // The list of servers says so too, below srv2's name.
+    QListWidgetItem *entry = child<QListWidget>(*m_window, "serverList")->item(rowOf(2));
+    QTRY_COMPARE_WITH_TIMEOUT(entry->text().section(QLatin1Char('\n'), 1), QStringLiteral("Connection lost"),
+                              5000);
 
     // The backend finishes what it started, then ends with its input.
     QTRY_VERIFY_WITH_TIMEOUT(backendsOn(2).isEmpty(), 15000);
