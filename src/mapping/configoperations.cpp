@@ -12,6 +12,10 @@
 
 #include <QJsonArray>
 
+#include <future>
+#include <memory>
+#include <optional>
+
 #include <climits>
 
 namespace {
@@ -64,15 +68,38 @@ void readNothing(const QJsonObject &request)
 void ConfigOperations::addTo(BackendOperations &operations, ConfigSession &session)
 {
     ConfigSession *const s = &session;
-    const auto add = [&operations](const char *method, BackendOperations::Handler handler) {
-        operations.add(QStringLiteral("config.") + QLatin1String(method), keepingKinds(std::move(handler)));
+    // The window checks, then loads: the load is made while testparm runs, and answers the
+    // load asked right after. Any other request of the configuration forgets it.
+    const auto loadedEarly = std::make_shared<std::optional<QJsonObject>>();
+    const auto add = [&operations, loadedEarly](const char *method, BackendOperations::Handler handler) {
+        const bool keeps = qstrcmp(method, "load") == 0;
+        operations.add(QStringLiteral("config.") + QLatin1String(method),
+                       keepingKinds([loadedEarly, keeps, handler = std::move(handler)](const QJsonObject &request) {
+                           if (!keeps)
+                               loadedEarly->reset();
+                           return handler(request);
+                       }));
     };
-    add("check", [s](const QJsonObject &request) {
+    add("check", [s, loadedEarly](const QJsonObject &request) {
         readNothing(request);
-        return QJsonObject{{QStringLiteral("verdict"), SaveResultCodec::encode(s->check())}};
+        // check() reads nothing load() changes.
+        std::future<QJsonObject> loading =
+            std::async(std::launch::async, [s] { return ConfigSessionCodec::encode(s->load()); });
+        const TestParmResult verdict = s->check();
+        try {
+            *loadedEarly = loading.get();
+        } catch (const std::exception &) {
+            // Said when the load itself is asked for.
+        }
+        return QJsonObject{{QStringLiteral("verdict"), SaveResultCodec::encode(verdict)}};
     });
-    add("load", [s](const QJsonObject &request) {
+    add("load", [s, loadedEarly](const QJsonObject &request) {
         readNothing(request);
+        if (loadedEarly->has_value()) {
+            QJsonObject loaded = std::move(**loadedEarly);
+            loadedEarly->reset();
+            return loaded;
+        }
         return ConfigSessionCodec::encode(s->load());
     });
     add("recordOutsideChange", [s](const QJsonObject &request) {

@@ -39,7 +39,8 @@ public:
 
 private:
     // The fields every Share has, GlobalShare's included.
-    static void encodeShareFields(const Share &share, QJsonObject &object);
+    // The fields of share that differ from defaults, the record the reader starts from.
+    static void encodeShareFields(const Share &share, const Share &defaults, QJsonObject &object);
     static void decodeShareFields(JsonFieldReader &fields, Share &share);
     static Share readShare(JsonFieldReader &fields);
     static QJsonObject encodeModule(const VFSModule &module);

@@ -32,6 +32,9 @@ public:
     static QList<JsonFieldReader> objects(const QJsonValue &value, const QString &path);
 
     QString path() const { return m_path; }
+    // Whether the field is there and not taken yet: for the fields a writer leaves out when
+    // they hold their default.
+    bool has(const QString &key) const { return m_object.contains(key); }
 
     // A text; textOrNull also takes null, as a null QString.
     QString text(const QString &key);

@@ -190,6 +190,7 @@ private slots:
     void noGuestAccountTravelsAsFlag();
     void malformedInputIsRefused_data();
     void malformedInputIsRefused();
+    void defaultsAreLeftOut();
     void previewComesBack();
     void transferComesBack();
 
@@ -614,8 +615,6 @@ void TestRecordCodec::malformedInputIsRefused_data()
         << "shares" << path("1") << std::optional(QJsonValue(7)) << "\"shares[1]\" must be an object";
     QTest::newRow("field missing") << "settings" << path("global/workgroup") << removed
                                    << "\"settings.global.workgroup\" is missing";
-    QTest::newRow("share field missing")
-        << "shares" << path("0/path") << removed << "\"shares[0].path\" is missing";
     QTest::newRow("unknown field") << "shares" << path("0/colour") << std::optional(QJsonValue(1))
                                    << "\"shares[0].colour\" is not known";
     QTest::newRow("flag as text") << "shares" << path("0/readOnly")
@@ -867,6 +866,26 @@ void TestRecordCodec::transferComesBack()
     QCOMPARE(result.renamedShares, changes.renamedShares);
     QCOMPARE(result.changedShares, changes.changedShares);
     QCOMPARE(result.changedGlobals, changes.changedGlobals);
+}
+
+// A field that holds its default travels as nothing, and a missing field reads as its default:
+// a share with a path alone is one field.
+void TestRecordCodec::defaultsAreLeftOut()
+{
+    Share share;
+    share.setPath(QStringLiteral("/srv/data"));
+    const QJsonObject encoded = RecordCodec::encode(share);
+    QCOMPARE(encoded.keys(), QStringList{QStringLiteral("path")});
+    const Share decoded = RecordCodec::decodeShare(encoded, QStringLiteral("share"));
+    QCOMPARE(decoded.path(), share.path());
+    QCOMPARE(decoded.readOnly(), Share().readOnly());
+    QCOMPARE(decoded.browseable(), Share().browseable());
+    QVERIFY(decoded.name().isNull());
+
+    // A flag set against its default travels, and comes back.
+    share.setBrowseable(!Share().browseable());
+    QCOMPARE(RecordCodec::decodeShare(RecordCodec::encode(share), QStringLiteral("share")).browseable(),
+             share.browseable());
 }
 
 QTEST_GUILESS_MAIN(TestRecordCodec)

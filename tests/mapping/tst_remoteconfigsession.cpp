@@ -520,9 +520,9 @@ void TestRemoteConfigSession::badRequests_data()
     QTest::newRow("save with a share of the wrong shape")
         << op("config.save",
               {{QStringLiteral("settings"), settings},
-               {QStringLiteral("shares"), QJsonArray{QJsonObject()}},
+               {QStringLiteral("shares"), QJsonArray{QJsonObject{{QStringLiteral("readOnly"), QStringLiteral("yes")}}}},
                {QStringLiteral("fingerprint"), QString()}})
-        << "The field \"request.shares[0].originalName\" is missing.";
+        << "The field \"request.shares[0].readOnly\" must be true or false.";
     QTest::newRow("preview without settings")
         << op("config.preview",
               {{QStringLiteral("shares"), QJsonArray()}, {QStringLiteral("fingerprint"), QString()}})
