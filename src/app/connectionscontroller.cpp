@@ -336,8 +336,11 @@ void ConnectionsController::showState(QLabel *label, const QString &service, Sys
 void ConnectionsController::configLoaded()
 {
     m_haveLoaded = true;
-    m_loadedStamp = stampOf(m_configPath);
-    m_loadedText = contentOf(m_configPath);
+    // A server's smb.conf this process cannot read itself is not watched.
+    if (!m_configPath.isEmpty()) {
+        m_loadedStamp = stampOf(m_configPath);
+        m_loadedText = contentOf(m_configPath);
+    }
     m_checkedStamp = m_loadedStamp;
     m_changedOnDisk = false;
     updateConfigLabel();
@@ -351,7 +354,6 @@ void ConnectionsController::setModified(bool modified)
 
 void ConnectionsController::checkConfigOnDisk()
 {
-    // A server's smb.conf this process cannot read itself is not watched.
     if (!m_haveLoaded || m_configPath.isEmpty())
         return;
     // The file is read only when its size, time or identity moved: a touch leaves it equal.
