@@ -30,7 +30,15 @@ public:
     // Starts it and waits for its greeting; throws BackendConnection::Failure.
     BackendConnection &open()
     {
-        // Through a shell that leaves its process number for kill() and becomes the backend.
+        m_connection = std::make_unique<BackendConnection>(QStringLiteral("this computer"));
+        m_connection->open(launch());
+        return *m_connection;
+    }
+
+    // How it is started: through a shell that leaves its process number for kill() and becomes
+    // the backend.
+    BackendConnection::Launch launch() const
+    {
         BackendConnection::Launch launch;
         launch.program = QStringLiteral("/bin/sh");
         launch.arguments = QStringList{QStringLiteral("-c"),
@@ -42,9 +50,7 @@ public:
                                        QStringLiteral("--history-dir"),
                                        path("history"),
                                        QStringLiteral("serve")};
-        m_connection = std::make_unique<BackendConnection>(QStringLiteral("this computer"));
-        m_connection->open(launch);
-        return *m_connection;
+        return launch;
     }
 
     BackendConnection &connection() { return *m_connection; }
