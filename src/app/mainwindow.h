@@ -11,7 +11,6 @@
 #include <QModelIndex>
 #include <QStringList>
 
-#include <functional>
 #include <future>
 #include <memory>
 
@@ -51,7 +50,8 @@ public:
     // Opens the server and loads it (or shows why it could not be reached, with Try Again);
     // a server already shown is only chosen.
     void openServer(const ServerAddress &address);
-    // Adds a server already open and loads it.
+    // Adds a server already open and chooses it when none is; loadFirstScreen() or
+    // initialLoad() load it.
     ServerPage *addServer(const ServerAddress &address, std::unique_ptr<Server> server);
     // The servers shown, in the list's order.
     QList<ServerAddress> servers() const;
