@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +57,7 @@ private slots:
     void endOfInputFinishesTheSave();
     void startedByPkexec_data();
     void startedByPkexec();
+    void notRootGoesThroughSudo();
 
 private:
     BackendConnection::Launch launch() const;
@@ -268,6 +270,44 @@ void TestBackendServer::startedByPkexec()
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
     QVERIFY(run.out.isEmpty());
+}
+
+// Started by another user (an administrator's ssh login), the backend runs itself again
+// through sudo, asking for exactly the command a sudoers rule names and no password.
+void TestBackendServer::notRootGoesThroughSudo()
+{
+    if (::geteuid() != 0)
+        QSKIP("Running the backend as another user needs root.");
+    // A directory nobody can use, with a copy of the backend: the build tree need not be.
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+    const QString copy = dir.filePath(QStringLiteral("shareward-cli"));
+    QVERIFY(QFile::copy(cli, copy));
+    const QString sudo = dir.filePath(QStringLiteral("sudo"));
+    QFile script(sudo);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho \"$*\" >\"$(dirname \"$0\")/calls\"\n"
+                 "echo 'sudo: a password is required' >&2\nexit 1\n");
+    script.close();
+    for (const QString &file : {copy, sudo})
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                | QFile::ReadOther | QFile::ExeOther));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : environment.keys())
+        if (name.startsWith(QLatin1String("SHAREWARD_")) || name.startsWith(QLatin1String("SUDO_")))
+            environment.remove(name);
+    environment.insert(QStringLiteral("SHAREWARD_PROGRAM_SUDO"), sudo);
+    const ProcessRun run = runProcess(QStringLiteral("setpriv"),
+                                      words("--reuid=65534 --regid=65534 --clear-groups --") + QStringList{copy}
+                                          + words("serve"),
+                                      environment);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.isEmpty()); // no greeting: the client says sudo's words
+    QVERIFY2(run.err.contains("a password is required"), run.err.constData());
+    QFile calls(dir.filePath(QStringLiteral("calls")));
+    QVERIFY(calls.open(QIODevice::ReadOnly));
+    QCOMPARE(calls.readAll(), QByteArray("-n -- /usr/bin/shareward-cli serve\n"));
 }
 
 QTEST_GUILESS_MAIN(TestBackendServer)
