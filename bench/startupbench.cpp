@@ -343,6 +343,24 @@ Launch launch(const QString &program, const QStringList &arguments, QProcessEnvi
     return launch;
 }
 
+// One timed start of a program until it prints word; with expected 0 or more, the number
+// after the word must be that (the shares the window shows). Says what went wrong.
+bool timeStart(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+               const QString &runDir, const QByteArray &word, int timeoutMs, int expected, double &ms)
+{
+    const Launch result = launch(program, arguments, environment, runDir, word, timeoutMs);
+    if (!result.ok) {
+        std::fprintf(stderr, "%s\n", qPrintable(result.error));
+        return false;
+    }
+    if (expected >= 0 && result.line.toInt() != expected) {
+        std::fprintf(stderr, "the window showed %s shares instead of %d\n", result.line.constData(), expected);
+        return false;
+    }
+    ms = result.ms;
+    return true;
+}
+
 // testparm as the window runs it: standard output dropped, standard error read.
 bool runTestparm(const QString &program, const QString &file, double &ms, QString &error)
 {
@@ -412,28 +430,12 @@ int runOverSsh(const QString &host, const QString &sshConfig, const QString &rem
     const QString self = QCoreApplication::applicationFilePath();
     int runs = 0;
     const auto window = [&](double &ms) {
-        const Launch result = launch(self, {QString::fromLatin1(sshChildMode), host, sshConfig}, environment,
-                                     dir.filePath(QStringLiteral("run-%1").arg(runs++)), "shown ", timeoutMs);
-        if (!result.ok) {
-            std::fprintf(stderr, "%s\n", qPrintable(result.error));
-            return false;
-        }
-        if (result.line.toInt() != shares) {
-            std::fprintf(stderr, "the window showed %s shares instead of %d\n", result.line.constData(),
-                         shares);
-            return false;
-        }
-        ms = result.ms;
-        return true;
+        return timeStart(self, {QString::fromLatin1(sshChildMode), host, sshConfig}, environment,
+                         dir.filePath(QStringLiteral("run-%1").arg(runs++)), "shown ", timeoutMs, shares, ms);
     };
     const auto empty = [&](double &ms) {
-        const Launch result =
-            launch(minimal, {}, environment, dir.filePath(QStringLiteral("run-%1").arg(runs++)), "exposed",
-                   timeoutMs);
-        if (!result.ok)
-            std::fprintf(stderr, "%s\n", qPrintable(result.error));
-        ms = result.ms;
-        return result.ok;
+        return timeStart(minimal, {}, environment, dir.filePath(QStringLiteral("run-%1").arg(runs++)), "exposed",
+                         timeoutMs, -1, ms);
     };
     const auto checker = [&](double &ms) {
         QString error;
@@ -579,28 +581,12 @@ int main(int argc, char *argv[])
     int runs = 0;
     // One start-up of the window on a file, checked for the number of shares it shows.
     const auto window = [&](const QString &file, int expected, double &ms) {
-        const Launch result = launch(self, {QString::fromLatin1(childMode), file, testparm}, environment,
-                                     dir.filePath(QStringLiteral("run-%1").arg(runs++)), "shown ", timeoutMs);
-        if (!result.ok) {
-            std::fprintf(stderr, "%s\n", qPrintable(result.error));
-            return false;
-        }
-        if (result.line.toInt() != expected) {
-            std::fprintf(stderr, "the window showed %s shares instead of %d\n", result.line.constData(),
-                         expected);
-            return false;
-        }
-        ms = result.ms;
-        return true;
+        return timeStart(self, {QString::fromLatin1(childMode), file, testparm}, environment,
+                         dir.filePath(QStringLiteral("run-%1").arg(runs++)), "shown ", timeoutMs, expected, ms);
     };
     const auto empty = [&](double &ms) {
-        const Launch result =
-            launch(minimal, {}, environment, dir.filePath(QStringLiteral("run-%1").arg(runs++)), "exposed",
-                   timeoutMs);
-        if (!result.ok)
-            std::fprintf(stderr, "%s\n", qPrintable(result.error));
-        ms = result.ms;
-        return result.ok;
+        return timeStart(minimal, {}, environment, dir.filePath(QStringLiteral("run-%1").arg(runs++)), "exposed",
+                         timeoutMs, -1, ms);
     };
     {
         double ms = 0;
