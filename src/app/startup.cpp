@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "configsession.h"
 #include "qtsingleapplication.h"
 #include "rememberedservers.h"
 #include "remoteserver.h"
@@ -155,12 +156,14 @@ int Startup::run(int &argc, char **argv, const Options &options)
             return 1;
         }
     }
-    // testparm on smb.conf takes most of the start-up: it runs from here on, while the window
-    // is built, smb.conf read into it and its native window made, so that show() only maps
-    // it. What the first screen does not need is read after it is shown.
+    // testparm on smb.conf takes most of the start-up. The backend starts it when it is asked
+    // for the load, and answers testparm's verdict asked right after from that: the verdict is
+    // asked for once the load is in, while smb.conf is read into the window and its native
+    // window made, so that show() only maps it. What the first screen does not need is read
+    // after it is shown.
     std::future<TestParmResult> check;
     if (server)
-        check = MainWindow::startCheck(*server);
+        check = std::async(std::launch::deferred, [&config = server->config()] { return config.check(); });
     // Declared after the application object, so destroyed before it.
     MainWindow window(open);
     bool loaded = false;

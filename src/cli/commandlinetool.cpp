@@ -230,7 +230,7 @@ int CommandLineTool::serve(const QStringList &arguments)
     ServicesOperations::addTo(operations, local.services());
     AccountsOperations::addTo(operations, local.accounts());
     FilesOperations::addTo(operations, local.files());
-    ConfigOperations::addTo(operations, local.config());
+    ConfigOperations::addTo(operations, local.config(), m_config);
     BackendServer server(STDIN_FILENO, STDOUT_FILENO, {m_config, m_historyDirectory}, operations);
     return server.run();
 }

@@ -10,11 +10,14 @@
 #include "registrystore.h"
 #include "saveresultcodec.h"
 
+#include <QFile>
 #include <QJsonArray>
 
 #include <future>
 #include <memory>
 #include <optional>
+
+#include <sys/stat.h>
 
 #include <climits>
 
@@ -39,6 +42,36 @@ Records readRecords(JsonFieldReader &fields)
 // Answers with what handle gives; the session's failures that the window tells apart keep
 // their kinds: a configuration changed since it was loaded is "changed", testparm's refusal
 // "failed" with its verdict, a registry not put back "failed" with registryNotRestored.
+// What tells smb.conf apart from its next version without reading it: an install renames a new
+// file over it (another inode), an edit in place moves its time.
+struct FileStamp
+{
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified = {};
+
+    static FileStamp of(const QString &path)
+    {
+        FileStamp stamp;
+        struct stat info = {};
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+            return stamp;
+        stamp.exists = true;
+        stamp.device = info.st_dev;
+        stamp.inode = info.st_ino;
+        stamp.size = info.st_size;
+        stamp.modified = info.st_mtim;
+        return stamp;
+    }
+    bool operator==(const FileStamp &other) const
+    {
+        return exists && other.exists && device == other.device && inode == other.inode && size == other.size
+            && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+
 BackendOperations::Handler keepingKinds(BackendOperations::Handler handle)
 {
     return [handle = std::move(handle)](const QJsonObject &request) {
@@ -65,42 +98,71 @@ void readNothing(const QJsonObject &request)
 
 } // namespace
 
-void ConfigOperations::addTo(BackendOperations &operations, ConfigSession &session)
+void ConfigOperations::addTo(BackendOperations &operations, ConfigSession &session, const QString &configPath)
 {
     ConfigSession *const s = &session;
-    // The window checks, then loads: the load is made while testparm runs, and answers the
-    // load asked right after. Any other request of the configuration forgets it.
-    const auto loadedEarly = std::make_shared<std::optional<QJsonObject>>();
-    const auto add = [&operations, loadedEarly](const char *method, BackendOperations::Handler handler) {
-        const bool keeps = qstrcmp(method, "load") == 0;
+    // A window's start asks for the load and testparm's verdict one after the other, and each
+    // answers the other's question too, while it runs: testparm is started with the load and
+    // the load made while testparm checks (check() reads nothing load() changes, so both may
+    // run at once). An answer made early serves only the request right after, and only while
+    // smb.conf is as it was when the work began; any other request of the configuration
+    // forgets it. A configuration that uses the registry, which has no such stamp, is answered
+    // as asked.
+    struct Early
+    {
+        std::optional<QJsonObject> loaded;
+        std::future<TestParmResult> verdict;
+        FileStamp stamp;
+    };
+    const auto early = std::make_shared<Early>();
+    const auto add = [&operations, early](const char *method, BackendOperations::Handler handler) {
+        const bool load = qstrcmp(method, "load") == 0;
+        const bool check = qstrcmp(method, "check") == 0;
         operations.add(QStringLiteral("config.") + QLatin1String(method),
-                       keepingKinds([loadedEarly, keeps, handler = std::move(handler)](const QJsonObject &request) {
-                           if (!keeps)
-                               loadedEarly->reset();
+                       keepingKinds([early, load, check, handler = std::move(handler)](const QJsonObject &request) {
+                           if (!load)
+                               early->loaded.reset();
+                           // A verdict not asked for next is waited for and dropped: no testparm
+                           // outlives the request after the load.
+                           if (!check && early->verdict.valid())
+                               early->verdict = std::future<TestParmResult>();
                            return handler(request);
                        }));
     };
-    add("check", [s, loadedEarly](const QJsonObject &request) {
+    add("check", [s, configPath, early](const QJsonObject &request) {
         readNothing(request);
-        // check() reads nothing load() changes.
-        std::future<QJsonObject> loading =
-            std::async(std::launch::async, [s] { return ConfigSessionCodec::encode(s->load()); });
+        if (early->verdict.valid()) {
+            std::future<TestParmResult> verdict = std::move(early->verdict);
+            const TestParmResult result = verdict.get();
+            if (FileStamp::of(configPath) == early->stamp)
+                return QJsonObject{{QStringLiteral("verdict"), SaveResultCodec::encode(result)}};
+        }
+        early->stamp = FileStamp::of(configPath);
+        std::future<ConfigSession::Loaded> loading = std::async(std::launch::async, [s] { return s->load(); });
         const TestParmResult verdict = s->check();
         try {
-            *loadedEarly = loading.get();
+            const ConfigSession::Loaded loaded = loading.get();
+            if (loaded.state.registryUse == RegistryConfig::NotUsed)
+                early->loaded = ConfigSessionCodec::encode(loaded);
         } catch (const std::exception &) {
             // Said when the load itself is asked for.
         }
         return QJsonObject{{QStringLiteral("verdict"), SaveResultCodec::encode(verdict)}};
     });
-    add("load", [s, loadedEarly](const QJsonObject &request) {
+    add("load", [s, configPath, early](const QJsonObject &request) {
         readNothing(request);
-        if (loadedEarly->has_value()) {
-            QJsonObject loaded = std::move(**loadedEarly);
-            loadedEarly->reset();
-            return loaded;
+        if (early->loaded.has_value()) {
+            QJsonObject loaded = std::move(*early->loaded);
+            early->loaded.reset();
+            if (FileStamp::of(configPath) == early->stamp)
+                return loaded;
         }
-        return ConfigSessionCodec::encode(s->load());
+        early->stamp = FileStamp::of(configPath);
+        early->verdict = std::async(std::launch::async, [s] { return s->check(); });
+        const ConfigSession::Loaded loaded = s->load();
+        if (loaded.state.registryUse != RegistryConfig::NotUsed)
+            early->verdict = std::future<TestParmResult>();
+        return ConfigSessionCodec::encode(loaded);
     });
     add("recordOutsideChange", [s](const QJsonObject &request) {
         readNothing(request);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class BackendOperations;
 class ConfigSession;
 
@@ -12,6 +14,6 @@ class ConfigSession;
 class ConfigOperations
 {
 public:
-    // session must live as long as operations.
-    static void addTo(BackendOperations &operations, ConfigSession &session);
+    // session must live as long as operations; configPath is its smb.conf.
+    static void addTo(BackendOperations &operations, ConfigSession &session, const QString &configPath);
 };

@@ -118,6 +118,8 @@ private Q_SLOTS:
     void saveAfterReconnect_data();
     void saveAfterReconnect();
     void threadsTakeTurns();
+    void earlyAnswers_data();
+    void earlyAnswers();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -730,6 +732,53 @@ void TestRemoteConfigSession::saveAfterReconnect()
         QCOMPARE(readFile(m_registry.config()), before);
     }
     QCOMPARE(m_registry.list(), registry);
+    connection.close();
+}
+
+void TestRemoteConfigSession::earlyAnswers_data()
+{
+    // The backend answers the load and testparm's verdict asked right after each other from one
+    // run of both; whatever comes between, or smb.conf changed, gets answers of its own.
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<bool>("broken"); // smb.conf is made invalid after the first call
+    const auto calls = [](const char *text) { return QString::fromLatin1(text).split(QLatin1Char(' ')); };
+    QTest::newRow("load, check") << calls("load check") << false;
+    QTest::newRow("check, load") << calls("check load") << false;
+    QTest::newRow("load, versions, check") << calls("load versions check") << false;
+    QTest::newRow("check, versions, load") << calls("check versions load") << false;
+    QTest::newRow("load, check after a change") << calls("load check") << true;
+    QTest::newRow("check, load after a change") << calls("check load") << true;
+}
+
+void TestRemoteConfigSession::earlyAnswers()
+{
+    QFETCH(QStringList, calls);
+    QFETCH(bool, broken);
+    QVERIFY(prepare(fileShares, QByteArray()));
+    LocalConfigSession local(environment());
+    BackendConnection connection(thisComputer);
+    open(connection);
+    RemoteConfigSession remote(connection);
+    QString verdict;
+    QString loaded;
+    for (int i = 0; i < calls.size(); ++i) {
+        const QString &call = calls.at(i);
+        if (call == QLatin1String("load"))
+            loaded = describe(remote.load());
+        else if (call == QLatin1String("check"))
+            verdict = describe(remote.check());
+        else
+            remote.versions();
+        if (i == 0 && broken)
+            QVERIFY(writeFile(m_registry.config(), readFile(m_registry.config()) + "\tsecurity = nonsense\n"));
+    }
+    // What this machine's session says of smb.conf as it is now: the later answer is never one
+    // made before the change.
+    const bool loadLast = calls.last() == QLatin1String("load");
+    QCOMPARE(loadLast ? loaded : verdict, loadLast ? describe(local.load()) : describe(local.check()));
+    // A verdict asked before the change is of the file as it was.
+    if (broken && calls.first() == QLatin1String("check"))
+        QVERIFY(verdict != describe(local.check()));
     connection.close();
 }
 
