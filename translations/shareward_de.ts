@@ -2107,6 +2107,54 @@ Sonst ändert sich nichts in der smb.conf. Möchten Sie fortfahren?</translation
         <source>There are changes in configuration. Save them?</source>
         <translation>Die Konfiguration wurde geändert. Änderungen speichern?</translation>
     </message>
+    <message>
+        <source>Reconnect</source>
+        <translation>Neu verbinden</translation>
+    </message>
+    <message>
+        <source>&amp;Reconnect</source>
+        <translation>&amp;Neu verbinden</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was lost.</source>
+        <translation>Die Verbindung zu %1 ist abgebrochen.</translation>
+    </message>
+    <message>
+        <source>Connection lost: %1 The changes made here are kept; reconnect to go on.</source>
+        <translation>Verbindung verloren: %1 Die hier gemachten Änderungen bleiben erhalten; verbinden Sie neu, um fortzufahren.</translation>
+    </message>
+    <message>
+        <source>Connecting to %1...</source>
+        <translation>Verbindung zu %1 wird hergestellt …</translation>
+    </message>
+    <message>
+        <source>%1 cannot be reached: %2 The changes made here are kept.</source>
+        <translation>%1 ist nicht erreichbar: %2 Die hier gemachten Änderungen bleiben erhalten.</translation>
+    </message>
+    <message>
+        <source>Failed to read the server again.</source>
+        <translation>Der Server konnte nicht erneut gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Reading smb.conf...</source>
+        <translation>smb.conf wird gelesen …</translation>
+    </message>
+    <message>
+        <source>The connection was lost during the save, which was not installed. The changes made here are kept and not saved yet.</source>
+        <translation>Die Verbindung brach während des Speicherns ab; die Konfiguration wurde nicht installiert. Die hier gemachten Änderungen bleiben erhalten und sind noch nicht gespeichert.</translation>
+    </message>
+    <message>
+        <source>The connection was lost during the save, and smb.conf was changed by another program since it was loaded. The changes made here are kept and not saved.</source>
+        <translation>Die Verbindung brach während des Speicherns ab, und die smb.conf wurde seit dem Laden von einem anderen Programm geändert. Die hier gemachten Änderungen bleiben erhalten und sind nicht gespeichert.</translation>
+    </message>
+    <message>
+        <source>The connection was lost during the save, which was installed: smb.conf is saved.</source>
+        <translation>Die Verbindung brach während des Speicherns ab; die Konfiguration wurde installiert: die smb.conf ist gespeichert.</translation>
+    </message>
+    <message>
+        <source>Failed to read the accounts.</source>
+        <translation>Die Konten konnten nicht gelesen werden.</translation>
+    </message>
 </context>
 <context>
     <name>ServiceCommands</name>

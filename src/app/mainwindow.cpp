@@ -215,6 +215,7 @@ void MainWindow::placeActions(ServerPage *page)
         return;
     if (m_placed) {
         m_ui->menuFile->removeAction(m_placed->historyAction());
+        m_ui->menuFile->removeAction(m_placed->reconnectAction());
         for (QAction *action : m_placed->registryActions())
             m_ui->menuFile->removeAction(action);
         m_ui->menuPreferencies->removeAction(m_placed->reviewAction());
@@ -228,6 +229,7 @@ void MainWindow::placeActions(ServerPage *page)
     m_ui->menuFile->insertActions(entries.value(entries.indexOf(m_ui->actionStart) - 1),
                                   page->registryActions());
     m_ui->menuFile->addAction(page->historyAction());
+    m_ui->menuFile->addAction(page->reconnectAction());
     // Another server's page may have changed the setting.
     page->reviewAction()->setChecked(HistoryCommands::reviewsChanges());
     m_ui->menuPreferencies->addActions({page->reviewAction(), page->keepAction()});
@@ -257,15 +259,18 @@ void MainWindow::updateActions()
 {
     ServerPage *page = currentPage();
     const bool open = page;
+    // After a lost connection only what needs no server: the edits that ask it nothing.
+    const bool connected = open && page->isConnected();
     const bool selected = open && page->selectedShare().isValid();
-    for (QAction *action : {m_ui->actionAddShare, m_ui->actionCheckConfig, m_ui->actionEditConfig,
-                            m_ui->actionSambaUsers, m_ui->actionSambaGroups})
-        action->setEnabled(open);
-    m_ui->actionEditShare->setEnabled(selected);
+    for (QAction *action :
+         {m_ui->actionAddShare, m_ui->actionCheckConfig, m_ui->actionSambaUsers, m_ui->actionSambaGroups})
+        action->setEnabled(connected);
+    m_ui->actionEditConfig->setEnabled(open);
+    m_ui->actionEditShare->setEnabled(connected && selected);
     m_ui->actionDeleteShare->setEnabled(selected);
-    m_ui->actionStart->setEnabled(open && page->canStart());
-    m_ui->actionStop->setEnabled(open && page->canStop());
-    m_ui->actionSave->setEnabled(open && page->isModified());
+    m_ui->actionStart->setEnabled(connected && page->canStart());
+    m_ui->actionStop->setEnabled(connected && page->canStop());
+    m_ui->actionSave->setEnabled(connected && page->isModified());
     m_ui->actionConnect->setEnabled(m_servers->canOpen());
     m_ui->actionDisconnect->setEnabled(m_servers->currentRow() >= 0);
     setWindowModified(open && page->isModified());

@@ -241,6 +241,9 @@ void ServerListController::updateEntry(int row)
     if (row < 0 || row >= m_entries.size() || !item)
         return;
     const Entry &entry = m_entries.at(row);
+    // A loss found by the watch is shown on the page too.
+    if (entry.page)
+        entry.page->noticeConnectionLoss();
     QString state;
     if (entry.failure)
         state = tr("Not connected");

@@ -23,6 +23,8 @@
 #include "windowload.h"
 
 #include <QAction>
+#include <QBoxLayout>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -45,6 +47,10 @@ ServerPage::ServerPage(std::unique_ptr<Server> server, const QString &name, QWid
     , m_printersProxy(new ShareProxyModel([](const Share &share) { return share.printable(); }, this))
     , m_statusFields(new QWidget(this))
     , m_serverLabel(new QLabel(m_statusFields))
+    , m_connectionBar(new QFrame(this))
+    , m_connectionLabel(new QLabel(m_connectionBar))
+    , m_reconnectButton(new QPushButton(tr("Reconnect"), m_connectionBar))
+    , m_reconnectAction(new QAction(tr("&Reconnect"), this))
     , m_load(std::make_unique<WindowLoad>(*m_session, m_server->accounts(), m_server->services(),
                                           m_server->files(), *m_shares, this))
 {
@@ -61,6 +67,21 @@ ServerPage::ServerPage(std::unique_ptr<Server> server, const QString &name, QWid
         *m_session, *m_load, m_server->registryUsable(), [this] { return isModified(); },
         [this]() -> const Share * { return m_shares->share(selectedShare()); }, this);
     connect(m_registryCommands, &RegistryCommands::transferred, this, &ServerPage::takeUpTransfer);
+
+    // Above the tables, shown when the connection was lost and after Reconnect.
+    m_connectionBar->setObjectName(QStringLiteral("connectionBar"));
+    m_connectionBar->setFrameStyle(QFrame::StyledPanel);
+    m_connectionLabel->setObjectName(QStringLiteral("connectionMessage"));
+    m_connectionLabel->setWordWrap(true);
+    m_reconnectButton->setObjectName(QStringLiteral("reconnectButton"));
+    auto *barLayout = new QHBoxLayout(m_connectionBar);
+    barLayout->addWidget(m_connectionLabel, 1);
+    barLayout->addWidget(m_reconnectButton);
+    static_cast<QBoxLayout *>(layout())->insertWidget(0, m_connectionBar);
+    m_reconnectAction->setObjectName(QStringLiteral("actionReconnect"));
+    showConnectionMessage(QString(), false);
+    connect(m_reconnectButton, &QPushButton::clicked, m_reconnectAction, &QAction::trigger);
+    connect(m_reconnectAction, &QAction::triggered, this, &ServerPage::reconnect);
 
     m_sharesProxy->setSourceModel(m_shares);
     m_printersProxy->setSourceModel(m_shares);
@@ -152,6 +173,107 @@ void ServerPage::connectLoad()
         updateSelection();
     });
     connect(load, &WindowLoad::backgroundLoaded, this, &ServerPage::backgroundLoaded);
+}
+
+bool ServerPage::noticeConnectionLoss(const QString &sentence)
+{
+    if (!m_server->connectionLost())
+        return false;
+    // Said once: every request that fails afterwards fails for the same reason.
+    if (!m_reconnectAction->isEnabled()) {
+        const QString why = sentence.isEmpty() ? tr("The connection to %1 was lost.").arg(m_name) : sentence;
+        showConnectionMessage(
+            tr("Connection lost: %1 The changes made here are kept; reconnect to go on.").arg(why), true);
+        emit changed();
+    }
+    return true;
+}
+
+QString ServerPage::connectionMessage() const
+{
+    return m_connectionBar->isHidden() ? QString() : m_connectionLabel->text();
+}
+
+void ServerPage::showConnectionMessage(const QString &text, bool offerReconnect)
+{
+    m_connectionLabel->setText(text);
+    m_reconnectButton->setVisible(offerReconnect);
+    m_reconnectAction->setEnabled(offerReconnect);
+    m_connectionBar->setHidden(text.isEmpty());
+}
+
+void ServerPage::reconnect()
+{
+    try {
+        whileBusy(this, tr("Connecting to %1...").arg(m_name), [this] { m_server->reconnect(); });
+    } catch (const std::exception &error) {
+        showConnectionMessage(tr("%1 cannot be reached: %2 The changes made here are kept.")
+                                  .arg(m_name, QString::fromUtf8(error.what())),
+                              true);
+        return;
+    }
+    showConnectionMessage(QString(), false);
+    try {
+        if (m_droppedSave) {
+            const DroppedSave save = *m_droppedSave;
+            m_droppedSave.reset();
+            judgeDroppedSave(save);
+        } else if (!m_load->isLoaded()) {
+            initialLoad();
+        }
+        // What the page shows beside the edits, read again.
+        updateServiceActions();
+        m_connections->refresh();
+    } catch (const std::exception &error) {
+        if (!noticeConnectionLoss(QString::fromUtf8(error.what())))
+            FailureBox::show(this, tr("Error"), tr("Failed to read the server again."), error);
+    }
+    emit changed();
+}
+
+void ServerPage::judgeDroppedSave(const DroppedSave &save)
+{
+    // The backend started again holds no load: this one reads the configuration as it is now.
+    const ConfigSession::Loaded now =
+        whileBusy(this, tr("Reading smb.conf..."), [this] { return m_session->load(); });
+    if (now.state.fingerprint == save.fingerprint) {
+        showConnectionMessage(tr("The connection was lost during the save, which was not installed. The "
+                                 "changes made here are kept and not saved yet."),
+                              false);
+        return;
+    }
+    // Installed when the records sent would change nothing of the configuration now.
+    const ConfigSession::Preview preview = whileBusy(this, tr("Reading smb.conf..."), [this, &save, &now] {
+        return m_session->preview(save.settings, save.shares, now.state.fingerprint);
+    });
+    if (preview.file.proposed != preview.file.current
+        || preview.registryProposed != preview.registryCurrent) {
+        // Left on the load the edits came from: the next save is refused as changed, with the
+        // offer to load it again.
+        showConnectionMessage(tr("The connection was lost during the save, and smb.conf was changed by "
+                                 "another program since it was loaded. The changes made here are kept and "
+                                 "not saved."),
+                              false);
+        return;
+    }
+    // The accounts are not part of the configuration: those edited stay to be saved.
+    SambaSettings saved = now.settings;
+    saved.setUsers(m_savedSettings.users());
+    saved.setGroups(m_savedSettings.groups());
+    SambaSettings current = now.settings;
+    current.setUsers(m_currentSettings.users());
+    current.setGroups(m_currentSettings.groups());
+    m_savedSettings = saved;
+    m_currentSettings = current;
+    m_load->setState(now.state);
+    m_shares->setRegistryUse(now.state.registryUse);
+    m_shares->setShares(now.shares);
+    resizeColumns();
+    updateSelection();
+    setModified(current.users() != saved.users() || current.groups() != saved.groups());
+    m_connections->configLoaded();
+    showConnectionMessage(
+        tr("The connection was lost during the save, which was installed: smb.conf is saved."), false);
 }
 
 QAction *ServerPage::historyAction() const
@@ -289,11 +411,17 @@ void ServerPage::showTabOf(const Share &share)
     m_ui->tabWidget->setCurrentIndex(share.printable() ? 1 : 0);
 }
 
-ShareDialog::Accounts ServerPage::regularAccounts() const
+std::optional<ShareDialog::Accounts> ServerPage::regularAccounts()
 {
     // Read when a share dialog opens: accounts made since start-up are offered too.
-    const ServerAccounts::RegularAccounts accounts = m_server->accounts().regularAccounts();
-    return {accounts.users, accounts.groups};
+    try {
+        const ServerAccounts::RegularAccounts accounts = m_server->accounts().regularAccounts();
+        return ShareDialog::Accounts{accounts.users, accounts.groups};
+    } catch (const std::exception &error) {
+        if (!noticeConnectionLoss(QString::fromUtf8(error.what())))
+            FailureBox::show(this, tr("Error"), tr("Failed to read the accounts."), error);
+        return std::nullopt;
+    }
 }
 
 void ServerPage::addShare()
@@ -306,8 +434,10 @@ void ServerPage::addShare()
     // Samba reads nothing of smb.conf's shares then.
     if (m_load->state().registryUse == RegistryConfig::Backend)
         share.setStoredIn(Share::StoredInRegistry);
-    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), m_server->files(), regularAccounts(),
-                       this);
+    const std::optional<ShareDialog::Accounts> accounts = regularAccounts();
+    if (!accounts)
+        return;
+    ShareDialog dialog(share, m_currentSettings, m_shares->shareNames(), m_server->files(), *accounts, this);
     dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -324,9 +454,11 @@ void ServerPage::editShare()
     Share *share = m_shares->share(index);
     if (!share)
         return;
+    const std::optional<ShareDialog::Accounts> accounts = regularAccounts();
+    if (!accounts)
+        return;
     // The dialog edits the model's record itself.
-    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), m_server->files(),
-                       regularAccounts(), this);
+    ShareDialog dialog(*share, m_currentSettings, m_shares->shareNames(), m_server->files(), *accounts, this);
     dialog.setInstalledModules(m_modules);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -463,6 +595,8 @@ bool ServerPage::saveAll()
 {
     // The accounts to sync, the modules to check and the history's record come first.
     waitForBackgroundLoad();
+    if (noticeConnectionLoss())
+        return false;
     try {
         if (!m_load->isLoaded())
             throw std::runtime_error(
@@ -475,10 +609,18 @@ bool ServerPage::saveAll()
                                               m_server->files()))
             return false;
         const QString fingerprint = m_load->state().fingerprint;
-        const ConfigSession::Saved saved = whileBusy(
-            this, tr("Checking smb.conf with testparm and saving it..."), [this, &shares, &fingerprint] {
-                return m_session->save(m_currentSettings, shares, fingerprint);
-            });
+        ConfigSession::Saved saved;
+        try {
+            saved = whileBusy(this, tr("Checking smb.conf with testparm and saving it..."),
+                              [this, &shares, &fingerprint] {
+                                  return m_session->save(m_currentSettings, shares, fingerprint);
+                              });
+        } catch (const std::exception &) {
+            // Its answer never came: whether it was installed is found out after reconnecting.
+            if (m_server->connectionLost())
+                m_droppedSave = DroppedSave{fingerprint, m_currentSettings, shares};
+            throw;
+        }
         m_load->setFingerprint(saved.fingerprint);
         m_historyCommands->showHistoryError(saved.outcome.historyError);
         shares = saved.shares;
@@ -538,7 +680,8 @@ bool ServerPage::saveAll()
         }
         return false;
     } catch (const std::exception &error) {
-        FailureBox::show(this, tr("Error"), tr("Failed to save samba settings."), error);
+        if (!noticeConnectionLoss(QString::fromUtf8(error.what())))
+            FailureBox::show(this, tr("Error"), tr("Failed to save samba settings."), error);
         return false;
     }
 }

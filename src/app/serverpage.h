@@ -14,6 +14,7 @@
 
 #include <future>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class ServerPage;
@@ -23,7 +24,9 @@ class ConfigChanges;
 class ConnectionsController;
 class HistoryCommands;
 class QAction;
+class QFrame;
 class QLabel;
+class QPushButton;
 class QTableView;
 class RegistryCommands;
 class ServiceCommands;
@@ -86,7 +89,16 @@ public:
     bool canStart() const { return m_canStart; }
     bool canStop() const { return m_canStop; }
 
+    // Whether the server is reached; after a loss the page keeps its edits and offers
+    // Reconnect.
+    bool isConnected() const { return !m_server->connectionLost(); }
+    // Says once that the connection was lost when it was; true when it is lost.
+    bool noticeConnectionLoss(const QString &sentence = QString());
+    // What the bar above the tables says about the connection; empty when it is hidden.
+    QString connectionMessage() const;
+
     // The commands the window places in its menus, this page's own.
+    QAction *reconnectAction() const { return m_reconnectAction; }
     QAction *historyAction() const;
     QAction *reviewAction() const;
     QAction *keepAction() const;
@@ -141,13 +153,28 @@ public slots:
     void editConfig();
     void editSambaUsers();
     void editSambaGroups();
+    // Opens the way to the server again, finds out what became of a save the loss cut off,
+    // and reads what the page shows again, keeping the edits.
+    void reconnect();
 
 private:
+    // A save sent when the connection was lost, whose answer never came.
+    struct DroppedSave
+    {
+        QString fingerprint;
+        SambaSettings settings;
+        QList<Share> shares;
+    };
+    void showConnectionMessage(const QString &text, bool offerReconnect);
+    // Whether the dropped save was installed, judged on the configuration as it is now; takes
+    // it up when it was.
+    void judgeDroppedSave(const DroppedSave &save);
     void setUpView(QTableView *view, ShareProxyModel *proxy);
     void updateSelection();
     void resizeColumns();
     void showTabOf(const Share &share);
-    ShareDialog::Accounts regularAccounts() const;
+    // The accounts a share dialog offers; none when they could not be read, which was said.
+    std::optional<ShareDialog::Accounts> regularAccounts();
     // Hands what the load reads to the page.
     void connectLoad();
     // Shows the configuration as loaded again after a move to or from the registry.
@@ -186,6 +213,12 @@ private:
     // Placed in the window's status bar, which may delete it first.
     QPointer<QWidget> m_statusFields;
     QLabel *m_serverLabel;
+    // Above the tables: the connection was lost, and Reconnect.
+    QFrame *m_connectionBar;
+    QLabel *m_connectionLabel;
+    QPushButton *m_reconnectButton;
+    QAction *m_reconnectAction;
+    std::optional<DroppedSave> m_droppedSave;
     ConnectionsController *m_connections = nullptr;
     QStringList m_serviceUsers;
     QStringList m_serviceGroups;

@@ -25,7 +25,13 @@ RemoteServer::~RemoteServer()
 
 void RemoteServer::open(const BackendConnection::Launch &launch)
 {
+    m_launch = launch;
     m_connection->open(launch);
+}
+
+void RemoteServer::reconnect()
+{
+    m_connection->open(m_launch);
 }
 
 bool RemoteServer::isConnected() const

@@ -19,8 +19,8 @@ public:
     explicit RemoteServer(const QString &name);
     ~RemoteServer() override;
 
-    // Starts the backend and waits for its greeting. Throws BackendConnection::Failure with the
-    // sentence that says why it cannot be reached.
+    // Starts the backend and waits for its greeting; reconnect() starts it again the same way. Throws
+    // BackendConnection::Failure with the sentence that says why it cannot be reached.
     void open(const BackendConnection::Launch &launch);
     // Whether the connection still holds; after a loss, open() starts a new backend, and the
     // interfaces go on through it.
@@ -31,11 +31,13 @@ public:
     ServerAccounts &accounts() override;
     ServerFiles &files() override;
     bool connectionLost() const override { return !isConnected(); }
+    void reconnect() override;
 
 private:
     // Made once: the interfaces, which the window holds on to, go on through it after a
     // reconnection.
     std::unique_ptr<BackendConnection> m_connection;
+    BackendConnection::Launch m_launch;
     std::unique_ptr<RemoteConfigSession> m_config;
     std::unique_ptr<RemoteServerServices> m_services;
     std::unique_ptr<RemoteServerAccounts> m_accounts;

@@ -26,4 +26,7 @@ public:
     // Whether the way to the server broke (its backend ended or stopped answering): nothing
     // reaches it any more.
     virtual bool connectionLost() const { return false; }
+    // After a loss, opens the way to the server again as it was opened first; the interfaces
+    // go on through it. Throws an exception whose what() says why when it cannot.
+    virtual void reconnect() { }
 };
