@@ -108,6 +108,8 @@ ServerPage::ServerPage(std::unique_ptr<Server> server, const QString &name, QWid
     connect(m_ui->tabWidget, &QTabWidget::currentChanged, this,
             [this] { m_connections->setShown(m_ui->tabWidget->currentWidget() == m_ui->tabConnections); });
     connect(m_connections, &ConnectionsController::message, this, &ServerPage::message);
+    // A read answers a lost connection with its failure: the page says so at once.
+    connect(m_connections, &ConnectionsController::refreshed, this, [this] { noticeConnectionLoss(); });
     connectLoad();
 
     connect(m_ui->tabWidget, &QTabWidget::currentChanged, this, &ServerPage::updateSelection);

@@ -187,7 +187,7 @@ void TestMainWindow::menusAndToolBar()
     QCOMPARE(actions,
              QStringLiteral("actionAddShare actionEditShare actionDeleteShare - actionMoveToRegistry "
                             "actionMoveToFile actionStoreInRegistry - actionStart actionStop - "
-                            "actionCheckConfig actionSave actionHistory")
+                            "actionCheckConfig actionSave actionHistory actionReconnect")
                  .split(QLatin1Char(' ')));
     actions.clear();
     for (QAction *action : menus.at(2)->menu()->actions())

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include <memory>
 
@@ -86,6 +87,7 @@ void TestMainWindowLost::lostAndReconnected_data()
     QTest::newRow("during the save, then changed by another program") << "changed"
                                                                       << "changed by another program" << true;
     QTest::newRow("before the share dialog's listing") << "listing" << QString() << true;
+    QTest::newRow("during the Connections tab's refresh") << "refresh" << QString() << true;
 }
 
 void TestMainWindowLost::lostAndReconnected()
@@ -114,7 +116,12 @@ void TestMainWindowLost::lostAndReconnected()
 
     window.shareModel()->addShare(newShare(sandbox, QStringLiteral("lostshare")));
     window.setModified();
-    if (moment == QLatin1String("before") || moment == QLatin1String("listing")) {
+    if (moment == QLatin1String("refresh")) {
+        QVERIFY(backend.kill());
+        auto *tabs = page->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+        tabs->setCurrentWidget(page->findChild<QWidget *>(QStringLiteral("tabConnections")));
+        QTRY_VERIFY(!page->connectionMessage().isEmpty());
+    } else if (moment == QLatin1String("before") || moment == QLatin1String("listing")) {
         QVERIFY(backend.kill());
         if (moment == QLatin1String("listing"))
             window.addShare();
