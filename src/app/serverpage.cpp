@@ -186,7 +186,7 @@ bool ServerPage::noticeConnectionLoss(const QString &sentence)
         const QString why = sentence.isEmpty() ? tr("The connection to %1 was lost.").arg(m_name) : sentence;
         showConnectionMessage(
             tr("Connection lost: %1 The changes made here are kept; reconnect to go on.").arg(why), true);
-        emit changed();
+        updateSelection();
     }
     return true;
 }
@@ -226,6 +226,7 @@ void ServerPage::reconnect()
         // What the page shows beside the edits, read again.
         updateServiceActions();
         m_connections->refresh();
+        updateSelection();
     } catch (const std::exception &error) {
         if (!noticeConnectionLoss(QString::fromUtf8(error.what())))
             FailureBox::show(this, tr("Error"), tr("Failed to read the server again."), error);
@@ -344,6 +345,13 @@ QModelIndex ServerPage::selectedShare() const
 void ServerPage::updateSelection()
 {
     m_registryCommands->update();
+    // The history and the moves ask the server.
+    const bool connected = isConnected();
+    m_historyCommands->historyAction()->setEnabled(connected);
+    if (!connected) {
+        for (QAction *action : registryActions())
+            action->setEnabled(false);
+    }
     if (selectedShare().isValid())
         emit shareSelected();
     else

@@ -146,6 +146,9 @@ void TestMainWindowLost::lostAndReconnected()
     QVERIFY(window.shareModel()->shareNames().contains(QStringLiteral("lostshare")));
     QVERIFY(!action(window, "actionSave")->isEnabled());
     QVERIFY(!action(window, "actionAddShare")->isEnabled());
+    QVERIFY(!page->historyAction()->isEnabled());
+    for (QAction *move : page->registryActions())
+        QVERIFY(!move->isEnabled());
     if (moment != QLatin1String("installed") && moment != QLatin1String("changed"))
         QCOMPARE(sandbox.config(), before);
 
@@ -160,6 +163,7 @@ void TestMainWindowLost::lostAndReconnected()
     QVERIFY(window.shareModel()->shareNames().contains(QStringLiteral("lostshare")));
     QCOMPARE(action(window, "actionSave")->isEnabled(), unsaved);
     QVERIFY(action(window, "actionAddShare")->isEnabled());
+    QVERIFY(page->historyAction()->isEnabled());
     if (moment == QLatin1String("changed"))
         return;
 
