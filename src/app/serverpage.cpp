@@ -245,12 +245,19 @@ void ServerPage::judgeDroppedSave(const DroppedSave &save)
                               false);
         return;
     }
-    // Installed when the records sent would change nothing of the configuration now.
-    const ConfigSession::Preview preview = whileBusy(this, tr("Reading smb.conf..."), [this, &save, &now] {
-        return m_session->preview(save.settings, save.shares, now.state.fingerprint);
-    });
-    if (preview.file.proposed != preview.file.current
-        || preview.registryProposed != preview.registryCurrent) {
+    // Installed when the records sent would change nothing of the configuration now. Named as
+    // a save leaves them: a share added or renamed is now in the section of its name.
+    QList<Share> asSaved = save.shares;
+    for (Share &share : asSaved)
+        share.setOriginalName(share.name());
+    const ConfigSession::Preview preview =
+        whileBusy(this, tr("Reading smb.conf..."), [this, &save, &asSaved, &now] {
+            return m_session->preview(save.settings, asSaved, now.state.fingerprint);
+        });
+    // What testparm says of the preview does not matter: a change at all means not this save.
+    const bool installed =
+        preview.file.proposed == preview.file.current && preview.registryProposed == preview.registryCurrent;
+    if (!installed) {
         // Left on the load the edits came from: the next save is refused as changed, with the
         // offer to load it again.
         showConnectionMessage(tr("The connection was lost during the save, and smb.conf was changed by "

@@ -19,11 +19,16 @@ namespace {
 
 // testparm, or when the file "kill" exists while a save is judged, a killer of the backend
 // that judges it; when "kill" says "installed", the file judged is put in place of smb.conf
-// first, as though the backend died after installing it.
+// first, as though the backend died after installing it. When "refuse" exists, every file
+// but smb.conf is refused.
 const QByteArray killingChecker = "for last do :; done\n"
                                   "if [ -f @DIR@/kill ] && [ \"$last\" != @DIR@/smb.conf ]; then\n"
                                   "  grep -qx installed @DIR@/kill && cat \"$last\" > @DIR@/smb.conf\n"
                                   "  kill -9 \"$(cat @DIR@/backend.pid)\"\n"
+                                  "  exit 1\n"
+                                  "fi\n"
+                                  "if [ -f @DIR@/refuse ] && [ \"$last\" != @DIR@/smb.conf ]; then\n"
+                                  "  echo 'Unknown parameter encountered: \"refused\"' >&2\n"
                                   "  exit 1\n"
                                   "fi\n"
                                   "exec /usr/bin/testparm \"$@\"\n";
@@ -86,6 +91,11 @@ void TestMainWindowLost::lostAndReconnected_data()
                                                 << "which was installed" << false;
     QTest::newRow("during the save, then changed by another program") << "changed"
                                                                       << "changed by another program" << true;
+    QTest::newRow("during the save, installed, a share renamed") << "installed renamed"
+                                                                 << "which was installed" << false;
+    QTest::newRow("during the save, then changed so that testparm refuses the edits")
+        << "changed refused"
+        << "changed by another program" << true;
     QTest::newRow("before the share dialog's listing") << "listing" << QString() << true;
     QTest::newRow("during the Connections tab's refresh") << "refresh" << QString() << true;
 }
@@ -116,6 +126,17 @@ void TestMainWindowLost::lostAndReconnected()
 
     window.shareModel()->addShare(newShare(sandbox, QStringLiteral("lostshare")));
     window.setModified();
+    if (moment.endsWith(QLatin1String(" renamed"))) {
+        moment.chop(int(qstrlen(" renamed")));
+        int row = 0;
+        while (row < window.shareModel()->shares().size()
+               && window.shareModel()->shares().at(row).name() != QLatin1String("data"))
+            ++row;
+        QVERIFY(row < window.shareModel()->shares().size());
+        Share renamed = window.shareModel()->shares().at(row);
+        renamed.setName(QStringLiteral("renamed"));
+        window.shareModel()->updateShare(window.shareModel()->index(row, 0), renamed);
+    }
     if (moment == QLatin1String("refresh")) {
         QVERIFY(backend.kill());
         auto *tabs = page->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
@@ -132,8 +153,10 @@ void TestMainWindowLost::lostAndReconnected()
                       moment == QLatin1String("installed") ? "installed\n" : "kill\n");
         QVERIFY(!window.saveAll());
         QFile::remove(sandbox.path(QStringLiteral("kill")));
-        if (moment == QLatin1String("changed"))
+        if (moment.startsWith(QLatin1String("changed")))
             sandbox.append(QStringLiteral("smb.conf"), "   # changed by hand\n");
+        if (moment == QLatin1String("changed refused"))
+            sandbox.write(QStringLiteral("refuse"), QByteArray());
     }
 
     // Said once on the page, the edit kept, what needs the server disabled.
@@ -149,7 +172,7 @@ void TestMainWindowLost::lostAndReconnected()
     QVERIFY(!page->historyAction()->isEnabled());
     for (QAction *move : page->registryActions())
         QVERIFY(!move->isEnabled());
-    if (moment != QLatin1String("installed") && moment != QLatin1String("changed"))
+    if (moment != QLatin1String("installed") && !moment.startsWith(QLatin1String("changed")))
         QCOMPARE(sandbox.config(), before);
 
     page->reconnectAction()->trigger();
@@ -164,7 +187,7 @@ void TestMainWindowLost::lostAndReconnected()
     QCOMPARE(action(window, "actionSave")->isEnabled(), unsaved);
     QVERIFY(action(window, "actionAddShare")->isEnabled());
     QVERIFY(page->historyAction()->isEnabled());
-    if (moment == QLatin1String("changed"))
+    if (moment.startsWith(QLatin1String("changed")))
         return;
 
     // A save after Reconnect lands, with what was edited before and after the loss.
