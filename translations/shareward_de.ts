@@ -2155,6 +2155,10 @@ Sonst ändert sich nichts in der smb.conf. Möchten Sie fortfahren?</translation
         <source>Failed to read the accounts.</source>
         <translation>Die Konten konnten nicht gelesen werden.</translation>
     </message>
+    <message>
+        <source>Failed to read the history: %1</source>
+        <translation>Der Verlauf konnte nicht gelesen werden: %1</translation>
+    </message>
 </context>
 <context>
     <name>ServiceCommands</name>

@@ -187,7 +187,13 @@ void HistoryCommands::showHistory()
     // The record of another editor's change may still be written.
     m_load.waitForBackgroundLoad();
     const QString registryFile = m_load.state().registryHistoryFile;
-    QList<ConfigHistory::Version> versions = m_session.versions();
+    QList<ConfigHistory::Version> versions;
+    try {
+        versions = m_session.versions();
+    } catch (const std::exception &error) {
+        emit unreadable(QString::fromUtf8(error.what()));
+        return;
+    }
     const HistoryDialog::DiffSource diffOf = [this](int number, bool againstCurrent) {
         try {
             return m_session.versionDiff(number, againstCurrent);

@@ -66,6 +66,8 @@ signals:
     // editKeep() set how many versions the history keeps: the setting is the user's, for every
     // server.
     void keepChanged(int keep);
+    // The history could not be read; sentence says why.
+    void unreadable(const QString &sentence);
 
 private:
     // How many versions of each file the history keeps (a setting).

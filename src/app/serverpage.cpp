@@ -59,6 +59,10 @@ ServerPage::ServerPage(std::unique_ptr<Server> server, const QString &name, QWid
         *m_session, *m_load, [this] { return isModified(); }, this);
     connect(m_historyCommands, &HistoryCommands::restored, this, [this] { setModified(false); });
     connect(m_historyCommands, &HistoryCommands::keepChanged, this, &ServerPage::historyKeepChanged);
+    connect(m_historyCommands, &HistoryCommands::unreadable, this, [this](const QString &sentence) {
+        if (!noticeConnectionLoss(sentence))
+            QMessageBox::critical(this, tr("Error"), tr("Failed to read the history: %1").arg(sentence));
+    });
     connect(m_historyCommands, &HistoryCommands::versionInstalled, this,
             [this](const ConfigSession::Outcome &outcome) {
                 updateServices(outcome.changes, outcome.replacedText);
@@ -393,8 +397,15 @@ void ServerPage::showCheckResult(const TestParmResult &result)
 
 void ServerPage::checkConfig()
 {
-    const TestParmResult result =
-        whileBusy(this, tr("Checking smb.conf with testparm..."), [this] { return m_session->check(); });
+    TestParmResult result;
+    try {
+        result =
+            whileBusy(this, tr("Checking smb.conf with testparm..."), [this] { return m_session->check(); });
+    } catch (const std::exception &error) {
+        if (!noticeConnectionLoss(QString::fromUtf8(error.what())))
+            showProcessError(QString::fromUtf8(error.what()));
+        return;
+    }
     if (result.status == TestParmResult::Failed)
         showProcessError(result.output);
     else

@@ -97,6 +97,8 @@ void TestMainWindowLost::lostAndReconnected_data()
         << "changed refused"
         << "changed by another program" << true;
     QTest::newRow("before the share dialog's listing") << "listing" << QString() << true;
+    QTest::newRow("before the history is read") << "history" << QString() << true;
+    QTest::newRow("before Check config") << "check" << QString() << true;
     QTest::newRow("during the Connections tab's refresh") << "refresh" << QString() << true;
 }
 
@@ -142,10 +144,15 @@ void TestMainWindowLost::lostAndReconnected()
         auto *tabs = page->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
         tabs->setCurrentWidget(page->findChild<QWidget *>(QStringLiteral("tabConnections")));
         QTRY_VERIFY(!page->connectionMessage().isEmpty());
-    } else if (moment == QLatin1String("before") || moment == QLatin1String("listing")) {
+    } else if (moment == QLatin1String("before") || moment == QLatin1String("listing")
+               || moment == QLatin1String("history") || moment == QLatin1String("check")) {
         QVERIFY(backend.kill());
         if (moment == QLatin1String("listing"))
             window.addShare();
+        else if (moment == QLatin1String("history"))
+            page->historyAction()->trigger();
+        else if (moment == QLatin1String("check"))
+            action(window, "actionCheckConfig")->trigger();
         else
             QVERIFY(!window.saveAll());
     } else {
