@@ -257,9 +257,13 @@ void ServerListController::updateEntry(int row)
     // The name, marked like a modified document's title, and the state below it.
     item->setText(entry.address.displayName() + (modified ? QStringLiteral(" *") : QString())
                   + QLatin1Char('\n') + state);
-    item->setToolTip(entry.failure    ? entry.failure->sentence()
-                         : entry.page ? entry.page->configPath()
-                                      : QString());
+    // A lost connection's sentence, as its page says it.
+    const QString lost =
+        entry.page && !entry.page->isConnected() ? entry.page->connectionMessage() : QString();
+    item->setToolTip(entry.failure         ? entry.failure->sentence()
+                         : !lost.isEmpty() ? lost
+                         : entry.page      ? entry.page->configPath()
+                                           : QString());
 }
 
 void ServerListController::updateEntries()

@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -171,6 +172,10 @@ void TestMainWindowLost::lostAndReconnected()
     QVERIFY2(page->connectionMessage().startsWith(QLatin1String("Connection lost: ")),
              qPrintable(page->connectionMessage()));
     QVERIFY(page->reconnectAction()->isEnabled());
+    // The list of servers says it below the server's name, with the sentence.
+    QListWidgetItem *entry = window.findChild<QListWidget *>(QStringLiteral("serverList"))->item(0);
+    QCOMPARE(entry->text().section(QLatin1Char('\n'), 1), QStringLiteral("Connection lost"));
+    QCOMPARE(entry->toolTip(), page->connectionMessage());
     QVERIFY(page->findChild<QPushButton *>(QStringLiteral("reconnectButton"))->isVisibleTo(page));
     QVERIFY(window.isModified());
     QVERIFY(window.shareModel()->shareNames().contains(QStringLiteral("lostshare")));
@@ -185,6 +190,7 @@ void TestMainWindowLost::lostAndReconnected()
     page->reconnectAction()->trigger();
     QVERIFY(page->isConnected());
     QVERIFY(!page->reconnectAction()->isEnabled());
+    QCOMPARE(entry->text().section(QLatin1Char('\n'), 1), QStringLiteral("Connected"));
     if (verdict.isEmpty())
         QVERIFY2(page->connectionMessage().isEmpty(), qPrintable(page->connectionMessage()));
     else
