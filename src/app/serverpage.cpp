@@ -221,9 +221,9 @@ void ServerPage::reconnect()
     showConnectionMessage(QString(), false);
     try {
         if (m_droppedSave) {
-            const DroppedSave save = *m_droppedSave;
+            // Kept until judged: lost again meanwhile, it is judged after the next Reconnect.
+            judgeDroppedSave(*m_droppedSave);
             m_droppedSave.reset();
-            judgeDroppedSave(save);
         } else if (!m_load->isLoaded()) {
             initialLoad();
         }
@@ -680,6 +680,8 @@ bool ServerPage::saveAll()
 
         setModified(false);
         m_savedSettings = m_currentSettings;
+        // What became of an earlier save is of no interest any more.
+        showConnectionMessage(QString(), false);
         if (saved.outcome.installed || saved.outcome.registryChanged) {
             m_connections->configLoaded();
             updateServices(saved.outcome.changes, saved.outcome.replacedText);

@@ -208,6 +208,7 @@ void TestMainWindowLost::lostAndReconnected()
     window.setModified();
     QVERIFY(window.saveAll());
     QVERIFY(!window.isModified());
+    QVERIFY2(page->connectionMessage().isEmpty(), qPrintable(page->connectionMessage()));
     QVERIFY(sandbox.config().contains("[lostshare]"));
     QVERIFY(sandbox.config().contains("[latershare]"));
     QVERIFY(sandbox.config().startsWith(before.left(before.indexOf("[data]"))));
