@@ -19,9 +19,11 @@ echo "== Debian package of that build, checked by lintian"
 bash scripts/package.sh --from build build-package
 
 echo "== build and test (clang, AddressSanitizer + UndefinedBehaviorSanitizer, fuzzer)"
-# Line tables are all the sanitizers' reports need; the benchmarks are built above.
+# Line tables are all the sanitizers' reports need; the benchmarks are built above. The prefix
+# is the package's, as the window asks pkexec for the backend where the package installs it.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-gline-tables-only \
-  -DCMAKE_CXX_COMPILER=clang++ -DSHAREWARD_SANITIZE=ON -DSHAREWARD_FUZZ=ON -DSHAREWARD_BENCH=OFF >/dev/null
+  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_COMPILER=clang++ -DSHAREWARD_SANITIZE=ON -DSHAREWARD_FUZZ=ON \
+  -DSHAREWARD_BENCH=OFF >/dev/null
 cmake --build build-asan --parallel "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure --parallel "$jobs"

@@ -354,8 +354,9 @@ void TestConfigChanges::largeFile()
     QCOMPARE(changes.renamedShares.front().second, QStringLiteral("moved"));
     QVERIFY(changes.removedShares.isEmpty());
     QCOMPARE(changes.restartParameters(), names({"workgroup"}));
-    // Comparing every share with every other would take minutes here.
-    QVERIFY2(elapsed < 3000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    // Comparing every share with every other would take minutes here; a linear comparison takes
+    // well under a second, and a few under the sanitizers on a busy machine.
+    QVERIFY2(elapsed < 15000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
 }
 
 QTEST_GUILESS_MAIN(TestConfigChanges)

@@ -155,7 +155,7 @@ void TestBackendLaunch::thisMachine()
              (QStringList{QStringLiteral("/usr/bin/shareward-cli"), QStringLiteral("serve")}));
     QVERIFY(user.exitMeanings.contains(126));
     const BackendConnection::Launch root = LocalBackend::launch(0);
-    QCOMPARE(root.program, QStringLiteral("/usr/bin/shareward-cli"));
+    QCOMPARE(root.program, LocalBackend::installedProgram());
     QCOMPARE(root.arguments, QStringList{QStringLiteral("serve")});
 }
 

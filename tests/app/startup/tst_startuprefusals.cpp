@@ -76,7 +76,7 @@ void TestStartupRefusals::unprivilegedUser()
         fixture, QStringLiteral("refused"), QStringLiteral("Shareward"),
         QStringLiteral("Managing the Samba server on This computer needs an administrator's password; "
                        "the authentication was cancelled."));
-    QCOMPARE(fixture.pkexecLog(), QStringLiteral("/usr/bin/shareward-cli serve\n"));
+    QCOMPARE(fixture.pkexecLog(), QStringLiteral(SHAREWARD_INSTALLED_CLI " serve\n"));
     QCOMPARE(fixture.guardLog(), QString());
 }
 
