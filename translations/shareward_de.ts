@@ -1793,13 +1793,6 @@ Sollen die neuen Daten wirklich gespeichert werden?</translation>
     </message>
 </context>
 <context>
-    <name>RemoteServerServices</name>
-    <message>
-        <source>The backend on %1 gave an answer this window cannot read: %2</source>
-        <translation>Das Backend auf %1 hat eine Antwort gegeben, die dieses Fenster nicht lesen kann: %2</translation>
-    </message>
-</context>
-<context>
     <name>RepairOffer</name>
     <message>
         <source>- add &quot;%1&quot; to [%2]</source>

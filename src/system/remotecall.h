@@ -19,4 +19,21 @@ public:
     // BackendConnection::request() does, and Incompatible when the reply has other fields.
     static void ask(BackendConnection &connection, const QString &op, QJsonObject fields,
                     const std::function<void(JsonFieldReader &)> &read);
+    // As ask, for a codec that reads the reply's fields as one value: decode(reply, "reply").
+    template<typename Decode>
+    static auto answer(BackendConnection &connection, const QString &op, QJsonObject fields, Decode decode)
+    {
+        const QJsonObject reply = replyTo(connection, op, std::move(fields));
+        try {
+            return decode(QJsonValue(reply), QStringLiteral("reply"));
+        } catch (const JsonFieldReader::Error &error) {
+            unreadable(connection, error);
+        }
+    }
+
+private:
+    // The ok reply's own fields.
+    static QJsonObject replyTo(BackendConnection &connection, const QString &op, QJsonObject fields);
+    // Throws the Incompatible failure of an answer a codec refused.
+    [[noreturn]] static void unreadable(BackendConnection &connection, const JsonFieldReader::Error &error);
 };

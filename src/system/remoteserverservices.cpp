@@ -1,11 +1,9 @@
 #include "remoteserverservices.h"
 
 #include "backendconnection.h"
-#include "jsonfieldreader.h"
+#include "remotecall.h"
 #include "serverservicescodec.h"
 #include "serverstatuscodec.h"
-
-#include <QCoreApplication>
 
 namespace {
 
@@ -35,22 +33,10 @@ RemoteServerServices::RemoteServerServices(BackendConnection &connection)
 template<typename Result, typename Decode, typename Failed>
 Result RemoteServerServices::ask(const QString &op, QJsonObject fields, Decode decode, Failed failed)
 {
-    fields.insert(QStringLiteral("op"), op);
-    QJsonObject reply;
     try {
-        reply = m_connection.request(fields);
+        return RemoteCall::answer(m_connection, op, std::move(fields), decode);
     } catch (const BackendConnection::Failure &failure) {
         return failed(failure.message());
-    }
-    reply.remove(QStringLiteral("id"));
-    reply.remove(QStringLiteral("ok"));
-    try {
-        return decode(reply, QStringLiteral("reply"));
-    } catch (const JsonFieldReader::Error &error) {
-        return failed(
-            QCoreApplication::translate("RemoteServerServices",
-                                        "The backend on %1 gave an answer this window cannot read: %2")
-                .arg(m_connection.serverName(), QString::fromStdString(error.what())));
     }
 }
 
