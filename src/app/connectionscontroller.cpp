@@ -13,7 +13,6 @@
 
 #include <chrono>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -27,11 +26,6 @@ QString connectionKey(const ServerConnection &connection)
 }
 
 } // namespace
-
-bool ConnectionsController::Stamp::operator==(const Stamp &other) const
-{
-    return exists == other.exists && size == other.size && modified == other.modified && inode == other.inode;
-}
 
 ConnectionsController::ConnectionsController(ConnectionsView *view, ServerServices &services,
                                              const QString &configPath, const SharePaths &sharePaths,
@@ -338,7 +332,7 @@ void ConnectionsController::configLoaded()
     m_haveLoaded = true;
     // A server's smb.conf this process cannot read itself is not watched.
     if (!m_configPath.isEmpty()) {
-        m_loadedStamp = stampOf(m_configPath);
+        m_loadedStamp = FileStamp::of(m_configPath);
         m_loadedText = contentOf(m_configPath);
     }
     m_checkedStamp = m_loadedStamp;
@@ -357,7 +351,7 @@ void ConnectionsController::checkConfigOnDisk()
     if (!m_haveLoaded || m_configPath.isEmpty())
         return;
     // The file is read only when its size, time or identity moved: a touch leaves it equal.
-    const Stamp stamp = stampOf(m_configPath);
+    const FileStamp stamp = FileStamp::of(m_configPath);
     if (stamp == m_checkedStamp)
         return;
     m_checkedStamp = stamp;
@@ -396,19 +390,6 @@ void ConnectionsController::statusMessageChanged(const QString &message)
 {
     m_messageShown = !message.isEmpty();
     updateConfigLabel();
-}
-
-ConnectionsController::Stamp ConnectionsController::stampOf(const QString &path)
-{
-    struct stat info = {};
-    Stamp stamp;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.size = info.st_size;
-    stamp.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    stamp.inode = info.st_ino;
-    return stamp;
 }
 
 QByteArray ConnectionsController::contentOf(const QString &path)

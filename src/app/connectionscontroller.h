@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filestamp.h"
 #include "serverservices.h"
 #include "serverstatus.h"
 #include "smbstatus.h"
@@ -89,16 +90,6 @@ private:
         QStringList keys; // the sessions or connections it ended
         int after = -1; // the number of the last read started before the check; -1 until it waits
     };
-    // The file's identity, size and time, and whether it was there.
-    struct Stamp
-    {
-        bool exists = false;
-        qint64 size = 0;
-        qint64 modified = 0;
-        quint64 inode = 0;
-        bool operator==(const Stamp &other) const;
-    };
-
     void start();
     void refreshSoon();
     void poll();
@@ -109,7 +100,6 @@ private:
     void showState(QLabel *label, const QString &service, SystemCtl::State state);
     void checkConfigOnDisk();
     void updateConfigLabel();
-    static Stamp stampOf(const QString &path);
     static QByteArray contentOf(const QString &path);
 
     ConnectionsView *m_view;
@@ -135,8 +125,8 @@ private:
     QLabel *m_configLabel;
     bool m_modified = false;
     bool m_haveLoaded = false;
-    Stamp m_loadedStamp;
+    FileStamp m_loadedStamp;
     QByteArray m_loadedText;
-    Stamp m_checkedStamp;
+    FileStamp m_checkedStamp;
     bool m_changedOnDisk = false;
 };

@@ -5,19 +5,18 @@
 #include "configfailure.h"
 #include "configsession.h"
 #include "configsessioncodec.h"
+#include "filestamp.h"
 #include "jsonfieldreader.h"
 #include "recordcodec.h"
 #include "registrystore.h"
 #include "saveresultcodec.h"
 
-#include <QFile>
 #include <QJsonArray>
 
 #include <future>
 #include <memory>
 #include <optional>
 
-#include <sys/stat.h>
 
 #include <climits>
 
@@ -42,35 +41,12 @@ Records readRecords(JsonFieldReader &fields)
 // Answers with what handle gives; the session's failures that the window tells apart keep
 // their kinds: a configuration changed since it was loaded is "changed", testparm's refusal
 // "failed" with its verdict, a registry not put back "failed" with registryNotRestored.
-// What tells smb.conf apart from its next version without reading it: an install renames a new
-// file over it (another inode), an edit in place moves its time.
-struct FileStamp
+// Whether smb.conf is there and still the file stamped.
+bool unchanged(const QString &path, const FileStamp &stamp)
 {
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified = {};
-
-    static FileStamp of(const QString &path)
-    {
-        FileStamp stamp;
-        struct stat info = {};
-        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-            return stamp;
-        stamp.exists = true;
-        stamp.device = info.st_dev;
-        stamp.inode = info.st_ino;
-        stamp.size = info.st_size;
-        stamp.modified = info.st_mtim;
-        return stamp;
-    }
-    bool operator==(const FileStamp &other) const
-    {
-        return exists && other.exists && device == other.device && inode == other.inode && size == other.size
-            && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
-    }
-};
+    const FileStamp now = FileStamp::of(path);
+    return now.exists && now == stamp;
+}
 
 BackendOperations::Handler keepingKinds(BackendOperations::Handler handle)
 {
@@ -134,7 +110,7 @@ void ConfigOperations::addTo(BackendOperations &operations, ConfigSession &sessi
         if (early->verdict.valid()) {
             std::future<TestParmResult> verdict = std::move(early->verdict);
             const TestParmResult result = verdict.get();
-            if (FileStamp::of(configPath) == early->stamp)
+            if (unchanged(configPath, early->stamp))
                 return QJsonObject{{QStringLiteral("verdict"), SaveResultCodec::encode(result)}};
         }
         early->stamp = FileStamp::of(configPath);
@@ -154,7 +130,7 @@ void ConfigOperations::addTo(BackendOperations &operations, ConfigSession &sessi
         if (early->loaded.has_value()) {
             QJsonObject loaded = std::move(*early->loaded);
             early->loaded.reset();
-            if (FileStamp::of(configPath) == early->stamp)
+            if (unchanged(configPath, early->stamp))
                 return loaded;
         }
         early->stamp = FileStamp::of(configPath);
